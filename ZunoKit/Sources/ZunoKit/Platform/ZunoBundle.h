@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+// An application's identity record and resource folder: what the original reads from a bundle and
+// its Info.plist. `main()` is the running application, built from the CMake-generated record.
+struct ZunoBundle {
+    QString bundleIdentifier;
+    // Keys as the original's information dictionary: "CFBundleIdentifier", "CFBundleDisplayName",
+    // "CFBundleName", "CFBundleShortVersionString", "CFBundleVersion".
+    QVariantMap infoDictionary;
+    // Installed resources (share/zunocam); may be empty when none was found.
+    QString resourceDirectory;
+
+    // Full path of a resource file, or empty when the bundle has no such file.
+    QString resourcePath(const QString &name) const;
+
+    static const ZunoBundle &main();
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+// nlohmann::json adapters for the Qt value types used in stored documents and wire formats.
+// QUuid is written upper-case without braces; QDateTime as ISO 8601 in UTC with a "Z" (whole
+// seconds; fractions are accepted on reading). A wrong type or an unreadable value throws
+// nlohmann::json::type_error / other_error, so strict decoders fail where they should.
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+#include <nlohmann/json.hpp>
+
+namespace ZunoJson {
+
+inline QString uuidString(const QUuid &uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+
+inline QString isoDateString(const QDateTime &date) { return date.toUTC().toString(Qt::ISODate); }
+
+inline QString isoDateStringWithMilliseconds(const QDateTime &date)
+{
+    return date.toUTC().toString(Qt::ISODateWithMs);
+}
+
+// An ISO 8601 date, with or without fractional seconds; invalid when it does not parse.
+inline QDateTime parseIsoDate(const QString &text)
+{
+    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!date.isValid())
+        date = QDateTime::fromString(text, Qt::ISODate);
+    return date.isValid() ? date.toUTC() : QDateTime();
+}
+
+}  // namespace ZunoJson
+
+NLOHMANN_JSON_NAMESPACE_BEGIN
+
+template <>
+struct adl_serializer<QString> {
+    static void to_json(json &j, const QString &s) { j = s.toStdString(); }
+    static void from_json(const json &j, QString &s) { s = QString::fromStdString(j.get<std::string>()); }
+};
+
+template <>
+struct adl_serializer<QUuid> {
+    static void to_json(json &j, const QUuid &u) { j = ZunoJson::uuidString(u).toStdString(); }
+    static void from_json(const json &j, QUuid &u)
+    {
+        const QUuid parsed = QUuid::fromString(QString::fromStdString(j.get<std::string>()));
+        if (parsed.isNull())
+            throw json::other_error::create(501, "invalid UUID string", &j);
+        u = parsed;
+    }
+};
+
+template <>
+struct adl_serializer<QDateTime> {
+    static void to_json(json &j, const QDateTime &d) { j = ZunoJson::isoDateString(d).toStdString(); }
+    static void from_json(const json &j, QDateTime &d)
+    {
+        const QDateTime parsed = ZunoJson::parseIsoDate(QString::fromStdString(j.get<std::string>()));
+        if (!parsed.isValid())
+            throw json::other_error::create(501, "invalid ISO 8601 date", &j);
+        d = parsed;
+    }
+};
+
+NLOHMANN_JSON_NAMESPACE_END

@@ -1,0 +1,42 @@
+# Helpers shared by the modules.
+
+# Sources of a module: every .cpp/.h below the given folders (new files need no CMake edit).
+function(zuno_glob_sources out)
+    set(files)
+    foreach(dir IN LISTS ARGN)
+        file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+        list(APPEND files ${found})
+    endforeach()
+    set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# Pixel, inference and codec code: GCC vectorises little below -O3.
+function(zuno_hot_code target)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-O3>)
+endfunction()
+
+# One GoogleTest executable per test area:
+#   zuno_add_test_area(NAME ZunoKitFoundationTests LABEL foundation LINKS ZunoKitCore [DATA dir])
+# Sources are the folder's .cpp files. Tests find their data through ZUNO_TEST_DATA.
+function(zuno_add_test_area)
+    cmake_parse_arguments(T "" "NAME;LABEL" "LINKS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    add_executable(${T_NAME} ${sources})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LINKS} GTest::gtest GTest::gmock ZunoTestSupport)
+    target_compile_definitions(${T_NAME} PRIVATE
+        ZUNO_TEST_DATA="${CMAKE_SOURCE_DIR}/TestData"
+        ZUNO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    gtest_discover_tests(${T_NAME}
+        PROPERTIES LABELS ${T_LABEL}
+        DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# Adds every <root>/<Area>/ that has a CMakeLists.txt.
+function(zuno_add_subdirectories root)
+    file(GLOB dirs LIST_DIRECTORIES true ${root}/*)
+    foreach(dir IN LISTS dirs)
+        if(EXISTS ${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()
