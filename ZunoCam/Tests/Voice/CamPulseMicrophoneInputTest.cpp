@@ -26,6 +26,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+// Readable failures when formats differ.
+void PrintTo(const CamAudioFormat &format, std::ostream *os)
+{
+    *os << format.channelCount << " ch " << format.sampleRate << " Hz";
+}
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -36,7 +42,8 @@ std::optional<QString> pactl(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
         return std::nullopt;
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
@@ -70,15 +77,16 @@ class LoadedSource {
 public:
     LoadedSource(const QString &module, const QStringList &arguments)
     {
-        static std::atomic<int> counter{0};
-        m_name = QStringLiteral("zuno_voice_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
-        if (auto index = pactl(QStringList{"load-module", module, "source_name=" + m_name} + arguments))
+        static std::atomic<int> counter { 0 };
+        m_name
+            = QStringLiteral("zuno_voice_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
+        if (auto index = pactl(QStringList { "load-module", module, "source_name=" + m_name } + arguments))
             m_index = *index;
     }
     ~LoadedSource()
     {
         if (!m_index.isEmpty())
-            pactl({"unload-module", m_index});
+            pactl({ "unload-module", m_index });
     }
     bool loaded() const { return !m_index.isEmpty(); }
     QString name() const { return m_name; }
@@ -119,7 +127,7 @@ private:
                 data += written;
                 left -= std::size_t(written);
             } else if (written < 0 && errno == EAGAIN) {
-                pollfd p{m_fd, POLLOUT, 0};
+                pollfd p { m_fd, POLLOUT, 0 };
                 ::poll(&p, 1, 100);
             } else if (written < 0 && errno != EINTR) {
                 return;
@@ -129,7 +137,7 @@ private:
 
     std::vector<float> m_samples;
     int m_fd = -1;
-    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_stop { false };
     std::thread m_thread;
 };
 
@@ -181,15 +189,15 @@ private:
 
 std::size_t countNear(const std::vector<double> &levels, double expected, double tolerance)
 {
-    return std::size_t(std::count_if(levels.begin(), levels.end(),
-                                     [&](double l) { return std::abs(l - expected) <= tolerance; }));
+    return std::size_t(std::count_if(
+        levels.begin(), levels.end(), [&](double l) { return std::abs(l - expected) <= tolerance; }));
 }
 
 class CamPulseMicrophoneInputTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!pactl({"info"}))
+        if (!pactl({ "info" }))
             GTEST_SKIP() << "no PulseAudio server reachable with pactl (scripts/test-session.sh starts one)";
     }
 };
@@ -209,17 +217,17 @@ std::vector<float> stereoSignal(double seconds)
     return samples;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CamPulseMicrophoneInputNoServer, StartFailsQuietlyAndTheMonitorStaysOff)
 {
     ScopedEnv server("PULSE_SERVER", "unix:/nonexistent/zuno-no-pulse/native");
     CamPulseMicrophoneInput input;
     EXPECT_FALSE(input.start([](const float *, std::size_t, int) {}));
-    EXPECT_EQ(input.format(), CamAudioFormat{});
+    EXPECT_EQ(input.format(), CamAudioFormat {});
     input.stop();
 
-    std::atomic<int> calls{0};
+    std::atomic<int> calls { 0 };
     VoiceActivityMonitorService monitor;
     monitor.setOnRMSLevel([&calls](double) { ++calls; });
     monitor.start();
@@ -231,7 +239,7 @@ TEST(CamPulseMicrophoneInputNoServer, StartFailsQuietlyAndTheMonitorStaysOff)
 TEST_F(CamPulseMicrophoneInputTest, MissingSourceLeavesTheMonitorOff)
 {
     ScopedEnv source("PULSE_SOURCE", "zuno_voice_test_no_such_source");
-    std::atomic<int> calls{0};
+    std::atomic<int> calls { 0 };
     VoiceActivityMonitorService monitor;
     monitor.setOnRMSLevel([&calls](double) { ++calls; });
     monitor.start();
@@ -241,22 +249,22 @@ TEST_F(CamPulseMicrophoneInputTest, MissingSourceLeavesTheMonitorOff)
 
 TEST_F(CamPulseMicrophoneInputTest, SineSourceAtItsOwnFormat)
 {
-    LoadedSource sine("module-sine-source", {"rate=22050", "frequency=440"});
+    LoadedSource sine("module-sine-source", { "rate=22050", "frequency=440" });
     if (!sine.loaded())
         GTEST_SKIP() << "the server cannot load module-sine-source";
     ScopedEnv source("PULSE_SOURCE", sine.name().toUtf8());
 
     CamPulseMicrophoneInput input;
-    std::atomic<std::size_t> blocks{0};
-    std::atomic<std::size_t> badBlocks{0};
+    std::atomic<std::size_t> blocks { 0 };
+    std::atomic<std::size_t> badBlocks { 0 };
     ASSERT_TRUE(input.start([&](const float *, std::size_t frames, int channels) {
         ++blocks;
         if (frames != CamPulseMicrophoneInput::kBlockFrames || channels != 1)
             ++badBlocks;
     }));
-    EXPECT_EQ(input.format(), (CamAudioFormat{1, 22050}));
+    EXPECT_EQ(input.format(), (CamAudioFormat { 1, 22050 }));
     input.stop();
-    EXPECT_EQ(input.format(), CamAudioFormat{});
+    EXPECT_EQ(input.format(), CamAudioFormat {});
     EXPECT_EQ(badBlocks, 0u);
 
     // The generator's peak is 0.5: RMS 0.354, level 0.884 (a block is not a whole number of periods).
@@ -276,8 +284,8 @@ TEST_F(CamPulseMicrophoneInputTest, RealStreamLevelsFollowChannelZeroAndStopAfte
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("source.fifo"));
-    LoadedSource pipe("module-pipe-source", {"file=" + fifo, "format=float32le",
-                                             QStringLiteral("rate=%1").arg(kPipeRate), "channels=2"});
+    LoadedSource pipe("module-pipe-source",
+        { "file=" + fifo, "format=float32le", QStringLiteral("rate=%1").arg(kPipeRate), "channels=2" });
     if (!pipe.loaded())
         GTEST_SKIP() << "the server cannot load module-pipe-source";
     ScopedEnv source("PULSE_SOURCE", pipe.name().toUtf8());
@@ -285,7 +293,7 @@ TEST_F(CamPulseMicrophoneInputTest, RealStreamLevelsFollowChannelZeroAndStopAfte
     {
         CamPulseMicrophoneInput input;
         ASSERT_TRUE(input.start([](const float *, std::size_t, int) {}));
-        EXPECT_EQ(input.format(), (CamAudioFormat{2, double(kPipeRate)}));
+        EXPECT_EQ(input.format(), (CamAudioFormat { 2, double(kPipeRate) }));
     }
 
     const double expected = 2.5 * kQuietPeak / std::numbers::sqrt2;
@@ -298,7 +306,8 @@ TEST_F(CamPulseMicrophoneInputTest, RealStreamLevelsFollowChannelZeroAndStopAfte
     {
         FifoWriter writer(fifo, stereoSignal(1.0));
         ASSERT_TRUE(writer.opened());
-        EXPECT_TRUE(recorder.waitFor([&](const auto &levels) { return countNear(levels, expected, tolerance) >= 10; }));
+        EXPECT_TRUE(recorder.waitFor(
+            [&](const auto &levels) { return countNear(levels, expected, tolerance) >= 10; }));
     }
     monitor.stop();
     recorder.markStopped();
@@ -316,7 +325,8 @@ TEST_F(CamPulseMicrophoneInputTest, RealStreamLevelsFollowChannelZeroAndStopAfte
     other.start();
     ASSERT_TRUE(other.isMonitoring());
     FifoWriter writer(fifo, stereoSignal(0.5));
-    EXPECT_TRUE(second.waitFor([&](const auto &levels) { return countNear(levels, expected, tolerance) >= 3; }));
+    EXPECT_TRUE(
+        second.waitFor([&](const auto &levels) { return countNear(levels, expected, tolerance) >= 3; }));
     other.stop();
     EXPECT_EQ(recorder.lateCalls(), 0);
     EXPECT_EQ(recorder.levels().size(), recorder.countAtStop());

@@ -16,7 +16,7 @@ struct FakeInputLog {
     int started = 0;
     int stopped = 0;
     bool failStart = false;
-    CamMicrophoneInput::BlockHandler handler;  // of the running input
+    CamMicrophoneInput::BlockHandler handler; // of the running input
 };
 
 class FakeMicrophoneInput final : public CamMicrophoneInput {
@@ -45,7 +45,10 @@ public:
         m_log.handler = nullptr;
         ++m_log.stopped;
     }
-    CamAudioFormat format() const override { return m_running ? CamAudioFormat{2, 48000} : CamAudioFormat{}; }
+    CamAudioFormat format() const override
+    {
+        return m_running ? CamAudioFormat { 2, 48000 } : CamAudioFormat {};
+    }
 
 private:
     FakeInputLog &m_log;
@@ -58,7 +61,8 @@ VoiceActivityMonitorService::InputFactory fakeFactory(FakeInputLog &log)
 }
 
 // Interleaved frames: channel c of frame i is channels[c](i).
-std::vector<float> interleave(std::size_t frames, const std::vector<std::function<float(std::size_t)>> &channels)
+std::vector<float> interleave(
+    std::size_t frames, const std::vector<std::function<float(std::size_t)>> &channels)
 {
     std::vector<float> samples;
     for (std::size_t i = 0; i < frames; ++i)
@@ -74,7 +78,9 @@ std::function<float(std::size_t)> constant(float value)
 
 std::function<float(std::size_t)> sine(double peak, double periodFrames)
 {
-    return [=](std::size_t i) { return float(peak * std::sin(2 * std::numbers::pi * double(i) / periodFrames)); };
+    return [=](std::size_t i) {
+        return float(peak * std::sin(2 * std::numbers::pi * double(i) / periodFrames));
+    };
 }
 
 struct LevelCase {
@@ -84,27 +90,28 @@ struct LevelCase {
     double expected;
 };
 
-}  // namespace
+} // namespace
 
 TEST(VoiceActivityMonitorLevel, Table)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<LevelCase> cases = {
-        {"silence", 1024, {constant(0)}, 0.0},
-        {"half scale reads full", 1024, {constant(0.5f)}, 1.0},
-        {"negative half scale reads full", 1024, {constant(-0.5f)}, 1.0},
-        {"over full scale clamps", 1024, {constant(3.0f)}, 1.0},
-        {"small sine", 1024, {sine(0.02, 64)}, 2.5 * 0.02 / std::numbers::sqrt2},
-        {"default threshold RMS", 1000, {constant(0.018f)}, 0.045},
-        {"odd block length", 7, {constant(0.1f)}, 0.25},
-        {"loud second channel ignored", 1024, {constant(0), constant(0.9f)}, 0.0},
-        {"first of four channels", 480, {constant(0.2f), constant(-1), constant(1), constant(0.7f)}, 0.5},
-        {"NaN sample reads silent", 4, {[nan](std::size_t i) { return i == 2 ? float(nan) : 0.1f; }}, 0.0},
+        { "silence", 1024, { constant(0) }, 0.0 },
+        { "half scale reads full", 1024, { constant(0.5f) }, 1.0 },
+        { "negative half scale reads full", 1024, { constant(-0.5f) }, 1.0 },
+        { "over full scale clamps", 1024, { constant(3.0f) }, 1.0 },
+        { "small sine", 1024, { sine(0.02, 64) }, 2.5 * 0.02 / std::numbers::sqrt2 },
+        { "default threshold RMS", 1000, { constant(0.018f) }, 0.045 },
+        { "odd block length", 7, { constant(0.1f) }, 0.25 },
+        { "loud second channel ignored", 1024, { constant(0), constant(0.9f) }, 0.0 },
+        { "first of four channels", 480, { constant(0.2f), constant(-1), constant(1), constant(0.7f) }, 0.5 },
+        { "NaN sample reads silent", 4, { [nan](std::size_t i) { return i == 2 ? float(nan) : 0.1f; } },
+            0.0 },
     };
     for (const LevelCase &c : cases) {
         const std::vector<float> samples = interleave(c.frames, c.channels);
         EXPECT_NEAR(VoiceActivityMonitorService::level(samples.data(), c.frames, int(c.channels.size())),
-                    c.expected, 1e-6)
+            c.expected, 1e-6)
             << c.name;
     }
 }
@@ -171,9 +178,9 @@ TEST(VoiceActivityMonitorService, ReportsOneUnsmoothedLevelPerBlock)
     monitor.start();
     ASSERT_TRUE(log.handler);
 
-    const std::vector<float> loudRight = interleave(1024, {constant(0), constant(0.9f)});
-    const std::vector<float> quiet = interleave(512, {constant(0.04f), constant(0)});
-    const std::vector<float> loud = interleave(2048, {constant(-0.5f), constant(0)});
+    const std::vector<float> loudRight = interleave(1024, { constant(0), constant(0.9f) });
+    const std::vector<float> quiet = interleave(512, { constant(0.04f), constant(0) });
+    const std::vector<float> loud = interleave(2048, { constant(-0.5f), constant(0) });
     log.handler(loudRight.data(), 1024, 2);
     log.handler(quiet.data(), 512, 2);
     log.handler(loud.data(), 2048, 2);

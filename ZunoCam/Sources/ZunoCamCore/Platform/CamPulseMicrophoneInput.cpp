@@ -12,7 +12,7 @@ namespace {
 // How long start() waits for the server and the stream before it gives up.
 constexpr pa_usec_t kStartTimeout = 5 * PA_USEC_PER_SEC;
 
-}  // namespace
+} // namespace
 
 struct CamPulseMicrophoneInput::Impl {
     pa_threaded_mainloop *loop = nullptr;
@@ -48,7 +48,7 @@ void CamPulseMicrophoneInput::Impl::onStreamState(pa_stream *stream, void *userd
     if (pa_stream_get_state(stream) == PA_STREAM_READY) {
         // The server has fixed the source's own channel count and rate; this runs before any data.
         const pa_sample_spec *spec = pa_stream_get_sample_spec(stream);
-        self->format = {spec->channels, double(spec->rate)};
+        self->format = { spec->channels, double(spec->rate) };
         self->blockSamples = kBlockFrames * spec->channels;
         self->blockFill = 0;
     }
@@ -70,8 +70,8 @@ void CamPulseMicrophoneInput::Impl::onStreamRead(pa_stream *stream, std::size_t,
     }
 }
 
-void CamPulseMicrophoneInput::Impl::onTimeout(pa_mainloop_api *, pa_time_event *, const struct timeval *,
-                                              void *userdata)
+void CamPulseMicrophoneInput::Impl::onTimeout(
+    pa_mainloop_api *, pa_time_event *, const struct timeval *, void *userdata)
 {
     auto *self = static_cast<Impl *>(userdata);
     self->timedOut = true;
@@ -166,8 +166,8 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, ZunoAppInfo::displayName);
     pa_proplist_sets(props, PA_PROP_APPLICATION_ID, ZunoAppInfo::bundleIdentifier);
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "production");
-    d.context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(d.loop), ZunoAppInfo::displayName,
-                                             props);
+    d.context
+        = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(d.loop), ZunoAppInfo::displayName, props);
     pa_proplist_free(props);
     if (!d.context) {
         d.teardown();
@@ -181,8 +181,8 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
     }
 
     pa_threaded_mainloop_lock(d.loop);
-    pa_time_event *timeout = pa_context_rttime_new(d.context, pa_rtclock_now() + kStartTimeout,
-                                                   &Impl::onTimeout, &d);
+    pa_time_event *timeout
+        = pa_context_rttime_new(d.context, pa_rtclock_now() + kStartTimeout, &Impl::onTimeout, &d);
     const auto settled = [&d] {
         const pa_context_state_t state = pa_context_get_state(d.context);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
@@ -191,7 +191,7 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
 
     if (ready) {
         // A provisional spec: FIX_CHANNELS and FIX_RATE make the server replace both with the source's.
-        const pa_sample_spec request{PA_SAMPLE_FLOAT32NE, 48000, 1};
+        const pa_sample_spec request { PA_SAMPLE_FLOAT32NE, 48000, 1 };
         d.stream = pa_stream_new(d.context, "Voice level", &request, nullptr);
         ready = d.stream != nullptr;
     }
@@ -201,8 +201,8 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
         attr.fragsize = uint32_t(kBlockFrames * sizeof(float));
-        const auto flags = pa_stream_flags_t(PA_STREAM_FIX_CHANNELS | PA_STREAM_FIX_RATE
-                                             | PA_STREAM_ADJUST_LATENCY);
+        const auto flags
+            = pa_stream_flags_t(PA_STREAM_FIX_CHANNELS | PA_STREAM_FIX_RATE | PA_STREAM_ADJUST_LATENCY);
         ready = pa_stream_connect_record(d.stream, nullptr, &attr, flags) == 0;
     }
     if (ready) {
@@ -211,7 +211,8 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
             return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
         };
         ready = d.waitUntil(streamSettled) && pa_stream_get_state(d.stream) == PA_STREAM_READY
-            && d.format.channelCount > 0 && d.format.channelCount <= int(PA_CHANNELS_MAX) && d.format.sampleRate > 0;
+            && d.format.channelCount > 0 && d.format.channelCount <= int(PA_CHANNELS_MAX)
+            && d.format.sampleRate > 0;
     }
     if (ready) {
         // Now that the frame size is known, ask for fragments of one block.

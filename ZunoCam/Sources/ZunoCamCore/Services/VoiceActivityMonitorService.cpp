@@ -41,12 +41,12 @@ void VoiceActivityMonitorService::start()
     if (!input)
         return;
     // Runs on the audio thread: one pass over channel 0 and one call, no lock, no allocation.
-    auto onBlock = [handler = std::move(handler)](const float *samples, std::size_t frameCount,
-                                                  int channelCount) {
-        if (!samples || frameCount == 0 || channelCount <= 0 || !handler)
-            return;
-        handler(level(samples, frameCount, channelCount));
-    };
+    auto onBlock
+        = [handler = std::move(handler)](const float *samples, std::size_t frameCount, int channelCount) {
+              if (!samples || frameCount == 0 || channelCount <= 0 || !handler)
+                  return;
+              handler(level(samples, frameCount, channelCount));
+          };
     if (!input->start(std::move(onBlock)))
         return;
 

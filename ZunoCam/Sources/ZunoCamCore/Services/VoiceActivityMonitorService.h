@@ -43,7 +43,7 @@ public:
 private:
     InputFactory m_inputFactory;
     mutable std::mutex m_mutex;
-    std::unique_ptr<CamMicrophoneInput> m_input;  // set only while monitoring
+    std::unique_ptr<CamMicrophoneInput> m_input; // set only while monitoring
     bool m_isMonitoringState = false;
     RMSLevelHandler m_onRMSLevel;
 };
