@@ -228,10 +228,11 @@ TEST(CameraImageKernels, MaskStretchesToAnotherAspectRatio)
 {
     // Left half white at 16x16 becomes the left half of a 64x36 mask.
     CameraPixelBuffer mask(16, 16, Format::Gray8), out;
+    CameraImageKernels::BlurScratch scratch;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             mask.scanLine(y)[x] = x < 8 ? 255 : 0;
-    CameraImageKernels::stretchAndFeatherMask(mask, 64, 36, 2, out);
+    CameraImageKernels::stretchAndFeatherMask(mask, 64, 36, 2, out, scratch);
     ASSERT_EQ(out.width(), 64);
     ASSERT_EQ(out.height(), 36);
     EXPECT_EQ(out.constScanLine(0)[0], 255);

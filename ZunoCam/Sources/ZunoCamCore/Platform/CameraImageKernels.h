@@ -34,8 +34,9 @@ float vignetteFactor(int x, int y, int width, int height, double intensity, doub
 
 // Intermediate buffers of a reduced-resolution blur, kept by the caller between frames.
 struct BlurScratch {
-    CameraPixelBuffer small;
-    CameraPixelBuffer smallGraded;
+    CameraPixelBuffer levels[3];  // 1/2, 1/4, 1/8 of the size
+    CameraPixelBuffer graded;
+    CameraPixelBuffer halfMask;
 };
 
 // Gaussian blur with standard deviation `radius` and clamped edges (edge pixels extend outwards, so
@@ -47,7 +48,7 @@ void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuf
 // Stretches a one-channel mask to `width` x `height` (bilinear), then feathers it with a Gaussian
 // of `featherRadius` (clamped edges).
 void stretchAndFeatherMask(const CameraPixelBuffer &mask, int width, int height, double featherRadius,
-                           CameraPixelBuffer &destination);
+                           CameraPixelBuffer &destination, BlurScratch &scratch);
 
 // destination = foreground where the mask is white, background where it is black, mixed between.
 void blendWithMask(const CameraPixelBuffer &foreground, const CameraPixelBuffer &background,
