@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -239,4 +240,35 @@ TEST(CameraImageKernels, MaskStretchesToAnotherAspectRatio)
     EXPECT_EQ(out.constScanLine(35)[63], 0);
     EXPECT_GT(out.constScanLine(18)[30], out.constScanLine(18)[33]);  // feathered across the edge
     EXPECT_GT(out.constScanLine(18)[33], 0);
+}
+
+TEST(CameraImageKernels, VectorAndPortableRowsGiveTheSameBytes)
+{
+    if (!CameraImageKernels::vectorPathsActive())
+        GTEST_SKIP() << "this processor has no AVX2: only the portable rows run";
+    const CameraPixelBuffer in = noise(203, 9, 11), other = noise(203, 9, 12);  // odd width: vector body and tail
+    CameraPixelBuffer mask(203, 9, Format::Gray8);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 203; ++x)
+            mask.scanLine(y)[x] = static_cast<std::uint8_t>(x * 37 + y * 11);
+    const CameraImageKernels::ColorPass passes[] = {
+        {CameraColorMatrix::exposure(0.7).then(CameraColorMatrix::colorControls(1.3, 1.2)), true, 0.5, 1.8},
+        {CameraColorMatrix::temperature(6500, 8000), false, 0, 1.8},
+    };
+    for (const auto &pass : passes) {
+        CameraPixelBuffer vector, portable;
+        CameraImageKernels::colorPass(in, pass, vector);
+        CameraImageKernels::setVectorPathsAllowed(false);
+        CameraImageKernels::colorPass(in, pass, portable);
+        CameraImageKernels::setVectorPathsAllowed(true);
+        for (int y = 0; y < 9; ++y)
+            ASSERT_EQ(std::memcmp(vector.constScanLine(y), portable.constScanLine(y), 203 * 4), 0) << y;
+    }
+    CameraPixelBuffer vector, portable;
+    CameraImageKernels::blendWithMask(in, other, mask, vector);
+    CameraImageKernels::setVectorPathsAllowed(false);
+    CameraImageKernels::blendWithMask(in, other, mask, portable);
+    CameraImageKernels::setVectorPathsAllowed(true);
+    for (int y = 0; y < 9; ++y)
+        ASSERT_EQ(std::memcmp(vector.constScanLine(y), portable.constScanLine(y), 203 * 4), 0) << y;
 }

@@ -7,11 +7,20 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 
 namespace {
+
+std::atomic<bool> vectorPathsAllowed{true};
+
+bool hasAvx2()
+{
+    static const bool supported = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return supported;
+}
 
 cv::Mat matOf(const CameraPixelBuffer &b)
 {
@@ -205,12 +214,7 @@ __attribute__((target("avx2,fma"))) void colorRowAvx2(const RowJob &j)
         colorPixel(j, x);
 }
 
-RowKernel colorRowKernel()
-{
-    static const RowKernel kernel = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")
-                                        ? colorRowAvx2 : colorRowScalar;
-    return kernel;
-}
+RowKernel colorRowKernel() { return vectorPathsAllowed && hasAvx2() ? colorRowAvx2 : colorRowScalar; }
 
 using BlendRowKernel = void (*)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, int);
 
@@ -256,15 +260,15 @@ __attribute__((target("avx2"))) void blendRowAvx2(const std::uint8_t *f, const s
     blendRowScalar(f + 4 * x, b + 4 * x, m + x, o + 4 * x, w - x);
 }
 
-BlendRowKernel blendRowKernel()
-{
-    static const BlendRowKernel kernel = __builtin_cpu_supports("avx2") ? blendRowAvx2 : blendRowScalar;
-    return kernel;
-}
+BlendRowKernel blendRowKernel() { return vectorPathsAllowed && hasAvx2() ? blendRowAvx2 : blendRowScalar; }
 
 }  // namespace
 
 namespace CameraImageKernels {
+
+void setVectorPathsAllowed(bool allowed) { vectorPathsAllowed = allowed; }
+
+bool vectorPathsActive() { return vectorPathsAllowed && hasAvx2(); }
 
 void setThreadCount(int threads) { cv::setNumThreads(std::max(threads, 1)); }
 

@@ -14,6 +14,11 @@ namespace CameraImageKernels {
 void setThreadCount(int threads);
 int threadCount();
 
+// The AVX2 rows are used where the processor has them; tests switch them off to check that the
+// portable rows give the same bytes.
+void setVectorPathsAllowed(bool allowed);
+bool vectorPathsActive();
+
 // Crops `source` to `rect` and scales the crop to `width` x `height` (bilinear).
 void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
                   CameraPixelBuffer &destination);
