@@ -472,3 +472,22 @@ TEST(ZunoAppLogger, RevealShowsTheFileOrElseTheFolder)
     EXPECT_EQ(desktop.fake->revealed, QStringList { logger.currentLogFilePath() });
     EXPECT_EQ(desktop.fake->opened.size(), 1);
 }
+
+TEST(ZunoLogLevel, RawValuesLabelsAndOrder)
+{
+    const QList<std::tuple<ZunoLogLevel, QString, QString>> table { { ZunoLogLevel::debug, "debug", "DEBUG" },
+        { ZunoLogLevel::info, "info", "INFO" }, { ZunoLogLevel::warn, "warn", "WARN" },
+        { ZunoLogLevel::error, "error", "ERROR" } };
+    ASSERT_EQ(qsizetype(ZunoLogLevels::allCases.size()), table.size());
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        const auto &[level, raw, text] = table[i];
+        EXPECT_EQ(ZunoLogLevels::allCases[size_t(i)], level);
+        EXPECT_EQ(rawValue(level), raw);
+        EXPECT_EQ(label(level), text);
+        EXPECT_EQ(ZunoLogLevels::fromRawValue(raw), level);
+        if (i > 0)
+            EXPECT_LT(std::get<0>(table[i - 1]), level);
+    }
+    for (const char *unknown : { "Debug", "WARN", "warning", "fatal", "" })
+        EXPECT_FALSE(ZunoLogLevels::fromRawValue(unknown)) << unknown;
+}
