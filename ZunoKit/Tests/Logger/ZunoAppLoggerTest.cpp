@@ -485,8 +485,9 @@ TEST(ZunoLogLevel, RawValuesLabelsAndOrder)
         EXPECT_EQ(rawValue(level), raw);
         EXPECT_EQ(label(level), text);
         EXPECT_EQ(ZunoLogLevels::fromRawValue(raw), level);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(std::get<0>(table[i - 1]), level);
+        }
     }
     for (const char *unknown : { "Debug", "WARN", "warning", "fatal", "" })
         EXPECT_FALSE(ZunoLogLevels::fromRawValue(unknown)) << unknown;
