@@ -162,6 +162,20 @@ TEST(ZunoAppLogger, WritesOneSortedJsonLinePerEntry)
     EXPECT_EQ(entries.first().build, "7");
 }
 
+TEST(ZunoAppLogger, BrokenTextStillWritesReadableUtf8)
+{
+    // A lone surrogate must not make the whole file unreadable for the logs view.
+    QTemporaryDir dir;
+    ZunoAppLogger logger(QStringLiteral("ZunoCam"), dir.path(), 0, 5, fixedVersion());
+    logger.info(QStringLiteral("before"), QStringLiteral("camera"));
+    logger.info(QStringLiteral("half ") + QChar(0xD83C) + QStringLiteral(" pair"), QStringLiteral("camera"));
+    logger.info(QStringLiteral("after"), QStringLiteral("camera"));
+    const auto entries = logger.recentEntries(10, ZunoLogLevel::debug);
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_TRUE(entries[1].message.startsWith("half "));
+    EXPECT_TRUE(entries[1].message.endsWith(" pair"));
+}
+
 TEST(ZunoAppLogger, AsksTheVersionProviderAtEveryLine)
 {
     QTemporaryDir dir;
