@@ -274,7 +274,7 @@ QString ZunoAppLogger::redactSecrets(const QString &text)
     thread_local const std::vector<std::pair<QRegularExpression, QString>> rules = [] {
         std::vector<std::pair<QRegularExpression, QString>> compiled;
         for (const RedactionRule &rule : kRedactionRules) {
-            // Unicode word and space classes, as the patterns' original regular-expression engine reads them.
+            // Unicode word and space classes: accented letters count as word characters for \b.
             QRegularExpression expression(
                 QString::fromLatin1(rule.pattern), QRegularExpression::UseUnicodePropertiesOption);
             if (expression.isValid())
