@@ -3,7 +3,8 @@
 #include "ZunoVisionServices.h"
 #include "ZunoVisionTestImages.h"
 
-#include <QFutureSynchronizer>
+#include <QFont>
+#include <QPainter>
 #include <QtConcurrent>
 
 #include <gtest/gtest.h>
@@ -232,4 +233,29 @@ TEST(ZunoVisionServicesText, RunsOnSeveralThreadsAtOnce)
     }
     for (QFuture<QString> &future : futures)
         EXPECT_EQ(future.result(), english);
+}
+
+TEST(ZunoVisionServicesText, ReadsLinesTopDownInTwoLanguages)
+{
+    const QString english = "Recording starts in three seconds";
+    const QString turkish = QString::fromUtf8("Kayıt üç saniye içinde başlıyor");
+    QFont font("DejaVu Sans");
+    font.setPixelSize(30);
+    QImage image(900, 260, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(40, 70), english);
+        painter.drawText(QPoint(40, 190), turkish);
+    }
+    const ZunoOCRResult result = ZunoVisionServices::recognizeText(image, { "en-US", "tr-TR" }, true);
+    ASSERT_EQ(result.lines.size(), 2) << result.fullText().toStdString();
+    EXPECT_EQ(result.lines[0].text.simplified(), english);
+    EXPECT_EQ(result.lines[1].text.simplified(), turkish);
+    EXPECT_EQ(result.fullText(), result.lines[0].text + "\n" + result.lines[1].text);
+    // With y upwards, the first (upper) line's box lies above the second's.
+    EXPECT_GT(result.lines[1].boundingBox.top(), 0.0);
+    EXPECT_GT(result.lines[0].boundingBox.top(), result.lines[1].boundingBox.bottom());
 }
