@@ -41,6 +41,9 @@ if command -v pulseaudio >/dev/null && ! pactl info >/dev/null 2>&1; then
     for _ in 1 2 3 4 5 6 7 8 9 10; do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
 fi
 
+# Debian's tesseract uses OpenMP; with ctest running one test per core, its threads only fight.
+export OMP_THREAD_LIMIT=1
+
 status=0
 "$@" || status=$?
 exit $status

@@ -162,6 +162,20 @@ TEST(ZunoAppLogger, WritesOneSortedJsonLinePerEntry)
     EXPECT_EQ(entries.first().build, "7");
 }
 
+TEST(ZunoAppLogger, BrokenTextStillWritesReadableUtf8)
+{
+    // A lone surrogate must not make the whole file unreadable for the logs view.
+    QTemporaryDir dir;
+    ZunoAppLogger logger(QStringLiteral("ZunoCam"), dir.path(), 0, 5, fixedVersion());
+    logger.info(QStringLiteral("before"), QStringLiteral("camera"));
+    logger.info(QStringLiteral("half ") + QChar(0xD83C) + QStringLiteral(" pair"), QStringLiteral("camera"));
+    logger.info(QStringLiteral("after"), QStringLiteral("camera"));
+    const auto entries = logger.recentEntries(10, ZunoLogLevel::debug);
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_TRUE(entries[1].message.startsWith("half "));
+    EXPECT_TRUE(entries[1].message.endsWith(" pair"));
+}
+
 TEST(ZunoAppLogger, AsksTheVersionProviderAtEveryLine)
 {
     QTemporaryDir dir;
@@ -471,4 +485,24 @@ TEST(ZunoAppLogger, RevealShowsTheFileOrElseTheFolder)
     logger.revealInFinder();
     EXPECT_EQ(desktop.fake->revealed, QStringList { logger.currentLogFilePath() });
     EXPECT_EQ(desktop.fake->opened.size(), 1);
+}
+
+TEST(ZunoLogLevel, RawValuesLabelsAndOrder)
+{
+    const QList<std::tuple<ZunoLogLevel, QString, QString>> table { { ZunoLogLevel::debug, "debug", "DEBUG" },
+        { ZunoLogLevel::info, "info", "INFO" }, { ZunoLogLevel::warn, "warn", "WARN" },
+        { ZunoLogLevel::error, "error", "ERROR" } };
+    ASSERT_EQ(qsizetype(ZunoLogLevels::allCases.size()), table.size());
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        const auto &[level, raw, text] = table[i];
+        EXPECT_EQ(ZunoLogLevels::allCases[size_t(i)], level);
+        EXPECT_EQ(rawValue(level), raw);
+        EXPECT_EQ(label(level), text);
+        EXPECT_EQ(ZunoLogLevels::fromRawValue(raw), level);
+        if (i > 0) {
+            EXPECT_LT(std::get<0>(table[i - 1]), level);
+        }
+    }
+    for (const char *unknown : { "Debug", "WARN", "warning", "fatal", "" })
+        EXPECT_FALSE(ZunoLogLevels::fromRawValue(unknown)) << unknown;
 }

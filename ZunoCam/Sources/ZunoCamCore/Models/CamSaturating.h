@@ -38,19 +38,21 @@ inline qint64 toInt64(double value)
     return static_cast<qint64>(value);
 }
 
-// A double to an int, truncated towards zero and saturated at [lowest, highest]; NaN gives `lowest`.
+// A double to an int, truncated towards zero and saturated at [lowest, highest]; NaN counts as 0.
 inline int toInt(
     double value, int lowest = std::numeric_limits<int>::min(), int highest = std::numeric_limits<int>::max())
 {
-    if (!(value > lowest))
+    if (std::isnan(value))
+        value = 0;
+    if (value <= lowest)
         return lowest;
     if (value >= highest)
         return highest;
     return static_cast<int>(value);
 }
 
-// A 64-bit integer limited to [lowest, highest], as an int.
-inline int toInt(qint64 value, int lowest, int highest)
+// A 64-bit integer (a port, a countdown) limited to [lowest, highest], as an int.
+inline int clampedToInt(qint64 value, int lowest, int highest)
 {
     if (value < lowest)
         return lowest;

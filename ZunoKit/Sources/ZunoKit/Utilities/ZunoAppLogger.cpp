@@ -21,6 +21,8 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -267,14 +269,21 @@ void ZunoAppLogger::clear()
 
 QString ZunoAppLogger::redactSecrets(const QString &text)
 {
+    // Compiling the four patterns costs far more than matching them; each thread keeps its own copy
+    // so no compiled pattern is shared between threads.
+    thread_local const std::vector<std::pair<QRegularExpression, QString>> rules = [] {
+        std::vector<std::pair<QRegularExpression, QString>> compiled;
+        for (const RedactionRule &rule : kRedactionRules) {
+            // Unicode word and space classes: accented letters count as word characters for \b.
+            QRegularExpression expression(
+                QString::fromLatin1(rule.pattern), QRegularExpression::UseUnicodePropertiesOption);
+            if (expression.isValid())
+                compiled.emplace_back(std::move(expression), QString::fromLatin1(rule.replacement));
+        }
+        return compiled;
+    }();
     QString result = text;
-    for (const RedactionRule &rule : kRedactionRules) {
-        // Unicode word and space classes, as the patterns' original regular-expression engine reads them.
-        const QRegularExpression expression(
-            QString::fromLatin1(rule.pattern), QRegularExpression::UseUnicodePropertiesOption);
-        if (!expression.isValid())
-            continue;
-        result.replace(expression, QString::fromLatin1(rule.replacement));
-    }
+    for (const auto &[expression, replacement] : rules)
+        result.replace(expression, replacement);
     return result;
 }
