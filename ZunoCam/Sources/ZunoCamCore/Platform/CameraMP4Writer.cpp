@@ -1,12 +1,13 @@
 #include "CameraMP4Writer.h"
 
+#include "CameraYUVConverter.h"
+
 #include <QFile>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -25,8 +26,9 @@ namespace {
 constexpr int kTimeScale = 90000;
 // Seconds between key frames, so players can seek.
 constexpr int kKeyFrameSeconds = 2;
-// Fast enough for real-time 720p on a fraction of one core; keeps 8x8 transforms and CABAC (High).
-constexpr const char *kEncoderPreset = "veryfast";
+// Real-time 720p within half a core of a two-core machine; keeps CABAC and 8x8 transforms, so the
+// stream is High profile. One more frame thread gives the encoder headroom for bursts.
+constexpr const char *kEncoderPreset = "superfast";
 constexpr int kEncoderThreads = 2;
 
 QString averrorText(int code)
@@ -63,7 +65,6 @@ struct CameraMP4Writer::Impl {
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
     AVStream *stream = nullptr;
-    SwsContext *scaler = nullptr;
     AVFrame *picture = nullptr;
     AVPacket *packet = nullptr;
     std::int64_t nominalDuration = kTimeScale / 30;
@@ -164,14 +165,6 @@ void CameraMP4Writer::Impl::open()
     if (ret < 0)
         throw SetupError(SetupStage::input, averrorText(ret));
 
-    // BGRA (full range) to BT.709 limited-range 4:2:0; the sizes match, so only chroma is filtered.
-    scaler = sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGRA, settings.width, settings.height,
-                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!scaler)
-        throw SetupError(SetupStage::input, QStringLiteral("no BGRA to YUV 4:2:0 converter"));
-    const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    sws_setColorspaceDetails(scaler, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-
     ret = avformat_write_header(format, nullptr);
     if (ret < 0)
         throw SetupError(SetupStage::start, averrorText(ret));
@@ -197,8 +190,6 @@ void CameraMP4Writer::Impl::release()
     avcodec_free_context(&codec);
     av_frame_free(&picture);
     av_packet_free(&packet);
-    sws_freeContext(scaler);
-    scaler = nullptr;
 }
 
 void CameraMP4Writer::Impl::fail(const QString &message)
@@ -270,9 +261,10 @@ bool CameraMP4Writer::Impl::encode(int buffer)
         fail(QStringLiteral("No memory for a video frame: ") + averrorText(ret));
         return false;
     }
-    const std::uint8_t *source[1] = {buffers[buffer].pixels.data()};
-    const int sourceStride[1] = {settings.width * 4};
-    sws_scale(scaler, source, sourceStride, 0, settings.height, picture->data, picture->linesize);
+    CameraYUVConverter::convertBGRAToI420(buffers[buffer].pixels.data(), std::ptrdiff_t(settings.width) * 4,
+                                          settings.width, settings.height, picture->data[0], picture->linesize[0],
+                                          picture->data[1], picture->linesize[1], picture->data[2],
+                                          picture->linesize[2]);
     const std::int64_t pts = buffers[buffer].pts;
     {
         std::lock_guard lock(mutex);
