@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "ZunoAppLogger.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -90,4 +92,20 @@ CameraRecorderFrame SyntheticFrames::frame(int index, double timestampSeconds)
         }
     }
     return CameraRecorderFrame{m_pixels.data(), m_width, m_height, m_bytesPerRow, timestampSeconds};
+}
+
+std::shared_ptr<ZunoAppLogger> makeTestLogger(const QString &directory)
+{
+    return std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoCamRecorderTests"), directory);
+}
+
+QStringList loggedLines(ZunoAppLogger &logger, const QString &category)
+{
+    QStringList out;
+    const QList<ZunoLogEntry> entries = logger.recentEntries(1000, ZunoLogLevel::debug);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->category == category)
+            out << rawValue(it->level) + QLatin1Char('|') + it->message;
+    }
+    return out;
 }

@@ -3,8 +3,10 @@
 #include "CameraRecorderFrame.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // What a test reads back from an MP4 file through libavformat and libavcodec.
@@ -42,3 +44,10 @@ private:
     std::ptrdiff_t m_bytesPerRow;
     std::vector<std::uint8_t> m_pixels;
 };
+
+class ZunoAppLogger;
+
+// A logger of its own for one test, writing below `directory`.
+std::shared_ptr<ZunoAppLogger> makeTestLogger(const QString &directory);
+// The logger's lines of one category, oldest first, as "level|message".
+QStringList loggedLines(ZunoAppLogger &logger, const QString &category);
