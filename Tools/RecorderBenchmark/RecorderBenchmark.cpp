@@ -35,7 +35,7 @@ constexpr int kNoiseFields = 8;
 
 double cpuSeconds(clockid_t clock)
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(clock, &ts);
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
@@ -73,8 +73,8 @@ public:
                 for (int x = 0; x < kCanvasWidth; ++x) {
                     std::uint8_t *p = &pixels[(std::size_t(y) * kCanvasWidth + x) * 4];
                     const int band = ((x / 80) + (y / 60)) % 5;
-                    const int base[3] = {60 + band * 30 + (x * 60) / kCanvasWidth, 90 + (y * 100) / kCanvasHeight,
-                                         140 - band * 15 + ((x ^ y) & 31)};
+                    const int base[3] = { 60 + band * 30 + (x * 60) / kCanvasWidth,
+                        90 + (y * 100) / kCanvasHeight, 140 - band * 15 + ((x ^ y) & 31) };
                     for (int c = 0; c < 3; ++c)
                         p[c] = std::uint8_t(std::clamp(base[c] + noise(random), 0, 255));
                     p[3] = 255;
@@ -88,8 +88,8 @@ public:
         const int dx = (index * 3) % (kCanvasWidth - kWidth);
         const int dy = (index * 2) % (kCanvasHeight - kHeight);
         const std::vector<std::uint8_t> &pixels = m_fields[index % kNoiseFields];
-        return CameraRecorderFrame{&pixels[(std::size_t(dy) * kCanvasWidth + dx) * 4], kWidth, kHeight,
-                                   std::ptrdiff_t(kCanvasWidth) * 4, time};
+        return CameraRecorderFrame { &pixels[(std::size_t(dy) * kCanvasWidth + dx) * 4], kWidth, kHeight,
+            std::ptrdiff_t(kCanvasWidth) * 4, time };
     }
 
 private:
@@ -126,7 +126,7 @@ RunResult record(CameraVideoRecorder &recorder, const Scene &scene, const QStrin
                 break;
             }
             if (realTime) {
-                ++result.dropped;  // the video queue moves on; the frame is lost
+                ++result.dropped; // the video queue moves on; the frame is lost
                 break;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -158,7 +158,7 @@ void pinToCores(int cores)
         std::printf("pinned to %d CPU(s)\n", taken);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -175,12 +175,13 @@ int main(int argc, char **argv)
     pinToCores(cores);
 
     QTemporaryDir folder;
-    auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoRecorderBenchmark"), folder.filePath("logs"));
+    auto logger
+        = std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoRecorderBenchmark"), folder.filePath("logs"));
     CameraVideoRecorder recorder(logger);
     const Scene scene;
 
-    std::printf("recorder benchmark: %d frames of %dx%d BGRA, %d Mbit/s H.264 High\n", kFrames, kWidth, kHeight,
-                CameraVideoRecorder::recommendedBitrate(kWidth, kHeight) / 1'000'000);
+    std::printf("recorder benchmark: %d frames of %dx%d BGRA, %d Mbit/s H.264 High\n", kFrames, kWidth,
+        kHeight, CameraVideoRecorder::recommendedBitrate(kWidth, kHeight) / 1'000'000);
 
     std::vector<double> fps, cpuPerFrame;
     for (int run = 0; run < kRuns; ++run) {
@@ -188,16 +189,17 @@ int main(int argc, char **argv)
         fps.push_back(r.written / r.wall);
         cpuPerFrame.push_back(r.cpu / r.written * 1000);
         QFile::remove(r.file);
-        std::printf("  throughput run %d: %.1f frames/s, %.2f ms CPU/frame\n", run + 1, fps.back(), cpuPerFrame.back());
+        std::printf("  throughput run %d: %.1f frames/s, %.2f ms CPU/frame\n", run + 1, fps.back(),
+            cpuPerFrame.back());
     }
     std::printf("throughput (median of %d): %.1f frames/s, %.2f ms CPU per frame\n", kRuns, median(fps),
-                median(cpuPerFrame));
+        median(cpuPerFrame));
 
     const RunResult live = record(recorder, scene, folder.path(), true);
     std::printf("real time at 30 fps: %d written, %d dropped, %.2f ms CPU per frame, %.2f cores used\n",
-                live.written, live.dropped, live.cpu / live.written * 1000, live.cpu / live.wall);
+        live.written, live.dropped, live.cpu / live.written * 1000, live.cpu / live.wall);
     std::printf("append on the video queue: median %.3f ms, 95th percentile %.3f ms\n",
-                median(live.appendSeconds) * 1000, percentile(live.appendSeconds, 0.95) * 1000);
+        median(live.appendSeconds) * 1000, percentile(live.appendSeconds, 0.95) * 1000);
     if (!keep.isEmpty()) {
         QFile::remove(keep);
         if (QFile::rename(live.file, keep) || QFile::copy(live.file, keep))

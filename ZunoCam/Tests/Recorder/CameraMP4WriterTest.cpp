@@ -17,7 +17,7 @@ namespace {
 
 CameraMP4Writer::Settings settings720(double start)
 {
-    return CameraMP4Writer::Settings{1280, 720, 8'000'000, 30, start};
+    return CameraMP4Writer::Settings { 1280, 720, 8'000'000, 30, start };
 }
 
 // Appends one frame, retrying while the pool is full (the writer refuses rather than waits).
@@ -31,13 +31,13 @@ bool appendWhenReady(CameraMP4Writer &writer, const CameraRecorderFrame &frame)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CameraMP4Writer, WritesPlayableHighProfileBt709)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("clip.mp4");
-    const double start = 1000.25;  // the capture clock does not start at zero
+    const double start = 1000.25; // the capture clock does not start at zero
     SyntheticFrames frames(1280, 720);
     {
         CameraMP4Writer writer(path, settings720(start));
@@ -71,11 +71,11 @@ TEST(CameraMP4Writer, KeepsVariableFrameTimes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("vfr.mp4");
-    const double gaps[] = {1 / 30.0, 1 / 15.0, 1 / 60.0, 0.1, 1 / 30.0, 0.05};
+    const double gaps[] = { 1 / 30.0, 1 / 15.0, 1 / 60.0, 0.1, 1 / 30.0, 0.05 };
     SyntheticFrames frames(320, 240, 0);
     std::vector<double> expected;
     {
-        CameraMP4Writer writer(path, CameraMP4Writer::Settings{320, 240, 4'500'000, 30, 5.0});
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 5.0 });
         double t = 5.0;
         for (int i = 0; i < 40; ++i) {
             ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, t)));
@@ -99,7 +99,8 @@ TEST(CameraMP4Writer, RefusesFramesItCannotPlaceInTime)
 {
     QTemporaryDir dir;
     SyntheticFrames frames(320, 240);
-    CameraMP4Writer writer(dir.filePath("times.mp4"), CameraMP4Writer::Settings{320, 240, 4'500'000, 30, 10.0});
+    CameraMP4Writer writer(
+        dir.filePath("times.mp4"), CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 10.0 });
     EXPECT_FALSE(writer.append(frames.frame(0, 9.5))) << "before the start";
     EXPECT_FALSE(writer.append(frames.frame(0, std::nan("")))) << "no time";
     EXPECT_FALSE(writer.append(frames.frame(0, INFINITY))) << "infinite time";
@@ -140,7 +141,8 @@ TEST(CameraMP4Writer, CancelStopsWithoutFinishing)
 {
     QTemporaryDir dir;
     SyntheticFrames frames(320, 240);
-    CameraMP4Writer writer(dir.filePath("cancel.mp4"), CameraMP4Writer::Settings{320, 240, 4'500'000, 30, 0});
+    CameraMP4Writer writer(
+        dir.filePath("cancel.mp4"), CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 0 });
     ASSERT_TRUE(appendWhenReady(writer, frames.frame(0, 0)));
     writer.cancel();
     EXPECT_EQ(writer.status(), CameraMP4Writer::Status::cancelled);
@@ -160,7 +162,8 @@ TEST(CameraMP4Writer, ReportsWhereSetUpFailed)
         EXPECT_FALSE(error.message().isEmpty());
     }
     try {
-        CameraMP4Writer writer(dir.filePath("odd.mp4"), CameraMP4Writer::Settings{1281, 720, 8'000'000, 30, 0});
+        CameraMP4Writer writer(
+            dir.filePath("odd.mp4"), CameraMP4Writer::Settings { 1281, 720, 8'000'000, 30, 0 });
         FAIL() << "an odd width was accepted";
     } catch (const CameraMP4Writer::SetupError &error) {
         EXPECT_EQ(error.stage(), CameraMP4Writer::SetupStage::input);

@@ -78,7 +78,9 @@ bool appendEventually(CameraVideoRecorder &recorder, const CameraRecorderFrame &
 
 class CameraVideoRecorderTest : public ::testing::Test {
 protected:
-    CameraVideoRecorderTest() : m_logs(makeTestLogger(m_logDir.path())), m_recorder(m_logs)
+    CameraVideoRecorderTest()
+        : m_logs(makeTestLogger(m_logDir.path()))
+        , m_recorder(m_logs)
     {
         m_recorder.setOnStatusChange(m_snapshots.callback());
     }
@@ -93,13 +95,16 @@ protected:
     CameraVideoRecorder m_recorder;
 };
 
-}  // namespace
+} // namespace
 
 TEST(CameraVideoRecorderNaming, FileNameFollowsTheGivenTimeZone)
 {
-    EXPECT_EQ(CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone::utc()), "ZunoCam-20250314-093005.mp4");
-    EXPECT_EQ(CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone(3 * 3600)), "ZunoCam-20250314-123005.mp4");
-    EXPECT_EQ(CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone(-10 * 3600)), "ZunoCam-20250313-233005.mp4");
+    EXPECT_EQ(
+        CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone::utc()), "ZunoCam-20250314-093005.mp4");
+    EXPECT_EQ(CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone(3 * 3600)),
+        "ZunoCam-20250314-123005.mp4");
+    EXPECT_EQ(CameraVideoRecorder::makeRecordingFilename(kStart, QTimeZone(-10 * 3600)),
+        "ZunoCam-20250313-233005.mp4");
 }
 
 TEST(CameraVideoRecorderNaming, ClashesGetNumberedThenRandomSuffixes)
@@ -110,7 +115,10 @@ TEST(CameraVideoRecorderNaming, ClashesGetNumberedThenRandomSuffixes)
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     };
-    auto pick = [&] { return QFileInfo(CameraVideoRecorder::makeRecordingURL(dir.path(), kStart, QTimeZone::utc())).fileName(); };
+    auto pick = [&] {
+        return QFileInfo(CameraVideoRecorder::makeRecordingURL(dir.path(), kStart, QTimeZone::utc()))
+            .fileName();
+    };
 
     EXPECT_EQ(pick(), "ZunoCam-20250314-093005.mp4");
     touch("ZunoCam-20250314-093005.mp4");
@@ -151,11 +159,18 @@ TEST(CameraVideoRecorderStatics, BitRateTable)
         std::int64_t width, height;
         int bitRate;
     } cases[] = {
-        {1280, 720, 8'000'000}, {1279, 720, 4'500'000},  {1920, 1080, 12'000'000}, {1919, 1080, 8'000'000},
-        {640, 480, 4'500'000},  {0, 0, 4'500'000},       {3840, 2160, 12'000'000}, {921'600, 1, 8'000'000},
+        { 1280, 720, 8'000'000 },
+        { 1279, 720, 4'500'000 },
+        { 1920, 1080, 12'000'000 },
+        { 1919, 1080, 8'000'000 },
+        { 640, 480, 4'500'000 },
+        { 0, 0, 4'500'000 },
+        { 3840, 2160, 12'000'000 },
+        { 921'600, 1, 8'000'000 },
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CameraVideoRecorder::recommendedBitrate(c.width, c.height), c.bitRate) << c.width << "x" << c.height;
+        EXPECT_EQ(CameraVideoRecorder::recommendedBitrate(c.width, c.height), c.bitRate)
+            << c.width << "x" << c.height;
 }
 
 TEST(CameraVideoRecorderStatics, EvenDimensions)
@@ -164,19 +179,32 @@ TEST(CameraVideoRecorderStatics, EvenDimensions)
         double width, height;
         std::optional<QSize> expected;
     } cases[] = {
-        {1.9, 100, std::nullopt},      {2, 2, QSize(2, 2)},          {NAN, 720, std::nullopt},
-        {1280, INFINITY, std::nullopt}, {1281.7, 721, QSize(1280, 720)}, {2.9, 3, QSize(2, 2)},
-        {-4, 10, std::nullopt},        {1280, 720, QSize(1280, 720)},
+        { 1.9, 100, std::nullopt },
+        { 2, 2, QSize(2, 2) },
+        { NAN, 720, std::nullopt },
+        { 1280, INFINITY, std::nullopt },
+        { 1281.7, 721, QSize(1280, 720) },
+        { 2.9, 3, QSize(2, 2) },
+        { -4, 10, std::nullopt },
+        { 1280, 720, QSize(1280, 720) },
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CameraVideoRecorder::evenDimensions(QSizeF(c.width, c.height)), c.expected) << c.width << "x" << c.height;
+        EXPECT_EQ(CameraVideoRecorder::evenDimensions(QSizeF(c.width, c.height)), c.expected)
+            << c.width << "x" << c.height;
 }
 
 TEST(CameraVideoRecorderStatics, FormatDuration)
 {
     const std::pair<double, const char *> cases[] = {
-        {0, "00:00"},      {59.9, "00:59"},       {307, "05:07"},   {3599, "59:59"}, {3599.99, "59:59"},
-        {3600, "1:00:00"}, {43389, "12:03:09"},   {-5, "00:00"},    {NAN, "00:00"},
+        { 0, "00:00" },
+        { 59.9, "00:59" },
+        { 307, "05:07" },
+        { 3599, "59:59" },
+        { 3599.99, "59:59" },
+        { 3600, "1:00:00" },
+        { 43389, "12:03:09" },
+        { -5, "00:00" },
+        { NAN, "00:00" },
     };
     for (const auto &[seconds, text] : cases)
         EXPECT_EQ(CameraVideoRecorder::formatDuration(seconds), text) << seconds;
@@ -185,12 +213,14 @@ TEST(CameraVideoRecorderStatics, FormatDuration)
 TEST(CameraVideoRecorderStatics, ErrorTexts)
 {
     const std::pair<CameraRecorderError, const char *> cases[] = {
-        {CameraRecorderError::writerSetupFailed("disk"), "Failed to initialize MP4 video writer: disk"},
-        {CameraRecorderError::writerFailed("disk"), "Failed to finalize MP4 video recording: disk"},
-        {CameraRecorderError::alreadyRecording(), "A camera recording session is already in progress."},
-        {CameraRecorderError::notRecording(), "No active camera recording session to stop."},
-        {CameraRecorderError::invalidDimensions(), "Video frame dimensions are invalid for H.264 encoding."},
-        {CameraRecorderError::noFramesCaptured(), "No camera frames were captured before stopping the recording."},
+        { CameraRecorderError::writerSetupFailed("disk"), "Failed to initialize MP4 video writer: disk" },
+        { CameraRecorderError::writerFailed("disk"), "Failed to finalize MP4 video recording: disk" },
+        { CameraRecorderError::alreadyRecording(), "A camera recording session is already in progress." },
+        { CameraRecorderError::notRecording(), "No active camera recording session to stop." },
+        { CameraRecorderError::invalidDimensions(),
+            "Video frame dimensions are invalid for H.264 encoding." },
+        { CameraRecorderError::noFramesCaptured(),
+            "No camera frames were captured before stopping the recording." },
     };
     for (const auto &[error, text] : cases) {
         EXPECT_EQ(error.localizedDescription(), text);
@@ -208,7 +238,7 @@ TEST_F(CameraVideoRecorderTest, StartReportsAndRefusesASecondStart)
     EXPECT_TRUE(m_recorder.isRecording());
     EXPECT_FALSE(QFileInfo::exists(url)) << "the file is made with the first frame";
     ASSERT_EQ(m_snapshots.snapshots().size(), 1u);
-    EXPECT_EQ(m_snapshots.snapshots()[0], (CameraRecordingSnapshot{true, 0, 0, url}));
+    EXPECT_EQ(m_snapshots.snapshots()[0], (CameraRecordingSnapshot { true, 0, 0, url }));
     const CameraRecordingSnapshot live = m_recorder.currentSnapshot();
     EXPECT_TRUE(live.isRecording);
     EXPECT_EQ(live.outputURL, url);
@@ -221,7 +251,7 @@ TEST_F(CameraVideoRecorderTest, StartReportsAndRefusesASecondStart)
         EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::alreadyRecording);
     }
     EXPECT_TRUE(m_recorder.isRecording());
-    EXPECT_EQ(recorderLines(), QStringList{"info|MP4 recording started: " + QFileInfo(url).fileName()});
+    EXPECT_EQ(recorderLines(), QStringList { "info|MP4 recording started: " + QFileInfo(url).fileName() });
 }
 
 TEST_F(CameraVideoRecorderTest, StartFailsWhenTheFolderCannotBeMade)
@@ -229,7 +259,8 @@ TEST_F(CameraVideoRecorderTest, StartFailsWhenTheFolderCannotBeMade)
     QFile blocker(m_dir.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_THROW(m_recorder.startRecording(m_dir.filePath("file/sub"), kStart), std::filesystem::filesystem_error);
+    EXPECT_THROW(
+        m_recorder.startRecording(m_dir.filePath("file/sub"), kStart), std::filesystem::filesystem_error);
     EXPECT_FALSE(m_recorder.isRecording());
     EXPECT_TRUE(m_snapshots.snapshots().empty());
     // The folder is made when missing.
@@ -330,7 +361,7 @@ TEST_F(CameraVideoRecorderTest, RecordsNinetyFramesToAPlayableFile)
 {
     SyntheticFrames frames(1280, 720);
     const QString url = m_recorder.startRecording(folder(), kStart);
-    const double start = 512.0;  // capture clock
+    const double start = 512.0; // capture clock
     for (int i = 0; i < 90; ++i) {
         const CameraRecorderFrame frame = frames.frame(i, start + i / 30.0);
         ASSERT_TRUE(appendEventually(m_recorder, frame)) << i;
@@ -350,14 +381,15 @@ TEST_F(CameraVideoRecorderTest, RecordsNinetyFramesToAPlayableFile)
     // Progress: start, the first frame, then each new whole second; the idle snapshot at the end.
     const std::vector<CameraRecordingSnapshot> reports = m_snapshots.snapshots();
     ASSERT_EQ(reports.size(), 5u);
-    EXPECT_EQ(reports[0], (CameraRecordingSnapshot{true, 0, 0, url}));
-    EXPECT_EQ(reports[1], (CameraRecordingSnapshot{true, 0, 1, url}));
+    EXPECT_EQ(reports[0], (CameraRecordingSnapshot { true, 0, 0, url }));
+    EXPECT_EQ(reports[1], (CameraRecordingSnapshot { true, 0, 1, url }));
     EXPECT_EQ(reports[2].frameCount, 31);
     EXPECT_DOUBLE_EQ(reports[2].elapsedSeconds, 30 / 30.0);
     EXPECT_EQ(reports[3].frameCount, 61);
     EXPECT_DOUBLE_EQ(reports[3].elapsedSeconds, (start + 60 / 30.0) - start);
     EXPECT_EQ(reports[4], CameraRecordingSnapshot::idle());
-    EXPECT_EQ(recorderLines().back(), "info|MP4 recording saved: " + QFileInfo(url).fileName() + " (00:03, 90 frames)");
+    EXPECT_EQ(recorderLines().back(),
+        "info|MP4 recording saved: " + QFileInfo(url).fileName() + " (00:03, 90 frames)");
 
     const RecorderProbe probe = probeRecording(url, 50, 50);
     ASSERT_TRUE(probe.opened);
@@ -396,7 +428,8 @@ TEST_F(CameraVideoRecorderTest, WriterThatCannotStartIsReportedAtTheNextStop)
     EXPECT_FALSE(m_recorder.isRecording());
     EXPECT_EQ(m_snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
     EXPECT_FALSE(QFileInfo::exists(url));
-    ASSERT_TRUE(recorderLines().back().startsWith("error|MP4 writer configuration failed: ")) << recorderLines().back().toStdString();
+    ASSERT_TRUE(recorderLines().back().startsWith("error|MP4 writer configuration failed: "))
+        << recorderLines().back().toStdString();
 
     const CameraRecorderError error = stopError(m_recorder);
     EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerSetupFailed);
@@ -407,7 +440,7 @@ TEST_F(CameraVideoRecorderTest, WriterThatCannotStartIsReportedAtTheNextStop)
 TEST_F(CameraVideoRecorderTest, WriteFailureThrowsWriterFailedAndKeepsTheFile)
 {
     // Files may grow to 64 KiB only; a write beyond fails with EFBIG instead of a signal.
-    rlimit saved{};
+    rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;

@@ -37,7 +37,8 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY)
 
     const AVCodec *decoder = avcodec_find_decoder(par->codec_id);
     AVCodecContext *codec = decoder ? avcodec_alloc_context3(decoder) : nullptr;
-    if (codec && (avcodec_parameters_to_context(codec, par) < 0 || avcodec_open2(codec, decoder, nullptr) < 0))
+    if (codec
+        && (avcodec_parameters_to_context(codec, par) < 0 || avcodec_open2(codec, decoder, nullptr) < 0))
         avcodec_free_context(&codec);
 
     AVPacket *packet = av_packet_alloc();
@@ -70,8 +71,10 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY)
 }
 
 SyntheticFrames::SyntheticFrames(int width, int height, int rowPadding)
-    : m_width(width), m_height(height), m_bytesPerRow(std::ptrdiff_t(width) * 4 + rowPadding),
-      m_pixels(std::size_t(m_bytesPerRow) * std::size_t(height), 0xEE)
+    : m_width(width)
+    , m_height(height)
+    , m_bytesPerRow(std::ptrdiff_t(width) * 4 + rowPadding)
+    , m_pixels(std::size_t(m_bytesPerRow) * std::size_t(height), 0xEE)
 {
 }
 
@@ -82,7 +85,7 @@ CameraRecorderFrame SyntheticFrames::frame(int index, double timestampSeconds)
         for (int x = 0; x < m_width; ++x) {
             std::uint8_t *p = row + x * 4;
             if (x < m_width / 4) {
-                p[0] = 0, p[1] = 0, p[2] = 255;  // B, G, R
+                p[0] = 0, p[1] = 0, p[2] = 255; // B, G, R
             } else {
                 p[0] = std::uint8_t((x + index * 8) & 0xFF);
                 p[1] = std::uint8_t((y * 2 + index * 4) & 0xFF);
@@ -91,7 +94,7 @@ CameraRecorderFrame SyntheticFrames::frame(int index, double timestampSeconds)
             p[3] = 255;
         }
     }
-    return CameraRecorderFrame{m_pixels.data(), m_width, m_height, m_bytesPerRow, timestampSeconds};
+    return CameraRecorderFrame { m_pixels.data(), m_width, m_height, m_bytesPerRow, timestampSeconds };
 }
 
 std::shared_ptr<ZunoAppLogger> makeTestLogger(const QString &directory)

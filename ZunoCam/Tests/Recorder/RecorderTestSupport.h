@@ -13,7 +13,7 @@
 struct RecorderProbe {
     bool opened = false;
     QString codecName;
-    int profile = -1;  // FF_PROFILE_H264_*
+    int profile = -1; // FF_PROFILE_H264_*
     int width = 0;
     int height = 0;
     QString colorSpace;
@@ -21,7 +21,7 @@ struct RecorderProbe {
     QString colorTransfer;
     QString colorRange;
     std::int64_t packets = 0;
-    double durationSeconds = 0;          // the stream's duration
+    double durationSeconds = 0; // the stream's duration
     std::vector<double> packetDurations; // seconds, in file order
     // Y, Cb, Cr of the first decoded picture at the probe point.
     int firstY = -1;

@@ -38,10 +38,11 @@ QString averrorText(int code)
     return QString::fromUtf8(text);
 }
 
-}  // namespace
+} // namespace
 
 CameraMP4Writer::SetupError::SetupError(SetupStage stage, const QString &message)
-    : std::runtime_error(message.toStdString()), m_stage(stage)
+    : std::runtime_error(message.toStdString())
+    , m_stage(stage)
 {
 }
 
@@ -49,7 +50,7 @@ struct CameraMP4Writer::Impl {
     enum class Command { run, finish, cancel };
 
     struct Buffer {
-        std::vector<std::uint8_t> pixels;  // BGRA, width * 4 per row
+        std::vector<std::uint8_t> pixels; // BGRA, width * 4 per row
         std::int64_t pts = 0;
     };
 
@@ -124,8 +125,8 @@ void CameraMP4Writer::Impl::open()
     codec->width = settings.width;
     codec->height = settings.height;
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
-    codec->time_base = AVRational{1, kTimeScale};
-    codec->framerate = AVRational{fps, 1};
+    codec->time_base = AVRational { 1, kTimeScale };
+    codec->framerate = AVRational { fps, 1 };
     codec->bit_rate = settings.averageBitRate;
     codec->gop_size = fps * kKeyFrameSeconds;
     // No B-frames: decoding order is presentation order, so every sample's duration in the file is
@@ -216,7 +217,7 @@ void CameraMP4Writer::Impl::run()
             if (command == Command::cancel)
                 return;
             if (queued.empty())
-                break;  // finishing, and everything queued is encoded
+                break; // finishing, and everything queued is encoded
             buffer = queued.front();
             queued.pop_front();
         }
@@ -262,9 +263,8 @@ bool CameraMP4Writer::Impl::encode(int buffer)
         return false;
     }
     CameraYUVConverter::convertBGRAToI420(buffers[buffer].pixels.data(), std::ptrdiff_t(settings.width) * 4,
-                                          settings.width, settings.height, picture->data[0], picture->linesize[0],
-                                          picture->data[1], picture->linesize[1], picture->data[2],
-                                          picture->linesize[2]);
+        settings.width, settings.height, picture->data[0], picture->linesize[0], picture->data[1],
+        picture->linesize[1], picture->data[2], picture->linesize[2]);
     const std::int64_t pts = buffers[buffer].pts;
     {
         std::lock_guard lock(mutex);
@@ -272,7 +272,7 @@ bool CameraMP4Writer::Impl::encode(int buffer)
     }
 
     picture->pts = pts;
-    timings.push_back(Timing{pts, false});
+    timings.push_back(Timing { pts, false });
     ret = avcodec_send_frame(codec, picture);
     if (ret < 0) {
         fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret));
@@ -310,7 +310,7 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
         AVPacket *p = pending.front();
         std::int64_t duration = nominalDuration;
         const auto it = std::lower_bound(timings.begin(), timings.end(), p->pts,
-                                         [](const Timing &t, std::int64_t pts) { return t.pts < pts; });
+            [](const Timing &t, std::int64_t pts) { return t.pts < pts; });
         if (it != timings.end() && it->pts == p->pts) {
             const auto next = std::next(it);
             if (next != timings.end())
@@ -352,7 +352,8 @@ void CameraMP4Writer::Impl::stop(Command how)
         thread.join();
 }
 
-CameraMP4Writer::CameraMP4Writer(const QString &path, const Settings &settings) : d(std::make_unique<Impl>())
+CameraMP4Writer::CameraMP4Writer(const QString &path, const Settings &settings)
+    : d(std::make_unique<Impl>())
 {
     d->path = path;
     d->settings = settings;
@@ -402,7 +403,8 @@ bool CameraMP4Writer::isReadyForMoreMediaData() const
 
 bool CameraMP4Writer::append(const CameraRecorderFrame &frame)
 {
-    if (!frame.data || frame.width <= 0 || frame.height <= 0 || frame.bytesPerRow < std::ptrdiff_t(frame.width) * 4)
+    if (!frame.data || frame.width <= 0 || frame.height <= 0
+        || frame.bytesPerRow < std::ptrdiff_t(frame.width) * 4)
         return false;
     if (!std::isfinite(frame.timestampSeconds))
         return false;

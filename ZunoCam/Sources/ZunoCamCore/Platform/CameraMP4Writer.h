@@ -24,11 +24,11 @@ public:
     enum class Status { unknown = 0, writing = 1, completed = 2, failed = 3, cancelled = 4 };
 
     struct Settings {
-        int width = 0;                  // even, at least 2
-        int height = 0;                 // even, at least 2
+        int width = 0; // even, at least 2
+        int height = 0; // even, at least 2
         std::int64_t averageBitRate = 0; // bits per second
         int expectedFrameRate = 30;
-        double startTimeSeconds = 0;    // capture-clock time at which the file's timeline starts
+        double startTimeSeconds = 0; // capture-clock time at which the file's timeline starts
     };
 
     // Where set-up failed: the file could not be created, the encoder refused the video settings, or

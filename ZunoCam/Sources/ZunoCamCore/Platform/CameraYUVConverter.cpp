@@ -1,6 +1,5 @@
 #include "CameraYUVConverter.h"
 
-
 namespace {
 
 // Fixed point with 14 fraction bits: products of 8-bit sums stay well inside 32 bits.
@@ -28,7 +27,7 @@ struct Coefficients {
 // rounding remainder.
 constexpr Coefficients makeCoefficients()
 {
-    Coefficients c{};
+    Coefficients c {};
     c.yr = fixed(kKr * kLumaScale);
     c.yb = fixed(kKb * kLumaScale);
     c.yg = fixed(kLumaScale) - c.yr - c.yb;
@@ -48,13 +47,13 @@ constexpr int kLumaOffset = 16 * kOne + kOne / 2;
 // Chroma sums four pixels: two more fraction bits.
 constexpr int kChromaOffset = (128 * kOne + kOne / 2) * 4;
 
-}  // namespace
+} // namespace
 
 namespace CameraYUVConverter {
 
-void convertBGRAToI420(const std::uint8_t *bgra, std::ptrdiff_t bgraStride, int width, int height, std::uint8_t *y,
-                       std::ptrdiff_t yStride, std::uint8_t *u, std::ptrdiff_t uStride, std::uint8_t *v,
-                       std::ptrdiff_t vStride)
+void convertBGRAToI420(const std::uint8_t *bgra, std::ptrdiff_t bgraStride, int width, int height,
+    std::uint8_t *y, std::ptrdiff_t yStride, std::uint8_t *u, std::ptrdiff_t uStride, std::uint8_t *v,
+    std::ptrdiff_t vStride)
 {
     const int pairs = width / 2;
     for (int row = 0; row + 1 < height; row += 2) {
@@ -82,4 +81,4 @@ void convertBGRAToI420(const std::uint8_t *bgra, std::ptrdiff_t bgraStride, int 
     }
 }
 
-}  // namespace CameraYUVConverter
+} // namespace CameraYUVConverter

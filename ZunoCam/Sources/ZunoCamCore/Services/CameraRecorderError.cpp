@@ -1,7 +1,8 @@
 #include "CameraRecorderError.h"
 
 CameraRecorderError::CameraRecorderError(Case errorCase, const QString &message)
-    : m_case(errorCase), m_message(message)
+    : m_case(errorCase)
+    , m_message(message)
 {
     m_what = localizedDescription().toStdString();
 }

@@ -9,7 +9,14 @@
 // through QFuture (and QtConcurrent) with its type intact.
 class CameraRecorderError : public QException {
 public:
-    enum class Case { writerSetupFailed, writerFailed, alreadyRecording, notRecording, invalidDimensions, noFramesCaptured };
+    enum class Case {
+        writerSetupFailed,
+        writerFailed,
+        alreadyRecording,
+        notRecording,
+        invalidDimensions,
+        noFramesCaptured
+    };
 
     static CameraRecorderError writerSetupFailed(const QString &message);
     static CameraRecorderError writerFailed(const QString &message);

@@ -6,7 +6,7 @@
 
 // What a finished recording returns.
 struct CameraRecordingResult {
-    QString url;  // path of the finished file
+    QString url; // path of the finished file
     double durationSeconds = 0;
     std::int64_t frameCount = 0;
 

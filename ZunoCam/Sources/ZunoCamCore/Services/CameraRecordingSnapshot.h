@@ -11,7 +11,7 @@ struct CameraRecordingSnapshot {
     bool isRecording = false;
     double elapsedSeconds = 0;
     std::int64_t frameCount = 0;
-    std::optional<QString> outputURL;  // path of the file being written
+    std::optional<QString> outputURL; // path of the file being written
 
     static CameraRecordingSnapshot idle() { return {}; }
     bool operator==(const CameraRecordingSnapshot &) const = default;

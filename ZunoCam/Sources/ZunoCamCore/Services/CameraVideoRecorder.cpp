@@ -45,11 +45,11 @@ struct PendingLog {
     QString message;
 };
 
-}  // namespace
+} // namespace
 
 struct CameraVideoRecorder::ActiveSession {
     QString outputURL;
-    QElapsedTimer startedAt;  // monotonic: a clock change does not bend the elapsed time
+    QElapsedTimer startedAt; // monotonic: a clock change does not bend the elapsed time
     std::unique_ptr<CameraMP4Writer> writer;
     std::optional<QSize> videoSize;
     std::optional<double> firstPTS;
@@ -62,7 +62,10 @@ struct CameraVideoRecorder::ActiveSession {
     double mediaDuration() const { return frameCount > 0 ? elapsedSeconds + 1.0 / kExpectedFrameRate : 0; }
 };
 
-CameraVideoRecorder::CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger) : m_logger(std::move(logger)) {}
+CameraVideoRecorder::CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger)
+    : m_logger(std::move(logger))
+{
+}
 
 CameraVideoRecorder::~CameraVideoRecorder()
 {
@@ -83,9 +86,9 @@ CameraVideoRecorder::~CameraVideoRecorder()
         return;
     if (session->frameCount > 0 && session->writer->finish() == CameraMP4Writer::Status::completed) {
         m_logger->log(ZunoLogLevel::info, kCategory,
-                     QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
-                         .arg(fileName(session->outputURL), formatDuration(session->mediaDuration()))
-                         .arg(session->frameCount));
+            QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
+                .arg(fileName(session->outputURL), formatDuration(session->mediaDuration()))
+                .arg(session->frameCount));
         return;
     }
     if (session->frameCount == 0) {
@@ -111,11 +114,11 @@ QString CameraVideoRecorder::startRecording(const std::optional<QString> &direct
 {
     const QString folder = directory.value_or(defaultOutputDirectory());
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    std::filesystem::create_directories(
+        std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
     if (error)
         throw std::filesystem::filesystem_error("Could not create the recordings folder",
-                                                std::filesystem::path(QFile::encodeName(folder).toStdString()),
-                                                error);
+            std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
     const QString url = makeRecordingURL(folder, date, QTimeZone::systemTimeZone());
 
     StatusCallback callback;
@@ -132,7 +135,7 @@ QString CameraVideoRecorder::startRecording(const std::optional<QString> &direct
     }
     m_logger->log(ZunoLogLevel::info, kCategory, QStringLiteral("MP4 recording started: ") + fileName(url));
     if (callback)
-        callback(CameraRecordingSnapshot{true, 0, 0, url});
+        callback(CameraRecordingSnapshot { true, 0, 0, url });
     return url;
 }
 
@@ -157,15 +160,14 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             const std::optional<QSize> size = evenDimensions(QSizeF(frame.width, frame.height));
             if (!size) {
                 // The recording waits for a frame it can use.
-                line = PendingLog{ZunoLogLevel::error,
-                                  QStringLiteral("Invalid frame dimensions for MP4 recording: (%1, %2)")
-                                      .arg(frame.width)
-                                      .arg(frame.height)};
+                line = PendingLog { ZunoLogLevel::error,
+                    QStringLiteral("Invalid frame dimensions for MP4 recording: (%1, %2)")
+                        .arg(frame.width)
+                        .arg(frame.height) };
             } else {
                 try {
-                    const CameraMP4Writer::Settings settings{size->width(), size->height(),
-                                                             recommendedBitrate(size->width(), size->height()),
-                                                             kExpectedFrameRate, time};
+                    const CameraMP4Writer::Settings settings { size->width(), size->height(),
+                        recommendedBitrate(size->width(), size->height()), kExpectedFrameRate, time };
                     session.writer = std::make_unique<CameraMP4Writer>(session.outputURL, settings);
                     session.videoSize = size;
                     session.firstPTS = time;
@@ -177,9 +179,11 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
                         reason = QStringLiteral("Unable to start writing.");
                     const CameraRecorderError setupError = CameraRecorderError::writerSetupFailed(reason);
                     // A file that cannot be opened keeps the platform's own text.
-                    const QString description =
-                        failure.stage() == CameraMP4Writer::SetupStage::file ? reason : setupError.localizedDescription();
-                    line = PendingLog{ZunoLogLevel::error, QStringLiteral("MP4 writer configuration failed: ") + description};
+                    const QString description = failure.stage() == CameraMP4Writer::SetupStage::file
+                        ? reason
+                        : setupError.localizedDescription();
+                    line = PendingLog { ZunoLogLevel::error,
+                        QStringLiteral("MP4 writer configuration failed: ") + description };
                     // The recording is over, but not silently: the next stop reports the failure.
                     m_setupFailure = setupError;
                     abandonedFile = session.outputURL;
@@ -193,7 +197,8 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
 
         if (m_activeSession && session.writer) {
             CameraMP4Writer &writer = *session.writer;
-            const bool ready = writer.status() == CameraMP4Writer::Status::writing && writer.isReadyForMoreMediaData();
+            const bool ready
+                = writer.status() == CameraMP4Writer::Status::writing && writer.isReadyForMoreMediaData();
             const bool later = !session.lastPTS || time > *session.lastPTS;
             if (ready && later && writer.append(frame)) {
                 written = true;
@@ -205,8 +210,8 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
                 const auto whole = std::int64_t(session.elapsedSeconds);
                 if (session.frameCount == 1 || whole != session.lastReportedSecond) {
                     session.lastReportedSecond = whole;
-                    report = CameraRecordingSnapshot{true, session.elapsedSeconds, session.frameCount,
-                                                     session.outputURL};
+                    report = CameraRecordingSnapshot { true, session.elapsedSeconds, session.frameCount,
+                        session.outputURL };
                     callback = m_onStatusChange;
                 }
             }
@@ -253,7 +258,7 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
         if (callback)
             callback(CameraRecordingSnapshot::idle());
         m_logger->log(ZunoLogLevel::warn, kCategory,
-                     QStringLiteral("MP4 recording stopped before any video frames were captured."));
+            QStringLiteral("MP4 recording stopped before any video frames were captured."));
         return failedFuture(CameraRecorderError::noFramesCaptured());
     }
 
@@ -272,15 +277,16 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
         if (status == CameraMP4Writer::Status::completed) {
             const double duration = session->mediaDuration();
             m_logger->log(ZunoLogLevel::info, kCategory,
-                         QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
-                             .arg(fileName(session->outputURL), formatDuration(duration))
-                             .arg(session->frameCount));
-            return CameraRecordingResult{session->outputURL, duration, session->frameCount};
+                QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
+                    .arg(fileName(session->outputURL), formatDuration(duration))
+                    .arg(session->frameCount));
+            return CameraRecordingResult { session->outputURL, duration, session->frameCount };
         }
         const QString message = writerError.isEmpty()
             ? QStringLiteral("Unknown MP4 writer error (status=%1)").arg(int(status))
             : writerError;
-        m_logger->log(ZunoLogLevel::error, kCategory, QStringLiteral("MP4 recording failed to finalize: ") + message);
+        m_logger->log(
+            ZunoLogLevel::error, kCategory, QStringLiteral("MP4 recording failed to finalize: ") + message);
         throw CameraRecorderError::writerFailed(message);
     });
     {
@@ -308,7 +314,8 @@ void CameraVideoRecorder::cancelRecording()
         session->writer->cancel();
     session->writer.reset();
     QFile::remove(session->outputURL);
-    m_logger->log(ZunoLogLevel::warn, kCategory, QStringLiteral("MP4 recording cancelled: ") + fileName(session->outputURL));
+    m_logger->log(ZunoLogLevel::warn, kCategory,
+        QStringLiteral("MP4 recording cancelled: ") + fileName(session->outputURL));
     if (callback)
         callback(CameraRecordingSnapshot::idle());
 }
@@ -320,8 +327,8 @@ CameraRecordingSnapshot CameraVideoRecorder::currentSnapshot() const
         return CameraRecordingSnapshot::idle();
     const ActiveSession &session = *m_activeSession;
     const double sinceStart = session.startedAt.nsecsElapsed() / 1e9;
-    return CameraRecordingSnapshot{true, std::max(sinceStart, session.elapsedSeconds), session.frameCount,
-                                   session.outputURL};
+    return CameraRecordingSnapshot { true, std::max(sinceStart, session.elapsedSeconds), session.frameCount,
+        session.outputURL };
 }
 
 QString CameraVideoRecorder::defaultOutputDirectory()
@@ -331,12 +338,13 @@ QString CameraVideoRecorder::defaultOutputDirectory()
 
 QString CameraVideoRecorder::makeRecordingFilename(const QDateTime &date, const QTimeZone &timeZone)
 {
-    return QStringLiteral("ZunoCam-") + QLocale::c().toString(date.toTimeZone(timeZone), QStringLiteral("yyyyMMdd-HHmmss"))
+    return QStringLiteral("ZunoCam-")
+        + QLocale::c().toString(date.toTimeZone(timeZone), QStringLiteral("yyyyMMdd-HHmmss"))
         + QStringLiteral(".mp4");
 }
 
-QString CameraVideoRecorder::makeRecordingURL(const std::optional<QString> &directory, const QDateTime &date,
-                                              const QTimeZone &timeZone)
+QString CameraVideoRecorder::makeRecordingURL(
+    const std::optional<QString> &directory, const QDateTime &date, const QTimeZone &timeZone)
 {
     const QDir folder(directory.value_or(defaultOutputDirectory()));
     const QString name = makeRecordingFilename(date, timeZone);
@@ -381,12 +389,14 @@ QString CameraVideoRecorder::formatDuration(double seconds)
 {
     std::int64_t total = 0;
     if (std::isfinite(seconds) && seconds > 0)
-        total = seconds >= 9.0e18 ? std::numeric_limits<std::int64_t>::max() : std::int64_t(std::floor(seconds));
+        total = seconds >= 9.0e18 ? std::numeric_limits<std::int64_t>::max()
+                                  : std::int64_t(std::floor(seconds));
     const std::int64_t hours = total / 3600;
     const std::int64_t minutes = (total % 3600) / 60;
     const std::int64_t secs = total % 60;
     if (total < 3600)
-        return QString::asprintf("%02lld:%02lld", static_cast<long long>(minutes), static_cast<long long>(secs));
-    return QString::asprintf("%lld:%02lld:%02lld", static_cast<long long>(hours), static_cast<long long>(minutes),
-                             static_cast<long long>(secs));
+        return QString::asprintf(
+            "%02lld:%02lld", static_cast<long long>(minutes), static_cast<long long>(secs));
+    return QString::asprintf("%lld:%02lld:%02lld", static_cast<long long>(hours),
+        static_cast<long long>(minutes), static_cast<long long>(secs));
 }

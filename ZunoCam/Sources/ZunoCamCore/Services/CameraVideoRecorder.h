@@ -78,8 +78,8 @@ public:
     static QString makeRecordingFilename(const QDateTime &date, const QTimeZone &timeZone);
     // A path in `directory` (default: defaultOutputDirectory()) that does not exist yet: the file name,
     // else with "-2" ... "-999" before ".mp4", else with six characters of a random UUID.
-    static QString makeRecordingURL(const std::optional<QString> &directory, const QDateTime &date,
-                                    const QTimeZone &timeZone);
+    static QString makeRecordingURL(
+        const std::optional<QString> &directory, const QDateTime &date, const QTimeZone &timeZone);
     // Average H.264 bit rate in bits per second for a frame size.
     static int recommendedBitrate(std::int64_t width, std::int64_t height);
     // The encodable size: each side rounded down to an even whole number; none unless both are
