@@ -137,7 +137,8 @@ void CameraMP4Writer::Impl::open()
     codec->color_trc = AVCOL_TRC_BT709;
     codec->colorspace = AVCOL_SPC_BT709;
     codec->color_range = AVCOL_RANGE_MPEG;
-    codec->chroma_sample_location = AVCHROMA_LOC_LEFT;
+    // The converter averages each 2x2 block, so chroma sits at the block centre.
+    codec->chroma_sample_location = AVCHROMA_LOC_CENTER;
     codec->thread_count = kEncoderThreads;
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
