@@ -36,6 +36,7 @@ bool CameraPushSource::start(Sink sink)
     if (!m_running) {
         m_sink = std::move(sink);
         m_running = true;
+        m_runningChanged.notify_all();
     }
     return true;
 }
@@ -79,4 +80,10 @@ int CameraPushSource::openCount() const
 {
     std::lock_guard lock(m_lock);
     return m_openCount;
+}
+
+bool CameraPushSource::waitUntilRunning(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(m_lock);
+    return m_runningChanged.wait_for(lock, limit, [this] { return m_running; });
 }

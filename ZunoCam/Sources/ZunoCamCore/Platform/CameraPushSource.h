@@ -2,6 +2,8 @@
 
 #include "CameraFrameSource.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 // A source fed by its owner (tests): `push` hands a frame to the sink on the pushing thread while
@@ -22,10 +24,13 @@ public:
     // Opening fails with `reason` from now on; an empty reason lets it succeed again.
     void setOpenFailure(const QString &reason);
     int openCount() const;
+    // Waits (at most `limit`) until the source runs; true when it does.
+    bool waitUntilRunning(std::chrono::milliseconds limit);
 
 private:
     const CameraDeviceDescriptor m_descriptor;
     mutable std::mutex m_lock; // guards the state below
+    std::condition_variable m_runningChanged;
     std::mutex m_deliveryLock; // held while a frame is in the sink, so stop() waits for it
     QString m_openFailure;
     bool m_open = false;
