@@ -460,7 +460,7 @@ TEST_F(CameraCaptureServiceTest, HandsOutFramesThatTheNextFrameDoesNotOverwrite)
 TEST(CameraCaptureServiceLifetimeTest, DestroyingARunningServiceStopsAndJoinsEverything)
 {
     QTemporaryDir logDir;
-    qputenv(CameraSystemDevices::kVirtualCameraVariable, "pattern");
+    VirtualCameraVariable pattern("pattern");
     auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoCam"), logDir.path());
     auto frames = std::make_shared<std::atomic<int>>(0);
     std::mutex lock;
@@ -479,9 +479,6 @@ TEST(CameraCaptureServiceLifetimeTest, DestroyingARunningServiceStopsAndJoinsEve
         std::unique_lock guard(lock);
         ASSERT_TRUE(arrived.wait_for(guard, 10s, [&] { return *frames >= 3; }));
     }
-    qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
-    const int atDestruction = *frames;
-    EXPECT_EQ(*frames, atDestruction);
     // The started line was written; no stopped line (the owner did not stop).
     const auto entries = logger->recentEntries(10, ZunoLogLevel::debug);
     ASSERT_EQ(entries.size(), 1);

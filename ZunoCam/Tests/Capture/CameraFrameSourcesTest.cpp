@@ -12,31 +12,6 @@ namespace {
 
 const CameraDeviceDescriptor kPush { QStringLiteral("push-1"), QStringLiteral("Push Camera") };
 
-// Restores ZUNOCAM_VIRTUAL_CAMERA when the test ends.
-class VirtualCameraVariable {
-public:
-    explicit VirtualCameraVariable(const QByteArray &value)
-        : m_had(qEnvironmentVariableIsSet(CameraSystemDevices::kVirtualCameraVariable))
-        , m_old(qgetenv(CameraSystemDevices::kVirtualCameraVariable))
-    {
-        if (value.isNull())
-            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
-        else
-            qputenv(CameraSystemDevices::kVirtualCameraVariable, value);
-    }
-    ~VirtualCameraVariable()
-    {
-        if (m_had)
-            qputenv(CameraSystemDevices::kVirtualCameraVariable, m_old);
-        else
-            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
-
 } // namespace
 
 TEST(CameraPushSourceTest, DeliversOnlyWhileRunningAndCanRefuseToOpen)

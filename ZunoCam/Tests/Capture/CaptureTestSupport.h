@@ -2,6 +2,7 @@
 
 #include "CameraFrameSample.h"
 #include "CameraFrameSource.h"
+#include "CameraSystemDevices.h"
 
 #include <QString>
 #include <QStringList>
@@ -56,3 +57,28 @@ QString portraitFixturePath();
 
 // Maximum difference of any channel between two BGRA buffers of the same size.
 int maxChannelDifference(const CameraPixelBuffer &a, const CameraPixelBuffer &b);
+
+// Restores ZUNOCAM_VIRTUAL_CAMERA when the test ends.
+class VirtualCameraVariable {
+public:
+    explicit VirtualCameraVariable(const QByteArray &value)
+        : m_had(qEnvironmentVariableIsSet(CameraSystemDevices::kVirtualCameraVariable))
+        , m_old(qgetenv(CameraSystemDevices::kVirtualCameraVariable))
+    {
+        if (value.isNull())
+            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
+        else
+            qputenv(CameraSystemDevices::kVirtualCameraVariable, value);
+    }
+    ~VirtualCameraVariable()
+    {
+        if (m_had)
+            qputenv(CameraSystemDevices::kVirtualCameraVariable, m_old);
+        else
+            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
