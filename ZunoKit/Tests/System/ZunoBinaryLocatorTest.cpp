@@ -27,7 +27,9 @@ QString makeTool(const QString &directory, bool executable = true)
 
 class EnvironmentValue {
 public:
-    EnvironmentValue(const char *name, const QByteArray &value) : m_name(name), m_saved(qgetenv(name))
+    EnvironmentValue(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_saved(qgetenv(name))
     {
         qputenv(name, value);
     }
@@ -38,7 +40,7 @@ private:
     QByteArray m_saved;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ZunoBinaryLocator, CandidatesInOrder)
 {
@@ -54,13 +56,13 @@ TEST(ZunoBinaryLocator, CandidatesInOrder)
     bundle.resourceDirectory = resources;
 
     // Each step removes the winner, so the next candidate in line must win.
-    const QStringList winners = {makeTool(resources + QStringLiteral("/bin")), makeTool(resources),
-                                 makeTool(extraA), makeTool(extraB), makeTool(localBin), makeTool(onPath)};
+    const QStringList winners = { makeTool(resources + QStringLiteral("/bin")), makeTool(resources),
+        makeTool(extraA), makeTool(extraB), makeTool(localBin), makeTool(onPath) };
     for (const QString &winner : winners) {
-        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, bundle, {extraA, extraB}), std::optional(winner));
+        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, bundle, { extraA, extraB }), std::optional(winner));
         QFile::remove(winner);
     }
-    EXPECT_EQ(ZunoBinaryLocator::locate(kTool, bundle, {extraA, extraB}), std::nullopt);
+    EXPECT_EQ(ZunoBinaryLocator::locate(kTool, bundle, { extraA, extraB }), std::nullopt);
 }
 
 TEST(ZunoBinaryLocator, BundleToolComesBeforeTheSystemOne)
@@ -70,13 +72,15 @@ TEST(ZunoBinaryLocator, BundleToolComesBeforeTheSystemOne)
     bundle.resourceDirectory = dir.path();
     QDir().mkpath(dir.filePath(QStringLiteral("bin")));
     QFile::copy(QStringLiteral("/bin/sh"), dir.filePath(QStringLiteral("bin/sh")));
-    EXPECT_EQ(ZunoBinaryLocator::locate(QStringLiteral("sh"), bundle), std::optional(dir.filePath(QStringLiteral("bin/sh"))));
+    EXPECT_EQ(ZunoBinaryLocator::locate(QStringLiteral("sh"), bundle),
+        std::optional(dir.filePath(QStringLiteral("bin/sh"))));
 
     // Without a resource folder, the fixed system folders come before PATH.
     EnvironmentValue path("PATH", QFile::encodeName(dir.filePath(QStringLiteral("bin"))));
-    const auto system = ZunoBinaryLocator::locate(QStringLiteral("sh"), ZunoBundle{});
+    const auto system = ZunoBinaryLocator::locate(QStringLiteral("sh"), ZunoBundle {});
     ASSERT_TRUE(system.has_value());
-    EXPECT_TRUE(ZunoBinaryLocator::fixedDirectories().contains(QFileInfo(*system).path())) << system->toStdString();
+    EXPECT_TRUE(ZunoBinaryLocator::fixedDirectories().contains(QFileInfo(*system).path()))
+        << system->toStdString();
 }
 
 TEST(ZunoBinaryLocator, SkipsWhatIsNoExecutableFile)
@@ -86,9 +90,9 @@ TEST(ZunoBinaryLocator, SkipsWhatIsNoExecutableFile)
     const QString folder = dir.filePath(QStringLiteral("folder"));
     const QString good = dir.filePath(QStringLiteral("good"));
     makeTool(plain, false);
-    QDir().mkpath(QDir(folder).filePath(kTool));  // a folder named like the tool
+    QDir().mkpath(QDir(folder).filePath(kTool)); // a folder named like the tool
     const QString tool = makeTool(good);
-    EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle{}, {plain, folder, good}), std::optional(tool));
+    EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle {}, { plain, folder, good }), std::optional(tool));
 }
 
 TEST(ZunoBinaryLocator, EmptyPathEntriesAreNotTheCurrentFolder)
@@ -99,11 +103,12 @@ TEST(ZunoBinaryLocator, EmptyPathEntriesAreNotTheCurrentFolder)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     {
         EnvironmentValue path("PATH", "::");
-        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle{}), std::nullopt);
+        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle {}), std::nullopt);
     }
     {
-        EnvironmentValue path("PATH", ":.:");  // a "." entry is taken as it says
-        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle{}), std::optional(QDir(dir.path()).absoluteFilePath(kTool)));
+        EnvironmentValue path("PATH", ":.:"); // a "." entry is taken as it says
+        EXPECT_EQ(ZunoBinaryLocator::locate(kTool, ZunoBundle {}),
+            std::optional(QDir(dir.path()).absoluteFilePath(kTool)));
     }
     QDir::setCurrent(saved);
 }

@@ -53,7 +53,7 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, DBusSecret &secre
     return argument;
 }
 
-}  // namespace
+} // namespace
 
 Q_DECLARE_METATYPE(DBusSecret)
 
@@ -74,18 +74,18 @@ QDBusInterface secretInterface(const QString &path, const QString &interface)
 std::pair<int, int> countItems(const QString &service, const QString &account)
 {
     QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
-    const Attributes attributes{{QStringLiteral("service"), service},
-                                {QStringLiteral("account"), account},
-                                {QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName)}};
+    const Attributes attributes { { QStringLiteral("service"), service },
+        { QStringLiteral("account"), account },
+        { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
     const QDBusMessage reply = secrets.call(QStringLiteral("SearchItems"), QVariant::fromValue(attributes));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
         ADD_FAILURE() << "SearchItems failed: " << reply.errorMessage().toStdString();
-        return {-1, -1};
+        return { -1, -1 };
     }
     const auto paths = [](const QVariant &value) {
         return qdbus_cast<QList<QDBusObjectPath>>(value.value<QDBusArgument>()).size();
     };
-    return {int(paths(reply.arguments().at(0))), int(paths(reply.arguments().at(1)))};
+    return { int(paths(reply.arguments().at(0))), int(paths(reply.arguments().at(1))) };
 }
 
 class ZunoKeychainStoreTest : public ::testing::Test {
@@ -97,12 +97,13 @@ protected:
         if (!secretServiceRunning())
             GTEST_SKIP() << "no Secret Service on the session bus (gnome-keyring did not start in the test "
                             "session): the keychain is not tested";
-        m_service = QStringLiteral("com.quarnwell.test.") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        m_service
+            = QStringLiteral("com.quarnwell.test.") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     }
     void TearDown() override
     {
         if (!m_service.isEmpty()) {
-            for (const QString &account : {m_account, m_otherAccount})
+            for (const QString &account : { m_account, m_otherAccount })
                 ZunoKeychainStore::remove(m_service, account);
         }
     }
@@ -112,7 +113,7 @@ protected:
     const QString m_otherAccount = QStringLiteral("other@example.com");
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ZunoKeychainStoreTest, SaveLoadExistsAndRemove)
 {
@@ -129,7 +130,7 @@ TEST_F(ZunoKeychainStoreTest, SaveLoadExistsAndRemove)
     // Pairs are apart: another account of the same service has nothing.
     EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_otherAccount));
     EXPECT_EQ(ZunoKeychainStore::load(m_service, m_otherAccount), std::nullopt);
-    ZunoKeychainStore::save(QString(), m_service, m_otherAccount);  // an empty secret is a secret
+    ZunoKeychainStore::save(QString(), m_service, m_otherAccount); // an empty secret is a secret
     EXPECT_EQ(ZunoKeychainStore::load(m_service, m_otherAccount), std::optional(QString()));
 
     ZunoKeychainStore::remove(m_service, m_account);
@@ -148,7 +149,8 @@ TEST_F(ZunoKeychainStoreTest, NeverSavedPairIsNothingAndRemovingItIsSilent)
 
 TEST_F(ZunoKeychainStoreTest, SecretThatIsNotUtf8LoadsAsNothingButExists)
 {
-    ASSERT_EQ(ZunoSecretService::store(m_service, m_account, QByteArray("\xff\xfe"), m_service), std::nullopt);
+    ASSERT_EQ(
+        ZunoSecretService::store(m_service, m_account, QByteArray("\xff\xfe"), m_service), std::nullopt);
     EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::nullopt);
     EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_account));
 }
@@ -158,17 +160,18 @@ TEST_F(ZunoKeychainStoreTest, ExistsAnswersForALockedItemWithoutPrompting)
     // A collection of its own, made and locked through gnome-keyring's non-interactive interface, so
     // the shared default collection stays unlocked for the other tests.
     QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
-    const QDBusMessage opened =
-        secrets.call(QStringLiteral("OpenSession"), QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString())));
+    const QDBusMessage opened = secrets.call(
+        QStringLiteral("OpenSession"), QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString())));
     ASSERT_EQ(opened.type(), QDBusMessage::ReplyMessage) << opened.errorMessage().toStdString();
     const QDBusObjectPath session = opened.arguments().at(1).value<QDBusObjectPath>();
 
-    QDBusInterface internal = secretInterface(kServicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"));
-    const QVariantMap collectionProperties{
-        {QStringLiteral("org.freedesktop.Secret.Collection.Label"), QStringLiteral("ZunoKit test %1").arg(m_service)}};
-    const DBusSecret master{session, {}, "zuno-test-master", QStringLiteral("text/plain")};
-    const QDBusMessage created = internal.call(QStringLiteral("CreateWithMasterPassword"), collectionProperties,
-                                               QVariant::fromValue(master));
+    QDBusInterface internal = secretInterface(
+        kServicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"));
+    const QVariantMap collectionProperties { { QStringLiteral("org.freedesktop.Secret.Collection.Label"),
+        QStringLiteral("ZunoKit test %1").arg(m_service) } };
+    const DBusSecret master { session, {}, "zuno-test-master", QStringLiteral("text/plain") };
+    const QDBusMessage created = internal.call(
+        QStringLiteral("CreateWithMasterPassword"), collectionProperties, QVariant::fromValue(master));
     if (created.type() != QDBusMessage::ReplyMessage)
         GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
                      << created.errorMessage().toStdString() << "): the locked case is not tested";
@@ -177,22 +180,24 @@ TEST_F(ZunoKeychainStoreTest, ExistsAnswersForALockedItemWithoutPrompting)
         QString path;
         ~DeleteCollection()
         {
-            secretInterface(path, QStringLiteral("org.freedesktop.Secret.Collection")).call(QStringLiteral("Delete"));
+            secretInterface(path, QStringLiteral("org.freedesktop.Secret.Collection"))
+                .call(QStringLiteral("Delete"));
         }
-    } cleanup{collection};
+    } cleanup { collection };
 
-    const Attributes attributes{{QStringLiteral("service"), m_service},
-                                {QStringLiteral("account"), m_account},
-                                {QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName)}};
-    const QVariantMap itemProperties{{QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service},
-                                     {QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes)}};
-    QDBusInterface collectionInterface = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"));
-    const QDBusMessage item = collectionInterface.call(
-        QStringLiteral("CreateItem"), itemProperties,
-        QVariant::fromValue(DBusSecret{session, {}, "locked-secret", QStringLiteral("text/plain")}), true);
+    const Attributes attributes { { QStringLiteral("service"), m_service },
+        { QStringLiteral("account"), m_account },
+        { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
+    const QVariantMap itemProperties { { QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service },
+        { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) } };
+    QDBusInterface collectionInterface
+        = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"));
+    const QDBusMessage item = collectionInterface.call(QStringLiteral("CreateItem"), itemProperties,
+        QVariant::fromValue(DBusSecret { session, {}, "locked-secret", QStringLiteral("text/plain") }), true);
     ASSERT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
 
-    const QDBusMessage locked = secrets.call(QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath(collection)}));
+    const QDBusMessage locked = secrets.call(
+        QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
     ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
     ASSERT_EQ(countItems(m_service, m_account), std::make_pair(0, 1)) << "the item is there, locked";
 
@@ -220,12 +225,14 @@ TEST(ZunoKeychainStore, UnreachableKeychainFailsOnlyTheSave)
         EXPECT_NO_THROW(ZunoKeychainStore::remove(service, QStringLiteral("a")));
         return;
     }
-    const ZunoProcessResult child = ZunoProcessRunner::run(
-        QCoreApplication::applicationFilePath(),
-        {QStringLiteral("--gtest_filter=ZunoKeychainStore.UnreachableKeychainFailsOnlyTheSave")}, std::nullopt,
-        std::map<QString, QString>{{QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/zuno-bus")},
-                                   {QStringLiteral("ZUNO_KEYCHAIN_UNREACHABLE_CHILD"), QStringLiteral("1")}},
+    const ZunoProcessResult child = ZunoProcessRunner::run(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=ZunoKeychainStore.UnreachableKeychainFailsOnlyTheSave") },
+        std::nullopt,
+        std::map<QString, QString> {
+            { QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/zuno-bus") },
+            { QStringLiteral("ZUNO_KEYCHAIN_UNREACHABLE_CHILD"), QStringLiteral("1") } },
         true);
     EXPECT_EQ(child.exitCode, 0) << child.stdoutString().toStdString() << child.stderrString().toStdString();
-    EXPECT_TRUE(child.stdoutString().contains(QStringLiteral("[  PASSED  ] 1 test"))) << child.stdoutString().toStdString();
+    EXPECT_TRUE(child.stdoutString().contains(QStringLiteral("[  PASSED  ] 1 test")))
+        << child.stdoutString().toStdString();
 }

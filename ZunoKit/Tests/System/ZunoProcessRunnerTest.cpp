@@ -29,8 +29,8 @@ const QString kShell = QStringLiteral("/bin/sh");
 
 ZunoProcessResult shell(const QString &script, bool captureFullStdout = false)
 {
-    return ZunoProcessRunner::run(kShell, {QStringLiteral("-c"), script}, std::nullopt, std::nullopt,
-                                  captureFullStdout);
+    return ZunoProcessRunner::run(
+        kShell, { QStringLiteral("-c"), script }, std::nullopt, std::nullopt, captureFullStdout);
 }
 
 // 100,000 bytes that differ along their length, so a wrong tail shows.
@@ -51,7 +51,7 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     return file.fileName();
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoProcessRunner, KeepsTheTailOfLargeOutputUnlessAskedForAll)
 {
@@ -79,10 +79,8 @@ TEST(ZunoProcessRunner, ExitStatusIsReturnedNotThrown)
         QByteArray stderr;
     };
     const Case cases[] = {
-        {"exit 0", 0, {}, {}},
-        {"echo out; echo oops >&2; exit 3", 3, "out\n", "oops\n"},
-        {"exit 255", 255, {}, {}},
-        {"kill -KILL $$", SIGKILL, {}, {}},  // ended by a signal: its number
+        { "exit 0", 0, {}, {} }, { "echo out; echo oops >&2; exit 3", 3, "out\n", "oops\n" },
+        { "exit 255", 255, {}, {} }, { "kill -KILL $$", SIGKILL, {}, {} }, // ended by a signal: its number
     };
     for (const Case &c : cases) {
         const ZunoProcessResult result = shell(QString::fromUtf8(c.script));
@@ -95,7 +93,9 @@ TEST(ZunoProcessRunner, ExitStatusIsReturnedNotThrown)
 TEST(ZunoProcessRunner, InvalidUtf8IsKeptAsBytesAndRepairedInTheStrings)
 {
     const ZunoProcessResult result = shell(QStringLiteral("printf 'a\\377b'; printf '\\303' >&2"));
-    EXPECT_EQ(result.stdout, QByteArray("a\xff" "b"));
+    EXPECT_EQ(result.stdout,
+        QByteArray("a\xff"
+                   "b"));
     EXPECT_EQ(result.stdoutString(), QStringLiteral("a\uFFFDb"));
     EXPECT_EQ(result.stderrString(), QStringLiteral("\uFFFD"));
 }
@@ -108,10 +108,9 @@ TEST(ZunoProcessRunner, OnOutputGetsChunksThatAreValidUtf8OnTheirOwn)
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("go")));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     QStringList seen;
-    const ZunoProcessResult result = ZunoProcessRunner::run(
-        kShell,
-        {QStringLiteral("-c"), QStringLiteral("printf 'ok ğ\\n'; read x < \"$1\"; printf '\\377'"),
-         QStringLiteral("sh"), QFile::decodeName(fifo)},
+    const ZunoProcessResult result = ZunoProcessRunner::run(kShell,
+        { QStringLiteral("-c"), QStringLiteral("printf 'ok ğ\\n'; read x < \"$1\"; printf '\\377'"),
+            QStringLiteral("sh"), QFile::decodeName(fifo) },
         std::nullopt, std::nullopt, false, nullptr, [&](const QString &text) {
             seen << text;
             if (text.endsWith(QLatin1Char('\n'))) {
@@ -120,7 +119,7 @@ TEST(ZunoProcessRunner, OnOutputGetsChunksThatAreValidUtf8OnTheirOwn)
                 go.write("\n");
             }
         });
-    EXPECT_EQ(seen, QStringList{QStringLiteral("ok ğ\n")});
+    EXPECT_EQ(seen, QStringList { QStringLiteral("ok ğ\n") });
     EXPECT_EQ(result.stdout, QByteArray("ok ğ\n\xff"));
 }
 
@@ -128,9 +127,9 @@ TEST(ZunoProcessRunner, EnvironmentIsMergedOverTheParents)
 {
     qputenv("ZUNO_PARENT_MARK", "kept");
     qputenv("LANG", "tr_TR.UTF-8");
-    const ZunoProcessResult result =
-        ZunoProcessRunner::run(QStringLiteral("/usr/bin/env"), {QStringLiteral("-0")}, std::nullopt,
-                               std::map<QString, QString>{{QStringLiteral("LANG"), QStringLiteral("C")}});
+    const ZunoProcessResult result
+        = ZunoProcessRunner::run(QStringLiteral("/usr/bin/env"), { QStringLiteral("-0") }, std::nullopt,
+            std::map<QString, QString> { { QStringLiteral("LANG"), QStringLiteral("C") } });
     ASSERT_EQ(result.exitCode, 0);
     QSet<QString> childEnvironment;
     for (const QByteArray &entry : result.stdout.split('\0')) {
@@ -144,7 +143,7 @@ TEST(ZunoProcessRunner, EnvironmentIsMergedOverTheParents)
 
     // Without an environment the parent's is inherited as it is.
     EXPECT_EQ(shell(QStringLiteral("printf '%s|%s' \"$LANG\" \"$ZUNO_PARENT_MARK\"")).stdoutString(),
-              QStringLiteral("tr_TR.UTF-8|kept"));
+        QStringLiteral("tr_TR.UTF-8|kept"));
     qunsetenv("ZUNO_PARENT_MARK");
 }
 
@@ -152,10 +151,11 @@ TEST(ZunoProcessRunner, WorkingDirectoryOnlyWhenGiven)
 {
     QTemporaryDir dir;
     const QString canonical = QFileInfo(dir.path()).canonicalFilePath();
-    EXPECT_EQ(ZunoProcessRunner::run(QStringLiteral("/bin/pwd"), {QStringLiteral("-P")}, dir.path()).stdoutString(),
-              canonical + QLatin1Char('\n'));
-    EXPECT_EQ(ZunoProcessRunner::run(QStringLiteral("/bin/pwd"), {QStringLiteral("-P")}).stdoutString(),
-              QDir::current().canonicalPath() + QLatin1Char('\n'));
+    EXPECT_EQ(ZunoProcessRunner::run(QStringLiteral("/bin/pwd"), { QStringLiteral("-P") }, dir.path())
+                  .stdoutString(),
+        canonical + QLatin1Char('\n'));
+    EXPECT_EQ(ZunoProcessRunner::run(QStringLiteral("/bin/pwd"), { QStringLiteral("-P") }).stdoutString(),
+        QDir::current().canonicalPath() + QLatin1Char('\n'));
 }
 
 TEST(ZunoProcessRunner, LaunchFailuresAreThePlatformsErrors)
@@ -168,14 +168,15 @@ TEST(ZunoProcessRunner, LaunchFailuresAreThePlatformsErrors)
         int error;
     };
     const Case cases[] = {
-        {dir.filePath(QStringLiteral("missing-tool")), std::nullopt, ENOENT},
-        {notExecutable, std::nullopt, EACCES},
-        {dir.path(), std::nullopt, EACCES},  // a folder
-        {kShell, dir.filePath(QStringLiteral("no-such-folder")), ENOENT},
+        { dir.filePath(QStringLiteral("missing-tool")), std::nullopt, ENOENT },
+        { notExecutable, std::nullopt, EACCES },
+        { dir.path(), std::nullopt, EACCES }, // a folder
+        { kShell, dir.filePath(QStringLiteral("no-such-folder")), ENOENT },
     };
     for (const Case &c : cases) {
         try {
-            ZunoProcessRunner::run(c.executable, {QStringLiteral("-c"), QStringLiteral("true")}, c.workingDirectory);
+            ZunoProcessRunner::run(
+                c.executable, { QStringLiteral("-c"), QStringLiteral("true") }, c.workingDirectory);
             ADD_FAILURE() << "launched " << c.executable.toStdString();
         } catch (const std::system_error &error) {
             EXPECT_EQ(error.code().value(), c.error) << c.executable.toStdString() << ": " << error.what();
@@ -190,10 +191,10 @@ TEST(ZunoProcessRunner, CancelBeforeTheRunStartsNoChild)
     const auto cancellation = std::make_shared<ZunoProcessCancellation>();
     cancellation->cancel();
     EXPECT_TRUE(cancellation->isCancelled());
-    for (int run = 0; run < 2; ++run) {  // once cancelled, every later run throws at once
+    for (int run = 0; run < 2; ++run) { // once cancelled, every later run throws at once
         try {
-            ZunoProcessRunner::run(kShell, {QStringLiteral("-c"), QStringLiteral("touch '%1'").arg(marker)},
-                                   std::nullopt, std::nullopt, false, cancellation);
+            ZunoProcessRunner::run(kShell, { QStringLiteral("-c"), QStringLiteral("touch '%1'").arg(marker) },
+                std::nullopt, std::nullopt, false, cancellation);
             ADD_FAILURE() << "no error";
         } catch (const ZunoProcessError &error) {
             EXPECT_EQ(error.kind(), ZunoProcessError::Kind::cancelled);
@@ -209,9 +210,9 @@ TEST(ZunoProcessRunner, CancelMidRunStopsTheChildAndDoesNotWaitForItsChildren)
     const auto cancellation = std::make_shared<ZunoProcessCancellation>();
     std::promise<qint64> started;
     auto run = std::async(std::launch::async, [&] {
-        return ZunoProcessRunner::run(
-            kShell, {QStringLiteral("-c"), QStringLiteral("sleep 600 & echo $!; wait")}, std::nullopt,
-            std::nullopt, false, cancellation, [&, once = false](const QString &text) mutable {
+        return ZunoProcessRunner::run(kShell,
+            { QStringLiteral("-c"), QStringLiteral("sleep 600 & echo $!; wait") }, std::nullopt, std::nullopt,
+            false, cancellation, [&, once = false](const QString &text) mutable {
                 if (!once)
                     started.set_value(text.trimmed().toLongLong());
                 once = true;
@@ -237,7 +238,7 @@ TEST(ZunoProcessRunner, AttachAfterCancelTerminatesARunningChild)
     const auto child = std::make_shared<ZunoChildProcess>();
     ZunoChildProcess::Options options;
     options.executable = QStringLiteral("/bin/sleep");
-    options.arguments = {QStringLiteral("600")};
+    options.arguments = { QStringLiteral("600") };
     child->launch(options);
     ASSERT_TRUE(child->isRunning());
 
@@ -246,29 +247,29 @@ TEST(ZunoProcessRunner, AttachAfterCancelTerminatesARunningChild)
     cancellation.attach(child);
     EXPECT_EQ(child->waitForExit(), SIGTERM);
     EXPECT_FALSE(child->isRunning());
-    cancellation.cancel();  // nothing left to stop; no signal to a reaped id
+    cancellation.cancel(); // nothing left to stop; no signal to a reaped id
 }
 
 TEST(ZunoProcessError, Descriptions)
 {
     ZunoTestHome home;
     EXPECT_EQ(ZunoProcessError::nonZeroExit(2, QStringLiteral("  \n")).localizedDescription(),
-              QStringLiteral("Process exited with code 2."));
+        QStringLiteral("Process exited with code 2."));
     EXPECT_EQ(ZunoProcessError::nonZeroExit(-1, {}).localizedDescription(),
-              QStringLiteral("Process exited with code -1."));
+        QStringLiteral("Process exited with code -1."));
     EXPECT_EQ(ZunoProcessError::nonZeroExit(1, QStringLiteral("\n fatal: no repo \n")).localizedDescription(),
-              QStringLiteral("fatal: no repo"));
+        QStringLiteral("fatal: no repo"));
 
     ZunoLanguages::setCurrent(ZunoLanguage::en);
     EXPECT_EQ(ZunoProcessError::binaryNotFound(QStringLiteral("ffmpeg")).localizedDescription(),
-              QStringLiteral("Required executable 'ffmpeg' was not found."));
+        QStringLiteral("Required executable 'ffmpeg' was not found."));
     EXPECT_EQ(ZunoProcessError::cancelled().localizedDescription(), QStringLiteral("Operation cancelled."));
     EXPECT_STREQ(ZunoProcessError::cancelled().what(), "Operation cancelled.");
 
     ZunoLanguages::setCurrent(ZunoLanguage::tr);
     EXPECT_EQ(ZunoProcessError::binaryNotFound(QStringLiteral("ffmpeg")).localizedDescription(),
-              QStringLiteral("Gerekli 'ffmpeg' aracı bulunamadı."));
+        QStringLiteral("Gerekli 'ffmpeg' aracı bulunamadı."));
     EXPECT_EQ(ZunoProcessError::cancelled().localizedDescription(), QStringLiteral("İşlem iptal edildi."));
     EXPECT_EQ(ZunoProcessError::nonZeroExit(2, {}).localizedDescription(),
-              QStringLiteral("Process exited with code 2."));
+        QStringLiteral("Process exited with code 2."));
 }

@@ -39,8 +39,8 @@ class ZunoSecurityBookmarkStoreTest : public ::testing::Test {
 protected:
     ZunoTestHome home;
     QTemporaryDir settingsDir;
-    ZunoDefaults defaults{settingsDir.filePath(QStringLiteral("bookmarks.conf"))};
-    ZunoSecurityBookmarkStore store{kKey, defaults};
+    ZunoDefaults defaults { settingsDir.filePath(QStringLiteral("bookmarks.conf")) };
+    ZunoSecurityBookmarkStore store { kKey, defaults };
 
     QString homeFile(const QString &relative) { return makeFile(home.filePath(relative)); }
     QByteArray storedData(const QString &key) { return defaults.dictionary(kKey).value(key).toByteArray(); }
@@ -48,7 +48,7 @@ protected:
     void TearDown() override { store.stopAccessingAll(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ZunoSecurityBookmarkStoreTest, KeysNormaliseTildeDotsAndTrailingSlash)
 {
@@ -58,19 +58,26 @@ TEST_F(ZunoSecurityBookmarkStoreTest, KeysNormaliseTildeDotsAndTrailingSlash)
         const char *path;
         QString key;
     } cases[] = {
-        {"~/Documents/x", folder},          {"~/Documents/x/", folder}, {"~/Documents/./x", folder},
-        {"~/Documents/y/../x", folder},     {"~", home.path()},         {"/usr//lib/./", QStringLiteral("/usr/lib")},
-        {"~root/a", QStringLiteral("/root/a")}, {"~no-such-user-zuno/a", QDir::current().absoluteFilePath("~no-such-user-zuno/a")},
+        { "~/Documents/x", folder },
+        { "~/Documents/x/", folder },
+        { "~/Documents/./x", folder },
+        { "~/Documents/y/../x", folder },
+        { "~", home.path() },
+        { "/usr//lib/./", QStringLiteral("/usr/lib") },
+        { "~root/a", QStringLiteral("/root/a") },
+        { "~no-such-user-zuno/a", QDir::current().absoluteFilePath("~no-such-user-zuno/a") },
     };
     for (const auto &c : cases)
         EXPECT_EQ(ZunoSecurityBookmarkStore::pathKey(QString::fromUtf8(c.path)), c.key) << c.path;
     // A URL is taken as it is: no tilde expansion.
-    EXPECT_EQ(ZunoSecurityBookmarkStore::urlKey(QStringLiteral("~/a")), QDir::current().absoluteFilePath("~/a"));
+    EXPECT_EQ(
+        ZunoSecurityBookmarkStore::urlKey(QStringLiteral("~/a")), QDir::current().absoluteFilePath("~/a"));
 
-    for (const QString &saved : {folder + QLatin1Char('/'), home.path() + QStringLiteral("/Documents/./x")}) {
+    for (const QString &saved :
+        { folder + QLatin1Char('/'), home.path() + QStringLiteral("/Documents/./x") }) {
         store.saveBookmark(saved);
-        EXPECT_EQ(store.savedPaths(), QStringList{folder});
-        for (const char *asked : {"~/Documents/x", "~/Documents/x/", "~/Documents/./x"})
+        EXPECT_EQ(store.savedPaths(), QStringList { folder });
+        for (const char *asked : { "~/Documents/x", "~/Documents/x/", "~/Documents/./x" })
             EXPECT_TRUE(store.hasBookmark(QString::fromUtf8(asked))) << asked;
         store.removeBookmark(folder);
         EXPECT_FALSE(store.hasBookmark(QStringLiteral("~/Documents/x")));
@@ -80,8 +87,8 @@ TEST_F(ZunoSecurityBookmarkStoreTest, KeysNormaliseTildeDotsAndTrailingSlash)
 TEST_F(ZunoSecurityBookmarkStoreTest, SavedPathsSortedAndPersisted)
 {
     EXPECT_TRUE(store.savedPaths().isEmpty());
-    const QStringList files = {homeFile(QStringLiteral("b")), homeFile(QStringLiteral("a")),
-                               homeFile(QStringLiteral("B")), homeFile(QStringLiteral("a b"))};
+    const QStringList files = { homeFile(QStringLiteral("b")), homeFile(QStringLiteral("a")),
+        homeFile(QStringLiteral("B")), homeFile(QStringLiteral("a b")) };
     for (const QString &file : files)
         store.saveBookmark(file);
     QStringList sorted = files;
@@ -98,14 +105,14 @@ TEST_F(ZunoSecurityBookmarkStoreTest, SavedPathsSortedAndPersisted)
 TEST_F(ZunoSecurityBookmarkStoreTest, MistypedEntriesReadAsEmptyAndAreReplaced)
 {
     const QString file = homeFile(QStringLiteral("f"));
-    for (const QVariant &bad : {QVariant(QStringLiteral("not a dictionary")),
-                                QVariant(QVariantMap{{file, QByteArray("ok")}, {QStringLiteral("/x"), 42}})}) {
+    for (const QVariant &bad : { QVariant(QStringLiteral("not a dictionary")),
+             QVariant(QVariantMap { { file, QByteArray("ok") }, { QStringLiteral("/x"), 42 } }) }) {
         defaults.setValue(kKey, bad);
         EXPECT_TRUE(store.savedPaths().isEmpty());
         EXPECT_FALSE(store.hasBookmark(file));
         EXPECT_EQ(store.resolveBookmark(file), std::nullopt);
         store.saveBookmark(file);
-        EXPECT_EQ(store.savedPaths(), QStringList{file});
+        EXPECT_EQ(store.savedPaths(), QStringList { file });
     }
 }
 
@@ -131,7 +138,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, ReplacedItemIsStaleAndRenewed)
 
     // resolveAll renews too.
     replaceFile(file);
-    EXPECT_EQ(store.resolveAllBookmarks(), QStringList{file});
+    EXPECT_EQ(store.resolveAllBookmarks(), QStringList { file });
     EXPECT_FALSE(ZunoBookmarkData::resolve(storedData(file))->isStale);
 }
 
@@ -144,11 +151,11 @@ TEST_F(ZunoSecurityBookmarkStoreTest, UnresolvableBookmarksYieldNothingAndStay)
     QFile::remove(gone);
     EXPECT_EQ(store.resolveBookmark(gone), std::nullopt);
     EXPECT_EQ(store.resolveBookmark(home.filePath(QStringLiteral("never-saved"))), std::nullopt);
-    EXPECT_EQ(store.resolveAllBookmarks(), QStringList{kept});
+    EXPECT_EQ(store.resolveAllBookmarks(), QStringList { kept });
     EXPECT_TRUE(store.hasBookmark(gone));
 
     // Data that is not a bookmark does not resolve either.
-    defaults.setValue(kKey, QVariantMap{{kept, QByteArray("{\"path\": 3}")}});
+    defaults.setValue(kKey, QVariantMap { { kept, QByteArray("{\"path\": 3}") } });
     EXPECT_EQ(store.resolveBookmark(kept), std::nullopt);
 }
 
@@ -163,7 +170,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, AccessStartsOncePerPathUntilStopped)
 
     store.stopAccessing(QStringLiteral("~/a"));
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
-    store.stopAccessing(QStringLiteral("~/a"));  // nothing recorded: nothing stopped
+    store.stopAccessing(QStringLiteral("~/a")); // nothing recorded: nothing stopped
     EXPECT_EQ(store.startAccessing(file), std::optional(file));
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 1);
 
@@ -177,12 +184,12 @@ TEST_F(ZunoSecurityBookmarkStoreTest, StartAccessingAllReturnsEveryResolvableIte
     const QString active = homeFile(QStringLiteral("active"));
     const QString fresh = homeFile(QStringLiteral("fresh"));
     const QString gone = homeFile(QStringLiteral("gone"));
-    for (const QString &file : {active, fresh, gone})
+    for (const QString &file : { active, fresh, gone })
         store.saveBookmark(file);
     QFile::remove(gone);
     ASSERT_TRUE(store.startAccessing(active));
 
-    EXPECT_EQ(store.startAccessingAllSavedBookmarks(), (QStringList{active, fresh}));
+    EXPECT_EQ(store.startAccessingAllSavedBookmarks(), (QStringList { active, fresh }));
     EXPECT_EQ(ZunoScopedAccess::activeCount(active), 1);
     EXPECT_EQ(ZunoScopedAccess::activeCount(fresh), 1);
     store.stopAccessingAll();
@@ -198,7 +205,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, AccessThatCannotStartIsReturnedButNotRecor
     store.saveBookmark(file);
     QFile::setPermissions(file, QFile::WriteOwner);
     EXPECT_EQ(store.startAccessing(file), std::optional(file));
-    EXPECT_EQ(store.startAccessingAllSavedBookmarks(), QStringList{file});
+    EXPECT_EQ(store.startAccessingAllSavedBookmarks(), QStringList { file });
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
 }
 
@@ -210,7 +217,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, RemoveStopsAccessAndDeletesBothKeyForms)
 
     // Never saved: the dictionary is written back unchanged.
     store.removeBookmark(QStringLiteral("~/never"));
-    EXPECT_EQ(store.savedPaths(), QStringList{other});
+    EXPECT_EQ(store.savedPaths(), QStringList { other });
 
     store.saveBookmark(file);
     ASSERT_TRUE(store.startAccessing(file));
@@ -220,7 +227,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, RemoveStopsAccessAndDeletesBothKeyForms)
     defaults.setValue(kKey, dictionary);
     store.removeBookmark(QStringLiteral("~/r"));
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
-    EXPECT_EQ(store.savedPaths(), QStringList{other});
+    EXPECT_EQ(store.savedPaths(), QStringList { other });
 }
 
 TEST_F(ZunoSecurityBookmarkStoreTest, WithScopedAccessStopsOnlyWhatItStarted)
@@ -230,7 +237,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, WithScopedAccessStopsOnlyWhatItStarted)
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
 
     EXPECT_THROW(store.withScopedAccess(file, [&]() -> int { throw std::runtime_error("body failed"); }),
-                 std::runtime_error);
+        std::runtime_error);
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0) << "stopped after the body threw";
 
     // A start that fails is not stopped: an access someone else holds stays.

@@ -9,9 +9,12 @@
 class ZunoKeychainError : public std::runtime_error {
 public:
     ZunoKeychainError(const QString &domain, int code, const QString &message)
-        : std::runtime_error((domain + QLatin1Char(' ') + QString::number(code) + QStringLiteral(": ") + message)
-                                 .toStdString()),
-          m_domain(domain), m_code(code), m_message(message)
+        : std::runtime_error(
+            (domain + QLatin1Char(' ') + QString::number(code) + QStringLiteral(": ") + message)
+                .toStdString())
+        , m_domain(domain)
+        , m_code(code)
+        , m_message(message)
     {
     }
 

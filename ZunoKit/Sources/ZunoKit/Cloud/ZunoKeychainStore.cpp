@@ -24,8 +24,14 @@ std::optional<QString> load(const QString &service, const QString &account)
     return QString::fromUtf8(*bytes);
 }
 
-bool exists(const QString &service, const QString &account) { return ZunoSecretService::contains(service, account); }
+bool exists(const QString &service, const QString &account)
+{
+    return ZunoSecretService::contains(service, account);
+}
 
-void remove(const QString &service, const QString &account) { ZunoSecretService::clear(service, account); }
+void remove(const QString &service, const QString &account)
+{
+    ZunoSecretService::clear(service, account);
+}
 
-}  // namespace ZunoKeychainStore
+} // namespace ZunoKeychainStore

@@ -19,4 +19,4 @@ bool exists(const QString &service, const QString &account);
 // Removes the pair's item if there is one; reports nothing.
 void remove(const QString &service, const QString &account);
 
-}  // namespace ZunoKeychainStore
+} // namespace ZunoKeychainStore

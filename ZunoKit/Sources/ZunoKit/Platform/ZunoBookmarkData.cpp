@@ -15,7 +15,7 @@ constexpr int kFormatVersion = 1;
 
 std::optional<struct stat> statPath(const QString &path, int *error = nullptr)
 {
-    struct stat info{};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         if (error)
             *error = errno;
@@ -24,7 +24,7 @@ std::optional<struct stat> statPath(const QString &path, int *error = nullptr)
     return info;
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoBookmarkData {
 
@@ -35,10 +35,10 @@ QByteArray create(const QString &absolutePath)
     if (!info)
         throw std::system_error(error, std::generic_category(), absolutePath.toStdString());
     const nlohmann::json data = {
-        {"version", kFormatVersion},
-        {"path", absolutePath.toStdString()},
-        {"device", std::uint64_t(info->st_dev)},
-        {"inode", std::uint64_t(info->st_ino)},
+        { "version", kFormatVersion },
+        { "path", absolutePath.toStdString() },
+        { "device", std::uint64_t(info->st_dev) },
+        { "inode", std::uint64_t(info->st_ino) },
     };
     return QByteArray::fromStdString(data.dump());
 }
@@ -61,8 +61,8 @@ std::optional<Resolution> resolve(const QByteArray &data)
     if (!info)
         return std::nullopt;
     const bool stale = std::uint64_t(info->st_dev) != device->get<std::uint64_t>()
-                       || std::uint64_t(info->st_ino) != inode->get<std::uint64_t>();
-    return Resolution{resolved, stale};
+        || std::uint64_t(info->st_ino) != inode->get<std::uint64_t>();
+    return Resolution { resolved, stale };
 }
 
-}  // namespace ZunoBookmarkData
+} // namespace ZunoBookmarkData

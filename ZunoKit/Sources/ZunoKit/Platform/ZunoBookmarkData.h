@@ -22,4 +22,4 @@ QByteArray create(const QString &absolutePath);
 // The item the bookmark names, or nothing when the data is malformed or nothing is at its path.
 std::optional<Resolution> resolve(const QByteArray &data);
 
-}  // namespace ZunoBookmarkData
+} // namespace ZunoBookmarkData

@@ -3,8 +3,8 @@
 #include <QFile>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -18,7 +18,8 @@ namespace {
 // Owns the byte strings and the null-terminated pointer array that exec wants.
 class CStringArray {
 public:
-    explicit CStringArray(const QList<QByteArray> &items) : m_items(items)
+    explicit CStringArray(const QList<QByteArray> &items)
+        : m_items(items)
     {
         for (QByteArray &item : m_items)
             m_pointers.push_back(item.data());
@@ -37,7 +38,7 @@ void check(int error, const char *what)
         throw std::system_error(error, std::generic_category(), what);
 }
 
-}  // namespace
+} // namespace
 
 ZunoChildProcess::~ZunoChildProcess()
 {
@@ -52,15 +53,14 @@ ZunoChildProcess::~ZunoChildProcess()
     }
     if (reap) {
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
     }
 }
 
 void ZunoChildProcess::launch(const Options &options)
 {
     const QByteArray executable = QFile::encodeName(options.executable);
-    QList<QByteArray> argv{executable};
+    QList<QByteArray> argv { executable };
     for (const QString &argument : options.arguments)
         argv.append(argument.toLocal8Bit());
     CStringArray args(argv);
@@ -88,14 +88,15 @@ void ZunoChildProcess::launch(const Options &options)
             posix_spawn_file_actions_destroy(actions);
             posix_spawnattr_destroy(attributes);
         }
-    } cleanup{&actions, &attributes};
+    } cleanup { &actions, &attributes };
 
     check(posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0), "stdin");
     if (options.stdoutFd >= 0)
         check(posix_spawn_file_actions_adddup2(&actions, options.stdoutFd, STDOUT_FILENO), "stdout");
     if (options.stderrFd >= 0)
         check(posix_spawn_file_actions_adddup2(&actions, options.stderrFd, STDERR_FILENO), "stderr");
-    const QByteArray directory = options.workingDirectory ? QFile::encodeName(*options.workingDirectory) : QByteArray();
+    const QByteArray directory
+        = options.workingDirectory ? QFile::encodeName(*options.workingDirectory) : QByteArray();
     if (options.workingDirectory)
         check(posix_spawn_file_actions_addchdir_np(&actions, directory.constData()), "working directory");
 
@@ -111,8 +112,8 @@ void ZunoChildProcess::launch(const Options &options)
 
     std::lock_guard lock(m_mutex);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, executable.constData(), &actions, &attributes, args.data(),
-                                  env ? env->data() : environ);
+    const int error = posix_spawn(
+        &pid, executable.constData(), &actions, &attributes, args.data(), env ? env->data() : environ);
     if (error != 0)
         throw std::system_error(error, std::generic_category(), executable.toStdString());
     m_pid = pid;
@@ -125,9 +126,15 @@ bool ZunoChildProcess::isRunning() const
     return m_running;
 }
 
-void ZunoChildProcess::terminate() { signal(SIGTERM); }
+void ZunoChildProcess::terminate()
+{
+    signal(SIGTERM);
+}
 
-void ZunoChildProcess::kill() { signal(SIGKILL); }
+void ZunoChildProcess::kill()
+{
+    signal(SIGKILL);
+}
 
 void ZunoChildProcess::signal(int number)
 {
@@ -146,17 +153,15 @@ int ZunoChildProcess::waitForExit()
         pid = m_pid;
     }
     // Wait without reaping, so the id stays ours until the flag is cleared.
-    siginfo_t info{};
-    while (::waitid(P_PID, pid, &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-    }
+    siginfo_t info {};
+    while (::waitid(P_PID, pid, &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) { }
     {
         std::lock_guard lock(m_mutex);
         m_running = false;
     }
     int status = 0;
     pid_t reaped;
-    while ((reaped = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-    }
+    while ((reaped = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
     std::lock_guard lock(m_mutex);
     m_reaped = true;
     if (reaped != pid)

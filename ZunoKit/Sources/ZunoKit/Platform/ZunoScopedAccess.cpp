@@ -20,7 +20,7 @@ QHash<QString, int> &counts()
     return map;
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoScopedAccess {
 
@@ -49,4 +49,4 @@ int activeCount(const QString &path)
     return counts().value(path, 0);
 }
 
-}  // namespace ZunoScopedAccess
+} // namespace ZunoScopedAccess

@@ -14,4 +14,4 @@ void stop(const QString &path);
 // Starts of `path` not yet stopped.
 int activeCount(const QString &path);
 
-}  // namespace ZunoScopedAccess
+} // namespace ZunoScopedAccess

@@ -1,8 +1,7 @@
 #include "ZunoSecretService.h"
 
 // Qt's `signals` keyword collides with GLib's headers; nothing here declares Qt signals. The search by
-// D-Bus paths (locked and unlocked items apart) is behind libsecret's unstable marker, though it has
-// not changed since its first release.
+// D-Bus paths, which lists locked and unlocked items apart, sits behind libsecret's unstable marker.
 #undef signals
 #define SECRET_API_SUBJECT_TO_CHANGE
 #include <libsecret/secret.h>
@@ -17,11 +16,18 @@ const SecretSchema *schema()
         ZunoSecretService::kSchemaName,
         SECRET_SCHEMA_NONE,
         {
-            {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+            { "service", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { "account", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING },
         },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        0,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
     };
     return &value;
 }
@@ -43,12 +49,12 @@ struct ObjectDeleter {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
 
-}  // namespace
+} // namespace
 
 namespace ZunoSecretService {
 
-std::optional<Failure> store(const QString &service, const QString &account, const QByteArray &secret,
-                             const QString &label)
+std::optional<Failure> store(
+    const QString &service, const QString &account, const QByteArray &secret, const QString &label)
 {
     const QByteArray s = service.toUtf8();
     const QByteArray a = account.toUtf8();
@@ -56,17 +62,16 @@ std::optional<Failure> store(const QString &service, const QString &account, con
     std::unique_ptr<SecretValue, ValueDeleter> value(
         secret_value_new(secret.constData(), secret.size(), "text/plain"));
     GError *raw = nullptr;
-    const gboolean stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT,
-                                                              l.constData(), value.get(), nullptr, &raw,
-                                                              "service", s.constData(), "account",
-                                                              a.constData(), nullptr);
+    const gboolean stored
+        = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, l.constData(), value.get(),
+            nullptr, &raw, "service", s.constData(), "account", a.constData(), nullptr);
     ErrorPtr error(raw);
     if (stored && !error)
         return std::nullopt;
     if (!error)
-        return Failure{QStringLiteral("secret-error"), 0, QStringLiteral("The item was not stored.")};
-    return Failure{QString::fromUtf8(g_quark_to_string(error->domain)), error->code,
-                   QString::fromUtf8(error->message)};
+        return Failure { QStringLiteral("secret-error"), 0, QStringLiteral("The item was not stored.") };
+    return Failure { QString::fromUtf8(g_quark_to_string(error->domain)), error->code,
+        QString::fromUtf8(error->message) };
 }
 
 std::optional<QByteArray> lookup(const QString &service, const QString &account)
@@ -87,7 +92,8 @@ std::optional<QByteArray> lookup(const QString &service, const QString &account)
 bool contains(const QString &service, const QString &account)
 {
     GError *raw = nullptr;
-    std::unique_ptr<SecretService, ObjectDeleter> proxy(secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &raw));
+    std::unique_ptr<SecretService, ObjectDeleter> proxy(
+        secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &raw));
     ErrorPtr serviceError(raw);
     if (!proxy)
         return false;
@@ -103,8 +109,8 @@ bool contains(const QString &service, const QString &account)
     gchar **unlocked = nullptr;
     gchar **locked = nullptr;
     raw = nullptr;
-    const gboolean searched = secret_service_search_for_dbus_paths_sync(proxy.get(), schema(), attributes.get(),
-                                                                       nullptr, &unlocked, &locked, &raw);
+    const gboolean searched = secret_service_search_for_dbus_paths_sync(
+        proxy.get(), schema(), attributes.get(), nullptr, &unlocked, &locked, &raw);
     ErrorPtr searchError(raw);
     const bool found = searched && ((unlocked && unlocked[0]) || (locked && locked[0]));
     g_strfreev(unlocked);
@@ -117,9 +123,9 @@ void clear(const QString &service, const QString &account)
     const QByteArray s = service.toUtf8();
     const QByteArray a = account.toUtf8();
     GError *raw = nullptr;
-    secret_password_clear_sync(schema(), nullptr, &raw, "service", s.constData(), "account", a.constData(),
-                               nullptr);
+    secret_password_clear_sync(
+        schema(), nullptr, &raw, "service", s.constData(), "account", a.constData(), nullptr);
     ErrorPtr error(raw);
 }
 
-}  // namespace ZunoSecretService
+} // namespace ZunoSecretService

@@ -22,18 +22,18 @@ QString candidate(const QString &directory, const QString &name)
     return QFileInfo(QDir(directory).filePath(name)).absoluteFilePath();
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoBinaryLocator {
 
 QStringList fixedDirectories()
 {
-    return {QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
-            ZunoPaths::home() + QStringLiteral("/.local/bin"), QStringLiteral("/snap/bin")};
+    return { QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
+        ZunoPaths::home() + QStringLiteral("/.local/bin"), QStringLiteral("/snap/bin") };
 }
 
-std::optional<QString> locate(const QString &name, const ZunoBundle &bundle,
-                              const QStringList &extraSearchDirectories)
+std::optional<QString> locate(
+    const QString &name, const ZunoBundle &bundle, const QStringList &extraSearchDirectories)
 {
     QStringList candidates;
     if (!bundle.resourceDirectory.isEmpty()) {
@@ -55,4 +55,4 @@ std::optional<QString> locate(const QString &name, const ZunoBundle &bundle,
     return std::nullopt;
 }
 
-}  // namespace ZunoBinaryLocator
+} // namespace ZunoBinaryLocator

@@ -17,6 +17,6 @@ QStringList fixedDirectories();
 
 // The tool's absolute file path, or nothing.
 std::optional<QString> locate(const QString &name, const ZunoBundle &bundle = ZunoBundle::main(),
-                              const QStringList &extraSearchDirectories = {});
+    const QStringList &extraSearchDirectories = {});
 
-}  // namespace ZunoBinaryLocator
+} // namespace ZunoBinaryLocator

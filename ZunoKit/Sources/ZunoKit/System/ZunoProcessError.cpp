@@ -2,8 +2,12 @@
 
 #include "ZunoText.h"
 
-ZunoProcessError::ZunoProcessError(Kind kind, const QString &name, std::int32_t code, const QString &stderrText)
-    : m_kind(kind), m_name(name), m_code(code), m_stderr(stderrText)
+ZunoProcessError::ZunoProcessError(
+    Kind kind, const QString &name, std::int32_t code, const QString &stderrText)
+    : m_kind(kind)
+    , m_name(name)
+    , m_code(code)
+    , m_stderr(stderrText)
 {
     m_what = localizedDescription().toStdString();
 }
@@ -18,14 +22,17 @@ ZunoProcessError ZunoProcessError::nonZeroExit(std::int32_t code, const QString 
     return ZunoProcessError(Kind::nonZeroExit, {}, code, stderrText);
 }
 
-ZunoProcessError ZunoProcessError::cancelled() { return ZunoProcessError(Kind::cancelled, {}, 0, {}); }
+ZunoProcessError ZunoProcessError::cancelled()
+{
+    return ZunoProcessError(Kind::cancelled, {}, 0, {});
+}
 
 QString ZunoProcessError::localizedDescription() const
 {
     switch (m_kind) {
     case Kind::binaryNotFound:
         return zunoText(QStringLiteral("Required executable '") + m_name + QStringLiteral("' was not found."),
-                        QStringLiteral("Gerekli '") + m_name + QStringLiteral("' aracı bulunamadı."));
+            QStringLiteral("Gerekli '") + m_name + QStringLiteral("' aracı bulunamadı."));
     case Kind::nonZeroExit: {
         const QString trimmed = m_stderr.trimmed();
         if (!trimmed.isEmpty())

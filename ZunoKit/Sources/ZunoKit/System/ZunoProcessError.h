@@ -31,7 +31,7 @@ public:
     bool operator==(const ZunoProcessError &other) const
     {
         return m_kind == other.m_kind && m_name == other.m_name && m_code == other.m_code
-               && m_stderr == other.m_stderr;
+            && m_stderr == other.m_stderr;
     }
 
 private:

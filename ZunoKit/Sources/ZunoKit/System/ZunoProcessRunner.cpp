@@ -55,7 +55,10 @@ void makePipe(Pipe &pipe)
 // Per run: the collected output, standard error always bounded, standard output unless kept whole.
 class BoundedBuffer {
 public:
-    explicit BoundedBuffer(bool keepFullStdout) : m_keepFullStdout(keepFullStdout) {}
+    explicit BoundedBuffer(bool keepFullStdout)
+        : m_keepFullStdout(keepFullStdout)
+    {
+    }
 
     void appendOut(const QByteArray &chunk)
     {
@@ -73,7 +76,7 @@ public:
     std::pair<QByteArray, QByteArray> copy() const
     {
         std::lock_guard lock(m_mutex);
-        return {m_out, m_err};
+        return { m_out, m_err };
     }
 
 private:
@@ -135,14 +138,13 @@ QStringList mergedEnvironment(const std::map<QString, QString> &overrides)
     return environment.toStringList();
 }
 
-}  // namespace
+} // namespace
 
 ZunoProcessResult ZunoProcessRunner::run(const QString &executable, const QStringList &arguments,
-                                         const std::optional<QString> &workingDirectory,
-                                         const std::optional<std::map<QString, QString>> &environment,
-                                         bool captureFullStdout,
-                                         const std::shared_ptr<ZunoProcessCancellation> &cancellation,
-                                         const std::function<void(const QString &)> &onOutput)
+    const std::optional<QString> &workingDirectory,
+    const std::optional<std::map<QString, QString>> &environment, bool captureFullStdout,
+    const std::shared_ptr<ZunoProcessCancellation> &cancellation,
+    const std::function<void(const QString &)> &onOutput)
 {
     if (cancellation && cancellation->isCancelled())
         throw ZunoProcessError::cancelled();
@@ -179,8 +181,7 @@ ZunoProcessResult ZunoProcessRunner::run(const QString &executable, const QStrin
     std::thread waiter([&] {
         status = child->waitForExit();
         const char byte = 1;
-        while (::write(wake.write.get(), &byte, 1) < 0 && errno == EINTR) {
-        }
+        while (::write(wake.write.get(), &byte, 1) < 0 && errno == EINTR) { }
     });
     // Should `onOutput` throw, the child is stopped and the waiter joined before the error leaves.
     struct WaiterGuard {
@@ -193,15 +194,14 @@ ZunoProcessResult ZunoProcessRunner::run(const QString &executable, const QStrin
                 thread.join();
             }
         }
-    } guard{waiter, *child};
+    } guard { waiter, *child };
 
     bool outOpen = true;
     bool errOpen = true;
     QByteArray chunk;
     for (;;) {
-        pollfd fds[3] = {{outOpen ? out.read.get() : -1, POLLIN, 0},
-                         {errOpen ? err.read.get() : -1, POLLIN, 0},
-                         {wake.read.get(), POLLIN, 0}};
+        pollfd fds[3] = { { outOpen ? out.read.get() : -1, POLLIN, 0 },
+            { errOpen ? err.read.get() : -1, POLLIN, 0 }, { wake.read.get(), POLLIN, 0 } };
         if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;

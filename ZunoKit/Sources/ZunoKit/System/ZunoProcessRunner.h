@@ -29,11 +29,11 @@ public:
     // point until the child's output is collected (the output is then dropped), and std::system_error
     // when the child cannot be launched. A non-zero exit is returned, never thrown.
     static ZunoProcessResult run(const QString &executable, const QStringList &arguments,
-                                 const std::optional<QString> &workingDirectory = std::nullopt,
-                                 const std::optional<std::map<QString, QString>> &environment = std::nullopt,
-                                 bool captureFullStdout = false,
-                                 const std::shared_ptr<ZunoProcessCancellation> &cancellation = nullptr,
-                                 const std::function<void(const QString &)> &onOutput = nullptr);
+        const std::optional<QString> &workingDirectory = std::nullopt,
+        const std::optional<std::map<QString, QString>> &environment = std::nullopt,
+        bool captureFullStdout = false,
+        const std::shared_ptr<ZunoProcessCancellation> &cancellation = nullptr,
+        const std::function<void(const QString &)> &onOutput = nullptr);
 
     // The bytes kept of standard error, and of standard output unless the full output is asked for.
     static constexpr int kTailLimit = 32768;

@@ -23,7 +23,7 @@ QString expandTilde(const QString &path)
     if (user.isEmpty())
         return ZunoPaths::home() + rest;
     const QByteArray name = user.toLocal8Bit();
-    passwd entry{};
+    passwd entry {};
     passwd *found = nullptr;
     std::vector<char> buffer(16384);
     if (::getpwnam_r(name.constData(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
@@ -31,10 +31,11 @@ QString expandTilde(const QString &path)
     return QFile::decodeName(found->pw_dir) + rest;
 }
 
-}  // namespace
+} // namespace
 
 ZunoSecurityBookmarkStore::ZunoSecurityBookmarkStore(const QString &storageKey, ZunoDefaults &defaults)
-    : m_defaults(defaults), m_storageKey(storageKey)
+    : m_defaults(defaults)
+    , m_storageKey(storageKey)
 {
 }
 
@@ -43,7 +44,10 @@ QString ZunoSecurityBookmarkStore::urlKey(const QString &url)
     return QDir::cleanPath(QDir::current().absoluteFilePath(url));
 }
 
-QString ZunoSecurityBookmarkStore::pathKey(const QString &path) { return urlKey(expandTilde(path)); }
+QString ZunoSecurityBookmarkStore::pathKey(const QString &path)
+{
+    return urlKey(expandTilde(path));
+}
 
 // A missing entry, one that is not a dictionary, or one with a value that is not bytes reads as empty.
 QVariantMap ZunoSecurityBookmarkStore::readDictionary() const
@@ -66,7 +70,10 @@ void ZunoSecurityBookmarkStore::writeBookmark(const QString &url)
     m_defaults.setValue(m_storageKey, dictionary);
 }
 
-void ZunoSecurityBookmarkStore::saveBookmark(const QString &url) { writeBookmark(url); }
+void ZunoSecurityBookmarkStore::saveBookmark(const QString &url)
+{
+    writeBookmark(url);
+}
 
 bool ZunoSecurityBookmarkStore::hasBookmark(const QString &path) const
 {

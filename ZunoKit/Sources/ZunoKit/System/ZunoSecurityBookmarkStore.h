@@ -23,7 +23,8 @@
 // stopped: owners call `stopAccessingAll()` when done.
 class ZunoSecurityBookmarkStore {
 public:
-    explicit ZunoSecurityBookmarkStore(const QString &storageKey, ZunoDefaults &defaults = ZunoDefaults::standard());
+    explicit ZunoSecurityBookmarkStore(
+        const QString &storageKey, ZunoDefaults &defaults = ZunoDefaults::standard());
     ZunoSecurityBookmarkStore(const ZunoSecurityBookmarkStore &) = delete;
     ZunoSecurityBookmarkStore &operator=(const ZunoSecurityBookmarkStore &) = delete;
 
@@ -49,8 +50,7 @@ public:
 
     // Runs `body` with scoped access to `url` started, stopping it afterwards (also when `body` throws)
     // only when it did start. Returns what `body` returns.
-    template <typename Body>
-    std::invoke_result_t<Body> withScopedAccess(const QString &url, Body &&body)
+    template <typename Body> std::invoke_result_t<Body> withScopedAccess(const QString &url, Body &&body)
     {
         struct Scope {
             QString url;
@@ -60,7 +60,7 @@ public:
                 if (started)
                     ZunoScopedAccess::stop(url);
             }
-        } scope{url, ZunoScopedAccess::start(url)};
+        } scope { url, ZunoScopedAccess::start(url) };
         return std::forward<Body>(body)();
     }
 
