@@ -78,7 +78,10 @@ qsizetype findWhole(const QString &text, const QString &needle, qsizetype from, 
     return -1;
 }
 
-QString placeholder(int index) { return QLatin1Char('{') + QString::number(index) + QLatin1Char('}'); }
+QString placeholder(int index)
+{
+    return QLatin1Char('{') + QString::number(index) + QLatin1Char('}');
+}
 
 // ---- Templates ---------------------------------------------------------------------------------
 
@@ -155,7 +158,8 @@ struct CompiledTemplate {
         for (qsizetype i = 0; i < n;) {
             if (targetTemplate.at(i) == QLatin1Char('{')) {
                 qsizetype j = i + 1;
-                while (j < n && j - i <= 9 && targetTemplate.at(j).isDigit() && targetTemplate.at(j).unicode() < 128)
+                while (j < n && j - i <= 9 && targetTemplate.at(j).isDigit()
+                       && targetTemplate.at(j).unicode() < 128)
                     ++j;
                 const qsizetype digits = j - i - 1;
                 const bool leadingZero = digits > 1 && targetTemplate.at(i + 1) == QLatin1Char('0');
@@ -217,7 +221,10 @@ std::optional<QByteArray> readFile(const QString &path)
     return file.readAll();
 }
 
-bool hasLZFSEExtension(const QString &path) { return QFileInfo(path).suffix().toLower() == QLatin1String("lzfse"); }
+bool hasLZFSEExtension(const QString &path)
+{
+    return QFileInfo(path).suffix().toLower() == QLatin1String("lzfse");
+}
 
 // A flat object of text to text, or none.
 std::optional<QMap<QString, QString>> decodeFlat(const nlohmann::json &j)
@@ -284,7 +291,10 @@ QString developmentDirectory()
     return components.join(QLatin1Char('/')) + QStringLiteral("/Resources/Localizations");
 }
 
-QString normalizedDirectory(const QString &directory) { return QDir::cleanPath(directory); }
+QString normalizedDirectory(const QString &directory)
+{
+    return QDir::cleanPath(directory);
+}
 
 }  // namespace
 
@@ -403,8 +413,8 @@ QStringList ZunoLocalizationStore::candidateDirectories() const
     return folders;
 }
 
-QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const QString &en, const QString &tr,
-                                       ZunoLanguage language) const
+QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const QString &en,
+                                       const QString &tr, ZunoLanguage language) const
 {
     {
         std::lock_guard lock(m_lock);
@@ -432,7 +442,8 @@ QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const 
     return en;
 }
 
-std::shared_ptr<const ZunoLocalizationStore::Catalog> ZunoLocalizationStore::catalog(ZunoLanguage language) const
+std::shared_ptr<const ZunoLocalizationStore::Catalog> ZunoLocalizationStore::catalog(
+    ZunoLanguage language) const
 {
     const QString code = rawValue(language);
     {
