@@ -260,6 +260,8 @@ TEST(ZunoLanguage, ChangePreloadsTheNewLanguagesPacks)
     // Loaded by the change, before any text was asked for.
     EXPECT_EQ(zunoText("Settings", "Ayarlar"), "Instellingen");
     EXPECT_EQ(zunoText("Settings", "Ayarlar", ZunoLanguage::tr), "Ayarlar");
+    EXPECT_EQ(zunoText("Settings", "Ayarlar", "settings.title", ZunoLanguage::en), "Settings");
+    EXPECT_EQ(zunoText("Settings", "Ayarlar", {}, ZunoLanguage::nl), "Instellingen");
     ZunoLocalizationStore::shared().reloadCatalogs();
     EXPECT_EQ(zunoText("Settings", "Ayarlar"), "Settings");
 }

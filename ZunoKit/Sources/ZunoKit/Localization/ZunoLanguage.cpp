@@ -106,8 +106,11 @@ bool isSystemCode(const QString &code)
 QString localeTag(const QString &value)
 {
     QString tag = value.trimmed();
-    tag = tag.left(tag.indexOf(QLatin1Char('@')) < 0 ? tag.size() : tag.indexOf(QLatin1Char('@')));
-    tag = tag.left(tag.indexOf(QLatin1Char('.')) < 0 ? tag.size() : tag.indexOf(QLatin1Char('.')));
+    for (const char stop : {'@', '.'}) {
+        const qsizetype at = tag.indexOf(QLatin1Char(stop));
+        if (at >= 0)
+            tag.truncate(at);
+    }
     if (tag == QLatin1String("C") || tag == QLatin1String("POSIX"))
         return {};
     return tag;
