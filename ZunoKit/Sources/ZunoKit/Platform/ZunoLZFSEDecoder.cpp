@@ -122,7 +122,6 @@ public:
         m_blockEnd = m_bytes.size() + rawBytes;
     }
 
-    std::size_t size() const { return m_bytes.size(); }
     std::size_t roomInBlock() const { return m_blockEnd - m_bytes.size(); }
 
     void appendLiterals(std::span<const std::uint8_t> literals)
@@ -227,8 +226,6 @@ void decodeLZVN(std::span<const std::uint8_t> payload, Output &out)
             const std::size_t d = distance.value_or(previousDistance);
             out.appendMatch(d, match);
             previousDistance = d;
-        } else if (distance) {
-            previousDistance = *distance;
         }
     }
     if (pos != payload.size())
