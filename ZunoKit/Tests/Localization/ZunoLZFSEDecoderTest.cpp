@@ -39,7 +39,10 @@ void put64(Bytes &out, std::uint64_t value)
     for (int i = 0; i < 8; ++i)
         out.push_back(std::uint8_t(value >> (8 * i)));
 }
-void putText(Bytes &out, const std::string &text) { out.insert(out.end(), text.begin(), text.end()); }
+void putText(Bytes &out, const std::string &text)
+{
+    out.insert(out.end(), text.begin(), text.end());
+}
 
 // One LZVN block and the end-of-stream block.
 Bytes lzvnBlock(std::uint32_t rawBytes, const Bytes &payload)
@@ -62,8 +65,8 @@ Bytes withEnd(Bytes payload)
 }
 
 // An FSE block header: fields packed as the format lays them out, no frequency table.
-Bytes fseHeader(std::uint32_t rawBytes, std::uint32_t literals, std::uint32_t matches, std::uint32_t headerBytes,
-                std::uint32_t lState = 0)
+Bytes fseHeader(std::uint32_t rawBytes, std::uint32_t literals, std::uint32_t matches,
+                std::uint32_t headerBytes, std::uint32_t lState = 0)
 {
     Bytes out;
     putText(out, "bvx2");
@@ -179,7 +182,8 @@ TEST(ZunoLZFSEDecoder, HandMadeStreams)
     const std::vector<Case> cases = {
         {"empty input", {}, false, ""},
         {"end marker only", {'b', 'v', 'x', '$'}, true, ""},
-        {"stored block", [] {
+        {"stored block",
+         [] {
              Bytes b;
              putText(b, "bvx-");
              put32(b, 3);
@@ -201,14 +205,17 @@ TEST(ZunoLZFSEDecoder, HandMadeStreams)
         {"LZVN less output than declared", lzvnBlock(5, withEnd({0xe3, 'a', 'b', 'c'})), false, ""},
         {"LZVN literals past the payload", lzvnBlock(15, {0xef, 'a'}), false, ""},
         {"LZVN without its end instruction", lzvnBlock(3, {0xe3, 'a', 'b', 'c'}), false, ""},
-        {"LZVN bytes after its end instruction", lzvnBlock(3, [] {
-             Bytes p = withEnd({0xe3, 'a', 'b', 'c'});
-             p.push_back(0);
-             return p;
-         }()),
+        {"LZVN bytes after its end instruction",
+         lzvnBlock(3,
+                   [] {
+                       Bytes p = withEnd({0xe3, 'a', 'b', 'c'});
+                       p.push_back(0);
+                       return p;
+                   }()),
          false, ""},
         {"LZVN block claiming 4 GiB", lzvnBlock(0xffffffffu, withEnd({0xe3, 'a', 'b', 'c'})), false, ""},
-        {"FSE header cut short", [] {
+        {"FSE header cut short",
+         [] {
              Bytes b;
              putText(b, "bvx2");
              b.resize(20, 0);

@@ -106,8 +106,11 @@ bool isSystemCode(const QString &code)
 QString localeTag(const QString &value)
 {
     QString tag = value.trimmed();
-    tag = tag.left(tag.indexOf(QLatin1Char('@')) < 0 ? tag.size() : tag.indexOf(QLatin1Char('@')));
-    tag = tag.left(tag.indexOf(QLatin1Char('.')) < 0 ? tag.size() : tag.indexOf(QLatin1Char('.')));
+    for (const char stop : {'@', '.'}) {
+        const qsizetype at = tag.indexOf(QLatin1Char(stop));
+        if (at >= 0)
+            tag.truncate(at);
+    }
     if (tag == QLatin1String("C") || tag == QLatin1String("POSIX"))
         return {};
     return tag;
@@ -231,7 +234,10 @@ QStringList systemPreferredLanguages()
     return tags;
 }
 
-ZunoLanguage systemResolved() { return resolve(systemPreferredLanguages()); }
+ZunoLanguage systemResolved()
+{
+    return resolve(systemPreferredLanguages());
+}
 
 QString storedPreferenceCode()
 {
@@ -239,7 +245,10 @@ QString storedPreferenceCode()
     return stored.isEmpty() ? QString::fromLatin1(kSystemPreferenceCode) : stored;
 }
 
-bool isFollowingSystem() { return isSystemCode(storedPreferenceCode()); }
+bool isFollowingSystem()
+{
+    return isSystemCode(storedPreferenceCode());
+}
 
 ZunoLanguage current()
 {
@@ -260,7 +269,8 @@ void setCurrent(ZunoLanguage language)
 
 void setFollowSystem()
 {
-    ZunoDefaults::standard().setValue(QLatin1String(kDefaultsKey), QString::fromLatin1(kSystemPreferenceCode));
+    ZunoDefaults::standard().setValue(QLatin1String(kDefaultsKey),
+                                      QString::fromLatin1(kSystemPreferenceCode));
     announce(systemResolved());
 }
 
@@ -292,11 +302,20 @@ ZunoLanguage decode(const nlohmann::json &value)
 
 }  // namespace ZunoLanguages
 
-QString rawValue(ZunoLanguage language) { return QString::fromLatin1(row(language).rawValue); }
+QString rawValue(ZunoLanguage language)
+{
+    return QString::fromLatin1(row(language).rawValue);
+}
 
-QString nativeName(ZunoLanguage language) { return QString::fromUtf8(row(language).nativeName); }
+QString nativeName(ZunoLanguage language)
+{
+    return QString::fromUtf8(row(language).nativeName);
+}
 
-QString englishName(ZunoLanguage language) { return QString::fromUtf8(row(language).englishName); }
+QString englishName(ZunoLanguage language)
+{
+    return QString::fromUtf8(row(language).englishName);
+}
 
 QString shortCode(ZunoLanguage language)
 {
@@ -318,23 +337,32 @@ QString displayName(ZunoLanguage language)
     return native + QStringLiteral(" (") + english + QLatin1Char(')');
 }
 
-QLocale locale(ZunoLanguage language) { return QLocale(rawValue(language)); }
+QLocale locale(ZunoLanguage language)
+{
+    return QLocale(rawValue(language));
+}
 
 std::optional<ZunoLanguage> fallbackParent(ZunoLanguage language)
 {
     switch (language) {
-    case ZunoLanguage::ptPT:
-        return ZunoLanguage::ptBR;
-    case ZunoLanguage::zhHant:
-        return ZunoLanguage::zhHans;
-    default:
-        return std::nullopt;
+        case ZunoLanguage::ptPT:
+            return ZunoLanguage::ptBR;
+        case ZunoLanguage::zhHant:
+            return ZunoLanguage::zhHans;
+        default:
+            return std::nullopt;
     }
 }
 
-void to_json(nlohmann::json &j, ZunoLanguage language) { j = rawValue(language).toStdString(); }
+void to_json(nlohmann::json &j, ZunoLanguage language)
+{
+    j = rawValue(language).toStdString();
+}
 
-void from_json(const nlohmann::json &j, ZunoLanguage &language) { language = ZunoLanguages::decode(j); }
+void from_json(const nlohmann::json &j, ZunoLanguage &language)
+{
+    language = ZunoLanguages::decode(j);
+}
 
 ZunoLanguageSelection ZunoLanguageSelection::current()
 {

@@ -108,7 +108,10 @@ ZunoLanguage decode(const nlohmann::json &value);
 }  // namespace ZunoLanguages
 
 QString rawValue(ZunoLanguage language);
-inline QString id(ZunoLanguage language) { return rawValue(language); }
+inline QString id(ZunoLanguage language)
+{
+    return rawValue(language);
+}
 QString nativeName(ZunoLanguage language);
 QString englishName(ZunoLanguage language);
 // Badge text: the raw value upper-cased, except PT, PT-PT, ZH and ZH-TW.
@@ -132,7 +135,10 @@ void from_json(const nlohmann::json &j, ZunoLanguage &language);
 // Follow the system, or one explicit language.
 class ZunoLanguageSelection {
 public:
-    static ZunoLanguageSelection explicitLanguage(ZunoLanguage language) { return ZunoLanguageSelection(language); }
+    static ZunoLanguageSelection explicitLanguage(ZunoLanguage language)
+    {
+        return ZunoLanguageSelection(language);
+    }
     static ZunoLanguageSelection system() { return ZunoLanguageSelection(std::nullopt); }
     // `system` when "system" is stored, else the explicit current language.
     static ZunoLanguageSelection current();

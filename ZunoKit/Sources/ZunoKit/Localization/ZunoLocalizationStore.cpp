@@ -22,63 +22,47 @@ namespace {
 
 // ---- Characters as the user sees them ----------------------------------------------------------
 
-qsizetype graphemeCount(const QString &text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() > 0)
-        ++count;
-    return count;
-}
-
-// The code-unit length of the first `count` characters; -1 when the text is shorter.
-qsizetype prefixLength(const QString &text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < count; ++i) {
-        end = finder.toNextBoundary();
-        if (end <= 0)
-            return -1;
+// The character (grapheme cluster) boundaries of a text, found once and asked many times.
+class Graphemes {
+public:
+    explicit Graphemes(const QString &text)
+    {
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+        m_boundaries.push_back(0);
+        for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
+            m_boundaries.push_back(at);
     }
-    return end;
-}
 
-// The code-unit offset where the last `count` characters start; -1 when the text is shorter.
-qsizetype suffixStart(const QString &text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.toEnd();
-    qsizetype start = text.size();
-    for (int i = 0; i < count; ++i) {
-        start = finder.toPreviousBoundary();
-        if (start < 0)
-            return -1;
+    qsizetype count() const { return qsizetype(m_boundaries.size()) - 1; }
+    // Code units of the first `n` characters; `n` is at most `count()`.
+    qsizetype prefixLength(qsizetype n) const { return m_boundaries[std::size_t(n)]; }
+    // Where the last `n` characters start; `n` is at most `count()`.
+    qsizetype suffixStart(qsizetype n) const { return m_boundaries[std::size_t(count() - n)]; }
+    bool isBoundary(qsizetype position) const
+    {
+        return std::binary_search(m_boundaries.begin(), m_boundaries.end(), position);
     }
-    return start;
-}
 
-bool isBoundary(const QString &text, qsizetype position)
-{
-    if (position <= 0 || position >= text.size())
-        return true;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.setPosition(position);
-    return finder.isAtBoundary();
-}
+private:
+    std::vector<qsizetype> m_boundaries;
+};
 
 // The first occurrence of `needle` in text[from, end) that starts and ends between characters.
-qsizetype findWhole(const QString &text, const QString &needle, qsizetype from, qsizetype end)
+qsizetype findWhole(const QString &text, const Graphemes &characters, const QString &needle, qsizetype from,
+                    qsizetype end)
 {
     for (qsizetype at = text.indexOf(needle, from); at >= 0 && at + needle.size() <= end;
          at = text.indexOf(needle, at + 1)) {
-        if (isBoundary(text, at) && isBoundary(text, at + needle.size()))
+        if (characters.isBoundary(at) && characters.isBoundary(at + needle.size()))
             return at;
     }
     return -1;
 }
 
-QString placeholder(int index) { return QLatin1Char('{') + QString::number(index) + QLatin1Char('}'); }
+QString placeholder(int index)
+{
+    return QLatin1Char('{') + QString::number(index) + QLatin1Char('}');
+}
 
 // ---- Templates ---------------------------------------------------------------------------------
 
@@ -105,23 +89,23 @@ struct CompiledTemplate {
             return std::nullopt;
         t.sourceLiterals.append(source.mid(from));
         for (const QString &literal : std::as_const(t.sourceLiterals))
-            t.literalWeight += graphemeCount(literal);
+            t.literalWeight += Graphemes(literal).count();
         if (t.literalWeight < 2)
             return std::nullopt;
         t.targetTemplate = target;
         return t;
     }
 
-    // `characters` is the grapheme count of `text`.
-    std::optional<QString> apply(const QString &text, qsizetype characters) const
+    // `characters` are the boundaries of `text`.
+    std::optional<QString> apply(const QString &text, const Graphemes &characters) const
     {
-        if (characters < literalWeight)
+        if (characters.count() < literalWeight)
             return std::nullopt;
         const QString &first = sourceLiterals.constFirst();
         const QString &last = sourceLiterals.constLast();
-        if (!first.isEmpty() && !(text.startsWith(first) && isBoundary(text, first.size())))
+        if (!first.isEmpty() && !(text.startsWith(first) && characters.isBoundary(first.size())))
             return std::nullopt;
-        if (!last.isEmpty() && !(text.endsWith(last) && isBoundary(text, text.size() - last.size())))
+        if (!last.isEmpty() && !(text.endsWith(last) && characters.isBoundary(text.size() - last.size())))
             return std::nullopt;
         const qsizetype regionStart = first.size();
         const qsizetype regionEnd = text.size() - last.size();
@@ -134,7 +118,7 @@ struct CompiledTemplate {
             const QString &inner = sourceLiterals.at(i);
             if (inner.isEmpty())
                 return std::nullopt;
-            const qsizetype at = findWhole(text, inner, from, regionEnd);
+            const qsizetype at = findWhole(text, characters, inner, from, regionEnd);
             if (at < 0 || at == from)
                 return std::nullopt;
             values.append(text.mid(from, at - from));
@@ -155,7 +139,8 @@ struct CompiledTemplate {
         for (qsizetype i = 0; i < n;) {
             if (targetTemplate.at(i) == QLatin1Char('{')) {
                 qsizetype j = i + 1;
-                while (j < n && j - i <= 9 && targetTemplate.at(j).isDigit() && targetTemplate.at(j).unicode() < 128)
+                while (j < n && j - i <= 9 && targetTemplate.at(j).isDigit()
+                       && targetTemplate.at(j).unicode() < 128)
                     ++j;
                 const qsizetype digits = j - i - 1;
                 const bool leadingZero = digits > 1 && targetTemplate.at(i + 1) == QLatin1Char('0');
@@ -179,16 +164,16 @@ struct CompiledTemplate {
 // literal; none when shorter.
 std::optional<QString> bucketKey(const QString &literal, bool fromStart)
 {
-    const qsizetype characters = graphemeCount(literal);
-    if (characters < 2)
+    const Graphemes characters(literal);
+    if (characters.count() < 2)
         return std::nullopt;
-    if (characters == 2)
+    if (characters.count() == 2)
         return literal;
-    return fromStart ? literal.left(prefixLength(literal, 3)) : literal.mid(suffixStart(literal, 3));
+    return fromStart ? literal.left(characters.prefixLength(3)) : literal.mid(characters.suffixStart(3));
 }
 
 void tryBucket(const QHash<QString, std::vector<CompiledTemplate>> &buckets, const QString &key,
-               const QString &text, qsizetype characters, std::optional<QString> &result)
+               const QString &text, const Graphemes &characters, std::optional<QString> &result)
 {
     if (result || key.isEmpty())
         return;
@@ -217,7 +202,10 @@ std::optional<QByteArray> readFile(const QString &path)
     return file.readAll();
 }
 
-bool hasLZFSEExtension(const QString &path) { return QFileInfo(path).suffix().toLower() == QLatin1String("lzfse"); }
+bool hasLZFSEExtension(const QString &path)
+{
+    return QFileInfo(path).suffix().toLower() == QLatin1String("lzfse");
+}
 
 // A flat object of text to text, or none.
 std::optional<QMap<QString, QString>> decodeFlat(const nlohmann::json &j)
@@ -284,7 +272,10 @@ QString developmentDirectory()
     return components.join(QLatin1Char('/')) + QStringLiteral("/Resources/Localizations");
 }
 
-QString normalizedDirectory(const QString &directory) { return QDir::cleanPath(directory); }
+QString normalizedDirectory(const QString &directory)
+{
+    return QDir::cleanPath(directory);
+}
 
 }  // namespace
 
@@ -341,17 +332,17 @@ struct ZunoLocalizationStore::Catalog {
         if (byPrefix.isEmpty() && bySuffix.isEmpty())
             return std::nullopt;
 
-        const qsizetype characters = graphemeCount(en);
-        if (characters <= 2)
+        const Graphemes characters(en);
+        if (characters.count() <= 2)
             return std::nullopt;
         std::optional<QString> result;
         if (!byPrefix.isEmpty()) {
-            tryBucket(byPrefix, en.left(prefixLength(en, 3)), en, characters, result);
-            tryBucket(byPrefix, en.left(prefixLength(en, 2)), en, characters, result);
+            tryBucket(byPrefix, en.left(characters.prefixLength(3)), en, characters, result);
+            tryBucket(byPrefix, en.left(characters.prefixLength(2)), en, characters, result);
         }
         if (!bySuffix.isEmpty()) {
-            tryBucket(bySuffix, en.mid(suffixStart(en, 3)), en, characters, result);
-            tryBucket(bySuffix, en.mid(suffixStart(en, 2)), en, characters, result);
+            tryBucket(bySuffix, en.mid(characters.suffixStart(3)), en, characters, result);
+            tryBucket(bySuffix, en.mid(characters.suffixStart(2)), en, characters, result);
         }
         return result;
     }
@@ -403,8 +394,8 @@ QStringList ZunoLocalizationStore::candidateDirectories() const
     return folders;
 }
 
-QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const QString &en, const QString &tr,
-                                       ZunoLanguage language) const
+QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const QString &en,
+                                       const QString &tr, ZunoLanguage language) const
 {
     {
         std::lock_guard lock(m_lock);
@@ -432,7 +423,8 @@ QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const 
     return en;
 }
 
-std::shared_ptr<const ZunoLocalizationStore::Catalog> ZunoLocalizationStore::catalog(ZunoLanguage language) const
+std::shared_ptr<const ZunoLocalizationStore::Catalog> ZunoLocalizationStore::catalog(
+    ZunoLanguage language) const
 {
     const QString code = rawValue(language);
     {

@@ -15,7 +15,10 @@
 class ZunoLocalizationPackError : public std::runtime_error {
 public:
     enum class Kind { readFailed, decompressionFailed, decodingFailed };
-    ZunoLocalizationPackError(Kind kind, const std::string &message) : std::runtime_error(message), m_kind(kind) {}
+    ZunoLocalizationPackError(Kind kind, const std::string &message)
+        : std::runtime_error(message), m_kind(kind)
+    {
+    }
     Kind kind() const { return m_kind; }
 
 private:

@@ -5,5 +5,6 @@
 QString zunoText(const QString &en, const QString &tr, const std::optional<QString> &key,
                  std::optional<ZunoLanguage> language)
 {
-    return ZunoLocalizationStore::shared().resolve(key, en, tr, language ? *language : ZunoLanguages::current());
+    return ZunoLocalizationStore::shared().resolve(key, en, tr,
+                                                   language ? *language : ZunoLanguages::current());
 }

@@ -27,13 +27,13 @@ constexpr std::uint32_t kLiteralStates = 1024;
 constexpr std::size_t kFSEv2FixedHeaderBytes = 32;
 
 constexpr std::array<std::uint8_t, kLSymbols> kLExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                              0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
+                                                             0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
 constexpr std::array<std::int32_t, kLSymbols> kLBaseValue = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
-                                                              10, 11, 12, 13, 14, 15, 16, 20, 28, 60};
+                                                             10, 11, 12, 13, 14, 15, 16, 20, 28, 60};
 constexpr std::array<std::uint8_t, kMSymbols> kMExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                              0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
-constexpr std::array<std::int32_t, kMSymbols> kMBaseValue = {0,  1,  2,  3,  4,  5,  6,  7,  8,   9,
-                                                              10, 11, 12, 13, 14, 15, 16, 24, 56, 312};
+                                                             0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
+constexpr std::array<std::int32_t, kMSymbols> kMBaseValue = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
+                                                             10, 11, 12, 13, 14, 15, 16, 24, 56, 312};
 
 // Distances come in groups of four symbols sharing an extra-bit count (0, 0, 0, 0, 1, 1, 1, 1, ...
 // 15); each symbol's base follows the previous one's range.
@@ -59,7 +59,10 @@ constexpr std::array<std::int32_t, kDSymbols> makeDBaseValue()
 constexpr std::array<std::int32_t, kDSymbols> kDBaseValue = makeDBaseValue();
 static_assert(kDBaseValue[4] == 4 && kDBaseValue[8] == 12 && kDBaseValue[63] == 229372);
 
-[[noreturn]] void fail(const char *reason) { throw ZunoLZFSEError(reason); }
+[[noreturn]] void fail(const char *reason)
+{
+    throw ZunoLZFSEError(reason);
+}
 
 std::uint32_t loadLE32(std::span<const std::uint8_t> bytes, std::size_t at)
 {
@@ -119,7 +122,6 @@ public:
         m_blockEnd = m_bytes.size() + rawBytes;
     }
 
-    std::size_t size() const { return m_bytes.size(); }
     std::size_t roomInBlock() const { return m_blockEnd - m_bytes.size(); }
 
     void appendLiterals(std::span<const std::uint8_t> literals)
@@ -224,8 +226,6 @@ void decodeLZVN(std::span<const std::uint8_t> payload, Output &out)
             const std::size_t d = distance.value_or(previousDistance);
             out.appendMatch(d, match);
             previousDistance = d;
-        } else if (distance) {
-            previousDistance = *distance;
         }
     }
     if (pos != payload.size())
@@ -508,39 +508,39 @@ std::vector<std::uint8_t> ZunoLZFSEDecoder::decompress(std::span<const std::uint
     while (true) {
         const std::uint32_t magic = cursor.readU32("LZFSE stream ends without an end-of-stream block");
         switch (magic) {
-        case kEndOfStreamMagic:
-            return bytes;
-        case kStoredMagic: {
-            const std::uint32_t rawBytes = cursor.readU32(kTruncated);
-            out.beginBlock(rawBytes);
-            out.appendLiterals(cursor.take(rawBytes, kTruncated));
-            out.endBlock();
-            break;
-        }
-        case kLZVNMagic: {
-            const std::uint32_t rawBytes = cursor.readU32(kTruncated);
-            const std::uint32_t payloadBytes = cursor.readU32(kTruncated);
-            const auto payload = cursor.take(payloadBytes, kTruncated);
-            out.beginBlock(rawBytes);
-            decodeLZVN(payload, out);
-            out.endBlock();
-            break;
-        }
-        case kFSEv2Magic: {
-            // The header holds its own size, so it is read from the block's start (the magic).
-            const FSEBlockHeader h = readFSEv2Header(input.subspan(cursor.position() - 4));
-            cursor.take(h.headerBytes - 4, kTruncated);
-            const auto literalPayload = cursor.take(h.literalPayloadBytes, kTruncated);
-            const auto lmdPayload = cursor.take(h.lmdPayloadBytes, kTruncated);
-            out.beginBlock(h.rawBytes);
-            decodeFSEBlock(h, literalPayload, lmdPayload, out);
-            out.endBlock();
-            break;
-        }
-        case kFSEv1Magic:
-            fail("LZFSE version 1 blocks are not supported");
-        default:
-            fail("LZFSE stream holds an unknown block");
+            case kEndOfStreamMagic:
+                return bytes;
+            case kStoredMagic: {
+                const std::uint32_t rawBytes = cursor.readU32(kTruncated);
+                out.beginBlock(rawBytes);
+                out.appendLiterals(cursor.take(rawBytes, kTruncated));
+                out.endBlock();
+                break;
+            }
+            case kLZVNMagic: {
+                const std::uint32_t rawBytes = cursor.readU32(kTruncated);
+                const std::uint32_t payloadBytes = cursor.readU32(kTruncated);
+                const auto payload = cursor.take(payloadBytes, kTruncated);
+                out.beginBlock(rawBytes);
+                decodeLZVN(payload, out);
+                out.endBlock();
+                break;
+            }
+            case kFSEv2Magic: {
+                // The header holds its own size, so it is read from the block's start (the magic).
+                const FSEBlockHeader h = readFSEv2Header(input.subspan(cursor.position() - 4));
+                cursor.take(h.headerBytes - 4, kTruncated);
+                const auto literalPayload = cursor.take(h.literalPayloadBytes, kTruncated);
+                const auto lmdPayload = cursor.take(h.lmdPayloadBytes, kTruncated);
+                out.beginBlock(h.rawBytes);
+                decodeFSEBlock(h, literalPayload, lmdPayload, out);
+                out.endBlock();
+                break;
+            }
+            case kFSEv1Magic:
+                fail("LZFSE version 1 blocks are not supported");
+            default:
+                fail("LZFSE stream holds an unknown block");
         }
     }
 }
