@@ -125,6 +125,8 @@ TEST(ZunoProcessRunner, OnOutputGetsChunksThatAreValidUtf8OnTheirOwn)
 
 TEST(ZunoProcessRunner, EnvironmentIsMergedOverTheParents)
 {
+    const QByteArray savedLang = qgetenv("LANG");
+    const bool hadLang = qEnvironmentVariableIsSet("LANG");
     qputenv("ZUNO_PARENT_MARK", "kept");
     qputenv("LANG", "tr_TR.UTF-8");
     const ZunoProcessResult result
@@ -145,6 +147,10 @@ TEST(ZunoProcessRunner, EnvironmentIsMergedOverTheParents)
     EXPECT_EQ(shell(QStringLiteral("printf '%s|%s' \"$LANG\" \"$ZUNO_PARENT_MARK\"")).stdoutString(),
         QStringLiteral("tr_TR.UTF-8|kept"));
     qunsetenv("ZUNO_PARENT_MARK");
+    if (hadLang)
+        qputenv("LANG", savedLang);
+    else
+        qunsetenv("LANG");
 }
 
 TEST(ZunoProcessRunner, WorkingDirectoryOnlyWhenGiven)
