@@ -111,7 +111,7 @@ struct NeuralRuntime::Impl {
     void inferOperation(NeuralOperation &op);
     void planArena();
     void createOperators();
-    void add(const NeuralOperation &op, xnn_status created, xnn_operator_t handle);
+    void add(const NeuralOperation &op, xnn_status created, xnn_operator_t *handle);
     float *at(int index) { return pointers[std::size_t(index)]; }
 };
 
@@ -397,11 +397,12 @@ void NeuralRuntime::Impl::planArena()
     }
 }
 
-void NeuralRuntime::Impl::add(const NeuralOperation &op, xnn_status created, xnn_operator_t handle)
+// Takes the handle by address: it must be read after the create call has filled it.
+void NeuralRuntime::Impl::add(const NeuralOperation &op, xnn_status created, xnn_operator_t *handle)
 {
     if (created != xnn_status_success)
         fail(op, QStringLiteral("the fast backend refused the operator (status %1)").arg(int(created)));
-    operators.push_back(handle);
+    operators.push_back(*handle);
 }
 
 void NeuralRuntime::Impl::createOperators()
@@ -435,7 +436,7 @@ void NeuralRuntime::Impl::createOperators()
                     uint32_t(op.dilationW), depthwise ? uint32_t(inC) : 1, depthwise ? 1 : inC,
                     depthwise ? std::size_t(op.depthMultiplier) : outC, inC, outC, w.floats.data(), bias, lo, hi,
                     depthwise ? XNN_FLAG_DEPTHWISE_CONVOLUTION : 0, &h),
-                h);
+                &h);
             check(op, xnn_setup_convolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
                                                        std::size_t(x.shape[2]), src, dst, pool));
             break;
@@ -457,7 +458,7 @@ void NeuralRuntime::Impl::createOperators()
                     uint32_t(w.shape[2]), uint32_t(op.strideH), uint32_t(op.strideW), 1, 1, 1,
                     std::size_t(x.shape[3]), std::size_t(w.shape[0]), std::size_t(x.shape[3]),
                     std::size_t(w.shape[0]), w.floats.data(), at(op.inputs[2]), lo, hi, 0, &h),
-                h);
+                &h);
             check(op, xnn_setup_deconvolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
                                                          std::size_t(x.shape[2]), uint32_t(adjH), uint32_t(adjW),
                                                          src, dst, pool));
@@ -470,7 +471,7 @@ void NeuralRuntime::Impl::createOperators()
             const std::size_t c = std::size_t(x.shape[3]);
             if (op.filterH == 1 && op.filterW == 1 && op.strideH == 1 && op.strideW == 1) {
                 // A 1x1 window with stride 1 is a copy (XNNPACK refuses a pooling of one element).
-                add(op, xnn_create_clamp_nc_f32(c, c, c, lo, hi, 0, &h), h);
+                add(op, xnn_create_clamp_nc_f32(c, c, c, lo, hi, 0, &h), &h);
                 check(op, xnn_setup_clamp_nc_f32(h, std::size_t(x.elementCount()) / c, src, dst, pool));
             } else if (op.kind == NeuralOpKind::averagePool2d) {
                 add(op,
@@ -478,7 +479,7 @@ void NeuralRuntime::Impl::createOperators()
                                                           uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW),
                                                           uint32_t(op.strideH), uint32_t(op.strideW), c, c, c, lo,
                                                           hi, 0, &h),
-                    h);
+                    &h);
                 check(op, xnn_setup_average_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
                                                                std::size_t(x.shape[2]), src, dst, pool));
             } else {
@@ -487,7 +488,7 @@ void NeuralRuntime::Impl::createOperators()
                                                       uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW),
                                                       uint32_t(op.strideH), uint32_t(op.strideW), 1, 1, c, c, c,
                                                       lo, hi, 0, &h),
-                    h);
+                    &h);
                 check(op, xnn_setup_max_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
                                                            std::size_t(x.shape[2]), src, dst, pool));
             }
@@ -498,11 +499,11 @@ void NeuralRuntime::Impl::createOperators()
             const NeuralTensor &y = tensor(op.inputs[1]);
             std::vector<std::size_t> a(x.shape.begin(), x.shape.end()), b(y.shape.begin(), y.shape.end());
             if (op.kind == NeuralOpKind::add) {
-                add(op, xnn_create_add_nd_f32(lo, hi, 0, &h), h);
+                add(op, xnn_create_add_nd_f32(lo, hi, 0, &h), &h);
                 check(op, xnn_setup_add_nd_f32(h, a.size(), a.data(), b.size(), b.data(), src, at(op.inputs[1]),
                                                dst, pool));
             } else {
-                add(op, xnn_create_multiply_nd_f32(lo, hi, 0, &h), h);
+                add(op, xnn_create_multiply_nd_f32(lo, hi, 0, &h), &h);
                 check(op, xnn_setup_multiply_nd_f32(h, a.size(), a.data(), b.size(), b.data(), src,
                                                     at(op.inputs[1]), dst, pool));
             }
@@ -514,14 +515,14 @@ void NeuralRuntime::Impl::createOperators()
         case NeuralOpKind::logistic: {
             const std::size_t n = std::size_t(x.elementCount());
             if (op.kind == NeuralOpKind::hardSwish) {
-                add(op, xnn_create_hardswish_nc_f32(1, 1, 1, 0, &h), h);
+                add(op, xnn_create_hardswish_nc_f32(1, 1, 1, 0, &h), &h);
                 check(op, xnn_setup_hardswish_nc_f32(h, n, src, dst, pool));
             } else if (op.kind == NeuralOpKind::logistic) {
-                add(op, xnn_create_sigmoid_nc_f32(1, 1, 1, 0, &h), h);
+                add(op, xnn_create_sigmoid_nc_f32(1, 1, 1, 0, &h), &h);
                 check(op, xnn_setup_sigmoid_nc_f32(h, n, src, dst, pool));
             } else {
                 const float low = op.kind == NeuralOpKind::relu ? 0.0f : -std::numeric_limits<float>::infinity();
-                add(op, xnn_create_clamp_nc_f32(1, 1, 1, low, std::numeric_limits<float>::infinity(), 0, &h), h);
+                add(op, xnn_create_clamp_nc_f32(1, 1, 1, low, std::numeric_limits<float>::infinity(), 0, &h), &h);
                 check(op, xnn_setup_clamp_nc_f32(h, n, src, dst, pool));
             }
             break;
@@ -531,7 +532,7 @@ void NeuralRuntime::Impl::createOperators()
             add(op,
                 xnn_create_global_average_pooling_nwc_f32(c, c, c, -std::numeric_limits<float>::infinity(),
                                                           std::numeric_limits<float>::infinity(), 0, &h),
-                h);
+                &h);
             check(op, xnn_setup_global_average_pooling_nwc_f32(h, std::size_t(x.shape[0]),
                                                                std::size_t(x.shape[1]) * std::size_t(x.shape[2]),
                                                                src, dst, pool));
@@ -542,7 +543,7 @@ void NeuralRuntime::Impl::createOperators()
             const uint32_t flags = op.alignCorners ? XNN_FLAG_ALIGN_CORNERS
                 : op.halfPixelCenters              ? 0
                                                    : XNN_FLAG_TENSORFLOW_LEGACY_MODE;
-            add(op, xnn_create_resize_bilinear2d_nhwc_f32(c, c, c, flags, &h), h);
+            add(op, xnn_create_resize_bilinear2d_nhwc_f32(c, c, c, flags, &h), &h);
             check(op, xnn_setup_resize_bilinear2d_nhwc_f32(
                           h, std::size_t(x.shape[0]), std::size_t(x.shape[1]), std::size_t(x.shape[2]),
                           std::size_t(out.shape[1]), std::size_t(out.shape[2]), src, dst, pool));
@@ -556,7 +557,7 @@ void NeuralRuntime::Impl::createOperators()
                 after.push_back(std::size_t(p[k * 2 + 1]));
             }
             const std::uint32_t zero = 0;
-            add(op, xnn_create_constant_pad_nd_x32(&zero, 0, &h), h);
+            add(op, xnn_create_constant_pad_nd_x32(&zero, 0, &h), &h);
             check(op, xnn_setup_constant_pad_nd_x32(h, shape.size(), shape.data(), before.data(), after.data(), src,
                                                     dst, pool));
             break;
@@ -575,12 +576,12 @@ void NeuralRuntime::Impl::createOperators()
             std::size_t column = 0;
             for (int index : op.inputs) {
                 const std::size_t row = std::size_t(tensor(index).shape[std::size_t(axis)]) * inner;
-                add(op, xnn_create_copy_nc_x32(row, row, outRow, 0, &h), h);
+                add(op, xnn_create_copy_nc_x32(row, row, outRow, 0, &h), &h);
                 check(op, xnn_setup_copy_nc_x32(h, outer, at(index), dst + column, pool));
                 column += row;
             }
             if (op.activation != NeuralActivation::none) {
-                add(op, xnn_create_clamp_nc_f32(1, 1, 1, lo, hi, 0, &h), h);
+                add(op, xnn_create_clamp_nc_f32(1, 1, 1, lo, hi, 0, &h), &h);
                 check(op, xnn_setup_clamp_nc_f32(h, std::size_t(out.elementCount()), dst, dst, pool));
             }
             break;
