@@ -2,10 +2,15 @@
 
 #include "SelfieSegmentationModel.h"
 
-PersonSegmenter::PersonSegmenter(WarnSink warn) : m_warn(std::move(warn)), m_now([] { return Clock::now(); })
+PersonSegmenter::PersonSegmenter(WarnSink warn) : PersonSegmenter(std::move(warn), SelfieSegmentationModel::defaultPath())
+{
+}
+
+PersonSegmenter::PersonSegmenter(WarnSink warn, const QString &modelPath)
+    : m_warn(std::move(warn)), m_now([] { return Clock::now(); })
 {
     try {
-        m_selfie = std::make_unique<SelfieSegmentationModel>();
+        m_selfie = std::make_unique<SelfieSegmentationModel>(modelPath);
         m_model = [model = m_selfie.get()](const NeuralImageView &frame, QImage &mask, QString &error) {
             return model->segment(frame, mask, &error);
         };

@@ -34,6 +34,7 @@ public:
     // Backed by the selfie model from the application's resources; when it cannot be loaded, every
     // frame fails with the reason (and frames pass through uncomposed).
     explicit PersonSegmenter(WarnSink warn);
+    PersonSegmenter(WarnSink warn, const QString &modelPath);
     // Backed by any mask function (tests), with an optional clock for the log throttle.
     PersonSegmenter(WarnSink warn, MaskFunction model, std::function<Clock::time_point()> now = {});
     ~PersonSegmenter();

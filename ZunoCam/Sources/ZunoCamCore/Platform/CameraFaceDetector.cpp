@@ -93,7 +93,7 @@ CameraFaceDetection CameraFaceDetector::detect(const NeuralImageView &frame)
             cv::resize(bgra, d->small, cv::Size(), scale, scale, cv::INTER_AREA);
             cv::cvtColor(d->small, d->grey, cv::COLOR_BGRA2GRAY);
             cv::equalizeHist(d->grey, d->grey);
-            d->cascade.detectMultiScale(d->grey, d->found, 1.1, 4, 0, cv::Size(24, 24));
+            d->cascade.detectMultiScale(d->grey, d->found, 1.1, 6, 0, cv::Size(24, 24));
         } catch (const cv::Exception &) {
             return result;
         }
