@@ -28,19 +28,24 @@ static int dump(const QString &path)
     for (const NeuralOperation &op : model.operations) {
         QStringList ins;
         for (int i : op.inputs)
-            ins << (i < 0 ? QStringLiteral("-") : shapeText(model.tensors[std::size_t(i)].shape)
+            ins << (i < 0 ? QStringLiteral("-")
+                          : shapeText(model.tensors[std::size_t(i)].shape)
                         + (model.tensors[std::size_t(i)].isConstant ? QStringLiteral("c") : QString())
-                        + (model.tensors[std::size_t(i)].type == NeuralTensorType::float16 ? QStringLiteral("h") : QString()));
+                        + (model.tensors[std::size_t(i)].type == NeuralTensorType::float16
+                                ? QStringLiteral("h")
+                                : QString()));
         std::printf("%-28s pad=%d s=%d,%d f=%d,%d act=%d axis=%d ac=%d hp=%d  %s -> %s\n",
-                    qPrintable(NeuralModel::kindName(op.kind)), int(op.padding), op.strideH, op.strideW, op.filterH,
-                    op.filterW, int(op.activation), op.axis, op.alignCorners, op.halfPixelCenters,
-                    qPrintable(ins.join(QLatin1Char(' '))),
-                    qPrintable(shapeText(model.tensors[std::size_t(op.outputs[0])].shape)));
+            qPrintable(NeuralModel::kindName(op.kind)), int(op.padding), op.strideH, op.strideW, op.filterH,
+            op.filterW, int(op.activation), op.axis, op.alignCorners, op.halfPixelCenters,
+            qPrintable(ins.join(QLatin1Char(' '))),
+            qPrintable(shapeText(model.tensors[std::size_t(op.outputs[0])].shape)));
     }
     for (int i : model.inputs)
-        std::printf("input %s %s\n", qPrintable(model.tensors[std::size_t(i)].name), qPrintable(shapeText(model.tensors[std::size_t(i)].shape)));
+        std::printf("input %s %s\n", qPrintable(model.tensors[std::size_t(i)].name),
+            qPrintable(shapeText(model.tensors[std::size_t(i)].shape)));
     for (int i : model.outputs)
-        std::printf("output %s %s\n", qPrintable(model.tensors[std::size_t(i)].name), qPrintable(shapeText(model.tensors[std::size_t(i)].shape)));
+        std::printf("output %s %s\n", qPrintable(model.tensors[std::size_t(i)].name),
+            qPrintable(shapeText(model.tensors[std::size_t(i)].shape)));
     return 0;
 }
 
@@ -57,11 +62,12 @@ static void measure(const char *name, int runs, const std::function<bool()> &cal
             std::printf("%s: failed\n", name);
             return;
         }
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     std::printf("%-34s median %.3f ms   p95 %.3f ms   (%d runs)\n", name, times[times.size() / 2],
-                times[times.size() * 95 / 100], runs);
+        times[times.size() * 95 / 100], runs);
 }
 
 int main(int argc, char **argv)
@@ -90,17 +96,18 @@ int main(int argc, char **argv)
     const NeuralImageView view = NeuralImageView::of(frame);
     std::printf("1280x720 frame, %d thread(s)\n", threads);
     try {
-        SelfieSegmentationModel segmenter(SelfieSegmentationModel::defaultPath(), NeuralRuntime::Backend::xnnpack,
-                                          threads);
+        SelfieSegmentationModel segmenter(
+            SelfieSegmentationModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         QImage mask;
         measure("segmentation (256x144 mask)", runs, [&] { return segmenter.segment(view, mask); });
-        FaceDetectionModel detector(FaceDetectionModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
+        FaceDetectionModel detector(
+            FaceDetectionModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         std::vector<NeuralFaceDetection> faces;
         measure("face detection (short range)", runs, [&] { return detector.detect(view, faces); });
         std::printf("faces: %zu", faces.size());
         if (!faces.empty())
-            std::printf(", best %.3f at (%.3f, %.3f, %.3f, %.3f)", faces[0].score, faces[0].box.x(), faces[0].box.y(),
-                        faces[0].box.width(), faces[0].box.height());
+            std::printf(", best %.3f at (%.3f, %.3f, %.3f, %.3f)", faces[0].score, faces[0].box.x(),
+                faces[0].box.y(), faces[0].box.width(), faces[0].box.height());
         std::printf("\n");
     } catch (const NeuralModelError &e) {
         std::printf("%s\n", qPrintable(e.message()));

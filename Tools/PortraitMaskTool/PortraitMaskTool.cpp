@@ -15,11 +15,11 @@ namespace {
 QImage composite(const QImage &frame, const QImage &mask)
 {
     const cv::Mat src(frame.height(), frame.width(), CV_8UC4, const_cast<uchar *>(frame.constBits()),
-                      std::size_t(frame.bytesPerLine()));
+        std::size_t(frame.bytesPerLine()));
     cv::Mat background;
     cv::GaussianBlur(src, background, cv::Size(), 24.0);
     const cv::Mat m(mask.height(), mask.width(), CV_8UC1, const_cast<uchar *>(mask.constBits()),
-                    std::size_t(mask.bytesPerLine()));
+        std::size_t(mask.bytesPerLine()));
     cv::Mat alpha;
     cv::resize(m, alpha, src.size(), 0, 0, cv::INTER_LINEAR);
     cv::GaussianBlur(alpha, alpha, cv::Size(), 2.0);
@@ -42,18 +42,18 @@ void drawFace(QImage &image, const std::optional<QRectF> &face)
     QPainter p(&image);
     p.setPen(QPen(Qt::green, 3));
     p.drawRect(QRectF(face->x() * image.width(), (1.0 - face->bottom()) * image.height(),
-                      face->width() * image.width(), face->height() * image.height()));
+        face->width() * image.width(), face->height() * image.height()));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString folder = app.arguments().value(1, QStringLiteral("portrait-mask"));
     QDir().mkpath(folder);
-    const QImage portrait =
-        QImage(QStringLiteral(ZUNO_TEST_DATA "/neural/astronaut.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage portrait = QImage(QStringLiteral(ZUNO_TEST_DATA "/neural/astronaut.png"))
+                                .convertToFormat(QImage::Format_RGB32);
 
     QImage letterboxed(1280, 720, QImage::Format_RGB32);
     letterboxed.fill(Qt::black);
@@ -67,8 +67,8 @@ int main(int argc, char **argv)
     });
     CameraFaceDetector detector;
     std::printf("face detector: %s\n", detector.usesModel() ? "model" : "cascade");
-    const std::pair<const char *, QImage> frames[] = {
-        {"portrait", portrait}, {"letterboxed", letterboxed}, {"shifted", shifted}};
+    const std::pair<const char *, QImage> frames[]
+        = { { "portrait", portrait }, { "letterboxed", letterboxed }, { "shifted", shifted } };
     for (const auto &[name, frame] : frames) {
         segmenter.reset();
         const std::optional<QImage> mask = segmenter.segment(NeuralImageView::of(frame));
@@ -80,16 +80,18 @@ int main(int argc, char **argv)
         QImage out = composite(frame, *mask);
         drawFace(out, face.face);
         const QString base = QDir(folder).filePath(QString::fromLatin1(name));
-        mask->scaled(frame.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(base + QStringLiteral("-mask.png"));
+        mask->scaled(frame.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .save(base + QStringLiteral("-mask.png"));
         out.save(base + QStringLiteral("-composite.png"));
-        std::printf("%s: mask %dx%d, face %s -> %s-{mask,composite}.png\n", name, mask->width(), mask->height(),
-                    face.face ? qPrintable(QStringLiteral("(%1, %2, %3, %4)")
-                                               .arg(face.face->x(), 0, 'f', 3)
-                                               .arg(face.face->y(), 0, 'f', 3)
-                                               .arg(face.face->width(), 0, 'f', 3)
-                                               .arg(face.face->height(), 0, 'f', 3))
-                              : "none",
-                    qPrintable(base));
+        std::printf("%s: mask %dx%d, face %s -> %s-{mask,composite}.png\n", name, mask->width(),
+            mask->height(),
+            face.face ? qPrintable(QStringLiteral("(%1, %2, %3, %4)")
+                                       .arg(face.face->x(), 0, 'f', 3)
+                                       .arg(face.face->y(), 0, 'f', 3)
+                                       .arg(face.face->width(), 0, 'f', 3)
+                                       .arg(face.face->height(), 0, 'f', 3))
+                      : "none",
+            qPrintable(base));
     }
     return 0;
 }

@@ -12,7 +12,7 @@ namespace {
 QRectF inPixels(const QRectF &box, const QImage &frame)
 {
     return QRectF(box.x() * frame.width(), (1.0 - box.bottom()) * frame.height(), box.width() * frame.width(),
-                  box.height() * frame.height());
+        box.height() * frame.height());
 }
 
 void expectFaceFound(CameraFaceDetector &detector)
@@ -23,8 +23,8 @@ void expectFaceFound(CameraFaceDetector &detector)
         ASSERT_TRUE(result.succeeded);
         ASSERT_TRUE(result.face.has_value());
         const QRectF box = inPixels(*result.face, f.image);
-        EXPECT_TRUE(box.contains(f.faceCentre)) << box.x() << "," << box.y() << " " << box.width() << "x"
-                                                << box.height();
+        EXPECT_TRUE(box.contains(f.faceCentre))
+            << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
         // A face, not the whole person: the box is about a head's size and ends above the shoulder.
         EXPECT_LT(box.bottom(), f.shoulder.y());
         EXPECT_LT(QLineF(box.center(), f.faceCentre).length(), box.width() * 0.5);
@@ -56,7 +56,7 @@ TEST(CameraFaceDetectorTest, NoFaceIsASuccessWithoutABoxAndAnEmptyFrameIsAFailur
     const CameraFaceDetection none = detector.detect(NeuralImageView::of(wall));
     EXPECT_TRUE(none.succeeded);
     EXPECT_FALSE(none.face.has_value());
-    EXPECT_FALSE(detector.detect(NeuralImageView{}).succeeded);
+    EXPECT_FALSE(detector.detect(NeuralImageView {}).succeeded);
 }
 
-}  // namespace
+} // namespace

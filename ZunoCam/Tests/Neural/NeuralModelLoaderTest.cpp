@@ -26,8 +26,8 @@ struct ShippedModel {
 
 std::vector<ShippedModel> shippedModels()
 {
-    return {{SelfieSegmentationModel::defaultPath(), SelfieSegmentationModel::kSha256},
-            {FaceDetectionModel::defaultPath(), FaceDetectionModel::kSha256}};
+    return { { SelfieSegmentationModel::defaultPath(), SelfieSegmentationModel::kSha256 },
+        { FaceDetectionModel::defaultPath(), FaceDetectionModel::kSha256 } };
 }
 
 // Parses and, when that succeeds, builds a runtime: either may refuse, neither may crash.
@@ -64,16 +64,17 @@ TEST(NeuralModelLoaderTest, RefusesAFileWhoseChecksumDiffers)
     out.write(bytes);
     out.close();
     EXPECT_THROW(NeuralModel::load(copy, m.sha256), NeuralModelError);
-    EXPECT_THROW(SelfieSegmentationModel{copy}, NeuralModelError);
-    EXPECT_THROW(NeuralModel::load(dir.filePath(QStringLiteral("missing.tflite")), m.sha256), NeuralModelError);
-    EXPECT_THROW(SelfieSegmentationModel{QString()}, NeuralModelError);
+    EXPECT_THROW(SelfieSegmentationModel { copy }, NeuralModelError);
+    EXPECT_THROW(
+        NeuralModel::load(dir.filePath(QStringLiteral("missing.tflite")), m.sha256), NeuralModelError);
+    EXPECT_THROW(SelfieSegmentationModel { QString() }, NeuralModelError);
 }
 
 TEST(NeuralModelLoaderTest, RefusesFilesThatAreNotModels)
 {
-    for (const QByteArray &bytes : {QByteArray(), QByteArray("TFL3"), QByteArray(64, '\0'),
-                                    QByteArray("\x10\x00\x00\x00TFL3\xff\xff\xff\xff", 12),
-                                    QByteArray("PNG\r\n\x1a\n and some more bytes to read")})
+    for (const QByteArray &bytes : { QByteArray(), QByteArray("TFL3"), QByteArray(64, '\0'),
+             QByteArray("\x10\x00\x00\x00TFL3\xff\xff\xff\xff", 12),
+             QByteArray("PNG\r\n\x1a\n and some more bytes to read") })
         EXPECT_THROW(NeuralModel::fromFlatbuffer(bytes), NeuralModelError) << bytes.toHex().toStdString();
 }
 
@@ -120,7 +121,8 @@ TEST(NeuralModelLoaderTest, WholeModelsAgreeWithTheReferenceKernels)
         for (int d : fast.inputShape(0))
             n *= d;
         for (std::int64_t k = 0; k < n; ++k)
-            fast.input(0)[k] = reference.input(0)[k] = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+            fast.input(0)[k] = reference.input(0)[k]
+                = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
         ASSERT_TRUE(fast.run());
         ASSERT_TRUE(reference.run());
         for (int o = 0; o < fast.outputCount(); ++o) {
@@ -135,4 +137,4 @@ TEST(NeuralModelLoaderTest, WholeModelsAgreeWithTheReferenceKernels)
     }
 }
 
-}  // namespace
+} // namespace

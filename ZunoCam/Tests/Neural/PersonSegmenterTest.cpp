@@ -14,7 +14,8 @@ using namespace std::chrono_literals;
 // Mean mask value in a small square around a frame point, the mask stretched over the frame.
 double maskAt(const QImage &mask, const QImage &frame, QPointF p)
 {
-    const int cx = int(p.x() * mask.width() / frame.width()), cy = int(p.y() * mask.height() / frame.height());
+    const int cx = int(p.x() * mask.width() / frame.width()),
+              cy = int(p.y() * mask.height() / frame.height());
     double sum = 0;
     int n = 0;
     for (int y = cy - 2; y <= cy + 2; ++y)
@@ -40,8 +41,8 @@ TEST(PersonSegmenterTest, MaskCoversThePersonAndNotTheBackground)
         EXPECT_GT(maskAt(*mask, f.image, f.faceCentre), 200);
         EXPECT_GT(maskAt(*mask, f.image, f.shoulder), 200);
         const double w = f.image.width(), h = f.image.height();
-        EXPECT_LT(maskAt(*mask, f.image, {w * 0.03, h * 0.03}), 40);
-        EXPECT_LT(maskAt(*mask, f.image, {w * 0.97, h * 0.03}), 40);
+        EXPECT_LT(maskAt(*mask, f.image, { w * 0.03, h * 0.03 }), 40);
+        EXPECT_LT(maskAt(*mask, f.image, { w * 0.97, h * 0.03 }), 40);
     }
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
 }
@@ -50,13 +51,15 @@ TEST(PersonSegmenterTest, MaskCoversThePersonAndNotTheBackground)
 struct Scripted {
     bool succeed = true;
     int fill = 0;
-    PersonSegmenter::Clock::time_point now{};
+    PersonSegmenter::Clock::time_point now {};
     QStringList lines;
 
     PersonSegmenter make()
     {
         return PersonSegmenter(
-            [this](const QString &category, const QString &message) { lines << category + QLatin1Char('|') + message; },
+            [this](const QString &category, const QString &message) {
+                lines << category + QLatin1Char('|') + message;
+            },
             [this](const NeuralImageView &, QImage &mask, QString &error) {
                 if (!succeed) {
                     error = QStringLiteral("model exploded");
@@ -87,7 +90,7 @@ TEST(PersonSegmenterTest, FailuresReuseTheLastGoodMaskAndLogAtMostEveryTenSecond
     // The first failure logs at once (the last log line is in the distant past); there is no mask yet.
     s.succeed = false;
     EXPECT_FALSE(segmenter.segment(frame).has_value());
-    EXPECT_EQ(s.lines, QStringList{line});
+    EXPECT_EQ(s.lines, QStringList { line });
     s.now += 9999ms;
     EXPECT_FALSE(segmenter.segment(frame).has_value());
     EXPECT_EQ(s.lines.size(), 1);
@@ -104,7 +107,7 @@ TEST(PersonSegmenterTest, FailuresReuseTheLastGoodMaskAndLogAtMostEveryTenSecond
     std::optional<QImage> reused = segmenter.segment(frame);
     ASSERT_TRUE(reused.has_value());
     EXPECT_EQ(reused->pixelColor(3, 2).red(), 180);
-    EXPECT_EQ(s.lines, (QStringList{line, line}));
+    EXPECT_EQ(s.lines, (QStringList { line, line }));
     s.now += 9s;
     EXPECT_TRUE(segmenter.segment(frame).has_value());
     EXPECT_EQ(s.lines.size(), 2);
@@ -138,17 +141,19 @@ TEST(PersonSegmenterTest, HandedOutMasksStayIntactAndBuffersAreReused)
 TEST(PersonSegmenterTest, MissingModelOrEmptyFrameFailsWithTheReason)
 {
     QStringList lines;
-    PersonSegmenter missing([&](const QString &, const QString &m) { lines << m; },
-                            QStringLiteral("/nonexistent/selfie.tflite"));
+    PersonSegmenter missing(
+        [&](const QString &, const QString &m) { lines << m; }, QStringLiteral("/nonexistent/selfie.tflite"));
     EXPECT_FALSE(missing.segment(NeuralImageView::of(kFrame)).has_value());
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Vision portrait segmentation failed: Cannot open model file")))
+    EXPECT_TRUE(
+        lines[0].startsWith(QStringLiteral("Vision portrait segmentation failed: Cannot open model file")))
         << lines[0].toStdString();
 
     lines.clear();
     PersonSegmenter real([&](const QString &, const QString &m) { lines << m; });
-    EXPECT_FALSE(real.segment(NeuralImageView{}).has_value());
-    EXPECT_EQ(lines, QStringList{QStringLiteral("Vision portrait segmentation failed: The frame is empty.")});
+    EXPECT_FALSE(real.segment(NeuralImageView {}).has_value());
+    EXPECT_EQ(
+        lines, QStringList { QStringLiteral("Vision portrait segmentation failed: The frame is empty.") });
 }
 
-}  // namespace
+} // namespace

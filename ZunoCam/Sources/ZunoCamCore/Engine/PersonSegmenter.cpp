@@ -2,12 +2,14 @@
 
 #include "SelfieSegmentationModel.h"
 
-PersonSegmenter::PersonSegmenter(WarnSink warn) : PersonSegmenter(std::move(warn), SelfieSegmentationModel::defaultPath())
+PersonSegmenter::PersonSegmenter(WarnSink warn)
+    : PersonSegmenter(std::move(warn), SelfieSegmentationModel::defaultPath())
 {
 }
 
 PersonSegmenter::PersonSegmenter(WarnSink warn, const QString &modelPath)
-    : m_warn(std::move(warn)), m_now([] { return Clock::now(); })
+    : m_warn(std::move(warn))
+    , m_now([] { return Clock::now(); })
 {
     try {
         m_selfie = std::make_unique<SelfieSegmentationModel>(modelPath);
@@ -23,7 +25,9 @@ PersonSegmenter::PersonSegmenter(WarnSink warn, const QString &modelPath)
 }
 
 PersonSegmenter::PersonSegmenter(WarnSink warn, MaskFunction model, std::function<Clock::time_point()> now)
-    : m_model(std::move(model)), m_warn(std::move(warn)), m_now(now ? std::move(now) : [] { return Clock::now(); })
+    : m_model(std::move(model))
+    , m_warn(std::move(warn))
+    , m_now(now ? std::move(now) : [] { return Clock::now(); })
 {
 }
 

@@ -29,7 +29,7 @@ public:
     // Receives (category, message) of the warn-level log lines; the application logger in production.
     using WarnSink = std::function<void(const QString &category, const QString &message)>;
 
-    static constexpr std::chrono::seconds kErrorLogInterval{10};
+    static constexpr std::chrono::seconds kErrorLogInterval { 10 };
 
     // Backed by the selfie model from the application's resources; when it cannot be loaded, every
     // frame fails with the reason (and frames pass through uncomposed).
@@ -57,5 +57,5 @@ private:
     // caller no longer holds is reused, so steady operation allocates nothing.
     std::array<QImage, 3> m_masks;
     int m_lastMask = -1;
-    std::optional<Clock::time_point> m_lastErrorLoggedAt;  // none: the distant past
+    std::optional<Clock::time_point> m_lastErrorLoggedAt; // none: the distant past
 };

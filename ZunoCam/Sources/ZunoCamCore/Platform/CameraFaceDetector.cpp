@@ -15,7 +15,7 @@ namespace {
 // smallest window.
 constexpr int kCascadeWidth = 320;
 
-}  // namespace
+} // namespace
 
 struct CameraFaceDetector::Impl {
     std::unique_ptr<FaceDetectionModel> model;
@@ -35,8 +35,8 @@ QString CameraFaceDetector::defaultModelPath()
 
 QString CameraFaceDetector::defaultCascadePath()
 {
-    for (const char *path : {"/usr/share/opencv4/haarcascades/haarcascade_frontalface_default.xml",
-                             "/usr/share/opencv/haarcascades/haarcascade_frontalface_default.xml"}) {
+    for (const char *path : { "/usr/share/opencv4/haarcascades/haarcascade_frontalface_default.xml",
+             "/usr/share/opencv/haarcascades/haarcascade_frontalface_default.xml" }) {
         if (QFileInfo::exists(QString::fromLatin1(path)))
             return QString::fromLatin1(path);
     }
@@ -78,7 +78,7 @@ CameraFaceDetection CameraFaceDetector::detect(const NeuralImageView &frame)
     CameraFaceDetection result;
     if (frame.isEmpty())
         return result;
-    QRectF largest;  // normalised, origin top left
+    QRectF largest; // normalised, origin top left
     if (d->model) {
         if (!d->model->detect(frame, d->faces))
             return result;
@@ -87,7 +87,7 @@ CameraFaceDetection CameraFaceDetector::detect(const NeuralImageView &frame)
                 largest = f.box;
     } else if (d->cascadeLoaded) {
         const cv::Mat bgra(frame.height, frame.width, CV_8UC4, const_cast<std::uint8_t *>(frame.bits),
-                           std::size_t(frame.bytesPerRow));
+            std::size_t(frame.bytesPerRow));
         const double scale = std::min(1.0, double(kCascadeWidth) / frame.width);
         try {
             cv::resize(bgra, d->small, cv::Size(), scale, scale, cv::INTER_AREA);
@@ -99,8 +99,8 @@ CameraFaceDetection CameraFaceDetector::detect(const NeuralImageView &frame)
         }
         for (const cv::Rect &r : d->found)
             if (double(r.area()) > largest.width() * largest.height() * d->grey.cols * d->grey.rows)
-                largest = QRectF(double(r.x) / d->grey.cols, double(r.y) / d->grey.rows, double(r.width) / d->grey.cols,
-                                 double(r.height) / d->grey.rows);
+                largest = QRectF(double(r.x) / d->grey.cols, double(r.y) / d->grey.rows,
+                    double(r.width) / d->grey.cols, double(r.height) / d->grey.rows);
     } else {
         return result;
     }

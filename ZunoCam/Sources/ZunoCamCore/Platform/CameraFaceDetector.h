@@ -21,8 +21,8 @@ class CameraFaceDetector {
 public:
     static QString defaultCascadePath();
 
-    explicit CameraFaceDetector(const QString &modelPath = defaultModelPath(),
-                                const QString &cascadePath = defaultCascadePath());
+    explicit CameraFaceDetector(
+        const QString &modelPath = defaultModelPath(), const QString &cascadePath = defaultCascadePath());
     ~CameraFaceDetector();
 
     // True when the neural model is in use, false for the cascade fallback.

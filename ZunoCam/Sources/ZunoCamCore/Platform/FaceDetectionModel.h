@@ -20,7 +20,7 @@ struct NeuralFaceDetection {
 // mapped back to the frame. Not thread-safe; allocation-free per frame once warm.
 class FaceDetectionModel {
 public:
-    static const QString kFileName;  // "face_detection_short_range.tflite"
+    static const QString kFileName; // "face_detection_short_range.tflite"
     static const QString kSha256;
     static QString defaultPath();
 
@@ -29,11 +29,12 @@ public:
 
     // Throws NeuralModelError when the file is missing, altered or unusable.
     explicit FaceDetectionModel(const QString &path = defaultPath(),
-                                NeuralRuntime::Backend backend = NeuralRuntime::Backend::xnnpack, int threads = 1);
+        NeuralRuntime::Backend backend = NeuralRuntime::Backend::xnnpack, int threads = 1);
 
     // Faces in the frame, highest score first. False, with `error` set, for an empty frame or a failed
     // inference. The list lives until the next call.
-    bool detect(const NeuralImageView &frame, std::vector<NeuralFaceDetection> &faces, QString *error = nullptr);
+    bool detect(
+        const NeuralImageView &frame, std::vector<NeuralFaceDetection> &faces, QString *error = nullptr);
 
 private:
     struct Anchor {

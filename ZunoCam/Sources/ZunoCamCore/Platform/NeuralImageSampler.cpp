@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-void NeuralImageSampler::rebuild(const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight)
+void NeuralImageSampler::rebuild(
+    const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight)
 {
     m_frameWidth = frame.width;
     m_frameHeight = frame.height;
@@ -12,16 +13,18 @@ void NeuralImageSampler::rebuild(const NeuralImageView &frame, const QRectF &tar
     m_target = target;
     const double sx = frame.width / target.width(), sy = frame.height / target.height();
     m_taps = std::clamp(int(std::ceil(std::max(sx, sy))), 1, 4);
-    auto build = [&](std::vector<int> &table, int count, double start, double length, double step, int limit) {
+    auto build = [&](std::vector<int> &table, int count, double start, double length, double step,
+                     int limit) {
         table.assign(std::size_t(count) * std::size_t(m_taps), -1);
         for (int i = 0; i < count; ++i) {
             // Input pixels whose centre lies outside the target stay black.
             if (i + 0.5 < start || i + 0.5 >= start + length)
                 continue;
-            const double from = (i - start) * step;  // frame coordinate of the input pixel's left/top edge
+            const double from = (i - start) * step; // frame coordinate of the input pixel's left/top edge
             for (int t = 0; t < m_taps; ++t) {
                 const double at = from + (t + 0.5) * step / m_taps;
-                table[std::size_t(i) * std::size_t(m_taps) + std::size_t(t)] = std::clamp(int(at), 0, limit - 1);
+                table[std::size_t(i) * std::size_t(m_taps) + std::size_t(t)]
+                    = std::clamp(int(at), 0, limit - 1);
             }
         }
     };
@@ -29,8 +32,8 @@ void NeuralImageSampler::rebuild(const NeuralImageView &frame, const QRectF &tar
     build(m_rows, inputHeight, target.y(), target.height(), sy, frame.height);
 }
 
-void NeuralImageSampler::sample(const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight,
-                                float scale, float offset, float *output)
+void NeuralImageSampler::sample(const NeuralImageView &frame, const QRectF &target, int inputWidth,
+    int inputHeight, float scale, float offset, float *output)
 {
     if (frame.width != m_frameWidth || frame.height != m_frameHeight || inputWidth != m_inputWidth
         || inputHeight != m_inputHeight || target != m_target)

@@ -13,8 +13,8 @@
 class NeuralImageSampler {
 public:
     // Writes inputWidth x inputHeight x 3 floats, value = byte / 255 * scale + offset.
-    void sample(const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight, float scale,
-                float offset, float *output);
+    void sample(const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight,
+        float scale, float offset, float *output);
 
 private:
     void rebuild(const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight);

@@ -19,6 +19,6 @@ struct NeuralImageView {
     {
         if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
             return {};
-        return {image.constBits(), image.width(), image.height(), image.bytesPerLine()};
+        return { image.constBits(), image.width(), image.height(), image.bytesPerLine() };
     }
 };

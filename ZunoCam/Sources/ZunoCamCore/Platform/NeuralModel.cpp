@@ -7,12 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 #include <limits>
+#include <optional>
 
 namespace {
 
-constexpr std::int64_t kMaxElements = std::int64_t(1) << 26;  // 256 MiB of floats per tensor
+constexpr std::int64_t kMaxElements = std::int64_t(1) << 26; // 256 MiB of floats per tensor
 constexpr int kMaxRank = 6;
 
 [[noreturn]] void fail(const QString &message)
@@ -24,7 +24,8 @@ constexpr int kMaxRank = 6;
 class FlatReader {
 public:
     explicit FlatReader(const QByteArray &bytes)
-        : m_data(reinterpret_cast<const std::uint8_t *>(bytes.constData())), m_size(std::size_t(bytes.size()))
+        : m_data(reinterpret_cast<const std::uint8_t *>(bytes.constData()))
+        , m_size(std::size_t(bytes.size()))
     {
     }
 
@@ -79,7 +80,8 @@ class FlatVector {
 public:
     FlatVector() = default;
     FlatVector(const FlatReader *reader, std::size_t position, std::size_t elementSize)
-        : m_reader(reader), m_begin(position + 4)
+        : m_reader(reader)
+        , m_begin(position + 4)
     {
         m_count = reader->u32(position);
         const std::size_t bytes = std::size_t(m_count) * elementSize;
@@ -109,7 +111,9 @@ private:
 
 class FlatTable {
 public:
-    FlatTable(const FlatReader *reader, std::size_t position) : m_reader(reader), m_position(position)
+    FlatTable(const FlatReader *reader, std::size_t position)
+        : m_reader(reader)
+        , m_position(position)
     {
         const std::int64_t vtable = std::int64_t(position) - reader->i32(position);
         if (vtable < 0 || std::uint64_t(vtable) > reader->size())
@@ -140,7 +144,10 @@ public:
         const std::size_t o = fieldOffset(field);
         return o ? m_reader->u8(fieldAt(o, 1)) : fallback;
     }
-    std::int8_t i8(int field, std::int8_t fallback) const { return std::int8_t(u8(field, std::uint8_t(fallback))); }
+    std::int8_t i8(int field, std::int8_t fallback) const
+    {
+        return std::int8_t(u8(field, std::uint8_t(fallback)));
+    }
 
     std::optional<FlatTable> table(int field) const
     {
@@ -257,8 +264,11 @@ struct OperatorCode {
 void readOptions(NeuralOperation &op, int builtin, const FlatTable &table)
 {
     const std::optional<FlatTable> options = table.table(4);
-    auto get = [&](int field, std::int32_t fallback) { return options ? options->i32(field, fallback) : fallback; };
-    auto getByte = [&](int field, std::int8_t fallback) { return options ? options->i8(field, fallback) : fallback; };
+    auto get = [&](int field, std::int32_t fallback) {
+        return options ? options->i32(field, fallback) : fallback;
+    };
+    auto getByte
+        = [&](int field, std::int8_t fallback) { return options ? options->i8(field, fallback) : fallback; };
     switch (builtin) {
     case kConv2d:
         op.padding = paddingFrom(getByte(0, 0), false);
@@ -426,7 +436,7 @@ void checkIndices(const std::vector<int> &indices, std::size_t tensorCount, bool
     }
 }
 
-}  // namespace
+} // namespace
 
 std::int64_t NeuralTensor::elementCount() const
 {
@@ -503,9 +513,11 @@ NeuralModel NeuralModel::load(const QString &path, const QString &expectedSha256
     if (!file.open(QIODevice::ReadOnly))
         throw NeuralModelError(QStringLiteral("Cannot open model file %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
-    const QString digest = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    const QString digest
+        = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     if (digest != expectedSha256.toLower())
-        throw NeuralModelError(QStringLiteral("Model file %1 has SHA-256 %2, expected %3").arg(path, digest, expectedSha256));
+        throw NeuralModelError(
+            QStringLiteral("Model file %1 has SHA-256 %2, expected %3").arg(path, digest, expectedSha256));
     return fromFlatbuffer(bytes);
 }
 

@@ -10,7 +10,10 @@
 // A model file that cannot be used: unreadable, damaged, hostile, or built from operators we do not run.
 class NeuralModelError : public std::runtime_error {
 public:
-    explicit NeuralModelError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit NeuralModelError(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
     QString message() const { return QString::fromStdString(what()); }
 };
 
@@ -54,7 +57,7 @@ enum class NeuralActivation { none, relu, reluN1To1, relu6 };
 // One operator with the options of every kind it may be; only those of its kind are meaningful.
 struct NeuralOperation {
     NeuralOpKind kind = NeuralOpKind::add;
-    std::vector<int> inputs;  // tensor indices; -1 marks an absent optional input
+    std::vector<int> inputs; // tensor indices; -1 marks an absent optional input
     std::vector<int> outputs;
     NeuralPadding padding = NeuralPadding::same;
     int strideW = 1;

@@ -17,7 +17,7 @@ Dims4 dims4(const std::vector<int> &shape)
 {
     // Lower ranks are right-aligned into NHWC (a [C] vector is 1x1x1xC).
     Dims4 d;
-    int *spans[4] = {&d.n, &d.h, &d.w, &d.c};
+    int *spans[4] = { &d.n, &d.h, &d.w, &d.c };
     const int offset = 4 - int(shape.size());
     for (int i = 0; i < int(shape.size()); ++i)
         *spans[offset + i] = shape[std::size_t(i)];
@@ -54,7 +54,8 @@ const std::vector<float> &input(const NeuralModel &m, std::vector<std::vector<fl
     return t.isConstant ? t.floats : values[std::size_t(index)];
 }
 
-void conv(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool depthwise)
+void conv(
+    const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool depthwise)
 {
     const Dims4 in = dims4(m.tensors[std::size_t(op.inputs[0])].shape);
     const Dims4 f = dims4(m.tensors[std::size_t(op.inputs[1])].shape);
@@ -90,14 +91,15 @@ void conv(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vect
                             }
                         }
                     }
-                    y[((std::size_t(b) * out.h + oy) * out.w + ox) * out.c + oc] = activate(float(sum), op.activation);
+                    y[((std::size_t(b) * out.h + oy) * out.w + ox) * out.c + oc]
+                        = activate(float(sum), op.activation);
                 }
 }
 
 void transposeConv(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values)
 {
     const Dims4 in = dims4(m.tensors[std::size_t(op.inputs[0])].shape);
-    const Dims4 f = dims4(m.tensors[std::size_t(op.inputs[1])].shape);  // [O, KH, KW, I]
+    const Dims4 f = dims4(m.tensors[std::size_t(op.inputs[1])].shape); // [O, KH, KW, I]
     const Dims4 out = dims4(m.tensors[std::size_t(op.outputs[0])].shape);
     const std::vector<float> &x = input(m, values, op.inputs[0]);
     const std::vector<float> &w = input(m, values, op.inputs[1]);
@@ -130,7 +132,8 @@ void transposeConv(const NeuralModel &m, const NeuralOperation &op, std::vector<
         y[i] = float(acc[i] + bias[i % std::size_t(out.c)]);
 }
 
-void pool(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool average)
+void pool(
+    const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool average)
 {
     const Dims4 in = dims4(m.tensors[std::size_t(op.inputs[0])].shape);
     const Dims4 out = dims4(m.tensors[std::size_t(op.outputs[0])].shape);
@@ -162,7 +165,8 @@ void pool(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vect
 }
 
 // Element-wise binary operation with numpy broadcasting over up to four dimensions.
-void binary(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool multiply)
+void binary(
+    const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values, bool multiply)
 {
     const std::vector<int> &sa = m.tensors[std::size_t(op.inputs[0])].shape;
     const std::vector<int> &sb = m.tensors[std::size_t(op.inputs[1])].shape;
@@ -179,8 +183,8 @@ void binary(const NeuralModel &m, const NeuralOperation &op, std::vector<std::ve
             for (int w = 0; w < o.w; ++w)
                 for (int c = 0; c < o.c; ++c) {
                     const float va = xa[index(a, n, h, w, c)], vb = xb[index(b, n, h, w, c)];
-                    y[((std::size_t(n) * o.h + h) * o.w + w) * o.c + c] =
-                        activate(multiply ? va * vb : va + vb, op.activation);
+                    y[((std::size_t(n) * o.h + h) * o.w + w) * o.c + c]
+                        = activate(multiply ? va * vb : va + vb, op.activation);
                 }
 }
 
@@ -190,21 +194,23 @@ void mean(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vect
     const Dims4 in = dims4(shape);
     const std::vector<std::int32_t> &axes = m.tensors[std::size_t(op.inputs[1])].ints;
     const int offset = 4 - int(shape.size());
-    bool reduce[4] = {false, false, false, false};
+    bool reduce[4] = { false, false, false, false };
     for (std::int32_t a : axes)
         reduce[offset + (a < 0 ? a + int(shape.size()) : a)] = true;
     const std::vector<float> &x = input(m, values, op.inputs[0]);
     std::vector<float> &y = values[std::size_t(op.outputs[0])];
-    const Dims4 out{reduce[0] ? 1 : in.n, reduce[1] ? 1 : in.h, reduce[2] ? 1 : in.w, reduce[3] ? 1 : in.c};
+    const Dims4 out { reduce[0] ? 1 : in.n, reduce[1] ? 1 : in.h, reduce[2] ? 1 : in.w,
+        reduce[3] ? 1 : in.c };
     std::vector<double> sums(std::size_t(out.n) * out.h * out.w * out.c, 0.0);
     for (int n = 0; n < in.n; ++n)
         for (int h = 0; h < in.h; ++h)
             for (int w = 0; w < in.w; ++w)
                 for (int c = 0; c < in.c; ++c)
                     sums[((std::size_t(reduce[0] ? 0 : n) * out.h + (reduce[1] ? 0 : h)) * out.w
-                          + (reduce[2] ? 0 : w))
-                             * out.c
-                         + (reduce[3] ? 0 : c)] += x[((std::size_t(n) * in.h + h) * in.w + w) * in.c + c];
+                             + (reduce[2] ? 0 : w))
+                            * out.c
+                        + (reduce[3] ? 0 : c)]
+                        += x[((std::size_t(n) * in.h + h) * in.w + w) * in.c + c];
     const double count = double(in.n * in.h * in.w * in.c) / double(sums.size());
     for (std::size_t i = 0; i < sums.size(); ++i)
         y[i] = float(sums[i] / count);
@@ -217,7 +223,8 @@ void resize(const NeuralModel &m, const NeuralOperation &op, std::vector<std::ve
     const std::vector<float> &x = input(m, values, op.inputs[0]);
     std::vector<float> &y = values[std::size_t(op.outputs[0])];
     auto scale = [&](int inSize, int outSize) {
-        return op.alignCorners && outSize > 1 ? float(inSize - 1) / float(outSize - 1) : float(inSize) / float(outSize);
+        return op.alignCorners && outSize > 1 ? float(inSize - 1) / float(outSize - 1)
+                                              : float(inSize) / float(outSize);
     };
     const float sy = scale(in.h, out.h), sx = scale(in.w, out.w);
     auto source = [&](int o, float s, int size, int &lo, int &hi, float &t) {
@@ -254,7 +261,7 @@ void pad(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vecto
     const Dims4 in = dims4(shape);
     const Dims4 out = dims4(m.tensors[std::size_t(op.outputs[0])].shape);
     const std::vector<std::int32_t> &p = m.tensors[std::size_t(op.inputs[1])].ints;
-    int before[4] = {0, 0, 0, 0};
+    int before[4] = { 0, 0, 0, 0 };
     const int offset = 4 - int(shape.size());
     for (int i = 0; i < int(shape.size()); ++i)
         before[offset + i] = p[std::size_t(i) * 2];
@@ -265,8 +272,9 @@ void pad(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vecto
         for (int h = 0; h < in.h; ++h)
             for (int w = 0; w < in.w; ++w)
                 for (int c = 0; c < in.c; ++c)
-                    y[((std::size_t(n + before[0]) * out.h + h + before[1]) * out.w + w + before[2]) * out.c + c
-                      + before[3]] = x[((std::size_t(n) * in.h + h) * in.w + w) * in.c + c];
+                    y[((std::size_t(n + before[0]) * out.h + h + before[1]) * out.w + w + before[2]) * out.c
+                        + c + before[3]]
+                        = x[((std::size_t(n) * in.h + h) * in.w + w) * in.c + c];
 }
 
 void concatenate(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vector<float>> &values)
@@ -295,7 +303,7 @@ void concatenate(const NeuralModel &m, const NeuralOperation &op, std::vector<st
         v = activate(v, op.activation);
 }
 
-}  // namespace
+} // namespace
 
 namespace NeuralReferenceKernels {
 
@@ -375,7 +383,7 @@ void run(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vecto
             case NeuralOpKind::logistic:
                 y[i] = 1.0f / (1.0f + std::exp(-v));
                 break;
-            default:  // reshape, and dequantize of values the loader already expanded
+            default: // reshape, and dequantize of values the loader already expanded
                 y[i] = v;
                 break;
             }
@@ -385,4 +393,4 @@ void run(const NeuralModel &m, const NeuralOperation &op, std::vector<std::vecto
     }
 }
 
-}  // namespace NeuralReferenceKernels
+} // namespace NeuralReferenceKernels

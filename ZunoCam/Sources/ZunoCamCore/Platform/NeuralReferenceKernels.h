@@ -19,4 +19,4 @@ float halfToFloat(std::uint16_t half);
 // tensor, already sized; constants come from the model). The model's shapes must have been checked.
 void run(const NeuralModel &model, const NeuralOperation &op, std::vector<std::vector<float>> &values);
 
-}  // namespace NeuralReferenceKernels
+} // namespace NeuralReferenceKernels

@@ -17,11 +17,14 @@
 
 namespace {
 
-constexpr std::size_t kAlignFloats = 16;  // 64-byte alignment of every arena slot
+constexpr std::size_t kAlignFloats = 16; // 64-byte alignment of every arena slot
+// A model whose activations need more than this is refused rather than allowed to exhaust memory.
+constexpr std::size_t kMaxArenaBytes = std::size_t(512) << 20;
 
 [[noreturn]] void fail(const NeuralOperation &op, const QString &message)
 {
-    throw NeuralModelError(QStringLiteral("Model cannot run: %1: %2").arg(NeuralModel::kindName(op.kind), message));
+    throw NeuralModelError(
+        QStringLiteral("Model cannot run: %1: %2").arg(NeuralModel::kindName(op.kind), message));
 }
 
 QString shapeText(const std::vector<int> &shape)
@@ -44,9 +47,9 @@ int outputSize(NeuralPadding padding, int in, int filter, int stride, int dilati
 std::pair<int, int> paddingPair(NeuralPadding padding, int in, int out, int filter, int stride, int dilation)
 {
     if (padding == NeuralPadding::valid)
-        return {0, 0};
+        return { 0, 0 };
     const int total = std::max((out - 1) * stride + (filter - 1) * dilation + 1 - in, 0);
-    return {total / 2, total - total / 2};
+    return { total / 2, total - total / 2 };
 }
 
 std::pair<float, float> clampRange(NeuralActivation a)
@@ -54,15 +57,15 @@ std::pair<float, float> clampRange(NeuralActivation a)
     constexpr float inf = std::numeric_limits<float>::infinity();
     switch (a) {
     case NeuralActivation::relu:
-        return {0.0f, inf};
+        return { 0.0f, inf };
     case NeuralActivation::reluN1To1:
-        return {-1.0f, 1.0f};
+        return { -1.0f, 1.0f };
     case NeuralActivation::relu6:
-        return {0.0f, 6.0f};
+        return { 0.0f, 6.0f };
     case NeuralActivation::none:
         break;
     }
-    return {-inf, inf};
+    return { -inf, inf };
 }
 
 struct XnnInit {
@@ -77,13 +80,13 @@ bool xnnReady()
 }
 
 struct ArenaSlot {
-    std::size_t size = 0;  // floats
-    int first = 0;         // first and last operator index in which the slot is live
+    std::size_t size = 0; // floats
+    int first = 0; // first and last operator index in which the slot is live
     int last = 0;
     std::size_t offset = 0;
 };
 
-}  // namespace
+} // namespace
 
 struct NeuralRuntime::Impl {
     NeuralModel model;
@@ -92,8 +95,8 @@ struct NeuralRuntime::Impl {
     std::vector<xnn_operator_t> operators;
     float *arena = nullptr;
     std::size_t arenaFloats = 0;
-    std::vector<float *> pointers;  // per tensor: where its values live (fast backend)
-    std::vector<std::vector<float>> values;  // per tensor (reference backend)
+    std::vector<float *> pointers; // per tensor: where its values live (fast backend)
+    std::vector<std::vector<float>> values; // per tensor (reference backend)
 
     ~Impl()
     {
@@ -122,7 +125,8 @@ void NeuralRuntime::Impl::validate()
     for (int i : model.inputs) {
         NeuralTensor &t = tensor(i);
         if (t.isConstant || t.type != NeuralTensorType::float32)
-            throw NeuralModelError(QStringLiteral("Model cannot run: graph input %1 is not a float tensor").arg(i));
+            throw NeuralModelError(
+                QStringLiteral("Model cannot run: graph input %1 is not a float tensor").arg(i));
         produced[std::size_t(i)] = true;
     }
     for (NeuralOperation &op : model.operations) {
@@ -146,7 +150,8 @@ void NeuralRuntime::Impl::validate()
     }
     for (int o : model.outputs)
         if (!tensor(o).isConstant && !produced[std::size_t(o)])
-            throw NeuralModelError(QStringLiteral("Model cannot run: graph output %1 is never computed").arg(o));
+            throw NeuralModelError(
+                QStringLiteral("Model cannot run: graph output %1 is never computed").arg(o));
 }
 
 // Checks the operator against its declared tensors and folds operators on constants.
@@ -165,7 +170,11 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
     };
     auto needRank = [&](const NeuralTensor &t, std::size_t rank) {
         if (t.shape.size() != rank)
-            fail(op, QStringLiteral("tensor %1 has rank %2, expected %3").arg(t.name).arg(t.shape.size()).arg(rank));
+            fail(op,
+                QStringLiteral("tensor %1 has rank %2, expected %3")
+                    .arg(t.name)
+                    .arg(t.shape.size())
+                    .arg(rank));
     };
     auto needInts = [&](const NeuralTensor &t, std::int64_t n) {
         if (t.type != NeuralTensorType::int32 || !t.isConstant || std::int64_t(t.ints.size()) != n)
@@ -189,29 +198,35 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         if (op.strideW < 1 || op.strideH < 1 || op.dilationW < 1 || op.dilationH < 1)
             fail(op, QStringLiteral("stride and dilation must be positive"));
         const int outChannels = depthwise ? w.shape[3] : w.shape[0];
-        if (depthwise ? (w.shape[0] != 1 || op.depthMultiplier < 1 || x.shape[3] * op.depthMultiplier != w.shape[3])
-                      : w.shape[3] != x.shape[3])
-            fail(op, QStringLiteral("filter %1 does not fit input %2").arg(shapeText(w.shape), shapeText(x.shape)));
+        if (depthwise
+                ? (w.shape[0] != 1 || op.depthMultiplier < 1 || x.shape[3] * op.depthMultiplier != w.shape[3])
+                : w.shape[3] != x.shape[3])
+            fail(op,
+                QStringLiteral("filter %1 does not fit input %2")
+                    .arg(shapeText(w.shape), shapeText(x.shape)));
         if (op.inputs.size() > 2 && op.inputs[2] >= 0) {
             const NeuralTensor &b = tensor(op.inputs[2]);
-            if (!b.isConstant || b.shape != std::vector<int>{outChannels})
+            if (!b.isConstant || b.shape != std::vector<int> { outChannels })
                 fail(op, QStringLiteral("bias must be a constant vector of %1").arg(outChannels));
         }
-        expected = {x.shape[0], outputSize(op.padding, x.shape[1], w.shape[1], op.strideH, op.dilationH),
-                    outputSize(op.padding, x.shape[2], w.shape[2], op.strideW, op.dilationW), outChannels};
+        expected = { x.shape[0], outputSize(op.padding, x.shape[1], w.shape[1], op.strideH, op.dilationH),
+            outputSize(op.padding, x.shape[2], w.shape[2], op.strideW, op.dilationW), outChannels };
         break;
     }
     case NeuralOpKind::transposeConvBias: {
         const NeuralTensor &x = in(0), &w = in(1), &b = in(2);
         needRank(x, 4);
         needRank(w, 4);
-        if (!w.isConstant || !b.isConstant || b.shape != std::vector<int>{w.shape[0]} || w.shape[3] != x.shape[3])
+        if (!w.isConstant || !b.isConstant || b.shape != std::vector<int> { w.shape[0] }
+            || w.shape[3] != x.shape[3])
             fail(op, QStringLiteral("filter or bias does not fit"));
         if (op.strideW < 1 || op.strideH < 1 || op.strideW > 64 || op.strideH > 64)
             fail(op, QStringLiteral("stride must be positive"));
-        auto size = [&](int i, int k, int s) { return op.padding == NeuralPadding::same ? i * s : (i - 1) * s + k; };
-        expected = {x.shape[0], size(x.shape[1], w.shape[1], op.strideH), size(x.shape[2], w.shape[2], op.strideW),
-                    w.shape[0]};
+        auto size = [&](int i, int k, int s) {
+            return op.padding == NeuralPadding::same ? i * s : (i - 1) * s + k;
+        };
+        expected = { x.shape[0], size(x.shape[1], w.shape[1], op.strideH),
+            size(x.shape[2], w.shape[2], op.strideW), w.shape[0] };
         break;
     }
     case NeuralOpKind::averagePool2d:
@@ -220,8 +235,8 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         needRank(x, 4);
         if (op.strideW < 1 || op.strideH < 1 || op.filterW < 1 || op.filterH < 1)
             fail(op, QStringLiteral("filter and stride must be positive"));
-        expected = {x.shape[0], outputSize(op.padding, x.shape[1], op.filterH, op.strideH, 1),
-                    outputSize(op.padding, x.shape[2], op.filterW, op.strideW, 1), x.shape[3]};
+        expected = { x.shape[0], outputSize(op.padding, x.shape[1], op.filterH, op.strideH, 1),
+            outputSize(op.padding, x.shape[2], op.filterW, op.strideW, 1), x.shape[3] };
         break;
     }
     case NeuralOpKind::add:
@@ -252,12 +267,13 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         const NeuralTensor &x = in(0), &axes = in(1);
         needRank(x, 4);
         needInts(axes, 2);
-        std::vector<int> a = {axes.ints[0] < 0 ? axes.ints[0] + 4 : axes.ints[0],
-                              axes.ints[1] < 0 ? axes.ints[1] + 4 : axes.ints[1]};
+        std::vector<int> a = { axes.ints[0] < 0 ? axes.ints[0] + 4 : axes.ints[0],
+            axes.ints[1] < 0 ? axes.ints[1] + 4 : axes.ints[1] };
         std::sort(a.begin(), a.end());
-        if (a != std::vector<int>{1, 2})
+        if (a != std::vector<int> { 1, 2 })
             fail(op, QStringLiteral("only the mean over height and width is supported"));
-        expected = op.keepDims ? std::vector<int>{x.shape[0], 1, 1, x.shape[3]} : std::vector<int>{x.shape[0], x.shape[3]};
+        expected = op.keepDims ? std::vector<int> { x.shape[0], 1, 1, x.shape[3] }
+                               : std::vector<int> { x.shape[0], x.shape[3] };
         break;
     }
     case NeuralOpKind::resizeBilinear: {
@@ -268,7 +284,7 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
             fail(op, QStringLiteral("output size out of range"));
         if (op.alignCorners && op.halfPixelCenters)
             fail(op, QStringLiteral("align corners and half-pixel centres together"));
-        expected = {x.shape[0], size.ints[0], size.ints[1], x.shape[3]};
+        expected = { x.shape[0], size.ints[0], size.ints[1], x.shape[3] };
         break;
     }
     case NeuralOpKind::pad: {
@@ -288,8 +304,9 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
     case NeuralOpKind::reshape: {
         const NeuralTensor &x = in(0);
         if (x.elementCount() != output.elementCount())
-            fail(op, QStringLiteral("reshape from %1 to %2 changes the element count")
-                         .arg(shapeText(x.shape), shapeText(output.shape)));
+            fail(op,
+                QStringLiteral("reshape from %1 to %2 changes the element count")
+                    .arg(shapeText(x.shape), shapeText(output.shape)));
         expected = output.shape;
         break;
     }
@@ -305,14 +322,17 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
             const std::vector<int> &s = in(k).shape;
             for (int d = 0; d < rank; ++d)
                 if (int(s.size()) != rank || (d != axis && s[std::size_t(d)] != first[std::size_t(d)]))
-                    fail(op, QStringLiteral("inputs %1 and %2 do not join").arg(shapeText(first), shapeText(s)));
+                    fail(op,
+                        QStringLiteral("inputs %1 and %2 do not join").arg(shapeText(first), shapeText(s)));
             expected[std::size_t(axis)] += s[std::size_t(axis)];
         }
         break;
     }
     }
     if (std::find(expected.begin(), expected.end(), 0) != expected.end() || expected != output.shape)
-        fail(op, QStringLiteral("declared output %1, computed %2").arg(shapeText(output.shape), shapeText(expected)));
+        fail(op,
+            QStringLiteral("declared output %1, computed %2")
+                .arg(shapeText(output.shape), shapeText(expected)));
 
     // Operators on constants only are done once, here.
     const bool constantInput = op.inputs.size() == 1 || op.kind == NeuralOpKind::reshape;
@@ -338,7 +358,7 @@ void NeuralRuntime::Impl::planArena()
     };
     auto newSlot = [&](int tensorIndex, int when) {
         slotOf[std::size_t(tensorIndex)] = int(spans.size());
-        spans.push_back({std::size_t(tensor(tensorIndex).elementCount()), when, when, 0});
+        spans.push_back({ std::size_t(tensor(tensorIndex).elementCount()), when, when, 0 });
     };
     for (int i : model.inputs)
         newSlot(i, -1);
@@ -361,7 +381,8 @@ void NeuralRuntime::Impl::planArena()
 
     std::vector<std::size_t> order(spans.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return spans[a].size > spans[b].size; });
+    std::sort(order.begin(), order.end(),
+        [&](std::size_t a, std::size_t b) { return spans[a].size > spans[b].size; });
     std::vector<std::size_t> placed;
     for (std::size_t s : order) {
         ArenaSlot &slot = spans[s];
@@ -370,7 +391,8 @@ void NeuralRuntime::Impl::planArena()
         for (std::size_t p : placed) {
             const ArenaSlot &other = spans[p];
             if (other.first <= slot.last && slot.first <= other.last)
-                busy.push_back({other.offset, other.offset + (other.size + kAlignFloats - 1) / kAlignFloats * kAlignFloats});
+                busy.push_back({ other.offset,
+                    other.offset + (other.size + kAlignFloats - 1) / kAlignFloats * kAlignFloats });
         }
         std::sort(busy.begin(), busy.end());
         std::size_t offset = 0;
@@ -383,6 +405,8 @@ void NeuralRuntime::Impl::planArena()
         arenaFloats = std::max(arenaFloats, offset + size);
         placed.push_back(s);
     }
+    if (arenaFloats > kMaxArenaBytes / sizeof(float))
+        throw NeuralModelError(QStringLiteral("Model cannot run: its activations need more than 512 MiB"));
     const std::size_t bytes = arenaFloats * sizeof(float) + XNN_EXTRA_BYTES + 64;
     arena = static_cast<float *>(std::aligned_alloc(64, (bytes + 63) / 64 * 64));
     if (!arena)
@@ -409,7 +433,8 @@ void NeuralRuntime::Impl::createOperators()
 {
     auto check = [](const NeuralOperation &op, xnn_status s) {
         if (s != xnn_status_success)
-            fail(op, QStringLiteral("the fast backend refused the operator's shapes (status %1)").arg(int(s)));
+            fail(
+                op, QStringLiteral("the fast backend refused the operator's shapes (status %1)").arg(int(s)));
     };
     for (const NeuralOperation &op : model.operations) {
         const NeuralTensor &out = tensor(op.outputs[0]);
@@ -426,48 +451,53 @@ void NeuralRuntime::Impl::createOperators()
             const bool depthwise = op.kind == NeuralOpKind::depthwiseConv2d;
             const NeuralTensor &w = tensor(op.inputs[1]);
             const float *bias = op.inputs.size() > 2 && op.inputs[2] >= 0 ? at(op.inputs[2]) : nullptr;
-            const auto [top, bottom] = paddingPair(op.padding, x.shape[1], out.shape[1], w.shape[1], op.strideH, op.dilationH);
-            const auto [left, right] = paddingPair(op.padding, x.shape[2], out.shape[2], w.shape[2], op.strideW, op.dilationW);
+            const auto [top, bottom]
+                = paddingPair(op.padding, x.shape[1], out.shape[1], w.shape[1], op.strideH, op.dilationH);
+            const auto [left, right]
+                = paddingPair(op.padding, x.shape[2], out.shape[2], w.shape[2], op.strideW, op.dilationW);
             const std::size_t inC = std::size_t(x.shape[3]), outC = std::size_t(out.shape[3]);
             add(op,
-                xnn_create_convolution2d_nhwc_f32(
-                    uint32_t(top), uint32_t(right), uint32_t(bottom), uint32_t(left), uint32_t(w.shape[1]),
-                    uint32_t(w.shape[2]), uint32_t(op.strideH), uint32_t(op.strideW), uint32_t(op.dilationH),
-                    uint32_t(op.dilationW), depthwise ? uint32_t(inC) : 1, depthwise ? 1 : inC,
-                    depthwise ? std::size_t(op.depthMultiplier) : outC, inC, outC, w.floats.data(), bias, lo, hi,
-                    depthwise ? XNN_FLAG_DEPTHWISE_CONVOLUTION : 0, &h),
+                xnn_create_convolution2d_nhwc_f32(uint32_t(top), uint32_t(right), uint32_t(bottom),
+                    uint32_t(left), uint32_t(w.shape[1]), uint32_t(w.shape[2]), uint32_t(op.strideH),
+                    uint32_t(op.strideW), uint32_t(op.dilationH), uint32_t(op.dilationW),
+                    depthwise ? uint32_t(inC) : 1, depthwise ? 1 : inC,
+                    depthwise ? std::size_t(op.depthMultiplier) : outC, inC, outC, w.floats.data(), bias, lo,
+                    hi, depthwise ? XNN_FLAG_DEPTHWISE_CONVOLUTION : 0, &h),
                 &h);
-            check(op, xnn_setup_convolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
-                                                       std::size_t(x.shape[2]), src, dst, pool));
+            check(op,
+                xnn_setup_convolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
+                    std::size_t(x.shape[2]), src, dst, pool));
             break;
         }
         case NeuralOpKind::transposeConvBias: {
             const NeuralTensor &w = tensor(op.inputs[1]);
             auto pads = [](int in, int outSize, int k, int s) {
                 const int total = (in - 1) * s + k - outSize;
-                return total >= 0 ? std::tuple<int, int, int>{total / 2, total - total / 2, 0}
-                                  : std::tuple<int, int, int>{0, 0, -total};
+                return total >= 0 ? std::tuple<int, int, int> { total / 2, total - total / 2, 0 }
+                                  : std::tuple<int, int, int> { 0, 0, -total };
             };
             const auto [top, bottom, adjH] = pads(x.shape[1], out.shape[1], w.shape[1], op.strideH);
             const auto [left, right, adjW] = pads(x.shape[2], out.shape[2], w.shape[2], op.strideW);
             if (adjH >= op.strideH || adjW >= op.strideW)
                 fail(op, QStringLiteral("output size cannot be reached"));
             add(op,
-                xnn_create_deconvolution2d_nhwc_f32(
-                    uint32_t(top), uint32_t(right), uint32_t(bottom), uint32_t(left), uint32_t(w.shape[1]),
-                    uint32_t(w.shape[2]), uint32_t(op.strideH), uint32_t(op.strideW), 1, 1, 1,
-                    std::size_t(x.shape[3]), std::size_t(w.shape[0]), std::size_t(x.shape[3]),
-                    std::size_t(w.shape[0]), w.floats.data(), at(op.inputs[2]), lo, hi, 0, &h),
+                xnn_create_deconvolution2d_nhwc_f32(uint32_t(top), uint32_t(right), uint32_t(bottom),
+                    uint32_t(left), uint32_t(w.shape[1]), uint32_t(w.shape[2]), uint32_t(op.strideH),
+                    uint32_t(op.strideW), 1, 1, 1, std::size_t(x.shape[3]), std::size_t(w.shape[0]),
+                    std::size_t(x.shape[3]), std::size_t(w.shape[0]), w.floats.data(), at(op.inputs[2]), lo,
+                    hi, 0, &h),
                 &h);
-            check(op, xnn_setup_deconvolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
-                                                         std::size_t(x.shape[2]), uint32_t(adjH), uint32_t(adjW),
-                                                         src, dst, pool));
+            check(op,
+                xnn_setup_deconvolution2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
+                    std::size_t(x.shape[2]), uint32_t(adjH), uint32_t(adjW), src, dst, pool));
             break;
         }
         case NeuralOpKind::averagePool2d:
         case NeuralOpKind::maxPool2d: {
-            const auto [top, bottom] = paddingPair(op.padding, x.shape[1], out.shape[1], op.filterH, op.strideH, 1);
-            const auto [left, right] = paddingPair(op.padding, x.shape[2], out.shape[2], op.filterW, op.strideW, 1);
+            const auto [top, bottom]
+                = paddingPair(op.padding, x.shape[1], out.shape[1], op.filterH, op.strideH, 1);
+            const auto [left, right]
+                = paddingPair(op.padding, x.shape[2], out.shape[2], op.filterW, op.strideW, 1);
             const std::size_t c = std::size_t(x.shape[3]);
             if (op.filterH == 1 && op.filterW == 1 && op.strideH == 1 && op.strideW == 1) {
                 // A 1x1 window with stride 1 is a copy (XNNPACK refuses a pooling of one element).
@@ -476,21 +506,21 @@ void NeuralRuntime::Impl::createOperators()
             } else if (op.kind == NeuralOpKind::averagePool2d) {
                 add(op,
                     xnn_create_average_pooling2d_nhwc_f32(uint32_t(top), uint32_t(right), uint32_t(bottom),
-                                                          uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW),
-                                                          uint32_t(op.strideH), uint32_t(op.strideW), c, c, c, lo,
-                                                          hi, 0, &h),
+                        uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW), uint32_t(op.strideH),
+                        uint32_t(op.strideW), c, c, c, lo, hi, 0, &h),
                     &h);
-                check(op, xnn_setup_average_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
-                                                               std::size_t(x.shape[2]), src, dst, pool));
+                check(op,
+                    xnn_setup_average_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
+                        std::size_t(x.shape[2]), src, dst, pool));
             } else {
                 add(op,
                     xnn_create_max_pooling2d_nhwc_f32(uint32_t(top), uint32_t(right), uint32_t(bottom),
-                                                      uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW),
-                                                      uint32_t(op.strideH), uint32_t(op.strideW), 1, 1, c, c, c,
-                                                      lo, hi, 0, &h),
+                        uint32_t(left), uint32_t(op.filterH), uint32_t(op.filterW), uint32_t(op.strideH),
+                        uint32_t(op.strideW), 1, 1, c, c, c, lo, hi, 0, &h),
                     &h);
-                check(op, xnn_setup_max_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
-                                                           std::size_t(x.shape[2]), src, dst, pool));
+                check(op,
+                    xnn_setup_max_pooling2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
+                        std::size_t(x.shape[2]), src, dst, pool));
             }
             break;
         }
@@ -500,17 +530,19 @@ void NeuralRuntime::Impl::createOperators()
             std::vector<std::size_t> a(x.shape.begin(), x.shape.end()), b(y.shape.begin(), y.shape.end());
             if (op.kind == NeuralOpKind::add) {
                 add(op, xnn_create_add_nd_f32(lo, hi, 0, &h), &h);
-                check(op, xnn_setup_add_nd_f32(h, a.size(), a.data(), b.size(), b.data(), src, at(op.inputs[1]),
-                                               dst, pool));
+                check(op,
+                    xnn_setup_add_nd_f32(
+                        h, a.size(), a.data(), b.size(), b.data(), src, at(op.inputs[1]), dst, pool));
             } else {
                 add(op, xnn_create_multiply_nd_f32(lo, hi, 0, &h), &h);
-                check(op, xnn_setup_multiply_nd_f32(h, a.size(), a.data(), b.size(), b.data(), src,
-                                                    at(op.inputs[1]), dst, pool));
+                check(op,
+                    xnn_setup_multiply_nd_f32(
+                        h, a.size(), a.data(), b.size(), b.data(), src, at(op.inputs[1]), dst, pool));
             }
             break;
         }
         case NeuralOpKind::relu:
-        case NeuralOpKind::dequantize:  // of a float tensor: a copy
+        case NeuralOpKind::dequantize: // of a float tensor: a copy
         case NeuralOpKind::hardSwish:
         case NeuralOpKind::logistic: {
             const std::size_t n = std::size_t(x.elementCount());
@@ -521,8 +553,10 @@ void NeuralRuntime::Impl::createOperators()
                 add(op, xnn_create_sigmoid_nc_f32(1, 1, 1, 0, &h), &h);
                 check(op, xnn_setup_sigmoid_nc_f32(h, n, src, dst, pool));
             } else {
-                const float low = op.kind == NeuralOpKind::relu ? 0.0f : -std::numeric_limits<float>::infinity();
-                add(op, xnn_create_clamp_nc_f32(1, 1, 1, low, std::numeric_limits<float>::infinity(), 0, &h), &h);
+                const float low
+                    = op.kind == NeuralOpKind::relu ? 0.0f : -std::numeric_limits<float>::infinity();
+                add(op, xnn_create_clamp_nc_f32(1, 1, 1, low, std::numeric_limits<float>::infinity(), 0, &h),
+                    &h);
                 check(op, xnn_setup_clamp_nc_f32(h, n, src, dst, pool));
             }
             break;
@@ -531,11 +565,11 @@ void NeuralRuntime::Impl::createOperators()
             const std::size_t c = std::size_t(x.shape[3]);
             add(op,
                 xnn_create_global_average_pooling_nwc_f32(c, c, c, -std::numeric_limits<float>::infinity(),
-                                                          std::numeric_limits<float>::infinity(), 0, &h),
+                    std::numeric_limits<float>::infinity(), 0, &h),
                 &h);
-            check(op, xnn_setup_global_average_pooling_nwc_f32(h, std::size_t(x.shape[0]),
-                                                               std::size_t(x.shape[1]) * std::size_t(x.shape[2]),
-                                                               src, dst, pool));
+            check(op,
+                xnn_setup_global_average_pooling_nwc_f32(h, std::size_t(x.shape[0]),
+                    std::size_t(x.shape[1]) * std::size_t(x.shape[2]), src, dst, pool));
             break;
         }
         case NeuralOpKind::resizeBilinear: {
@@ -544,9 +578,10 @@ void NeuralRuntime::Impl::createOperators()
                 : op.halfPixelCenters              ? 0
                                                    : XNN_FLAG_TENSORFLOW_LEGACY_MODE;
             add(op, xnn_create_resize_bilinear2d_nhwc_f32(c, c, c, flags, &h), &h);
-            check(op, xnn_setup_resize_bilinear2d_nhwc_f32(
-                          h, std::size_t(x.shape[0]), std::size_t(x.shape[1]), std::size_t(x.shape[2]),
-                          std::size_t(out.shape[1]), std::size_t(out.shape[2]), src, dst, pool));
+            check(op,
+                xnn_setup_resize_bilinear2d_nhwc_f32(h, std::size_t(x.shape[0]), std::size_t(x.shape[1]),
+                    std::size_t(x.shape[2]), std::size_t(out.shape[1]), std::size_t(out.shape[2]), src, dst,
+                    pool));
             break;
         }
         case NeuralOpKind::pad: {
@@ -558,12 +593,13 @@ void NeuralRuntime::Impl::createOperators()
             }
             const std::uint32_t zero = 0;
             add(op, xnn_create_constant_pad_nd_x32(&zero, 0, &h), &h);
-            check(op, xnn_setup_constant_pad_nd_x32(h, shape.size(), shape.data(), before.data(), after.data(), src,
-                                                    dst, pool));
+            check(op,
+                xnn_setup_constant_pad_nd_x32(
+                    h, shape.size(), shape.data(), before.data(), after.data(), src, dst, pool));
             break;
         }
         case NeuralOpKind::reshape:
-            break;  // shares its input's storage
+            break; // shares its input's storage
         case NeuralOpKind::concatenation: {
             const int rank = int(out.shape.size());
             const int axis = op.axis < 0 ? op.axis + rank : op.axis;
@@ -590,7 +626,8 @@ void NeuralRuntime::Impl::createOperators()
     }
 }
 
-NeuralRuntime::NeuralRuntime(NeuralModel model, Backend backend, int threads) : d(std::make_unique<Impl>())
+NeuralRuntime::NeuralRuntime(NeuralModel model, Backend backend, int threads)
+    : d(std::make_unique<Impl>())
 {
     d->model = std::move(model);
     d->backend = backend;
@@ -605,9 +642,14 @@ NeuralRuntime::NeuralRuntime(NeuralModel model, Backend backend, int threads) : 
         return;
     }
     if (!xnnReady())
-        throw NeuralModelError(QStringLiteral("Model cannot run: the fast backend does not support this processor"));
+        throw NeuralModelError(
+            QStringLiteral("Model cannot run: the fast backend does not support this processor"));
     if (threads > 1)
         d->pool = pthreadpool_create(std::size_t(threads));
+    // XNNPACK's vector kernels may read up to XNN_EXTRA_BYTES past an operand; constants get that slack.
+    for (NeuralTensor &t : d->model.tensors)
+        if (t.isConstant)
+            t.floats.reserve(t.floats.size() + XNN_EXTRA_BYTES / sizeof(float));
     d->planArena();
     d->createOperators();
 }

@@ -2,10 +2,9 @@
 
 #include "ZunoBundle.h"
 
-
 const QString SelfieSegmentationModel::kFileName = QStringLiteral("selfie_segmentation_landscape.tflite");
-const QString SelfieSegmentationModel::kSha256 =
-    QStringLiteral("4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894");
+const QString SelfieSegmentationModel::kSha256
+    = QStringLiteral("4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894");
 
 namespace {
 
@@ -17,28 +16,30 @@ NeuralModel loadChecked(const QString &path)
     return model;
 }
 
-}  // namespace
+} // namespace
 
 QString SelfieSegmentationModel::defaultPath()
 {
     return ZunoBundle::main().resourcePath(QStringLiteral("models/") + kFileName);
 }
 
-SelfieSegmentationModel::SelfieSegmentationModel(const QString &path, NeuralRuntime::Backend backend, int threads)
+SelfieSegmentationModel::SelfieSegmentationModel(
+    const QString &path, NeuralRuntime::Backend backend, int threads)
     : m_runtime(loadChecked(path), backend, threads)
 {
     const std::vector<int> &in = m_runtime.inputShape(0);
     const std::vector<int> &out = m_runtime.outputShape(0);
-    if (m_runtime.inputCount() != 1 || m_runtime.outputCount() != 1 || in.size() != 4 || in[3] != 3 || out.size() != 4
-        || out[1] != in[1] || out[2] != in[2] || out[3] != 1)
-        throw NeuralModelError(QStringLiteral("The person segmentation model has unexpected inputs or outputs"));
+    if (m_runtime.inputCount() != 1 || m_runtime.outputCount() != 1 || in.size() != 4 || in[3] != 3
+        || out.size() != 4 || out[1] != in[1] || out[2] != in[2] || out[3] != 1)
+        throw NeuralModelError(
+            QStringLiteral("The person segmentation model has unexpected inputs or outputs"));
     m_height = in[1];
     m_width = in[2];
 }
 
 QSize SelfieSegmentationModel::maskSize() const
 {
-    return {m_width, m_height};
+    return { m_width, m_height };
 }
 
 bool SelfieSegmentationModel::segment(const NeuralImageView &frame, QImage &mask, QString *error)
@@ -49,7 +50,8 @@ bool SelfieSegmentationModel::segment(const NeuralImageView &frame, QImage &mask
         return false;
     }
     // Values in 0...1, the frame stretched over the whole input.
-    m_sampler.sample(frame, QRectF(0, 0, m_width, m_height), m_width, m_height, 1.0f, 0.0f, m_runtime.input(0));
+    m_sampler.sample(
+        frame, QRectF(0, 0, m_width, m_height), m_width, m_height, 1.0f, 0.0f, m_runtime.input(0));
     if (!m_runtime.run(error))
         return false;
     if (mask.size() != maskSize() || mask.format() != QImage::Format_Grayscale8)
@@ -58,7 +60,7 @@ bool SelfieSegmentationModel::segment(const NeuralImageView &frame, QImage &mask
     for (int y = 0; y < m_height; ++y) {
         std::uint8_t *line = mask.scanLine(y);
         for (int x = 0; x < m_width; ++x) {
-            const float v = p[x] > 0.0f ? (p[x] < 1.0f ? p[x] : 1.0f) : 0.0f;  // NaN gives 0
+            const float v = p[x] > 0.0f ? (p[x] < 1.0f ? p[x] : 1.0f) : 0.0f; // NaN gives 0
             line[x] = std::uint8_t(v * 255.0f + 0.5f);
         }
         p += m_width;

@@ -13,14 +13,14 @@
 // so the mask stretched back over the frame lines up with it. Not thread-safe; allocation-free per frame.
 class SelfieSegmentationModel {
 public:
-    static const QString kFileName;  // "selfie_segmentation_landscape.tflite"
+    static const QString kFileName; // "selfie_segmentation_landscape.tflite"
     static const QString kSha256;
     // The copy in the application's resources (models/), or empty when it is not installed.
     static QString defaultPath();
 
     // Throws NeuralModelError when the file is missing, altered or unusable.
     explicit SelfieSegmentationModel(const QString &path = defaultPath(),
-                                     NeuralRuntime::Backend backend = NeuralRuntime::Backend::xnnpack, int threads = 1);
+        NeuralRuntime::Backend backend = NeuralRuntime::Backend::xnnpack, int threads = 1);
 
     QSize maskSize() const;
     // Writes the mask into `mask` (made Grayscale8 at maskSize() when it is not already). False, with
