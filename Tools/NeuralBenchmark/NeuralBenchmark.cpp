@@ -100,10 +100,17 @@ int main(int argc, char **argv)
             SelfieSegmentationModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         QImage mask;
         measure("segmentation (256x144 mask)", runs, [&] { return segmenter.segment(view, mask); });
+        NeuralRuntime selfieOnly(NeuralModel::load(SelfieSegmentationModel::defaultPath(),
+                                                   SelfieSegmentationModel::kSha256),
+                                 NeuralRuntime::Backend::xnnpack, threads);
+        measure("  of which inference", runs, [&] { return selfieOnly.run(); });
+        NeuralRuntime faceOnly(NeuralModel::load(FaceDetectionModel::defaultPath(), FaceDetectionModel::kSha256),
+                               NeuralRuntime::Backend::xnnpack, threads);
         FaceDetectionModel detector(
             FaceDetectionModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         std::vector<NeuralFaceDetection> faces;
         measure("face detection (short range)", runs, [&] { return detector.detect(view, faces); });
+        measure("  of which inference", runs, [&] { return faceOnly.run(); });
         std::printf("faces: %zu", faces.size());
         if (!faces.empty())
             std::printf(", best %.3f at (%.3f, %.3f, %.3f, %.3f)", faces[0].score, faces[0].box.x(),

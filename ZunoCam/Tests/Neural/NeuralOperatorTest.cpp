@@ -320,6 +320,11 @@ const std::vector<OperatorCase> kCases = {
         } },
 };
 
+void PrintTo(const OperatorCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class NeuralOperatorTest : public testing::TestWithParam<OperatorCase> { };
 
 TEST_P(NeuralOperatorTest, FastBackendMatchesReference)

@@ -3,6 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Adds `Taps` pixels of one frame row into each input column's B, G, R sums.
+template <int Taps>
+void accumulateRow(const std::uint8_t *line, const int *columns, int *sums, int width)
+{
+    for (int x = 0; x < width; ++x, columns += Taps, sums += 3) {
+        if (columns[0] < 0)
+            continue;
+        int b = 0, g = 0, r = 0;
+        for (int t = 0; t < Taps; ++t) {
+            const std::uint8_t *p = line + columns[t] * 4;
+            b += p[0];
+            g += p[1];
+            r += p[2];
+        }
+        sums[0] += b;
+        sums[1] += g;
+        sums[2] += r;
+    }
+}
+
+}  // namespace
+
 void NeuralImageSampler::rebuild(
     const NeuralImageView &frame, const QRectF &target, int inputWidth, int inputHeight)
 {
@@ -40,6 +64,7 @@ void NeuralImageSampler::sample(const NeuralImageView &frame, const QRectF &targ
         rebuild(frame, target, inputWidth, inputHeight);
     const int taps = m_taps;
     const float k = scale / (255.0f * float(taps * taps));
+    m_sums.resize(std::size_t(inputWidth) * 3);
     for (int y = 0; y < inputHeight; ++y) {
         const int *rows = &m_rows[std::size_t(y) * std::size_t(taps)];
         float *out = output + std::size_t(y) * std::size_t(inputWidth) * 3;
@@ -47,25 +72,33 @@ void NeuralImageSampler::sample(const NeuralImageView &frame, const QRectF &targ
             std::fill(out, out + std::size_t(inputWidth) * 3, offset);
             continue;
         }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
+        for (int ty = 0; ty < taps; ++ty) {
+            const std::uint8_t *line = frame.bits + qsizetype(rows[ty]) * frame.bytesPerRow;
+            switch (taps) {
+            case 1:
+                accumulateRow<1>(line, m_columns.data(), m_sums.data(), inputWidth);
+                break;
+            case 2:
+                accumulateRow<2>(line, m_columns.data(), m_sums.data(), inputWidth);
+                break;
+            case 3:
+                accumulateRow<3>(line, m_columns.data(), m_sums.data(), inputWidth);
+                break;
+            default:
+                accumulateRow<4>(line, m_columns.data(), m_sums.data(), inputWidth);
+                break;
+            }
+        }
         for (int x = 0; x < inputWidth; ++x, out += 3) {
-            const int *columns = &m_columns[std::size_t(x) * std::size_t(taps)];
-            if (columns[0] < 0) {
+            if (m_columns[std::size_t(x) * std::size_t(taps)] < 0) {
                 out[0] = out[1] = out[2] = offset;
                 continue;
             }
-            int b = 0, g = 0, r = 0;
-            for (int ty = 0; ty < taps; ++ty) {
-                const std::uint8_t *line = frame.bits + qsizetype(rows[ty]) * frame.bytesPerRow;
-                for (int tx = 0; tx < taps; ++tx) {
-                    const std::uint8_t *p = line + columns[tx] * 4;
-                    b += p[0];
-                    g += p[1];
-                    r += p[2];
-                }
-            }
-            out[0] = float(r) * k + offset;
-            out[1] = float(g) * k + offset;
-            out[2] = float(b) * k + offset;
+            const int *sum = &m_sums[std::size_t(x) * 3];
+            out[0] = float(sum[2]) * k + offset;
+            out[1] = float(sum[1]) * k + offset;
+            out[2] = float(sum[0]) * k + offset;
         }
     }
 }

@@ -22,6 +22,7 @@ private:
     // Per input column/row: `m_taps` frame columns/rows, or -1 outside the target.
     std::vector<int> m_columns;
     std::vector<int> m_rows;
+    std::vector<int> m_sums;  // per input column of the row in hand: B, G, R
     int m_taps = 1;
     int m_frameWidth = 0;
     int m_frameHeight = 0;
