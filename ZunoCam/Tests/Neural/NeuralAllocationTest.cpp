@@ -20,7 +20,7 @@
 namespace {
 thread_local bool t_counting = false;
 thread_local long t_allocations = 0;
-}  // namespace
+} // namespace
 
 #if ZUNO_COUNT_ALLOCATIONS
 extern "C" {
@@ -58,7 +58,7 @@ int posix_memalign(void **out, std::size_t alignment, std::size_t size)
     if (t_counting)
         ++t_allocations;
     *out = __libc_memalign(alignment, size);
-    return *out ? 0 : 12;  // ENOMEM
+    return *out ? 0 : 12; // ENOMEM
 }
 }
 #endif
@@ -69,7 +69,7 @@ TEST(NeuralAllocationTest, SteadyFramesAllocateNothing)
 {
     if (!ZUNO_COUNT_ALLOCATIONS)
         GTEST_SKIP() << "the sanitizer owns the allocator";
-    const QImage frame = neuralPortraitFrames()[1].image;  // 1280x720 with a face
+    const QImage frame = neuralPortraitFrames()[1].image; // 1280x720 with a face
     const NeuralImageView view = NeuralImageView::of(frame);
     PersonSegmenter segmenter([](const QString &, const QString &) {});
     CameraFaceDetector detector;
@@ -98,4 +98,4 @@ TEST(NeuralAllocationTest, SteadyFramesAllocateNothing)
     EXPECT_GT(t_allocations, 0);
 }
 
-}  // namespace
+} // namespace

@@ -465,6 +465,21 @@ TEST(NeuralRuntimeTest, RefusesInconsistentShapesAndUnsupportedForms)
                 conv(b, { 1, 5, 5, 3 }, 4, 3, 0, NeuralPadding::same, { 1, 5, 5, 4 });
                 return b.finish();
             } },
+        { "huge dilation",
+            [] {
+                ModelBuilder b;
+                conv(b, { 1, 5, 5, 3 }, 4, 3, 1, NeuralPadding::same, { 1, 5, 5, 4 }).dilationH = 1 << 30;
+                return b.finish();
+            } },
+        { "huge depth multiplier",
+            [] {
+                ModelBuilder b;
+                const int x = b.input({ 1, 4, 4, 4 });
+                b.op(NeuralOpKind::depthwiseConv2d, { x, b.weights({ 1, 3, 3, 4 }), -1 }, { 1, 4, 4, 4 })
+                    .depthMultiplier
+                    = (1 << 30) + 1;
+                return b.finish();
+            } },
         { "shapes do not broadcast",
             [] {
                 ModelBuilder b;

@@ -35,21 +35,32 @@ QString shapeText(const std::vector<int> &shape)
     return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
+// Window options above this are refused, which also keeps every size computation below within 64 bits.
+constexpr int kMaxWindowOption = 1024;
+
+// Sizes are computed in 64 bits; one that does not fit an int comes back as 0, which no tensor has.
+int fitted(std::int64_t size)
+{
+    return size > 0 && size <= std::numeric_limits<int>::max() ? int(size) : 0;
+}
+
 int outputSize(NeuralPadding padding, int in, int filter, int stride, int dilation)
 {
-    const int effective = (filter - 1) * dilation + 1;
+    const std::int64_t effective = std::int64_t(filter - 1) * dilation + 1;
     if (padding == NeuralPadding::same)
-        return (in + stride - 1) / stride;
-    return in >= effective ? (in - effective) / stride + 1 : 0;
+        return fitted((std::int64_t(in) + stride - 1) / stride);
+    return in >= effective ? fitted((in - effective) / stride + 1) : 0;
 }
 
 // Explicit top/bottom padding for SAME, the odd pixel after, as the file format computes it.
+// Called only once the output size has been checked, so the padding is small.
 std::pair<int, int> paddingPair(NeuralPadding padding, int in, int out, int filter, int stride, int dilation)
 {
     if (padding == NeuralPadding::valid)
         return { 0, 0 };
-    const int total = std::max((out - 1) * stride + (filter - 1) * dilation + 1 - in, 0);
-    return { total / 2, total - total / 2 };
+    const std::int64_t total = std::max<std::int64_t>(
+        std::int64_t(out - 1) * stride + std::int64_t(filter - 1) * dilation + 1 - in, 0);
+    return { int(total / 2), int(total - total / 2) };
 }
 
 std::pair<float, float> clampRange(NeuralActivation a)
@@ -145,6 +156,11 @@ void NeuralRuntime::Impl::validate()
             fail(op, QStringLiteral("output %1 is written twice or is a constant").arg(out));
         if (tensor(out).type != NeuralTensorType::float32)
             fail(op, QStringLiteral("output is not a float tensor"));
+        for (int option : { op.strideW, op.strideH, op.dilationW, op.dilationH, op.filterW, op.filterH,
+                 op.depthMultiplier })
+            if (option < 1 || option > kMaxWindowOption)
+                fail(
+                    op, QStringLiteral("stride, dilation, window or multiplier %1 out of range").arg(option));
         inferOperation(op);
         produced[std::size_t(out)] = true;
     }
@@ -198,9 +214,8 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         if (op.strideW < 1 || op.strideH < 1 || op.dilationW < 1 || op.dilationH < 1)
             fail(op, QStringLiteral("stride and dilation must be positive"));
         const int outChannels = depthwise ? w.shape[3] : w.shape[0];
-        if (depthwise
-                ? (w.shape[0] != 1 || op.depthMultiplier < 1 || x.shape[3] * op.depthMultiplier != w.shape[3])
-                : w.shape[3] != x.shape[3])
+        if (depthwise ? (w.shape[0] != 1 || std::int64_t(x.shape[3]) * op.depthMultiplier != w.shape[3])
+                      : w.shape[3] != x.shape[3])
             fail(op,
                 QStringLiteral("filter %1 does not fit input %2")
                     .arg(shapeText(w.shape), shapeText(x.shape)));
@@ -223,7 +238,8 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         if (op.strideW < 1 || op.strideH < 1 || op.strideW > 64 || op.strideH > 64)
             fail(op, QStringLiteral("stride must be positive"));
         auto size = [&](int i, int k, int s) {
-            return op.padding == NeuralPadding::same ? i * s : (i - 1) * s + k;
+            return fitted(
+                op.padding == NeuralPadding::same ? std::int64_t(i) * s : std::int64_t(i - 1) * s + k);
         };
         expected = { x.shape[0], size(x.shape[1], w.shape[1], op.strideH),
             size(x.shape[2], w.shape[2], op.strideW), w.shape[0] };
@@ -317,15 +333,16 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
         if (axis < 0 || axis >= rank)
             fail(op, QStringLiteral("axis %1 out of range").arg(op.axis));
         expected = first;
-        expected[std::size_t(axis)] = 0;
+        std::int64_t joined = 0;
         for (std::size_t k = 0; k < op.inputs.size(); ++k) {
             const std::vector<int> &s = in(k).shape;
             for (int d = 0; d < rank; ++d)
                 if (int(s.size()) != rank || (d != axis && s[std::size_t(d)] != first[std::size_t(d)]))
                     fail(op,
                         QStringLiteral("inputs %1 and %2 do not join").arg(shapeText(first), shapeText(s)));
-            expected[std::size_t(axis)] += s[std::size_t(axis)];
+            joined += s[std::size_t(axis)];
         }
+        expected[std::size_t(axis)] = fitted(joined);
         break;
     }
     }
