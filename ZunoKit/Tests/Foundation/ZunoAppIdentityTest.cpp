@@ -42,6 +42,8 @@ struct ResolveCase {
     std::optional<ZunoAppIdentity> expected;
 };
 
+void PrintTo(const ResolveCase &c, std::ostream *os) { *os << '"' << c.name << '"'; }
+
 class ZunoAppIdentityResolve : public testing::TestWithParam<ResolveCase> {};
 
 TEST_P(ZunoAppIdentityResolve, Resolves)

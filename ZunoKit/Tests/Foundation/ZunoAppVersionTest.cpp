@@ -56,6 +56,8 @@ struct ParseCase {
     std::optional<ZunoSemVer> expected;
 };
 
+void PrintTo(const ParseCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
+
 class ZunoSemVerParse : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ZunoSemVerParse, Parses)
@@ -107,6 +109,11 @@ struct TransitionCase {
     ZunoVersionBumpKind kind;
     std::optional<ZunoSemVerError::Kind> error;
 };
+
+void PrintTo(const TransitionCase &c, std::ostream *os)
+{
+    *os << c.from << " -> " << c.to << " as " << rawValue(c.kind).toStdString();
+}
 
 class ZunoSemVerTransition : public testing::TestWithParam<TransitionCase> {};
 
