@@ -1,5 +1,6 @@
 #include "CameraFaceDetector.h"
 #include "PersonSegmenter.h"
+#include "ZunoAppLogger.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,18 +63,21 @@ int main(int argc, char **argv)
     shifted.fill(QColor(96, 104, 112));
     QPainter(&shifted).drawImage(QRect(-100, -120, 1000, 1000), portrait);
 
-    PersonSegmenter segmenter([](const QString &category, const QString &message) {
-        std::printf("warn [%s] %s\n", qPrintable(category), qPrintable(message));
-    });
+    // Segmentation failures are logged beside the pictures.
+    const auto logger = std::make_shared<ZunoAppLogger>(
+        QStringLiteral("PortraitMaskTool"), QDir(folder).filePath(QStringLiteral("logs")));
+    PersonSegmenter segmenter(logger);
     CameraFaceDetector detector;
     std::printf("face detector: %s\n", detector.usesModel() ? "model" : "cascade");
     const std::pair<const char *, QImage> frames[]
         = { { "portrait", portrait }, { "letterboxed", letterboxed }, { "shifted", shifted } };
     for (const auto &[name, frame] : frames) {
         segmenter.reset();
-        const std::optional<QImage> mask = segmenter.segment(NeuralImageView::of(frame));
+        const std::optional<QImage> mask
+            = segmenter.segment(NeuralImageView::of(frame), PortraitBackgroundMode::strongBlur);
         if (!mask) {
-            std::printf("%s: no mask\n", name);
+            const QList<ZunoLogEntry> last = logger->recentEntries(1, ZunoLogLevel::warn);
+            std::printf("%s: no mask (%s)\n", name, last.isEmpty() ? "" : qPrintable(last[0].message));
             continue;
         }
         const CameraFaceDetection face = detector.detect(NeuralImageView::of(frame));

@@ -71,11 +71,11 @@ TEST(NeuralAllocationTest, SteadyFramesAllocateNothing)
         GTEST_SKIP() << "the sanitizer owns the allocator";
     const QImage frame = neuralPortraitFrames()[1].image; // 1280x720 with a face
     const NeuralImageView view = NeuralImageView::of(frame);
-    PersonSegmenter segmenter([](const QString &, const QString &) {});
+    PersonSegmenter segmenter(nullptr);
     CameraFaceDetector detector;
     ASSERT_TRUE(detector.usesModel());
     auto oneFrame = [&] {
-        const std::optional<QImage> mask = segmenter.segment(view);
+        const std::optional<QImage> mask = segmenter.segment(view, PortraitBackgroundMode::strongBlur);
         const CameraFaceDetection face = detector.detect(view);
         return mask.has_value() && face.face.has_value();
     };

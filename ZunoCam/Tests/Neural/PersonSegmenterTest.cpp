@@ -2,14 +2,35 @@
 
 #include "NeuralPortraitFrames.h"
 
+#include "ZunoAppLogger.h"
+
 #include <QSet>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace std::chrono_literals;
+
+// A logger in its own temporary folder; `lines()` gives its entries oldest first as
+// "category|message", with every entry required to be a warning.
+struct TestLog {
+    QTemporaryDir dir;
+    std::shared_ptr<ZunoAppLogger> logger
+        = std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoCamNeuralTests"), dir.path());
+
+    QStringList lines() const
+    {
+        QStringList out;
+        for (const ZunoLogEntry &e : logger->recentEntries(100, ZunoLogLevel::debug)) {
+            EXPECT_EQ(e.level, ZunoLogLevel::warn);
+            out.prepend(e.category + QLatin1Char('|') + e.message);
+        }
+        return out;
+    }
+};
 
 // Mean mask value in a small square around a frame point, the mask stretched over the frame.
 double maskAt(const QImage &mask, const QImage &frame, QPointF p)
@@ -29,12 +50,13 @@ double maskAt(const QImage &mask, const QImage &frame, QPointF p)
 
 TEST(PersonSegmenterTest, MaskCoversThePersonAndNotTheBackground)
 {
-    QStringList warnings;
-    PersonSegmenter segmenter([&](const QString &, const QString &message) { warnings << message; });
+    TestLog log;
+    PersonSegmenter segmenter(log.logger);
     for (const NeuralPortraitFrame &f : neuralPortraitFrames()) {
         SCOPED_TRACE(f.name);
         segmenter.reset();
-        const std::optional<QImage> mask = segmenter.segment(NeuralImageView::of(f.image));
+        const std::optional<QImage> mask
+            = segmenter.segment(NeuralImageView::of(f.image), PortraitBackgroundMode::softBlur);
         ASSERT_TRUE(mask.has_value());
         EXPECT_EQ(mask->size(), QSize(256, 144));
         EXPECT_EQ(mask->format(), QImage::Format_Grayscale8);
@@ -44,7 +66,7 @@ TEST(PersonSegmenterTest, MaskCoversThePersonAndNotTheBackground)
         EXPECT_LT(maskAt(*mask, f.image, { w * 0.03, h * 0.03 }), 40);
         EXPECT_LT(maskAt(*mask, f.image, { w * 0.97, h * 0.03 }), 40);
     }
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(log.lines(), QStringList());
 }
 
 // A model whose next answer the test chooses, and a clock the test moves.
@@ -52,14 +74,12 @@ struct Scripted {
     bool succeed = true;
     int fill = 0;
     PersonSegmenter::Clock::time_point now {};
-    QStringList lines;
+    TestLog log;
 
     PersonSegmenter make()
     {
         return PersonSegmenter(
-            [this](const QString &category, const QString &message) {
-                lines << category + QLatin1Char('|') + message;
-            },
+            log.logger,
             [this](const NeuralImageView &, QImage &mask, QString &error) {
                 if (!succeed) {
                     error = QStringLiteral("model exploded");
@@ -89,32 +109,56 @@ TEST(PersonSegmenterTest, FailuresReuseTheLastGoodMaskAndLogAtMostEveryTenSecond
 
     // The first failure logs at once (the last log line is in the distant past); there is no mask yet.
     s.succeed = false;
-    EXPECT_FALSE(segmenter.segment(frame).has_value());
-    EXPECT_EQ(s.lines, QStringList { line });
+    EXPECT_FALSE(segmenter.segment(frame, PortraitBackgroundMode::strongBlur).has_value());
+    EXPECT_EQ(s.log.lines(), QStringList { line });
     s.now += 9999ms;
-    EXPECT_FALSE(segmenter.segment(frame).has_value());
-    EXPECT_EQ(s.lines.size(), 1);
+    EXPECT_FALSE(segmenter.segment(frame, PortraitBackgroundMode::strongBlur).has_value());
+    EXPECT_EQ(s.log.lines().size(), 1);
 
     s.succeed = true;
     s.fill = 180;
-    const std::optional<QImage> good = segmenter.segment(frame);
+    const std::optional<QImage> good = segmenter.segment(frame, PortraitBackgroundMode::strongBlur);
     ASSERT_TRUE(good.has_value());
     EXPECT_EQ(good->pixelColor(3, 2).red(), 180);
 
     // Failing after a success composes with the last good mask; exactly 10 s after the last line logs again.
     s.succeed = false;
     s.now += 1ms;
-    std::optional<QImage> reused = segmenter.segment(frame);
+    std::optional<QImage> reused = segmenter.segment(frame, PortraitBackgroundMode::strongBlur);
     ASSERT_TRUE(reused.has_value());
     EXPECT_EQ(reused->pixelColor(3, 2).red(), 180);
-    EXPECT_EQ(s.lines, (QStringList { line, line }));
+    EXPECT_EQ(s.log.lines(), (QStringList { line, line }));
     s.now += 9s;
-    EXPECT_TRUE(segmenter.segment(frame).has_value());
-    EXPECT_EQ(s.lines.size(), 2);
+    EXPECT_TRUE(segmenter.segment(frame, PortraitBackgroundMode::strongBlur).has_value());
+    EXPECT_EQ(s.log.lines().size(), 2);
 
     // Reset forgets the mask: failures pass frames through again.
     segmenter.reset();
-    EXPECT_FALSE(segmenter.segment(frame).has_value());
+    EXPECT_FALSE(segmenter.segment(frame, PortraitBackgroundMode::strongBlur).has_value());
+}
+
+TEST(PersonSegmenterTest, ModeOffDoesNoWorkAndForgetsTheMask)
+{
+    Scripted s;
+    int calls = 0;
+    PersonSegmenter segmenter(s.log.logger, [&](const NeuralImageView &, QImage &mask, QString &error) {
+        ++calls;
+        if (!s.succeed) {
+            error = QStringLiteral("model exploded");
+            return false;
+        }
+        mask = QImage(8, 4, QImage::Format_Grayscale8);
+        mask.fill(200);
+        return true;
+    });
+    const NeuralImageView frame = NeuralImageView::of(kFrame);
+    ASSERT_TRUE(segmenter.segment(frame, PortraitBackgroundMode::studioDim).has_value());
+    EXPECT_FALSE(segmenter.segment(frame, PortraitBackgroundMode::off).has_value());
+    EXPECT_EQ(calls, 1);
+    // Back to a blur, a failing first frame has no old mask to fall back on.
+    s.succeed = false;
+    EXPECT_FALSE(segmenter.segment(frame, PortraitBackgroundMode::softBlur).has_value());
+    EXPECT_EQ(calls, 2);
 }
 
 TEST(PersonSegmenterTest, HandedOutMasksStayIntactAndBuffersAreReused)
@@ -123,11 +167,11 @@ TEST(PersonSegmenterTest, HandedOutMasksStayIntactAndBuffersAreReused)
     PersonSegmenter segmenter = s.make();
     const NeuralImageView frame = NeuralImageView::of(kFrame);
     s.fill = 10;
-    const QImage held = *segmenter.segment(frame);
+    const QImage held = *segmenter.segment(frame, PortraitBackgroundMode::strongBlur);
     QSet<const uchar *> buffers;
     for (int i = 0; i < 20; ++i) {
         s.fill = 100 + i;
-        const std::optional<QImage> mask = segmenter.segment(frame);
+        const std::optional<QImage> mask = segmenter.segment(frame, PortraitBackgroundMode::strongBlur);
         ASSERT_TRUE(mask.has_value());
         EXPECT_EQ(mask->pixelColor(0, 0).red(), 100 + i);
         buffers.insert(mask->constBits());
@@ -140,20 +184,20 @@ TEST(PersonSegmenterTest, HandedOutMasksStayIntactAndBuffersAreReused)
 
 TEST(PersonSegmenterTest, MissingModelOrEmptyFrameFailsWithTheReason)
 {
-    QStringList lines;
-    PersonSegmenter missing(
-        [&](const QString &, const QString &m) { lines << m; }, QStringLiteral("/nonexistent/selfie.tflite"));
-    EXPECT_FALSE(missing.segment(NeuralImageView::of(kFrame)).has_value());
+    TestLog missingLog;
+    PersonSegmenter missing(missingLog.logger, QStringLiteral("/nonexistent/selfie.tflite"));
+    EXPECT_FALSE(missing.segment(NeuralImageView::of(kFrame), PortraitBackgroundMode::softBlur).has_value());
+    const QStringList lines = missingLog.lines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(
-        lines[0].startsWith(QStringLiteral("Vision portrait segmentation failed: Cannot open model file")))
+    EXPECT_TRUE(lines[0].startsWith(
+        QStringLiteral("portrait|Vision portrait segmentation failed: Cannot open model file")))
         << lines[0].toStdString();
 
-    lines.clear();
-    PersonSegmenter real([&](const QString &, const QString &m) { lines << m; });
-    EXPECT_FALSE(real.segment(NeuralImageView {}).has_value());
-    EXPECT_EQ(
-        lines, QStringList { QStringLiteral("Vision portrait segmentation failed: The frame is empty.") });
+    TestLog emptyLog;
+    PersonSegmenter real(emptyLog.logger);
+    EXPECT_FALSE(real.segment(NeuralImageView {}, PortraitBackgroundMode::softBlur).has_value());
+    EXPECT_EQ(emptyLog.lines(),
+        QStringList { QStringLiteral("portrait|Vision portrait segmentation failed: The frame is empty.") });
 }
 
 } // namespace

@@ -1,14 +1,15 @@
 #include "PersonSegmenter.h"
 
 #include "SelfieSegmentationModel.h"
+#include "ZunoAppLogger.h"
 
-PersonSegmenter::PersonSegmenter(WarnSink warn)
-    : PersonSegmenter(std::move(warn), SelfieSegmentationModel::defaultPath())
+PersonSegmenter::PersonSegmenter(std::shared_ptr<ZunoAppLogger> logger)
+    : PersonSegmenter(std::move(logger), SelfieSegmentationModel::defaultPath())
 {
 }
 
-PersonSegmenter::PersonSegmenter(WarnSink warn, const QString &modelPath)
-    : m_warn(std::move(warn))
+PersonSegmenter::PersonSegmenter(std::shared_ptr<ZunoAppLogger> logger, const QString &modelPath)
+    : m_logger(std::move(logger))
     , m_now([] { return Clock::now(); })
 {
     try {
@@ -24,9 +25,10 @@ PersonSegmenter::PersonSegmenter(WarnSink warn, const QString &modelPath)
     }
 }
 
-PersonSegmenter::PersonSegmenter(WarnSink warn, MaskFunction model, std::function<Clock::time_point()> now)
+PersonSegmenter::PersonSegmenter(
+    std::shared_ptr<ZunoAppLogger> logger, MaskFunction model, std::function<Clock::time_point()> now)
     : m_model(std::move(model))
-    , m_warn(std::move(warn))
+    , m_logger(std::move(logger))
     , m_now(now ? std::move(now) : [] { return Clock::now(); })
 {
 }
@@ -46,8 +48,12 @@ QImage *PersonSegmenter::freeMaskBuffer()
     return &m_masks[std::size_t(i)];
 }
 
-std::optional<QImage> PersonSegmenter::segment(const NeuralImageView &frame)
+std::optional<QImage> PersonSegmenter::segment(const NeuralImageView &frame, PortraitBackgroundMode mode)
 {
+    if (mode == PortraitBackgroundMode::off) {
+        reset();
+        return std::nullopt;
+    }
     QString failure;
     bool logFailure = false;
     std::optional<QImage> result;
@@ -68,8 +74,9 @@ std::optional<QImage> PersonSegmenter::segment(const NeuralImageView &frame)
         if (m_lastMask >= 0)
             result = m_masks[std::size_t(m_lastMask)];
     }
-    if (logFailure && m_warn)
-        m_warn(QStringLiteral("portrait"), QStringLiteral("Vision portrait segmentation failed: ") + failure);
+    if (logFailure && m_logger)
+        m_logger->warn(
+            QStringLiteral("Vision portrait segmentation failed: ") + failure, QStringLiteral("portrait"));
     return result;
 }
 
