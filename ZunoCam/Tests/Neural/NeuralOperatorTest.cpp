@@ -465,6 +465,13 @@ TEST(NeuralRuntimeTest, RefusesInconsistentShapesAndUnsupportedForms)
                 conv(b, { 1, 5, 5, 3 }, 4, 3, 0, NeuralPadding::same, { 1, 5, 5, 4 });
                 return b.finish();
             } },
+        { "integer tensor where floats are read",
+            [] {
+                ModelBuilder b;
+                b.op(NeuralOpKind::add, { b.input({ 1, 2, 2, 3 }), b.ints({ 3 }, { 1, 2, 3 }) },
+                    { 1, 2, 2, 3 });
+                return b.finish();
+            } },
         { "huge dilation",
             [] {
                 ModelBuilder b;

@@ -198,8 +198,12 @@ void NeuralRuntime::Impl::inferOperation(NeuralOperation &op)
     };
     NeuralTensor &output = tensor(op.outputs[0]);
     std::vector<int> expected;
+    // Integer tensors are parameters in one known place (axes, sizes, paddings, a shape); every
+    // other input is read as floats.
+    const bool integerSecond = op.kind == NeuralOpKind::mean || op.kind == NeuralOpKind::resizeBilinear
+        || op.kind == NeuralOpKind::pad || op.kind == NeuralOpKind::reshape;
     for (std::size_t k = 0; k < op.inputs.size(); ++k)
-        if (op.inputs[k] >= 0 && tensor(op.inputs[k]).type != NeuralTensorType::int32)
+        if (op.inputs[k] >= 0 && !(k == 1 && integerSecond))
             needFloat(tensor(op.inputs[k]));
 
     switch (op.kind) {
