@@ -512,6 +512,10 @@ NeuralModel NeuralModel::load(const QString &path, const QString &expectedSha256
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw NeuralModelError(QStringLiteral("Cannot open model file %1: %2").arg(path, file.errorString()));
+    // Our models are a few hundred KiB; anything far larger is not one of them.
+    constexpr qint64 kMaxFileBytes = qint64(64) << 20;
+    if (file.size() > kMaxFileBytes)
+        throw NeuralModelError(QStringLiteral("Model file %1 is too large").arg(path));
     const QByteArray bytes = file.readAll();
     const QString digest
         = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
