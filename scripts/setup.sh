@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6svgwidgets6 qt6-qpa-plugins
     # image, vision, inference
     libopencv-core-dev libopencv-imgproc-dev libopencv-objdetect-dev libopencv-video-dev opencv-data
-    libxnnpack-dev
+    libxnnpack-dev libpthreadpool-dev
     libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-tur
     # camera and recording
     libavcodec-dev libavformat-dev libavdevice-dev libavutil-dev libswscale-dev libx264-dev ffmpeg
