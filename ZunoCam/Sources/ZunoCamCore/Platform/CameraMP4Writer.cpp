@@ -144,6 +144,8 @@ void CameraMP4Writer::Impl::open()
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(codec->priv_data, "preset", kEncoderPreset, 0);
+    // 4x4 intra blocks in P frames cost about a quarter of the encoding time for little at this rate.
+    av_opt_set(codec->priv_data, "partitions", "i8x8", 0);
     av_opt_set(codec->priv_data, "profile", "high", 0);
     // Only warnings and errors from x264 (its statistics would go to standard error at every close).
     av_opt_set(codec->priv_data, "x264-params", "log=1", 0);
