@@ -26,9 +26,9 @@ class ZunoAppLogger;
 //
 // Threading: one mutex guards the state; it is never held while a callback runs, the logger writes
 // or the encoder is drained. `append` runs on the capture service's video queue and never waits for
-// the encoder (a busy encoder drops the frame); the first frame opens the file and the encoder. `startRecording`, `cancelRecording` and
-// `currentSnapshot` run on the caller's thread; `stopRecording` returns at once and finishes the
-// file on a worker thread.
+// the encoder (a busy encoder drops the frame); the first frame opens the file and the encoder.
+// `startRecording`, `cancelRecording` and `currentSnapshot` run on the caller's thread;
+// `stopRecording` returns at once and finishes the file on a worker thread.
 class CameraVideoRecorder {
 public:
     using StatusCallback = std::function<void(const CameraRecordingSnapshot &)>;
