@@ -2,17 +2,18 @@
 
 #include <QGuiApplication>
 
-namespace {
+#include <algorithm>
+#include <cmath>
 
-// Qt 6 divides the screen's scale out of font sizes, leaving 96 logical dots per inch: a point size
-// of 0.75 x N draws N device-independent pixels, and unlike a pixel size it may be fractional.
-constexpr qreal kPointsPerPixel = 72.0 / 96.0;
+namespace {
 
 QFont make(const char *family, qreal size, QFont::Weight weight)
 {
     QFont font(QString::fromLatin1(family));
     font.setFamilies({QString::fromLatin1(family)});
-    font.setPointSizeF(size * kPointsPerPixel);
+    // Qt's font database draws scalable fonts at whole pixel sizes; rounding here (half up) makes
+    // that choice ours, the same on every platform.
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
     font.setWeight(weight);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(true);
@@ -70,7 +71,7 @@ QFont ZunoFonts::style(ZunoTextStyle style, QFont::Weight weight) { return syste
 
 qreal ZunoFonts::size(const QFont &font)
 {
-    return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() / kPointsPerPixel;
+    return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * 96.0 / 72.0;
 }
 
 void ZunoFonts::applyApplicationFont() { QGuiApplication::setFont(style(ZunoTextStyle::body)); }

@@ -13,7 +13,8 @@ struct ZunoTextStyleMetrics {
 
 // The fonts of the design, set explicitly so that every machine draws the same text: Inter for text
 // and JetBrains Mono for monospaced text. A size in points of the original is the same number of
-// device-independent pixels here; fractional sizes are kept. Hinting is off, as on the original.
+// device-independent pixels here, drawn at the nearest whole pixel (12.5 draws at 13). Hinting is
+// off, as on the original.
 namespace ZunoFonts {
 
 inline constexpr const char *kTextFamily = "Inter";
@@ -29,7 +30,7 @@ QFont style(ZunoTextStyle style, QFont::Weight weight);
 
 ZunoTextStyleMetrics metrics(ZunoTextStyle style);
 
-// The size a font was made with, in device-independent pixels.
+// The size a font is drawn at, in device-independent pixels.
 qreal size(const QFont &font);
 
 // Makes Inter at the body size the application's default font.

@@ -114,8 +114,9 @@ const QImage &ZunoToastBanner::shadow()
             QPainter painter(&mask);
             painter.setRenderHint(QPainter::Antialiasing);
             painter.scale(dpr, dpr);
+            // A shadow is as dense as what casts it: the shadow colour times the capsule's opacity.
             QColor shade(Qt::black);
-            shade.setAlphaF(static_cast<float>(kShadowOpacity));
+            shade.setAlphaF(static_cast<float>(kShadowOpacity * kFillOpacity));
             painter.fillPath(ZunoContinuousShape::capsule(capsuleRect().translated(0, kShadowOffsetY)), shade);
         }
         // The shadow's radius is its blur's reach; the Gaussian's deviation is half of it.
