@@ -59,7 +59,11 @@ QLabel *text(const QString &string, const QFont &font, const QColor &color)
 // A swatch of a palette: its ground with the accent as a dot.
 class PaletteSwatch : public QWidget {
 public:
-    explicit PaletteSwatch(ZunoProductPalette palette) : m_palette(palette) { setFixedSize(92, 58); }
+    explicit PaletteSwatch(ZunoProductPalette palette)
+        : m_palette(palette)
+    {
+        setFixedSize(92, 58);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -99,9 +103,10 @@ protected:
         painter.setFont(ZunoFonts::system(8.5));
         const QStringList names = ZunoSymbolRegistry::names();
         for (int i = 0; i < names.size(); ++i) {
-            const QRectF cell((i % kColumns) * kCellWidth, (i / kColumns) * kCellHeight, kCellWidth, kCellHeight);
-            ZunoSymbolRegistry::paint(painter, QRectF(cell.center().x() - 10, cell.top() + 2, 20, 20), names[i],
-                                      ZunoGlassTokens::textPrimary());
+            const QRectF cell(
+                (i % kColumns) * kCellWidth, (i / kColumns) * kCellHeight, kCellWidth, kCellHeight);
+            ZunoSymbolRegistry::paint(painter, QRectF(cell.center().x() - 10, cell.top() + 2, 20, 20),
+                names[i], ZunoGlassTokens::textPrimary());
             painter.setPen(ZunoGlassTokens::textMuted());
             const QString name = painter.fontMetrics().elidedText(names[i], Qt::ElideMiddle, kCellWidth - 4);
             painter.drawText(cell.adjusted(2, 24, -2, 0), Qt::AlignHCenter | Qt::AlignTop, name);
@@ -154,7 +159,7 @@ QWidget *row(std::initializer_list<QWidget *> widgets, int spacing = 10)
     return holder;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -176,65 +181,84 @@ int main(int argc, char **argv)
     page->addLayout(palettes);
 
     // Buttons, idle and pressed.
-    page->addWidget(caption(QStringLiteral("PRIMARY BUTTON — idle, pressed, with symbol, pressed with symbol")));
+    page->addWidget(
+        caption(QStringLiteral("PRIMARY BUTTON — idle, pressed, with symbol, pressed with symbol")));
     ZunoButton *primaryPressed = primary(QStringLiteral("Start Live Camera"));
-    ZunoButton *primarySymbolPressed = primary(QStringLiteral("Stop Camera"), QStringLiteral("video.slash.fill"));
-    page->addWidget(row({primary(QStringLiteral("Start Live Camera")), primaryPressed,
-                         primary(QStringLiteral("Start Camera"), QStringLiteral("video.fill")), primarySymbolPressed}));
-    page->addWidget(caption(QStringLiteral("GLASS BUTTON — idle, active, idle pressed, active pressed, with symbol")));
+    ZunoButton *primarySymbolPressed
+        = primary(QStringLiteral("Stop Camera"), QStringLiteral("video.slash.fill"));
+    page->addWidget(row({ primary(QStringLiteral("Start Live Camera")), primaryPressed,
+        primary(QStringLiteral("Start Camera"), QStringLiteral("video.fill")), primarySymbolPressed }));
+    page->addWidget(
+        caption(QStringLiteral("GLASS BUTTON — idle, active, idle pressed, active pressed, with symbol")));
     ZunoButton *glassPressed = glass(QStringLiteral("Snapshot"), false);
     ZunoButton *glassActivePressed = glass(QStringLiteral("Cinematic"), true);
-    page->addWidget(row({glass(QStringLiteral("Snapshot"), false), glass(QStringLiteral("Cinematic"), true), glassPressed,
-                         glassActivePressed, glass(QStringLiteral("Copy URL"), false, QStringLiteral("doc.on.doc")),
-                         glass(QStringLiteral("Open Recordings Folder"), true, QStringLiteral("folder.fill"))}));
+    page->addWidget(row(
+        { glass(QStringLiteral("Snapshot"), false), glass(QStringLiteral("Cinematic"), true), glassPressed,
+            glassActivePressed, glass(QStringLiteral("Copy URL"), false, QStringLiteral("doc.on.doc")),
+            glass(QStringLiteral("Open Recordings Folder"), true, QStringLiteral("folder.fill")) }));
 
     // A card holding a flow layout of chips and the input fields.
-    page->addWidget(caption(QStringLiteral("GLASS CARD (padding 16, radius 14) — flow layout (spacing 8, line spacing 6), input fields, badges")));
+    page->addWidget(caption(QStringLiteral("GLASS CARD (padding 16, radius 14) — flow layout (spacing 8, "
+                                           "line spacing 6), input fields, badges")));
     auto *cardContent = new QWidget;
+    // A fixed width, so that the chips wrap into rows.
+    cardContent->setFixedWidth(640);
     auto *cardLayout = new QVBoxLayout(cardContent);
     cardLayout->setContentsMargins(0, 0, 0, 0);
     cardLayout->setSpacing(10);
-    cardLayout->addWidget(text(QStringLiteral("Scripts"), ZunoFonts::system(13, QFont::Bold), ZunoGlassTokens::textPrimary()));
+    cardLayout->addWidget(
+        text(QStringLiteral("Scripts"), ZunoFonts::system(13, QFont::Bold), ZunoGlassTokens::textPrimary()));
     auto *chips = new QWidget;
     auto *flow = new ZunoFlowLayout(8, 6, chips);
-    const char *chipNames[] = {"Natural", "Cinematic", "Warm Studio", "Cool Tech", "Mono Noir", "Soft Blur",
-                               "Strong Blur", "Studio Dim", "Fading Laser", "Freehand Pen", "Arrow Pointer"};
+    const char *chipNames[] = { "Natural", "Cinematic", "Warm Studio", "Cool Tech", "Mono Noir", "Soft Blur",
+        "Strong Blur", "Studio Dim", "Fading Laser", "Freehand Pen", "Arrow Pointer" };
     int index = 0;
     for (const char *name : chipNames)
         flow->addWidget(glass(QString::fromUtf8(name), index++ == 1));
     cardLayout->addWidget(chips);
     auto *empty = zunoGlassInputField(new QLineEdit, 8, 10, 7);
     empty->setPlaceholderText(QStringLiteral("Search models (ChatGPT, Claude, Gemini, free…)"));
-    empty->setFixedWidth(300);
+    empty->setFixedWidth(260);
     auto *filled = zunoGlassInputField(new QLineEdit(QStringLiteral("Quarterly review script")), 8, 10, 7);
-    filled->setFixedWidth(220);
-    auto *secret = zunoGlassInputField(new QLineEdit(QStringLiteral("sk-secret-key")), 8, 10, 7);
+    filled->setFixedWidth(200);
+    auto *secret = zunoGlassInputField(new QLineEdit(QStringLiteral("secret")), 8, 10, 7);
     secret->setEchoMode(QLineEdit::Password);
-    secret->setFixedWidth(200);
-    cardLayout->addWidget(row({empty, filled, secret}));
-    const ZunoAppVersion version {QStringLiteral("1.0.0"), QStringLiteral("100")};
-    cardLayout->addWidget(row({new ZunoVersionBadge(version, false), new ZunoVersionBadge(version, true)}, 8));
+    secret->setFixedWidth(150);
+    cardLayout->addWidget(row({ empty, filled, secret }));
+    const ZunoAppVersion version { QStringLiteral("1.0.0"), QStringLiteral("100") };
+    cardLayout->addWidget(
+        row({ new ZunoVersionBadge(version, false), new ZunoVersionBadge(version, true) }, 8));
     auto *card = new ZunoGlassCard(16, 14, cardContent, nullptr);
     page->addWidget(card, 0, Qt::AlignLeft);
 
     page->addWidget(caption(QStringLiteral("TOAST BANNER — success, error")));
-    page->addWidget(row({new ZunoToastBanner(QStringLiteral("Saved ZunoCam-20260101-120000.mp4"), false),
-                         new ZunoToastBanner(QStringLiteral("Camera access was denied"), true)},
-                        0));
+    page->addWidget(row({ new ZunoToastBanner(QStringLiteral("Saved ZunoCam-20260101-120000.mp4"), false),
+                            new ZunoToastBanner(QStringLiteral("Camera access was denied"), true) },
+        0));
 
     page->addWidget(caption(QStringLiteral("TEXT STYLES — Inter; JetBrains Mono")));
     auto *styles = new QHBoxLayout;
     styles->setSpacing(14);
     const std::pair<ZunoTextStyle, const char *> ramp[] = {
-        {ZunoTextStyle::largeTitle, "Large Title"}, {ZunoTextStyle::title, "Title"},       {ZunoTextStyle::title2, "Title 2"},
-        {ZunoTextStyle::title3, "Title 3"},         {ZunoTextStyle::headline, "Headline"}, {ZunoTextStyle::body, "Body"},
-        {ZunoTextStyle::callout, "Callout"},        {ZunoTextStyle::subheadline, "Subheadline"},
-        {ZunoTextStyle::footnote, "Footnote"},      {ZunoTextStyle::caption, "Caption"},   {ZunoTextStyle::caption2, "Caption 2"},
+        { ZunoTextStyle::largeTitle, "Large Title" },
+        { ZunoTextStyle::title, "Title" },
+        { ZunoTextStyle::title2, "Title 2" },
+        { ZunoTextStyle::title3, "Title 3" },
+        { ZunoTextStyle::headline, "Headline" },
+        { ZunoTextStyle::body, "Body" },
+        { ZunoTextStyle::callout, "Callout" },
+        { ZunoTextStyle::subheadline, "Subheadline" },
+        { ZunoTextStyle::footnote, "Footnote" },
+        { ZunoTextStyle::caption, "Caption" },
+        { ZunoTextStyle::caption2, "Caption 2" },
     };
     for (const auto &[style, name] : ramp)
-        styles->addWidget(text(QString::fromUtf8(name), ZunoFonts::style(style), ZunoGlassTokens::textPrimary()), 0, Qt::AlignBottom);
-    styles->addWidget(text(QStringLiteral("00:42 · v1.0.0"), ZunoFonts::monospaced(12, QFont::DemiBold), ZunoGlassTokens::textSecondary()),
-                      0, Qt::AlignBottom);
+        styles->addWidget(
+            text(QString::fromUtf8(name), ZunoFonts::style(style), ZunoGlassTokens::textPrimary()), 0,
+            Qt::AlignBottom);
+    styles->addWidget(text(QStringLiteral("00:42 · v1.0.0"), ZunoFonts::monospaced(12, QFont::DemiBold),
+                          ZunoGlassTokens::textSecondary()),
+        0, Qt::AlignBottom);
     styles->addStretch();
     page->addLayout(styles);
 

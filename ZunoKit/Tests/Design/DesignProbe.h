@@ -17,7 +17,8 @@ inline constexpr int kInset = 10;
 
 class Host {
 public:
-    explicit Host(const QColor &ground = Qt::black) : m_host(std::make_unique<QWidget>())
+    explicit Host(const QColor &ground = Qt::black)
+        : m_host(std::make_unique<QWidget>())
     {
         m_host->setAutoFillBackground(true);
         QPalette palette = m_host->palette();
@@ -26,8 +27,7 @@ public:
     }
 
     // Takes the widget as a child, at its size hint unless a size is given.
-    template <typename W>
-    W *place(W *widget, QSize size = {})
+    template <typename W> W *place(W *widget, QSize size = {})
     {
         widget->setParent(m_host.get());
         widget->move(kInset, kInset);
@@ -45,9 +45,15 @@ private:
 };
 
 // The value a channel takes when white at the opacity covers the ground channel.
-inline int whiteOver(int ground, double opacity) { return static_cast<int>(std::lround(ground + (255 - ground) * opacity)); }
+inline int whiteOver(int ground, double opacity)
+{
+    return static_cast<int>(std::lround(ground + (255 - ground) * opacity));
+}
 
 // Pixel of the image in the placed widget's coordinates.
-inline QColor at(const QImage &image, int x, int y) { return image.pixelColor(x + kInset, y + kInset); }
+inline QColor at(const QImage &image, int x, int y)
+{
+    return image.pixelColor(x + kInset, y + kInset);
+}
 
-}  // namespace DesignProbe
+} // namespace DesignProbe

@@ -18,7 +18,7 @@ std::vector<QPointF> outline(const QPainterPath &path)
     return points;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoContinuousShape, CornersEaseIntoTheEdgesUnlikeCircularCorners)
 {
@@ -55,7 +55,8 @@ TEST(ZunoContinuousShape, ACapsuleEndsInHalfCircles)
     const QPointF leftCentre(25, 35);
     for (const QPointF &p : outline(path)) {
         if (p.x() < 25)
-            EXPECT_NEAR(std::hypot(p.x() - leftCentre.x(), p.y() - leftCentre.y()), 15, 0.05) << p.x() << "," << p.y();
+            EXPECT_NEAR(std::hypot(p.x() - leftCentre.x(), p.y() - leftCentre.y()), 15, 0.05)
+                << p.x() << "," << p.y();
     }
     // A radius beyond half the shorter side is a capsule too.
     EXPECT_EQ(ZunoContinuousShape::roundedRect(rect, 500), path);

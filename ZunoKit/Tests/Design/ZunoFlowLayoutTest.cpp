@@ -15,14 +15,18 @@ using Sizes = std::vector<QSizeF>;
 // A widget whose ideal size is fixed.
 class Item : public QWidget {
 public:
-    Item(QSize hint, QWidget *parent) : QWidget(parent), m_hint(hint) { }
+    Item(QSize hint, QWidget *parent)
+        : QWidget(parent)
+        , m_hint(hint)
+    {
+    }
     QSize sizeHint() const override { return m_hint; }
 
 private:
     QSize m_hint;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ZunoFlowLayout, EmptyReportsTheProposedWidthAndNoHeight)
 {
@@ -35,7 +39,7 @@ TEST(ZunoFlowLayout, EmptyReportsTheProposedWidthAndNoHeight)
 TEST(ZunoFlowLayout, WithoutAProposedWidthEverythingIsOneRow)
 {
     const ZunoFlowLayout flow(8, 6);
-    const Sizes sizes {{30, 10}, {40, 20}, {50, 15}};
+    const Sizes sizes { { 30, 10 }, { 40, 20 }, { 50, 15 } };
     // The spacing after the last item is not counted.
     EXPECT_EQ(flow.sizeThatFits(std::nullopt, sizes), QSizeF(30 + 8 + 40 + 8 + 50, 20));
 }
@@ -43,7 +47,7 @@ TEST(ZunoFlowLayout, WithoutAProposedWidthEverythingIsOneRow)
 TEST(ZunoFlowLayout, ATooWideItemStandsAloneOnItsRow)
 {
     const ZunoFlowLayout flow(10, 4);
-    const Sizes sizes {{50, 10}, {200, 20}, {30, 12}};
+    const Sizes sizes { { 50, 10 }, { 200, 20 }, { 30, 12 } };
     EXPECT_EQ(flow.sizeThatFits(100, sizes), QSizeF(100, 10 + 4 + 20 + 4 + 12));
     const auto points = flow.placements(QRectF(0, 0, 100, 200), sizes);
     ASSERT_EQ(points.size(), 3u);
@@ -51,20 +55,20 @@ TEST(ZunoFlowLayout, ATooWideItemStandsAloneOnItsRow)
     EXPECT_EQ(points[1], QPointF(0, 14));
     EXPECT_EQ(points[2], QPointF(0, 38));
     // The first item of a row is never moved down, however wide.
-    EXPECT_EQ(flow.placements(QRectF(0, 0, 100, 200), {{300, 10}})[0], QPointF(0, 0));
-    EXPECT_EQ(flow.sizeThatFits(100, {{300, 10}}), QSizeF(100, 10));
+    EXPECT_EQ(flow.placements(QRectF(0, 0, 100, 200), { { 300, 10 } })[0], QPointF(0, 0));
+    EXPECT_EQ(flow.sizeThatFits(100, { { 300, 10 } }), QSizeF(100, 10));
 }
 
 TEST(ZunoFlowLayout, AProposalOfWidthZeroPutsEveryItemOnItsOwnRow)
 {
     const ZunoFlowLayout flow(8, 5);
-    EXPECT_EQ(flow.sizeThatFits(0, {{10, 10}, {20, 12}, {5, 4}}), QSizeF(0, 10 + 5 + 12 + 5 + 4));
+    EXPECT_EQ(flow.sizeThatFits(0, { { 10, 10 }, { 20, 12 }, { 5, 4 } }), QSizeF(0, 10 + 5 + 12 + 5 + 4));
 }
 
 TEST(ZunoFlowLayout, RowsAreTheTallestItemPlusLineSpacingApart)
 {
     const ZunoFlowLayout flow(10, 6);
-    const Sizes sizes {{40, 20}, {40, 30}, {40, 10}};
+    const Sizes sizes { { 40, 20 }, { 40, 30 }, { 40, 10 } };
     EXPECT_EQ(flow.sizeThatFits(100, sizes), QSizeF(100, 46));
     // Placement starts at the bounds' corner; items of a row share their top edge.
     const auto points = flow.placements(QRectF(5, 7, 100, 100), sizes);
@@ -79,15 +83,15 @@ TEST(ZunoFlowLayout, PlacementForgivesHalfAPixelPastTheEdgeButSizingDoesNot)
     const ZunoFlowLayout flow(10, 6);
     const QRectF bounds(0, 0, 100, 100);
     // 50 + 10 + 40.4 ends 0.4 past the edge: same row when placed, a new row when sized.
-    const Sizes within {{50, 10}, {40.4, 10}};
+    const Sizes within { { 50, 10 }, { 40.4, 10 } };
     EXPECT_EQ(flow.placements(bounds, within)[1], QPointF(60, 0));
     EXPECT_EQ(flow.sizeThatFits(100, within).height(), 26);
     // 0.6 past the edge wraps in both.
-    const Sizes beyond {{50, 10}, {40.6, 10}};
+    const Sizes beyond { { 50, 10 }, { 40.6, 10 } };
     EXPECT_EQ(flow.placements(bounds, beyond)[1], QPointF(0, 16));
     EXPECT_EQ(flow.sizeThatFits(100, beyond).height(), 26);
     // Exactly at the edge stays in both.
-    EXPECT_EQ(flow.sizeThatFits(100, {{50, 10}, {40, 10}}).height(), 10);
+    EXPECT_EQ(flow.sizeThatFits(100, { { 50, 10 }, { 40, 10 } }).height(), 10);
 }
 
 TEST(ZunoFlowLayout, LaysOutWidgetsAtTheirIdealSizes)
@@ -95,7 +99,7 @@ TEST(ZunoFlowLayout, LaysOutWidgetsAtTheirIdealSizes)
     QWidget parent;
     auto *flow = new ZunoFlowLayout(8, 6, &parent);
     std::vector<Item *> items;
-    for (QSize hint : {QSize(60, 24), QSize(70, 30), QSize(50, 24), QSize(90, 20)}) {
+    for (QSize hint : { QSize(60, 24), QSize(70, 30), QSize(50, 24), QSize(90, 20) }) {
         items.push_back(new Item(hint, &parent));
         flow->addWidget(items.back());
     }

@@ -25,7 +25,7 @@ TEST(ZunoFonts, FractionalSizesDrawAtTheNearestWholePixel)
     const struct {
         qreal requested;
         int drawn;
-    } sizes[] = {{12.5, 13}, {12.4, 12}, {9.5, 10}, {10.5, 11}, {0.2, 1}};
+    } sizes[] = { { 12.5, 13 }, { 12.4, 12 }, { 9.5, 10 }, { 10.5, 11 }, { 0.2, 1 } };
     for (const auto &s : sizes) {
         const QFont font = ZunoFonts::system(s.requested);
         EXPECT_EQ(font.pixelSize(), s.drawn) << s.requested;
@@ -34,7 +34,7 @@ TEST(ZunoFonts, FractionalSizesDrawAtTheNearestWholePixel)
     }
     const QString sample = QStringLiteral("Start Live Camera");
     EXPECT_LT(QFontMetricsF(ZunoFonts::system(12)).horizontalAdvance(sample),
-              QFontMetricsF(ZunoFonts::system(12.5)).horizontalAdvance(sample));
+        QFontMetricsF(ZunoFonts::system(12.5)).horizontalAdvance(sample));
 }
 
 TEST(ZunoFonts, TextStylesHaveTheRampsSizesAndWeights)
@@ -44,12 +44,17 @@ TEST(ZunoFonts, TextStylesHaveTheRampsSizesAndWeights)
         qreal size;
         QFont::Weight weight;
     } ramp[] = {
-        {ZunoTextStyle::largeTitle, 26, QFont::Normal}, {ZunoTextStyle::title, 22, QFont::Normal},
-        {ZunoTextStyle::title2, 17, QFont::Normal},     {ZunoTextStyle::title3, 15, QFont::Normal},
-        {ZunoTextStyle::headline, 13, QFont::Bold},     {ZunoTextStyle::body, 13, QFont::Normal},
-        {ZunoTextStyle::callout, 12, QFont::Normal},    {ZunoTextStyle::subheadline, 11, QFont::Normal},
-        {ZunoTextStyle::footnote, 10, QFont::Normal},   {ZunoTextStyle::caption, 10, QFont::Normal},
-        {ZunoTextStyle::caption2, 10, QFont::Medium},
+        { ZunoTextStyle::largeTitle, 26, QFont::Normal },
+        { ZunoTextStyle::title, 22, QFont::Normal },
+        { ZunoTextStyle::title2, 17, QFont::Normal },
+        { ZunoTextStyle::title3, 15, QFont::Normal },
+        { ZunoTextStyle::headline, 13, QFont::Bold },
+        { ZunoTextStyle::body, 13, QFont::Normal },
+        { ZunoTextStyle::callout, 12, QFont::Normal },
+        { ZunoTextStyle::subheadline, 11, QFont::Normal },
+        { ZunoTextStyle::footnote, 10, QFont::Normal },
+        { ZunoTextStyle::caption, 10, QFont::Normal },
+        { ZunoTextStyle::caption2, 10, QFont::Medium },
     };
     for (const auto &row : ramp) {
         SCOPED_TRACE(static_cast<int>(row.style));
@@ -64,7 +69,7 @@ TEST(ZunoFonts, TextStylesHaveTheRampsSizesAndWeights)
     EXPECT_EQ(callout.weight(), QFont::Medium);
     // Bold text really is drawn heavier.
     EXPECT_GT(QFontMetricsF(ZunoFonts::system(13, QFont::Bold)).horizontalAdvance(QStringLiteral("Headline")),
-              QFontMetricsF(ZunoFonts::system(13)).horizontalAdvance(QStringLiteral("Headline")));
+        QFontMetricsF(ZunoFonts::system(13)).horizontalAdvance(QStringLiteral("Headline")));
     // A symbol beside text is a little larger than the text's size.
     EXPECT_NEAR(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(10)), 11, 1e-9);
 }

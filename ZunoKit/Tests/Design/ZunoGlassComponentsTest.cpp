@@ -36,7 +36,10 @@ void expectGrey(const QColor &color, int value, const char *where)
 }
 
 // Fill, then a 1-pixel border over it, on black.
-int fillThenBorder(double fill, double border) { return whiteOver(whiteOver(0, fill), border); }
+int fillThenBorder(double fill, double border)
+{
+    return whiteOver(whiteOver(0, fill), border);
+}
 
 // Probes a glass rectangle of the given size on black: the fill in the middle, the border on the
 // outermost pixel rows and columns (a border centred on the edge would spill half outside), and
@@ -57,7 +60,7 @@ void expectGlassRectangle(const QImage &image, QSize size, double fill, double b
     expectGrey(at(image, 0, 0), 0, "rounded corner");
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoGlassCard, FirstSurfaceFillAndSubtleBorderInsideTheEdge)
 {
@@ -73,11 +76,11 @@ TEST(ZunoGlassCard, FirstSurfaceFillAndSubtleBorderInsideTheEdge)
 
 TEST(ZunoGlassButton, IdleAndActiveFillsAndBordersAndPressedOpacity)
 {
-    for (bool active : {false, true}) {
+    for (bool active : { false, true }) {
         SCOPED_TRACE(active ? "active" : "idle");
         DesignProbe::Host host;
-        auto *button = host.place(new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(active)),
-                                  QSize(80, 30));
+        auto *button = host.place(
+            new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(active)), QSize(80, 30));
         const double fill = active ? 0.16 : 0.10;
         const double border = active ? 0.28 : 0.14;
         expectGlassRectangle(host.grab(), button->size(), fill, border);
@@ -88,7 +91,8 @@ TEST(ZunoGlassButton, IdleAndActiveFillsAndBordersAndPressedOpacity)
         EXPECT_EQ(button->pressProgress(), 1);
         const QImage pressed = host.grab();
         expectGrey(at(pressed, 40, 15), whiteOver(0, fill * 0.78), "pressed middle");
-        expectGrey(at(pressed, 40, 0), whiteOver(0, fill * 0.78 + (1 - fill) * border * 0.78), "pressed edge");
+        expectGrey(
+            at(pressed, 40, 0), whiteOver(0, fill * 0.78 + (1 - fill) * border * 0.78), "pressed edge");
         QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 15));
         expectGrey(at(host.grab(), 40, 15), whiteOver(0, fill), "released middle");
     }
@@ -106,7 +110,8 @@ TEST(ZunoGlassButton, LabelMetricsAndHitShape)
     DesignProbe::Host host;
     auto *button = host.place(new ZunoButton(QStringLiteral("Snapshot"), style));
     const QFontMetricsF metrics(style->font());
-    EXPECT_EQ(button->sizeHint().width(), std::ceil(metrics.horizontalAdvance(QStringLiteral("Snapshot")) + 22));
+    EXPECT_EQ(
+        button->sizeHint().width(), std::ceil(metrics.horizontalAdvance(QStringLiteral("Snapshot")) + 22));
     EXPECT_EQ(button->sizeHint().height(), std::ceil(metrics.height() + 12));
     // The rounded corner does not take clicks (QTest reads a null point as the centre).
     QSignalSpy clicked(button, &QAbstractButton::clicked);
@@ -119,7 +124,8 @@ TEST(ZunoGlassButton, LabelMetricsAndHitShape)
 TEST(ZunoPrimaryButton, PressedShrinksAndDimsWithAnEaseOutAndReleasesBack)
 {
     DesignProbe::Host host;
-    auto *button = host.place(new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>()), QSize(100, 40));
+    auto *button
+        = host.place(new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>()), QSize(100, 40));
     QImage image = host.grab();
     expectGrey(at(image, 50, 20), whiteOver(0, 0.96), "idle fill");
     expectGrey(at(image, 0, 20), whiteOver(0, 0.96), "idle leading edge");
@@ -160,7 +166,8 @@ TEST(ZunoPrimaryButton, LabelIsSemiboldDarkTextInItsPadding)
 
     // Dark text on the near-white fill.
     DesignProbe::Host host;
-    auto *button = host.place(new ZunoButton(QStringLiteral("MMMM"), std::make_shared<ZunoPrimaryButtonStyle>()));
+    auto *button
+        = host.place(new ZunoButton(QStringLiteral("MMMM"), std::make_shared<ZunoPrimaryButtonStyle>()));
     const QImage image = host.grab();
     int darkest = 255;
     for (int x = 14; x < button->width() - 14; ++x)
@@ -170,13 +177,14 @@ TEST(ZunoPrimaryButton, LabelIsSemiboldDarkTextInItsPadding)
 
 TEST(ZunoToastBanner, SymbolAndColourFollowTheKindAndTheMessageIsVerbatim)
 {
-    for (bool isError : {false, true}) {
+    for (bool isError : { false, true }) {
         SCOPED_TRACE(isError ? "error" : "success");
         DesignProbe::Host host(Qt::white);
         auto *toast = host.place(new ZunoToastBanner(QStringLiteral("Saved clip.mp4"), isError));
         EXPECT_EQ(toast->message(), QStringLiteral("Saved clip.mp4"));
         EXPECT_EQ(toast->symbolName(),
-                  isError ? QStringLiteral("exclamationmark.triangle.fill") : QStringLiteral("checkmark.circle.fill"));
+            isError ? QStringLiteral("exclamationmark.triangle.fill")
+                    : QStringLiteral("checkmark.circle.fill"));
         const QColor expected = isError ? ZunoGlassTokens::warning() : ZunoGlassTokens::success();
         EXPECT_EQ(toast->symbolColor(), expected);
 
@@ -199,7 +207,7 @@ TEST(ZunoToastBanner, SymbolAndColourFollowTheKindAndTheMessageIsVerbatim)
         // The shadow falls below the capsule: darker under it than above it.
         const int cx = static_cast<int>(capsule.center().x());
         EXPECT_LT(at(image, cx, static_cast<int>(capsule.bottom()) + 3).red(),
-                  at(image, cx, static_cast<int>(capsule.top()) - 3).red());
+            at(image, cx, static_cast<int>(capsule.top()) - 3).red());
     }
 }
 
@@ -220,7 +228,7 @@ TEST(ZunoGlassInputField, SecondSurfaceFieldWithSubtleBorderPrimaryTextAndPaddin
 
 TEST(ZunoVersionBadge, ShowsTheTagOrTheDetailedVersionOnAGlassCapsule)
 {
-    const ZunoAppVersion version {QStringLiteral("1.0.0"), QStringLiteral("100")};
+    const ZunoAppVersion version { QStringLiteral("1.0.0"), QStringLiteral("100") };
     EXPECT_EQ(ZunoVersionBadge(version, false).text(), QStringLiteral("v1.0.0"));
     EXPECT_EQ(ZunoVersionBadge(version, true).text(), QStringLiteral("v1.0.0 (100)"));
 
@@ -232,8 +240,9 @@ TEST(ZunoVersionBadge, ShowsTheTagOrTheDetailedVersionOnAGlassCapsule)
         f.setWeight(QFont::DemiBold);
         return f;
     }());
-    EXPECT_EQ(badge->sizeHint(), QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(badge->text()) + 14)),
-                                       static_cast<int>(std::ceil(metrics.height() + 5))));
+    EXPECT_EQ(badge->sizeHint(),
+        QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(badge->text()) + 14)),
+            static_cast<int>(std::ceil(metrics.height() + 5))));
     const QImage image = host.grab();
     const int h = badge->height();
     // Capsule: second surface inside, subtle border on the outermost row, round ends.

@@ -12,21 +12,81 @@ namespace {
 
 // The symbol names used across the studio, its panels and sheets and the framework's views.
 const char *const kUsedNames[] = {
-    "1.circle.fill", "antenna.radiowaves.left.and.right", "aqi.low", "aqi.medium", "arrow.clockwise",
-    "arrow.triangle.2.circlepath", "arrow.up.right.circle.fill", "backward.end.fill", "bolt.circle.fill",
-    "bolt.fill", "bubble.left.and.bubble.right.fill", "bubble.left.and.exclamationmark.bubble.right",
-    "camera.aperture", "camera.shutter.button", "chart.bar.xaxis", "checkmark", "checkmark.circle.fill",
-    "checkmark.seal.fill", "checkmark.shield.fill", "chevron.down", "chevron.right", "circle",
-    "clock.arrow.circlepath", "desktopcomputer", "doc.on.clipboard", "doc.on.doc", "doc.text.magnifyingglass",
-    "exclamationmark.octagon.fill", "exclamationmark.triangle.fill", "externaldrive.badge.timemachine",
-    "flashlight.on.fill", "folder", "folder.fill", "gauge.with.dots.needle.33percent", "gearshape.fill", "globe",
-    "info.circle", "iphone.radiowaves.left.and.right", "key.fill", "ladybug.fill", "light.recessed",
-    "lightbulb.fill", "macwindow.on.rectangle", "magnifyingglass", "memorychip", "memorychip.fill",
-    "minus.circle", "network", "pause.fill", "pencil.tip.crop.circle", "person.crop.rectangle",
-    "photo.on.rectangle.angled", "play.fill", "plus", "plus.circle", "qrcode", "record.circle",
-    "rectangle.dashed", "rectangle.inset.topright.filled", "safari", "scope", "sparkles", "square.grid.2x2.fill",
-    "stop.circle.fill", "sun.max.fill", "tag.fill", "text.viewfinder", "thermometer.medium", "trash",
-    "video.fill", "video.slash.fill", "wand.and.stars", "xmark", "xmark.circle.fill", "xmark.octagon.fill",
+    "1.circle.fill",
+    "antenna.radiowaves.left.and.right",
+    "aqi.low",
+    "aqi.medium",
+    "arrow.clockwise",
+    "arrow.triangle.2.circlepath",
+    "arrow.up.right.circle.fill",
+    "backward.end.fill",
+    "bolt.circle.fill",
+    "bolt.fill",
+    "bubble.left.and.bubble.right.fill",
+    "bubble.left.and.exclamationmark.bubble.right",
+    "camera.aperture",
+    "camera.shutter.button",
+    "chart.bar.xaxis",
+    "checkmark",
+    "checkmark.circle.fill",
+    "checkmark.seal.fill",
+    "checkmark.shield.fill",
+    "chevron.down",
+    "chevron.right",
+    "circle",
+    "clock.arrow.circlepath",
+    "desktopcomputer",
+    "doc.on.clipboard",
+    "doc.on.doc",
+    "doc.text.magnifyingglass",
+    "exclamationmark.octagon.fill",
+    "exclamationmark.triangle.fill",
+    "externaldrive.badge.timemachine",
+    "flashlight.on.fill",
+    "folder",
+    "folder.fill",
+    "gauge.with.dots.needle.33percent",
+    "gearshape.fill",
+    "globe",
+    "info.circle",
+    "iphone.radiowaves.left.and.right",
+    "key.fill",
+    "ladybug.fill",
+    "light.recessed",
+    "lightbulb.fill",
+    "macwindow.on.rectangle",
+    "magnifyingglass",
+    "memorychip",
+    "memorychip.fill",
+    "minus.circle",
+    "network",
+    "pause.fill",
+    "pencil.tip.crop.circle",
+    "person.crop.rectangle",
+    "photo.on.rectangle.angled",
+    "play.fill",
+    "plus",
+    "plus.circle",
+    "qrcode",
+    "record.circle",
+    "rectangle.dashed",
+    "rectangle.inset.topright.filled",
+    "safari",
+    "scope",
+    "sparkles",
+    "square.grid.2x2.fill",
+    "stop.circle.fill",
+    "sun.max.fill",
+    "tag.fill",
+    "text.viewfinder",
+    "thermometer.medium",
+    "trash",
+    "video.fill",
+    "video.slash.fill",
+    "wand.and.stars",
+    "xmark",
+    "xmark.circle.fill",
+    "xmark.octagon.fill",
 };
 
 int opaquePixels(const QImage &image)
@@ -38,7 +98,7 @@ int opaquePixels(const QImage &image)
     return count;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoSymbolRegistry, EveryUsedNameResolvesToAnInstalledIcon)
 {
@@ -47,8 +107,10 @@ TEST(ZunoSymbolRegistry, EveryUsedNameResolvesToAnInstalledIcon)
         const QString symbol = QString::fromLatin1(name);
         ASSERT_TRUE(ZunoSymbolRegistry::contains(symbol));
         const QString path = ZunoSymbolRegistry::svgPath(symbol);
-        ASSERT_FALSE(path.isEmpty()) << "not installed: " << ZunoSymbolRegistry::iconFile(symbol).toStdString();
-        EXPECT_TRUE(path.endsWith(QStringLiteral("/symbols/%1.svg").arg(ZunoSymbolRegistry::iconFile(symbol))));
+        ASSERT_FALSE(path.isEmpty()) << "not installed: "
+                                     << ZunoSymbolRegistry::iconFile(symbol).toStdString();
+        EXPECT_TRUE(
+            path.endsWith(QStringLiteral("/symbols/%1.svg").arg(ZunoSymbolRegistry::iconFile(symbol))));
         EXPECT_TRUE(QSvgRenderer(path).isValid());
         // The installed file is the icon set's own.
         QFile installed(path);
@@ -65,7 +127,7 @@ TEST(ZunoSymbolRegistry, EveryUsedNameResolvesToAnInstalledIcon)
 
 TEST(ZunoSymbolRegistry, AnUnknownNameHasNoIconAndDrawsNothing)
 {
-    for (const char *name : {"camera.apertures", "Camera.Aperture", "", "checkmark.circle"}) {
+    for (const char *name : { "camera.apertures", "Camera.Aperture", "", "checkmark.circle" }) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(ZunoSymbolRegistry::contains(QString::fromLatin1(name)));
         EXPECT_TRUE(ZunoSymbolRegistry::iconFile(QString::fromLatin1(name)).isEmpty());

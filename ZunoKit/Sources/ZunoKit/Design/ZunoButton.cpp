@@ -12,7 +12,9 @@
 #include <cmath>
 
 ZunoButton::ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyle> style, QWidget *parent)
-    : QAbstractButton(parent), m_style(std::move(style)), m_animation(new QVariantAnimation(this))
+    : QAbstractButton(parent)
+    , m_style(std::move(style))
+    , m_animation(new QVariantAnimation(this))
 {
     setText(text);
     setFocusPolicy(Qt::TabFocus);
@@ -84,7 +86,7 @@ QSizeF ZunoButton::labelSize() const
         width += side + (text().isEmpty() ? 0 : kLabelSpacing);
         height = std::max(height, side);
     }
-    return {width, height};
+    return { width, height };
 }
 
 QSize ZunoButton::sizeHint() const
@@ -92,7 +94,7 @@ QSize ZunoButton::sizeHint() const
     const QSizeF label = labelSize();
     const QMarginsF padding = m_style->padding();
     return QSize(static_cast<int>(std::ceil(label.width() + padding.left() + padding.right())),
-                 static_cast<int>(std::ceil(label.height() + padding.top() + padding.bottom())));
+        static_cast<int>(std::ceil(label.height() + padding.top() + padding.bottom())));
 }
 
 QSize ZunoButton::minimumSizeHint() const
@@ -104,7 +106,8 @@ QSize ZunoButton::minimumSizeHint() const
 
 bool ZunoButton::hitButton(const QPoint &pos) const
 {
-    return ZunoContinuousShape::roundedRect(rect(), m_style->cornerRadius()).contains(QPointF(pos) + QPointF(0.5, 0.5));
+    return ZunoContinuousShape::roundedRect(rect(), m_style->cornerRadius())
+        .contains(QPointF(pos) + QPointF(0.5, 0.5));
 }
 
 void ZunoButton::changeEvent(QEvent *event)
@@ -133,17 +136,20 @@ void ZunoButton::paintButton(QPainter &painter) const
     QRectF textBox = box;
     if (!m_symbol.isEmpty()) {
         const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
-        const QRectF symbolBox(rtl ? box.right() - side : box.left(), box.center().y() - side / 2, side, side);
-        ZunoSymbolRegistry::paint(painter, symbolBox, m_symbol, m_symbolColor.value_or(m_style->foreground()));
+        const QRectF symbolBox(
+            rtl ? box.right() - side : box.left(), box.center().y() - side / 2, side, side);
+        ZunoSymbolRegistry::paint(
+            painter, symbolBox, m_symbol, m_symbolColor.value_or(m_style->foreground()));
         const qreal used = side + kLabelSpacing;
         textBox = rtl ? box.adjusted(0, 0, -used, 0) : box.adjusted(used, 0, 0, 0);
     }
     if (!text().isEmpty() && textBox.width() > 0) {
         painter.setFont(m_style->font());
         painter.setPen(m_style->foreground());
-        const QString shown = QFontMetricsF(m_style->font()).elidedText(text(), Qt::ElideRight, textBox.width() + 0.5);
-        painter.drawText(textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine,
-                         shown);
+        const QString shown
+            = QFontMetricsF(m_style->font()).elidedText(text(), Qt::ElideRight, textBox.width() + 0.5);
+        painter.drawText(
+            textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine, shown);
     }
 }
 

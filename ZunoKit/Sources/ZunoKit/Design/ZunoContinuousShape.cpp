@@ -11,7 +11,10 @@ namespace {
 // How far the easing reaches along each edge, as a fraction of the radius beyond it.
 constexpr qreal kSmoothing = 0.6;
 
-qreal radians(qreal degrees) { return degrees * M_PI / 180.0; }
+qreal radians(qreal degrees)
+{
+    return degrees * M_PI / 180.0;
+}
 
 // One corner, in a frame where s runs back along the incoming edge and t forward along the outgoing
 // edge, both from the corner point.
@@ -24,12 +27,12 @@ struct Corner {
 
 struct CornerParameters {
     qreal radius = 0;
-    qreal extent = 0;  // where the corner leaves the straight edge
+    qreal extent = 0; // where the corner leaves the straight edge
     qreal a = 0;
     qreal b = 0;
     qreal c = 0;
     qreal d = 0;
-    qreal arcMeasure = 90;  // degrees
+    qreal arcMeasure = 90; // degrees
 };
 
 CornerParameters parameters(qreal radius, qreal budget)
@@ -59,7 +62,8 @@ void addCorner(QPainterPath &path, const Corner &k, const CornerParameters &p)
         return;
     }
     path.lineTo(k.at(p.extent, 0));
-    path.cubicTo(k.at(p.extent - p.a, 0), k.at(p.extent - p.a - p.b, 0), k.at(p.extent - p.a - p.b - p.c, p.d));
+    path.cubicTo(
+        k.at(p.extent - p.a, 0), k.at(p.extent - p.a - p.b, 0), k.at(p.extent - p.a - p.b - p.c, p.d));
 
     // The circular middle, centred (radius, radius) in from the corner and symmetric about the diagonal.
     const qreal r = p.radius;
@@ -79,7 +83,7 @@ void addCorner(QPainterPath &path, const Corner &k, const CornerParameters &p)
     path.cubicTo(k.at(0, p.extent - p.a - p.b), k.at(0, p.extent - p.a), k.at(0, p.extent));
 }
 
-}  // namespace
+} // namespace
 
 QPainterPath ZunoContinuousShape::roundedRect(const QRectF &rect, qreal radius)
 {
@@ -89,10 +93,10 @@ QPainterPath ZunoContinuousShape::roundedRect(const QRectF &rect, qreal radius)
         return path;
     const CornerParameters p = parameters(radius, std::min(r.width(), r.height()) / 2);
     const Corner corners[4] = {
-        {r.topRight(), {1, 0}, {0, 1}},
-        {r.bottomRight(), {0, 1}, {-1, 0}},
-        {r.bottomLeft(), {-1, 0}, {0, -1}},
-        {r.topLeft(), {0, -1}, {1, 0}},
+        { r.topRight(), { 1, 0 }, { 0, 1 } },
+        { r.bottomRight(), { 0, 1 }, { -1, 0 } },
+        { r.bottomLeft(), { -1, 0 }, { 0, -1 } },
+        { r.topLeft(), { 0, -1 }, { 1, 0 } },
     };
     path.moveTo(corners[3].at(0, p.extent));
     for (const Corner &corner : corners)
@@ -106,8 +110,8 @@ QPainterPath ZunoContinuousShape::capsule(const QRectF &rect)
     return roundedRect(rect, std::min(rect.width(), rect.height()) / 2);
 }
 
-void ZunoContinuousShape::strokeBorder(QPainter &painter, const QRectF &rect, qreal radius, const QColor &color,
-                                       qreal lineWidth)
+void ZunoContinuousShape::strokeBorder(
+    QPainter &painter, const QRectF &rect, qreal radius, const QColor &color, qreal lineWidth)
 {
     const qreal inset = lineWidth / 2;
     const QRectF inner = rect.adjusted(inset, inset, -inset, -inset);

@@ -20,6 +20,7 @@ QPainterPath capsule(const QRectF &rect);
 // A border of lineWidth drawn wholly inside the shape's edge: the shape inset by half the line
 // width (its radius reduced by the same amount) stroked with that width. A negative radius means a
 // capsule.
-void strokeBorder(QPainter &painter, const QRectF &rect, qreal radius, const QColor &color, qreal lineWidth = 1);
+void strokeBorder(
+    QPainter &painter, const QRectF &rect, qreal radius, const QColor &color, qreal lineWidth = 1);
 
-}  // namespace ZunoContinuousShape
+} // namespace ZunoContinuousShape

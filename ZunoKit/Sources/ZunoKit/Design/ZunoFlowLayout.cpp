@@ -10,12 +10,17 @@ namespace {
 // Placement forgives this much overshoot past the right edge before it wraps.
 constexpr qreal kPlacementTolerance = 0.5;
 
-int ceilToInt(qreal value) { return static_cast<int>(std::ceil(value - 1e-9)); }
+int ceilToInt(qreal value)
+{
+    return static_cast<int>(std::ceil(value - 1e-9));
+}
 
-}  // namespace
+} // namespace
 
 ZunoFlowLayout::ZunoFlowLayout(qreal spacing, qreal lineSpacing, QWidget *parent)
-    : QLayout(parent), m_spacing(spacing), m_lineSpacing(lineSpacing)
+    : QLayout(parent)
+    , m_spacing(spacing)
+    , m_lineSpacing(lineSpacing)
 {
     setContentsMargins(0, 0, 0, 0);
 }
@@ -26,7 +31,8 @@ ZunoFlowLayout::~ZunoFlowLayout()
         delete item;
 }
 
-QSizeF ZunoFlowLayout::sizeThatFits(std::optional<qreal> proposedWidth, const std::vector<QSizeF> &sizes) const
+QSizeF ZunoFlowLayout::sizeThatFits(
+    std::optional<qreal> proposedWidth, const std::vector<QSizeF> &sizes) const
 {
     const qreal maxWidth = proposedWidth.value_or(std::numeric_limits<qreal>::infinity());
     qreal x = 0;
@@ -43,7 +49,7 @@ QSizeF ZunoFlowLayout::sizeThatFits(std::optional<qreal> proposedWidth, const st
         x += size.width() + m_spacing;
         rowHeight = std::max(rowHeight, size.height());
     }
-    return {std::isfinite(maxWidth) ? maxWidth : widestRow, usedHeight + rowHeight};
+    return { std::isfinite(maxWidth) ? maxWidth : widestRow, usedHeight + rowHeight };
 }
 
 std::vector<QPointF> ZunoFlowLayout::placements(const QRectF &bounds, const std::vector<QSizeF> &sizes) const
@@ -66,11 +72,20 @@ std::vector<QPointF> ZunoFlowLayout::placements(const QRectF &bounds, const std:
     return points;
 }
 
-void ZunoFlowLayout::addItem(QLayoutItem *item) { m_items.append(item); }
+void ZunoFlowLayout::addItem(QLayoutItem *item)
+{
+    m_items.append(item);
+}
 
-int ZunoFlowLayout::count() const { return m_items.size(); }
+int ZunoFlowLayout::count() const
+{
+    return m_items.size();
+}
 
-QLayoutItem *ZunoFlowLayout::itemAt(int index) const { return m_items.value(index); }
+QLayoutItem *ZunoFlowLayout::itemAt(int index) const
+{
+    return m_items.value(index);
+}
 
 QLayoutItem *ZunoFlowLayout::takeAt(int index)
 {
@@ -79,9 +94,15 @@ QLayoutItem *ZunoFlowLayout::takeAt(int index)
     return m_items.takeAt(index);
 }
 
-Qt::Orientations ZunoFlowLayout::expandingDirections() const { return {}; }
+Qt::Orientations ZunoFlowLayout::expandingDirections() const
+{
+    return {};
+}
 
-bool ZunoFlowLayout::hasHeightForWidth() const { return true; }
+bool ZunoFlowLayout::hasHeightForWidth() const
+{
+    return true;
+}
 
 std::vector<QSizeF> ZunoFlowLayout::visibleSizes() const
 {
@@ -104,7 +125,8 @@ QSize ZunoFlowLayout::sizeHint() const
 {
     const QMargins m = contentsMargins();
     const QSizeF ideal = sizeThatFits(std::nullopt, visibleSizes());
-    return QSize(ceilToInt(ideal.width()) + m.left() + m.right(), ceilToInt(ideal.height()) + m.top() + m.bottom());
+    return QSize(
+        ceilToInt(ideal.width()) + m.left() + m.right(), ceilToInt(ideal.height()) + m.top() + m.bottom());
 }
 
 QSize ZunoFlowLayout::minimumSize() const
@@ -114,7 +136,8 @@ QSize ZunoFlowLayout::minimumSize() const
     qreal widest = 0;
     for (const QSizeF &size : visibleSizes())
         widest = std::max(widest, size.width());
-    return QSize(ceilToInt(widest) + m.left() + m.right(), heightForWidth(ceilToInt(widest) + m.left() + m.right()));
+    return QSize(
+        ceilToInt(widest) + m.left() + m.right(), heightForWidth(ceilToInt(widest) + m.left() + m.right()));
 }
 
 void ZunoFlowLayout::setGeometry(const QRect &rect)
@@ -136,6 +159,7 @@ void ZunoFlowLayout::setGeometry(const QRect &rect)
         QRectF place(points[i], sizes[i]);
         if (rtl)
             place.moveLeft(bounds.left() + bounds.right() - place.right());
-        visible[i]->setGeometry(QRect(qRound(place.x()), qRound(place.y()), qRound(place.width()), qRound(place.height())));
+        visible[i]->setGeometry(
+            QRect(qRound(place.x()), qRound(place.y()), qRound(place.width()), qRound(place.height())));
     }
 }

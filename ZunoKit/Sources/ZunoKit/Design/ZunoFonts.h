@@ -3,7 +3,19 @@
 #include <QFont>
 
 // The text styles of the original's type ramp.
-enum class ZunoTextStyle { largeTitle, title, title2, title3, headline, body, callout, subheadline, footnote, caption, caption2 };
+enum class ZunoTextStyle {
+    largeTitle,
+    title,
+    title2,
+    title3,
+    headline,
+    body,
+    callout,
+    subheadline,
+    footnote,
+    caption,
+    caption2
+};
 
 // Size and weight of a text style, in device-independent pixels.
 struct ZunoTextStyleMetrics {
@@ -36,4 +48,4 @@ qreal size(const QFont &font);
 // Makes Inter at the body size the application's default font.
 void applyApplicationFont();
 
-}  // namespace ZunoFonts
+} // namespace ZunoFonts

@@ -9,7 +9,10 @@ public:
     static constexpr qreal kCornerRadius = 8;
     static constexpr qreal kPressedOpacity = 0.78;
 
-    explicit ZunoGlassButtonStyle(bool isActive) : m_isActive(isActive) { }
+    explicit ZunoGlassButtonStyle(bool isActive)
+        : m_isActive(isActive)
+    {
+    }
 
     bool isActive() const { return m_isActive; }
 

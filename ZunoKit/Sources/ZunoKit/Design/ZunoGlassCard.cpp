@@ -7,7 +7,10 @@
 #include <QVBoxLayout>
 
 ZunoGlassCard::ZunoGlassCard(qreal padding, qreal cornerRadius, QWidget *parent)
-    : QWidget(parent), m_padding(padding), m_cornerRadius(cornerRadius), m_layout(new QVBoxLayout(this))
+    : QWidget(parent)
+    , m_padding(padding)
+    , m_cornerRadius(cornerRadius)
+    , m_layout(new QVBoxLayout(this))
 {
     const int inset = qRound(padding);
     m_layout->setContentsMargins(inset, inset, inset, inset);

@@ -14,7 +14,9 @@ namespace {
 class ZunoGlassInputFieldBackground : public QObject {
 public:
     ZunoGlassInputFieldBackground(QLineEdit *field, double cornerRadius)
-        : QObject(field), m_field(field), m_cornerRadius(cornerRadius)
+        : QObject(field)
+        , m_field(field)
+        , m_cornerRadius(cornerRadius)
     {
         setObjectName(QStringLiteral("ZunoGlassInputFieldBackground"));
     }
@@ -25,8 +27,10 @@ public:
             QPainter painter(m_field);
             painter.setRenderHint(QPainter::Antialiasing);
             const QRectF bounds = m_field->rect();
-            painter.fillPath(ZunoContinuousShape::roundedRect(bounds, m_cornerRadius), ZunoGlassTokens::surface2());
-            ZunoContinuousShape::strokeBorder(painter, bounds, m_cornerRadius, ZunoGlassTokens::borderSubtle());
+            painter.fillPath(
+                ZunoContinuousShape::roundedRect(bounds, m_cornerRadius), ZunoGlassTokens::surface2());
+            ZunoContinuousShape::strokeBorder(
+                painter, bounds, m_cornerRadius, ZunoGlassTokens::borderSubtle());
         }
         return false;
     }
@@ -36,14 +40,15 @@ private:
     double m_cornerRadius;
 };
 
-}  // namespace
+} // namespace
 
-QLineEdit *zunoGlassInputField(QLineEdit *field, double cornerRadius, double horizontalPadding, double verticalPadding)
+QLineEdit *zunoGlassInputField(
+    QLineEdit *field, double cornerRadius, double horizontalPadding, double verticalPadding)
 {
     if (!field)
         return field;
-    if (QObject *earlier = field->findChild<QObject *>(QStringLiteral("ZunoGlassInputFieldBackground"),
-                                                       Qt::FindDirectChildrenOnly)) {
+    if (QObject *earlier = field->findChild<QObject *>(
+            QStringLiteral("ZunoGlassInputFieldBackground"), Qt::FindDirectChildrenOnly)) {
         field->removeEventFilter(earlier);
         delete earlier;
     }

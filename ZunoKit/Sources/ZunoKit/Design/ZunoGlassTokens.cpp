@@ -11,13 +11,13 @@ QColor white(double opacity)
     return color;
 }
 
-}  // namespace
+} // namespace
 
-#define ZUNO_TOKEN(name, value)                                                                             \
-    const QColor &ZunoGlassTokens::name()                                                                   \
-    {                                                                                                       \
-        static const QColor color = value;                                                                  \
-        return color;                                                                                       \
+#define ZUNO_TOKEN(name, value)                                                                              \
+    const QColor &ZunoGlassTokens::name()                                                                    \
+    {                                                                                                        \
+        static const QColor color = value;                                                                   \
+        return color;                                                                                        \
     }
 
 ZUNO_TOKEN(surface1, white(0.06))

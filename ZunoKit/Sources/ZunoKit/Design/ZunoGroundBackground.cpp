@@ -10,10 +10,11 @@ constexpr qreal kGlowStartRadius = 20;
 constexpr qreal kGlowEndRadius = 520;
 constexpr qreal kGlowOpacity = 0.09;
 
-}  // namespace
+} // namespace
 
 ZunoGroundBackground::ZunoGroundBackground(ZunoProductPalette palette, QWidget *parent)
-    : QWidget(parent), m_palette(palette)
+    : QWidget(parent)
+    , m_palette(palette)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -26,8 +27,8 @@ void ZunoGroundBackground::setProductPalette(ZunoProductPalette palette)
     update();
 }
 
-void ZunoGroundBackground::paint(QPainter &painter, const QRectF &rect, ZunoProductPalette palette,
-                                 Qt::LayoutDirection direction)
+void ZunoGroundBackground::paint(
+    QPainter &painter, const QRectF &rect, ZunoProductPalette palette, Qt::LayoutDirection direction)
 {
     const bool rtl = direction == Qt::RightToLeft;
     const QPointF leadingTop = rtl ? rect.topRight() : rect.topLeft();

@@ -16,7 +16,7 @@ public:
 
     // Paints the background into rect (the corners follow the painter's layout direction).
     static void paint(QPainter &painter, const QRectF &rect, ZunoProductPalette palette,
-                      Qt::LayoutDirection direction = Qt::LeftToRight);
+        Qt::LayoutDirection direction = Qt::LeftToRight);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

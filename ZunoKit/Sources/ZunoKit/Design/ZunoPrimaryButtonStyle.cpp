@@ -5,7 +5,10 @@
 
 #include <QPainter>
 
-QFont ZunoPrimaryButtonStyle::font() const { return ZunoFonts::system(13, QFont::DemiBold); }
+QFont ZunoPrimaryButtonStyle::font() const
+{
+    return ZunoFonts::system(13, QFont::DemiBold);
+}
 
 QColor ZunoPrimaryButtonStyle::foreground() const
 {
@@ -14,7 +17,10 @@ QColor ZunoPrimaryButtonStyle::foreground() const
     return color;
 }
 
-QMarginsF ZunoPrimaryButtonStyle::padding() const { return QMarginsF(14, 7, 14, 7); }
+QMarginsF ZunoPrimaryButtonStyle::padding() const
+{
+    return QMarginsF(14, 7, 14, 7);
+}
 
 void ZunoPrimaryButtonStyle::paintBackground(QPainter &painter, const QRectF &rect, qreal pressed) const
 {
@@ -23,7 +29,10 @@ void ZunoPrimaryButtonStyle::paintBackground(QPainter &painter, const QRectF &re
     painter.fillPath(ZunoContinuousShape::roundedRect(rect, kCornerRadius), fill);
 }
 
-qreal ZunoPrimaryButtonStyle::scale(qreal pressed) const { return 1 + (kPressedScale - 1) * pressed; }
+qreal ZunoPrimaryButtonStyle::scale(qreal pressed) const
+{
+    return 1 + (kPressedScale - 1) * pressed;
+}
 
 QEasingCurve ZunoPrimaryButtonStyle::pressEasing() const
 {

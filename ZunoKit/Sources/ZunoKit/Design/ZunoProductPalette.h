@@ -52,7 +52,7 @@ QColor accentColor(ZunoProductPalette palette);
 // topLeft, middle, bottomRight.
 std::array<ZunoRgbStop, 3> rgbStops(ZunoProductPalette palette);
 
-}  // namespace ZunoProductPalettes
+} // namespace ZunoProductPalettes
 
 QString rawValue(ZunoProductPalette palette);
 

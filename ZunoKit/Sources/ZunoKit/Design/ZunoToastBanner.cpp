@@ -14,9 +14,15 @@
 
 namespace {
 
-QFont messageFont() { return ZunoFonts::style(ZunoTextStyle::callout, QFont::Medium); }
+QFont messageFont()
+{
+    return ZunoFonts::style(ZunoTextStyle::callout, QFont::Medium);
+}
 // The symbol has no font of its own and takes the body size.
-qreal symbolSide() { return ZunoSymbolRegistry::sideForFont(ZunoFonts::style(ZunoTextStyle::body)); }
+qreal symbolSide()
+{
+    return ZunoSymbolRegistry::sideForFont(ZunoFonts::style(ZunoTextStyle::body));
+}
 
 // A Gaussian blur of the alpha channel (the shadow is one colour), standard deviation sigma in pixels.
 void blurAlpha(QImage &image, qreal sigma)
@@ -56,10 +62,12 @@ void blurAlpha(QImage &image, qreal sigma)
     }
 }
 
-}  // namespace
+} // namespace
 
 ZunoToastBanner::ZunoToastBanner(const QString &message, bool isError, QWidget *parent)
-    : QWidget(parent), m_message(message), m_isError(isError)
+    : QWidget(parent)
+    , m_message(message)
+    , m_isError(isError)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -67,10 +75,14 @@ ZunoToastBanner::ZunoToastBanner(const QString &message, bool isError, QWidget *
 
 QString ZunoToastBanner::symbolName() const
 {
-    return m_isError ? QStringLiteral("exclamationmark.triangle.fill") : QStringLiteral("checkmark.circle.fill");
+    return m_isError ? QStringLiteral("exclamationmark.triangle.fill")
+                     : QStringLiteral("checkmark.circle.fill");
 }
 
-QColor ZunoToastBanner::symbolColor() const { return m_isError ? ZunoGlassTokens::warning() : ZunoGlassTokens::success(); }
+QColor ZunoToastBanner::symbolColor() const
+{
+    return m_isError ? ZunoGlassTokens::warning() : ZunoGlassTokens::success();
+}
 
 QSizeF ZunoToastBanner::capsuleSize() const
 {
@@ -78,7 +90,7 @@ QSizeF ZunoToastBanner::capsuleSize() const
     const qreal side = symbolSide();
     const qreal width = side + kSpacing + metrics.horizontalAdvance(m_message);
     const qreal height = std::max(side, metrics.height());
-    return {width + 2 * kHorizontalPadding, height + 2 * kVerticalPadding};
+    return { width + 2 * kHorizontalPadding, height + 2 * kVerticalPadding };
 }
 
 QMargins ZunoToastBanner::shadowMargins() const
@@ -93,10 +105,13 @@ QSize ZunoToastBanner::sizeHint() const
     const QSizeF capsule = capsuleSize();
     const QMargins m = shadowMargins();
     return QSize(static_cast<int>(std::ceil(capsule.width())) + m.left() + m.right(),
-                 static_cast<int>(std::ceil(capsule.height())) + m.top() + m.bottom());
+        static_cast<int>(std::ceil(capsule.height())) + m.top() + m.bottom());
 }
 
-QRectF ZunoToastBanner::capsuleRect() const { return QRectF(rect().marginsRemoved(shadowMargins())); }
+QRectF ZunoToastBanner::capsuleRect() const
+{
+    return QRectF(rect().marginsRemoved(shadowMargins()));
+}
 
 void ZunoToastBanner::resizeEvent(QResizeEvent *event)
 {
@@ -117,7 +132,8 @@ const QImage &ZunoToastBanner::shadow()
             // A shadow is as dense as what casts it: the shadow colour times the capsule's opacity.
             QColor shade(Qt::black);
             shade.setAlphaF(static_cast<float>(kShadowOpacity * kFillOpacity));
-            painter.fillPath(ZunoContinuousShape::capsule(capsuleRect().translated(0, kShadowOffsetY)), shade);
+            painter.fillPath(
+                ZunoContinuousShape::capsule(capsuleRect().translated(0, kShadowOffsetY)), shade);
         }
         // The shadow's radius is its blur's reach; the Gaussian's deviation is half of it.
         blurAlpha(mask, kShadowRadius / 2 * dpr);
@@ -140,10 +156,12 @@ void ZunoToastBanner::paintEvent(QPaintEvent *)
     painter.fillPath(ZunoContinuousShape::capsule(capsule), fill);
     ZunoContinuousShape::strokeBorder(painter, capsule, -1, ZunoGlassTokens::borderSubtle());
 
-    const QRectF content = capsule.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding);
+    const QRectF content
+        = capsule.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding);
     const bool rtl = layoutDirection() == Qt::RightToLeft;
     const qreal side = symbolSide();
-    const QRectF symbolBox(rtl ? content.right() - side : content.left(), content.center().y() - side / 2, side, side);
+    const QRectF symbolBox(
+        rtl ? content.right() - side : content.left(), content.center().y() - side / 2, side, side);
     ZunoSymbolRegistry::paint(painter, symbolBox, symbolName(), symbolColor());
 
     const qreal used = side + kSpacing;
@@ -152,5 +170,6 @@ void ZunoToastBanner::paintEvent(QPaintEvent *)
     painter.setFont(font);
     painter.setPen(Qt::white);
     const QString shown = QFontMetricsF(font).elidedText(m_message, Qt::ElideRight, textBox.width() + 0.5);
-    painter.drawText(textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine, shown);
+    painter.drawText(
+        textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine, shown);
 }

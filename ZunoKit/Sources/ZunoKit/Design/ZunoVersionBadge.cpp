@@ -11,24 +11,32 @@
 
 namespace {
 
-QFont badgeFont() { return ZunoFonts::monospaced(10, QFont::DemiBold); }
+QFont badgeFont()
+{
+    return ZunoFonts::monospaced(10, QFont::DemiBold);
+}
 
-}  // namespace
+} // namespace
 
 ZunoVersionBadge::ZunoVersionBadge(const ZunoAppVersion &version, bool showBuild, QWidget *parent)
-    : QWidget(parent), m_version(version), m_showBuild(showBuild)
+    : QWidget(parent)
+    , m_version(version)
+    , m_showBuild(showBuild)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-QString ZunoVersionBadge::text() const { return m_showBuild ? m_version.detailedDisplay() : m_version.tag(); }
+QString ZunoVersionBadge::text() const
+{
+    return m_showBuild ? m_version.detailedDisplay() : m_version.tag();
+}
 
 QSize ZunoVersionBadge::sizeHint() const
 {
     const QFontMetricsF metrics(badgeFont());
     return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(text()) + 2 * kHorizontalPadding)),
-                 static_cast<int>(std::ceil(metrics.height() + 2 * kVerticalPadding)));
+        static_cast<int>(std::ceil(metrics.height() + 2 * kVerticalPadding)));
 }
 
 void ZunoVersionBadge::paintEvent(QPaintEvent *)
@@ -41,6 +49,7 @@ void ZunoVersionBadge::paintEvent(QPaintEvent *)
     ZunoContinuousShape::strokeBorder(painter, bounds, -1, ZunoGlassTokens::borderSubtle());
     painter.setFont(badgeFont());
     painter.setPen(ZunoGlassTokens::textSecondary());
-    painter.drawText(bounds.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding),
-                     Qt::AlignCenter | Qt::TextSingleLine, text());
+    painter.drawText(
+        bounds.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding),
+        Qt::AlignCenter | Qt::TextSingleLine, text());
 }

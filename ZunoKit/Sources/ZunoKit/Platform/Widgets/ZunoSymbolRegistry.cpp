@@ -145,9 +145,12 @@ QSvgRenderer *renderer(const QString &name)
     return it->get();
 }
 
-}  // namespace
+} // namespace
 
-bool ZunoSymbolRegistry::contains(const QString &name) { return table().contains(name); }
+bool ZunoSymbolRegistry::contains(const QString &name)
+{
+    return table().contains(name);
+}
 
 QStringList ZunoSymbolRegistry::names()
 {
@@ -156,7 +159,10 @@ QStringList ZunoSymbolRegistry::names()
     return all;
 }
 
-QString ZunoSymbolRegistry::iconFile(const QString &name) { return table().value(name); }
+QString ZunoSymbolRegistry::iconFile(const QString &name)
+{
+    return table().value(name);
+}
 
 QString ZunoSymbolRegistry::svgPath(const QString &name)
 {
@@ -166,7 +172,10 @@ QString ZunoSymbolRegistry::svgPath(const QString &name)
     return ZunoBundle::main().resourcePath(QStringLiteral("symbols/%1.svg").arg(icon));
 }
 
-qreal ZunoSymbolRegistry::sideForFont(const QFont &font) { return ZunoFonts::size(font) * kSideOverFontSize; }
+qreal ZunoSymbolRegistry::sideForFont(const QFont &font)
+{
+    return ZunoFonts::size(font) * kSideOverFontSize;
+}
 
 QImage ZunoSymbolRegistry::image(const QString &name, qreal side, const QColor &color, qreal devicePixelRatio)
 {

@@ -35,4 +35,4 @@ QImage image(const QString &name, qreal side, const QColor &color, qreal deviceP
 // Draws the symbol centred in box, as large as fits.
 void paint(QPainter &painter, const QRectF &box, const QString &name, const QColor &color);
 
-}  // namespace ZunoSymbolRegistry
+} // namespace ZunoSymbolRegistry
