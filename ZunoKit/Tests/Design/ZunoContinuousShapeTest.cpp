@@ -28,13 +28,13 @@ TEST(ZunoContinuousShape, CornersEaseIntoTheEdgesUnlikeCircularCorners)
     for (const QPointF &p : outline(path)) {
         EXPECT_TRUE(QRectF(0, 0, 400, 400).adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(p));
         if (p.y() < 50 && p.x() < 200) {
-            // Within the top-left corner: never outside the circle of the radius (it is reached in
-            // the middle), and still off the straight edge a little past the radius, where a
-            // circular corner would already be straight.
+            // Within the top-left corner: still off the straight edge a little past the radius,
+            // where a circular corner would already be straight, and on it from 1.6 radii on.
             if (p.x() > r * 1.1 && p.x() < r * 1.5 && p.y() > 0.05)
                 offTheEdgeBeyondTheRadius = true;
-            if (p.x() >= r * 1.6 + 1e-6)
+            if (p.x() >= r * 1.6 + 1e-6) {
                 EXPECT_NEAR(p.y(), 0, 1e-9) << p.x();
+            }
         }
     }
     EXPECT_TRUE(offTheEdgeBeyondTheRadius);
@@ -54,9 +54,10 @@ TEST(ZunoContinuousShape, ACapsuleEndsInHalfCircles)
     const QPainterPath path = ZunoContinuousShape::capsule(rect);
     const QPointF leftCentre(25, 35);
     for (const QPointF &p : outline(path)) {
-        if (p.x() < 25)
+        if (p.x() < 25) {
             EXPECT_NEAR(std::hypot(p.x() - leftCentre.x(), p.y() - leftCentre.y()), 15, 0.05)
                 << p.x() << "," << p.y();
+        }
     }
     // A radius beyond half the shorter side is a capsule too.
     EXPECT_EQ(ZunoContinuousShape::roundedRect(rect, 500), path);
