@@ -280,5 +280,10 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("%s (%dx%d)\n", qPrintable(output), image.width(), image.height());
+    const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();
+    if (!unknown.isEmpty()) {
+        std::fprintf(stderr, "symbols without an icon: %s\n", qPrintable(unknown.join(QStringLiteral(", "))));
+        return 1;
+    }
     return 0;
 }

@@ -117,11 +117,16 @@ const QHash<QString, QString> &table()
     return hash;
 }
 
+QSet<QString> &unknownNames()
+{
+    static QSet<QString> names;
+    return names;
+}
+
 void warnUnknown(const QString &name)
 {
-    static QSet<QString> warned;
-    if (!warned.contains(name)) {
-        warned.insert(name);
+    if (!unknownNames().contains(name)) {
+        unknownNames().insert(name);
         qWarning("ZunoSymbolRegistry: no icon for the symbol name \"%s\"", qPrintable(name));
     }
 }
@@ -157,6 +162,13 @@ QStringList ZunoSymbolRegistry::names()
     QStringList all = table().keys();
     all.sort();
     return all;
+}
+
+QStringList ZunoSymbolRegistry::unknownNamesRequested()
+{
+    QStringList names = unknownNames().values();
+    names.sort();
+    return names;
 }
 
 QString ZunoSymbolRegistry::iconFile(const QString &name)

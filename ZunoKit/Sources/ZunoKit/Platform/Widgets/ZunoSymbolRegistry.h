@@ -11,13 +11,16 @@ class QPainter;
 
 // The original's symbol names mapped to icons of the open SVG icon set that the build copies into the
 // resources ("symbols/outline/…svg", "symbols/filled/…svg"). Icons are drawn with QtSvg in any colour
-// and size. A name missing from the table is a programming error: it draws nothing and warns once,
-// and the registry's test lists every name the studio and the framework use. Main thread only.
+// and size. A name missing from the table is a programming error: it draws nothing, warns once and is
+// remembered, so that a view's test can fail on it (`unknownNamesRequested()`); the registry's own
+// test lists every name the studio and the framework use. Main thread only.
 namespace ZunoSymbolRegistry {
 
 bool contains(const QString &name);
 // Every name of the table, sorted.
 QStringList names();
+// The names asked for so far that the table does not have, sorted.
+QStringList unknownNamesRequested();
 // The icon for a name, "outline/aperture"; empty for an unknown name.
 QString iconFile(const QString &name);
 // The installed SVG for a name; empty when the name is unknown or the file is missing.
