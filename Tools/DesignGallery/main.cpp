@@ -2,7 +2,8 @@
 // glass card, both button styles (idle, active, pressed, with a symbol), success and error toasts,
 // a flow layout, glass input fields, version badges, the text styles and every registered symbol.
 //
-//   DesignGallery [output.png]     (default: ./design-gallery.png; run with QT_QPA_PLATFORM=offscreen)
+//   DesignGallery [output.png]     (default: ./design-gallery.png; offscreen unless QT_QPA_PLATFORM says
+//   otherwise)
 
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
@@ -29,6 +30,7 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -163,6 +165,8 @@ QWidget *row(std::initializer_list<QWidget *> widgets, int spacing = 10)
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
@@ -266,7 +270,10 @@ int main(int argc, char **argv)
     page->addWidget(new SymbolSheet);
     page->addStretch();
 
-    ground.resize(ground.sizeHint().expandedTo(QSize(1000, 0)));
+    // The flow layout's height depends on its width, so the page is as tall as its width needs.
+    const int pageWidth = std::max(1000, ground.sizeHint().width());
+    ground.resize(pageWidth,
+        ground.hasHeightForWidth() ? ground.heightForWidth(pageWidth) : ground.sizeHint().height());
     ground.show();
     QCoreApplication::processEvents();
     pressAndSettle(primaryPressed);

@@ -131,13 +131,14 @@ QSize ZunoFlowLayout::sizeHint() const
 
 QSize ZunoFlowLayout::minimumSize() const
 {
-    // Narrow enough for the widest item alone on its row; the height follows heightForWidth.
+    // Room for the widest and the tallest item; the height for a given width comes from
+    // heightForWidth, as with every height-for-width layout.
     const QMargins m = contentsMargins();
-    qreal widest = 0;
+    QSizeF largest;
     for (const QSizeF &size : visibleSizes())
-        widest = std::max(widest, size.width());
-    return QSize(
-        ceilToInt(widest) + m.left() + m.right(), heightForWidth(ceilToInt(widest) + m.left() + m.right()));
+        largest = largest.expandedTo(size);
+    return QSize(ceilToInt(largest.width()) + m.left() + m.right(),
+        ceilToInt(largest.height()) + m.top() + m.bottom());
 }
 
 void ZunoFlowLayout::setGeometry(const QRect &rect)

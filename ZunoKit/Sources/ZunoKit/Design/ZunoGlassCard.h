@@ -6,7 +6,7 @@ class QVBoxLayout;
 
 // The translucent card every screen is built from: its content inset by the padding on all four
 // edges, on a continuous rounded rectangle filled with the first glass surface and edged inside by
-// the subtle border. No shadow.
+// the subtle border. No shadow. The padding becomes layout margins, so it is rounded to whole pixels.
 class ZunoGlassCard : public QWidget {
     Q_OBJECT
 public:
