@@ -16,6 +16,7 @@
 #include "ZunoGroundBackground.h"
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolRegistry.h"
+#include "ZunoText.h"
 #include "ZunoToastBanner.h"
 #include "ZunoVersionBadge.h"
 
@@ -170,6 +171,13 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
+    const ZunoLanguage language
+        = ZunoLanguages::fromRawValue(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en"))
+              .value_or(ZunoLanguage::en);
+    // The studio's own texts, as its views show them.
+    auto t = [language](const char *en, const char *tr) {
+        return zunoText(QString::fromUtf8(en), QString::fromUtf8(tr), language);
+    };
 
     ZunoGroundBackground ground(kGround);
     auto *page = new QVBoxLayout(&ground);
@@ -187,19 +195,19 @@ int main(int argc, char **argv)
     // Buttons, idle and pressed.
     page->addWidget(
         caption(QStringLiteral("PRIMARY BUTTON — idle, pressed, with symbol, pressed with symbol")));
-    ZunoButton *primaryPressed = primary(QStringLiteral("Start Live Camera"));
+    ZunoButton *primaryPressed = primary(t("Start Live Camera", "Kamerayı Başlat"));
     ZunoButton *primarySymbolPressed
-        = primary(QStringLiteral("Stop Camera"), QStringLiteral("video.slash.fill"));
-    page->addWidget(row({ primary(QStringLiteral("Start Live Camera")), primaryPressed,
-        primary(QStringLiteral("Start Camera"), QStringLiteral("video.fill")), primarySymbolPressed }));
+        = primary(t("Stop Camera", "Kamerayı Durdur"), QStringLiteral("video.slash.fill"));
+    page->addWidget(row({ primary(t("Start Live Camera", "Kamerayı Başlat")), primaryPressed,
+        primary(t("Start Camera", "Kamerayı Başlat"), QStringLiteral("video.fill")), primarySymbolPressed }));
     page->addWidget(
         caption(QStringLiteral("GLASS BUTTON — idle, active, idle pressed, active pressed, with symbol")));
-    ZunoButton *glassPressed = glass(QStringLiteral("Snapshot"), false);
-    ZunoButton *glassActivePressed = glass(QStringLiteral("Cinematic"), true);
-    page->addWidget(row(
-        { glass(QStringLiteral("Snapshot"), false), glass(QStringLiteral("Cinematic"), true), glassPressed,
-            glassActivePressed, glass(QStringLiteral("Copy URL"), false, QStringLiteral("doc.on.doc")),
-            glass(QStringLiteral("Open Recordings Folder"), true, QStringLiteral("folder.fill")) }));
+    ZunoButton *glassPressed = glass(t("Snapshot", "Fotoğraf"), false);
+    ZunoButton *glassActivePressed = glass(t("Deep Sea Cinema", "Derin Deniz Sinema"), true);
+    page->addWidget(row({ glass(t("Snapshot", "Fotoğraf"), false),
+        glass(t("Deep Sea Cinema", "Derin Deniz Sinema"), true), glassPressed, glassActivePressed,
+        glass(t("Copy URL", "Kopyala"), false, QStringLiteral("doc.on.doc")),
+        glass(t("Open Recordings Folder", "Kayıt Klasörünü Aç"), true, QStringLiteral("folder.fill")) }));
 
     // A card holding a flow layout of chips and the input fields.
     page->addWidget(caption(QStringLiteral("GLASS CARD (padding 16, radius 14) — flow layout (spacing 8, "
@@ -211,17 +219,22 @@ int main(int argc, char **argv)
     cardLayout->setContentsMargins(0, 0, 0, 0);
     cardLayout->setSpacing(10);
     cardLayout->addWidget(
-        text(QStringLiteral("Scripts"), ZunoFonts::system(13, QFont::Bold), ZunoGlassTokens::textPrimary()));
+        text(t("Scripts", "Senaryolar"), ZunoFonts::system(13, QFont::Bold), ZunoGlassTokens::textPrimary()));
     auto *chips = new QWidget;
     auto *flow = new ZunoFlowLayout(8, 6, chips);
-    const char *chipNames[] = { "Natural", "Cinematic", "Warm Studio", "Cool Tech", "Mono Noir", "Soft Blur",
-        "Strong Blur", "Studio Dim", "Fading Laser", "Freehand Pen", "Arrow Pointer" };
+    const std::pair<const char *, const char *> chipNames[] = { { "Natural", "Doğal" },
+        { "Deep Sea Cinema", "Derin Deniz Sinema" }, { "Warm Studio", "Sıcak Stüdyo" },
+        { "Crisp Daylight", "Net Gün Işığı" }, { "Noir Mono", "Siyah Beyaz" },
+        { "Soft Blur", "Hafif Bulanık" }, { "Strong Blur", "Güçlü Bulanık" },
+        { "Studio Dim", "Stüdyo Karartma" }, { "Fading Laser", "Sönen Lazer" },
+        { "Freehand Pen", "Sunum Kalemi" }, { "Arrow Pointer", "Ok İşareti" } };
     int index = 0;
-    for (const char *name : chipNames)
-        flow->addWidget(glass(QString::fromUtf8(name), index++ == 1));
+    for (const auto &[en, tr] : chipNames)
+        flow->addWidget(glass(t(en, tr), index++ == 1));
     cardLayout->addWidget(chips);
     auto *empty = zunoGlassInputField(new QLineEdit, 8, 10, 7);
-    empty->setPlaceholderText(QStringLiteral("Search models (ChatGPT, Claude, Gemini, free…)"));
+    empty->setPlaceholderText(t(
+        "Search models (ChatGPT, Claude, Gemini, free…)", "Model ara (ChatGPT, Claude, Gemini, ücretsiz…)"));
     empty->setFixedWidth(260);
     auto *filled = zunoGlassInputField(new QLineEdit(QStringLiteral("Quarterly review script")), 8, 10, 7);
     filled->setFixedWidth(200);
@@ -233,7 +246,7 @@ int main(int argc, char **argv)
     cardLayout->addWidget(
         row({ new ZunoVersionBadge(version, false), new ZunoVersionBadge(version, true) }, 8));
     auto *card = new ZunoGlassCard(16, 14, cardContent, nullptr);
-    page->addWidget(card, 0, Qt::AlignLeft);
+    page->addWidget(row({ card }));
 
     page->addWidget(caption(QStringLiteral("TOAST BANNER — success, error")));
     page->addWidget(row({ new ZunoToastBanner(QStringLiteral("Saved ZunoCam-20260101-120000.mp4"), false),
