@@ -19,7 +19,7 @@ packages=(
     nlohmann-json3-dev libasio-dev libcurl4-openssl-dev libsecret-1-dev libpulse-dev libsystemd-dev
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
-    libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
+    libgtest-dev libgmock-dev libxcb-xtest0-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
     gnome-keyring
     locales
     # fonts

@@ -22,11 +22,10 @@ const ZunoHotkeyDescriptor kSuperAltL(0x25, ZunoHotkeyDescriptor::cmdOptionFlag)
 // Calls a method of the hot-key object through the bus daemon, from a second connection.
 QDBusMessage callBus(const QString &method, const QVariantList &arguments)
 {
-    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                           QStringLiteral("zuno-hotkey-test-caller"));
+    QDBusConnection caller = QDBusConnection::connectToBus(
+        QDBusConnection::SessionBus, QStringLiteral("zuno-hotkey-test-caller"));
     QDBusMessage message = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
-                                                          QString::fromLatin1(ZunoHotkeyBus::kObjectPath),
-                                                          QStringLiteral("com.quarnwell.Hotkeys"), method);
+        QString::fromLatin1(ZunoHotkeyBus::kObjectPath), QStringLiteral("com.quarnwell.Hotkeys"), method);
     message.setArguments(arguments);
     QDBusPendingCallWatcher watcher(caller.asyncCall(message, 5000));
     QSignalSpy finished(&watcher, &QDBusPendingCallWatcher::finished);
@@ -35,7 +34,7 @@ QDBusMessage callBus(const QString &method, const QVariantList &arguments)
     return watcher.reply();
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoGlobalHotkeyManager, WithoutX11EveryRegistrationIsRefused)
 {
@@ -69,10 +68,10 @@ TEST(ZunoGlobalHotkeyManager, ActionsAnswerOnTheSessionBus)
         const QDBusMessage list = callBus(QStringLiteral("Shortcuts"), {});
         ASSERT_EQ(list.type(), QDBusMessage::ReplyMessage) << list.errorMessage().toStdString();
         EXPECT_EQ(list.arguments().value(0).toStringList(),
-                  (QStringList{QStringLiteral("Super+Alt+T"), QStringLiteral("Super+Alt+L")}));
+            (QStringList { QStringLiteral("Super+Alt+T"), QStringLiteral("Super+Alt+L") }));
 
         // Case and spaces do not matter, as a user types the binding by hand.
-        const QDBusMessage reply = callBus(QStringLiteral("Activate"), {QStringLiteral("super + alt + t")});
+        const QDBusMessage reply = callBus(QStringLiteral("Activate"), { QStringLiteral("super + alt + t") });
         ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         EXPECT_TRUE(reply.arguments().value(0).toBool());
         // The action runs on a later turn of the main loop, once; the L binding is untouched.
@@ -82,10 +81,16 @@ TEST(ZunoGlobalHotkeyManager, ActionsAnswerOnTheSessionBus)
         EXPECT_EQ(laser, 0);
         EXPECT_TRUE(onMainThread);
 
-        EXPECT_FALSE(callBus(QStringLiteral("Activate"), {QStringLiteral("Super+Alt+Q")}).arguments().value(0).toBool());
+        EXPECT_FALSE(callBus(QStringLiteral("Activate"), { QStringLiteral("Super+Alt+Q") })
+                         .arguments()
+                         .value(0)
+                         .toBool());
 
         manager.unregisterAll();
-        EXPECT_FALSE(callBus(QStringLiteral("Activate"), {QStringLiteral("Super+Alt+L")}).arguments().value(0).toBool());
+        EXPECT_FALSE(callBus(QStringLiteral("Activate"), { QStringLiteral("Super+Alt+L") })
+                         .arguments()
+                         .value(0)
+                         .toBool());
         manager.registerHotkey(kSuperAltL, [&] { ++laser; });
     }
     // The manager is gone: its bindings with it.
@@ -101,16 +106,17 @@ TEST(ZunoGlobalHotkeyManager, UnregisteringOneIdRemovesOnlyItsBinding)
     ASSERT_NE(bus, nullptr);
     ZunoGlobalHotkeyManager first;
     ZunoGlobalHotkeyManager second;
-    first.registerHotkey(kSuperAltT, [] {});   // id 1
-    first.registerHotkey(kSuperAltL, [] {});   // id 2
-    second.registerHotkey(kSuperAltT, [] {});  // id 1 of another manager
+    first.registerHotkey(kSuperAltT, [] {}); // id 1
+    first.registerHotkey(kSuperAltL, [] {}); // id 2
+    second.registerHotkey(kSuperAltT, [] {}); // id 1 of another manager
 
     first.unregister(7);
     EXPECT_EQ(bus->Shortcuts().size(), 2);
     first.unregister(1);
-    EXPECT_EQ(bus->Shortcuts(), (QStringList{QStringLiteral("Super+Alt+L"), QStringLiteral("Super+Alt+T")}));
+    EXPECT_EQ(
+        bus->Shortcuts(), (QStringList { QStringLiteral("Super+Alt+L"), QStringLiteral("Super+Alt+T") }));
     second.unregisterAll();
-    EXPECT_EQ(bus->Shortcuts(), QStringList{QStringLiteral("Super+Alt+L")});
+    EXPECT_EQ(bus->Shortcuts(), QStringList { QStringLiteral("Super+Alt+L") });
 }
 
 TEST(ZunoGlobalHotkeyManager, QueuedBusPressesDieWithTheManager)

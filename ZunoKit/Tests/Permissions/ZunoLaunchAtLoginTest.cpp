@@ -25,7 +25,7 @@ void writeEntry(const QString &text)
     file.write(text.toUtf8());
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoLaunchAtLogin, AutostartEntryRoundTrip)
 {
@@ -40,7 +40,7 @@ TEST(ZunoLaunchAtLogin, AutostartEntryRoundTrip)
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\nName=ZunoCam\n")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("\nExec=")
-                              + ZunoLaunchAtLogin::execValue(QCoreApplication::applicationFilePath()) + '\n'));
+        + ZunoLaunchAtLogin::execValue(QCoreApplication::applicationFilePath()) + '\n'));
 
     // Enabling again rewrites the same entry.
     ASSERT_TRUE(ZunoLaunchAtLogin::setEnabled(true));
@@ -49,7 +49,7 @@ TEST(ZunoLaunchAtLogin, AutostartEntryRoundTrip)
     ASSERT_TRUE(ZunoLaunchAtLogin::setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_FALSE(ZunoLaunchAtLogin::isEnabled());
-    EXPECT_TRUE(ZunoLaunchAtLogin::setEnabled(false));  // nothing left to remove
+    EXPECT_TRUE(ZunoLaunchAtLogin::setEnabled(false)); // nothing left to remove
 }
 
 TEST(ZunoLaunchAtLogin, EntriesSwitchedOffOrBrokenReadAsDisabled)
@@ -60,13 +60,15 @@ TEST(ZunoLaunchAtLogin, EntriesSwitchedOffOrBrokenReadAsDisabled)
         bool enabled;
     };
     const Case cases[] = {
-        {"plain", "[Desktop Entry]\nType=Application\nExec=/usr/bin/zunocam\n", true},
-        {"comments and spacing", "# made by hand\n[Desktop Entry]\n Exec = /usr/bin/zunocam \n", true},
-        {"hidden", "[Desktop Entry]\nExec=/usr/bin/zunocam\nHidden=true\n", false},
-        {"switched off in GNOME", "[Desktop Entry]\nExec=/usr/bin/zunocam\nX-GNOME-Autostart-enabled=false\n", false},
-        {"no command", "[Desktop Entry]\nType=Application\nName=ZunoCam\n", false},
-        {"command in another group", "[Desktop Entry]\nName=ZunoCam\n[Desktop Action x]\nExec=/usr/bin/zunocam\n", false},
-        {"empty file", "", false},
+        { "plain", "[Desktop Entry]\nType=Application\nExec=/usr/bin/zunocam\n", true },
+        { "comments and spacing", "# made by hand\n[Desktop Entry]\n Exec = /usr/bin/zunocam \n", true },
+        { "hidden", "[Desktop Entry]\nExec=/usr/bin/zunocam\nHidden=true\n", false },
+        { "switched off in GNOME",
+            "[Desktop Entry]\nExec=/usr/bin/zunocam\nX-GNOME-Autostart-enabled=false\n", false },
+        { "no command", "[Desktop Entry]\nType=Application\nName=ZunoCam\n", false },
+        { "command in another group",
+            "[Desktop Entry]\nName=ZunoCam\n[Desktop Action x]\nExec=/usr/bin/zunocam\n", false },
+        { "empty file", "", false },
     };
     ZunoTestHome home;
     for (const Case &c : cases) {
@@ -83,7 +85,7 @@ TEST(ZunoLaunchAtLogin, UnwritableAutostartFolderFails)
 {
     ZunoTestHome home;
     QDir().mkpath(home.filePath(QStringLiteral(".config")));
-    QFile blocker(home.filePath(QStringLiteral(".config/autostart")));  // a file where the folder belongs
+    QFile blocker(home.filePath(QStringLiteral(".config/autostart"))); // a file where the folder belongs
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_FALSE(ZunoLaunchAtLogin::setEnabled(true));
@@ -93,12 +95,12 @@ TEST(ZunoLaunchAtLogin, UnwritableAutostartFolderFails)
 TEST(ZunoLaunchAtLogin, ExecValuesQuoteAndEscape)
 {
     const std::pair<QString, QString> cases[] = {
-        {QStringLiteral("/usr/bin/zunocam"), QStringLiteral("/usr/bin/zunocam")},
-        {QStringLiteral("/opt/Zuno Cam/zunocam"), QStringLiteral("\"/opt/Zuno Cam/zunocam\"")},
-        {QStringLiteral("/home/a/100%/zunocam"), QStringLiteral("/home/a/100%%/zunocam")},
-        {QStringLiteral("/home/a/$x/zunocam"), QStringLiteral(R"("/home/a/\\$x/zunocam")")},
-        {QStringLiteral("/home/a/\"q\"/zunocam"), QStringLiteral(R"("/home/a/\\"q\\"/zunocam")")},
-        {QStringLiteral("/home/a\\b/zunocam"), QStringLiteral(R"("/home/a\\\\b/zunocam")")},
+        { QStringLiteral("/usr/bin/zunocam"), QStringLiteral("/usr/bin/zunocam") },
+        { QStringLiteral("/opt/Zuno Cam/zunocam"), QStringLiteral("\"/opt/Zuno Cam/zunocam\"") },
+        { QStringLiteral("/home/a/100%/zunocam"), QStringLiteral("/home/a/100%%/zunocam") },
+        { QStringLiteral("/home/a/$x/zunocam"), QStringLiteral(R"("/home/a/\\$x/zunocam")") },
+        { QStringLiteral("/home/a/\"q\"/zunocam"), QStringLiteral(R"("/home/a/\\"q\\"/zunocam")") },
+        { QStringLiteral("/home/a\\b/zunocam"), QStringLiteral(R"("/home/a\\\\b/zunocam")") },
     };
     for (const auto &[program, expected] : cases) {
         SCOPED_TRACE(program.toStdString());

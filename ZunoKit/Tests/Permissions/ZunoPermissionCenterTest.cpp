@@ -45,7 +45,7 @@ public:
     void set(const char *name, const char *value)
     {
         if (!m_saved.count(name))
-            m_saved[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
+            m_saved[name] = { qEnvironmentVariableIsSet(name), qgetenv(name) };
         if (value)
             qputenv(name, value);
         else
@@ -74,12 +74,12 @@ QString createFile(const QString &path, QFile::Permissions permissions)
     return path;
 }
 
-const QFile::Permissions kEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
-                                     | QFile::ReadOther | QFile::WriteOther;
-const QFile::Permissions kOpenFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                       | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+const QFile::Permissions kEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+    | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+const QFile::Permissions kOpenFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+    | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
-}  // namespace
+} // namespace
 
 TEST(ZunoPermissionCenter, ClassifiesProtectedFolders)
 {
@@ -89,34 +89,35 @@ TEST(ZunoPermissionCenter, ClassifiesProtectedFolders)
         std::optional<Category> category;
     };
     const Case cases[] = {
-        {"~/Desktop/", Category::desktop},
-        {"~/Desktop/notes/a.txt", Category::desktop},
-        {"~/desktop", std::nullopt},
-        {"~/Documents", Category::documents},
-        {"~/Downloads/x/../y", Category::downloads},
-        {"~/DesktopOld", std::nullopt},
-        {"~/Pictures/Photos Library.PhotosLibrary", Category::photosLibrary},
-        {"/Volumes/Ext/Lib.photoslibrary/originals", Category::photosLibrary},
-        {"~/Music/Music Library.musiclibrary", Category::mediaLibrary},
-        {"~/Movies/TV Library.tvlibrary/x", Category::mediaLibrary},
-        {"~/Library/Containers/x", Category::libraryAppData},
-        {"~/Library/Group Containers", Category::libraryAppData},
-        {"~/Library/Application Support/AddressBook/db", Category::libraryAppData},
-        {"~/Library/Caches", std::nullopt},
-        {"~/Library", std::nullopt},
-        {"~/Library/Mailbox", std::nullopt},
-        {"/tmp/Desktop", std::nullopt},
-        {"~/./Documents/../Desktop", Category::desktop},
+        { "~/Desktop/", Category::desktop },
+        { "~/Desktop/notes/a.txt", Category::desktop },
+        { "~/desktop", std::nullopt },
+        { "~/Documents", Category::documents },
+        { "~/Downloads/x/../y", Category::downloads },
+        { "~/DesktopOld", std::nullopt },
+        { "~/Pictures/Photos Library.PhotosLibrary", Category::photosLibrary },
+        { "/Volumes/Ext/Lib.photoslibrary/originals", Category::photosLibrary },
+        { "~/Music/Music Library.musiclibrary", Category::mediaLibrary },
+        { "~/Movies/TV Library.tvlibrary/x", Category::mediaLibrary },
+        { "~/Library/Containers/x", Category::libraryAppData },
+        { "~/Library/Group Containers", Category::libraryAppData },
+        { "~/Library/Application Support/AddressBook/db", Category::libraryAppData },
+        { "~/Library/Caches", std::nullopt },
+        { "~/Library", std::nullopt },
+        { "~/Library/Mailbox", std::nullopt },
+        { "/tmp/Desktop", std::nullopt },
+        { "~/./Documents/../Desktop", Category::desktop },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_EQ(ZunoPermissionCenter::classifyProtectedFolder(QString::fromUtf8(c.path), QStringLiteral("~")),
-                  c.category);
+        EXPECT_EQ(
+            ZunoPermissionCenter::classifyProtectedFolder(QString::fromUtf8(c.path), QStringLiteral("~")),
+            c.category);
     }
     // The home folder may be given with a trailing slash, or in full.
-    EXPECT_EQ(ZunoPermissionCenter::classifyProtectedFolder(home.filePath(QStringLiteral("Documents/a")),
-                                                            home.path() + '/'),
-              Category::documents);
+    EXPECT_EQ(ZunoPermissionCenter::classifyProtectedFolder(
+                  home.filePath(QStringLiteral("Documents/a")), home.path() + '/'),
+        Category::documents);
     EXPECT_EQ(rawValue(Category::libraryAppData), QStringLiteral("libraryAppData"));
     EXPECT_EQ(rawValue(Category::networkVolume), QStringLiteral("networkVolume"));
 }
@@ -131,34 +132,35 @@ TEST(ZunoPermissionCenter, SkipRuleKeepsWalksOutOfGuardedFolders)
         bool skip;
     };
     const Case cases[] = {
-        {"~/Library", "~", false, true},
-        {"~/Documents", "~", false, true},
-        {"~/Desktop", "~", false, true},
-        {"~/Downloads/", "~", false, true},
-        {"~/.Trash", "~", false, true},
-        {"~/Projects", "~", false, false},
-        {"~/Documents/Work", "~", false, false},  // only the folder itself
-        {"~/Documents", "/", false, true},        // the root contains the home folder
-        {"~/Library/Mail", "~/Library", false, true},
-        {"~/Library/Caches", "~/Library", false, false},
-        {"~/Library/Mail/V10", "~/Library/Mail", false, false},
-        {"~/Library", "~/Library/Mail", false, false},  // on the way to the root
-        {"~/Library/Mail", "~/Library/Mail", false, false},
-        {"~/Documents", "/Volumes/Other", false, false},
-        {"/Volumes/Other/Lib.photoslibrary", "/Volumes/Other", false, true},
-        {"/Volumes/Other/Songs.MusicLibrary", "/Volumes/Other", false, true},
-        {"~/Library/Group Containers", "~", false, true},
-        {"~/Library/Group Containers/x", "~/Library", false, false},
-        {"~/Library", "~", true, false},
-        {"~/Documents", "~", true, false},
-        {"~/Library/Mail", "~/Library", true, false},
-        {"/Volumes/Other/Lib.photoslibrary", "/Volumes/Other", true, false},
+        { "~/Library", "~", false, true },
+        { "~/Documents", "~", false, true },
+        { "~/Desktop", "~", false, true },
+        { "~/Downloads/", "~", false, true },
+        { "~/.Trash", "~", false, true },
+        { "~/Projects", "~", false, false },
+        { "~/Documents/Work", "~", false, false }, // only the folder itself
+        { "~/Documents", "/", false, true }, // the root contains the home folder
+        { "~/Library/Mail", "~/Library", false, true },
+        { "~/Library/Caches", "~/Library", false, false },
+        { "~/Library/Mail/V10", "~/Library/Mail", false, false },
+        { "~/Library", "~/Library/Mail", false, false }, // on the way to the root
+        { "~/Library/Mail", "~/Library/Mail", false, false },
+        { "~/Documents", "/Volumes/Other", false, false },
+        { "/Volumes/Other/Lib.photoslibrary", "/Volumes/Other", false, true },
+        { "/Volumes/Other/Songs.MusicLibrary", "/Volumes/Other", false, true },
+        { "~/Library/Group Containers", "~", false, true },
+        { "~/Library/Group Containers/x", "~/Library", false, false },
+        { "~/Library", "~", true, false },
+        { "~/Documents", "~", true, false },
+        { "~/Library/Mail", "~/Library", true, false },
+        { "/Volumes/Other/Lib.photoslibrary", "/Volumes/Other", true, false },
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.path) + " under root " + c.root + (c.fullDiskAccess ? " with full access" : ""));
-        EXPECT_EQ(ZunoPermissionCenter::shouldSkipSubdirectoryToAvoidTCCPrompts(
-                      QString::fromUtf8(c.path), QString::fromUtf8(c.root), c.fullDiskAccess, QStringLiteral("~")),
-                  c.skip);
+        SCOPED_TRACE(
+            std::string(c.path) + " under root " + c.root + (c.fullDiskAccess ? " with full access" : ""));
+        EXPECT_EQ(ZunoPermissionCenter::shouldSkipSubdirectoryToAvoidTCCPrompts(QString::fromUtf8(c.path),
+                      QString::fromUtf8(c.root), c.fullDiskAccess, QStringLiteral("~")),
+            c.skip);
     }
 }
 
@@ -166,15 +168,16 @@ TEST(ZunoPermissionCenter, ClassifiesRequirementTexts)
 {
     using Sig = ZunoCodeSignatureStatus;
     const std::pair<QString, Sig> cases[] = {
-        {QStringLiteral("   \n\t "), Sig::unknown()},
-        {QString(), Sig::unknown()},
-        {QStringLiteral("  identifier \"x\" and ANCHOR Apple generic \n"),
-         Sig::stableCertificate(QStringLiteral("identifier \"x\" and ANCHOR Apple generic"))},
-        {QStringLiteral("certificate leaf = H\"ab\""), Sig::stableCertificate(QStringLiteral("certificate leaf = H\"ab\""))},
-        {QStringLiteral("cdhash H\"12\" or certificate root = H\"cd\""),
-         Sig::stableCertificate(QStringLiteral("cdhash H\"12\" or certificate root = H\"cd\""))},
-        {QStringLiteral("CDHash H\"12\""), Sig::adHocCDHash(QStringLiteral("CDHash H\"12\""))},
-        {QStringLiteral("identifier \"x\""), Sig::unknown()},
+        { QStringLiteral("   \n\t "), Sig::unknown() },
+        { QString(), Sig::unknown() },
+        { QStringLiteral("  identifier \"x\" and ANCHOR Apple generic \n"),
+            Sig::stableCertificate(QStringLiteral("identifier \"x\" and ANCHOR Apple generic")) },
+        { QStringLiteral("certificate leaf = H\"ab\""),
+            Sig::stableCertificate(QStringLiteral("certificate leaf = H\"ab\"")) },
+        { QStringLiteral("cdhash H\"12\" or certificate root = H\"cd\""),
+            Sig::stableCertificate(QStringLiteral("cdhash H\"12\" or certificate root = H\"cd\"")) },
+        { QStringLiteral("CDHash H\"12\""), Sig::adHocCDHash(QStringLiteral("CDHash H\"12\"")) },
+        { QStringLiteral("identifier \"x\""), Sig::unknown() },
     };
     for (const auto &[text, expected] : cases) {
         SCOPED_TRACE(text.toStdString());
@@ -188,8 +191,10 @@ TEST(ZunoPermissionCenter, ClassifiesRequirementTexts)
     EXPECT_NE(Sig::adHocCDHash(QStringLiteral("a")), Sig::adHocCDHash(QStringLiteral("b")));
 
     // Linux executables carry no signature.
-    EXPECT_EQ(ZunoPermissionCenter::codeSignatureStatus(QCoreApplication::applicationFilePath()), Sig::unsignedCode());
-    EXPECT_EQ(ZunoPermissionCenter::codeSignatureStatus(QStringLiteral("/nonexistent/zunocam")), Sig::unknown());
+    EXPECT_EQ(ZunoPermissionCenter::codeSignatureStatus(QCoreApplication::applicationFilePath()),
+        Sig::unsignedCode());
+    EXPECT_EQ(
+        ZunoPermissionCenter::codeSignatureStatus(QStringLiteral("/nonexistent/zunocam")), Sig::unknown());
 }
 
 TEST(ZunoPermissionCenter, PermissionKindsAndTheirSettingsPages)
@@ -200,8 +205,9 @@ TEST(ZunoPermissionCenter, PermissionKindsAndTheirSettingsPages)
         raw << rawValue(kind);
         EXPECT_EQ(ZunoSystemPermissionKinds::fromRawValue(id(kind)), kind);
     }
-    EXPECT_EQ(raw.join(','), QStringLiteral("accessibility,screenRecording,systemAudio,fullDiskAccess,"
-                                            "filesAndFolders,automation,camera,microphone,localNetwork"));
+    EXPECT_EQ(raw.join(','),
+        QStringLiteral("accessibility,screenRecording,systemAudio,fullDiskAccess,"
+                       "filesAndFolders,automation,camera,microphone,localNetwork"));
     EXPECT_EQ(ZunoSystemPermissionKinds::fromRawValue(QStringLiteral("Camera")), std::nullopt);
 
     using K = ZunoSystemPermissionKind;
@@ -211,18 +217,18 @@ TEST(ZunoPermissionCenter, PermissionKindsAndTheirSettingsPages)
         QStringList command;
     };
     const Case cases[] = {
-        {K::camera, "GNOME", {"gnome-control-center", "camera"}},
-        {K::microphone, "ubuntu:GNOME", {"gnome-control-center", "microphone"}},
-        {K::accessibility, "gnome", {"gnome-control-center", "universal-access"}},
-        {K::localNetwork, "GNOME", {"gnome-control-center", "network"}},
-        {K::fullDiskAccess, "GNOME", {"gnome-control-center", "applications"}},
-        {K::screenRecording, "GNOME", {}},
-        {K::microphone, "KDE", {"systemsettings", "kcm_pulseaudio"}},
-        {K::accessibility, "KDE", {"systemsettings", "kcm_access"}},
-        {K::camera, "KDE", {}},
-        {K::automation, "KDE", {}},
-        {K::camera, "XFCE", {}},
-        {K::camera, "", {}},
+        { K::camera, "GNOME", { "gnome-control-center", "camera" } },
+        { K::microphone, "ubuntu:GNOME", { "gnome-control-center", "microphone" } },
+        { K::accessibility, "gnome", { "gnome-control-center", "universal-access" } },
+        { K::localNetwork, "GNOME", { "gnome-control-center", "network" } },
+        { K::fullDiskAccess, "GNOME", { "gnome-control-center", "applications" } },
+        { K::screenRecording, "GNOME", {} },
+        { K::microphone, "KDE", { "systemsettings", "kcm_pulseaudio" } },
+        { K::accessibility, "KDE", { "systemsettings", "kcm_access" } },
+        { K::camera, "KDE", {} },
+        { K::automation, "KDE", {} },
+        { K::camera, "XFCE", {} },
+        { K::camera, "", {} },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(rawValue(c.kind).toStdString() + " on " + c.desktop);
@@ -238,8 +244,9 @@ TEST(ZunoPermissionCenter, CameraProbeOnDeviceNodes)
     // No camera at all: nothing denies, the capture service reports the missing device.
     EXPECT_EQ(ZunoPermissionCenter::cameraAccess(dir.path()).status, Status::authorized);
 
-    const QString locked = createFile(dir.filePath(QStringLiteral("video0")), QFile::ReadOwner | QFile::WriteOwner);
-    createFile(dir.filePath(QStringLiteral("audio0")), kEveryone);  // not a camera node
+    const QString locked
+        = createFile(dir.filePath(QStringLiteral("video0")), QFile::ReadOwner | QFile::WriteOwner);
+    createFile(dir.filePath(QStringLiteral("audio0")), kEveryone); // not a camera node
     {
         OrdinaryUserFileAccess ordinary;
         const ZunoCameraAccess access = ZunoPermissionCenter::cameraAccess(dir.path());
@@ -247,13 +254,15 @@ TEST(ZunoPermissionCenter, CameraProbeOnDeviceNodes)
         if (stillOwner)
             GTEST_SKIP() << "the node belongs to this user";
         EXPECT_EQ(access.status, Status::denied);
-        EXPECT_EQ(access.deniedDevices, QStringList{locked});
+        EXPECT_EQ(access.deniedDevices, QStringList { locked });
         EXPECT_EQ(access.deviceGroup, QFileInfo(locked).group());
         const QString english = ZunoPermissionCenter::cameraAccessHint(access, ZunoLanguage::en);
-        EXPECT_TRUE(english.contains(QStringLiteral("“%1” group").arg(access.deviceGroup))) << english.toStdString();
+        EXPECT_TRUE(english.contains(QStringLiteral("“%1” group").arg(access.deviceGroup)))
+            << english.toStdString();
         EXPECT_TRUE(english.contains(QStringLiteral("usermod -aG %1 $USER").arg(access.deviceGroup)));
         const QString turkish = ZunoPermissionCenter::cameraAccessHint(access, ZunoLanguage::tr);
-        EXPECT_TRUE(turkish.startsWith(QStringLiteral("Kamera erişimi reddedildi."))) << turkish.toStdString();
+        EXPECT_TRUE(turkish.startsWith(QStringLiteral("Kamera erişimi reddedildi.")))
+            << turkish.toStdString();
     }
 
     // One node that opens is enough.
@@ -297,17 +306,17 @@ TEST(ZunoPermissionCenter, ScreenAndInputAccessFollowTheSessionType)
         bool granted;
     };
     const Case cases[] = {
-        {"x11", ":0", nullptr, true},
-        {"x11", ":0", "wayland-0", true},
-        {"wayland", ":0", "wayland-0", false},
-        {nullptr, ":0", nullptr, true},
-        {nullptr, ":0", "wayland-0", false},
-        {nullptr, nullptr, nullptr, false},
-        {"tty", nullptr, nullptr, false},
+        { "x11", ":0", nullptr, true },
+        { "x11", ":0", "wayland-0", true },
+        { "wayland", ":0", "wayland-0", false },
+        { nullptr, ":0", nullptr, true },
+        { nullptr, ":0", "wayland-0", false },
+        { nullptr, nullptr, nullptr, false },
+        { "tty", nullptr, nullptr, false },
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.sessionType ? c.sessionType : "-") + " " + (c.display ? c.display : "-") + " "
-                     + (c.waylandDisplay ? c.waylandDisplay : "-"));
+        SCOPED_TRACE(std::string(c.sessionType ? c.sessionType : "-") + " " + (c.display ? c.display : "-")
+            + " " + (c.waylandDisplay ? c.waylandDisplay : "-"));
         ScopedEnvironment env;
         env.set("XDG_SESSION_TYPE", c.sessionType);
         env.set("DISPLAY", c.display);

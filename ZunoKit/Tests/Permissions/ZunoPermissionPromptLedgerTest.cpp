@@ -1,5 +1,5 @@
-#include "ZunoDefaults.h"
 #include "ZunoPermissionPromptLedger.h"
+#include "ZunoDefaults.h"
 
 #include <QTemporaryDir>
 
@@ -16,11 +16,11 @@ const QString kKey = QStringLiteral("com.quarnwell.permissionPrompts");
 class ZunoPermissionPromptLedgerTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    ZunoDefaults defaults{dir.filePath(QStringLiteral("ledger.conf"))};
-    ZunoPermissionPromptLedger ledger{kKey, defaults};
+    ZunoDefaults defaults { dir.filePath(QStringLiteral("ledger.conf")) };
+    ZunoPermissionPromptLedger ledger { kKey, defaults };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ZunoPermissionPromptLedgerTest, ClaimsOncePerKeyUntilReset)
 {
@@ -59,17 +59,17 @@ TEST_F(ZunoPermissionPromptLedgerTest, MarkingReplacesTheTimeAndSharesTheStore)
 TEST_F(ZunoPermissionPromptLedgerTest, MistypedEntriesReadAsEmpty)
 {
     const std::pair<const char *, QVariant> cases[] = {
-        {"a string", QStringLiteral("camera")},
-        {"a list", QVariantList{1.0, 2.0}},
-        {"a text value", QVariantMap{{"camera", 1.0}, {"mic", QStringLiteral("yesterday")}}},
-        {"a boolean value", QVariantMap{{"camera", true}}},
+        { "a string", QStringLiteral("camera") },
+        { "a list", QVariantList { 1.0, 2.0 } },
+        { "a text value", QVariantMap { { "camera", 1.0 }, { "mic", QStringLiteral("yesterday") } } },
+        { "a boolean value", QVariantMap { { "camera", true } } },
     };
     for (const auto &[name, stored] : cases) {
         SCOPED_TRACE(name);
         defaults.setValue(kKey, stored);
         EXPECT_FALSE(ledger.hasPrompted(QStringLiteral("camera")));
         ledger.markPrompted(QStringLiteral("screen"), QDateTime::fromSecsSinceEpoch(5, Qt::UTC));
-        EXPECT_EQ(defaults.dictionary(kKey), (QVariantMap{{QStringLiteral("screen"), 5.0}}));
+        EXPECT_EQ(defaults.dictionary(kKey), (QVariantMap { { QStringLiteral("screen"), 5.0 } }));
     }
 }
 

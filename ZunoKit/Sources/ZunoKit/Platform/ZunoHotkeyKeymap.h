@@ -32,4 +32,4 @@ std::optional<uint32_t> modifiers(uint32_t carbonModifiers);
 // "Super+Ctrl+Alt+Shift+" in that order, then the key.
 QString shortcutText(uint32_t modifiers, const QString &keyName);
 
-}  // namespace ZunoHotkeyKeymap
+} // namespace ZunoHotkeyKeymap

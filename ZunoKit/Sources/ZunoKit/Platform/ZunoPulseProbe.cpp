@@ -16,7 +16,8 @@ Result connect(int timeoutMs)
     if (!loop)
         return Result::unavailable;
     const QByteArray name = QCoreApplication::applicationName().toUtf8();
-    pa_context *context = pa_context_new(pa_mainloop_get_api(loop), name.isEmpty() ? "ZunoKit" : name.constData());
+    pa_context *context
+        = pa_context_new(pa_mainloop_get_api(loop), name.isEmpty() ? "ZunoKit" : name.constData());
     Result result = Result::unavailable;
     if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -27,7 +28,8 @@ Result connect(int timeoutMs)
                 break;
             }
             if (!PA_CONTEXT_IS_GOOD(state)) {
-                result = pa_context_errno(context) == PA_ERR_ACCESS ? Result::accessDenied : Result::unavailable;
+                result
+                    = pa_context_errno(context) == PA_ERR_ACCESS ? Result::accessDenied : Result::unavailable;
                 break;
             }
             const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -48,4 +50,4 @@ Result connect(int timeoutMs)
     return result;
 }
 
-}  // namespace ZunoPulseProbe
+} // namespace ZunoPulseProbe

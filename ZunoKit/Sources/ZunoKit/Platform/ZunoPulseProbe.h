@@ -8,4 +8,4 @@ enum class Result { connected, accessDenied, unavailable };
 
 Result connect(int timeoutMs = 2000);
 
-}  // namespace ZunoPulseProbe
+} // namespace ZunoPulseProbe

@@ -69,17 +69,17 @@ ModifierMasks readModifierMasks(xcb_connection_t *connection, xcb_key_symbols_t 
         }
         return 0;
     };
-    if (const uint16_t mask = maskOf({kSuperL, kSuperR}))
+    if (const uint16_t mask = maskOf({ kSuperL, kSuperR }))
         masks.super = mask;
-    if (const uint16_t mask = maskOf({kAltL, kAltR, kMetaL}))
+    if (const uint16_t mask = maskOf({ kAltL, kAltR, kMetaL }))
         masks.alt = mask;
-    if (const uint16_t mask = maskOf({kNumLock}))
+    if (const uint16_t mask = maskOf({ kNumLock }))
         masks.numLock = mask;
     free(reply);
     return masks;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ZunoX11HotkeyBackend> ZunoX11HotkeyBackend::create(PressHandler onPress)
 {
@@ -89,13 +89,15 @@ std::unique_ptr<ZunoX11HotkeyBackend> ZunoX11HotkeyBackend::create(PressHandler 
     auto *x11 = app->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
         return nullptr;
-    std::unique_ptr<ZunoX11HotkeyBackend> backend(new ZunoX11HotkeyBackend(x11->connection(), std::move(onPress)));
+    std::unique_ptr<ZunoX11HotkeyBackend> backend(
+        new ZunoX11HotkeyBackend(x11->connection(), std::move(onPress)));
     app->installNativeEventFilter(backend.get());
     return backend;
 }
 
 ZunoX11HotkeyBackend::ZunoX11HotkeyBackend(void *connection, PressHandler onPress)
-    : m_connection(connection), m_onPress(std::move(onPress))
+    : m_connection(connection)
+    , m_onPress(std::move(onPress))
 {
 }
 
@@ -139,21 +141,21 @@ bool ZunoX11HotkeyBackend::grab(uint32_t id, uint32_t keysym, uint32_t modifiers
 
     std::vector<Grab> grabs;
     for (xcb_keycode_t keycode : keycodes) {
-        if (takenCombinations().count({keycode, xModifiers}))
+        if (takenCombinations().count({ keycode, xModifiers }))
             return false;
-        grabs.push_back({keycode, xModifiers});
+        grabs.push_back({ keycode, xModifiers });
     }
 
     // Each combination under the four Caps Lock / Num Lock states, on every screen; the server
     // answers BadAccess when another client holds any of them.
-    const uint16_t lockStates[] = {0, XCB_MOD_MASK_LOCK, masks.numLock,
-                                   static_cast<uint16_t>(XCB_MOD_MASK_LOCK | masks.numLock)};
+    const uint16_t lockStates[]
+        = { 0, XCB_MOD_MASK_LOCK, masks.numLock, static_cast<uint16_t>(XCB_MOD_MASK_LOCK | masks.numLock) };
     std::vector<xcb_void_cookie_t> cookies;
     for (xcb_window_t root : roots(connection)) {
         for (const Grab &g : grabs) {
             for (uint16_t locks : lockStates) {
                 cookies.push_back(xcb_grab_key_checked(connection, 1, root, g.modifiers | locks, g.keycode,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
             }
         }
     }
@@ -169,7 +171,7 @@ bool ZunoX11HotkeyBackend::grab(uint32_t id, uint32_t keysym, uint32_t modifiers
         return false;
     }
     for (const Grab &g : grabs)
-        takenCombinations().insert({g.keycode, g.modifiers});
+        takenCombinations().insert({ g.keycode, g.modifiers });
     m_grabs[id] = std::move(grabs);
     return true;
 }
@@ -178,8 +180,8 @@ void ZunoX11HotkeyBackend::releaseGrabs(const std::vector<Grab> &grabs)
 {
     auto *connection = static_cast<xcb_connection_t *>(m_connection);
     const uint16_t lockMask = m_lockMask;
-    const uint16_t lockStates[] = {0, XCB_MOD_MASK_LOCK, static_cast<uint16_t>(lockMask & ~XCB_MOD_MASK_LOCK),
-                                   lockMask};
+    const uint16_t lockStates[]
+        = { 0, XCB_MOD_MASK_LOCK, static_cast<uint16_t>(lockMask & ~XCB_MOD_MASK_LOCK), lockMask };
     for (xcb_window_t root : roots(connection)) {
         for (const Grab &g : grabs) {
             for (uint16_t locks : lockStates)
@@ -196,7 +198,7 @@ void ZunoX11HotkeyBackend::ungrab(uint32_t id)
         return;
     releaseGrabs(it->second);
     for (const Grab &g : it->second)
-        takenCombinations().erase({g.keycode, g.modifiers});
+        takenCombinations().erase({ g.keycode, g.modifiers });
     m_grabs.erase(it);
 }
 

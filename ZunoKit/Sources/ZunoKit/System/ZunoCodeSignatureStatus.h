@@ -12,11 +12,14 @@ public:
 
     static ZunoCodeSignatureStatus stableCertificate(const QString &requirement)
     {
-        return {Kind::stableCertificate, requirement};
+        return { Kind::stableCertificate, requirement };
     }
-    static ZunoCodeSignatureStatus adHocCDHash(const QString &requirement) { return {Kind::adHocCDHash, requirement}; }
-    static ZunoCodeSignatureStatus unsignedCode() { return {Kind::unsignedCode, {}}; }
-    static ZunoCodeSignatureStatus unknown() { return {Kind::unknown, {}}; }
+    static ZunoCodeSignatureStatus adHocCDHash(const QString &requirement)
+    {
+        return { Kind::adHocCDHash, requirement };
+    }
+    static ZunoCodeSignatureStatus unsignedCode() { return { Kind::unsignedCode, {} }; }
+    static ZunoCodeSignatureStatus unknown() { return { Kind::unknown, {} }; }
 
     Kind kind() const { return m_kind; }
     // The designated-requirement text of the two certificate cases; empty otherwise.
@@ -29,7 +32,11 @@ public:
     friend bool operator==(const ZunoCodeSignatureStatus &, const ZunoCodeSignatureStatus &) = default;
 
 private:
-    ZunoCodeSignatureStatus(Kind kind, const QString &requirement) : m_kind(kind), m_requirement(requirement) {}
+    ZunoCodeSignatureStatus(Kind kind, const QString &requirement)
+        : m_kind(kind)
+        , m_requirement(requirement)
+    {
+    }
 
     Kind m_kind;
     QString m_requirement;

@@ -9,7 +9,8 @@
 
 #include <limits>
 
-ZunoGlobalHotkeyManager::ZunoGlobalHotkeyManager() : m_context(std::make_unique<QObject>())
+ZunoGlobalHotkeyManager::ZunoGlobalHotkeyManager()
+    : m_context(std::make_unique<QObject>())
 {
     m_backend = ZunoX11HotkeyBackend::create([this](uint32_t id) { handlePress(id); });
 }
@@ -21,8 +22,8 @@ ZunoGlobalHotkeyManager::~ZunoGlobalHotkeyManager()
     m_context.reset();
 }
 
-std::optional<uint32_t> ZunoGlobalHotkeyManager::registerHotkey(const ZunoHotkeyDescriptor &descriptor,
-                                                                Action action)
+std::optional<uint32_t> ZunoGlobalHotkeyManager::registerHotkey(
+    const ZunoHotkeyDescriptor &descriptor, Action action)
 {
     // After the largest id every registration is refused rather than handing an id out twice.
     if (m_idsSpent)

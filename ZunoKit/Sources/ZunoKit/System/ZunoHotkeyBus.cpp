@@ -16,7 +16,7 @@ QString normalized(const QString &shortcut)
     return text.toLower();
 }
 
-}  // namespace
+} // namespace
 
 ZunoHotkeyBus *ZunoHotkeyBus::shared()
 {
@@ -27,20 +27,21 @@ ZunoHotkeyBus *ZunoHotkeyBus::shared()
     return instance;
 }
 
-ZunoHotkeyBus::ZunoHotkeyBus(QObject *parent) : QObject(parent)
+ZunoHotkeyBus::ZunoHotkeyBus(QObject *parent)
+    : QObject(parent)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected())
-        m_exported = bus.registerObject(QString::fromLatin1(kObjectPath), this,
-                                        QDBusConnection::ExportScriptableSlots);
+        m_exported = bus.registerObject(
+            QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportScriptableSlots);
 }
 
-void ZunoHotkeyBus::add(const QString &shortcut, const void *owner, uint32_t id, QObject *context,
-                        std::function<void()> action)
+void ZunoHotkeyBus::add(
+    const QString &shortcut, const void *owner, uint32_t id, QObject *context, std::function<void()> action)
 {
     if (shortcut.isEmpty() || !action)
         return;
-    m_entries.push_back({shortcut, owner, id, context, std::move(action)});
+    m_entries.push_back({ shortcut, owner, id, context, std::move(action) });
 }
 
 void ZunoHotkeyBus::remove(const void *owner, uint32_t id)

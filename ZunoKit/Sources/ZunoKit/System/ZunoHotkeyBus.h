@@ -26,7 +26,7 @@ public:
     static ZunoHotkeyBus *shared();
 
     void add(const QString &shortcut, const void *owner, uint32_t id, QObject *context,
-             std::function<void()> action);
+        std::function<void()> action);
     void remove(const void *owner, uint32_t id);
     void removeAll(const void *owner);
 

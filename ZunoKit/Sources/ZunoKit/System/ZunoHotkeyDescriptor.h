@@ -20,7 +20,8 @@ struct ZunoHotkeyDescriptor {
 
     ZunoHotkeyDescriptor() = default;
     ZunoHotkeyDescriptor(uint32_t keyCode, uint32_t carbonModifiers)
-        : keyCode(keyCode), carbonModifiers(carbonModifiers)
+        : keyCode(keyCode)
+        , carbonModifiers(carbonModifiers)
     {
     }
 
@@ -41,7 +42,6 @@ inline size_t qHash(const ZunoHotkeyDescriptor &descriptor, size_t seed = 0)
     return qHashMulti(seed, descriptor.keyCode, descriptor.carbonModifiers);
 }
 
-template <>
-struct std::hash<ZunoHotkeyDescriptor> {
+template <> struct std::hash<ZunoHotkeyDescriptor> {
     size_t operator()(const ZunoHotkeyDescriptor &descriptor) const noexcept { return qHash(descriptor); }
 };

@@ -18,7 +18,8 @@ const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 
 QString displayName()
 {
-    const QString name = ZunoBundle::main().infoDictionary.value(QStringLiteral("CFBundleDisplayName")).toString();
+    const QString name
+        = ZunoBundle::main().infoDictionary.value(QStringLiteral("CFBundleDisplayName")).toString();
     return name.isEmpty() ? QCoreApplication::applicationName() : name;
 }
 
@@ -45,12 +46,12 @@ QMap<QString, QString> readDesktopEntry(const QString &path)
     return entry;
 }
 
-}  // namespace
+} // namespace
 
 QString entryPath()
 {
     return ZunoPaths::configuration() + QStringLiteral("/autostart/") + ZunoBundle::main().bundleIdentifier
-           + QStringLiteral(".desktop");
+        + QStringLiteral(".desktop");
 }
 
 QString execValue(const QString &program)
@@ -62,7 +63,8 @@ QString execValue(const QString &program)
     if (needsQuotes) {
         QString quoted;
         for (QChar c : argument) {
-            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
+                || c == QLatin1Char('\\'))
                 quoted += QLatin1Char('\\');
             quoted += c;
         }
@@ -81,8 +83,9 @@ bool isEnabled()
         return false;
     if (entry.value(QStringLiteral("Hidden")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return false;
-    return entry.value(QStringLiteral("X-GNOME-Autostart-enabled")).compare(QLatin1String("false"), Qt::CaseInsensitive)
-           != 0;
+    return entry.value(QStringLiteral("X-GNOME-Autostart-enabled"))
+               .compare(QLatin1String("false"), Qt::CaseInsensitive)
+        != 0;
 }
 
 bool setEnabled(bool enabled)
@@ -110,4 +113,4 @@ bool setEnabled(bool enabled)
     return file.commit();
 }
 
-}  // namespace ZunoLaunchAtLogin
+} // namespace ZunoLaunchAtLogin

@@ -19,4 +19,4 @@ QString entryPath();
 // A program path as a desktop entry's Exec value: quoted where needed, '%' doubled.
 QString execValue(const QString &program);
 
-}  // namespace ZunoLaunchAtLogin
+} // namespace ZunoLaunchAtLogin

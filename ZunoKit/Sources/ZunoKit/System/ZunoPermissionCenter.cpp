@@ -22,7 +22,7 @@ namespace ZunoPermissionCenter {
 namespace {
 
 // Folders below ~/Library whose listing alone raises a prompt on the original's platform.
-const std::array<const char *, 20> kLibraryTrapSubpaths{
+const std::array<const char *, 20> kLibraryTrapSubpaths {
     "Accounts",
     "Application Support/AddressBook",
     "Application Support/CallHistoryDB",
@@ -105,14 +105,14 @@ bool opensAsDirectory(const QString &path)
 QString groupName(gid_t gid)
 {
     std::vector<char> buffer(4096);
-    group entry{};
+    group entry {};
     group *found = nullptr;
     if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
         return QString::fromLocal8Bit(found->gr_name);
     return {};
 }
 
-}  // namespace
+} // namespace
 
 bool isAccessibilityGranted(bool)
 {
@@ -127,7 +127,7 @@ bool isScreenRecordingGranted()
 bool isFullDiskAccessGranted(const QString &homeDirectory, bool)
 {
     const QString home = normalizedPath(homeDirectory);
-    for (const char *folder : {"/.config", "/.local/share"}) {
+    for (const char *folder : { "/.config", "/.local/share" }) {
         if (opensAsDirectory(home + QLatin1String(folder)))
             return true;
     }
@@ -136,7 +136,8 @@ bool isFullDiskAccessGranted(const QString &homeDirectory, bool)
 
 ZunoCodeSignatureStatus codeSignatureStatus(const QString &path)
 {
-    return QFileInfo(path).isFile() ? ZunoCodeSignatureStatus::unsignedCode() : ZunoCodeSignatureStatus::unknown();
+    return QFileInfo(path).isFile() ? ZunoCodeSignatureStatus::unsignedCode()
+                                    : ZunoCodeSignatureStatus::unknown();
 }
 
 ZunoCodeSignatureStatus classifyCodeRequirement(const QString &requirement)
@@ -145,7 +146,7 @@ ZunoCodeSignatureStatus classifyCodeRequirement(const QString &requirement)
     if (trimmed.isEmpty())
         return ZunoCodeSignatureStatus::unknown();
     const QString lower = trimmed.toLower();
-    for (const char *phrase : {"certificate root", "certificate leaf", "anchor apple"}) {
+    for (const char *phrase : { "certificate root", "certificate leaf", "anchor apple" }) {
         if (lower.contains(QLatin1String(phrase)))
             return ZunoCodeSignatureStatus::stableCertificate(trimmed);
     }
@@ -154,8 +155,8 @@ ZunoCodeSignatureStatus classifyCodeRequirement(const QString &requirement)
     return ZunoCodeSignatureStatus::unknown();
 }
 
-std::optional<ZunoProtectedFolderCategory> classifyProtectedFolder(const QString &path,
-                                                                   const QString &homeDirectory)
+std::optional<ZunoProtectedFolderCategory> classifyProtectedFolder(
+    const QString &path, const QString &homeDirectory)
 {
     const QString p = normalizedPath(path);
     const QString home = normalizedPath(homeDirectory);
@@ -183,7 +184,7 @@ std::optional<ZunoProtectedFolderCategory> classifyProtectedFolder(const QString
 }
 
 bool shouldSkipSubdirectoryToAvoidTCCPrompts(const QString &path, const QString &explicitRootPath,
-                                             bool hasFullDiskAccess, const QString &homeDirectory)
+    bool hasFullDiskAccess, const QString &homeDirectory)
 {
     if (hasFullDiskAccess)
         return false;
@@ -195,12 +196,12 @@ bool shouldSkipSubdirectoryToAvoidTCCPrompts(const QString &path, const QString 
     // The folder itself is the chosen root or lies on the way to it.
     if (p == root || isInside(root, p))
         return false;
-    if (endsWithAny(p.toLower(), {".photoslibrary", ".musiclibrary", ".tvlibrary"}))
+    if (endsWithAny(p.toLower(), { ".photoslibrary", ".musiclibrary", ".tvlibrary" }))
         return true;
     if (!isUnder(root, library) && p == library)
         return true;
     if (root == home || isInside(home, root)) {
-        for (const char *folder : {"/Desktop", "/Documents", "/Downloads", "/.Trash"}) {
+        for (const char *folder : { "/Desktop", "/Documents", "/Downloads", "/.Trash" }) {
             if (p == home + QLatin1String(folder))
                 return true;
         }
@@ -217,8 +218,8 @@ bool shouldSkipSubdirectoryToAvoidTCCPrompts(const QString &path, const QString 
 
 void openSystemSettings(ZunoSystemPermissionKind kind)
 {
-    const auto command =
-        ZunoSystemPermissionKinds::settingsCommand(kind, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    const auto command
+        = ZunoSystemPermissionKinds::settingsCommand(kind, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (!command || command->isEmpty())
         return;
     const QString program = QStandardPaths::findExecutable(command->first());
@@ -231,7 +232,8 @@ ZunoCameraAccess cameraAccess(const QString &deviceDirectory)
 {
     ZunoCameraAccess access;
     const QDir dir(deviceDirectory);
-    const QStringList nodes = dir.entryList({QStringLiteral("video*")}, QDir::System | QDir::Files, QDir::Name);
+    const QStringList nodes
+        = dir.entryList({ QStringLiteral("video*") }, QDir::System | QDir::Files, QDir::Name);
     bool opened = false;
     for (const QString &node : nodes) {
         const QString path = dir.filePath(node);
@@ -248,7 +250,7 @@ ZunoCameraAccess cameraAccess(const QString &deviceDirectory)
             opened = true;
         } else if (error == EACCES || error == EPERM) {
             access.deniedDevices.append(path);
-            struct stat info {};
+            struct stat info { };
             if (access.deviceGroup.isEmpty() && ::stat(native.constData(), &info) == 0)
                 access.deviceGroup = groupName(info.st_gid);
         }
@@ -276,9 +278,9 @@ QString cameraAccessHint(const ZunoCameraAccess &access, std::optional<ZunoLangu
     const QString group = access.deviceGroup.isEmpty() ? QStringLiteral("video") : access.deviceGroup;
     return zunoText(QStringLiteral("Camera access is denied. Add your user to the “%1” group "
                                    "(sudo usermod -aG %1 $USER), then log out and back in."),
-                    QStringLiteral("Kamera erişimi reddedildi. Kullanıcınızı “%1” grubuna ekleyin "
-                                   "(sudo usermod -aG %1 $USER), ardından oturumu kapatıp yeniden açın."),
-                    QStringLiteral("permissions.camera.deviceGroupHint"), language)
+        QStringLiteral("Kamera erişimi reddedildi. Kullanıcınızı “%1” grubuna ekleyin "
+                       "(sudo usermod -aG %1 $USER), ardından oturumu kapatıp yeniden açın."),
+        QStringLiteral("permissions.camera.deviceGroupHint"), language)
         .arg(group);
 }
 
@@ -295,4 +297,4 @@ ZunoMediaAuthorizationStatus microphoneAuthorizationStatus()
     return ZunoMediaAuthorizationStatus::restricted;
 }
 
-}  // namespace ZunoPermissionCenter
+} // namespace ZunoPermissionCenter

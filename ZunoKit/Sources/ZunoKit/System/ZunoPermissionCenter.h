@@ -35,12 +35,12 @@ ZunoCodeSignatureStatus codeSignatureStatus(const QString &path);
 // `adHocCDHash`, anything else (and blank text) `unknown`.
 ZunoCodeSignatureStatus classifyCodeRequirement(const QString &requirement);
 
-std::optional<ZunoProtectedFolderCategory> classifyProtectedFolder(const QString &path,
-                                                                   const QString &homeDirectory);
+std::optional<ZunoProtectedFolderCategory> classifyProtectedFolder(
+    const QString &path, const QString &homeDirectory);
 // Asked for every subdirectory a recursive walk is about to enter, with the root the user chose;
 // true means do not enter `path`.
 bool shouldSkipSubdirectoryToAvoidTCCPrompts(const QString &path, const QString &explicitRootPath,
-                                             bool hasFullDiskAccess, const QString &homeDirectory);
+    bool hasFullDiskAccess, const QString &homeDirectory);
 
 // Opens the desktop's settings page for the permission ($XDG_CURRENT_DESKTOP decides); does
 // nothing where none is known or its program is not installed.
@@ -57,4 +57,4 @@ QString cameraAccessHint(const ZunoCameraAccess &access, std::optional<ZunoLangu
 // access, `restricted` when no server answers. Blocks up to two seconds.
 ZunoMediaAuthorizationStatus microphoneAuthorizationStatus();
 
-}  // namespace ZunoPermissionCenter
+} // namespace ZunoPermissionCenter

@@ -24,10 +24,11 @@ double secondsSince1970(const QDateTime &date)
     return static_cast<double>(date.toMSecsSinceEpoch()) / 1000.0;
 }
 
-}  // namespace
+} // namespace
 
 ZunoPermissionPromptLedger::ZunoPermissionPromptLedger(const QString &storageKey, ZunoDefaults &defaults)
-    : m_defaults(defaults), m_storageKey(storageKey)
+    : m_defaults(defaults)
+    , m_storageKey(storageKey)
 {
 }
 

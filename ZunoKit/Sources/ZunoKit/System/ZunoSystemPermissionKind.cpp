@@ -2,9 +2,16 @@
 
 namespace {
 
-constexpr std::array<const char *, ZunoSystemPermissionKinds::kCount> kRawValues{
-    "accessibility", "screenRecording", "systemAudio", "fullDiskAccess", "filesAndFolders",
-    "automation",    "camera",          "microphone",  "localNetwork",
+constexpr std::array<const char *, ZunoSystemPermissionKinds::kCount> kRawValues {
+    "accessibility",
+    "screenRecording",
+    "systemAudio",
+    "fullDiskAccess",
+    "filesAndFolders",
+    "automation",
+    "camera",
+    "microphone",
+    "localNetwork",
 };
 
 // Panels of gnome-control-center; sandboxed applications' file access lives on "applications".
@@ -53,7 +60,7 @@ const char *kdeModule(ZunoSystemPermissionKind kind)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 QString rawValue(ZunoSystemPermissionKind kind)
 {
@@ -64,11 +71,15 @@ namespace ZunoSystemPermissionKinds {
 
 const std::array<ZunoSystemPermissionKind, kCount> &allCases()
 {
-    static const std::array<ZunoSystemPermissionKind, kCount> cases{
-        ZunoSystemPermissionKind::accessibility,   ZunoSystemPermissionKind::screenRecording,
-        ZunoSystemPermissionKind::systemAudio,     ZunoSystemPermissionKind::fullDiskAccess,
-        ZunoSystemPermissionKind::filesAndFolders, ZunoSystemPermissionKind::automation,
-        ZunoSystemPermissionKind::camera,          ZunoSystemPermissionKind::microphone,
+    static const std::array<ZunoSystemPermissionKind, kCount> cases {
+        ZunoSystemPermissionKind::accessibility,
+        ZunoSystemPermissionKind::screenRecording,
+        ZunoSystemPermissionKind::systemAudio,
+        ZunoSystemPermissionKind::fullDiskAccess,
+        ZunoSystemPermissionKind::filesAndFolders,
+        ZunoSystemPermissionKind::automation,
+        ZunoSystemPermissionKind::camera,
+        ZunoSystemPermissionKind::microphone,
         ZunoSystemPermissionKind::localNetwork,
     };
     return cases;
@@ -89,16 +100,16 @@ std::optional<QStringList> settingsCommand(ZunoSystemPermissionKind kind, const 
     for (const QString &desktop : desktops) {
         if (desktop.compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0) {
             if (const char *panel = gnomePanel(kind))
-                return QStringList{QStringLiteral("gnome-control-center"), QString::fromLatin1(panel)};
+                return QStringList { QStringLiteral("gnome-control-center"), QString::fromLatin1(panel) };
             return std::nullopt;
         }
         if (desktop.compare(QLatin1String("KDE"), Qt::CaseInsensitive) == 0) {
             if (const char *module = kdeModule(kind))
-                return QStringList{QStringLiteral("systemsettings"), QString::fromLatin1(module)};
+                return QStringList { QStringLiteral("systemsettings"), QString::fromLatin1(module) };
             return std::nullopt;
         }
     }
     return std::nullopt;
 }
 
-}  // namespace ZunoSystemPermissionKinds
+} // namespace ZunoSystemPermissionKinds

@@ -21,7 +21,10 @@ enum class ZunoSystemPermissionKind {
 
 // The case name ("screenRecording").
 QString rawValue(ZunoSystemPermissionKind kind);
-inline QString id(ZunoSystemPermissionKind kind) { return rawValue(kind); }
+inline QString id(ZunoSystemPermissionKind kind)
+{
+    return rawValue(kind);
+}
 
 namespace ZunoSystemPermissionKinds {
 
@@ -34,4 +37,4 @@ std::optional<ZunoSystemPermissionKind> fromRawValue(const QString &raw);
 // not known or has no page for it.
 std::optional<QStringList> settingsCommand(ZunoSystemPermissionKind kind, const QString &currentDesktop);
 
-}  // namespace ZunoSystemPermissionKinds
+} // namespace ZunoSystemPermissionKinds
