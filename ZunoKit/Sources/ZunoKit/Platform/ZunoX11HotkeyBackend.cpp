@@ -188,7 +188,8 @@ void ZunoX11HotkeyBackend::releaseGrabs(const std::vector<Grab> &grabs)
                 xcb_ungrab_key(connection, g.keycode, root, g.modifiers | locks);
         }
     }
-    xcb_flush(connection);
+    // A round trip, so the keys are free for other clients when this returns.
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 void ZunoX11HotkeyBackend::ungrab(uint32_t id)

@@ -69,7 +69,7 @@ public:
     void ungrab(xcb_keysym_t keysym)
     {
         xcb_ungrab_key(m_connection, keycode(keysym), m_root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1);
-        xcb_flush(m_connection);
+        sync();
     }
 
     // Presses the keys in order and releases them in reverse, as a person would.
@@ -79,10 +79,13 @@ public:
             fake(XCB_KEY_PRESS, keysym);
         for (auto it = keysyms.rbegin(); it != keysyms.rend(); ++it)
             fake(XCB_KEY_RELEASE, *it);
-        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        sync();
     }
 
 private:
+    // A round trip: the server has handled every earlier request of this client.
+    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+
     void fake(uint8_t type, xcb_keysym_t keysym)
     {
         xcb_test_fake_input(m_connection, type, keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
