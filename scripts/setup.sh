@@ -19,8 +19,8 @@ packages=(
     nlohmann-json3-dev libasio-dev libcurl4-openssl-dev libsecret-1-dev libpulse-dev libsystemd-dev
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
-    libgtest-dev libgmock-dev libxcb-xtest0-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
-    gnome-keyring
+    libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
+    gnome-keyring libxcb-xtest0-dev
     locales
     # fonts
     fonts-inter fonts-jetbrains-mono fonts-dejavu-core
