@@ -169,3 +169,24 @@ TEST(CameraMP4Writer, ReportsWhereSetUpFailed)
         EXPECT_EQ(error.stage(), CameraMP4Writer::SetupStage::input);
     }
 }
+
+TEST(CameraMP4Writer, FramesOfAnotherSizeAreCutOrPaddedToTheFileSize)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sizes.mp4");
+    SyntheticFrames small(160, 120);
+    SyntheticFrames large(640, 480);
+    {
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 0 });
+        ASSERT_TRUE(appendWhenReady(writer, small.frame(0, 0)));
+        ASSERT_TRUE(appendWhenReady(writer, large.frame(1, 0.04)));
+        ASSERT_EQ(writer.finish(), CameraMP4Writer::Status::completed);
+    }
+    // The small frame's left quarter is red and the padding black: the first picture is red at the
+    // left and black beyond the small frame.
+    EXPECT_NEAR(probeRecording(path, 8, 8).firstY, 63, 3);
+    EXPECT_NEAR(probeRecording(path, 300, 200).firstY, 16, 3);
+    const RecorderProbe probe = probeRecording(path, 0, 0);
+    EXPECT_EQ(probe.width, 320);
+    EXPECT_EQ(probe.packets, 2);
+}

@@ -435,6 +435,13 @@ TEST_F(CameraVideoRecorderTest, WriterThatCannotStartIsReportedAtTheNextStop)
     EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerSetupFailed);
     EXPECT_FALSE(error.message().isEmpty());
     EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::notRecording) << "reported once";
+
+    // A new recording replaces a failure nobody asked about.
+    m_recorder.startRecording(recordings, kStart);
+    ASSERT_TRUE(QDir(recordings).removeRecursively());
+    EXPECT_FALSE(m_recorder.append(frames.frame(0, 1.0)));
+    m_recorder.startRecording(recordings, kStart);
+    EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::noFramesCaptured);
 }
 
 TEST_F(CameraVideoRecorderTest, WriteFailureThrowsWriterFailedAndKeepsTheFile)

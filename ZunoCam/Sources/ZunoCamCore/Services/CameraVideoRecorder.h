@@ -25,10 +25,10 @@ class ZunoAppLogger;
 // follows the frames. Logs with the category "recorder".
 //
 // Threading: one mutex guards the state; it is never held while a callback runs, the logger writes
-// or the encoder is waited for. `append` runs on the capture service's video queue and never waits
-// for the encoder (a busy encoder drops the frame). `startRecording`, `cancelRecording` and
-// `currentSnapshot` run on the caller's thread; `stopRecording` returns at once and finishes the
-// file on a worker thread.
+// or the encoder is drained. `append` runs on the capture service's video queue and never waits for
+// the encoder (a busy encoder drops the frame); the first frame opens the file and the encoder.
+// `startRecording`, `cancelRecording` and `currentSnapshot` run on the caller's thread;
+// `stopRecording` returns at once and finishes the file on a worker thread.
 class CameraVideoRecorder {
 public:
     using StatusCallback = std::function<void(const CameraRecordingSnapshot &)>;
@@ -46,7 +46,8 @@ public:
 
     // Progress for the owner: on the video queue at the first frame and at each new whole second of
     // elapsed time (and with the idle snapshot when the encoder cannot be set up); on the caller's
-    // thread at start and cancel; on the worker thread when a stop completes. Set it before recording.
+    // thread at start, cancel and a stop without frames; on a worker thread when a stop finishes a
+    // file. Set it before recording.
     void setOnStatusChange(StatusCallback callback);
 
     // Creates the folder (default: defaultOutputDirectory()), picks a free file name from `date` in
