@@ -1,7 +1,9 @@
 #include "CameraCaptureService.h"
 
+#include "CameraFaceDetector.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "SelfiePersonSegmenter.h"
 #include "ZunoAppLogger.h"
 
 #include <chrono>
@@ -35,8 +37,22 @@ double millisecondsSince(std::chrono::steady_clock::time_point &mark)
 
 } // namespace
 
+CameraCaptureService::Dependencies CameraCaptureService::defaultDependencies()
+{
+    Dependencies dependencies;
+    dependencies.devices = std::make_shared<CameraSystemDevices>();
+    dependencies.segmenter = std::make_unique<SelfiePersonSegmenter>();
+    auto detector = std::make_shared<CameraFaceDetector>();
+    dependencies.faceDetector = [detector](const CameraPixelBuffer &frame) {
+        const CameraFaceDetection detection = detector->detect(
+            NeuralImageView { frame.constBits(), frame.width(), frame.height(), frame.bytesPerRow() });
+        return FaceDetection { detection.succeeded, detection.face };
+    };
+    return dependencies;
+}
+
 CameraCaptureService::CameraCaptureService(std::shared_ptr<ZunoAppLogger> logger)
-    : CameraCaptureService(std::move(logger), Dependencies {})
+    : CameraCaptureService(std::move(logger), defaultDependencies())
 {
 }
 

@@ -81,6 +81,9 @@ public:
     static constexpr std::int64_t kFaceDetectionInterval = 6;
     static inline const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.video");
 
+    // The system's cameras, the selfie-segmentation model and the face detector.
+    static Dependencies defaultDependencies();
+
     explicit CameraCaptureService(std::shared_ptr<ZunoAppLogger> logger);
     CameraCaptureService(std::shared_ptr<ZunoAppLogger> logger, Dependencies dependencies);
     ~CameraCaptureService();
