@@ -28,7 +28,10 @@ CameraSyntheticSource::~CameraSyntheticSource()
 
 void CameraSyntheticSource::render(std::int64_t index, CameraPixelBuffer &image)
 {
-    image.ensure(kWidth, kHeight);
+    // Written in place: a pooled buffer is shared with its pool, so ensure() would reallocate it.
+    if (image.isNull() || image.width() != kWidth || image.height() != kHeight
+        || image.format() != CameraPixelBuffer::Format::BGRA8)
+        image = CameraPixelBuffer(kWidth, kHeight);
     const double t = static_cast<double>(index) / kFramesPerSecond;
     // Upper third: colour bars; below: a diagonal gradient that scrolls sideways.
     const int barsHeight = kHeight / 3;
@@ -40,11 +43,11 @@ void CameraSyntheticSource::render(std::int64_t index, CameraPixelBuffer &image)
                 pixels[x] = kBars[x * 8 / kWidth];
             continue;
         }
+        const std::uint32_t g = static_cast<std::uint32_t>(y * 255 / kHeight) << 8;
         for (int x = 0; x < kWidth; ++x) {
             const std::uint32_t r = static_cast<std::uint32_t>(((x + shift) & 511) >> 1);
-            const std::uint32_t g = static_cast<std::uint32_t>(y * 255 / kHeight);
             const std::uint32_t b = static_cast<std::uint32_t>(255 - (((x + y + shift) & 511) >> 1));
-            pixels[x] = 0xff000000u | (r << 16) | (g << 8) | b;
+            pixels[x] = 0xff000000u | (r << 16) | g | b;
         }
     }
     // A white disc circling the lower part and a vertical bar sweeping across.
