@@ -441,6 +441,13 @@ TEST_F(CameraCaptureServiceTest, SwitchesCamerasLiveWithoutASecondStartedLine)
     EXPECT_EQ(cameraB()->openCount(), 1);
     pushAndWait(cameraB(), halves());
 
+    // The camera stops delivering (unplugged): choosing it again opens it again, still live.
+    cameraB()->endStream();
+    ASSERT_TRUE(service->start(QStringLiteral("cam-b")));
+    EXPECT_EQ(cameraB()->openCount(), 2);
+    EXPECT_TRUE(cameraB()->isRunning());
+    pushAndWait(cameraB(), halves());
+
     EXPECT_EQ(logLines(), (QStringList { "info camera: Camera capture started on device: Camera A" }));
 }
 

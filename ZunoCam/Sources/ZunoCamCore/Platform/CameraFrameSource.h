@@ -27,5 +27,6 @@ public:
     // Stops delivering, joins the capture thread and closes the device: no sink call runs or
     // follows once it returns. Idempotent.
     virtual void stop() = 0;
+    // Delivering: started, not stopped, and the device has not ended the stream.
     virtual bool isRunning() const = 0;
 };

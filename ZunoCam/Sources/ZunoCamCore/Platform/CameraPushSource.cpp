@@ -87,3 +87,11 @@ bool CameraPushSource::waitUntilRunning(std::chrono::milliseconds limit)
     std::unique_lock lock(m_lock);
     return m_runningChanged.wait_for(lock, limit, [this] { return m_running; });
 }
+
+void CameraPushSource::endStream()
+{
+    std::lock_guard delivery(m_deliveryLock);
+    std::lock_guard lock(m_lock);
+    m_running = false;
+    m_sink = nullptr;
+}

@@ -21,6 +21,8 @@ public:
 
     // True when the frame reached the sink (the source is running).
     bool push(CameraFrameSample sample);
+    // Ends the stream as an unplugged camera would: no more frames until the source is started again.
+    void endStream();
     // Opening fails with `reason` from now on; an empty reason lets it succeed again.
     void setOpenFailure(const QString &reason);
     int openCount() const;

@@ -38,8 +38,10 @@ bool CameraThreadedFrameSource::isOpen() const
 bool CameraThreadedFrameSource::start(Sink sink)
 {
     std::lock_guard lock(m_lock);
-    if (m_running)
+    if (m_running && !m_ended)
         return true;
+    if (m_thread.joinable())
+        m_thread.join(); // a capture loop that ended on its own (it no longer needs the lock)
     if (!m_open) {
         QString ignored;
         if (!openDevice(ignored))
@@ -47,8 +49,13 @@ bool CameraThreadedFrameSource::start(Sink sink)
         m_open = true;
     }
     m_stopRequested = false;
+    m_ended = false;
     m_running = true;
-    m_thread = std::thread([this, sink = std::move(sink)] { run(sink); });
+    m_thread = std::thread([this, sink = std::move(sink)] {
+        run(sink);
+        std::lock_guard ended(m_lock);
+        m_ended = true;
+    });
     return true;
 }
 
@@ -74,7 +81,7 @@ void CameraThreadedFrameSource::stop()
 bool CameraThreadedFrameSource::isRunning() const
 {
     std::lock_guard lock(m_lock);
-    return m_running;
+    return m_running && !m_ended;
 }
 
 bool CameraThreadedFrameSource::stopRequested() const

@@ -42,5 +42,6 @@ private:
     bool m_open = false;
     bool m_running = false;
     bool m_stopRequested = false;
+    bool m_ended = false; // the capture loop returned (device gone, file empty)
     std::thread m_thread;
 };

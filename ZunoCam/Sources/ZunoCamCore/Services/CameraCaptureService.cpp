@@ -115,11 +115,17 @@ bool CameraCaptureService::start(const std::optional<QString> &deviceID)
 
     std::unique_lock lock(m_sessionLock);
     const bool live = m_requestedRunning;
-    if (!(live && m_input && m_input->descriptor().id == device->id)) {
-        // A stopped session's input is closed first, so that the same camera can be opened again.
-        if (!live && m_input)
+    const bool sameCamera = m_input && m_input->descriptor().id == device->id;
+    // The camera already delivering (or about to be started) is kept: a second open of it would find
+    // it busy.
+    const bool keep = live && sameCamera && (m_input->isRunning() || !m_running);
+    if (!keep) {
+        // A stopped session's input, or this camera when it stopped delivering, is closed first so
+        // that it can be opened again.
+        const bool closedFirst = m_input && (!live || sameCamera);
+        if (closedFirst)
             m_input->stop();
-        // The new camera is opened before anything is switched: one that cannot be opened leaves a
+        // Another camera is opened before anything is switched: one that cannot be opened leaves a
         // running session on the camera it has.
         std::shared_ptr<CameraFrameSource> source = m_devices->makeSource(*device);
         QString error;
@@ -131,12 +137,11 @@ bool CameraCaptureService::start(const std::optional<QString> &deviceID)
                 kCameraCategory);
             return false;
         }
-        if (live && m_input) {
-            const bool delivering = m_input->isRunning();
+        if (m_input && !closedFirst)
             m_input->stop();
-            if (delivering)
-                source->start(makeSink());
-        }
+        // While the session runs the switch is live; before its start task ran, that task starts it.
+        if (live && m_running)
+            source->start(makeSink());
         m_input = std::move(source);
     }
     if (live)
