@@ -44,7 +44,7 @@ bool makeClip(const QString &path, int seconds)
     const QString graph = QStringLiteral(
         "color=c=0x20262e:s=1280x720:r=30:d=%1[stage];"
         "[0:v]scale=840:840,setsar=1[person];"
-        "[stage][person]overlay=x='220+200*sin(2*PI*t/8)':y='-10+30*sin(2*PI*t/5)':shortest=1,"
+        "[stage][person]overlay=x='220+200*sin(2*PI*t/8)':y='25+25*sin(2*PI*t/5)':shortest=1,"
         "drawbox=x=0:y=0:w=1280:h=90:color=black:t=fill,"
         "drawbox=x=0:y=630:w=1280:h=90:color=black:t=fill,format=yuv420p[out]")
                               .arg(seconds);
