@@ -1,0 +1,316 @@
+// Every asio use of the LAN remote lives in this file: asio is slow to compile and stays out of
+// the headers.
+#include "TeleprompterTcpTransport.h"
+
+#include <asio.hpp>
+
+#include <atomic>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include <pthread.h>
+
+namespace {
+
+using asio::ip::tcp;
+
+// How long a closing connection drains what its peer still sends, and how much at most.
+constexpr auto kLingerTime = std::chrono::seconds(2);
+constexpr std::size_t kLingerBytes = 256 * 1024;
+// How long sending one answer may take before the connection is dropped.
+constexpr auto kSendTimeout = std::chrono::seconds(10);
+// Pause before accepting again when the process is out of descriptors or memory.
+constexpr auto kAcceptRetryDelay = std::chrono::milliseconds(100);
+
+bool isResourceShortage(const std::error_code &error)
+{
+    return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system
+        || error == std::errc::no_buffer_space || error == std::errc::not_enough_memory;
+}
+
+// Errors that belong to one incoming connection, not to the listening socket (accept(2)).
+bool isConnectionError(const std::error_code &error)
+{
+    return error == std::errc::connection_aborted || error == std::errc::interrupted
+        || error == std::errc::operation_would_block || error == std::errc::resource_unavailable_try_again
+        || error == std::errc::protocol_error || error == std::errc::network_down
+        || error == std::errc::network_unreachable || error == std::errc::host_unreachable
+        || error == std::errc::no_protocol_option || error == std::errc::operation_not_supported
+        || error == std::errc::operation_not_permitted || error == std::errc::connection_reset;
+}
+
+}  // namespace
+
+struct TeleprompterTcpTransport::Impl {
+    asio::io_context io{1};
+    asio::executor_work_guard<asio::io_context::executor_type> work = asio::make_work_guard(io);
+    std::thread thread;
+    std::atomic<std::thread::id> threadId;
+    std::atomic<quint64> nextConnectionId{1};
+};
+
+struct TeleprompterTcpTransport::Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
+    Impl(TeleprompterTcpTransport::Impl &transport) : transport(transport), acceptor(transport.io), retry(transport.io)
+    {
+    }
+
+    void acceptNext();
+
+    TeleprompterTcpTransport::Impl &transport;
+    tcp::acceptor acceptor;
+    asio::steady_timer retry;
+    AcceptHandler onAccept;
+    FailureHandler onFailure;
+    bool cancelled = false;
+};
+
+struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this<Connection::Impl> {
+    Impl(tcp::socket socket, quint64 id) : socket(std::move(socket)), deadline(this->socket.get_executor()), id(id) {}
+
+    void close()
+    {
+        if (closed)
+            return;
+        closed = true;
+        deadline.cancel();
+        std::error_code ignored;
+        socket.close(ignored);
+    }
+
+    void drain(std::function<void()> completion, std::size_t drained)
+    {
+        lingerBuffer.resize(4096);
+        socket.async_read_some(asio::buffer(lingerBuffer),
+                               [self = shared_from_this(), completion = std::move(completion),
+                                drained](const std::error_code &error, std::size_t count) mutable {
+                                   if (!error && drained + count < kLingerBytes) {
+                                       self->drain(std::move(completion), drained + count);
+                                       return;
+                                   }
+                                   self->close();
+                                   completion();
+                               });
+    }
+
+    tcp::socket socket;
+    asio::steady_timer deadline;
+    quint64 id;
+    std::vector<char> buffer;
+    std::vector<char> lingerBuffer;
+    bool timedOut = false;
+    bool closed = false;
+};
+
+TeleprompterTcpTransport::TeleprompterTcpTransport(const QString &threadName) : d(std::make_unique<Impl>())
+{
+    std::promise<void> started;
+    auto ready = started.get_future();
+    d->thread = std::thread([impl = d.get(), &started] {
+        impl->threadId = std::this_thread::get_id();
+        started.set_value();
+        // A handler that throws must not take the remote down with it.
+        for (;;) {
+            try {
+                impl->io.run();
+                return;
+            } catch (...) {
+            }
+        }
+    });
+    ready.wait();
+    const QByteArray name = threadName.toUtf8().right(15);
+    pthread_setname_np(d->thread.native_handle(), name.constData());
+}
+
+TeleprompterTcpTransport::~TeleprompterTcpTransport() { shutdown(); }
+
+void TeleprompterTcpTransport::shutdown()
+{
+    d->work.reset();
+    d->io.stop();
+    if (d->thread.joinable())
+        d->thread.join();
+}
+
+void TeleprompterTcpTransport::post(std::function<void()> task) { asio::post(d->io, std::move(task)); }
+
+void TeleprompterTcpTransport::sync(const std::function<void()> &task)
+{
+    if (isCurrent()) {
+        task();
+        return;
+    }
+    std::promise<void> done;
+    auto finished = done.get_future();
+    asio::post(d->io, [&] {
+        task();
+        done.set_value();
+    });
+    finished.wait();
+}
+
+bool TeleprompterTcpTransport::isCurrent() const { return std::this_thread::get_id() == d->threadId.load(); }
+
+std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::listen(quint16 port)
+{
+    auto impl = std::make_unique<Listener::Impl>(*d);
+    const auto openOn = [&](const tcp &protocol) {
+        std::error_code error;
+        tcp::acceptor &acceptor = impl->acceptor;
+        acceptor.open(protocol, error);
+        if (!error && protocol == tcp::v6())
+            acceptor.set_option(asio::ip::v6_only(false), error);
+        if (!error)
+            acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+        if (!error)
+            acceptor.bind(tcp::endpoint(protocol, port), error);
+        if (!error)
+            acceptor.listen(asio::socket_base::max_listen_connections, error);
+        if (error) {
+            std::error_code ignored;
+            acceptor.close(ignored);
+        }
+        return error;
+    };
+    // Dual-stack first; machines with IPv6 switched off get IPv4 only.
+    if (openOn(tcp::v6())) {
+        if (const std::error_code error = openOn(tcp::v4()))
+            throw std::system_error(error);
+    }
+    return std::make_shared<Listener>(std::move(impl));
+}
+
+TeleprompterTcpTransport::Listener::Listener(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+TeleprompterTcpTransport::Listener::~Listener() = default;
+
+quint16 TeleprompterTcpTransport::Listener::port() const
+{
+    std::error_code error;
+    const tcp::endpoint endpoint = d->acceptor.local_endpoint(error);
+    return error ? 0 : endpoint.port();
+}
+
+void TeleprompterTcpTransport::Listener::start(AcceptHandler onAccept, FailureHandler onFailure)
+{
+    if (d->cancelled)
+        return;
+    d->onAccept = std::move(onAccept);
+    d->onFailure = std::move(onFailure);
+    d->acceptNext();
+}
+
+void TeleprompterTcpTransport::Listener::Impl::acceptNext()
+{
+    acceptor.async_accept([self = shared_from_this()](const std::error_code &error, tcp::socket socket) {
+        if (self->cancelled)
+            return;
+        if (!error) {
+            std::error_code ignored;
+            socket.set_option(tcp::no_delay(true), ignored);
+            const quint64 id = self->transport.nextConnectionId++;
+            auto connection = std::make_shared<Connection>(std::make_shared<Connection::Impl>(std::move(socket), id));
+            self->onAccept(std::move(connection));
+            if (!self->cancelled)
+                self->acceptNext();
+            return;
+        }
+        if (error == asio::error::operation_aborted)
+            return;
+        if (isConnectionError(error)) {
+            self->acceptNext();
+            return;
+        }
+        if (isResourceShortage(error)) {
+            self->retry.expires_after(kAcceptRetryDelay);
+            self->retry.async_wait([self](const std::error_code &waitError) {
+                if (!waitError && !self->cancelled)
+                    self->acceptNext();
+            });
+            return;
+        }
+        self->cancelled = true;
+        const FailureHandler onFailure = std::move(self->onFailure);
+        self->onAccept = nullptr;
+        self->onFailure = nullptr;
+        std::error_code ignored;
+        self->acceptor.close(ignored);
+        if (onFailure)
+            onFailure(QString::fromStdString(error.message()));
+    });
+}
+
+void TeleprompterTcpTransport::Listener::cancel()
+{
+    d->cancelled = true;
+    d->onAccept = nullptr;
+    d->onFailure = nullptr;
+    d->retry.cancel();
+    std::error_code ignored;
+    d->acceptor.close(ignored);
+}
+
+TeleprompterTcpTransport::Connection::Connection(std::shared_ptr<Impl> impl) : d(std::move(impl)) {}
+
+TeleprompterTcpTransport::Connection::~Connection() = default;
+
+quint64 TeleprompterTcpTransport::Connection::identity() const { return d->id; }
+
+void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::milliseconds timeout)
+{
+    d->deadline.expires_after(timeout);
+    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &error) {
+        const auto self = weak.lock();
+        if (error || !self || self->closed)
+            return;
+        self->timedOut = true;
+        self->close();
+    });
+}
+
+void TeleprompterTcpTransport::Connection::disarmReadDeadline() { d->deadline.cancel(); }
+
+void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveHandler handler)
+{
+    d->buffer.resize(maximum);
+    d->socket.async_read_some(asio::buffer(d->buffer),
+                              [self = d, handler = std::move(handler)](const std::error_code &error, std::size_t count) {
+                                  if (self->timedOut)
+                                      handler({}, ReceiveStatus::timedOut);
+                                  else if (!error)
+                                      handler(QByteArray(self->buffer.data(), qsizetype(count)), ReceiveStatus::data);
+                                  else if (error == asio::error::eof)
+                                      handler({}, ReceiveStatus::peerFinished);
+                                  else
+                                      handler({}, ReceiveStatus::failed);
+                              });
+}
+
+void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, std::function<void()> completion)
+{
+    auto data = std::make_shared<QByteArray>(std::move(bytes));
+    d->deadline.expires_after(kSendTimeout);
+    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &error) {
+        if (const auto self = weak.lock(); !error && self)
+            self->close();
+    });
+    asio::async_write(d->socket, asio::buffer(data->constData(), data->size()),
+                      [self = d, data, completion = std::move(completion)](const std::error_code &error, std::size_t) mutable {
+                          if (error || self->closed) {
+                              self->close();
+                              completion();
+                              return;
+                          }
+                          std::error_code ignored;
+                          self->socket.shutdown(tcp::socket::shutdown_send, ignored);
+                          self->deadline.expires_after(kLingerTime);
+                          self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
+                              if (const auto owner = weak.lock(); !waitError && owner)
+                                  owner->close();
+                          });
+                          self->drain(std::move(completion), 0);
+                      });
+}
+
+void TeleprompterTcpTransport::Connection::cancel() { d->close(); }
