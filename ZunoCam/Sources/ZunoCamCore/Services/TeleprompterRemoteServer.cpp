@@ -76,6 +76,10 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     const Limits limits;
     TeleprompterTcpTransport transport;
 
+    // Held while a listener event is checked against the generation and delivered, and while a
+    // stop moves the generation on: an event is either delivered before the stop or never.
+    // Recursive, so that an event handler may stop or restart the server.
+    std::recursive_mutex eventMutex;
     mutable std::mutex mutex;
     std::shared_ptr<Listener> listener;
     std::unordered_map<quint64, std::shared_ptr<Connection>> activeConnections;
@@ -117,6 +121,7 @@ void TeleprompterRemoteServer::Core::listenerStarted(quint64 listenerGeneration,
         });
     const quint16 actualPort = startedListener->port() ? startedListener->port() : requestedPort;
     const QString url = TeleprompterRemoteProtocol::buildRemoteURL(actualPort);
+    std::lock_guard events(eventMutex);
     EventHandler handler;
     {
         std::lock_guard lock(mutex);
@@ -134,6 +139,7 @@ void TeleprompterRemoteServer::Core::listenerStarted(quint64 listenerGeneration,
 
 void TeleprompterRemoteServer::Core::listenerFailed(quint64 listenerGeneration, const QString &description)
 {
+    std::lock_guard events(eventMutex);
     EventHandler handler;
     {
         std::lock_guard lock(mutex);
@@ -154,6 +160,8 @@ void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> on
     bool wasRunning = false;
     EventHandler handler;
     {
+        // Once the generation moves on, no event of the old listener can be delivered.
+        std::lock_guard events(eventMutex);
         std::lock_guard lock(mutex);
         if (onlyGeneration && *onlyGeneration != generation)
             return;
