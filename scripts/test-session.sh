@@ -6,20 +6,44 @@ cd "$(dirname "$0")/.."
 
 if [ -z "${ZUNO_TEST_SESSION:-}" ]; then
     export ZUNO_TEST_SESSION=1
-    export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/zuno-runtime.XXXXXX)}"
+    # A runtime folder of our own unless the session already has a usable one (it may be set but
+    # missing or someone else's, for example under sudo or in a container).
+    if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ] || [ ! -O "$XDG_RUNTIME_DIR" ] \
+        || [ ! -w "$XDG_RUNTIME_DIR" ]; then
+        XDG_RUNTIME_DIR="$(mktemp -d /tmp/zuno-runtime.XXXXXX)"
+        export ZUNO_TEST_RUNTIME_CREATED="$XDG_RUNTIME_DIR"
+    fi
+    export XDG_RUNTIME_DIR
     chmod 700 "$XDG_RUNTIME_DIR"
     exec dbus-run-session -- xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$0" "$@"
 fi
 
-# PulseAudio for the microphone tests; a failure to start only makes those tests skip.
+started_pulse=0
+cleanup() {
+    # Only the server started here is stopped; a server the machine provides is left alone.
+    if [ "$started_pulse" = 1 ]; then
+        pulseaudio --kill >/dev/null 2>&1 || true
+    fi
+    if [ -n "${ZUNO_TEST_RUNTIME_CREATED:-}" ] && [ "$ZUNO_TEST_RUNTIME_CREATED" = "$XDG_RUNTIME_DIR" ]; then
+        rm -rf "$ZUNO_TEST_RUNTIME_CREATED"
+    fi
+}
+trap cleanup EXIT
+
+# PulseAudio for the microphone tests (a null sink; tests load their own sources); a failure to
+# start only makes those tests skip. Running as root is fine for a per-user daemon.
 if command -v pulseaudio >/dev/null && ! pactl info >/dev/null 2>&1; then
-    pulseaudio --daemonize=yes --exit-idle-time=-1 --system=no -n \
+    if pulseaudio --daemonize=yes --exit-idle-time=-1 --system=no -n \
         --load="module-null-sink sink_name=zuno_null" \
-        --load="module-native-protocol-unix" >/dev/null 2>&1 || true
+        --load="module-native-protocol-unix" >/dev/null 2>&1; then
+        started_pulse=1
+    fi
     for _ in 1 2 3 4 5 6 7 8 9 10; do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
 fi
 
+# Debian's tesseract uses OpenMP; with ctest running one test per core, its threads only fight.
+export OMP_THREAD_LIMIT=1
+
 status=0
 "$@" || status=$?
-pulseaudio --kill >/dev/null 2>&1 || true
 exit $status

@@ -1,0 +1,192 @@
+#include "CamScriptStore.h"
+
+#include "CamModelsJson.h"
+#include "ZunoPaths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtDebug>
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char kFileName[] = "zunocam-store.json";
+
+// Beside the document, named so that a listing shows what it is and when it was set aside.
+QString rescueFilePath(const QString &directory)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(directory);
+    QString path = dir.filePath(QStringLiteral("zunocam-store.corrupt-%1.json").arg(stamp));
+    for (int suffix = 2; QFileInfo::exists(path); ++suffix)
+        path = dir.filePath(QStringLiteral("zunocam-store.corrupt-%1-%2.json").arg(stamp).arg(suffix));
+    return path;
+}
+
+QString systemError(const char *step, int error)
+{
+    return QStringLiteral("%1 failed: %2")
+        .arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over `path`,
+// so a reader sees either the old document or the new one. Every short write counts as a failure:
+// a truncated document must never replace a good one (QSaveFile renames one over it when the disk
+// fills up partway).
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *failure)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        *failure = systemError("creating a temporary file", errno);
+        return false;
+    }
+    const auto abandon = [&](const char *step, int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        *failure = systemError(step, error);
+        return false;
+    };
+
+    // Keep the permissions the user gave the document; a new one gets the usual rw-r--r--.
+    struct stat existing { };
+    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0)
+        return abandon("setting permissions", errno);
+
+    const char *data = bytes.constData();
+    qsizetype remaining = bytes.size();
+    while (remaining > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(remaining));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon("writing", errno);
+        }
+        data += written;
+        remaining -= written;
+    }
+    if (::fsync(fd) != 0)
+        return abandon("flushing to disk", errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        *failure = systemError("closing", error);
+        return false;
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        *failure = systemError("replacing the document", error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CamScriptStore::CamScriptStore(const std::optional<QString> &directory)
+    : m_directory(
+        directory ? *directory : QDir(ZunoPaths::applicationSupport()).filePath(QStringLiteral("ZunoCam")))
+{
+    QDir().mkpath(m_directory);
+    m_fileURL = QDir(m_directory).filePath(QLatin1String(kFileName));
+}
+
+CamPersistedPayload CamScriptStore::load()
+{
+    QFile file(m_fileURL);
+    if (!file.exists()) {
+        m_unreadableOnDisk = false;
+        return CamPersistedPayload();
+    }
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw CamDecodingError(file.errorString().toStdString());
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw CamDecodingError(file.errorString().toStdString());
+        CamPersistedPayload payload = nlohmann::json::parse(bytes.begin(), bytes.end());
+        m_unreadableOnDisk = false;
+        return payload;
+    } catch (const std::exception &) {
+        // The owner learns of it when the file is rescued on the next save; until then the file
+        // stays exactly as it is.
+        m_unreadableOnDisk = true;
+        return CamPersistedPayload();
+    }
+}
+
+CamScriptStore::SaveResult CamScriptStore::save(const CamPersistedPayload &payload)
+{
+    QByteArray bytes;
+    try {
+        const nlohmann::json document = payload;
+        bytes = QByteArray::fromStdString(document.dump(2));
+    } catch (const std::exception &error) {
+        const QString message
+            = QStringLiteral("Studio document not saved: %1").arg(QString::fromUtf8(error.what()));
+        report(MessageLevel::error, message);
+        return { false, message };
+    }
+
+    // The folder may have been removed since the store was made.
+    QDir().mkpath(m_directory);
+
+    QString failure;
+    if (m_unreadableOnDisk && !rescueUnreadableDocument(&failure)) {
+        const QString message = QStringLiteral("Studio document not saved: %1").arg(failure);
+        report(MessageLevel::error, message);
+        return { false, message };
+    }
+
+    if (!writeFileAtomically(m_fileURL, bytes, &failure)) {
+        const QString message = QStringLiteral("Studio document not saved to %1: %2").arg(m_fileURL, failure);
+        report(MessageLevel::error, message);
+        return { false, message };
+    }
+    return {};
+}
+
+bool CamScriptStore::rescueUnreadableDocument(QString *failure)
+{
+    if (!QFileInfo::exists(m_fileURL)) {
+        m_unreadableOnDisk = false;
+        return true;
+    }
+    const QString target = rescueFilePath(m_directory);
+    if (!QFile::rename(m_fileURL, target)) {
+        // Overwriting it would lose the user's scripts for good; keep refusing until it can move.
+        *failure = QStringLiteral("the unreadable document %1 could not be moved aside to %2")
+                       .arg(m_fileURL, target);
+        return false;
+    }
+    m_unreadableOnDisk = false;
+    m_rescuedFileURL = target;
+    report(MessageLevel::warn,
+        QStringLiteral("Studio document %1 could not be read; it was moved to %2 before saving.")
+            .arg(m_fileURL, target));
+    return true;
+}
+
+void CamScriptStore::report(MessageLevel level, const QString &message) const
+{
+    if (m_messageHandler) {
+        m_messageHandler(level, message);
+        return;
+    }
+    if (level == MessageLevel::error)
+        qCritical().noquote() << message;
+    else
+        qWarning().noquote() << message;
+}
