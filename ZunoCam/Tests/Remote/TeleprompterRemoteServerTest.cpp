@@ -1,6 +1,10 @@
 #include "RemoteTestClient.h"
 #include "TeleprompterRemoteProtocol.h"
 #include "TeleprompterRemoteServer.h"
+#include "ZunoAppLogger.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -293,6 +297,7 @@ TEST(TeleprompterRemoteServer, RefusesOversizedAndMalformedRequests)
     EXPECT_EQ(tooLarge.status, 413);
     EXPECT_TRUE(tooLarge.head.startsWith("HTTP/1.1 413 Payload Too Large"));
     EXPECT_EQ(tooLarge.body, R"({"error":"Request exceeded maximum allowed size.","ok":false})");
+    big.close();
 
     RawClient halfClosed(running.port);
     halfClosed.send("GET / HTTP/1.1\r\nHost: x\r\n");
@@ -300,6 +305,7 @@ TEST(TeleprompterRemoteServer, RefusesOversizedAndMalformedRequests)
     const HttpAnswer malformed = parseAnswer(halfClosed.readAll());
     EXPECT_EQ(malformed.status, 400);
     EXPECT_EQ(malformed.json()["error"], "Malformed HTTP request.");
+    halfClosed.close();
 
     EXPECT_EQ(exchange(running.port, "\r\n\r\n").json()["error"], "Malformed HTTP request.");
     EXPECT_EQ(exchange(running.port, "GET\r\n\r\n").status, 400);
@@ -427,4 +433,56 @@ TEST(TeleprompterRemoteServer, ConnectionsOverTheCapAreClosedAtOnce)
     EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
     second.send(get("/api/state"));
     EXPECT_EQ(parseAnswer(second.readAll()).status, 200);
+}
+
+TEST(TeleprompterRemoteServer, WritesItsLogLines)
+{
+    QTemporaryDir folder;
+    auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("RemoteLogTest"), folder.path());
+    const auto lines = [&] {
+        QStringList texts;
+        const QList<ZunoLogEntry> entries = logger->recentEntries(100, ZunoLogLevel::debug);
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            EXPECT_EQ(it->category, "remote");
+            texts << QStringLiteral("%1 %2").arg(rawValue(it->level), it->message);
+        }
+        return texts;
+    };
+
+    EventLog events;
+    TeleprompterRemoteServer server(logger);
+    server.setOnEvent(events.handler());
+    EXPECT_THROW(server.start(80), TeleprompterRemoteServerError);
+    server.stop(false);
+    EXPECT_TRUE(lines().isEmpty()) << "a refused port and an idle stop log nothing";
+
+    const quint16 port = freeLoopbackPort();
+    const QString url = server.start(port);
+    ASSERT_TRUE(events.waitForStarted(port));
+    EXPECT_EQ(exchange(port, postCommand(R"({"command":"wpm_up"})")).status, 200);
+    server.stop(false);
+
+    const int blocker = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    const int reuse = 1;  // the server's closed connections may still hold the port in TIME_WAIT
+    setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(blocker, 1), 0);
+    QString failure;
+    try {
+        server.start(port);
+    } catch (const TeleprompterRemoteServerError &error) {
+        failure = error.detail();
+    }
+    close(blocker);
+
+    EXPECT_EQ(lines(), (QStringList{
+                           "info Teleprompter LAN remote server starting at " + url,
+                           "info Teleprompter LAN remote server listening at " + url,
+                           "info LAN remote command: wpm_up",
+                           "info Teleprompter LAN remote server stopped.",
+                           QStringLiteral("error Failed to create LAN remote listener on port %1: ").arg(port) + failure,
+                       }));
 }

@@ -2,6 +2,7 @@
 
 #include "TeleprompterRemoteProtocol.h"
 #include "TeleprompterTcpTransport.h"
+#include "ZunoAppLogger.h"
 
 #include <atomic>
 #include <mutex>
@@ -15,6 +16,7 @@ using Listener = TeleprompterTcpTransport::Listener;
 
 constexpr std::size_t kReceiveChunkBytes = 16384;
 const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.remote-server");
+const QString kLogCategory = QStringLiteral("remote");
 
 }  // namespace
 
@@ -94,9 +96,17 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     EventHandler onEvent;
 };
 
-void TeleprompterRemoteServer::Core::logInfo(const QString &message) { Q_UNUSED(message); }
+void TeleprompterRemoteServer::Core::logInfo(const QString &message)
+{
+    if (logger)
+        logger->info(message, kLogCategory);
+}
 
-void TeleprompterRemoteServer::Core::logError(const QString &message) { Q_UNUSED(message); }
+void TeleprompterRemoteServer::Core::logError(const QString &message)
+{
+    if (logger)
+        logger->error(message, kLogCategory);
+}
 
 void TeleprompterRemoteServer::Core::listenerStarted(quint64 listenerGeneration,
                                                      const std::shared_ptr<Listener> &startedListener,

@@ -77,6 +77,7 @@ public:
         int maxConnections = 64;
     };
 
+    // Logs under the category "remote"; a null logger logs nothing.
     explicit TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger);
     TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Limits limits);
     // Stops silently and joins the server's thread; completions called later are ignored.
