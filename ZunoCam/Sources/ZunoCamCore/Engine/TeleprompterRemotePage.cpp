@@ -115,6 +115,7 @@ $("wpmTitle").textContent=t("wpm");
 $("fontTitle").textContent=t("font");
 $("scriptsTitle").textContent=t("scripts");
 $("langBtn").textContent=t("langSwitch");
+["wpmTitle","fontTitle","scriptsTitle"].forEach(function(id){$(id).lang=lang;});
 render();
 }
 function render(){
