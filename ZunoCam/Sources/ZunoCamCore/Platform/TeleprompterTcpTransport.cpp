@@ -207,8 +207,6 @@ void TeleprompterTcpTransport::Listener::Impl::acceptNext()
         if (self->cancelled)
             return;
         if (!error) {
-            std::error_code ignored;
-            socket.set_option(tcp::no_delay(true), ignored);
             const quint64 id = self->transport.nextConnectionId++;
             auto connection = std::make_shared<Connection>(std::make_shared<Connection::Impl>(std::move(socket), id));
             self->onAccept(std::move(connection));
@@ -287,29 +285,49 @@ void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveH
                               });
 }
 
-void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, std::function<void()> completion)
+void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, bool drainPeer,
+                                                        std::function<void()> completion)
 {
-    auto data = std::make_shared<QByteArray>(std::move(bytes));
+    d->deadline.cancel();
+    // Most answers fit the socket's send buffer: write at once and skip the asynchronous round.
+    std::error_code error;
+    std::size_t written = 0;
+    if (!d->closed) {
+        d->socket.non_blocking(true, error);
+        if (!error)
+            written = d->socket.write_some(asio::buffer(bytes.constData(), bytes.size()), error);
+        if (error == asio::error::would_block || error == asio::error::try_again)
+            error.clear();
+    }
+    const auto finish = [self = d, drainPeer](std::function<void()> completion, const std::error_code &sendError) {
+        if (sendError || self->closed || !drainPeer) {
+            self->close();
+            asio::post(self->socket.get_executor(), std::move(completion));
+            return;
+        }
+        std::error_code ignored;
+        self->socket.shutdown(tcp::socket::shutdown_send, ignored);
+        self->deadline.expires_after(kLingerTime);
+        self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
+            if (const auto owner = weak.lock(); !waitError && owner)
+                owner->close();
+        });
+        self->drain(std::move(completion), 0);
+    };
+    if (d->closed || error || written == std::size_t(bytes.size())) {
+        finish(std::move(completion), d->closed ? asio::error::bad_descriptor : error);
+        return;
+    }
+    auto rest = std::make_shared<QByteArray>(bytes.sliced(written));
     d->deadline.expires_after(kSendTimeout);
-    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &error) {
-        if (const auto self = weak.lock(); !error && self)
+    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &waitError) {
+        if (const auto self = weak.lock(); !waitError && self)
             self->close();
     });
-    asio::async_write(d->socket, asio::buffer(data->constData(), data->size()),
-                      [self = d, data, completion = std::move(completion)](const std::error_code &error, std::size_t) mutable {
-                          if (error || self->closed) {
-                              self->close();
-                              completion();
-                              return;
-                          }
-                          std::error_code ignored;
-                          self->socket.shutdown(tcp::socket::shutdown_send, ignored);
-                          self->deadline.expires_after(kLingerTime);
-                          self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
-                              if (const auto owner = weak.lock(); !waitError && owner)
-                                  owner->close();
-                          });
-                          self->drain(std::move(completion), 0);
+    asio::async_write(d->socket, asio::buffer(rest->constData(), rest->size()),
+                      [rest, finish, completion = std::move(completion)](const std::error_code &sendError,
+                                                                        std::size_t) mutable {
+                          finish(std::move(completion), sendError);
                       });
 }
 

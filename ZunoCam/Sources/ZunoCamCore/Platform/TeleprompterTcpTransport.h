@@ -74,10 +74,11 @@ public:
     void disarmReadDeadline();
     // Reads between 1 and `maximum` bytes; the handler runs once.
     void receive(std::size_t maximum, ReceiveHandler handler);
-    // Sends everything, ends the sending side, drains what the peer still sends for a short while
-    // (so that closing does not reset the answer away), closes, then runs `completion` whether
-    // sending succeeded or not.
-    void sendAndClose(QByteArray bytes, std::function<void()> completion);
+    // Sends everything and closes, then runs `completion` (later, on the transport's thread) whether
+    // sending succeeded or not. With `drainPeer`, for a peer still sending when it is answered, the
+    // sending side is ended first and what the peer still sends is read away for a short while, so
+    // that closing with unread bytes does not reset the answer away.
+    void sendAndClose(QByteArray bytes, bool drainPeer, std::function<void()> completion);
     // Closes at once; pending handlers complete with failed.
     void cancel();
 

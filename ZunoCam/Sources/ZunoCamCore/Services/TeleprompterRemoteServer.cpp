@@ -65,7 +65,9 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
     void respond(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPRequest &request,
                  const TeleprompterRemoteState &state, const CommandHandler &handler);
-    void send(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response);
+    // `drainPeer` when the peer may still be sending (an oversized request).
+    void send(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response,
+              bool drainPeer = false);
     void forget(quint64 identity);
     bool isActive(quint64 identity) const;
     // A completion the owner may call from any thread, once; later calls and calls after the
@@ -252,7 +254,8 @@ void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> 
     if (buffer->size() > TeleprompterRemoteProtocol::maxRequestBytes) {
         connection->disarmReadDeadline();
         send(connection, TeleprompterRemoteProtocol::makeErrorResponse(413, QStringLiteral("Payload Too Large"),
-                                                                       QStringLiteral("Request exceeded maximum allowed size.")));
+                                                                       QStringLiteral("Request exceeded maximum allowed size.")),
+             true);
         return;
     }
     if (TeleprompterRemoteProtocol::isCompleteHTTPRequest(*buffer)) {
@@ -339,9 +342,9 @@ void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &
 }
 
 void TeleprompterRemoteServer::Core::send(const std::shared_ptr<Connection> &connection,
-                                          const TeleprompterHTTPResponse &response)
+                                          const TeleprompterHTTPResponse &response, bool drainPeer)
 {
-    connection->sendAndClose(response.serialized(), [weak = weak_from_this(), identity = connection->identity()] {
+    connection->sendAndClose(response.serialized(), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
         if (const auto core = weak.lock())
             core->forget(identity);
     });
