@@ -67,19 +67,14 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    TeleprompterRemoteState m_state{false,
-                                    true,
-                                    150,
-                                    30,
-                                    0.456,
-                                    QStringLiteral("A"),
-                                    QStringLiteral("Product Launch"),
-                                    {{QStringLiteral("A"), QStringLiteral("Product Launch"), 320},
-                                     {QStringLiteral("B"), QStringLiteral("Q&A Notes"), 85},
-                                     {QStringLiteral("C"), QStringLiteral("Closing"), 40}}};
+    TeleprompterRemoteState m_state { false, true, 150, 30, 0.456, QStringLiteral("A"),
+        QStringLiteral("Product Launch"),
+        { { QStringLiteral("A"), QStringLiteral("Product Launch"), 320 },
+            { QStringLiteral("B"), QStringLiteral("Q&A Notes"), 85 },
+            { QStringLiteral("C"), QStringLiteral("Closing"), 40 } } };
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -98,9 +93,12 @@ int main(int argc, char **argv)
 
     SampleTeleprompter teleprompter;
     TeleprompterRemoteServer server(nullptr);
-    server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) { done(teleprompter.state()); });
-    server.setCommandHandler([&](const TeleprompterRemoteCommand &command,
-                                 TeleprompterRemoteServer::StateCompletion done) { done(teleprompter.apply(command)); });
+    server.setStateProvider(
+        [&](TeleprompterRemoteServer::StateCompletion done) { done(teleprompter.state()); });
+    server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &command, TeleprompterRemoteServer::StateCompletion done) {
+            done(teleprompter.apply(command));
+        });
     server.setOnEvent([](const TeleprompterRemoteServerEvent &event) {
         if (event.kind == TeleprompterRemoteServerEvent::Kind::started)
             std::printf("listening %s\n", qPrintable(event.url));

@@ -14,14 +14,14 @@ namespace {
 
 sockaddr_in loopback(quint16 port)
 {
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return address;
 }
 
-}  // namespace
+} // namespace
 
 quint16 freeLoopbackPort()
 {
@@ -48,14 +48,17 @@ bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds
 RawClient::RawClient(quint16 port)
 {
     m_fd = socket(AF_INET, SOCK_STREAM, 0);
-    timeval timeout{5, 0};
+    timeval timeout { 5, 0 };
     setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     sockaddr_in address = loopback(port);
     if (::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0)
         close();
 }
 
-RawClient::~RawClient() { close(); }
+RawClient::~RawClient()
+{
+    close();
+}
 
 void RawClient::send(const QByteArray &bytes)
 {
@@ -76,7 +79,7 @@ void RawClient::finishSending()
 
 bool RawClient::readableWithin(std::chrono::milliseconds timeout)
 {
-    pollfd entry{m_fd, POLLIN, 0};
+    pollfd entry { m_fd, POLLIN, 0 };
     return poll(&entry, 1, static_cast<int>(timeout.count())) > 0;
 }
 
@@ -87,7 +90,8 @@ QByteArray RawClient::readAll(bool *closed, std::chrono::milliseconds timeout)
     if (closed)
         *closed = false;
     while (m_fd >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !readableWithin(left))
             break;
         char buffer[16384];

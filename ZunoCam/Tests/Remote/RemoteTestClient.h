@@ -14,7 +14,7 @@ quint16 freeLoopbackPort();
 
 // Polls `condition` until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()> &condition,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+    std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 
 class RawClient {
 public:
@@ -30,7 +30,8 @@ public:
     // Whether an answer byte or the end of the stream arrives within `timeout`.
     bool readableWithin(std::chrono::milliseconds timeout);
     // Everything until the server closes (or resets), or until `timeout`; `closed` tells which.
-    QByteArray readAll(bool *closed = nullptr, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+    QByteArray readAll(
+        bool *closed = nullptr, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
     void close();
 
 private:

@@ -1,6 +1,6 @@
+#include "TeleprompterRemoteServer.h"
 #include "RemoteTestClient.h"
 #include "TeleprompterRemoteProtocol.h"
-#include "TeleprompterRemoteServer.h"
 #include "ZunoAppLogger.h"
 
 #include <QStringList>
@@ -61,11 +61,14 @@ private:
 
 TeleprompterRemoteState studioState(bool playing)
 {
-    return TeleprompterRemoteState(playing, true, 160, 30, 0.4, QStringLiteral("S1"), QStringLiteral("Keynote"),
-                                   {{QStringLiteral("S1"), QStringLiteral("Keynote"), 120}});
+    return TeleprompterRemoteState(playing, true, 160, 30, 0.4, QStringLiteral("S1"),
+        QStringLiteral("Keynote"), { { QStringLiteral("S1"), QStringLiteral("Keynote"), 120 } });
 }
 
-QByteArray get(const QByteArray &path) { return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"; }
+QByteArray get(const QByteArray &path)
+{
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+}
 
 QByteArray postCommand(const QByteArray &body)
 {
@@ -75,7 +78,8 @@ QByteArray postCommand(const QByteArray &body)
 
 // A server started on a free loopback port, with its events recorded.
 struct RunningServer {
-    explicit RunningServer(TeleprompterRemoteServer::Limits limits = {}) : server(nullptr, limits)
+    explicit RunningServer(TeleprompterRemoteServer::Limits limits = {})
+        : server(nullptr, limits)
     {
         server.setOnEvent(events.handler());
     }
@@ -91,7 +95,7 @@ struct RunningServer {
     quint16 port = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
 {
@@ -106,7 +110,8 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
         FAIL() << "port 80 was accepted";
     } catch (const TeleprompterRemoteServerError &error) {
         EXPECT_EQ(error, TeleprompterRemoteServerError::invalidPort(80));
-        EXPECT_EQ(error.errorDescription(), "Invalid remote server port: 80. Use a port between 1024 and 65535.");
+        EXPECT_EQ(
+            error.errorDescription(), "Invalid remote server port: 80. Use a port between 1024 and 65535.");
     }
     EXPECT_FALSE(server.isRunning());
 
@@ -171,7 +176,7 @@ TEST(TeleprompterRemoteServer, RestartIsSilentAndStaleListenerEventsAreIgnored)
 TEST(TeleprompterRemoteServer, BusyPortFailsTheStart)
 {
     const int blocker = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     socklen_t length = sizeof(address);
@@ -186,8 +191,8 @@ TEST(TeleprompterRemoteServer, BusyPortFailsTheStart)
         FAIL() << "a busy port was bound";
     } catch (const TeleprompterRemoteServerError &error) {
         EXPECT_EQ(error.code(), TeleprompterRemoteServerError::Code::listenerSetupFailed);
-        EXPECT_EQ(error.errorDescription(),
-                  "Failed to start LAN teleprompter remote server: " + error.detail());
+        EXPECT_EQ(
+            error.errorDescription(), "Failed to start LAN teleprompter remote server: " + error.detail());
         EXPECT_FALSE(error.detail().isEmpty());
     }
     EXPECT_FALSE(server.isRunning());
@@ -239,15 +244,15 @@ TEST(TeleprompterRemoteServer, AsksTheProviderThenTheHandler)
         }
         done(studioState(false));
     });
-    running.server.setCommandHandler([&](const TeleprompterRemoteCommand &command,
-                                         TeleprompterRemoteServer::StateCompletion done) {
-        {
-            std::lock_guard lock(mutex);
-            calls.push_back(command.wireName());
-        }
-        // Completed later, from another thread, as the studio does from its main thread.
-        std::thread([done] { done(studioState(true)); }).detach();
-    });
+    running.server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &command, TeleprompterRemoteServer::StateCompletion done) {
+            {
+                std::lock_guard lock(mutex);
+                calls.push_back(command.wireName());
+            }
+            // Completed later, from another thread, as the studio does from its main thread.
+            std::thread([done] { done(studioState(true)); }).detach();
+        });
     running.start();
 
     const HttpAnswer state = exchange(running.port, get("/api/state"));
@@ -263,7 +268,7 @@ TEST(TeleprompterRemoteServer, AsksTheProviderThenTheHandler)
     EXPECT_EQ(rejected.json()["error"], "Invalid or missing teleprompter command.");
 
     std::lock_guard lock(mutex);
-    EXPECT_EQ(calls, (std::vector<QString>{"state", "state", "toggle", "state"}));
+    EXPECT_EQ(calls, (std::vector<QString> { "state", "state", "toggle", "state" }));
 }
 
 TEST(TeleprompterRemoteServer, AssemblesSplitSends)
@@ -358,7 +363,7 @@ TEST(TeleprompterRemoteServer, SlowProviderDelaysOnlyItsOwnConnection)
         complete = held;
     }
     complete(studioState(true));
-    complete(studioState(false));  // a second call is ignored
+    complete(studioState(false)); // a second call is ignored
     const HttpAnswer answer = parseAnswer(slow.readAll());
     EXPECT_EQ(TeleprompterRemoteState::fromJson(answer.json()), studioState(true));
 }
@@ -463,10 +468,10 @@ TEST(TeleprompterRemoteServer, WritesItsLogLines)
     server.stop(false);
 
     const int blocker = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    const int reuse = 1;  // the server's closed connections may still hold the port in TIME_WAIT
+    const int reuse = 1; // the server's closed connections may still hold the port in TIME_WAIT
     setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
     ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
     ASSERT_EQ(listen(blocker, 1), 0);
@@ -478,11 +483,12 @@ TEST(TeleprompterRemoteServer, WritesItsLogLines)
     }
     close(blocker);
 
-    EXPECT_EQ(lines(), (QStringList{
-                           "info Teleprompter LAN remote server starting at " + url,
-                           "info Teleprompter LAN remote server listening at " + url,
-                           "info LAN remote command: wpm_up",
-                           "info Teleprompter LAN remote server stopped.",
-                           QStringLiteral("error Failed to create LAN remote listener on port %1: ").arg(port) + failure,
-                       }));
+    EXPECT_EQ(lines(),
+        (QStringList {
+            "info Teleprompter LAN remote server starting at " + url,
+            "info Teleprompter LAN remote server listening at " + url,
+            "info LAN remote command: wpm_up",
+            "info Teleprompter LAN remote server stopped.",
+            QStringLiteral("error Failed to create LAN remote listener on port %1: ").arg(port) + failure,
+        }));
 }

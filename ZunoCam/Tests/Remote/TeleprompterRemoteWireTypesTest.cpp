@@ -17,16 +17,16 @@ namespace {
 TeleprompterRemoteState sampleState(double progress, std::optional<QString> activeId = QStringLiteral("A1"))
 {
     return TeleprompterRemoteState(true, false, 150, 32, progress, activeId, QStringLiteral("Intro"),
-                                   {{QStringLiteral("A1"), QStringLiteral("Intro"), 42},
-                                    {QStringLiteral("B2"), QStringLiteral("Outro"), 7}});
+        { { QStringLiteral("A1"), QStringLiteral("Intro"), 42 },
+            { QStringLiteral("B2"), QStringLiteral("Outro"), 7 } });
 }
 
-}  // namespace
+} // namespace
 
 TEST(TeleprompterRemoteState, ProgressIsClampedByTheInitializerOnly)
 {
-    const std::pair<double, double> cases[] = {{1.7, 1}, {-0.2, 0}, {0, 0}, {0.5, 0.5}, {1, 1}, {INFINITY, 1},
-                                               {-INFINITY, 0}};
+    const std::pair<double, double> cases[]
+        = { { 1.7, 1 }, { -0.2, 0 }, { 0, 0 }, { 0.5, 0.5 }, { 1, 1 }, { INFINITY, 1 }, { -INFINITY, 0 } };
     for (const auto &[given, expected] : cases)
         EXPECT_EQ(sampleState(given).progress, expected) << given;
     EXPECT_TRUE(std::isnan(sampleState(NAN).progress));
@@ -40,9 +40,9 @@ TEST(TeleprompterRemoteState, ProgressIsClampedByTheInitializerOnly)
 TEST(TeleprompterRemoteState, EncodesCompactWithSortedKeys)
 {
     EXPECT_EQ(makeStateResponse(sampleState(0.25)).body,
-              R"({"activeScriptId":"A1","activeScriptTitle":"Intro","fontSize":32,"isPlaying":true,)"
-              R"("isVisible":false,"progress":0.25,"scripts":[{"id":"A1","title":"Intro","wordCount":42},)"
-              R"({"id":"B2","title":"Outro","wordCount":7}],"wpm":150})");
+        R"({"activeScriptId":"A1","activeScriptTitle":"Intro","fontSize":32,"isPlaying":true,)"
+        R"("isVisible":false,"progress":0.25,"scripts":[{"id":"A1","title":"Intro","wordCount":42},)"
+        R"({"id":"B2","title":"Outro","wordCount":7}],"wpm":150})");
     // No selection: the key is left out, not written as null.
     const QByteArray noSelection = makeStateResponse(sampleState(0.25, std::nullopt)).body;
     EXPECT_FALSE(noSelection.contains("activeScriptId")) << noSelection.constData();
@@ -62,7 +62,8 @@ TEST(TeleprompterRemoteState, NonFiniteProgressIsServedAsZero)
 
 TEST(TeleprompterRemoteState, RoundTripsAndDecodesStrictly)
 {
-    for (const auto &state : {sampleState(0.75), sampleState(0, std::nullopt), TeleprompterRemoteState::fallback()}) {
+    for (const auto &state :
+        { sampleState(0.75), sampleState(0, std::nullopt), TeleprompterRemoteState::fallback() }) {
         const auto decoded = TeleprompterRemoteState::fromJson(state.toJson());
         ASSERT_TRUE(decoded);
         EXPECT_EQ(*decoded, state);
@@ -74,16 +75,16 @@ TEST(TeleprompterRemoteState, RoundTripsAndDecodesStrictly)
         bool decodes;
     };
     const Case cases[] = {
-        {"missing wpm", [](auto &j) { j.erase("wpm"); }, false},
-        {"missing scripts", [](auto &j) { j.erase("scripts"); }, false},
-        {"wpm as text", [](auto &j) { j["wpm"] = "150"; }, false},
-        {"fractional font size", [](auto &j) { j["fontSize"] = 12.5; }, false},
-        {"integral float font size", [](auto &j) { j["fontSize"] = 12.0; }, true},
-        {"playing as number", [](auto &j) { j["isPlaying"] = 1; }, false},
-        {"null script id", [](auto &j) { j["activeScriptId"] = nullptr; }, true},
-        {"numeric script id", [](auto &j) { j["activeScriptId"] = 5; }, false},
-        {"summary without word count", [](auto &j) { j["scripts"][0].erase("wordCount"); }, false},
-        {"extra key", [](auto &j) { j["extra"] = true; }, true},
+        { "missing wpm", [](auto &j) { j.erase("wpm"); }, false },
+        { "missing scripts", [](auto &j) { j.erase("scripts"); }, false },
+        { "wpm as text", [](auto &j) { j["wpm"] = "150"; }, false },
+        { "fractional font size", [](auto &j) { j["fontSize"] = 12.5; }, false },
+        { "integral float font size", [](auto &j) { j["fontSize"] = 12.0; }, true },
+        { "playing as number", [](auto &j) { j["isPlaying"] = 1; }, false },
+        { "null script id", [](auto &j) { j["activeScriptId"] = nullptr; }, true },
+        { "numeric script id", [](auto &j) { j["activeScriptId"] = 5; }, false },
+        { "summary without word count", [](auto &j) { j["scripts"][0].erase("wordCount"); }, false },
+        { "extra key", [](auto &j) { j["extra"] = true; }, true },
     };
     for (const Case &c : cases) {
         nlohmann::json json = valid;
@@ -104,29 +105,29 @@ TEST(TeleprompterRemoteCommand, NamesDefaultsAndClamps)
     // 128 user-perceived characters of two code units each.
     const QString accented128 = QString(128, u'e').replace(QStringLiteral("e"), QStringLiteral("e\u0301"));
     const Case cases[] = {
-        {" Wpm_Up ", {}, 0, Command::wpmUp(1)},
-        {" Wpm_Up ", {}, 500, Command::wpmUp(60)},
-        {" Wpm_Up ", {}, {}, Command::wpmUp(10)},
-        {"wpm_down", {}, 25, Command::wpmDown(25)},
-        {"wpm_down", {}, std::numeric_limits<qint64>::min(), Command::wpmDown(1)},
-        {"font_down", {}, -3, Command::fontDown(1)},
-        {"font_down", {}, {}, Command::fontDown(2)},
-        {"font_up", {}, 13, Command::fontUp(12)},
-        {"\tPLAY\n", {}, {}, Command::play()},
-        {"pause", QStringLiteral("x"), 5, Command::pause()},
-        {"toggle", {}, {}, Command::toggle()},
-        {"reset", {}, {}, Command::reset()},
-        {"wpm-up", {}, {}, std::nullopt},
-        {"start", {}, {}, std::nullopt},
-        {"   ", {}, {}, std::nullopt},
-        {"", {}, {}, std::nullopt},
-        {"select_script", QStringLiteral("  Ab-1 "), {}, Command::selectScript(QStringLiteral("Ab-1"))},
-        {"select_script", id128, {}, Command::selectScript(id128)},
-        {"select_script", id128 + u'x', {}, std::nullopt},
-        {"select_script", QString(accented128), {}, Command::selectScript(accented128)},
-        {"select_script", accented128 + u'e', {}, std::nullopt},
-        {"select_script", QStringLiteral("    "), {}, std::nullopt},
-        {"select_script", {}, {}, std::nullopt},
+        { " Wpm_Up ", {}, 0, Command::wpmUp(1) },
+        { " Wpm_Up ", {}, 500, Command::wpmUp(60) },
+        { " Wpm_Up ", {}, {}, Command::wpmUp(10) },
+        { "wpm_down", {}, 25, Command::wpmDown(25) },
+        { "wpm_down", {}, std::numeric_limits<qint64>::min(), Command::wpmDown(1) },
+        { "font_down", {}, -3, Command::fontDown(1) },
+        { "font_down", {}, {}, Command::fontDown(2) },
+        { "font_up", {}, 13, Command::fontUp(12) },
+        { "\tPLAY\n", {}, {}, Command::play() },
+        { "pause", QStringLiteral("x"), 5, Command::pause() },
+        { "toggle", {}, {}, Command::toggle() },
+        { "reset", {}, {}, Command::reset() },
+        { "wpm-up", {}, {}, std::nullopt },
+        { "start", {}, {}, std::nullopt },
+        { "   ", {}, {}, std::nullopt },
+        { "", {}, {}, std::nullopt },
+        { "select_script", QStringLiteral("  Ab-1 "), {}, Command::selectScript(QStringLiteral("Ab-1")) },
+        { "select_script", id128, {}, Command::selectScript(id128) },
+        { "select_script", id128 + u'x', {}, std::nullopt },
+        { "select_script", QString(accented128), {}, Command::selectScript(accented128) },
+        { "select_script", accented128 + u'e', {}, std::nullopt },
+        { "select_script", QStringLiteral("    "), {}, std::nullopt },
+        { "select_script", {}, {}, std::nullopt },
     };
     for (const Case &c : cases)
         EXPECT_EQ(Command::make(QString::fromUtf8(c.name), c.id, c.delta), c.expected) << c.name;
@@ -135,11 +136,15 @@ TEST(TeleprompterRemoteCommand, NamesDefaultsAndClamps)
 TEST(TeleprompterRemoteCommand, WireNames)
 {
     const std::pair<Command, const char *> cases[] = {
-        {Command::wpmUp(1), "wpm_up"},    {Command::wpmDown(1), "wpm_down"},
-        {Command::fontUp(1), "font_up"},  {Command::fontDown(1), "font_down"},
-        {Command::selectScript("a"), "select_script"},
-        {Command::play(), "play"},        {Command::pause(), "pause"},
-        {Command::toggle(), "toggle"},    {Command::reset(), "reset"},
+        { Command::wpmUp(1), "wpm_up" },
+        { Command::wpmDown(1), "wpm_down" },
+        { Command::fontUp(1), "font_up" },
+        { Command::fontDown(1), "font_down" },
+        { Command::selectScript("a"), "select_script" },
+        { Command::play(), "play" },
+        { Command::pause(), "pause" },
+        { Command::toggle(), "toggle" },
+        { Command::reset(), "reset" },
     };
     for (const auto &[command, name] : cases) {
         EXPECT_EQ(command.wireName(), name);
@@ -149,7 +154,8 @@ TEST(TeleprompterRemoteCommand, WireNames)
 
 TEST(TeleprompterRemoteDocuments, AcknowledgementsAndErrors)
 {
-    EXPECT_EQ(makeCommandAckResponse(Command::toggle(), std::nullopt).body, R"({"command":"toggle","ok":true})");
+    EXPECT_EQ(
+        makeCommandAckResponse(Command::toggle(), std::nullopt).body, R"({"command":"toggle","ok":true})");
     const QByteArray withState = makeCommandAckResponse(Command::reset(), sampleState(0.5)).body;
     EXPECT_TRUE(withState.startsWith(R"({"command":"reset","ok":true,"state":{"activeScriptId":"A1",)"))
         << withState.constData();

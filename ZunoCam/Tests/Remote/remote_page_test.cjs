@@ -76,6 +76,56 @@ async function screenshotPixels(page, png, points) {
     }, [png.toString('base64'), points]);
 }
 
+// Rendering rules, with the page's own requests answered by the test: the state before the first
+// answer, clamped progress, fallbacks for zero numbers, highlighting by title, a rejected command.
+async function rendersCraftedStates(browser, port) {
+    const context = await browser.newContext({ locale: 'de-DE' });
+    const page = await context.newPage();
+    let release;
+    const firstAnswer = new Promise((resolve) => (release = resolve));
+    let state = {
+        isPlaying: true, isVisible: true, wpm: 0, fontSize: 0, progress: 1.3, activeScriptTitle: 'Closing',
+        scripts: [{ id: 'X', title: 'Closing', wordCount: 12 }, { id: 'Y', title: 'Closing' },
+            { id: 'Z', title: 'Intro', wordCount: 3 }],
+    };
+    let stateRequests = 0;
+    await page.route('**/api/state', async (route) => {
+        stateRequests += 1;
+        await firstAnswer;
+        await route.fulfill({ status: 200, contentType: 'application/json', body: JSON.stringify(state) });
+    });
+    await page.route('**/api/command', (route) =>
+        route.fulfill({ status: 400, contentType: 'application/json',
+            body: '{"error":"Invalid or missing teleprompter command.","ok":false}' }));
+    await page.goto(`http://127.0.0.1:${port}/`);
+
+    // Until the first state arrives.
+    await waitForText(page, 'stateLabel', 'Reconnecting');
+    assert.equal(await page.locator('#stateDot').getAttribute('class'), 'dot err');
+    assert.equal(await text(page, 'connPill'), 'LAN');
+    assert.equal(await text(page, 'langBtn'), 'TR');
+    release();
+
+    await waitForText(page, 'connPill', 'LIVE');
+    assert.equal(await text(page, 'progressPct'), '100%');
+    assert.equal(await text(page, 'wpmVal'), '135');
+    assert.equal(await text(page, 'fontVal'), '24');
+    assert.equal(await text(page, 'stateLabel'), 'Scrolling');
+    assert.deepEqual(await page.locator('#scriptsList .script-item').evaluateAll(
+        (rows) => rows.map((row) => row.className)), ['script-item active', 'script-item active', 'script-item']);
+    assert.deepEqual(await page.locator('#scriptsList .words').allTextContents(), ['12 words', '0 words', '3 words']);
+
+    // A rejected command changes nothing and asks for the state again.
+    state = { ...state, activeScriptTitle: '', scripts: 'none' };
+    const before = stateRequests;
+    await page.click('#resetBtn');
+    await page.waitForFunction(() => document.getElementById('activeTitle').textContent === 'ZunoCam',
+        null, { timeout: 10000 });
+    assert.ok(stateRequests > before);
+    assert.equal(await text(page, 'scriptsCount'), '0');
+    await context.close();
+}
+
 async function main() {
     if (!fs.existsSync(CHROMIUM)) {
         console.log('skipped: Debian chromium is not installed');
@@ -162,6 +212,8 @@ async function main() {
         assert.equal(await text(turkishPage, 'stateLabel'), 'Duraklatıldı');
         assert.equal(await text(turkishPage, 'toggleBtn'), '▶ Başlat');
         await turkish.close();
+
+        await rendersCraftedStates(browser, port);
 
         // The studio goes away: the page says so and keeps what it knew.
         demo.kill('SIGTERM');

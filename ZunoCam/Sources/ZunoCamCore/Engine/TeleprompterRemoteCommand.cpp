@@ -27,11 +27,10 @@ int userPerceivedLength(const QString &text, int limit)
     return count;
 }
 
-}  // namespace
+} // namespace
 
-std::optional<TeleprompterRemoteCommand> TeleprompterRemoteCommand::make(const QString &name,
-                                                                         const std::optional<QString> &scriptId,
-                                                                         std::optional<qint64> delta)
+std::optional<TeleprompterRemoteCommand> TeleprompterRemoteCommand::make(
+    const QString &name, const std::optional<QString> &scriptId, std::optional<qint64> delta)
 {
     const QString wire = name.trimmed().toLower();
     if (wire == u"wpm_up")

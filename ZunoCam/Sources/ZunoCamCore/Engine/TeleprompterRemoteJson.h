@@ -94,4 +94,4 @@ inline std::optional<qint64> optionalInteger(const nlohmann::json &object, const
     return number;
 }
 
-}  // namespace TeleprompterRemoteJson
+} // namespace TeleprompterRemoteJson

@@ -193,6 +193,9 @@ setInterval(refreshState,850);
 </html>
 )ZCPAGE";
 
-}  // namespace
+} // namespace
 
-QString TeleprompterRemoteProtocol::remoteWebPageHTML() { return QString::fromUtf8(kPage); }
+QString TeleprompterRemoteProtocol::remoteWebPageHTML()
+{
+    return QString::fromUtf8(kPage);
+}

@@ -13,7 +13,7 @@ namespace {
 const QString kJsonContentType = QStringLiteral("application/json; charset=utf-8");
 
 struct HeaderSplit {
-    qsizetype headerEnd = -1;  // bytes of the header block
+    qsizetype headerEnd = -1; // bytes of the header block
     qsizetype bodyStart = -1;
 };
 
@@ -22,14 +22,17 @@ HeaderSplit findHeaderEnd(const QByteArray &data)
 {
     qsizetype at = data.indexOf("\r\n\r\n");
     if (at >= 0)
-        return {at, at + 4};
+        return { at, at + 4 };
     at = data.indexOf("\n\n");
     if (at >= 0)
-        return {at, at + 2};
+        return { at, at + 2 };
     return {};
 }
 
-bool isContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuationByte(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(const char *data, qsizetype size)
@@ -206,13 +209,15 @@ QMap<QString, QString> parseQueryString(QStringView text)
         if (parts.isEmpty())
             continue;
         const QString key = percentDecoded(parts[0]).value_or(parts[0].toString());
-        const QString value = parts.size() > 1 ? percentDecoded(parts[1]).value_or(parts[1].toString()) : QString();
+        const QString value
+            = parts.size() > 1 ? percentDecoded(parts[1]).value_or(parts[1].toString()) : QString();
         fields.insert(key, value);
     }
     return fields;
 }
 
-std::optional<QString> firstOf(const QMap<QString, QString> &fields, const QString &key, const QString &alternative)
+std::optional<QString> firstOf(
+    const QMap<QString, QString> &fields, const QString &key, const QString &alternative)
 {
     auto it = fields.constFind(key);
     if (it != fields.constEnd())
@@ -284,10 +289,37 @@ bool isPrivateIPv4(const QString &address)
 int interfaceScore(const QString &name)
 {
     static const char *const kVirtualPrefixes[] = {
-        "br",     "virbr",  "docker", "veth",   "vnet",   "vmnet",  "vboxnet", "lxc",       "lxd",
-        "incus",  "podman", "cni",    "flannel", "cali",  "cilium", "weave",   "kube",      "vxlan",
-        "tun",    "tap",    "wg",     "tailscale", "zt",  "utun",   "ppp",     "ipsec",     "gpd",
-        "nordlynx", "proton", "dummy", "ifb",
+        "br",
+        "virbr",
+        "docker",
+        "veth",
+        "vnet",
+        "vmnet",
+        "vboxnet",
+        "lxc",
+        "lxd",
+        "incus",
+        "podman",
+        "cni",
+        "flannel",
+        "cali",
+        "cilium",
+        "weave",
+        "kube",
+        "vxlan",
+        "tun",
+        "tap",
+        "wg",
+        "tailscale",
+        "zt",
+        "utun",
+        "ppp",
+        "ipsec",
+        "gpd",
+        "nordlynx",
+        "proton",
+        "dummy",
+        "ifb",
     };
     for (const char *prefix : kVirtualPrefixes) {
         if (name.startsWith(QLatin1String(prefix)))
@@ -302,7 +334,7 @@ int interfaceScore(const QString &name)
     return 30;
 }
 
-}  // namespace
+} // namespace
 
 bool TeleprompterRemoteProtocol::isCompleteHTTPRequest(const QByteArray &data)
 {
@@ -334,7 +366,8 @@ std::optional<TeleprompterHTTPRequest> TeleprompterRemoteProtocol::parseHTTPRequ
         return std::nullopt;
     headerText->replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const qsizetype lineEnd = headerText->indexOf(u'\n');
-    const QStringView requestLine = QStringView(*headerText).first(lineEnd < 0 ? headerText->size() : lineEnd);
+    const QStringView requestLine
+        = QStringView(*headerText).first(lineEnd < 0 ? headerText->size() : lineEnd);
     if (requestLine.isEmpty())
         return std::nullopt;
     const QList<QStringView> pieces = requestLine.split(u' ', Qt::SkipEmptyParts);
@@ -362,7 +395,8 @@ std::optional<TeleprompterHTTPRequest> TeleprompterRemoteProtocol::parseHTTPRequ
     return request;
 }
 
-std::optional<TeleprompterRemoteCommand> TeleprompterRemoteProtocol::parseCommand(const TeleprompterHTTPRequest &request)
+std::optional<TeleprompterRemoteCommand> TeleprompterRemoteProtocol::parseCommand(
+    const TeleprompterHTTPRequest &request)
 {
     const QString kCommand = QStringLiteral("command"), kAction = QStringLiteral("action");
     const QString kScriptId = QStringLiteral("scriptId"), kId = QStringLiteral("id");
@@ -408,47 +442,50 @@ std::optional<TeleprompterRemoteCommand> TeleprompterRemoteProtocol::parseComman
     return TeleprompterRemoteCommand::make(*name, scriptId, delta);
 }
 
-TeleprompterRemoteRouteResult TeleprompterRemoteProtocol::route(const TeleprompterHTTPRequest &request,
-                                                                const TeleprompterRemoteState &currentState)
+TeleprompterRemoteRouteResult TeleprompterRemoteProtocol::route(
+    const TeleprompterHTTPRequest &request, const TeleprompterRemoteState &currentState)
 {
     const QString &method = request.method;
     const QString &path = request.path;
     if (method == u"OPTIONS")
-        return {{204, QStringLiteral("No Content"), QStringLiteral("text/plain; charset=utf-8"), {}}, std::nullopt};
+        return { { 204, QStringLiteral("No Content"), QStringLiteral("text/plain; charset=utf-8"), {} },
+            std::nullopt };
     if (method == u"GET" && (path == u"/" || path == u"/index.html"))
-        return {{200, QStringLiteral("OK"), QStringLiteral("text/html; charset=utf-8"), pageBytes()}, std::nullopt};
+        return { { 200, QStringLiteral("OK"), QStringLiteral("text/html; charset=utf-8"), pageBytes() },
+            std::nullopt };
     if (method == u"GET" && path == u"/api/state")
-        return {makeStateResponse(currentState), std::nullopt};
+        return { makeStateResponse(currentState), std::nullopt };
     if (method == u"POST" && path == u"/api/command") {
         if (const auto command = parseCommand(request))
-            return {makeCommandAckResponse(*command, std::nullopt), command};
-        return {makeErrorResponse(400, QStringLiteral("Bad Request"),
-                                  QStringLiteral("Invalid or missing teleprompter command.")),
-                std::nullopt};
+            return { makeCommandAckResponse(*command, std::nullopt), command };
+        return { makeErrorResponse(400, QStringLiteral("Bad Request"),
+                     QStringLiteral("Invalid or missing teleprompter command.")),
+            std::nullopt };
     }
-    return {makeErrorResponse(404, QStringLiteral("Not Found"), QStringLiteral("Endpoint not found: ") + path),
-            std::nullopt};
+    return { makeErrorResponse(
+                 404, QStringLiteral("Not Found"), QStringLiteral("Endpoint not found: ") + path),
+        std::nullopt };
 }
 
 TeleprompterHTTPResponse TeleprompterRemoteProtocol::makeStateResponse(const TeleprompterRemoteState &state)
 {
-    return {200, QStringLiteral("OK"), kJsonContentType, encode(state.toJson(), "{}")};
+    return { 200, QStringLiteral("OK"), kJsonContentType, encode(state.toJson(), "{}") };
 }
 
 TeleprompterHTTPResponse TeleprompterRemoteProtocol::makeCommandAckResponse(
     const TeleprompterRemoteCommand &command, const std::optional<TeleprompterRemoteState> &updatedState)
 {
-    nlohmann::json json{{"ok", true}, {"command", command.wireName().toStdString()}};
+    nlohmann::json json { { "ok", true }, { "command", command.wireName().toStdString() } };
     if (updatedState)
         json["state"] = updatedState->toJson();
-    return {200, QStringLiteral("OK"), kJsonContentType, encode(json, R"({"ok":true})")};
+    return { 200, QStringLiteral("OK"), kJsonContentType, encode(json, R"({"ok":true})") };
 }
 
-TeleprompterHTTPResponse TeleprompterRemoteProtocol::makeErrorResponse(int statusCode, const QString &reason,
-                                                                       const QString &message)
+TeleprompterHTTPResponse TeleprompterRemoteProtocol::makeErrorResponse(
+    int statusCode, const QString &reason, const QString &message)
 {
-    const nlohmann::json json{{"ok", false}, {"error", message.toStdString()}};
-    return {statusCode, reason, kJsonContentType, encode(json, R"({"ok":false})")};
+    const nlohmann::json json { { "ok", false }, { "error", message.toStdString() } };
+    return { statusCode, reason, kJsonContentType, encode(json, R"({"ok":false})") };
 }
 
 std::optional<QString> TeleprompterRemoteProtocol::discoverLocalLANIPv4()

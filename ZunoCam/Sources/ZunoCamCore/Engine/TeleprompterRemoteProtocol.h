@@ -29,12 +29,12 @@ std::optional<TeleprompterHTTPRequest> parseHTTPRequest(const QByteArray &data);
 // The command of a request, from its JSON body, query string, plain-text body or form body, in
 // that order; none when it carries no acceptable command.
 std::optional<TeleprompterRemoteCommand> parseCommand(const TeleprompterHTTPRequest &request);
-TeleprompterRemoteRouteResult route(const TeleprompterHTTPRequest &request,
-                                    const TeleprompterRemoteState &currentState);
+TeleprompterRemoteRouteResult route(
+    const TeleprompterHTTPRequest &request, const TeleprompterRemoteState &currentState);
 
 TeleprompterHTTPResponse makeStateResponse(const TeleprompterRemoteState &state);
-TeleprompterHTTPResponse makeCommandAckResponse(const TeleprompterRemoteCommand &command,
-                                                const std::optional<TeleprompterRemoteState> &updatedState);
+TeleprompterHTTPResponse makeCommandAckResponse(
+    const TeleprompterRemoteCommand &command, const std::optional<TeleprompterRemoteState> &updatedState);
 TeleprompterHTTPResponse makeErrorResponse(int statusCode, const QString &reason, const QString &message);
 
 // The self-contained control page served at "/" and "/index.html".
@@ -50,4 +50,4 @@ std::optional<QString> pickLocalLANIPv4(const QList<TeleprompterNetworkInterface
 // "http://" + (host, else the discovered address, else "127.0.0.1") + ":" + port.
 QString buildRemoteURL(quint16 port, const std::optional<QString> &host = std::nullopt);
 
-}  // namespace TeleprompterRemoteProtocol
+} // namespace TeleprompterRemoteProtocol

@@ -11,5 +11,6 @@ struct TeleprompterRemoteRouteResult {
     TeleprompterHTTPResponse response;
     std::optional<TeleprompterRemoteCommand> command;
 
-    friend bool operator==(const TeleprompterRemoteRouteResult &, const TeleprompterRemoteRouteResult &) = default;
+    friend bool operator==(const TeleprompterRemoteRouteResult &, const TeleprompterRemoteRouteResult &)
+        = default;
 };

@@ -4,10 +4,12 @@
 
 nlohmann::json TeleprompterRemoteScriptSummary::toJson() const
 {
-    return nlohmann::json{{"id", id.toStdString()}, {"title", title.toStdString()}, {"wordCount", wordCount}};
+    return nlohmann::json { { "id", id.toStdString() }, { "title", title.toStdString() },
+        { "wordCount", wordCount } };
 }
 
-std::optional<TeleprompterRemoteScriptSummary> TeleprompterRemoteScriptSummary::fromJson(const nlohmann::json &json)
+std::optional<TeleprompterRemoteScriptSummary> TeleprompterRemoteScriptSummary::fromJson(
+    const nlohmann::json &json)
 {
     using namespace TeleprompterRemoteJson;
     if (!json.is_object())
@@ -17,5 +19,5 @@ std::optional<TeleprompterRemoteScriptSummary> TeleprompterRemoteScriptSummary::
     const auto wordCount = requiredInteger(json, "wordCount");
     if (!id || !title || !wordCount)
         return std::nullopt;
-    return TeleprompterRemoteScriptSummary{*id, *title, *wordCount};
+    return TeleprompterRemoteScriptSummary { *id, *title, *wordCount };
 }

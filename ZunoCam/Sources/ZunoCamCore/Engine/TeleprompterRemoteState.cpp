@@ -5,12 +5,18 @@
 #include <cmath>
 
 TeleprompterRemoteState::TeleprompterRemoteState(bool isPlaying, bool isVisible, qint64 wpm, qint64 fontSize,
-                                                 double progress, std::optional<QString> activeScriptId,
-                                                 QString activeScriptTitle,
-                                                 QList<TeleprompterRemoteScriptSummary> scripts)
-    : isPlaying(isPlaying), isVisible(isVisible), wpm(wpm), fontSize(fontSize),
-      progress(progress <= 0 ? 0.0 : progress > 1 ? 1.0 : progress), activeScriptId(std::move(activeScriptId)),
-      activeScriptTitle(std::move(activeScriptTitle)), scripts(std::move(scripts))
+    double progress, std::optional<QString> activeScriptId, QString activeScriptTitle,
+    QList<TeleprompterRemoteScriptSummary> scripts)
+    : isPlaying(isPlaying)
+    , isVisible(isVisible)
+    , wpm(wpm)
+    , fontSize(fontSize)
+    , progress(progress <= 0 ? 0.0
+              : progress > 1 ? 1.0
+                             : progress)
+    , activeScriptId(std::move(activeScriptId))
+    , activeScriptTitle(std::move(activeScriptTitle))
+    , scripts(std::move(scripts))
 {
 }
 
@@ -24,15 +30,15 @@ nlohmann::json TeleprompterRemoteState::toJson() const
     nlohmann::json list = nlohmann::json::array();
     for (const TeleprompterRemoteScriptSummary &script : scripts)
         list.push_back(script.toJson());
-    nlohmann::json json{
-        {"isPlaying", isPlaying},
-        {"isVisible", isVisible},
-        {"wpm", wpm},
-        {"fontSize", fontSize},
+    nlohmann::json json {
+        { "isPlaying", isPlaying },
+        { "isVisible", isVisible },
+        { "wpm", wpm },
+        { "fontSize", fontSize },
         // JSON has no NaN; a page showing 0% is better than an empty document.
-        {"progress", std::isfinite(progress) ? progress : 0.0},
-        {"activeScriptTitle", activeScriptTitle.toStdString()},
-        {"scripts", std::move(list)},
+        { "progress", std::isfinite(progress) ? progress : 0.0 },
+        { "activeScriptTitle", activeScriptTitle.toStdString() },
+        { "scripts", std::move(list) },
     };
     if (activeScriptId)
         json["activeScriptId"] = activeScriptId->toStdString();

@@ -24,8 +24,8 @@ struct TeleprompterRemoteState {
     TeleprompterRemoteState() = default;
     // Clamps progress to 0...1 (NaN passes through; the encoder serves it as 0).
     TeleprompterRemoteState(bool isPlaying, bool isVisible, qint64 wpm, qint64 fontSize, double progress,
-                            std::optional<QString> activeScriptId, QString activeScriptTitle,
-                            QList<TeleprompterRemoteScriptSummary> scripts);
+        std::optional<QString> activeScriptId, QString activeScriptTitle,
+        QList<TeleprompterRemoteScriptSummary> scripts);
 
     // The state a server without a state source serves.
     static TeleprompterRemoteState fallback();

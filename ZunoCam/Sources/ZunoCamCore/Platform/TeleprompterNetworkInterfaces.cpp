@@ -15,7 +15,8 @@ std::optional<QList<TeleprompterNetworkInterfaceAddress>> TeleprompterNetworkInt
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET)
             continue;
         char host[NI_MAXHOST] = {};
-        if (getnameinfo(entry->ifa_addr, sizeof(sockaddr_in), host, sizeof(host), nullptr, 0, NI_NUMERICHOST) != 0)
+        if (getnameinfo(entry->ifa_addr, sizeof(sockaddr_in), host, sizeof(host), nullptr, 0, NI_NUMERICHOST)
+            != 0)
             continue;
         TeleprompterNetworkInterfaceAddress address;
         address.name = QString::fromLocal8Bit(entry->ifa_name);

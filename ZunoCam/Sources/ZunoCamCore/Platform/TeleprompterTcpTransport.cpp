@@ -40,18 +40,21 @@ bool isConnectionError(const std::error_code &error)
         || error == std::errc::operation_not_permitted || error == std::errc::connection_reset;
 }
 
-}  // namespace
+} // namespace
 
 struct TeleprompterTcpTransport::Impl {
-    asio::io_context io{1};
+    asio::io_context io { 1 };
     asio::executor_work_guard<asio::io_context::executor_type> work = asio::make_work_guard(io);
     std::thread thread;
     std::atomic<std::thread::id> threadId;
-    std::atomic<quint64> nextConnectionId{1};
+    std::atomic<quint64> nextConnectionId { 1 };
 };
 
 struct TeleprompterTcpTransport::Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
-    Impl(TeleprompterTcpTransport::Impl &transport) : transport(transport), acceptor(transport.io), retry(transport.io)
+    Impl(TeleprompterTcpTransport::Impl &transport)
+        : transport(transport)
+        , acceptor(transport.io)
+        , retry(transport.io)
     {
     }
 
@@ -66,7 +69,12 @@ struct TeleprompterTcpTransport::Listener::Impl : std::enable_shared_from_this<L
 };
 
 struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this<Connection::Impl> {
-    Impl(tcp::socket socket, quint64 id) : socket(std::move(socket)), deadline(this->socket.get_executor()), id(id) {}
+    Impl(tcp::socket socket, quint64 id)
+        : socket(std::move(socket))
+        , deadline(this->socket.get_executor())
+        , id(id)
+    {
+    }
 
     void close()
     {
@@ -82,15 +90,15 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     {
         lingerBuffer.resize(4096);
         socket.async_read_some(asio::buffer(lingerBuffer),
-                               [self = shared_from_this(), completion = std::move(completion),
-                                drained](const std::error_code &error, std::size_t count) mutable {
-                                   if (!error && drained + count < kLingerBytes) {
-                                       self->drain(std::move(completion), drained + count);
-                                       return;
-                                   }
-                                   self->close();
-                                   completion();
-                               });
+            [self = shared_from_this(), completion = std::move(completion), drained](
+                const std::error_code &error, std::size_t count) mutable {
+                if (!error && drained + count < kLingerBytes) {
+                    self->drain(std::move(completion), drained + count);
+                    return;
+                }
+                self->close();
+                completion();
+            });
     }
 
     tcp::socket socket;
@@ -102,7 +110,8 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     bool closed = false;
 };
 
-TeleprompterTcpTransport::TeleprompterTcpTransport(const QString &threadName) : d(std::make_unique<Impl>())
+TeleprompterTcpTransport::TeleprompterTcpTransport(const QString &threadName)
+    : d(std::make_unique<Impl>())
 {
     std::promise<void> started;
     auto ready = started.get_future();
@@ -123,7 +132,10 @@ TeleprompterTcpTransport::TeleprompterTcpTransport(const QString &threadName) : 
     pthread_setname_np(d->thread.native_handle(), name.constData());
 }
 
-TeleprompterTcpTransport::~TeleprompterTcpTransport() { shutdown(); }
+TeleprompterTcpTransport::~TeleprompterTcpTransport()
+{
+    shutdown();
+}
 
 void TeleprompterTcpTransport::shutdown()
 {
@@ -133,7 +145,10 @@ void TeleprompterTcpTransport::shutdown()
         d->thread.join();
 }
 
-void TeleprompterTcpTransport::post(std::function<void()> task) { asio::post(d->io, std::move(task)); }
+void TeleprompterTcpTransport::post(std::function<void()> task)
+{
+    asio::post(d->io, std::move(task));
+}
 
 void TeleprompterTcpTransport::sync(const std::function<void()> &task)
 {
@@ -150,7 +165,10 @@ void TeleprompterTcpTransport::sync(const std::function<void()> &task)
     finished.wait();
 }
 
-bool TeleprompterTcpTransport::isCurrent() const { return std::this_thread::get_id() == d->threadId.load(); }
+bool TeleprompterTcpTransport::isCurrent() const
+{
+    return std::this_thread::get_id() == d->threadId.load();
+}
 
 std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::listen(quint16 port)
 {
@@ -181,7 +199,10 @@ std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::li
     return std::make_shared<Listener>(std::move(impl));
 }
 
-TeleprompterTcpTransport::Listener::Listener(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+TeleprompterTcpTransport::Listener::Listener(std::unique_ptr<Impl> impl)
+    : d(std::move(impl))
+{
+}
 
 TeleprompterTcpTransport::Listener::~Listener() = default;
 
@@ -208,7 +229,8 @@ void TeleprompterTcpTransport::Listener::Impl::acceptNext()
             return;
         if (!error) {
             const quint64 id = self->transport.nextConnectionId++;
-            auto connection = std::make_shared<Connection>(std::make_shared<Connection::Impl>(std::move(socket), id));
+            auto connection
+                = std::make_shared<Connection>(std::make_shared<Connection::Impl>(std::move(socket), id));
             self->onAccept(std::move(connection));
             if (!self->cancelled)
                 self->acceptNext();
@@ -249,11 +271,17 @@ void TeleprompterTcpTransport::Listener::cancel()
     d->acceptor.close(ignored);
 }
 
-TeleprompterTcpTransport::Connection::Connection(std::shared_ptr<Impl> impl) : d(std::move(impl)) {}
+TeleprompterTcpTransport::Connection::Connection(std::shared_ptr<Impl> impl)
+    : d(std::move(impl))
+{
+}
 
 TeleprompterTcpTransport::Connection::~Connection() = default;
 
-quint64 TeleprompterTcpTransport::Connection::identity() const { return d->id; }
+quint64 TeleprompterTcpTransport::Connection::identity() const
+{
+    return d->id;
+}
 
 void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::milliseconds timeout)
 {
@@ -267,26 +295,29 @@ void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::millisec
     });
 }
 
-void TeleprompterTcpTransport::Connection::disarmReadDeadline() { d->deadline.cancel(); }
+void TeleprompterTcpTransport::Connection::disarmReadDeadline()
+{
+    d->deadline.cancel();
+}
 
 void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveHandler handler)
 {
     d->buffer.resize(maximum);
     d->socket.async_read_some(asio::buffer(d->buffer),
-                              [self = d, handler = std::move(handler)](const std::error_code &error, std::size_t count) {
-                                  if (self->timedOut)
-                                      handler({}, ReceiveStatus::timedOut);
-                                  else if (!error)
-                                      handler(QByteArray(self->buffer.data(), qsizetype(count)), ReceiveStatus::data);
-                                  else if (error == asio::error::eof)
-                                      handler({}, ReceiveStatus::peerFinished);
-                                  else
-                                      handler({}, ReceiveStatus::failed);
-                              });
+        [self = d, handler = std::move(handler)](const std::error_code &error, std::size_t count) {
+            if (self->timedOut)
+                handler({}, ReceiveStatus::timedOut);
+            else if (!error)
+                handler(QByteArray(self->buffer.data(), qsizetype(count)), ReceiveStatus::data);
+            else if (error == asio::error::eof)
+                handler({}, ReceiveStatus::peerFinished);
+            else
+                handler({}, ReceiveStatus::failed);
+        });
 }
 
-void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, bool drainPeer,
-                                                        std::function<void()> completion)
+void TeleprompterTcpTransport::Connection::sendAndClose(
+    QByteArray bytes, bool drainPeer, std::function<void()> completion)
 {
     d->deadline.cancel();
     // Most answers fit the socket's send buffer: write at once and skip the asynchronous round.
@@ -299,21 +330,22 @@ void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, bool d
         if (error == asio::error::would_block || error == asio::error::try_again)
             error.clear();
     }
-    const auto finish = [self = d, drainPeer](std::function<void()> completion, const std::error_code &sendError) {
-        if (sendError || self->closed || !drainPeer) {
-            self->close();
-            asio::post(self->socket.get_executor(), std::move(completion));
-            return;
-        }
-        std::error_code ignored;
-        self->socket.shutdown(tcp::socket::shutdown_send, ignored);
-        self->deadline.expires_after(kLingerTime);
-        self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
-            if (const auto owner = weak.lock(); !waitError && owner)
-                owner->close();
-        });
-        self->drain(std::move(completion), 0);
-    };
+    const auto finish
+        = [self = d, drainPeer](std::function<void()> completion, const std::error_code &sendError) {
+              if (sendError || self->closed || !drainPeer) {
+                  self->close();
+                  asio::post(self->socket.get_executor(), std::move(completion));
+                  return;
+              }
+              std::error_code ignored;
+              self->socket.shutdown(tcp::socket::shutdown_send, ignored);
+              self->deadline.expires_after(kLingerTime);
+              self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
+                  if (const auto owner = weak.lock(); !waitError && owner)
+                      owner->close();
+              });
+              self->drain(std::move(completion), 0);
+          };
     if (d->closed || error || written == std::size_t(bytes.size())) {
         finish(std::move(completion), d->closed ? asio::error::bad_descriptor : error);
         return;
@@ -325,10 +357,11 @@ void TeleprompterTcpTransport::Connection::sendAndClose(QByteArray bytes, bool d
             self->close();
     });
     asio::async_write(d->socket, asio::buffer(rest->constData(), rest->size()),
-                      [rest, finish, completion = std::move(completion)](const std::error_code &sendError,
-                                                                        std::size_t) mutable {
-                          finish(std::move(completion), sendError);
-                      });
+        [rest, finish, completion = std::move(completion)](const std::error_code &sendError,
+            std::size_t) mutable { finish(std::move(completion), sendError); });
 }
 
-void TeleprompterTcpTransport::Connection::cancel() { d->close(); }
+void TeleprompterTcpTransport::Connection::cancel()
+{
+    d->close();
+}

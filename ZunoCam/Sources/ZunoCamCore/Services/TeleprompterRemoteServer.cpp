@@ -18,10 +18,12 @@ constexpr std::size_t kReceiveChunkBytes = 16384;
 const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.remote-server");
 const QString kLogCategory = QStringLiteral("remote");
 
-}  // namespace
+} // namespace
 
 TeleprompterRemoteServerError::TeleprompterRemoteServerError(Code code, int port, QString detail)
-    : m_code(code), m_port(port), m_detail(std::move(detail))
+    : m_code(code)
+    , m_port(port)
+    , m_detail(std::move(detail))
 {
     m_what = errorDescription().toUtf8();
 }
@@ -30,7 +32,8 @@ QString TeleprompterRemoteServerError::errorDescription() const
 {
     switch (m_code) {
     case Code::invalidPort:
-        return QStringLiteral("Invalid remote server port: %1. Use a port between 1024 and 65535.").arg(m_port);
+        return QStringLiteral("Invalid remote server port: %1. Use a port between 1024 and 65535.")
+            .arg(m_port);
     case Code::listenerSetupFailed:
         return QStringLiteral("Failed to start LAN teleprompter remote server: ") + m_detail;
     }
@@ -39,7 +42,9 @@ QString TeleprompterRemoteServerError::errorDescription() const
 
 struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     Core(std::shared_ptr<ZunoAppLogger> logger, Limits limits)
-        : logger(std::move(logger)), limits(limits), transport(kQueueLabel)
+        : logger(std::move(logger))
+        , limits(limits)
+        , transport(kQueueLabel)
     {
     }
 
@@ -54,27 +59,29 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
             transport.post(std::move(task));
     }
 
-    void listenerStarted(quint64 listenerGeneration, const std::shared_ptr<Listener> &listener, quint16 requestedPort);
+    void listenerStarted(
+        quint64 listenerGeneration, const std::shared_ptr<Listener> &listener, quint16 requestedPort);
     void listenerFailed(quint64 listenerGeneration, const QString &description);
     void stop(bool silent, std::optional<quint64> onlyGeneration = std::nullopt);
 
     void accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
-    void receiveNext(const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer);
+    void receiveNext(
+        const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer);
     void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer,
-                  const QByteArray &chunk, Connection::ReceiveStatus status);
+        const QByteArray &chunk, Connection::ReceiveStatus status);
     void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
     void respond(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPRequest &request,
-                 const TeleprompterRemoteState &state, const CommandHandler &handler);
+        const TeleprompterRemoteState &state, const CommandHandler &handler);
     // `drainPeer` when the peer may still be sending (an oversized request).
     void send(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response,
-              bool drainPeer = false);
+        bool drainPeer = false);
     void forget(quint64 identity);
     bool isActive(quint64 identity) const;
     // A completion the owner may call from any thread, once; later calls and calls after the
     // connection went are ignored. `then` runs on the server's thread.
-    StateCompletion completionOnQueue(
-        const std::shared_ptr<Connection> &connection,
-        std::function<void(Core &, const std::shared_ptr<Connection> &, const TeleprompterRemoteState &)> then);
+    StateCompletion completionOnQueue(const std::shared_ptr<Connection> &connection,
+        std::function<void(Core &, const std::shared_ptr<Connection> &, const TeleprompterRemoteState &)>
+            then);
 
     const std::shared_ptr<ZunoAppLogger> logger;
     const Limits limits;
@@ -110,9 +117,8 @@ void TeleprompterRemoteServer::Core::logError(const QString &message)
         logger->error(message, kLogCategory);
 }
 
-void TeleprompterRemoteServer::Core::listenerStarted(quint64 listenerGeneration,
-                                                     const std::shared_ptr<Listener> &startedListener,
-                                                     quint16 requestedPort)
+void TeleprompterRemoteServer::Core::listenerStarted(
+    quint64 listenerGeneration, const std::shared_ptr<Listener> &startedListener, quint16 requestedPort)
 {
     {
         std::lock_guard lock(mutex);
@@ -207,7 +213,8 @@ void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> on
     }
 }
 
-void TeleprompterRemoteServer::Core::accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
+void TeleprompterRemoteServer::Core::accept(
+    quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
 {
     bool admitted = false;
     {
@@ -226,21 +233,21 @@ void TeleprompterRemoteServer::Core::accept(quint64 listenerGeneration, const st
     receiveNext(connection, std::make_shared<QByteArray>());
 }
 
-void TeleprompterRemoteServer::Core::receiveNext(const std::shared_ptr<Connection> &connection,
-                                                 const std::shared_ptr<QByteArray> &buffer)
+void TeleprompterRemoteServer::Core::receiveNext(
+    const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer)
 {
-    connection->receive(kReceiveChunkBytes, [weak = weak_from_this(), connection, buffer](
-                                                const QByteArray &chunk, Connection::ReceiveStatus status) {
-        if (const auto core = weak.lock())
-            core->received(connection, buffer, chunk, status);
-        else
-            connection->cancel();
-    });
+    connection->receive(kReceiveChunkBytes,
+        [weak = weak_from_this(), connection, buffer](
+            const QByteArray &chunk, Connection::ReceiveStatus status) {
+            if (const auto core = weak.lock())
+                core->received(connection, buffer, chunk, status);
+            else
+                connection->cancel();
+        });
 }
 
 void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> &connection,
-                                              const std::shared_ptr<QByteArray> &buffer, const QByteArray &chunk,
-                                              Connection::ReceiveStatus status)
+    const std::shared_ptr<QByteArray> &buffer, const QByteArray &chunk, Connection::ReceiveStatus status)
 {
     // Stopped meanwhile: the connection is already cancelled and forgotten.
     if (!isActive(connection->identity()))
@@ -253,9 +260,10 @@ void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> 
     buffer->append(chunk);
     if (buffer->size() > TeleprompterRemoteProtocol::maxRequestBytes) {
         connection->disarmReadDeadline();
-        send(connection, TeleprompterRemoteProtocol::makeErrorResponse(413, QStringLiteral("Payload Too Large"),
-                                                                       QStringLiteral("Request exceeded maximum allowed size.")),
-             true);
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(413, QStringLiteral("Payload Too Large"),
+                QStringLiteral("Request exceeded maximum allowed size.")),
+            true);
         return;
     }
     if (TeleprompterRemoteProtocol::isCompleteHTTPRequest(*buffer)) {
@@ -281,7 +289,7 @@ TeleprompterRemoteServer::StateCompletion TeleprompterRemoteServer::Core::comple
 {
     auto called = std::make_shared<std::atomic_bool>(false);
     return [weak = weak_from_this(), weakConnection = std::weak_ptr<Connection>(connection), called,
-            then = std::move(then)](const TeleprompterRemoteState &state) {
+               then = std::move(then)](const TeleprompterRemoteState &state) {
         if (called->exchange(true))
             return;
         const auto core = weak.lock();
@@ -296,13 +304,15 @@ TeleprompterRemoteServer::StateCompletion TeleprompterRemoteServer::Core::comple
     };
 }
 
-void TeleprompterRemoteServer::Core::dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer)
+void TeleprompterRemoteServer::Core::dispatch(
+    const std::shared_ptr<Connection> &connection, const QByteArray &buffer)
 {
     connection->disarmReadDeadline();
     const auto request = TeleprompterRemoteProtocol::parseHTTPRequest(buffer);
     if (!request) {
-        send(connection, TeleprompterRemoteProtocol::makeErrorResponse(400, QStringLiteral("Bad Request"),
-                                                                       QStringLiteral("Malformed HTTP request.")));
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(
+                400, QStringLiteral("Bad Request"), QStringLiteral("Malformed HTTP request.")));
         return;
     }
     StateProvider provider;
@@ -316,38 +326,40 @@ void TeleprompterRemoteServer::Core::dispatch(const std::shared_ptr<Connection> 
         respond(connection, *request, TeleprompterRemoteState::fallback(), handler);
         return;
     }
-    provider(completionOnQueue(connection, [request = *request, handler](Core &core, const auto &connection,
-                                                                         const TeleprompterRemoteState &state) {
-        core.respond(connection, request, state, handler);
-    }));
+    provider(completionOnQueue(connection,
+        [request = *request, handler](Core &core, const auto &connection,
+            const TeleprompterRemoteState &state) { core.respond(connection, request, state, handler); }));
 }
 
 void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &connection,
-                                             const TeleprompterHTTPRequest &request,
-                                             const TeleprompterRemoteState &state, const CommandHandler &handler)
+    const TeleprompterHTTPRequest &request, const TeleprompterRemoteState &state,
+    const CommandHandler &handler)
 {
     const TeleprompterRemoteRouteResult result = TeleprompterRemoteProtocol::route(request, state);
     if (result.command) {
         const TeleprompterRemoteCommand command = *result.command;
         logInfo(QStringLiteral("LAN remote command: ") + command.wireName());
         if (handler) {
-            handler(command, completionOnQueue(connection, [command](Core &core, const auto &connection,
-                                                                     const TeleprompterRemoteState &updated) {
-                core.send(connection, TeleprompterRemoteProtocol::makeCommandAckResponse(command, updated));
-            }));
+            handler(command,
+                completionOnQueue(connection,
+                    [command](Core &core, const auto &connection, const TeleprompterRemoteState &updated) {
+                        core.send(
+                            connection, TeleprompterRemoteProtocol::makeCommandAckResponse(command, updated));
+                    }));
             return;
         }
     }
     send(connection, result.response);
 }
 
-void TeleprompterRemoteServer::Core::send(const std::shared_ptr<Connection> &connection,
-                                          const TeleprompterHTTPResponse &response, bool drainPeer)
+void TeleprompterRemoteServer::Core::send(
+    const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response, bool drainPeer)
 {
-    connection->sendAndClose(response.serialized(), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
-        if (const auto core = weak.lock())
-            core->forget(identity);
-    });
+    connection->sendAndClose(
+        response.serialized(), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
+            if (const auto core = weak.lock())
+                core->forget(identity);
+        });
 }
 
 void TeleprompterRemoteServer::Core::forget(quint64 identity)
@@ -399,7 +411,8 @@ QString TeleprompterRemoteServer::start(quint16 port)
         listener = m_core->transport.listen(port);
     } catch (const std::system_error &error) {
         const QString description = QString::fromStdString(error.code().message());
-        m_core->logError(QStringLiteral("Failed to create LAN remote listener on port %1: ").arg(port) + description);
+        m_core->logError(
+            QStringLiteral("Failed to create LAN remote listener on port %1: ").arg(port) + description);
         throw TeleprompterRemoteServerError::listenerSetupFailed(description);
     }
     const QString url = TeleprompterRemoteProtocol::buildRemoteURL(port);
@@ -420,7 +433,10 @@ QString TeleprompterRemoteServer::start(quint16 port)
     return url;
 }
 
-void TeleprompterRemoteServer::stop(bool silent) { m_core->stop(silent); }
+void TeleprompterRemoteServer::stop(bool silent)
+{
+    m_core->stop(silent);
+}
 
 bool TeleprompterRemoteServer::isRunning() const
 {

@@ -17,26 +17,33 @@ class ZunoAppLogger;
 struct TeleprompterRemoteServerEvent {
     enum class Kind { started, failed, stopped };
 
-    static TeleprompterRemoteServerEvent started(const QString &url, quint16 port) { return {Kind::started, url, port, {}}; }
-    static TeleprompterRemoteServerEvent failed(const QString &message) { return {Kind::failed, {}, 0, message}; }
-    static TeleprompterRemoteServerEvent stopped() { return {Kind::stopped, {}, 0, {}}; }
+    static TeleprompterRemoteServerEvent started(const QString &url, quint16 port)
+    {
+        return { Kind::started, url, port, {} };
+    }
+    static TeleprompterRemoteServerEvent failed(const QString &message)
+    {
+        return { Kind::failed, {}, 0, message };
+    }
+    static TeleprompterRemoteServerEvent stopped() { return { Kind::stopped, {}, 0, {} }; }
 
     Kind kind = Kind::stopped;
-    QString url;      // started
+    QString url; // started
     quint16 port = 0; // started
-    QString message;  // failed
+    QString message; // failed
 
-    friend bool operator==(const TeleprompterRemoteServerEvent &, const TeleprompterRemoteServerEvent &) = default;
+    friend bool operator==(const TeleprompterRemoteServerEvent &, const TeleprompterRemoteServerEvent &)
+        = default;
 };
 
 class TeleprompterRemoteServerError : public std::exception {
 public:
     enum class Code { invalidPort, listenerSetupFailed };
 
-    static TeleprompterRemoteServerError invalidPort(int port) { return {Code::invalidPort, port, {}}; }
+    static TeleprompterRemoteServerError invalidPort(int port) { return { Code::invalidPort, port, {} }; }
     static TeleprompterRemoteServerError listenerSetupFailed(const QString &description)
     {
-        return {Code::listenerSetupFailed, 0, description};
+        return { Code::listenerSetupFailed, 0, description };
     }
 
     Code code() const { return m_code; }
@@ -73,7 +80,7 @@ public:
     using EventHandler = std::function<void(const TeleprompterRemoteServerEvent &)>;
 
     struct Limits {
-        std::chrono::milliseconds readTimeout{10000};
+        std::chrono::milliseconds readTimeout { 10000 };
         int maxConnections = 64;
     };
 
