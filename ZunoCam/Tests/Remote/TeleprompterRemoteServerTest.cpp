@@ -171,6 +171,17 @@ TEST(TeleprompterRemoteServer, RestartIsSilentAndStaleListenerEventsAreIgnored)
     EXPECT_FALSE(RawClient(first).isConnected());
     EXPECT_FALSE(RawClient(second).isConnected());
     EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
+
+    // Restarting on the same port rebinds it at once.
+    EXPECT_EQ(running.server.start(third), TeleprompterRemoteProtocol::buildRemoteURL(third));
+    EXPECT_TRUE(waitUntil([&] {
+        int started = 0;
+        for (const Event &event : running.events.events())
+            started += event.kind == Event::Kind::started && event.port == third;
+        return started == 2;
+    }));
+    EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
+    EXPECT_EQ(running.events.count(Event::Kind::stopped), 0);
 }
 
 TEST(TeleprompterRemoteServer, BusyPortFailsTheStart)
