@@ -86,7 +86,7 @@ async function rendersCraftedStates(browser, port) {
     let state = {
         isPlaying: true, isVisible: true, wpm: 0, fontSize: 0, progress: 1.3, activeScriptTitle: 'Closing',
         scripts: [{ id: 'X', title: 'Closing', wordCount: 12 }, { id: 'Y', title: 'Closing' },
-            { id: 'Z', title: 'Intro', wordCount: 3 }],
+            { title: 'Intro', wordCount: 3 }],
     };
     let stateRequests = 0;
     await page.route('**/api/state', async (route) => {

@@ -142,7 +142,7 @@ while(list.firstChild)list.removeChild(list.firstChild);
 scripts.forEach(function(item){
 var row=document.createElement("button");
 row.type="button";
-var active=(item.id===s.activeScriptId)||(item.title===s.activeScriptTitle);
+var active=(s.activeScriptId!=null&&item.id===s.activeScriptId)||(item.title===s.activeScriptTitle);
 row.className=active?"script-item active":"script-item";
 var name=document.createElement("span");
 name.className="name";
