@@ -79,9 +79,12 @@ private:
 int main(int argc, char **argv)
 {
     quint16 port = TeleprompterRemoteProtocol::defaultPort;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--port") == 0)
+    TeleprompterRemoteServer::Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc)
             port = static_cast<quint16>(QString::fromLocal8Bit(argv[++i]).toUInt());
+        else if (std::strcmp(argv[i], "--loopback") == 0)
+            options.loopbackOnly = true;
     }
 
     // Block the stop stopSignals before any thread starts, so that only sigwait below sees them.
@@ -92,7 +95,7 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     SampleTeleprompter teleprompter;
-    TeleprompterRemoteServer server(nullptr);
+    TeleprompterRemoteServer server(nullptr, options);
     server.setStateProvider(
         [&](TeleprompterRemoteServer::StateCompletion done) { done(teleprompter.state()); });
     server.setCommandHandler(

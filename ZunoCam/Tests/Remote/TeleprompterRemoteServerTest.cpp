@@ -65,6 +65,14 @@ TeleprompterRemoteState studioState(bool playing)
         QStringLiteral("Keynote"), { { QStringLiteral("S1"), QStringLiteral("Keynote"), 120 } });
 }
 
+// Tests keep the server on 127.0.0.1.
+TeleprompterRemoteServer::Options loopback()
+{
+    TeleprompterRemoteServer::Options options;
+    options.loopbackOnly = true;
+    return options;
+}
+
 QByteArray get(const QByteArray &path)
 {
     return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
@@ -78,8 +86,8 @@ QByteArray postCommand(const QByteArray &body)
 
 // A server started on a free loopback port, with its events recorded.
 struct RunningServer {
-    explicit RunningServer(TeleprompterRemoteServer::Limits limits = {})
-        : server(nullptr, limits)
+    explicit RunningServer(TeleprompterRemoteServer::Options options = loopback())
+        : server(nullptr, options)
     {
         server.setOnEvent(events.handler());
     }
@@ -100,7 +108,7 @@ struct RunningServer {
 TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
 {
     EventLog events;
-    TeleprompterRemoteServer server(nullptr);
+    TeleprompterRemoteServer server(nullptr, loopback());
     server.setOnEvent(events.handler());
     EXPECT_FALSE(server.isRunning());
     EXPECT_EQ(server.boundPort(), 8791);
@@ -138,7 +146,7 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
 
 TEST(TeleprompterRemoteServer, LowestUserPortIsAccepted)
 {
-    TeleprompterRemoteServer server(nullptr);
+    TeleprompterRemoteServer server(nullptr, loopback());
     try {
         server.start(1024);
     } catch (const TeleprompterRemoteServerError &error) {
@@ -189,14 +197,14 @@ TEST(TeleprompterRemoteServer, BusyPortFailsTheStart)
     const int blocker = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof(address);
     ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
     ASSERT_EQ(listen(blocker, 1), 0);
     getsockname(blocker, reinterpret_cast<sockaddr *>(&address), &length);
     const quint16 port = ntohs(address.sin_port);
 
-    TeleprompterRemoteServer server(nullptr);
+    TeleprompterRemoteServer server(nullptr, loopback());
     try {
         server.start(port);
         FAIL() << "a busy port was bound";
@@ -410,9 +418,9 @@ TEST(TeleprompterRemoteServer, CompletionAfterTheServerIsGoneIsHarmless)
 
 TEST(TeleprompterRemoteServer, IdleConnectionIsClosedAfterTheReadTimeout)
 {
-    TeleprompterRemoteServer::Limits limits;
-    limits.readTimeout = 200ms;
-    RunningServer running(limits);
+    TeleprompterRemoteServer::Options options = loopback();
+    options.readTimeout = 200ms;
+    RunningServer running(options);
     running.start();
 
     RawClient idle(running.port);
@@ -430,9 +438,9 @@ TEST(TeleprompterRemoteServer, IdleConnectionIsClosedAfterTheReadTimeout)
 
 TEST(TeleprompterRemoteServer, ConnectionsOverTheCapAreClosedAtOnce)
 {
-    TeleprompterRemoteServer::Limits limits;
-    limits.maxConnections = 2;
-    RunningServer running(limits);
+    TeleprompterRemoteServer::Options options = loopback();
+    options.maxConnections = 2;
+    RunningServer running(options);
     running.start();
 
     RawClient first(running.port), second(running.port);
@@ -466,7 +474,7 @@ TEST(TeleprompterRemoteServer, WritesItsLogLines)
     };
 
     EventLog events;
-    TeleprompterRemoteServer server(logger);
+    TeleprompterRemoteServer server(logger, loopback());
     server.setOnEvent(events.handler());
     EXPECT_THROW(server.start(80), TeleprompterRemoteServerError);
     server.stop(false);
@@ -482,6 +490,7 @@ TEST(TeleprompterRemoteServer, WritesItsLogLines)
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int reuse = 1; // the server's closed connections may still hold the port in TIME_WAIT
     setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
     ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
@@ -502,4 +511,42 @@ TEST(TeleprompterRemoteServer, WritesItsLogLines)
             "info Teleprompter LAN remote server stopped.",
             QStringLiteral("error Failed to create LAN remote listener on port %1: ").arg(port) + failure,
         }));
+}
+
+TEST(TeleprompterRemoteServer, ListensOnEveryInterfaceUnlessToldLoopbackOnly)
+{
+    const auto connectsOverIPv6Loopback = [](quint16 port) {
+        const int fd = socket(AF_INET6, SOCK_STREAM, 0);
+        sockaddr_in6 address {};
+        address.sin6_family = AF_INET6;
+        address.sin6_port = htons(port);
+        address.sin6_addr = in6addr_loopback;
+        const bool connected
+            = fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0;
+        if (fd >= 0)
+            close(fd);
+        return connected;
+    };
+    const int probe = socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 any {};
+    any.sin6_family = AF_INET6;
+    any.sin6_addr = in6addr_loopback;
+    const bool hasIPv6 = probe >= 0 && bind(probe, reinterpret_cast<sockaddr *>(&any), sizeof(any)) == 0;
+    if (probe >= 0)
+        close(probe);
+
+    // Only loopback clients connect here, over both address families.
+    TeleprompterRemoteServer everywhere(nullptr);
+    const quint16 port = freeLoopbackPort();
+    everywhere.start(port);
+    EXPECT_EQ(exchange(port, get("/api/state")).status, 200);
+    if (hasIPv6) {
+        EXPECT_TRUE(connectsOverIPv6Loopback(port));
+    }
+    everywhere.stop(true);
+
+    TeleprompterRemoteServer local(nullptr, loopback());
+    local.start(port);
+    EXPECT_EQ(exchange(port, get("/api/state")).status, 200);
+    EXPECT_FALSE(connectsOverIPv6Loopback(port));
 }

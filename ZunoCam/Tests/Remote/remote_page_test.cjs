@@ -27,7 +27,7 @@ function freePort() {
 }
 
 function startDemo(port) {
-    const child = spawn(demoPath, ['--port', String(port)], { stdio: ['ignore', 'pipe', 'inherit'] });
+    const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((resolve, reject) => {
         const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 10000);
         let output = '';

@@ -170,7 +170,8 @@ bool TeleprompterTcpTransport::isCurrent() const
     return std::this_thread::get_id() == d->threadId.load();
 }
 
-std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::listen(quint16 port)
+std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::listen(
+    quint16 port, bool loopbackOnly)
 {
     auto impl = std::make_unique<Listener::Impl>(*d);
     const auto openOn = [&](const tcp &protocol) {
@@ -181,8 +182,12 @@ std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::li
             acceptor.set_option(asio::ip::v6_only(false), error);
         if (!error)
             acceptor.set_option(tcp::acceptor::reuse_address(true), error);
-        if (!error)
-            acceptor.bind(tcp::endpoint(protocol, port), error);
+        if (!error) {
+            const tcp::endpoint endpoint = loopbackOnly
+                ? tcp::endpoint(asio::ip::address_v4::loopback(), port)
+                : tcp::endpoint(protocol, port);
+            acceptor.bind(endpoint, error);
+        }
         if (!error)
             acceptor.listen(asio::socket_base::max_listen_connections, error);
         if (error) {
@@ -192,7 +197,10 @@ std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::li
         return error;
     };
     // Dual-stack first; machines with IPv6 switched off get IPv4 only.
-    if (openOn(tcp::v6())) {
+    if (loopbackOnly) {
+        if (const std::error_code error = openOn(tcp::v4()))
+            throw std::system_error(error);
+    } else if (openOn(tcp::v6())) {
         if (const std::error_code error = openOn(tcp::v4()))
             throw std::system_error(error);
     }

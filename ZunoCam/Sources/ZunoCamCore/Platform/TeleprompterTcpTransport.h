@@ -31,9 +31,10 @@ public:
     void sync(const std::function<void()> &task);
     bool isCurrent() const;
 
-    // A listening socket on every interface (IPv6 accepting IPv4 too, else IPv4 only), with local
-    // address reuse. From any thread; throws std::system_error when it cannot bind or listen.
-    std::shared_ptr<Listener> listen(quint16 port);
+    // A listening socket on every interface (IPv6 accepting IPv4 too, else IPv4 only), or on
+    // 127.0.0.1 only, with local address reuse. From any thread; throws std::system_error when it
+    // cannot bind or listen.
+    std::shared_ptr<Listener> listen(quint16 port, bool loopbackOnly);
 
 private:
     struct Impl;

@@ -41,9 +41,9 @@ QString TeleprompterRemoteServerError::errorDescription() const
 }
 
 struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
-    Core(std::shared_ptr<ZunoAppLogger> logger, Limits limits)
+    Core(std::shared_ptr<ZunoAppLogger> logger, Options options)
         : logger(std::move(logger))
-        , limits(limits)
+        , options(options)
         , transport(kQueueLabel)
     {
     }
@@ -84,7 +84,7 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
             then);
 
     const std::shared_ptr<ZunoAppLogger> logger;
-    const Limits limits;
+    const Options options;
     TeleprompterTcpTransport transport;
 
     // Held while a listener event is checked against the generation and delivered, and while a
@@ -220,7 +220,7 @@ void TeleprompterRemoteServer::Core::accept(
     {
         std::lock_guard lock(mutex);
         if (listenerGeneration == generation
-            && activeConnections.size() < static_cast<std::size_t>(std::max(limits.maxConnections, 1))) {
+            && activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1))) {
             activeConnections.emplace(connection->identity(), connection);
             admitted = true;
         }
@@ -229,7 +229,7 @@ void TeleprompterRemoteServer::Core::accept(
         connection->cancel();
         return;
     }
-    connection->armReadDeadline(limits.readTimeout);
+    connection->armReadDeadline(options.readTimeout);
     receiveNext(connection, std::make_shared<QByteArray>());
 }
 
@@ -382,12 +382,12 @@ bool TeleprompterRemoteServer::Core::isActive(quint64 identity) const
 }
 
 TeleprompterRemoteServer::TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger)
-    : TeleprompterRemoteServer(std::move(logger), Limits())
+    : TeleprompterRemoteServer(std::move(logger), Options())
 {
 }
 
-TeleprompterRemoteServer::TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Limits limits)
-    : m_core(std::make_shared<Core>(std::move(logger), limits))
+TeleprompterRemoteServer::TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Options options)
+    : m_core(std::make_shared<Core>(std::move(logger), options))
 {
 }
 
@@ -408,7 +408,7 @@ QString TeleprompterRemoteServer::start(quint16 port)
     m_core->stop(true);
     std::shared_ptr<Listener> listener;
     try {
-        listener = m_core->transport.listen(port);
+        listener = m_core->transport.listen(port, m_core->options.loopbackOnly);
     } catch (const std::system_error &error) {
         const QString description = QString::fromStdString(error.code().message());
         m_core->logError(

@@ -79,14 +79,17 @@ public:
     using CommandHandler = std::function<void(const TeleprompterRemoteCommand &, StateCompletion)>;
     using EventHandler = std::function<void(const TeleprompterRemoteServerEvent &)>;
 
-    struct Limits {
+    struct Options {
+        // A request must arrive whole within this time after the connection opens.
         std::chrono::milliseconds readTimeout { 10000 };
         int maxConnections = 64;
+        // Listen on 127.0.0.1 only instead of every interface (tests, local demos).
+        bool loopbackOnly = false;
     };
 
     // Logs under the category "remote"; a null logger logs nothing.
     explicit TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger);
-    TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Limits limits);
+    TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Options options);
     // Stops silently and joins the server's thread; completions called later are ignored.
     ~TeleprompterRemoteServer();
     TeleprompterRemoteServer(const TeleprompterRemoteServer &) = delete;
