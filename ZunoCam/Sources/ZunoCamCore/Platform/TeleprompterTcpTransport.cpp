@@ -104,7 +104,9 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     tcp::socket socket;
     asio::steady_timer deadline;
     quint64 id;
-    std::vector<char> buffer;
+    // Not zero-filled: a connection usually reads one small request into it.
+    std::unique_ptr<char[]> buffer;
+    std::size_t bufferSize = 0;
     std::vector<char> lingerBuffer;
     bool timedOut = false;
     bool closed = false;
@@ -310,13 +312,16 @@ void TeleprompterTcpTransport::Connection::disarmReadDeadline()
 
 void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveHandler handler)
 {
-    d->buffer.resize(maximum);
-    d->socket.async_read_some(asio::buffer(d->buffer),
+    if (d->bufferSize < maximum) {
+        d->buffer = std::make_unique_for_overwrite<char[]>(maximum);
+        d->bufferSize = maximum;
+    }
+    d->socket.async_read_some(asio::buffer(d->buffer.get(), maximum),
         [self = d, handler = std::move(handler)](const std::error_code &error, std::size_t count) {
             if (self->timedOut)
                 handler({}, ReceiveStatus::timedOut);
             else if (!error)
-                handler(QByteArray(self->buffer.data(), qsizetype(count)), ReceiveStatus::data);
+                handler(QByteArray(self->buffer.get(), qsizetype(count)), ReceiveStatus::data);
             else if (error == asio::error::eof)
                 handler({}, ReceiveStatus::peerFinished);
             else
