@@ -76,12 +76,34 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     {
     }
 
+    // Closes the connection when `timeout` passes, unless another deadline is set or the deadline is
+    // cleared first. The token also stops a wait that had already expired but not yet run.
+    void setDeadline(std::chrono::steady_clock::duration timeout, bool marksTimeout)
+    {
+        const quint64 token = ++deadlineToken;
+        deadline.expires_after(timeout);
+        deadline.async_wait([weak = weak_from_this(), token, marksTimeout](const std::error_code &error) {
+            const auto self = weak.lock();
+            if (error || !self || self->closed || self->deadlineToken != token)
+                return;
+            if (marksTimeout)
+                self->timedOut = true;
+            self->close();
+        });
+    }
+
+    void clearDeadline()
+    {
+        ++deadlineToken;
+        deadline.cancel();
+    }
+
     void close()
     {
         if (closed)
             return;
         closed = true;
-        deadline.cancel();
+        clearDeadline();
         std::error_code ignored;
         socket.close(ignored);
     }
@@ -103,6 +125,7 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
 
     tcp::socket socket;
     asio::steady_timer deadline;
+    quint64 deadlineToken = 0;
     quint64 id;
     // Not zero-filled: a connection usually reads one small request into it.
     std::unique_ptr<char[]> buffer;
@@ -295,19 +318,12 @@ quint64 TeleprompterTcpTransport::Connection::identity() const
 
 void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::milliseconds timeout)
 {
-    d->deadline.expires_after(timeout);
-    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &error) {
-        const auto self = weak.lock();
-        if (error || !self || self->closed)
-            return;
-        self->timedOut = true;
-        self->close();
-    });
+    d->setDeadline(timeout, true);
 }
 
 void TeleprompterTcpTransport::Connection::disarmReadDeadline()
 {
-    d->deadline.cancel();
+    d->clearDeadline();
 }
 
 void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveHandler handler)
@@ -332,7 +348,7 @@ void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveH
 void TeleprompterTcpTransport::Connection::sendAndClose(
     QByteArray bytes, bool drainPeer, std::function<void()> completion)
 {
-    d->deadline.cancel();
+    d->clearDeadline();
     // Most answers fit the socket's send buffer: write at once and skip the asynchronous round.
     std::error_code error;
     std::size_t written = 0;
@@ -352,11 +368,7 @@ void TeleprompterTcpTransport::Connection::sendAndClose(
               }
               std::error_code ignored;
               self->socket.shutdown(tcp::socket::shutdown_send, ignored);
-              self->deadline.expires_after(kLingerTime);
-              self->deadline.async_wait([weak = std::weak_ptr<Impl>(self)](const std::error_code &waitError) {
-                  if (const auto owner = weak.lock(); !waitError && owner)
-                      owner->close();
-              });
+              self->setDeadline(kLingerTime, false);
               self->drain(std::move(completion), 0);
           };
     if (d->closed || error || written == std::size_t(bytes.size())) {
@@ -364,11 +376,7 @@ void TeleprompterTcpTransport::Connection::sendAndClose(
         return;
     }
     auto rest = std::make_shared<QByteArray>(bytes.sliced(written));
-    d->deadline.expires_after(kSendTimeout);
-    d->deadline.async_wait([weak = std::weak_ptr<Impl>(d)](const std::error_code &waitError) {
-        if (const auto self = weak.lock(); !waitError && self)
-            self->close();
-    });
+    d->setDeadline(kSendTimeout, false);
     asio::async_write(d->socket, asio::buffer(rest->constData(), rest->size()),
         [rest, finish, completion = std::move(completion)](const std::error_code &sendError,
             std::size_t) mutable { finish(std::move(completion), sendError); });
