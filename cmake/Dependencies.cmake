@@ -17,9 +17,12 @@ pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-keysyms)
 # XNNPACK ships no CMake or pkg-config file on Debian.
 find_path(XNNPACK_INCLUDE_DIR xnnpack.h REQUIRED)
 find_library(XNNPACK_LIBRARY XNNPACK REQUIRED)
+# xnnpack.h includes pthreadpool.h; the pool also runs multi-threaded inference.
+find_path(PTHREADPOOL_INCLUDE_DIR pthreadpool.h REQUIRED)
+find_library(PTHREADPOOL_LIBRARY pthreadpool REQUIRED)
 add_library(Zuno::XNNPACK INTERFACE IMPORTED)
-target_include_directories(Zuno::XNNPACK INTERFACE ${XNNPACK_INCLUDE_DIR})
-target_link_libraries(Zuno::XNNPACK INTERFACE ${XNNPACK_LIBRARY})
+target_include_directories(Zuno::XNNPACK INTERFACE ${XNNPACK_INCLUDE_DIR} ${PTHREADPOOL_INCLUDE_DIR})
+target_link_libraries(Zuno::XNNPACK INTERFACE ${XNNPACK_LIBRARY} ${PTHREADPOOL_LIBRARY})
 
 # Standalone asio, header only.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)

@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6svgwidgets6 qt6-qpa-plugins
     # image, vision, inference
     libopencv-core-dev libopencv-imgproc-dev libopencv-objdetect-dev libopencv-video-dev opencv-data
-    libxnnpack-dev
+    libxnnpack-dev libpthreadpool-dev
     libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-tur
     # camera and recording
     libavcodec-dev libavformat-dev libavdevice-dev libavutil-dev libswscale-dev libx264-dev ffmpeg
@@ -20,7 +20,7 @@ packages=(
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
     libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
-    gnome-keyring chromium
+    gnome-keyring libxcb-xtest0-dev chromium
     locales
     # fonts
     fonts-inter fonts-jetbrains-mono fonts-dejavu-core

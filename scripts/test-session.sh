@@ -19,10 +19,18 @@ if [ -z "${ZUNO_TEST_SESSION:-}" ]; then
 fi
 
 started_pulse=0
+keyring_pid=""
+keyring_home=""
 cleanup() {
     # Only the server started here is stopped; a server the machine provides is left alone.
     if [ "$started_pulse" = 1 ]; then
         pulseaudio --kill >/dev/null 2>&1 || true
+    fi
+    if [ -n "$keyring_pid" ]; then
+        kill "$keyring_pid" >/dev/null 2>&1 || true
+    fi
+    if [ -n "$keyring_home" ]; then
+        rm -rf "$keyring_home"
     fi
     if [ -n "${ZUNO_TEST_RUNTIME_CREATED:-}" ] && [ "$ZUNO_TEST_RUNTIME_CREATED" = "$XDG_RUNTIME_DIR" ]; then
         rm -rf "$ZUNO_TEST_RUNTIME_CREATED"
@@ -39,6 +47,29 @@ if command -v pulseaudio >/dev/null && ! pactl info >/dev/null 2>&1; then
         started_pulse=1
     fi
     for _ in 1 2 3 4 5 6 7 8 9 10; do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
+fi
+
+# A Secret Service for the keychain tests: gnome-keyring with only its secrets component, its home and
+# runtime folders in a temporary folder (never the user's), unlocked with an empty password, and its
+# in-memory session collection as the default one, so nothing is written to disk and nothing prompts.
+# A failure to start only makes those tests skip.
+secrets_owned() {
+    dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null | grep -q true
+}
+if command -v gnome-keyring-daemon >/dev/null && command -v dbus-send >/dev/null && ! secrets_owned; then
+    keyring_home="$(mktemp -d /tmp/zuno-keyring.XXXXXX)"
+    mkdir -p "$keyring_home/runtime" && chmod 700 "$keyring_home/runtime"
+    if printf '' | HOME="$keyring_home" XDG_DATA_HOME="$keyring_home/data" XDG_CONFIG_HOME="$keyring_home/config" \
+        XDG_RUNTIME_DIR="$keyring_home/runtime" gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1; then
+        for _ in 1 2 3 4 5 6 7 8 9 10; do secrets_owned && break; sleep 0.2; done
+        keyring_pid="$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+            org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.secrets 2>/dev/null \
+            | awk '{print $2}')" || keyring_pid=""
+        dbus-send --session --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets \
+            org.freedesktop.Secret.Service.SetAlias string:default \
+            objpath:/org/freedesktop/secrets/collection/session >/dev/null 2>&1 || true
+    fi
 fi
 
 # Debian's tesseract uses OpenMP; with ctest running one test per core, its threads only fight.

@@ -1,0 +1,75 @@
+// Writes the portrait fixture, as a 1280x720 camera frame, through every look and every portrait
+// background mode (with the real person segmenter), plus a contact sheet of them all.
+//   build/bin/ImagingDemo [output folder]
+#include "CameraColorFilterEngine.h"
+#include "PortraitSegmentationEngine.h"
+#include "SelfiePersonSegmenter.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QString folder = app.arguments().value(1, QStringLiteral("imaging-demo"));
+    QDir().mkpath(folder);
+
+    QImage frame(1280, 720, QImage::Format_ARGB32);
+    frame.fill(QColor(52, 60, 72));
+    {
+        QPainter p(&frame);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRect(200, 0, 720, 720), QImage(QStringLiteral(ZUNO_TEST_DATA "/imaging/astronaut.png")));
+    }
+    const CameraPixelBuffer input = CameraPixelBuffer::fromQImage(frame);
+    std::vector<std::pair<QString, QImage>> results;
+
+    CameraColorFilterEngine::Workspace workspace;
+    for (CameraLookPreset look : CameraLookPresets::allCases()) {
+        CameraAdjustments adjustments;
+        adjustments.lookPreset = look;
+        CameraPixelBuffer out;
+        CameraColorFilterEngine::process(input, adjustments, {0.5, 0.5}, 1.0, out, workspace);
+        results.emplace_back(QStringLiteral("look-") + rawValue(look), out.toQImage().copy());
+    }
+
+    SelfiePersonSegmenter segmenter;
+    CameraPixelBuffer mask;
+    QString error;
+    if (segmenter.segment(input, mask, error) != PersonSegmenter::Outcome::mask) {
+        std::fprintf(stderr, "segmentation failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    PortraitSegmentationEngine::Workspace portrait;
+    for (PortraitBackgroundMode mode : PortraitBackgroundModes::allCases()) {
+        const CameraPixelBuffer composed = PortraitSegmentationEngine::composite(input, mask, mode, portrait);
+        results.emplace_back(QStringLiteral("background-") + rawValue(mode), composed.toQImage().copy());
+    }
+
+    // A contact sheet, three pictures a row at a quarter of their size, each with its name.
+    const int columns = 3, w = 320, h = 180;
+    const int rows = (static_cast<int>(results.size()) + columns - 1) / columns;
+    QImage sheet(columns * w, rows * (h + 20), QImage::Format_RGB32);
+    sheet.fill(QColor(24, 26, 32));
+    QPainter p(&sheet);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setPen(Qt::white);
+    for (int i = 0; i < static_cast<int>(results.size()); ++i) {
+        const auto &[name, image] = results[i];
+        image.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+        const QRect cell((i % columns) * w, (i / columns) * (h + 20), w, h);
+        p.drawImage(cell, image);
+        p.drawText(QRect(cell.left(), cell.bottom() + 1, w, 19), Qt::AlignCenter, name);
+    }
+    p.end();
+    sheet.save(QDir(folder).filePath(QStringLiteral("sheet.png")));
+    std::printf("wrote %zu pictures and sheet.png to %s\n", results.size(), qPrintable(folder));
+    return 0;
+}

@@ -1,0 +1,78 @@
+#include "CameraColorFilterEngine.h"
+
+#include "FaceFramingSmoother.h"
+
+#include <algorithm>
+#include <cmath>
+
+CameraColorMatrix CameraColorFilterPlan::colorMatrix() const
+{
+    CameraColorMatrix m;
+    if (exposureEV)
+        m = m.then(CameraColorMatrix::exposure(*exposureEV));
+    m = m.then(CameraColorMatrix::colorControls(saturation, contrast));
+    if (targetNeutralKelvin)
+        m = m.then(CameraColorMatrix::temperature(CameraColorFilterEngine::kNeutralKelvin, *targetNeutralKelvin));
+    return m;
+}
+
+namespace CameraColorFilterEngine {
+
+LookValues applyLook(CameraLookPreset look, double e, double w, double s, double c)
+{
+    switch (look) {
+    case CameraLookPreset::natural: return {e, w, s, c};
+    case CameraLookPreset::deepSeaCinema: return {e, w - 0.25, std::min(s + 0.08, 1.8), std::min(c + 0.12, 1.4)};
+    case CameraLookPreset::warmStudio: return {e + 0.12, w + 0.35, std::min(s + 0.06, 1.8), c};
+    case CameraLookPreset::crispDaylight: return {e + 0.18, w - 0.08, s, std::min(c + 0.08, 1.4)};
+    case CameraLookPreset::noirMono: return {e, w, 0, std::min(c + 0.18, 1.4)};
+    }
+    return {e, w, s, c};
+}
+
+CameraColorFilterPlan plan(const CameraAdjustments &a, QPointF faceCenter, double autoZoom, QSizeF extent)
+{
+    CameraColorFilterPlan p;
+    const double zoom = std::clamp(a.autoFaceFraming ? autoZoom * a.digitalZoom : a.digitalZoom, 1.0, 2.2);
+    if (zoom > 1.01 && !extent.isEmpty()) {
+        const QPointF centre = a.autoFaceFraming ? faceCenter : QPointF(0.5, 0.5);
+        p.crop = FaceFramingSmoother::cropRect(QRectF(QPointF(0, 0), extent), centre.x(), centre.y(), zoom);
+    }
+    p.mirror = a.isMirrored;
+    const LookValues v = applyLook(a.lookPreset, a.exposureEV, a.warmthShift, a.saturation, a.contrast);
+    if (std::fabs(v.exposure) > 0.01)
+        p.exposureEV = v.exposure;
+    p.saturation = v.saturation;
+    p.contrast = v.contrast;
+    if (std::fabs(v.warmth) > 0.01)
+        p.targetNeutralKelvin = kNeutralKelvin + kKelvinPerWarmth * v.warmth;
+    if (a.vignetteIntensity > 0.02)
+        p.vignetteIntensity = 1.4 * a.vignetteIntensity;
+    return p;
+}
+
+void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustments, QPointF faceCenter,
+             double autoZoom, CameraPixelBuffer &output, Workspace &workspace)
+{
+    if (image.isNull())
+        return;
+    const int w = image.width(), h = image.height();
+    const CameraColorFilterPlan p = plan(adjustments, faceCenter, autoZoom, QSizeF(w, h));
+
+    const CameraPixelBuffer *source = &image;
+    if (p.crop) {
+        // Bottom-left rectangle to the top-left pixel rows of the buffer.
+        const QRectF &c = *p.crop;
+        const QRectF pixels(c.x(), h - c.y() - c.height(), c.width(), c.height());
+        CameraImageKernels::cropAndScale(image, pixels, w, h, workspace.zoomed);
+        source = &workspace.zoomed;
+    }
+    CameraImageKernels::ColorPass pass;
+    pass.matrix = p.colorMatrix();
+    pass.mirror = p.mirror;
+    pass.vignetteIntensity = p.vignetteIntensity.value_or(0);
+    pass.vignetteRadius = p.vignetteRadius;
+    CameraImageKernels::colorPass(*source, pass, output);
+}
+
+}  // namespace CameraColorFilterEngine

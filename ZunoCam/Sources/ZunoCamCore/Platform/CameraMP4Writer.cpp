@@ -1,0 +1,475 @@
+#include "CameraMP4Writer.h"
+
+#include "CameraYUVConverter.h"
+
+#include <QFile>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// 90 kHz: the usual video clock; fine enough for capture timestamps, and MP4 sample durations stay small.
+constexpr int kTimeScale = 90000;
+// Seconds between key frames, so players can seek.
+constexpr int kKeyFrameSeconds = 2;
+// Real-time 720p within half a core of a two-core machine; keeps CABAC and 8x8 transforms, so the
+// stream is High profile. One more frame thread gives the encoder headroom for bursts.
+constexpr const char *kEncoderPreset = "superfast";
+constexpr int kEncoderThreads = 2;
+
+QString averrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+CameraMP4Writer::SetupError::SetupError(SetupStage stage, const QString &message)
+    : std::runtime_error(message.toStdString())
+    , m_stage(stage)
+{
+}
+
+struct CameraMP4Writer::Impl {
+    enum class Command { run, finish, cancel };
+
+    struct Buffer {
+        // BGRA, width * 4 per row; left uninitialised, every frame overwrites all of it.
+        std::unique_ptr<std::uint8_t[]> pixels;
+        std::int64_t pts = 0;
+    };
+
+    // A frame handed to the encoder; its packet's duration is known once the next frame is known.
+    struct Timing {
+        std::int64_t pts = 0;
+        bool written = false;
+    };
+
+    QString path;
+    Settings settings;
+
+    AVFormatContext *format = nullptr;
+    AVCodecContext *codec = nullptr;
+    AVStream *stream = nullptr;
+    AVFrame *picture = nullptr;
+    AVPacket *packet = nullptr;
+    std::int64_t nominalDuration = kTimeScale / 30;
+
+    // Shared between the producer and the encoder thread.
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    std::vector<Buffer> buffers;
+    std::vector<int> freeBuffers;
+    std::deque<int> queued;
+    std::int64_t lastQueuedPts = std::numeric_limits<std::int64_t>::min();
+    Command command = Command::run;
+    Status status = Status::writing;
+    QString error;
+    std::int64_t framesWritten = 0;
+    std::thread thread;
+
+    // Encoder thread only.
+    std::deque<Timing> timings;
+    std::deque<AVPacket *> pending;
+
+    ~Impl() { release(); }
+
+    void open();
+    void release();
+    void run();
+    bool encode(int buffer);
+    bool drain();
+    bool writeReadyPackets(bool final);
+    void fail(const QString &message);
+    void stop(Command how);
+};
+
+void CameraMP4Writer::Impl::open()
+{
+    const QByteArray fileName = QFile::encodeName(path);
+
+    int ret = avformat_alloc_output_context2(&format, nullptr, "mp4", fileName.constData());
+    if (ret < 0 || !format)
+        throw SetupError(SetupStage::file, averrorText(ret < 0 ? ret : AVERROR(ENOMEM)));
+    ret = avio_open(&format->pb, fileName.constData(), AVIO_FLAG_WRITE);
+    if (ret < 0)
+        throw SetupError(SetupStage::file, averrorText(ret));
+
+    const AVCodec *encoder = avcodec_find_encoder_by_name("libx264");
+    if (!encoder)
+        throw SetupError(SetupStage::input, QStringLiteral("no H.264 encoder (libx264) is available"));
+    codec = avcodec_alloc_context3(encoder);
+    stream = avformat_new_stream(format, nullptr);
+    picture = av_frame_alloc();
+    packet = av_packet_alloc();
+    if (!codec || !stream || !picture || !packet)
+        throw SetupError(SetupStage::input, averrorText(AVERROR(ENOMEM)));
+
+    const int fps = std::max(1, settings.expectedFrameRate);
+    nominalDuration = std::max<std::int64_t>(1, kTimeScale / fps);
+    codec->width = settings.width;
+    codec->height = settings.height;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->time_base = AVRational { 1, kTimeScale };
+    codec->framerate = AVRational { fps, 1 };
+    codec->bit_rate = settings.averageBitRate;
+    codec->gop_size = fps * kKeyFrameSeconds;
+    // No B-frames: decoding order is presentation order, so every sample's duration in the file is
+    // exactly its frame's time on screen, and no edit list is needed to start at zero.
+    codec->max_b_frames = 0;
+    codec->profile = FF_PROFILE_H264_HIGH;
+    codec->color_primaries = AVCOL_PRI_BT709;
+    codec->color_trc = AVCOL_TRC_BT709;
+    codec->colorspace = AVCOL_SPC_BT709;
+    codec->color_range = AVCOL_RANGE_MPEG;
+    // The converter averages each 2x2 block, so chroma sits at the block centre.
+    codec->chroma_sample_location = AVCHROMA_LOC_CENTER;
+    codec->thread_count = kEncoderThreads;
+    if (format->oformat->flags & AVFMT_GLOBALHEADER)
+        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(codec->priv_data, "preset", kEncoderPreset, 0);
+    // 4x4 intra blocks in P frames cost about a quarter of the encoding time for little at this rate.
+    av_opt_set(codec->priv_data, "partitions", "i8x8", 0);
+    av_opt_set(codec->priv_data, "profile", "high", 0);
+    // Only warnings and errors from x264 (its statistics would go to standard error at every close).
+    av_opt_set(codec->priv_data, "x264-params", "log=1", 0);
+
+    ret = avcodec_open2(codec, encoder, nullptr);
+    if (ret < 0)
+        throw SetupError(SetupStage::input, averrorText(ret));
+
+    stream->time_base = codec->time_base;
+    ret = avcodec_parameters_from_context(stream->codecpar, codec);
+    if (ret < 0)
+        throw SetupError(SetupStage::input, averrorText(ret));
+
+    picture->format = codec->pix_fmt;
+    picture->width = codec->width;
+    picture->height = codec->height;
+    picture->color_primaries = codec->color_primaries;
+    picture->color_trc = codec->color_trc;
+    picture->colorspace = codec->colorspace;
+    picture->color_range = codec->color_range;
+    ret = av_frame_get_buffer(picture, 0);
+    if (ret < 0)
+        throw SetupError(SetupStage::input, averrorText(ret));
+
+    ret = avformat_write_header(format, nullptr);
+    if (ret < 0)
+        throw SetupError(SetupStage::start, averrorText(ret));
+
+    const std::size_t bytes = std::size_t(settings.width) * std::size_t(settings.height) * 4;
+    buffers.resize(kPoolSize);
+    for (int i = 0; i < kPoolSize; ++i) {
+        buffers[i].pixels.reset(new std::uint8_t[bytes]);
+        freeBuffers.push_back(i);
+    }
+    thread = std::thread([this] { run(); });
+}
+
+void CameraMP4Writer::Impl::release()
+{
+    for (AVPacket *p : pending)
+        av_packet_free(&p);
+    pending.clear();
+    if (format && format->pb)
+        avio_closep(&format->pb);
+    avformat_free_context(format);
+    format = nullptr;
+    avcodec_free_context(&codec);
+    av_frame_free(&picture);
+    av_packet_free(&packet);
+}
+
+void CameraMP4Writer::Impl::fail(const QString &message)
+{
+    std::lock_guard lock(mutex);
+    if (status == Status::writing) {
+        status = Status::failed;
+        error = message;
+    }
+    // Nothing more is encoded: hand every queued buffer back.
+    for (int buffer : queued)
+        freeBuffers.push_back(buffer);
+    queued.clear();
+}
+
+void CameraMP4Writer::Impl::run()
+{
+    bool healthy = true;
+    for (;;) {
+        int buffer = -1;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [this] { return !queued.empty() || command != Command::run; });
+            if (command == Command::cancel)
+                return;
+            if (queued.empty())
+                break; // finishing, and everything queued is encoded
+            buffer = queued.front();
+            queued.pop_front();
+        }
+        if (healthy)
+            healthy = encode(buffer);
+        else {
+            std::lock_guard lock(mutex);
+            freeBuffers.push_back(buffer);
+        }
+    }
+
+    // Finish: drain the encoder, write what is left, then the index.
+    if (healthy) {
+        const int ret = avcodec_send_frame(codec, nullptr);
+        if (ret < 0 && ret != AVERROR_EOF) {
+            fail(QStringLiteral("H.264 encoder flush failed: ") + averrorText(ret));
+            healthy = false;
+        }
+    }
+    if (healthy)
+        healthy = drain() && writeReadyPackets(true);
+    const int trailer = av_write_trailer(format);
+    if (trailer < 0)
+        fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(trailer));
+    const int closed = avio_closep(&format->pb);
+    if (closed < 0)
+        fail(QStringLiteral("Could not close the MP4 file: ") + averrorText(closed));
+
+    std::lock_guard lock(mutex);
+    if (status == Status::writing)
+        status = Status::completed;
+}
+
+bool CameraMP4Writer::Impl::encode(int buffer)
+{
+    int ret = av_frame_make_writable(picture);
+    if (ret < 0) {
+        {
+            std::lock_guard lock(mutex);
+            freeBuffers.push_back(buffer);
+        }
+        fail(QStringLiteral("No memory for a video frame: ") + averrorText(ret));
+        return false;
+    }
+    CameraYUVConverter::convertBGRAToI420(buffers[buffer].pixels.get(), std::ptrdiff_t(settings.width) * 4,
+        settings.width, settings.height, picture->data[0], picture->linesize[0], picture->data[1],
+        picture->linesize[1], picture->data[2], picture->linesize[2]);
+    const std::int64_t pts = buffers[buffer].pts;
+    {
+        std::lock_guard lock(mutex);
+        freeBuffers.push_back(buffer);
+    }
+
+    picture->pts = pts;
+    timings.push_back(Timing { pts, false });
+    ret = avcodec_send_frame(codec, picture);
+    if (ret < 0) {
+        fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret));
+        return false;
+    }
+    return drain() && writeReadyPackets(false);
+}
+
+bool CameraMP4Writer::Impl::drain()
+{
+    for (;;) {
+        const int ret = avcodec_receive_packet(codec, packet);
+        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
+            return true;
+        if (ret < 0) {
+            fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret));
+            return false;
+        }
+        AVPacket *held = av_packet_alloc();
+        if (!held) {
+            av_packet_unref(packet);
+            fail(QStringLiteral("No memory for a video packet."));
+            return false;
+        }
+        av_packet_move_ref(held, packet);
+        pending.push_back(held);
+    }
+}
+
+// Packets leave the encoder in decoding order; each lasts until the next frame in presentation order,
+// so a packet waits until that frame has been handed to the encoder (or, at the end, gets one frame).
+bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
+{
+    while (!pending.empty()) {
+        AVPacket *p = pending.front();
+        std::int64_t duration = nominalDuration;
+        const auto it = std::lower_bound(timings.begin(), timings.end(), p->pts,
+            [](const Timing &t, std::int64_t pts) { return t.pts < pts; });
+        if (it != timings.end() && it->pts == p->pts) {
+            const auto next = std::next(it);
+            if (next != timings.end())
+                duration = next->pts - it->pts;
+            else if (!final)
+                return true;
+            it->written = true;
+        }
+        pending.pop_front();
+        p->duration = duration;
+        p->stream_index = stream->index;
+        av_packet_rescale_ts(p, codec->time_base, stream->time_base);
+        const int ret = av_interleaved_write_frame(format, p);
+        av_packet_free(&p);
+        if (ret < 0) {
+            fail(QStringLiteral("Could not write to the MP4 file: ") + averrorText(ret));
+            return false;
+        }
+        {
+            std::lock_guard lock(mutex);
+            ++framesWritten;
+        }
+        // The oldest frames are needed no more once written: every later packet has a later time.
+        while (!timings.empty() && timings.front().written)
+            timings.pop_front();
+    }
+    return true;
+}
+
+void CameraMP4Writer::Impl::stop(Command how)
+{
+    {
+        std::lock_guard lock(mutex);
+        if (command == Command::run)
+            command = how;
+    }
+    wake.notify_all();
+    if (thread.joinable())
+        thread.join();
+}
+
+CameraMP4Writer::CameraMP4Writer(const QString &path, const Settings &settings)
+    : d(std::make_unique<Impl>())
+{
+    d->path = path;
+    d->settings = settings;
+    if (settings.width < 2 || settings.height < 2 || settings.width % 2 || settings.height % 2)
+        throw SetupError(SetupStage::input, QStringLiteral("the frame size must be even and at least 2 x 2"));
+    d->open();
+}
+
+CameraMP4Writer::~CameraMP4Writer()
+{
+    cancel();
+}
+
+QString CameraMP4Writer::path() const
+{
+    return d->path;
+}
+
+CameraMP4Writer::Settings CameraMP4Writer::settings() const
+{
+    return d->settings;
+}
+
+CameraMP4Writer::Status CameraMP4Writer::status() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->status;
+}
+
+QString CameraMP4Writer::errorMessage() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->error;
+}
+
+std::int64_t CameraMP4Writer::framesWritten() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->framesWritten;
+}
+
+bool CameraMP4Writer::isReadyForMoreMediaData() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->status == Status::writing && d->command == Impl::Command::run && !d->freeBuffers.empty();
+}
+
+bool CameraMP4Writer::append(const CameraRecorderFrame &frame)
+{
+    if (!frame.data || frame.width <= 0 || frame.height <= 0
+        || frame.bytesPerRow < std::ptrdiff_t(frame.width) * 4)
+        return false;
+    if (!std::isfinite(frame.timestampSeconds))
+        return false;
+    const double ticks = std::round((frame.timestampSeconds - d->settings.startTimeSeconds) * kTimeScale);
+    if (!(ticks >= 0) || ticks > double(std::numeric_limits<std::int64_t>::max() / 2))
+        return false;
+    const auto pts = std::int64_t(ticks);
+
+    int buffer = -1;
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->status != Status::writing || d->command != Impl::Command::run || d->freeBuffers.empty())
+            return false;
+        if (pts <= d->lastQueuedPts)
+            return false;
+        buffer = d->freeBuffers.back();
+        d->freeBuffers.pop_back();
+        d->lastQueuedPts = pts;
+    }
+
+    // The copy runs outside the lock: the buffer is ours until it is queued.
+    Impl::Buffer &target = d->buffers[buffer];
+    const int width = d->settings.width;
+    const int height = d->settings.height;
+    const int copyWidth = std::min(width, frame.width);
+    const int copyHeight = std::min(height, frame.height);
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    for (int y = 0; y < copyHeight; ++y) {
+        std::uint8_t *row = target.pixels.get() + rowBytes * y;
+        std::memcpy(row, frame.data + frame.bytesPerRow * y, std::size_t(copyWidth) * 4);
+        if (copyWidth < width)
+            std::memset(row + std::size_t(copyWidth) * 4, 0, rowBytes - std::size_t(copyWidth) * 4);
+    }
+    for (int y = copyHeight; y < height; ++y)
+        std::memset(target.pixels.get() + rowBytes * y, 0, rowBytes);
+    target.pts = pts;
+
+    {
+        std::lock_guard lock(d->mutex);
+        d->queued.push_back(buffer);
+    }
+    d->wake.notify_one();
+    return true;
+}
+
+CameraMP4Writer::Status CameraMP4Writer::finish()
+{
+    d->stop(Impl::Command::finish);
+    std::lock_guard lock(d->mutex);
+    return d->status;
+}
+
+void CameraMP4Writer::cancel()
+{
+    bool cancelled = false;
+    {
+        std::lock_guard lock(d->mutex);
+        cancelled = d->command == Impl::Command::run;
+    }
+    d->stop(Impl::Command::cancel);
+    std::lock_guard lock(d->mutex);
+    if (cancelled && d->status == Status::writing)
+        d->status = Status::cancelled;
+}

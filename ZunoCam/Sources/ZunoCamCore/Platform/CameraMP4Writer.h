@@ -1,0 +1,84 @@
+#pragma once
+
+#include "CameraRecorderFrame.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+// Writes H.264 (High profile) video without audio into an MP4 file. Frames arrive in real time from
+// the video queue: `append` copies a frame into one of a few pool buffers and returns at once; the
+// writer's own thread converts it to YUV 4:2:0 (BT.709, limited range), encodes and muxes it. When
+// every buffer is taken the frame is refused (dropped), so the caller is never blocked by the encoder.
+//
+// Presentation times come from the capture clock (variable frame rate) and must strictly increase;
+// each packet lasts until the next frame, the last one for one frame at the expected rate.
+//
+// Threading: `append`, `status` and `isReadyForMoreMediaData` may be called from any thread;
+// `finish` and `cancel` block until the writer's thread has ended, so call them off the video queue.
+class CameraMP4Writer {
+public:
+    // The numbers appear in the recorder's "status=" text.
+    enum class Status { unknown = 0, writing = 1, completed = 2, failed = 3, cancelled = 4 };
+
+    struct Settings {
+        int width = 0; // even, at least 2
+        int height = 0; // even, at least 2
+        std::int64_t averageBitRate = 0; // bits per second
+        int expectedFrameRate = 30;
+        double startTimeSeconds = 0; // capture-clock time at which the file's timeline starts
+    };
+
+    // Where set-up failed: the file could not be created, the encoder refused the video settings, or
+    // the file header could not be written.
+    enum class SetupStage { file, input, start };
+
+    class SetupError : public std::runtime_error {
+    public:
+        SetupError(SetupStage stage, const QString &message);
+        SetupStage stage() const { return m_stage; }
+        QString message() const { return QString::fromUtf8(what()); }
+
+    private:
+        SetupStage m_stage;
+    };
+
+    // Frame buffers between the video queue and the encoder thread.
+    static constexpr int kPoolSize = 4;
+
+    // Creates the file, opens the encoder, writes the header and starts the encoder thread. Throws
+    // SetupError; a file it created is closed but left for the caller to remove.
+    CameraMP4Writer(const QString &path, const Settings &settings);
+    // Cancels a writer that was neither finished nor cancelled, and joins its thread.
+    ~CameraMP4Writer();
+    CameraMP4Writer(const CameraMP4Writer &) = delete;
+    CameraMP4Writer &operator=(const CameraMP4Writer &) = delete;
+
+    QString path() const;
+    Settings settings() const;
+    Status status() const;
+    // The first failure's text; empty unless the status is failed.
+    QString errorMessage() const;
+    // Writing, and a pool buffer is free.
+    bool isReadyForMoreMediaData() const;
+
+    // Queues a copy of the frame's top-left settings-size region (the rest, if the frame is smaller,
+    // is black) at the frame's timestamp. False when the frame is refused: not writing, no free
+    // buffer, no pixels, a time that is not finite, before the start or not after the last one.
+    bool append(const CameraRecorderFrame &frame);
+
+    // Encodes what is queued, drains the encoder, writes the index and closes the file; blocks until
+    // done. Returns completed, or failed with `errorMessage()`. After a failure the index is still
+    // attempted so that what was written stays playable where possible.
+    Status finish();
+    // Drops what is queued, stops the encoder and closes the file unfinished; blocks until done.
+    void cancel();
+
+    std::int64_t framesWritten() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QException>
+#include <QString>
+
+#include <string>
+
+// The recorder's failures, each with a fixed English description. A QException, so that it travels
+// through QFuture (and QtConcurrent) with its type intact.
+class CameraRecorderError : public QException {
+public:
+    enum class Case {
+        writerSetupFailed,
+        writerFailed,
+        alreadyRecording,
+        notRecording,
+        invalidDimensions,
+        noFramesCaptured
+    };
+
+    static CameraRecorderError writerSetupFailed(const QString &message);
+    static CameraRecorderError writerFailed(const QString &message);
+    static CameraRecorderError alreadyRecording();
+    static CameraRecorderError notRecording();
+    static CameraRecorderError invalidDimensions();
+    static CameraRecorderError noFramesCaptured();
+
+    Case errorCase() const { return m_case; }
+    // The message carried by writerSetupFailed and writerFailed; empty for the others.
+    QString message() const { return m_message; }
+    QString localizedDescription() const;
+
+    const char *what() const noexcept override { return m_what.c_str(); }
+    void raise() const override { throw *this; }
+    CameraRecorderError *clone() const override { return new CameraRecorderError(*this); }
+
+    bool operator==(const CameraRecorderError &other) const
+    {
+        return m_case == other.m_case && m_message == other.m_message;
+    }
+
+private:
+    CameraRecorderError(Case errorCase, const QString &message);
+
+    Case m_case;
+    QString m_message;
+    std::string m_what;
+};

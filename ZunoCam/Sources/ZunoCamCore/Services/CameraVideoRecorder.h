@@ -1,0 +1,104 @@
+#pragma once
+
+#include "CameraRecorderError.h"
+#include "CameraRecorderFrame.h"
+#include "CameraRecordingResult.h"
+#include "CameraRecordingSnapshot.h"
+
+#include <QDateTime>
+#include <QFuture>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+#include <QTimeZone>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class ZunoAppLogger;
+
+// Records the processed camera frames into H.264 MP4 files (no audio), one recording at a time:
+// idle -> recording -> finishing -> idle. The file's encoder is made on the first frame, so its size
+// follows the frames. Logs with the category "recorder".
+//
+// Threading: one mutex guards the state; it is never held while a callback runs, the logger writes
+// or the encoder is drained. `append` runs on the capture service's video queue and never waits for
+// the encoder (a busy encoder drops the frame); the first frame opens the file and the encoder.
+// `startRecording`, `cancelRecording` and `currentSnapshot` run on the caller's thread;
+// `stopRecording` returns at once and finishes the file on a worker thread.
+class CameraVideoRecorder {
+public:
+    using StatusCallback = std::function<void(const CameraRecordingSnapshot &)>;
+
+    // `logger` receives the recorder's lines (category "recorder"); the studio passes the one of "ZunoCam".
+    explicit CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger);
+    // Waits for a stop in progress. A recording still running is finished, so its file stays playable
+    // (or removed when it holds no frame); no callback is called.
+    ~CameraVideoRecorder();
+    CameraVideoRecorder(const CameraVideoRecorder &) = delete;
+    CameraVideoRecorder &operator=(const CameraVideoRecorder &) = delete;
+
+    // True while recording (false while finishing).
+    bool isRecording() const;
+
+    // Progress for the owner: on the video queue at the first frame and at each new whole second of
+    // elapsed time (and with the idle snapshot when the encoder cannot be set up); on the caller's
+    // thread at start, cancel and a stop without frames; on a worker thread when a stop finishes a
+    // file. Set it before recording.
+    void setOnStatusChange(StatusCallback callback);
+
+    // Creates the folder (default: defaultOutputDirectory()), picks a free file name from `date` in
+    // the system time zone and starts recording; returns the file's path. Throws
+    // std::filesystem::filesystem_error when the folder cannot be made, CameraRecorderError
+    // alreadyRecording unless idle. No file exists until the first frame.
+    QString startRecording(const std::optional<QString> &directory, const QDateTime &date);
+
+    // Writes one frame; true only when it was taken. Frames while not recording, without a usable
+    // time, not after the last one, or while the encoder is busy are dropped.
+    bool append(const CameraRecorderFrame &frame);
+
+    // Ends the recording. The future fails with CameraRecorderError: notRecording unless recording;
+    // noFramesCaptured (file removed) when no frame was written; writerSetupFailed when the encoder
+    // could not be set up for this recording; writerFailed when the file could not be finished.
+    // Otherwise it yields the file, its media duration (first to last frame plus one frame) and the
+    // frame count. Chain with `.then(context, ...)` to continue on the main thread.
+    QFuture<CameraRecordingResult> stopRecording();
+
+    // Abandons a running recording and deletes its file; does nothing unless recording.
+    void cancelRecording();
+
+    // Live progress: while recording, the longer of the time since start and the frames' time span.
+    CameraRecordingSnapshot currentSnapshot() const;
+
+    // The XDG videos folder plus "ZunoCam".
+    static QString defaultOutputDirectory();
+    // "ZunoCam-yyyyMMdd-HHmmss.mp4" for `date` in `timeZone`.
+    static QString makeRecordingFilename(const QDateTime &date, const QTimeZone &timeZone);
+    // A path in `directory` (default: defaultOutputDirectory()) that does not exist yet: the file name,
+    // else with "-2" ... "-999" before ".mp4", else with six characters of a random UUID.
+    static QString makeRecordingURL(
+        const std::optional<QString> &directory, const QDateTime &date, const QTimeZone &timeZone);
+    // Average H.264 bit rate in bits per second for a frame size.
+    static int recommendedBitrate(std::int64_t width, std::int64_t height);
+    // The encodable size: each side rounded down to an even whole number; none unless both are
+    // finite and at least 2.
+    static std::optional<QSize> evenDimensions(const QSizeF &size);
+    // "mm:ss" below an hour, "h:mm:ss" from an hour; whole seconds rounded down, negatives as 0.
+    static QString formatDuration(double seconds);
+
+private:
+    enum class LifecycleState { idle, recording, finishing };
+    struct ActiveSession;
+
+    mutable std::mutex m_lock;
+    const std::shared_ptr<ZunoAppLogger> m_logger;
+    LifecycleState m_state = LifecycleState::idle;
+    std::unique_ptr<ActiveSession> m_activeSession;
+    // An encoder that could not be set up ends the recording; the next stop reports it.
+    std::optional<CameraRecorderError> m_setupFailure;
+    StatusCallback m_onStatusChange;
+    QFuture<CameraRecordingResult> m_finishing;
+};

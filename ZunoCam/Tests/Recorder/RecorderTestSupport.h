@@ -1,0 +1,53 @@
+#pragma once
+
+#include "CameraRecorderFrame.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// What a test reads back from an MP4 file through libavformat and libavcodec.
+struct RecorderProbe {
+    bool opened = false;
+    QString codecName;
+    int profile = -1; // FF_PROFILE_H264_*
+    int width = 0;
+    int height = 0;
+    QString colorSpace;
+    QString colorPrimaries;
+    QString colorTransfer;
+    QString colorRange;
+    std::int64_t packets = 0;
+    double durationSeconds = 0; // the stream's duration
+    std::vector<double> packetDurations; // seconds, in file order
+    // Y, Cb, Cr of the first decoded picture at the probe point.
+    int firstY = -1;
+    int firstCb = -1;
+    int firstCr = -1;
+};
+
+RecorderProbe probeRecording(const QString &path, int probeX, int probeY);
+
+// A synthetic BGRA picture, with padding at the end of each row: the left quarter pure red, the
+// rest a pattern that moves with `index`.
+class SyntheticFrames {
+public:
+    SyntheticFrames(int width, int height, int rowPadding = 64);
+    CameraRecorderFrame frame(int index, double timestampSeconds);
+
+private:
+    int m_width;
+    int m_height;
+    std::ptrdiff_t m_bytesPerRow;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+class ZunoAppLogger;
+
+// A logger of its own for one test, writing below `directory`.
+std::shared_ptr<ZunoAppLogger> makeTestLogger(const QString &directory);
+// The logger's lines of one category, oldest first, as "level|message".
+QStringList loggedLines(ZunoAppLogger &logger, const QString &category);

@@ -1,0 +1,181 @@
+#include "ZunoButton.h"
+
+#include "ZunoContinuousShape.h"
+#include "ZunoSymbolRegistry.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+ZunoButton::ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyle> style, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_style(std::move(style))
+    , m_animation(new QVariantAnimation(this))
+{
+    setText(text);
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+    m_animation->setStartValue(0.0);
+    m_animation->setEndValue(1.0);
+    connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_pressProgress = value.toReal();
+        update();
+    });
+    connect(this, &QAbstractButton::pressed, this, &ZunoButton::followPressedState);
+    connect(this, &QAbstractButton::released, this, &ZunoButton::followPressedState);
+}
+
+void ZunoButton::setButtonStyle(std::shared_ptr<const ZunoButtonStyle> style)
+{
+    m_animation->stop();
+    m_style = std::move(style);
+    m_pressProgress = isDown() ? 1 : 0;
+    m_drawnDown = isDown();
+    updateGeometry();
+    update();
+}
+
+void ZunoButton::setSymbol(const QString &name)
+{
+    if (name == m_symbol)
+        return;
+    m_symbol = name;
+    updateGeometry();
+    update();
+}
+
+void ZunoButton::setSymbolColor(std::optional<QColor> color)
+{
+    m_symbolColor = color;
+    update();
+}
+
+void ZunoButton::followPressedState()
+{
+    const bool down = isDown();
+    if (down == m_drawnDown)
+        return;
+    m_drawnDown = down;
+    const int duration = m_style->pressDurationMs();
+    const qreal target = down ? 1.0 : 0.0;
+    m_animation->stop();
+    if (duration <= 0) {
+        m_pressProgress = target;
+        update();
+        return;
+    }
+    // A reversal midway continues from where the button is drawn, over the full duration.
+    m_animation->setStartValue(m_pressProgress);
+    m_animation->setEndValue(target);
+    m_animation->setDuration(duration);
+    m_animation->setEasingCurve(m_style->pressEasing());
+    m_animation->start();
+}
+
+QSizeF ZunoButton::labelSize() const
+{
+    const QFontMetricsF metrics(m_style->font());
+    qreal width = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
+    qreal height = metrics.height();
+    if (!m_symbol.isEmpty()) {
+        const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
+        width += side + (text().isEmpty() ? 0 : kLabelSpacing);
+        height = std::max(height, side);
+    }
+    return { width, height };
+}
+
+QSize ZunoButton::sizeHint() const
+{
+    const QSizeF label = labelSize();
+    const QMarginsF padding = m_style->padding();
+    return QSize(static_cast<int>(std::ceil(label.width() + padding.left() + padding.right())),
+        static_cast<int>(std::ceil(label.height() + padding.top() + padding.bottom())));
+}
+
+QSize ZunoButton::minimumSizeHint() const
+{
+    const QMarginsF padding = m_style->padding();
+    const qreal symbol = m_symbol.isEmpty() ? 0 : ZunoSymbolRegistry::sideForFont(m_style->font());
+    return QSize(static_cast<int>(std::ceil(symbol + padding.left() + padding.right())), sizeHint().height());
+}
+
+bool ZunoButton::hitButton(const QPoint &pos) const
+{
+    return ZunoContinuousShape::roundedRect(rect(), m_style->cornerRadius())
+        .contains(QPointF(pos) + QPointF(0.5, 0.5));
+}
+
+void ZunoButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::LayoutDirectionChange)
+        updateGeometry();
+    QAbstractButton::changeEvent(event);
+}
+
+void ZunoButton::paintButton(QPainter &painter) const
+{
+    const QRectF bounds = rect();
+    const qreal scale = m_style->scale(m_pressProgress);
+    if (scale != 1) {
+        painter.translate(bounds.center());
+        painter.scale(scale, scale);
+        painter.translate(-bounds.center());
+    }
+    m_style->paintBackground(painter, bounds, m_pressProgress);
+
+    const QRectF content = bounds.marginsRemoved(m_style->padding());
+    const QSizeF label = labelSize();
+    const qreal width = std::min(label.width(), content.width());
+    QRectF box(content.center().x() - width / 2, content.top(), width, content.height());
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    QRectF textBox = box;
+    if (!m_symbol.isEmpty()) {
+        const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
+        const QRectF symbolBox(
+            rtl ? box.right() - side : box.left(), box.center().y() - side / 2, side, side);
+        ZunoSymbolRegistry::paint(
+            painter, symbolBox, m_symbol, m_symbolColor.value_or(m_style->foreground()));
+        const qreal used = side + kLabelSpacing;
+        textBox = rtl ? box.adjusted(0, 0, -used, 0) : box.adjusted(used, 0, 0, 0);
+    }
+    if (!text().isEmpty() && textBox.width() > 0) {
+        painter.setFont(m_style->font());
+        painter.setPen(m_style->foreground());
+        const QString shown
+            = QFontMetricsF(m_style->font()).elidedText(text(), Qt::ElideRight, textBox.width() + 0.5);
+        painter.drawText(
+            textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine, shown);
+    }
+}
+
+void ZunoButton::paintEvent(QPaintEvent *)
+{
+    if (isDown() != m_drawnDown)
+        followPressedState();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const qreal opacity = m_style->opacity(m_pressProgress);
+    if (opacity >= 1) {
+        paintButton(painter);
+        return;
+    }
+    // The opacity applies to the button as one picture, not to each of its strokes and fills.
+    const qreal dpr = devicePixelRatioF();
+    QImage layer((QSizeF(size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(dpr);
+    layer.fill(Qt::transparent);
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHint(QPainter::Antialiasing);
+        layerPainter.setRenderHint(QPainter::TextAntialiasing);
+        paintButton(layerPainter);
+    }
+    painter.setOpacity(opacity);
+    painter.drawImage(QPointF(0, 0), layer);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ZunoButtonStyle.h"
+
+#include <QAbstractButton>
+
+#include <memory>
+#include <optional>
+
+class QVariantAnimation;
+
+// A button drawn by a `ZunoButtonStyle` (primary or glass): a one-line label of an optional leading
+// symbol and a text, inside the style's padding and chrome. Only the style's rounded rectangle takes
+// clicks. A text that does not fit is cut short with an ellipsis.
+class ZunoButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr qreal kLabelSpacing = 6;
+
+    ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyle> style, QWidget *parent = nullptr);
+
+    const ZunoButtonStyle &buttonStyle() const { return *m_style; }
+    void setButtonStyle(std::shared_ptr<const ZunoButtonStyle> style);
+
+    // A symbol name of `ZunoSymbolRegistry`; empty for a text-only label.
+    QString symbol() const { return m_symbol; }
+    void setSymbol(const QString &name);
+    // The symbol takes the label's colour unless it is given its own.
+    void setSymbolColor(std::optional<QColor> color);
+
+    // How far the button is drawn pressed: 0 released, 1 pressed, in between while animating.
+    qreal pressProgress() const { return m_pressProgress; }
+    // The running press animation (for observers); it only runs for styles that animate.
+    const QVariantAnimation *pressAnimation() const { return m_animation; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool hitButton(const QPoint &pos) const override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QSizeF labelSize() const;
+    void followPressedState();
+    void paintButton(QPainter &painter) const;
+
+    std::shared_ptr<const ZunoButtonStyle> m_style;
+    QString m_symbol;
+    std::optional<QColor> m_symbolColor;
+    qreal m_pressProgress = 0;
+    bool m_drawnDown = false;
+    QVariantAnimation *m_animation;
+};

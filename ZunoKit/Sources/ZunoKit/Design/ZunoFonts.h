@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QFont>
+
+// The text styles of the original's type ramp.
+enum class ZunoTextStyle {
+    largeTitle,
+    title,
+    title2,
+    title3,
+    headline,
+    body,
+    callout,
+    subheadline,
+    footnote,
+    caption,
+    caption2
+};
+
+// Size and weight of a text style, in device-independent pixels.
+struct ZunoTextStyleMetrics {
+    qreal size;
+    QFont::Weight weight;
+};
+
+// The fonts of the design, set explicitly so that every machine draws the same text: Inter for text
+// and JetBrains Mono for monospaced text. A size in points of the original is the same number of
+// device-independent pixels here, drawn at the nearest whole pixel (12.5 draws at 13). Hinting is
+// off, as on the original.
+namespace ZunoFonts {
+
+inline constexpr const char *kTextFamily = "Inter";
+inline constexpr const char *kMonospacedFamily = "JetBrains Mono";
+
+// The system font of a size and weight.
+QFont system(qreal size, QFont::Weight weight = QFont::Normal);
+// The monospaced design of the system font.
+QFont monospaced(qreal size, QFont::Weight weight = QFont::Normal);
+// A text style, in its own weight unless one is given.
+QFont style(ZunoTextStyle style);
+QFont style(ZunoTextStyle style, QFont::Weight weight);
+
+ZunoTextStyleMetrics metrics(ZunoTextStyle style);
+
+// The size a font is drawn at, in device-independent pixels.
+qreal size(const QFont &font);
+
+// Makes Inter at the body size the application's default font.
+void applyApplicationFont();
+
+} // namespace ZunoFonts

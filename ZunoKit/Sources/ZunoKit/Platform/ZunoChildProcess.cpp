@@ -1,0 +1,174 @@
+#include "ZunoChildProcess.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+// Owns the byte strings and the null-terminated pointer array that exec wants.
+class CStringArray {
+public:
+    explicit CStringArray(const QList<QByteArray> &items)
+        : m_items(items)
+    {
+        for (QByteArray &item : m_items)
+            m_pointers.push_back(item.data());
+        m_pointers.push_back(nullptr);
+    }
+    char **data() { return m_pointers.data(); }
+
+private:
+    QList<QByteArray> m_items;
+    std::vector<char *> m_pointers;
+};
+
+void check(int error, const char *what)
+{
+    if (error != 0)
+        throw std::system_error(error, std::generic_category(), what);
+}
+
+} // namespace
+
+ZunoChildProcess::~ZunoChildProcess()
+{
+    bool reap = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pid > 0 && !m_reaped) {
+            if (m_running)
+                ::kill(m_pid, SIGKILL);
+            reap = true;
+        }
+    }
+    if (reap) {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
+    }
+}
+
+void ZunoChildProcess::launch(const Options &options)
+{
+    const QByteArray executable = QFile::encodeName(options.executable);
+    QList<QByteArray> argv { executable };
+    for (const QString &argument : options.arguments)
+        argv.append(argument.toLocal8Bit());
+    CStringArray args(argv);
+
+    std::optional<CStringArray> env;
+    if (options.environment) {
+        QList<QByteArray> entries;
+        for (const QString &entry : *options.environment)
+            entries.append(entry.toLocal8Bit());
+        env.emplace(entries);
+    }
+
+    posix_spawn_file_actions_t actions;
+    check(posix_spawn_file_actions_init(&actions), "posix_spawn_file_actions_init");
+    posix_spawnattr_t attributes;
+    if (int error = posix_spawnattr_init(&attributes)) {
+        posix_spawn_file_actions_destroy(&actions);
+        check(error, "posix_spawnattr_init");
+    }
+    struct Cleanup {
+        posix_spawn_file_actions_t *actions;
+        posix_spawnattr_t *attributes;
+        ~Cleanup()
+        {
+            posix_spawn_file_actions_destroy(actions);
+            posix_spawnattr_destroy(attributes);
+        }
+    } cleanup { &actions, &attributes };
+
+    check(posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0), "stdin");
+    if (options.stdoutFd >= 0)
+        check(posix_spawn_file_actions_adddup2(&actions, options.stdoutFd, STDOUT_FILENO), "stdout");
+    if (options.stderrFd >= 0)
+        check(posix_spawn_file_actions_adddup2(&actions, options.stderrFd, STDERR_FILENO), "stderr");
+    const QByteArray directory
+        = options.workingDirectory ? QFile::encodeName(*options.workingDirectory) : QByteArray();
+    if (options.workingDirectory)
+        check(posix_spawn_file_actions_addchdir_np(&actions, directory.constData()), "working directory");
+
+    // The child starts with default signal handling and nothing blocked, whatever the parent set up
+    // (Qt and test runners ignore or block some signals).
+    sigset_t all;
+    sigset_t none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    check(posix_spawnattr_setsigdefault(&attributes, &all), "signal defaults");
+    check(posix_spawnattr_setsigmask(&attributes, &none), "signal mask");
+    check(posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK), "flags");
+
+    std::lock_guard lock(m_mutex);
+    pid_t pid = -1;
+    const int error = posix_spawn(
+        &pid, executable.constData(), &actions, &attributes, args.data(), env ? env->data() : environ);
+    if (error != 0)
+        throw std::system_error(error, std::generic_category(), executable.toStdString());
+    m_pid = pid;
+    m_running = true;
+}
+
+bool ZunoChildProcess::isRunning() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_running;
+}
+
+void ZunoChildProcess::terminate()
+{
+    signal(SIGTERM);
+}
+
+void ZunoChildProcess::kill()
+{
+    signal(SIGKILL);
+}
+
+void ZunoChildProcess::signal(int number)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_running)
+        ::kill(m_pid, number);
+}
+
+int ZunoChildProcess::waitForExit()
+{
+    int pid;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pid <= 0 || m_reaped)
+            return -1;
+        pid = m_pid;
+    }
+    // Wait without reaping, so the id stays ours until the flag is cleared.
+    siginfo_t info {};
+    while (::waitid(P_PID, pid, &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) { }
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = false;
+    }
+    int status = 0;
+    pid_t reaped;
+    while ((reaped = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
+    std::lock_guard lock(m_mutex);
+    m_reaped = true;
+    if (reaped != pid)
+        return -1;
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return WTERMSIG(status);
+    return -1;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+#include <optional>
+
+// One child process started with posix_spawn. The child is not reaped until `waitForExit()` has seen
+// it end and cleared the running flag under the lock, so `terminate()` from another thread can never
+// signal a process id that the system has handed to someone else.
+class ZunoChildProcess {
+public:
+    struct Options {
+        QString executable;
+        QStringList arguments;
+        std::optional<QString> workingDirectory;
+        // The child's whole environment as "NAME=value"; none inherits the parent's unchanged.
+        std::optional<QStringList> environment;
+        // Descriptors that become the child's standard output and error; its input is /dev/null.
+        int stdoutFd = -1;
+        int stderrFd = -1;
+    };
+
+    ZunoChildProcess() = default;
+    // Kills and reaps a child that was launched and never waited for (an unwinding caller).
+    ~ZunoChildProcess();
+    ZunoChildProcess(const ZunoChildProcess &) = delete;
+    ZunoChildProcess &operator=(const ZunoChildProcess &) = delete;
+
+    // Starts the child; throws std::system_error with the launch failure (missing file, no permission,
+    // not executable, no such working directory).
+    void launch(const Options &options);
+    bool isRunning() const;
+    // SIGTERM, when the child is running; otherwise nothing.
+    void terminate();
+    // SIGKILL, when the child is running.
+    void kill();
+    // Blocks until the child has ended, reaps it and returns its termination status: the exit code,
+    // or the number of the signal that ended it. Call once, from one thread.
+    int waitForExit();
+
+private:
+    void signal(int number);
+
+    mutable std::mutex m_mutex;
+    int m_pid = -1;
+    bool m_running = false;
+    bool m_reaped = false;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Whether the application may use a capture device. Linux asks nobody, so `notDetermined` is
+// never probed here; it is kept for callers that handle the original's four states.
+enum class ZunoMediaAuthorizationStatus { notDetermined, restricted, denied, authorized };
+
+// The camera probe's findings: the status, and for a denial the device nodes refused and the
+// group that owns them (usually "video"), for the hint shown to the user.
+struct ZunoCameraAccess {
+    ZunoMediaAuthorizationStatus status = ZunoMediaAuthorizationStatus::authorized;
+    QStringList deniedDevices;
+    QString deviceGroup;
+};

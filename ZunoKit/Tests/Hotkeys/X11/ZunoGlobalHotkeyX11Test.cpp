@@ -1,0 +1,191 @@
+// Key grabs on a real X display (the test session's Xvfb): the id sequence against a combination
+// that another client holds, ungrabbing, and synthetic presses through XTest.
+#include "ZunoGlobalHotkeyManager.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QThread>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Qt's xcb platform where a display exists, else offscreen, where the tests skip. Chosen before the
+// shared test main reads the variable and creates the application.
+const bool kPlatformChosen = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    return true;
+}();
+
+constexpr uint32_t kCmdOption = ZunoHotkeyDescriptor::cmdOptionFlag;
+constexpr uint32_t kKeyT = 0x11, kKeyL = 0x25, kKeyM = 0x2E, kKeyQ = 0x0C, kKeyF1 = 0x7A, kKeyF2 = 0x78;
+
+// A second X client: holds grabs of its own and types through XTest.
+class OtherClient {
+public:
+    OtherClient()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        if (xcb_connection_has_error(m_connection))
+            return;
+        m_symbols = xcb_key_symbols_alloc(m_connection);
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    ~OtherClient()
+    {
+        if (m_symbols)
+            xcb_key_symbols_free(m_symbols);
+        xcb_disconnect(m_connection);
+    }
+
+    bool isConnected() const { return m_symbols != nullptr; }
+
+    xcb_keycode_t keycode(xcb_keysym_t keysym)
+    {
+        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        free(codes);
+        return code;
+    }
+
+    // Whether this client may grab Super+Alt+key (Mod4+Mod1, the server's default mapping).
+    bool grab(xcb_keysym_t keysym)
+    {
+        auto cookie = xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1,
+            keycode(keysym), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
+        free(error);
+        return error == nullptr;
+    }
+    void ungrab(xcb_keysym_t keysym)
+    {
+        xcb_ungrab_key(m_connection, keycode(keysym), m_root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1);
+        sync();
+    }
+
+    // Presses the keys in order and releases them in reverse, as a person would.
+    void type(const std::vector<xcb_keysym_t> &keysyms)
+    {
+        for (xcb_keysym_t keysym : keysyms)
+            fake(XCB_KEY_PRESS, keysym);
+        for (auto it = keysyms.rbegin(); it != keysyms.rend(); ++it)
+            fake(XCB_KEY_RELEASE, *it);
+        sync();
+    }
+
+private:
+    // A round trip: the server has handled every earlier request of this client.
+    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+
+    void fake(uint8_t type, xcb_keysym_t keysym)
+    {
+        xcb_test_fake_input(m_connection, type, keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+
+    xcb_connection_t *m_connection;
+    xcb_key_symbols_t *m_symbols = nullptr;
+    xcb_window_t m_root = 0;
+};
+
+constexpr xcb_keysym_t kSuperL = 0xffeb, kAltL = 0xffe9, kCapsLock = 0xffe5;
+
+class ZunoGlobalHotkeyX11 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager = std::make_unique<ZunoGlobalHotkeyManager>();
+        if (!manager->canGrabKeys())
+            GTEST_SKIP() << "no X11 display";
+        ASSERT_TRUE(other.isConnected());
+    }
+
+    OtherClient other;
+    std::unique_ptr<ZunoGlobalHotkeyManager> manager;
+};
+
+} // namespace
+
+TEST_F(ZunoGlobalHotkeyX11, IdsCountUpAndARefusalSpendsOne)
+{
+    ASSERT_TRUE(other.grab('q'));
+    EXPECT_EQ(manager->registerHotkey({ kKeyF1, kCmdOption }, [] {}), 1u);
+    // Another client holds Super+Alt+Q: refused, id 2 spent.
+    EXPECT_EQ(manager->registerHotkey({ kKeyQ, kCmdOption }, [] {}), std::nullopt);
+    EXPECT_EQ(manager->registerHotkey({ kKeyF2, kCmdOption }, [] {}), 3u);
+    // The same combination twice is refused as well, the first grab kept.
+    EXPECT_EQ(manager->registerHotkey({ kKeyF2, kCmdOption }, [] {}), std::nullopt);
+    EXPECT_FALSE(other.grab(0xffbf)); // F2 still ours
+
+    other.ungrab('q');
+    manager->unregisterAll();
+    EXPECT_EQ(manager->registerHotkey({ kKeyQ, kCmdOption }, [] {}), 5u);
+}
+
+TEST_F(ZunoGlobalHotkeyX11, UnregisteringReleasesTheGrab)
+{
+    const auto f1 = manager->registerHotkey({ kKeyF1, kCmdOption }, [] {});
+    const auto f2 = manager->registerHotkey({ kKeyF2, kCmdOption }, [] {});
+    ASSERT_TRUE(f1 && f2);
+    EXPECT_FALSE(other.grab(0xffbe));
+
+    manager->unregister(99); // never handed out
+    EXPECT_FALSE(other.grab(0xffbe));
+    manager->unregister(*f1);
+    manager->unregister(*f1); // already removed
+    EXPECT_TRUE(other.grab(0xffbe));
+    other.ungrab(0xffbe);
+    EXPECT_FALSE(other.grab(0xffbf));
+
+    // The destructor ungrabs what is left.
+    manager.reset();
+    EXPECT_TRUE(other.grab(0xffbf));
+    other.ungrab(0xffbf);
+}
+
+TEST_F(ZunoGlobalHotkeyX11, SyntheticPressRunsTheActionOnceOnTheMainThread)
+{
+    int teleprompter = 0, laser = 0, mirror = 0;
+    bool onMainThread = false;
+    ASSERT_EQ(manager->registerHotkey({ kKeyT, kCmdOption },
+                  [&] {
+                      ++teleprompter;
+                      onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+                  }),
+        1u);
+    ASSERT_EQ(manager->registerHotkey({ kKeyL, kCmdOption }, [&] { ++laser; }), 2u);
+    ASSERT_EQ(manager->registerHotkey({ kKeyM, kCmdOption }, [&] { ++mirror; }), 3u);
+
+    other.type({ kSuperL, kAltL, 't' });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, 5000));
+    EXPECT_TRUE(onMainThread);
+
+    // Events arrive in order: once L has acted, a second T action would have run too.
+    other.type({ kSuperL, kAltL, 'l' });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 0; }, 5000));
+    EXPECT_EQ(teleprompter, 1);
+    EXPECT_EQ(laser, 1);
+    EXPECT_EQ(mirror, 0);
+
+    // With Caps Lock on, the combination still reaches its action.
+    other.type({ kCapsLock });
+    other.type({ kSuperL, kAltL, 'm' });
+    other.type({ kCapsLock });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mirror > 0; }, 5000));
+    EXPECT_EQ(mirror, 1);
+
+    // Unregistered: the press is no longer ours and nothing runs.
+    manager->unregister(1);
+    other.type({ kSuperL, kAltL, 't' });
+    other.type({ kSuperL, kAltL, 'l' });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 1; }, 5000));
+    EXPECT_EQ(teleprompter, 1);
+}

@@ -1,0 +1,238 @@
+#include "ZunoKeychainStore.h"
+
+#include "ZunoKeychainError.h"
+#include "ZunoProcessRunner.h"
+#include "ZunoSecretService.h"
+
+#include <QCoreApplication>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+// These tests talk to a real Secret Service: the one the test session starts (gnome-keyring, with an
+// unlocked in-memory default collection). Without it they skip, saying why.
+
+namespace {
+
+const QString kBusName = QStringLiteral("org.freedesktop.secrets");
+const QString kServicePath = QStringLiteral("/org/freedesktop/secrets");
+const QString kServiceInterface = QStringLiteral("org.freedesktop.Secret.Service");
+
+using Attributes = QMap<QString, QString>;
+
+// The Secret Service's secret struct (oayays).
+struct DBusSecret {
+    QDBusObjectPath session;
+    QByteArray parameters;
+    QByteArray value;
+    QString contentType;
+};
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusSecret &secret)
+{
+    argument.beginStructure();
+    argument << secret.session << secret.parameters << secret.value << secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusSecret &secret)
+{
+    argument.beginStructure();
+    argument >> secret.session >> secret.parameters >> secret.value >> secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(DBusSecret)
+
+namespace {
+
+bool secretServiceRunning()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface()->isServiceRegistered(kBusName).value();
+}
+
+QDBusInterface secretInterface(const QString &path, const QString &interface)
+{
+    return QDBusInterface(kBusName, path, interface, QDBusConnection::sessionBus());
+}
+
+// The items of a pair in every collection, unlocked and locked, as the service lists them.
+std::pair<int, int> countItems(const QString &service, const QString &account)
+{
+    QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
+    const Attributes attributes { { QStringLiteral("service"), service },
+        { QStringLiteral("account"), account },
+        { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
+    const QDBusMessage reply = secrets.call(QStringLiteral("SearchItems"), QVariant::fromValue(attributes));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
+        ADD_FAILURE() << "SearchItems failed: " << reply.errorMessage().toStdString();
+        return { -1, -1 };
+    }
+    const auto paths = [](const QVariant &value) {
+        return qdbus_cast<QList<QDBusObjectPath>>(value.value<QDBusArgument>()).size();
+    };
+    return { int(paths(reply.arguments().at(0))), int(paths(reply.arguments().at(1))) };
+}
+
+class ZunoKeychainStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qDBusRegisterMetaType<Attributes>();
+        qDBusRegisterMetaType<DBusSecret>();
+        if (!secretServiceRunning())
+            GTEST_SKIP() << "no Secret Service on the session bus (gnome-keyring did not start in the test "
+                            "session): the keychain is not tested";
+        m_service
+            = QStringLiteral("com.quarnwell.test.") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    }
+    void TearDown() override
+    {
+        if (!m_service.isEmpty()) {
+            for (const QString &account : { m_account, m_otherAccount })
+                ZunoKeychainStore::remove(m_service, account);
+        }
+    }
+
+    QString m_service;
+    const QString m_account = QStringLiteral("user@example.com");
+    const QString m_otherAccount = QStringLiteral("other@example.com");
+};
+
+} // namespace
+
+TEST_F(ZunoKeychainStoreTest, SaveLoadExistsAndRemove)
+{
+    ZunoKeychainStore::save(QStringLiteral("sk-first"), m_service, m_account);
+    EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_account));
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::optional(QStringLiteral("sk-first")));
+
+    // Saving again replaces: one item, holding the second secret (any UTF-8 survives).
+    const QString second = QStringLiteral("ikinci şifre ğüş 🔑");
+    ZunoKeychainStore::save(second, m_service, m_account);
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::optional(second));
+    EXPECT_EQ(countItems(m_service, m_account), std::make_pair(1, 0));
+
+    // Pairs are apart: another account of the same service has nothing.
+    EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_otherAccount));
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_otherAccount), std::nullopt);
+    ZunoKeychainStore::save(QString(), m_service, m_otherAccount); // an empty secret is a secret
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_otherAccount), std::optional(QString()));
+
+    ZunoKeychainStore::remove(m_service, m_account);
+    EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_account));
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::nullopt);
+    EXPECT_EQ(countItems(m_service, m_account), std::make_pair(0, 0));
+    EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_otherAccount));
+}
+
+TEST_F(ZunoKeychainStoreTest, NeverSavedPairIsNothingAndRemovingItIsSilent)
+{
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::nullopt);
+    EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_account));
+    EXPECT_NO_THROW(ZunoKeychainStore::remove(m_service, m_account));
+}
+
+TEST_F(ZunoKeychainStoreTest, SecretThatIsNotUtf8LoadsAsNothingButExists)
+{
+    ASSERT_EQ(
+        ZunoSecretService::store(m_service, m_account, QByteArray("\xff\xfe"), m_service), std::nullopt);
+    EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::nullopt);
+    EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_account));
+}
+
+TEST_F(ZunoKeychainStoreTest, ExistsAnswersForALockedItemWithoutPrompting)
+{
+    // A collection of its own, made and locked through gnome-keyring's non-interactive interface, so
+    // the shared default collection stays unlocked for the other tests.
+    QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
+    const QDBusMessage opened = secrets.call(
+        QStringLiteral("OpenSession"), QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString())));
+    ASSERT_EQ(opened.type(), QDBusMessage::ReplyMessage) << opened.errorMessage().toStdString();
+    const QDBusObjectPath session = opened.arguments().at(1).value<QDBusObjectPath>();
+
+    QDBusInterface internal = secretInterface(
+        kServicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"));
+    const QVariantMap collectionProperties { { QStringLiteral("org.freedesktop.Secret.Collection.Label"),
+        QStringLiteral("ZunoKit test %1").arg(m_service) } };
+    const DBusSecret master { session, {}, "zuno-test-master", QStringLiteral("text/plain") };
+    const QDBusMessage created = internal.call(
+        QStringLiteral("CreateWithMasterPassword"), collectionProperties, QVariant::fromValue(master));
+    if (created.type() != QDBusMessage::ReplyMessage)
+        GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
+                     << created.errorMessage().toStdString() << "): the locked case is not tested";
+    const QString collection = created.arguments().at(0).value<QDBusObjectPath>().path();
+    struct DeleteCollection {
+        QString path;
+        ~DeleteCollection()
+        {
+            secretInterface(path, QStringLiteral("org.freedesktop.Secret.Collection"))
+                .call(QStringLiteral("Delete"));
+        }
+    } cleanup { collection };
+
+    const Attributes attributes { { QStringLiteral("service"), m_service },
+        { QStringLiteral("account"), m_account },
+        { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
+    const QVariantMap itemProperties { { QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service },
+        { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) } };
+    QDBusInterface collectionInterface
+        = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"));
+    const QDBusMessage item = collectionInterface.call(QStringLiteral("CreateItem"), itemProperties,
+        QVariant::fromValue(DBusSecret { session, {}, "locked-secret", QStringLiteral("text/plain") }), true);
+    ASSERT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
+
+    const QDBusMessage locked = secrets.call(
+        QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
+    ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
+    ASSERT_EQ(countItems(m_service, m_account), std::make_pair(0, 1)) << "the item is there, locked";
+
+    // Answered from the search alone: no unlock is asked for, so no prompt can appear (a prompt would
+    // wait here for a user who never comes).
+    EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_account));
+    EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_otherAccount));
+}
+
+TEST(ZunoKeychainStore, UnreachableKeychainFailsOnlyTheSave)
+{
+    // The session bus is chosen once per process, so the check runs in a child of this test program
+    // whose bus address leads nowhere.
+    if (qEnvironmentVariableIsSet("ZUNO_KEYCHAIN_UNREACHABLE_CHILD")) {
+        const QString service = QStringLiteral("com.quarnwell.test.unreachable");
+        try {
+            ZunoKeychainStore::save(QStringLiteral("secret"), service, QStringLiteral("a"));
+            ADD_FAILURE() << "saved without a keychain";
+        } catch (const ZunoKeychainError &error) {
+            EXPECT_FALSE(error.domain().isEmpty());
+            EXPECT_FALSE(error.message().isEmpty());
+        }
+        EXPECT_EQ(ZunoKeychainStore::load(service, QStringLiteral("a")), std::nullopt);
+        EXPECT_FALSE(ZunoKeychainStore::exists(service, QStringLiteral("a")));
+        EXPECT_NO_THROW(ZunoKeychainStore::remove(service, QStringLiteral("a")));
+        return;
+    }
+    const ZunoProcessResult child = ZunoProcessRunner::run(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=ZunoKeychainStore.UnreachableKeychainFailsOnlyTheSave") },
+        std::nullopt,
+        std::map<QString, QString> {
+            { QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/zuno-bus") },
+            { QStringLiteral("ZUNO_KEYCHAIN_UNREACHABLE_CHILD"), QStringLiteral("1") } },
+        true);
+    EXPECT_EQ(child.exitCode, 0) << child.stdoutString().toStdString() << child.stderrString().toStdString();
+    EXPECT_TRUE(child.stdoutString().contains(QStringLiteral("[  PASSED  ] 1 test")))
+        << child.stdoutString().toStdString();
+}
