@@ -295,12 +295,17 @@ TeleprompterRemoteServer::StateCompletion TeleprompterRemoteServer::Core::comple
         const auto core = weak.lock();
         if (!core)
             return;
-        core->post([weak, weakConnection, then, state] {
+        const auto answer = [weak, weakConnection, then, state] {
             const auto core = weak.lock();
             const auto connection = weakConnection.lock();
             if (core && connection && core->isActive(connection->identity()))
                 then(*core, connection, state);
-        });
+        };
+        // An owner that answers at once, on the server's thread, needs no second trip through the queue.
+        if (core->transport.isCurrent())
+            answer();
+        else
+            core->post(answer);
     };
 }
 
