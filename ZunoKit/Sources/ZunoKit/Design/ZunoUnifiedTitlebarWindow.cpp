@@ -74,6 +74,17 @@ void ZunoUnifiedTitlebarWindow::configure(ZunoUnifiedTitlebarMode mode)
     reportCurrentMetrics();
 }
 
+void ZunoUnifiedTitlebarWindow::setButtonLayout(const ZunoWindowButtonLayout &layout)
+{
+    if (!m_window)
+        return;
+    delete m_controls;
+    m_controls = new ZunoWindowControls(layout, m_window);
+    m_controls->show();
+    placeControls();
+    reportCurrentMetrics();
+}
+
 ZunoInitialFocusSink *ZunoUnifiedTitlebarWindow::focusSink() const
 {
     return m_window ? ZunoInitialFocusSink::install(m_window) : nullptr;

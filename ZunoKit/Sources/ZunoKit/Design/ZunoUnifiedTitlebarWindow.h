@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZunoDesktopWindowPreferences.h"
 #include "ZunoUnifiedTitlebarMetrics.h"
 
 #include <QObject>
@@ -40,6 +41,8 @@ public:
     ZunoUnifiedTitlebarMetrics metrics() const { return m_metrics; }
 
     ZunoWindowControls *controls() const { return m_controls; }
+    // The desktop's button layout unless another is set here (previews, tests).
+    void setButtonLayout(const ZunoWindowButtonLayout &layout);
     ZunoInitialFocusSink *focusSink() const;
 
     // Measures and reports when the result differs from the last report.

@@ -2,6 +2,7 @@
 
 #include "ZunoHexColor.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -82,6 +83,14 @@ void ZunoWindowControlButton::paintEvent(QPaintEvent *)
         painter.drawLine(c + QPointF(0, -r * 1.2), c + QPointF(0, r * 1.2));
         break;
     }
+}
+
+void ZunoWindowControlButton::changeEvent(QEvent *event)
+{
+    QAbstractButton::changeEvent(event);
+    // Inactive windows show grey controls.
+    if (event->type() == QEvent::ActivationChange)
+        update();
 }
 
 ZunoWindowControls::ZunoWindowControls(const ZunoWindowButtonLayout &layout, QWidget *window)
