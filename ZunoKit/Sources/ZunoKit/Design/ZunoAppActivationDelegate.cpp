@@ -3,6 +3,7 @@
 #include "ZunoAppLogger.h"
 #include "ZunoAppVersion.h"
 #include "ZunoNotificationCenter.h"
+#include "ZunoWindowManagerHints.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -95,6 +96,8 @@ void ZunoAppActivationDelegate::bringStudioWindowToFront()
             window->setWindowStates(window->windowStates() & ~Qt::WindowMinimized);
         window->raise();
         window->requestActivate();
+        // Another process's request (a second launch) needs the window manager's consent too.
+        ZunoWindowManagerHints::activateWindow(window);
         return;
     }
 }
