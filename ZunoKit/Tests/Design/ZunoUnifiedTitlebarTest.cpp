@@ -1,5 +1,6 @@
 #include "ZunoDesktopWindowPreferences.h"
 #include "ZunoInitialFocusSink.h"
+#include "ZunoSidebarTitlebarClearance.h"
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoWindowControls.h"
@@ -307,4 +308,19 @@ TEST(ZunoUnifiedTitlebarWindow, OpeningMovesFocusOffControlsButNotOffATextField)
         test.titlebar->clearSpuriousInitialFocusIfNeeded();
         EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(test.field));
     }
+}
+
+TEST(ZunoSidebarTitlebarClearance, SidebarStartsBelowTheControls)
+{
+    TestWindow test(kLeft, ZunoUnifiedTitlebarMode::fullHeightSidebar);
+    auto *sidebar = new QWidget;
+    zunoSidebarTitlebarClearance(sidebar, 6);
+    // Outside a kit window: the default clearance of 37.
+    EXPECT_EQ(sidebar->contentsMargins().top(), 43);
+    test.window->layout()->addWidget(sidebar);
+    test.window->show();
+    // 28-pixel title-bar area: bottom 21, clearance 35.
+    EXPECT_EQ(sidebar->contentsMargins().top(), 41);
+    test.titlebar->configure(ZunoUnifiedTitlebarMode::unifiedHeader);
+    EXPECT_EQ(sidebar->contentsMargins().top(), 53);
 }

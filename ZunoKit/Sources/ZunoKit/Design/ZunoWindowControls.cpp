@@ -85,12 +85,12 @@ void ZunoWindowControlButton::paintEvent(QPaintEvent *)
     }
 }
 
-void ZunoWindowControlButton::changeEvent(QEvent *event)
+bool ZunoWindowControlButton::event(QEvent *event)
 {
-    QAbstractButton::changeEvent(event);
     // Inactive windows show grey controls.
-    if (event->type() == QEvent::ActivationChange)
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
         update();
+    return QAbstractButton::event(event);
 }
 
 ZunoWindowControls::ZunoWindowControls(const ZunoWindowButtonLayout &layout, QWidget *window)

@@ -21,7 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     ZunoWindowButtonLayout::Button m_kind;
