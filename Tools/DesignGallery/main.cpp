@@ -187,8 +187,9 @@ public:
         row->addWidget(text(QStringLiteral("ZunoCam"), ZunoFonts::system(15, QFont::DemiBold),
                            ZunoGlassTokens::textPrimary()),
             0, Qt::AlignVCenter);
-        row->addWidget(new ZunoVersionBadge(ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, false),
-            0, Qt::AlignVCenter);
+        row->addWidget(
+            new ZunoVersionBadge(ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, false), 0,
+            Qt::AlignVCenter);
         row->addStretch(1);
         row->addWidget(text(zunoText(QStringLiteral("Live Camera"), QStringLiteral("Canlı Kamera"), language),
                            ZunoFonts::system(12, QFont::Medium), ZunoGlassTokens::textSecondary()),
@@ -336,10 +337,12 @@ int main(int argc, char **argv)
 
     page->addWidget(caption(QStringLiteral("HEADER BAR — English (controls right), Turkish (controls left), "
                                            "Arabic (right to left, controls right)")));
-    const ZunoWindowButtonLayout right = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
-    const ZunoWindowButtonLayout left = ZunoWindowButtonLayout::fromGnome(QStringLiteral("close,minimize,maximize:"));
-    const std::pair<ZunoLanguage, ZunoWindowButtonLayout> headers[] = {
-        { ZunoLanguage::en, right }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
+    const ZunoWindowButtonLayout right
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
+    const ZunoWindowButtonLayout left
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("close,minimize,maximize:"));
+    const std::pair<ZunoLanguage, ZunoWindowButtonLayout> headers[]
+        = { { ZunoLanguage::en, right }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
     for (const auto &[headerLanguage, controls] : headers) {
         HeaderPreview preview(headerLanguage, controls);
         preview.show();
@@ -347,8 +350,9 @@ int main(int argc, char **argv)
         page->addWidget(picture(preview.grab().toImage()));
     }
 
-    page->addWidget(caption(QStringLiteral("LANGUAGE PICKER — English, Turkish, Arabic; BRAND MARKS — suite logo "
-                                           "64 and 32, current application, application emblem")));
+    page->addWidget(
+        caption(QStringLiteral("LANGUAGE PICKER — English, Turkish, Arabic; BRAND MARKS — suite logo "
+                               "64 and 32, current application, application emblem")));
     auto *pickers = new QHBoxLayout;
     pickers->setSpacing(16);
     for (ZunoLanguage pickerLanguage : { ZunoLanguage::en, ZunoLanguage::tr, ZunoLanguage::ar }) {
@@ -362,7 +366,8 @@ int main(int argc, char **argv)
     pickers->addWidget(new ZunoBrandMark(64, ZunoBrandMarkStyle::tindrelSuite()), 0, Qt::AlignVCenter);
     pickers->addWidget(new ZunoBrandMark(32, ZunoBrandMarkStyle::tindrelSuite()), 0, Qt::AlignVCenter);
     pickers->addWidget(new ZunoBrandMark(48, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
-    pickers->addWidget(new ZunoBrandMark(48, ZunoBrandMarkStyle::app(ZunoAppIdentity::zunoStudio)), 0, Qt::AlignVCenter);
+    pickers->addWidget(
+        new ZunoBrandMark(48, ZunoBrandMarkStyle::app(ZunoAppIdentity::zunoStudio)), 0, Qt::AlignVCenter);
     pickers->addStretch();
     page->addLayout(pickers);
 

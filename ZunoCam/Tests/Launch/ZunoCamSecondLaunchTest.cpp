@@ -32,12 +32,11 @@ public:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             return;
-        m_process.start(daemon, { QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                    QStringLiteral("--print-address=1") });
+        m_process.start(daemon,
+            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
         if (!m_process.waitForStarted(5000))
             return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) { }
         address = QString::fromUtf8(m_process.readLine()).trimmed();
     }
     ~PrivateBus()
@@ -105,8 +104,8 @@ public:
             std::free(attributes);
             if (!viewable)
                 continue;
-            auto *property = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+            auto *property = xcb_get_property_reply(connection,
+                xcb_get_property(connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
             const bool match = property && xcb_get_property_value_length(property) == 4
                 && *static_cast<uint32_t *>(xcb_get_property_value(property)) == uint32_t(pid);
             std::free(property);
@@ -128,8 +127,9 @@ public:
     xcb_window_t coverAndTakeFocus()
     {
         const xcb_window_t window = xcb_generate_id(connection);
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, screen->width_in_pixels,
-            screen->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
+            screen->width_in_pixels, screen->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+            screen->root_visual, 0, nullptr);
         xcb_map_window(connection, window);
         const uint32_t above = XCB_STACK_MODE_ABOVE;
         xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -138,7 +138,10 @@ public:
         return window;
     }
 
-    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); }
+    void xcb_aux_sync()
+    {
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
 
     xcb_connection_t *connection;
     xcb_screen_t *screen = nullptr;
@@ -186,10 +189,14 @@ TEST(ZunoCamSecondLaunch, BringsTheFirstWindowForwardAndExitsZero)
         p->waitForFinished(2000);
     });
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return connection.interface()->isServiceRegistered(QString::fromLatin1(kServiceName)).value(); }, 15000))
+        [&] {
+            return connection.interface()->isServiceRegistered(QString::fromLatin1(kServiceName)).value();
+        },
+        15000))
         << "the first start never owned " << kServiceName;
     xcb_window_t studioWindow = XCB_WINDOW_NONE;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (studioWindow = display.windowOf(first.processId())) != XCB_WINDOW_NONE; }, 15000))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (studioWindow = display.windowOf(first.processId())) != XCB_WINDOW_NONE; }, 15000))
         << "the first start never mapped its window";
     // Let the first start's own bring-forward after launch pass before covering it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return display.focus() == studioWindow; }, 5000));

@@ -66,14 +66,17 @@ TEST(ZunoAppActivationDelegate, LaunchLineNamesTheApplicationVersionAndSystem)
     };
     const QString processName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     const Case cases[] = {
-        { "display name wins", { { "CFBundleDisplayName", "Probe Display" }, { "CFBundleName", "ProbeBundle" },
-                                   { "CFBundleShortVersionString", "2.3.4" }, { "CFBundleVersion", "77" } },
+        { "display name wins",
+            { { "CFBundleDisplayName", "Probe Display" }, { "CFBundleName", "ProbeBundle" },
+                { "CFBundleShortVersionString", "2.3.4" }, { "CFBundleVersion", "77" } },
             QStringLiteral("Probe Display"), QStringLiteral("v2.3.4 (77)") },
-        { "bundle name without display name", { { "CFBundleName", "ProbeBundleOnly" },
-                                                  { "CFBundleShortVersionString", "3.0.0" }, { "CFBundleVersion", "5" } },
+        { "bundle name without display name",
+            { { "CFBundleName", "ProbeBundleOnly" }, { "CFBundleShortVersionString", "3.0.0" },
+                { "CFBundleVersion", "5" } },
             QStringLiteral("ProbeBundleOnly"), QStringLiteral("v3.0.0 (5)") },
-        { "display name that is not text", { { "CFBundleDisplayName", 42 }, { "CFBundleName", "ProbeTyped" } },
-            QStringLiteral("ProbeTyped"), QStringLiteral("v1.0.0 (100)") },
+        { "display name that is not text",
+            { { "CFBundleDisplayName", 42 }, { "CFBundleName", "ProbeTyped" } }, QStringLiteral("ProbeTyped"),
+            QStringLiteral("v1.0.0 (100)") },
         { "neither: the process name and the fallbacks", {}, processName, QStringLiteral("v1.0.0 (100)") },
     };
     for (const Case &c : cases) {

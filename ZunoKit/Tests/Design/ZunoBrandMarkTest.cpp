@@ -1,5 +1,5 @@
-#include "ZunoAppEmblem.h"
 #include "ZunoBrandMark.h"
+#include "ZunoAppEmblem.h"
 
 #include <QImage>
 #include <QPainter>
@@ -54,14 +54,14 @@ struct Probe {
 
 // Design points well inside a piece or well outside all three.
 const Probe kProbes[] = {
-    { 40, 25, true },   // top-right piece's stem
-    { 8, 45, true },    // left piece's foot
-    { 50, 50, true },   // bottom-right piece
-    { 24, 25, true },   // left piece's upper block
-    { 5, 5, false },    // top-left corner
-    { 58, 12, false },  // top-right corner
-    { 32, 62, false },  // below the bottom notch
-    { 2, 20, false },   // beside the left piece
+    { 40, 25, true }, // top-right piece's stem
+    { 8, 45, true }, // left piece's foot
+    { 50, 50, true }, // bottom-right piece
+    { 24, 25, true }, // left piece's upper block
+    { 5, 5, false }, // top-left corner
+    { 58, 12, false }, // top-right corner
+    { 32, 62, false }, // below the bottom notch
+    { 2, 20, false }, // beside the left piece
 };
 
 } // namespace
@@ -88,7 +88,8 @@ TEST(ZunoBrandMark, SuiteLogoIsSilverInsideThePiecesAndTransparentOutside)
             const QColor pixel = image.pixelColor(int(probe.x * scale), int(probe.y * scale));
             const QString where = QStringLiteral("size %1 at (%2, %3)").arg(size).arg(probe.x).arg(probe.y);
             if (!probe.inside) {
-                EXPECT_EQ(pixel.alpha(), 0) << qPrintable(where) << " pixel " << int(probe.x * scale) << "," << int(probe.y * scale);
+                EXPECT_EQ(pixel.alpha(), 0)
+                    << qPrintable(where) << " pixel " << int(probe.x * scale) << "," << int(probe.y * scale);
                 continue;
             }
             EXPECT_EQ(pixel.alpha(), 255) << qPrintable(where);

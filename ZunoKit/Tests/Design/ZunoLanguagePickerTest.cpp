@@ -1,6 +1,6 @@
+#include "ZunoLanguagePicker.h"
 #include "ZunoDefaults.h"
 #include "ZunoLanguageMenuButton.h"
-#include "ZunoLanguagePicker.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoTestHome.h"
 
@@ -71,7 +71,8 @@ public:
     ZunoLanguageChoice::OnSelect handler(bool alsoSetCurrent)
     {
         return [this, alsoSetCurrent](ZunoLanguage language) {
-            events.push_back(QStringLiteral("selected ") + rawValue(language) + QStringLiteral(" stored ") + stored());
+            events.push_back(
+                QStringLiteral("selected ") + rawValue(language) + QStringLiteral(" stored ") + stored());
             if (alsoSetCurrent)
                 ZunoLanguages::setCurrent(language);
         };
@@ -106,7 +107,8 @@ QStringList checkedRows(ZunoLanguageMenuButton &button)
 
 TEST(ZunoLanguagePicker, StoredSystemInAnyCaseSelectsTheSystemEntry)
 {
-    for (const QString &value : { QStringLiteral("System"), QStringLiteral("SYSTEM"), QStringLiteral("system") }) {
+    for (const QString &value :
+        { QStringLiteral("System"), QStringLiteral("SYSTEM"), QStringLiteral("system") }) {
         ZunoTestHome home;
         store(value);
         ZunoLanguagePicker picker(std::nullopt, ZunoLanguage::de, false);
@@ -192,11 +194,13 @@ TEST(ZunoLanguagePicker, UnsupportedSystemLanguagesFollowAsEnglish)
     const ZunoLanguage resolved = ZunoLanguages::resolve(QLocale::system().uiLanguages());
     Journal journal;
     ZunoLanguagePicker picker(std::nullopt, ZunoLanguage::en, false, journal.handler(false));
-    EXPECT_EQ(picker.comboBox()->itemText(0), QStringLiteral("System Language (") + nativeName(resolved) + ")");
+    EXPECT_EQ(
+        picker.comboBox()->itemText(0), QStringLiteral("System Language (") + nativeName(resolved) + ")");
     picker.chooseSystem();
     EXPECT_EQ(journal.events.value(1), QStringLiteral("selected ") + rawValue(resolved) + " stored system");
     if (resolved != ZunoLanguage::en)
-        GTEST_SKIP() << "Qt's own system locale names a supported language: " << qPrintable(rawValue(resolved));
+        GTEST_SKIP() << "Qt's own system locale names a supported language: "
+                     << qPrintable(rawValue(resolved));
     EXPECT_EQ(picker.comboBox()->itemText(0), QStringLiteral("System Language (English)"));
 }
 
@@ -290,8 +294,10 @@ TEST(ZunoLanguageEnvironment, LayoutDirectionIsRightToLeftForArabicPersianHebrew
 {
     int rightToLeft = 0;
     for (ZunoLanguage language : ZunoLanguages::allCases()) {
-        const bool rtl = language == ZunoLanguage::ar || language == ZunoLanguage::fa || language == ZunoLanguage::he;
-        EXPECT_EQ(layoutDirection(language), rtl ? Qt::RightToLeft : Qt::LeftToRight) << qPrintable(rawValue(language));
+        const bool rtl
+            = language == ZunoLanguage::ar || language == ZunoLanguage::fa || language == ZunoLanguage::he;
+        EXPECT_EQ(layoutDirection(language), rtl ? Qt::RightToLeft : Qt::LeftToRight)
+            << qPrintable(rawValue(language));
         rightToLeft += rtl;
     }
     EXPECT_EQ(rightToLeft, 3);

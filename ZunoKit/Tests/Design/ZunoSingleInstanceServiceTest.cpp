@@ -1,5 +1,5 @@
-#include "ZunoHotkeyBus.h"
 #include "ZunoSingleInstanceService.h"
+#include "ZunoHotkeyBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -49,15 +49,18 @@ TEST(ZunoSingleInstanceService, SecondStartAsksTheFirstToActivateAndBowsOut)
     QSignalSpy activations(first.get(), &ZunoSingleInstanceService::activationRequested);
 
     SecondClient client("zuno-second-start");
-    ZunoSingleInstanceService second(name, QString::fromLatin1(ZunoSingleInstanceService::kObjectPath), client.connection);
-    EXPECT_EQ(second.start(), ZunoSingleInstanceService::Role::secondary) << qPrintable(second.errorMessage());
+    ZunoSingleInstanceService second(
+        name, QString::fromLatin1(ZunoSingleInstanceService::kObjectPath), client.connection);
+    EXPECT_EQ(second.start(), ZunoSingleInstanceService::Role::secondary)
+        << qPrintable(second.errorMessage());
     EXPECT_EQ(activations.count(), 1);
     EXPECT_EQ(QDBusConnection::sessionBus().interface()->serviceOwner(name).value(),
         QDBusConnection::sessionBus().baseService());
 
     // Once the first has gone, the next start owns the name.
     first.reset();
-    ZunoSingleInstanceService third(name, QString::fromLatin1(ZunoSingleInstanceService::kObjectPath), client.connection);
+    ZunoSingleInstanceService third(
+        name, QString::fromLatin1(ZunoSingleInstanceService::kObjectPath), client.connection);
     EXPECT_EQ(third.start(), ZunoSingleInstanceService::Role::primary);
 }
 
@@ -98,7 +101,8 @@ TEST(ZunoSingleInstanceService, WithoutASessionBusItRunsAlone)
 {
     ZunoSingleInstanceService service(uniqueServiceName("nobus"),
         QString::fromLatin1(ZunoSingleInstanceService::kObjectPath),
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/zuno-bus"), QStringLiteral("zuno-nobus")));
+        QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=/nonexistent/zuno-bus"), QStringLiteral("zuno-nobus")));
     EXPECT_EQ(service.start(), ZunoSingleInstanceService::Role::standalone);
     QDBusConnection::disconnectFromBus(QStringLiteral("zuno-nobus"));
 }

@@ -83,7 +83,8 @@ TEST(ZunoUnifiedTitlebarMetrics, CalculateTable)
         { "full screen ignores the controls", 70, 26, 33, true, { 16, 26, 0, 16, true, 0 } },
     };
     for (const Case &c : cases)
-        expectMetrics(Metrics::calculate(c.maxX, c.centre, c.bottom, c.fullScreen, 16, 14, 14), c.expected, c.name);
+        expectMetrics(
+            Metrics::calculate(c.maxX, c.centre, c.bottom, c.fullScreen, 16, 14, 14), c.expected, c.name);
 
     expectMetrics(Metrics::calculateTrailing(78, 26, 33, false, 16, 14, 14), { 16, 26, 33, 47, false, 92 },
         "controls on the right");
@@ -108,7 +109,8 @@ TEST(ZunoWindowButtonLayout, DesktopLayoutsPickSideAndOrder)
         { "close:appmenu", kLeft },
         { "", kRight },
         { "close,maximize:minimize", { Side::left, { Button::close, Button::maximize, Button::minimize } } },
-        { "icon:close,spacer,maximize", { Side::right, { Button::minimize, Button::close, Button::maximize } } },
+        { "icon:close,spacer,maximize",
+            { Side::right, { Button::minimize, Button::close, Button::maximize } } },
     };
     for (const Case &c : gnome)
         EXPECT_EQ(ZunoWindowButtonLayout::fromGnome(QString::fromLatin1(c.layout)), c.expected) << c.layout;

@@ -57,8 +57,9 @@ ZunoCamStudioWindow::ZunoCamStudioWindow(QWidget *parent)
     page->addStretch(1);
 
     // A choice made elsewhere (another window, a menu) reaches this window too.
-    ZunoNotificationCenter::shared().addObserver(QString::fromLatin1(ZunoLanguages::kLanguageDidChangeNotification),
-        this, [this](const QString &, const QVariant &payload) {
+    ZunoNotificationCenter::shared().addObserver(
+        QString::fromLatin1(ZunoLanguages::kLanguageDidChangeNotification), this,
+        [this](const QString &, const QVariant &payload) {
             if (payload.metaType() != QMetaType::fromType<ZunoLanguage>())
                 return;
             const auto language = payload.value<ZunoLanguage>();

@@ -43,8 +43,9 @@ int main(int argc, char *argv[])
     ZunoFonts::applyApplicationFont();
     ZunoAppActivationDelegate delegate;
     ZunoCamStudioWindow window;
-    QObject::connect(&instance, &ZunoSingleInstanceService::activationRequested, &delegate,
-        [&delegate] { delegate.applicationShouldHandleReopen(ZunoAppActivationDelegate::hasVisibleWindows()); });
+    QObject::connect(&instance, &ZunoSingleInstanceService::activationRequested, &delegate, [&delegate] {
+        delegate.applicationShouldHandleReopen(ZunoAppActivationDelegate::hasVisibleWindows());
+    });
     ZunoNotificationCenter::shared().addObserver(
         QString::fromLatin1(ZunoAppActivationDelegate::kReopenStudioWindowNotification), &window,
         [&window](const QString &, const QVariant &) {

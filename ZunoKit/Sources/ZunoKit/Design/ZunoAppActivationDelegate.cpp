@@ -72,7 +72,8 @@ void ZunoAppActivationDelegate::applicationDidFinishLaunching()
     const auto logger = ZunoAppLogger::shared(name);
     logger->log(ZunoLogLevel::info, QStringLiteral("lifecycle"),
         name + QStringLiteral(" v") + version.shortVersion + QStringLiteral(" (") + version.buildNumber
-            + QStringLiteral(")") + QStringLiteral(" launched (") + systemVersionString() + QStringLiteral(")"));
+            + QStringLiteral(")") + QStringLiteral(" launched (") + systemVersionString()
+            + QStringLiteral(")"));
     // A desktop application is always a regular one here: there is no activation policy to set.
     // The window comes forward a moment later, once the first window has been shown.
     QTimer::singleShot(kActivationDelayMs, QCoreApplication::instance(), [] { bringStudioWindowToFront(); });

@@ -19,7 +19,10 @@ class ZunoBrandMarkStyle {
 public:
     enum class Kind { app, currentApp, tindrelSuite };
 
-    static ZunoBrandMarkStyle app(ZunoAppIdentity identity) { return ZunoBrandMarkStyle(Kind::app, identity); }
+    static ZunoBrandMarkStyle app(ZunoAppIdentity identity)
+    {
+        return ZunoBrandMarkStyle(Kind::app, identity);
+    }
     static ZunoBrandMarkStyle currentApp() { return ZunoBrandMarkStyle(Kind::currentApp, std::nullopt); }
     static ZunoBrandMarkStyle tindrelSuite() { return ZunoBrandMarkStyle(Kind::tindrelSuite, std::nullopt); }
 

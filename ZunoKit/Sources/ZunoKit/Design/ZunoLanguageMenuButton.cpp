@@ -39,7 +39,8 @@ ZunoLanguageMenuButton::ZunoLanguageMenuButton(
     setToolTip(ZunoLanguageChoice::titleText(m_language));
     connect(m_menu, &QMenu::aboutToShow, this, &ZunoLanguageMenuButton::rebuildMenu);
     connect(this, &QAbstractButton::clicked, this, [this] {
-        const QPoint below = layoutDirection() == Qt::RightToLeft ? rect().bottomRight() : rect().bottomLeft();
+        const QPoint below
+            = layoutDirection() == Qt::RightToLeft ? rect().bottomRight() : rect().bottomLeft();
         m_menu->popup(mapToGlobal(below + QPoint(0, 4)));
     });
     rebuildMenu();
@@ -81,7 +82,8 @@ void ZunoLanguageMenuButton::rebuildMenu()
         if (!m_isFollowingSystem && each == m_language)
             action->setIcon(check);
         connect(action, &QAction::triggered, this, [this, each] {
-            ZunoLanguageChoice::chooseLanguage(each, m_isFollowingSystem, [this](ZunoLanguage l) { select(l); });
+            ZunoLanguageChoice::chooseLanguage(
+                each, m_isFollowingSystem, [this](ZunoLanguage l) { select(l); });
         });
     }
 }
@@ -135,8 +137,8 @@ void ZunoLanguageMenuButton::paintEvent(QPaintEvent *)
     const QFontMetricsF metrics(font);
     const qreal symbol = ZunoSymbolRegistry::sideForFont(font);
     const qreal textWidth = metrics.horizontalAdvance(codeText());
-    const QRectF content = capsule.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding,
-        -kVerticalPadding);
+    const QRectF content
+        = capsule.adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding);
     QRectF symbolBox(content.left(), content.center().y() - symbol / 2, symbol, symbol);
     QRectF textBox(symbolBox.right() + kSpacing, content.top(), textWidth, content.height());
     if (layoutDirection() == Qt::RightToLeft) {

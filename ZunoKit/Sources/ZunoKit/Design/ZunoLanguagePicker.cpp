@@ -13,16 +13,21 @@ constexpr int kFirstLanguageRow = 2;
 
 QString rgba(const QColor &color)
 {
-    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alpha());
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(color.alpha());
 }
 
 // The pop-up on glass: the second surface, the subtle border inside the edge, primary text.
 QString glassStyleSheet()
 {
-    return QStringLiteral("QComboBox { color: %1; background: %2; border: 1px solid %3; border-radius: 8px;"
-                          " padding: 4px 10px; }"
-                          "QComboBox QAbstractItemView { color: %1; background: #1c2030; border: 1px solid %3;"
-                          " selection-background-color: %4; }")
+    return QStringLiteral(
+        "QComboBox { color: %1; background: %2; border: 1px solid %3; border-radius: 8px;"
+        " padding: 4px 10px; }"
+        "QComboBox QAbstractItemView { color: %1; background: #1c2030; border: 1px solid %3;"
+        " selection-background-color: %4; }")
         .arg(rgba(ZunoGlassTokens::textPrimary()), rgba(ZunoGlassTokens::surface2()),
             rgba(ZunoGlassTokens::borderSubtle()), rgba(ZunoGlassTokens::surface3()));
 }

@@ -35,7 +35,8 @@ void ZunoSidebarTitlebarClearance::attach()
         disconnect(m_titlebar, nullptr, this, nullptr);
     m_titlebar = titlebar;
     if (titlebar) {
-        connect(titlebar, &ZunoUnifiedTitlebarWindow::metricsChanged, this, &ZunoSidebarTitlebarClearance::apply);
+        connect(
+            titlebar, &ZunoUnifiedTitlebarWindow::metricsChanged, this, &ZunoSidebarTitlebarClearance::apply);
         apply(titlebar->metrics());
     } else {
         apply(ZunoUnifiedTitlebarMetrics {});

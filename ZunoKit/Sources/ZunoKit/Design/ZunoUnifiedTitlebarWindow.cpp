@@ -96,8 +96,9 @@ void ZunoUnifiedTitlebarWindow::placeControls()
         return;
     const bool fullScreen = m_window->isFullScreen();
     m_controls->setVisible(!fullScreen);
-    m_controls->place(m_mode == ZunoUnifiedTitlebarMode::unifiedHeader ? ZunoUnifiedTitlebarMetrics::standardHeight
-                                                                        : kSidebarTitlebarHeight);
+    m_controls->place(m_mode == ZunoUnifiedTitlebarMode::unifiedHeader
+            ? ZunoUnifiedTitlebarMetrics::standardHeight
+            : kSidebarTitlebarHeight);
 }
 
 ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarWindow::measure() const
@@ -127,7 +128,8 @@ ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarWindow::measure() const
     if (m_controls && m_controls->buttonLayout().side == ZunoWindowButtonLayout::Side::right && minX >= 0)
         return ZunoUnifiedTitlebarMetrics::calculateTrailing(
             windowSize.width() - minX, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
-    return ZunoUnifiedTitlebarMetrics::calculate(maxX, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
+    return ZunoUnifiedTitlebarMetrics::calculate(
+        maxX, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
 }
 
 void ZunoUnifiedTitlebarWindow::reportCurrentMetrics()

@@ -23,8 +23,8 @@ public:
     // How close to the window's edge a press resizes instead of reaching the content.
     static constexpr int kResizeMargin = 5;
 
-    ZunoUnifiedTitlebarWindow(QWidget *window, ZunoUnifiedTitlebarMode mode, qreal fullscreenLeading,
-        qreal trafficLightGap);
+    ZunoUnifiedTitlebarWindow(
+        QWidget *window, ZunoUnifiedTitlebarMode mode, qreal fullscreenLeading, qreal trafficLightGap);
     ~ZunoUnifiedTitlebarWindow() override;
 
     static ZunoUnifiedTitlebarWindow *find(QWidget *window);

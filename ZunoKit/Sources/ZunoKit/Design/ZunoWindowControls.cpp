@@ -109,7 +109,8 @@ ZunoWindowControls::ZunoWindowControls(const ZunoWindowButtonLayout &layout, QWi
     setFixedSize(x - kSpacing, ZunoWindowControlButton::kDiameter);
 
     connect(button(Button::close), &QAbstractButton::clicked, this, [this] { this->window()->close(); });
-    connect(button(Button::minimize), &QAbstractButton::clicked, this, [this] { this->window()->showMinimized(); });
+    connect(button(Button::minimize), &QAbstractButton::clicked, this,
+        [this] { this->window()->showMinimized(); });
     connect(button(Button::maximize), &QAbstractButton::clicked, this, [this] {
         QWidget *w = this->window();
         if (w->isMaximized())
@@ -131,7 +132,7 @@ void ZunoWindowControls::place(qreal titlebarHeight)
         return;
     const int top = static_cast<int>(std::lround(titlebarHeight / 2 - height() / 2.0));
     const int left = m_layout.side == ZunoWindowButtonLayout::Side::left ? kEdgeMargin
-                                                                          : w->width() - kEdgeMargin - width();
+                                                                         : w->width() - kEdgeMargin - width();
     move(left, top);
     raise();
 }

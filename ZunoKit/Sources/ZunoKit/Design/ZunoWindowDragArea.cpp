@@ -13,7 +13,8 @@ ZunoWindowDragArea::ZunoWindowDragArea(QWidget *parent)
 
 QString ZunoWindowDragArea::doubleClickAction() const
 {
-    return m_doubleClickAction.isEmpty() ? ZunoDesktopWindowPreferences::doubleClickAction() : m_doubleClickAction;
+    return m_doubleClickAction.isEmpty() ? ZunoDesktopWindowPreferences::doubleClickAction()
+                                         : m_doubleClickAction;
 }
 
 void ZunoWindowDragArea::performDoubleClickAction()

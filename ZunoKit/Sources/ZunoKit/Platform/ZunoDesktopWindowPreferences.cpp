@@ -80,7 +80,8 @@ QString unquoted(QString value)
 Preferences readKde()
 {
     Preferences result;
-    const QString path = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("kwinrc"));
+    const QString path
+        = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("kwinrc"));
     QSettings kwin(path, QSettings::IniFormat);
     result.layout = ZunoWindowButtonLayout::fromKde(
         kwin.value(QStringLiteral("org.kde.kdecoration2/ButtonsOnLeft"), QStringLiteral("MS")).toString(),

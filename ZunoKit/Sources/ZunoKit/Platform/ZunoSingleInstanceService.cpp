@@ -40,8 +40,9 @@ ZunoSingleInstanceService::Role ZunoSingleInstanceService::start()
     // Exported before the name is taken, so that the name never points at a missing object.
     m_exported = m_connection.registerObject(m_objectPath, this, QDBusConnection::ExportScriptableSlots);
     for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
-        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus->registerService(
-            m_serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
+            = bus->registerService(m_serviceName, QDBusConnectionInterface::DontQueueService,
+                QDBusConnectionInterface::DontAllowReplacement);
         if (!reply.isValid()) {
             m_errorMessage = reply.error().message();
             return m_role = Role::standalone;
