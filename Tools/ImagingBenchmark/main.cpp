@@ -68,13 +68,14 @@ Stats time(int iterations, const std::function<void()> &body)
     for (int i = 0; i < iterations; ++i) {
         const auto start = std::chrono::steady_clock::now();
         body();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]};
+    return { ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)] };
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -82,8 +83,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const int iterations = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
-    const CameraPixelBuffer frames[] = {portraitFrame(), noiseFrame()};
-    const char *frameNames[] = {"portrait", "noise"};
+    const CameraPixelBuffer frames[] = { portraitFrame(), noiseFrame() };
+    const char *frameNames[] = { "portrait", "noise" };
     const CameraPixelBuffer mask = personMask();
 
     CameraAdjustments everyStep;
@@ -95,28 +96,29 @@ int main(int argc, char **argv)
     const CameraAdjustments defaults;
 
     std::printf("%-10s %-8s %-34s %10s %10s\n", "threads", "frame", "step", "median ms", "p95 ms");
-    for (int threads : {1, 2}) {
+    for (int threads : { 1, 2 }) {
         CameraImageKernels::setThreadCount(threads);
         for (int f = 0; f < 2; ++f) {
             const CameraPixelBuffer &frame = frames[f];
             CameraColorFilterEngine::Workspace colorWs;
             CameraPixelBuffer out;
             const auto report = [&](const char *step, Stats s) {
-                std::printf("%-10d %-8s %-34s %10.2f %10.2f\n", threads, frameNames[f], step, s.median, s.p95);
+                std::printf(
+                    "%-10d %-8s %-34s %10.2f %10.2f\n", threads, frameNames[f], step, s.median, s.p95);
             };
             report("colour, defaults", time(iterations, [&] {
-                       CameraColorFilterEngine::process(frame, defaults, {0.5, 0.5}, 1.0, out, colorWs);
-                   }));
+                CameraColorFilterEngine::process(frame, defaults, { 0.5, 0.5 }, 1.0, out, colorWs);
+            }));
             report("colour, every step (zoom 1.3x)", time(iterations, [&] {
-                       CameraColorFilterEngine::process(frame, everyStep, {0.45, 0.6}, 1.1, out, colorWs);
-                   }));
+                CameraColorFilterEngine::process(frame, everyStep, { 0.45, 0.6 }, 1.1, out, colorWs);
+            }));
             PortraitSegmentationEngine::Workspace ws;
-            for (auto [mode, name] : {std::pair{PortraitBackgroundMode::softBlur, "composite, soft blur"},
-                                      {PortraitBackgroundMode::strongBlur, "composite, strong blur"},
-                                      {PortraitBackgroundMode::studioDim, "composite, studio dim"}}) {
+            for (auto [mode, name] : { std::pair { PortraitBackgroundMode::softBlur, "composite, soft blur" },
+                     { PortraitBackgroundMode::strongBlur, "composite, strong blur" },
+                     { PortraitBackgroundMode::studioDim, "composite, studio dim" } }) {
                 report(name, time(iterations, [&] {
-                           CameraPixelBuffer result = PortraitSegmentationEngine::composite(frame, mask, mode, ws);
-                       }));
+                    CameraPixelBuffer result = PortraitSegmentationEngine::composite(frame, mask, mode, ws);
+                }));
             }
         }
     }

@@ -36,7 +36,7 @@ int main(int argc, char **argv)
         CameraAdjustments adjustments;
         adjustments.lookPreset = look;
         CameraPixelBuffer out;
-        CameraColorFilterEngine::process(input, adjustments, {0.5, 0.5}, 1.0, out, workspace);
+        CameraColorFilterEngine::process(input, adjustments, { 0.5, 0.5 }, 1.0, out, workspace);
         results.emplace_back(QStringLiteral("look-") + rawValue(look), out.toQImage().copy());
     }
 

@@ -13,9 +13,12 @@ void expectRect(const QRectF &a, const QRectF &b)
     EXPECT_NEAR(a.height(), b.height(), 1e-9);
 }
 
-const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y) { return b.constScanLine(y) + 4 * x; }
+const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y)
+{
+    return b.constScanLine(y) + 4 * x;
+}
 
-}  // namespace
+} // namespace
 
 TEST(FaceFramingSmoother, StepsTowardsTheFaceAndBack)
 {
@@ -46,14 +49,16 @@ TEST(FaceFramingSmoother, ClampsSmoothingAndTargets)
     struct Case {
         double smoothing;
         QRectF face;
-        double x, y, zoom;  // after one step from the initial state
+        double x, y, zoom; // after one step from the initial state
     };
     const Case cases[] = {
-        {0.9, {0.4, 0.4, 0.2, 0.2}, 0.5, 0.5, 1 + (1.48 - 1) * 0.5},   // smoothing 0.5; 0.32/0.2 = 1.6 -> 1.48
-        {0.0, {0.4, 0.4, 0.2, 0.2}, 0.5, 0.5, 1 + (1.48 - 1) * 0.02},  // smoothing 0.02
-        {0.5, {0.3, 0.3, 0.4, 0.4}, 0.5, 0.5, 1 + (1.08 - 1) * 0.5},   // 0.8 raised to 1.08
-        {0.5, {0.0, 0.9, 0.1, 0.1}, 0.5 + (0.22 - 0.5) * 0.5, 0.5 + (0.75 - 0.5) * 0.5, 1 + 0.48 * 0.5},
-        {0.5, {0.0, 0.0, 0.3, 0.25}, 0.5 + (0.22 - 0.5) * 0.5, 0.5 + (0.25 - 0.5) * 0.5, 1 + (1.28 - 1) * 0.5},
+        { 0.9, { 0.4, 0.4, 0.2, 0.2 }, 0.5, 0.5,
+            1 + (1.48 - 1) * 0.5 }, // smoothing 0.5; 0.32/0.2 = 1.6 -> 1.48
+        { 0.0, { 0.4, 0.4, 0.2, 0.2 }, 0.5, 0.5, 1 + (1.48 - 1) * 0.02 }, // smoothing 0.02
+        { 0.5, { 0.3, 0.3, 0.4, 0.4 }, 0.5, 0.5, 1 + (1.08 - 1) * 0.5 }, // 0.8 raised to 1.08
+        { 0.5, { 0.0, 0.9, 0.1, 0.1 }, 0.5 + (0.22 - 0.5) * 0.5, 0.5 + (0.75 - 0.5) * 0.5, 1 + 0.48 * 0.5 },
+        { 0.5, { 0.0, 0.0, 0.3, 0.25 }, 0.5 + (0.22 - 0.5) * 0.5, 0.5 + (0.25 - 0.5) * 0.5,
+            1 + (1.28 - 1) * 0.5 },
     };
     for (const auto &c : cases) {
         FaceFramingSmoother s;
@@ -67,8 +72,10 @@ TEST(FaceFramingSmoother, ClampsSmoothingAndTargets)
 TEST(FaceFramingSmoother, CropRectStaysInside)
 {
     const QRectF r(0, 0, 1280, 720);
-    expectRect(FaceFramingSmoother::cropRect(r, 0.0, 1.0, 2), QRectF(0, 360, 640, 360));  // top-left quarter (y up)
-    expectRect(FaceFramingSmoother::cropRect(r, 0.5, 0.5, 3), QRectF(640 - 1280 / 4.4, 360 - 720 / 4.4, 1280 / 2.2, 720 / 2.2));
+    expectRect(
+        FaceFramingSmoother::cropRect(r, 0.0, 1.0, 2), QRectF(0, 360, 640, 360)); // top-left quarter (y up)
+    expectRect(FaceFramingSmoother::cropRect(r, 0.5, 0.5, 3),
+        QRectF(640 - 1280 / 4.4, 360 - 720 / 4.4, 1280 / 2.2, 720 / 2.2));
     expectRect(FaceFramingSmoother::cropRect(r, 0.5, 0.5, 0.5), r);
     expectRect(FaceFramingSmoother::cropRect(r, 1.0, 0.0, 1.25), QRectF(1280 - 1024, 0, 1024, 576));
     expectRect(FaceFramingSmoother::cropRect(QRectF(10, 20, 100, 50), 0.5, 0.5, 2), QRectF(35, 32.5, 50, 25));
@@ -79,18 +86,19 @@ TEST(CameraColorFilterEngine, LookTable)
     using CameraColorFilterEngine::applyLook;
     struct Case {
         CameraLookPreset look;
-        double e, w, s, c;  // user
-        double e2, w2, s2, c2;  // result
+        double e, w, s, c; // user
+        double e2, w2, s2, c2; // result
     };
     const Case cases[] = {
-        {CameraLookPreset::natural, 0.1, 0.2, 1.3, 1.1, 0.1, 0.2, 1.3, 1.1},
-        {CameraLookPreset::deepSeaCinema, 0, 0, 1, 1, 0, -0.25, 1.08, 1.12},
-        {CameraLookPreset::deepSeaCinema, 0, 0, 1.75, 1.35, 0, -0.25, 1.8, 1.4},
-        {CameraLookPreset::warmStudio, 0, 0.1, 1, 1.5, 0.12, 0.45, 1.06, 1.5},
-        {CameraLookPreset::warmStudio, 0, 0, 2.0, 1, 0.12, 0.35, 1.8, 1},  // cap binds below the user's value
-        {CameraLookPreset::crispDaylight, 0, 0, 1, 1.39, 0.18, -0.08, 1, 1.4},
-        {CameraLookPreset::crispDaylight, 0, 0, 1, 1.5, 0.18, -0.08, 1, 1.4},
-        {CameraLookPreset::noirMono, 0, 0.3, 1.2, 1.0, 0, 0.3, 0, 1.18},
+        { CameraLookPreset::natural, 0.1, 0.2, 1.3, 1.1, 0.1, 0.2, 1.3, 1.1 },
+        { CameraLookPreset::deepSeaCinema, 0, 0, 1, 1, 0, -0.25, 1.08, 1.12 },
+        { CameraLookPreset::deepSeaCinema, 0, 0, 1.75, 1.35, 0, -0.25, 1.8, 1.4 },
+        { CameraLookPreset::warmStudio, 0, 0.1, 1, 1.5, 0.12, 0.45, 1.06, 1.5 },
+        { CameraLookPreset::warmStudio, 0, 0, 2.0, 1, 0.12, 0.35, 1.8,
+            1 }, // cap binds below the user's value
+        { CameraLookPreset::crispDaylight, 0, 0, 1, 1.39, 0.18, -0.08, 1, 1.4 },
+        { CameraLookPreset::crispDaylight, 0, 0, 1, 1.5, 0.18, -0.08, 1, 1.4 },
+        { CameraLookPreset::noirMono, 0, 0.3, 1.2, 1.0, 0, 0.3, 0, 1.18 },
     };
     for (const auto &c : cases) {
         const auto v = applyLook(c.look, c.e, c.w, c.s, c.c);
@@ -103,7 +111,7 @@ TEST(CameraColorFilterEngine, LookTable)
 
 TEST(CameraColorFilterEngine, PlanOfTheDefaults)
 {
-    const auto p = CameraColorFilterEngine::plan(CameraAdjustments(), {0.3, 0.3}, 1.0, QSizeF(1280, 720));
+    const auto p = CameraColorFilterEngine::plan(CameraAdjustments(), { 0.3, 0.3 }, 1.0, QSizeF(1280, 720));
     EXPECT_FALSE(p.crop);
     EXPECT_TRUE(p.mirror);
     EXPECT_FALSE(p.exposureEV);
@@ -121,35 +129,35 @@ TEST(CameraColorFilterEngine, PlanZoomAndThresholds)
     CameraAdjustments a;
     a.digitalZoom = 3;
     a.autoFaceFraming = false;
-    auto p = CameraColorFilterEngine::plan(a, {0.1, 0.9}, 1.4, size);
+    auto p = CameraColorFilterEngine::plan(a, { 0.1, 0.9 }, 1.4, size);
     ASSERT_TRUE(p.crop);
-    EXPECT_NEAR(p.crop->width(), 1280 / 2.2, 1e-9);  // 3 treated as 2.2, centred
+    EXPECT_NEAR(p.crop->width(), 1280 / 2.2, 1e-9); // 3 treated as 2.2, centred
     EXPECT_NEAR(p.crop->center().x(), 640, 1e-9);
 
     a.digitalZoom = 1.005;
-    EXPECT_FALSE(CameraColorFilterEngine::plan(a, {0.5, 0.5}, 1.0, size).crop);
+    EXPECT_FALSE(CameraColorFilterEngine::plan(a, { 0.5, 0.5 }, 1.0, size).crop);
 
     a.digitalZoom = 1.5;
     a.autoFaceFraming = true;
-    p = CameraColorFilterEngine::plan(a, {0.5, 0.5}, 1.2, size);
+    p = CameraColorFilterEngine::plan(a, { 0.5, 0.5 }, 1.2, size);
     EXPECT_NEAR(p.crop->width(), 1280 / 1.8, 1e-9);
     a.autoFaceFraming = false;
-    p = CameraColorFilterEngine::plan(a, {0.9, 0.9}, 1.2, size);
+    p = CameraColorFilterEngine::plan(a, { 0.9, 0.9 }, 1.2, size);
     EXPECT_NEAR(p.crop->width(), 1280 / 1.5, 1e-9);
     EXPECT_NEAR(p.crop->center().y(), 360, 1e-9);
-    EXPECT_FALSE(CameraColorFilterEngine::plan(a, {0.5, 0.5}, 1.0, QSizeF()).crop);
+    EXPECT_FALSE(CameraColorFilterEngine::plan(a, { 0.5, 0.5 }, 1.0, QSizeF()).crop);
 
     CameraAdjustments t;
     t.exposureEV = 0.01;
     t.warmthShift = -0.01;
     t.vignetteIntensity = 0.02;
-    p = CameraColorFilterEngine::plan(t, {0.5, 0.5}, 1, size);
+    p = CameraColorFilterEngine::plan(t, { 0.5, 0.5 }, 1, size);
     EXPECT_FALSE(p.exposureEV);
     EXPECT_FALSE(p.targetNeutralKelvin);
     EXPECT_FALSE(p.vignetteIntensity);
     t.exposureEV = 0.011;
     t.warmthShift = 0.5;
-    p = CameraColorFilterEngine::plan(t, {0.5, 0.5}, 1, size);
+    p = CameraColorFilterEngine::plan(t, { 0.5, 0.5 }, 1, size);
     EXPECT_NEAR(*p.exposureEV, 0.011, 1e-12);
     EXPECT_NEAR(*p.targetNeutralKelvin, 6500 + 900, 1e-9);
 }
@@ -161,7 +169,8 @@ TEST(CameraColorFilterEngine, NoirMonoWithWarmthIsGreyTintedWarm)
     for (int y = 0; y < 36; ++y)
         for (int x = 0; x < 64; ++x) {
             std::uint8_t *p = in.scanLine(y) + 4 * x;
-            p[0] = static_cast<std::uint8_t>(x * 4), p[1] = 90, p[2] = static_cast<std::uint8_t>(255 - x * 4), p[3] = 255;
+            p[0] = static_cast<std::uint8_t>(x * 4), p[1] = 90, p[2] = static_cast<std::uint8_t>(255 - x * 4),
+            p[3] = 255;
         }
     CameraAdjustments a;
     a.lookPreset = CameraLookPreset::noirMono;
@@ -169,13 +178,13 @@ TEST(CameraColorFilterEngine, NoirMonoWithWarmthIsGreyTintedWarm)
     a.vignetteIntensity = 0;
     CameraPixelBuffer out;
     CameraColorFilterEngine::Workspace ws;
-    CameraColorFilterEngine::process(in, a, {0.5, 0.5}, 1, out, ws);
+    CameraColorFilterEngine::process(in, a, { 0.5, 0.5 }, 1, out, ws);
     for (int x = 0; x < 64; x += 9)
         EXPECT_EQ(px(out, x, 10)[0], px(out, x, 10)[2]);
     a.warmthShift = 0.3;
-    CameraColorFilterEngine::process(in, a, {0.5, 0.5}, 1, out, ws);
+    CameraColorFilterEngine::process(in, a, { 0.5, 0.5 }, 1, out, ws);
     for (int x = 0; x < 64; x += 9)
-        EXPECT_GT(px(out, x, 10)[2], px(out, x, 10)[0]);  // red above blue
+        EXPECT_GT(px(out, x, 10)[2], px(out, x, 10)[0]); // red above blue
 }
 
 TEST(CameraColorFilterEngine, ZoomCropsWithABottomLeftOrigin)
@@ -195,11 +204,11 @@ TEST(CameraColorFilterEngine, ZoomCropsWithABottomLeftOrigin)
     a.digitalZoom = 2;
     CameraPixelBuffer out;
     CameraColorFilterEngine::Workspace ws;
-    CameraColorFilterEngine::process(in, a, {0.5, 0.1}, 1, out, ws);
+    CameraColorFilterEngine::process(in, a, { 0.5, 0.1 }, 1, out, ws);
     EXPECT_EQ(out.width(), 128);
     EXPECT_EQ(out.height(), 72);
     EXPECT_EQ(px(out, 64, 5)[0], 255);
     EXPECT_EQ(px(out, 64, 5)[2], 0);
-    CameraColorFilterEngine::process(in, a, {0.5, 0.9}, 1, out, ws);
+    CameraColorFilterEngine::process(in, a, { 0.5, 0.9 }, 1, out, ws);
     EXPECT_EQ(px(out, 64, 66)[2], 255);
 }

@@ -35,7 +35,10 @@ CameraPixelBuffer noise(int w, int h, unsigned seed = 1)
     return buffer;
 }
 
-const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y) { return b.constScanLine(y) + 4 * x; }
+const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y)
+{
+    return b.constScanLine(y) + 4 * x;
+}
 
 double toLinear(int v)
 {
@@ -43,7 +46,7 @@ double toLinear(int v)
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
-}  // namespace
+} // namespace
 
 TEST(CameraPixelBuffer, SharesPixelsWithQImageWithoutCopying)
 {
@@ -59,7 +62,7 @@ TEST(CameraPixelBuffer, SharesPixelsWithQImageWithoutCopying)
     source.fill(QColor(10, 20, 30));
     const CameraPixelBuffer converted = CameraPixelBuffer::fromQImage(source);
     ASSERT_FALSE(converted.isNull());
-    EXPECT_EQ(px(converted, 1, 1)[0], 30);  // BGRA order in memory
+    EXPECT_EQ(px(converted, 1, 1)[0], 30); // BGRA order in memory
     EXPECT_EQ(px(converted, 1, 1)[2], 10);
 
     CameraPixelBuffer reused(8, 8);
@@ -72,7 +75,7 @@ TEST(CameraColorMatrix, SaturationZeroGivesGrey)
 {
     const CameraPixelBuffer in = noise(64, 16);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(in, {CameraColorMatrix::colorControls(0, 1)}, out);
+    CameraImageKernels::colorPass(in, { CameraColorMatrix::colorControls(0, 1) }, out);
     for (int x = 0; x < 64; ++x) {
         const auto *p = px(out, x, 5);
         EXPECT_EQ(p[0], p[1]);
@@ -88,7 +91,7 @@ TEST(CameraColorMatrix, PlusOneStopDoublesLinearValues)
 {
     const CameraPixelBuffer in = noise(64, 16, 7);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(in, {CameraColorMatrix::exposure(1)}, out);
+    CameraImageKernels::colorPass(in, { CameraColorMatrix::exposure(1) }, out);
     for (int x = 0; x < 64; ++x)
         for (int c = 0; c < 3; ++c) {
             const double expected = std::min(2 * toLinear(px(in, x, 3)[c]), 1.0);
@@ -100,9 +103,9 @@ TEST(CameraColorMatrix, ContrastPivotsOnMidGreyAndIdentityIsExact)
 {
     const CameraPixelBuffer grey = solid(8, 8, 128, 128, 128);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(grey, {CameraColorMatrix::colorControls(1, 1.4)}, out);
+    CameraImageKernels::colorPass(grey, { CameraColorMatrix::colorControls(1, 1.4) }, out);
     EXPECT_NEAR(px(out, 3, 3)[1], 128, 1);
-    CameraImageKernels::colorPass(solid(8, 8, 40, 40, 40), {CameraColorMatrix::colorControls(1, 1.4)}, out);
+    CameraImageKernels::colorPass(solid(8, 8, 40, 40, 40), { CameraColorMatrix::colorControls(1, 1.4) }, out);
     EXPECT_LT(px(out, 3, 3)[1], 40);
 
     const CameraPixelBuffer in = noise(32, 8, 3);
@@ -118,9 +121,9 @@ TEST(CameraColorMatrix, WarmerTargetRaisesRedAgainstBlue)
     const auto cool = CameraColorMatrix::temperature(6500, 6500 - 1800 * 0.3);
     EXPECT_TRUE(CameraColorMatrix::temperature(6500, 6500).isIdentity(1e-3f));
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(solid(8, 8, 128, 128, 128), {warm}, out);
+    CameraImageKernels::colorPass(solid(8, 8, 128, 128, 128), { warm }, out);
     EXPECT_GT(px(out, 1, 1)[2], px(out, 1, 1)[0] + 5);
-    CameraImageKernels::colorPass(solid(8, 8, 128, 128, 128), {cool}, out);
+    CameraImageKernels::colorPass(solid(8, 8, 128, 128, 128), { cool }, out);
     EXPECT_LT(px(out, 1, 1)[2] + 5, px(out, 1, 1)[0]);
 }
 
@@ -130,7 +133,7 @@ TEST(CameraColorMatrix, ComposesInOrder)
     const auto b = CameraColorMatrix::colorControls(0.5, 1.2);
     const auto ab = a.then(b);
     // ab applied to (0.1, 0.2, 0.3) equals b(a(v)).
-    const float v[3] = {0.1f, 0.2f, 0.3f};
+    const float v[3] = { 0.1f, 0.2f, 0.3f };
     float av[3], bav[3], abv[3];
     for (int i = 0; i < 3; ++i)
         av[i] = a.m[i][0] * v[0] + a.m[i][1] * v[1] + a.m[i][2] * v[2] + a.m[i][3];
@@ -145,7 +148,7 @@ TEST(CameraImageKernels, VignetteKeepsTheCentreAndDarkensTheCorners)
 {
     const CameraPixelBuffer in = solid(160, 90, 200, 200, 200);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(in, {CameraColorMatrix(), false, 0.21, 1.8}, out);
+    CameraImageKernels::colorPass(in, { CameraColorMatrix(), false, 0.21, 1.8 }, out);
     EXPECT_NEAR(px(out, 80, 45)[1], 200, 1);
     EXPECT_LT(px(out, 0, 0)[1], 190);
     EXPECT_LT(px(out, 0, 0)[1], px(out, 0, 45)[1]);
@@ -157,7 +160,7 @@ TEST(CameraImageKernels, MirrorFlipsAboutTheVerticalCentreLine)
 {
     const CameraPixelBuffer in = noise(31, 4, 9);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(in, {CameraColorMatrix(), true}, out);
+    CameraImageKernels::colorPass(in, { CameraColorMatrix(), true }, out);
     for (int x = 0; x < 31; ++x)
         for (int c = 0; c < 3; ++c)
             ASSERT_EQ(px(out, x, 1)[c], px(in, 30 - x, 1)[c]);
@@ -188,9 +191,9 @@ TEST(CameraImageKernels, BlurKeepsAFlatImageFlatAndEdgesBright)
 {
     CameraImageKernels::BlurScratch scratch;
     CameraPixelBuffer out;
-    for (double radius : {2.0, 7.5, 10.0, 24.0}) {
+    for (double radius : { 2.0, 7.5, 10.0, 24.0 }) {
         CameraImageKernels::gaussianBlur(solid(320, 180, 90, 160, 230), radius, out, scratch);
-        for (auto [x, y] : {std::pair{0, 0}, {319, 179}, {160, 90}, {0, 90}}) {
+        for (auto [x, y] : { std::pair { 0, 0 }, { 319, 179 }, { 160, 90 }, { 0, 90 } }) {
             EXPECT_NEAR(px(out, x, y)[0], 90, 1) << radius;
             EXPECT_NEAR(px(out, x, y)[2], 230, 1) << radius;
         }
@@ -209,7 +212,7 @@ TEST(CameraImageKernels, BlendFollowsTheMask)
 {
     const CameraPixelBuffer fg = noise(40, 20, 5), bg = noise(40, 20, 6);
     CameraPixelBuffer mask(40, 20, Format::Gray8), out;
-    for (std::uint8_t value : {255, 0}) {
+    for (std::uint8_t value : { 255, 0 }) {
         for (int y = 0; y < 20; ++y)
             std::memset(mask.scanLine(y), value, 40);
         CameraImageKernels::blendWithMask(fg, bg, mask, out);
@@ -238,7 +241,7 @@ TEST(CameraImageKernels, MaskStretchesToAnotherAspectRatio)
     ASSERT_EQ(out.height(), 36);
     EXPECT_EQ(out.constScanLine(0)[0], 255);
     EXPECT_EQ(out.constScanLine(35)[63], 0);
-    EXPECT_GT(out.constScanLine(18)[30], out.constScanLine(18)[33]);  // feathered across the edge
+    EXPECT_GT(out.constScanLine(18)[30], out.constScanLine(18)[33]); // feathered across the edge
     EXPECT_GT(out.constScanLine(18)[33], 0);
 }
 
@@ -246,14 +249,15 @@ TEST(CameraImageKernels, VectorAndPortableRowsGiveTheSameBytes)
 {
     if (!CameraImageKernels::vectorPathsActive())
         GTEST_SKIP() << "this processor has no AVX2: only the portable rows run";
-    const CameraPixelBuffer in = noise(203, 9, 11), other = noise(203, 9, 12);  // odd width: vector body and tail
+    const CameraPixelBuffer in = noise(203, 9, 11),
+                            other = noise(203, 9, 12); // odd width: vector body and tail
     CameraPixelBuffer mask(203, 9, Format::Gray8);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 203; ++x)
             mask.scanLine(y)[x] = static_cast<std::uint8_t>(x * 37 + y * 11);
     const CameraImageKernels::ColorPass passes[] = {
-        {CameraColorMatrix::exposure(0.7).then(CameraColorMatrix::colorControls(1.3, 1.2)), true, 0.5, 1.8},
-        {CameraColorMatrix::temperature(6500, 8000), false, 0, 1.8},
+        { CameraColorMatrix::exposure(0.7).then(CameraColorMatrix::colorControls(1.3, 1.2)), true, 0.5, 1.8 },
+        { CameraColorMatrix::temperature(6500, 8000), false, 0, 1.8 },
     };
     for (const auto &pass : passes) {
         CameraPixelBuffer vector, portable;

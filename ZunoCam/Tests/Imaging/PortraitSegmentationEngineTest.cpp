@@ -13,7 +13,10 @@ namespace {
 using Outcome = PersonSegmenter::Outcome;
 using Format = CameraPixelBuffer::Format;
 
-const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y) { return b.constScanLine(y) + 4 * x; }
+const std::uint8_t *px(const CameraPixelBuffer &b, int x, int y)
+{
+    return b.constScanLine(y) + 4 * x;
+}
 
 // Left half is the person; the right half is a fine checkerboard, so a blur visibly changes it.
 CameraPixelBuffer frame(int w = 128, int h = 72)
@@ -57,10 +60,11 @@ public:
 
 struct EngineFixture {
     ZunoTestHome home;
-    ZunoAppLogger logger{QStringLiteral("ZunoCamTest")};
-    std::chrono::steady_clock::time_point now{};
+    ZunoAppLogger logger { QStringLiteral("ZunoCamTest") };
+    std::chrono::steady_clock::time_point now {};
     ScriptedSegmenter *segmenter = new ScriptedSegmenter;
-    PortraitSegmentationEngine engine{logger, std::unique_ptr<PersonSegmenter>(segmenter), [this] { return now; }};
+    PortraitSegmentationEngine engine { logger, std::unique_ptr<PersonSegmenter>(segmenter),
+        [this] { return now; } };
 
     QStringList warnings() const
     {
@@ -71,18 +75,19 @@ struct EngineFixture {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(PortraitSegmentationEngine, CompositeStretchesAMaskOfAnotherAspect)
 {
     const CameraPixelBuffer fg = frame();
     PortraitSegmentationEngine::Workspace ws;
-    const CameraPixelBuffer out = PortraitSegmentationEngine::composite(fg, leftHalfMask(16, 16), PortraitBackgroundMode::softBlur, ws);
+    const CameraPixelBuffer out = PortraitSegmentationEngine::composite(
+        fg, leftHalfMask(16, 16), PortraitBackgroundMode::softBlur, ws);
     ASSERT_EQ(out.width(), 128);
     ASSERT_EQ(out.height(), 72);
     for (int y = 4; y < 68; y += 9) {
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(px(out, 10, y)[c], px(fg, 10, y)[c]);  // the person is untouched
+            EXPECT_EQ(px(out, 10, y)[c], px(fg, 10, y)[c]); // the person is untouched
         // The background is blurred: the checkerboard becomes its average.
         EXPECT_NEAR(px(out, 110, y)[0], (40 + 220) / 2, 25);
         EXPECT_NEAR(px(out, 111, y)[2], (90 + 250) / 2, 25);
@@ -93,10 +98,13 @@ TEST(PortraitSegmentationEngine, OffAndEmptyMasksReturnTheForeground)
 {
     const CameraPixelBuffer fg = frame();
     PortraitSegmentationEngine::Workspace ws;
-    EXPECT_EQ(PortraitSegmentationEngine::composite(fg, leftHalfMask(8, 8), PortraitBackgroundMode::off, ws).constBits(),
-              fg.constBits());
-    EXPECT_EQ(PortraitSegmentationEngine::composite(fg, CameraPixelBuffer(), PortraitBackgroundMode::strongBlur, ws).constBits(),
-              fg.constBits());
+    EXPECT_EQ(PortraitSegmentationEngine::composite(fg, leftHalfMask(8, 8), PortraitBackgroundMode::off, ws)
+                  .constBits(),
+        fg.constBits());
+    EXPECT_EQ(
+        PortraitSegmentationEngine::composite(fg, CameraPixelBuffer(), PortraitBackgroundMode::strongBlur, ws)
+            .constBits(),
+        fg.constBits());
 }
 
 TEST(PortraitSegmentationEngine, StudioDimIsDarkerAndLessSaturated)
@@ -108,14 +116,15 @@ TEST(PortraitSegmentationEngine, StudioDimIsDarkerAndLessSaturated)
             p[0] = 60, p[1] = 120, p[2] = 220, p[3] = 255;
         }
     PortraitSegmentationEngine::Workspace ws;
-    const CameraPixelBuffer out = PortraitSegmentationEngine::composite(fg, leftHalfMask(64, 36), PortraitBackgroundMode::studioDim, ws);
+    const CameraPixelBuffer out = PortraitSegmentationEngine::composite(
+        fg, leftHalfMask(64, 36), PortraitBackgroundMode::studioDim, ws);
     const auto *person = px(out, 5, 36);
     const auto *back = px(out, 120, 36);
     EXPECT_EQ(person[2], 220);
-    EXPECT_LT(back[2], 220 * 0.65);  // 1.75 stops darker
+    EXPECT_LT(back[2], 220 * 0.65); // 1.75 stops darker
     const double spreadBefore = 220.0 - 60.0;
     const double spreadAfter = back[2] - back[0];
-    EXPECT_LT(spreadAfter / back[2], spreadBefore / 220.0);  // less saturated
+    EXPECT_LT(spreadAfter / back[2], spreadBefore / 220.0); // less saturated
     EXPECT_GT(spreadAfter, 0);
 }
 
@@ -123,13 +132,13 @@ TEST(PortraitSegmentationEngine, OffSkipsSegmentationAndForgetsTheMask)
 {
     EngineFixture f;
     const CameraPixelBuffer in = frame();
-    f.segmenter->script = {Outcome::mask};
+    f.segmenter->script = { Outcome::mask };
     const CameraPixelBuffer blurred = f.engine.apply(in, PortraitBackgroundMode::strongBlur);
     EXPECT_NE(blurred.constBits(), in.constBits());
     EXPECT_EQ(f.engine.apply(in, PortraitBackgroundMode::off).constBits(), in.constBits());
     EXPECT_EQ(f.segmenter->calls, 1);
     // The mask was forgotten: a frame without a new mask passes through.
-    f.segmenter->script = {Outcome::noMask};
+    f.segmenter->script = { Outcome::noMask };
     EXPECT_EQ(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());
 }
 
@@ -137,20 +146,23 @@ TEST(PortraitSegmentationEngine, FailuresReuseTheLastMaskAndLogAtMostEveryTenSec
 {
     EngineFixture f;
     const CameraPixelBuffer in = frame();
-    f.segmenter->script = {Outcome::failed, Outcome::mask, Outcome::failed, Outcome::noMask, Outcome::failed};
+    f.segmenter->script
+        = { Outcome::failed, Outcome::mask, Outcome::failed, Outcome::noMask, Outcome::failed };
     // No mask yet: the frame passes through, and the first failure logs at once.
     EXPECT_EQ(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());
     f.now += std::chrono::seconds(1);
     EXPECT_NE(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());
     f.now += std::chrono::seconds(5);
-    EXPECT_NE(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());  // last mask reused
+    EXPECT_NE(
+        f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits()); // last mask reused
     EXPECT_NE(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());
-    f.now += std::chrono::seconds(4);  // 10 s after the first line
+    f.now += std::chrono::seconds(4); // 10 s after the first line
     f.engine.apply(in, PortraitBackgroundMode::softBlur);
-    EXPECT_EQ(f.warnings(), (QStringList{"portrait|Vision portrait segmentation failed: model error 1",
-                                         "portrait|Vision portrait segmentation failed: model error 5"}));
+    EXPECT_EQ(f.warnings(),
+        (QStringList { "portrait|Vision portrait segmentation failed: model error 1",
+            "portrait|Vision portrait segmentation failed: model error 5" }));
 
     f.engine.reset();
-    f.segmenter->script = {Outcome::noMask};
+    f.segmenter->script = { Outcome::noMask };
     EXPECT_EQ(f.engine.apply(in, PortraitBackgroundMode::softBlur).constBits(), in.constBits());
 }

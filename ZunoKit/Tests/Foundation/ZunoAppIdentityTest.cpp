@@ -42,32 +42,31 @@ struct ResolveCase {
     std::optional<ZunoAppIdentity> expected;
 };
 
-void PrintTo(const ResolveCase &c, std::ostream *os) { *os << '"' << c.name << '"'; }
+void PrintTo(const ResolveCase &c, std::ostream *os)
+{
+    *os << '"' << c.name << '"';
+}
 
-class ZunoAppIdentityResolve : public testing::TestWithParam<ResolveCase> {};
+class ZunoAppIdentityResolve : public testing::TestWithParam<ResolveCase> { };
 
 TEST_P(ZunoAppIdentityResolve, Resolves)
 {
     EXPECT_EQ(resolve(QString::fromUtf8(GetParam().name)), GetParam().expected) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, ZunoAppIdentityResolve,
-    testing::Values(ResolveCase{"com.quarnwell.zunocam", ZunoAppIdentity::zunoCam},
-                    ResolveCase{"ZunoCam", ZunoAppIdentity::zunoCam},
-                    ResolveCase{"Zuno Cam", ZunoAppIdentity::zunoCam},
-                    ResolveCase{"Zuno-Cam", ZunoAppIdentity::zunoCam},
-                    ResolveCase{"com.quarnwell.zunobrowser", ZunoAppIdentity::zunoAgentBrowser},
-                    ResolveCase{"Zuno Browser", ZunoAppIdentity::zunoAgentBrowser},
-                    ResolveCase{"zunoagentbrowser", ZunoAppIdentity::zunoAgentBrowser},
-                    ResolveCase{"ZunoDL", ZunoAppIdentity::zunoDownloader},
-                    ResolveCase{"Zuno_Kill", ZunoAppIdentity::zunoKill},
-                    ResolveCase{"ZunoCam.app", std::nullopt},
-                    ResolveCase{"", std::nullopt},
-                    ResolveCase{"...", std::nullopt},
-                    ResolveCase{"ZunoCamera", std::nullopt},
-                    ResolveCase{"ZunoCamX", std::nullopt},
-                    ResolveCase{"zuno\u00e7am", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Names, ZunoAppIdentityResolve,
+    testing::Values(ResolveCase { "com.quarnwell.zunocam", ZunoAppIdentity::zunoCam },
+        ResolveCase { "ZunoCam", ZunoAppIdentity::zunoCam },
+        ResolveCase { "Zuno Cam", ZunoAppIdentity::zunoCam },
+        ResolveCase { "Zuno-Cam", ZunoAppIdentity::zunoCam },
+        ResolveCase { "com.quarnwell.zunobrowser", ZunoAppIdentity::zunoAgentBrowser },
+        ResolveCase { "Zuno Browser", ZunoAppIdentity::zunoAgentBrowser },
+        ResolveCase { "zunoagentbrowser", ZunoAppIdentity::zunoAgentBrowser },
+        ResolveCase { "ZunoDL", ZunoAppIdentity::zunoDownloader },
+        ResolveCase { "Zuno_Kill", ZunoAppIdentity::zunoKill }, ResolveCase { "ZunoCam.app", std::nullopt },
+        ResolveCase { "", std::nullopt }, ResolveCase { "...", std::nullopt },
+        ResolveCase { "ZunoCamera", std::nullopt }, ResolveCase { "ZunoCamX", std::nullopt },
+        ResolveCase { "zuno\u00e7am", std::nullopt }));
 
 TEST(ZunoAppIdentity, RawValueIsCaseSensitive)
 {

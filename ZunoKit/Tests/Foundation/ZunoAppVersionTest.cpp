@@ -19,18 +19,21 @@ ZunoBundle bundleWith(const QVariant &version, const QVariant &build)
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoAppVersion, ReadsBundleWithFallbacks)
 {
-    const auto trimmed = ZunoAppVersion::current(bundleWith(QStringLiteral("  2.0.1\n"), QStringLiteral("7")), "1.0.0", "100");
-    EXPECT_EQ(trimmed, (ZunoAppVersion{"2.0.1", "7"}));
-    const auto emptyBuild = ZunoAppVersion::current(bundleWith(QStringLiteral("2.0.1"), QStringLiteral("")), "1.0.0", "100");
+    const auto trimmed = ZunoAppVersion::current(
+        bundleWith(QStringLiteral("  2.0.1\n"), QStringLiteral("7")), "1.0.0", "100");
+    EXPECT_EQ(trimmed, (ZunoAppVersion { "2.0.1", "7" }));
+    const auto emptyBuild
+        = ZunoAppVersion::current(bundleWith(QStringLiteral("2.0.1"), QStringLiteral("")), "1.0.0", "100");
     EXPECT_EQ(emptyBuild.buildNumber, "100");
-    const auto numeric = ZunoAppVersion::current(bundleWith(QVariant(2.5), QStringLiteral(" \t")), "1.0.0", "100");
-    EXPECT_EQ(numeric, (ZunoAppVersion{"1.0.0", "100"}));
-    const auto missing = ZunoAppVersion::current(ZunoBundle{}, "9.9.9", "1");
-    EXPECT_EQ(missing, (ZunoAppVersion{"9.9.9", "1"}));
+    const auto numeric
+        = ZunoAppVersion::current(bundleWith(QVariant(2.5), QStringLiteral(" \t")), "1.0.0", "100");
+    EXPECT_EQ(numeric, (ZunoAppVersion { "1.0.0", "100" }));
+    const auto missing = ZunoAppVersion::current(ZunoBundle {}, "9.9.9", "1");
+    EXPECT_EQ(missing, (ZunoAppVersion { "9.9.9", "1" }));
 }
 
 TEST(ZunoAppVersion, RunningApplicationComesFromTheProjectVersion)
@@ -42,41 +45,47 @@ TEST(ZunoAppVersion, RunningApplicationComesFromTheProjectVersion)
 
 TEST(ZunoAppVersion, DisplayStrings)
 {
-    const ZunoAppVersion v{"1.0.0", "100"};
+    const ZunoAppVersion v { "1.0.0", "100" };
     EXPECT_EQ(v.tag(), "v1.0.0");
     EXPECT_EQ(v.detailedDisplay(), "v1.0.0 (100)");
-    EXPECT_EQ(ZunoAppVersion({"1.0", "1"}).semVer(), std::nullopt);
-    EXPECT_EQ(ZunoAppVersion({"v3.1.4", "1"}).semVer(), ZunoSemVer(3, 1, 4));
+    EXPECT_EQ(ZunoAppVersion({ "1.0", "1" }).semVer(), std::nullopt);
+    EXPECT_EQ(ZunoAppVersion({ "v3.1.4", "1" }).semVer(), ZunoSemVer(3, 1, 4));
 }
 
-TEST(ZunoSemVer, NegativeComponentsBecomeZero) { EXPECT_EQ(ZunoSemVer(-1, 2, -3), ZunoSemVer(0, 2, 0)); }
+TEST(ZunoSemVer, NegativeComponentsBecomeZero)
+{
+    EXPECT_EQ(ZunoSemVer(-1, 2, -3), ZunoSemVer(0, 2, 0));
+}
 
 struct ParseCase {
     const char *text;
     std::optional<ZunoSemVer> expected;
 };
 
-void PrintTo(const ParseCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ParseCase &c, std::ostream *os)
+{
+    *os << '"' << c.text << '"';
+}
 
-class ZunoSemVerParse : public testing::TestWithParam<ParseCase> {};
+class ZunoSemVerParse : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(ZunoSemVerParse, Parses)
 {
-    EXPECT_EQ(ZunoSemVer::parsing(QString::fromUtf8(GetParam().text)), GetParam().expected) << GetParam().text;
+    EXPECT_EQ(ZunoSemVer::parsing(QString::fromUtf8(GetParam().text)), GetParam().expected)
+        << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ZunoSemVerParse,
-    testing::Values(ParseCase{"1.2.3", ZunoSemVer(1, 2, 3)}, ParseCase{"v1.2.3", ZunoSemVer(1, 2, 3)},
-                    ParseCase{"  V1.2.3 \n", ZunoSemVer(1, 2, 3)}, ParseCase{"01.002.3", ZunoSemVer(1, 2, 3)},
-                    ParseCase{"+1.2.3", ZunoSemVer(1, 2, 3)}, ParseCase{"-0.1.2", ZunoSemVer(0, 1, 2)},
-                    ParseCase{"9223372036854775807.0.0", ZunoSemVer(std::numeric_limits<std::int64_t>::max(), 0, 0)},
-                    ParseCase{"9223372036854775808.0.0", std::nullopt}, ParseCase{"1.2", std::nullopt},
-                    ParseCase{"1.2.3.4", std::nullopt}, ParseCase{"1..3", std::nullopt},
-                    ParseCase{"1.2.x", std::nullopt}, ParseCase{"1.2.3-beta", std::nullopt},
-                    ParseCase{"1.2.3+5", std::nullopt}, ParseCase{"-1.2.3", std::nullopt},
-                    ParseCase{"vv1.2.3", std::nullopt}, ParseCase{"1. 2.3", std::nullopt},
-                    ParseCase{"+.1.2", std::nullopt}, ParseCase{"1.2.\xd9\xa3", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Texts, ZunoSemVerParse,
+    testing::Values(ParseCase { "1.2.3", ZunoSemVer(1, 2, 3) }, ParseCase { "v1.2.3", ZunoSemVer(1, 2, 3) },
+        ParseCase { "  V1.2.3 \n", ZunoSemVer(1, 2, 3) }, ParseCase { "01.002.3", ZunoSemVer(1, 2, 3) },
+        ParseCase { "+1.2.3", ZunoSemVer(1, 2, 3) }, ParseCase { "-0.1.2", ZunoSemVer(0, 1, 2) },
+        ParseCase { "9223372036854775807.0.0", ZunoSemVer(std::numeric_limits<std::int64_t>::max(), 0, 0) },
+        ParseCase { "9223372036854775808.0.0", std::nullopt }, ParseCase { "1.2", std::nullopt },
+        ParseCase { "1.2.3.4", std::nullopt }, ParseCase { "1..3", std::nullopt },
+        ParseCase { "1.2.x", std::nullopt }, ParseCase { "1.2.3-beta", std::nullopt },
+        ParseCase { "1.2.3+5", std::nullopt }, ParseCase { "-1.2.3", std::nullopt },
+        ParseCase { "vv1.2.3", std::nullopt }, ParseCase { "1. 2.3", std::nullopt },
+        ParseCase { "+.1.2", std::nullopt }, ParseCase { "1.2.\xd9\xa3", std::nullopt }));
 
 TEST(ZunoSemVer, ParseThrowsWithTheUntouchedInput)
 {
@@ -115,7 +124,7 @@ void PrintTo(const TransitionCase &c, std::ostream *os)
     *os << c.from << " -> " << c.to << " as " << rawValue(c.kind).toStdString();
 }
 
-class ZunoSemVerTransition : public testing::TestWithParam<TransitionCase> {};
+class ZunoSemVerTransition : public testing::TestWithParam<TransitionCase> { };
 
 TEST_P(ZunoSemVerTransition, Policy)
 {
@@ -138,38 +147,39 @@ TEST_P(ZunoSemVerTransition, Policy)
 
 using K = ZunoVersionBumpKind;
 using E = ZunoSemVerError::Kind;
-INSTANTIATE_TEST_SUITE_P(
-    Steps, ZunoSemVerTransition,
-    testing::Values(TransitionCase{"1.2.3", "1.2.4", K::patch, {}}, TransitionCase{"1.2.3", "1.3.0", K::minor, {}},
-                    TransitionCase{"1.2.3", "2.0.0", K::major, {}}, TransitionCase{"1.2.3", "1.2.3", K::build, {}},
-                    TransitionCase{"1.2.3", "1.2.2", K::patch, E::downgradeNotAllowed},
-                    TransitionCase{"1.2.3", "1.2.2", K::build, E::downgradeNotAllowed},
-                    TransitionCase{"2.0.0", "1.0.0", K::major, E::downgradeNotAllowed},
-                    TransitionCase{"1.2.3", "1.2.5", K::patch, E::multiStepJumpBlocked},
-                    TransitionCase{"1.2.3", "1.4.0", K::minor, E::multiStepJumpBlocked},
-                    TransitionCase{"1.2.3", "3.0.0", K::major, E::multiStepJumpBlocked},
-                    TransitionCase{"1.2.3", "1.3.0", K::patch, E::unexpectedBumpKind},
-                    TransitionCase{"1.2.3", "2.1.0", K::major, E::unexpectedBumpKind},
-                    TransitionCase{"1.2.3", "1.2.4", K::minor, E::unexpectedBumpKind},
-                    TransitionCase{"1.2.3", "1.2.3", K::patch, E::unexpectedBumpKind},
-                    TransitionCase{"1.2.3", "1.2.4", K::build, E::unexpectedBumpKind}));
+INSTANTIATE_TEST_SUITE_P(Steps, ZunoSemVerTransition,
+    testing::Values(TransitionCase { "1.2.3", "1.2.4", K::patch, {} },
+        TransitionCase { "1.2.3", "1.3.0", K::minor, {} }, TransitionCase { "1.2.3", "2.0.0", K::major, {} },
+        TransitionCase { "1.2.3", "1.2.3", K::build, {} },
+        TransitionCase { "1.2.3", "1.2.2", K::patch, E::downgradeNotAllowed },
+        TransitionCase { "1.2.3", "1.2.2", K::build, E::downgradeNotAllowed },
+        TransitionCase { "2.0.0", "1.0.0", K::major, E::downgradeNotAllowed },
+        TransitionCase { "1.2.3", "1.2.5", K::patch, E::multiStepJumpBlocked },
+        TransitionCase { "1.2.3", "1.4.0", K::minor, E::multiStepJumpBlocked },
+        TransitionCase { "1.2.3", "3.0.0", K::major, E::multiStepJumpBlocked },
+        TransitionCase { "1.2.3", "1.3.0", K::patch, E::unexpectedBumpKind },
+        TransitionCase { "1.2.3", "2.1.0", K::major, E::unexpectedBumpKind },
+        TransitionCase { "1.2.3", "1.2.4", K::minor, E::unexpectedBumpKind },
+        TransitionCase { "1.2.3", "1.2.3", K::patch, E::unexpectedBumpKind },
+        TransitionCase { "1.2.3", "1.2.4", K::build, E::unexpectedBumpKind }));
 
 TEST(ZunoSemVer, ErrorTexts)
 {
     try {
-        ZunoSemVer::validateTransition({1, 2, 3}, {1, 2, 5}, K::patch);
+        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 2, 5 }, K::patch);
     } catch (const ZunoSemVerError &e) {
         EXPECT_EQ(e.errorDescription(),
-                  "Multi-step version jump blocked by Quarnwell policy: 1.2.3 -> 1.2.5. Only +1 increments are permitted.");
+            "Multi-step version jump blocked by Quarnwell policy: 1.2.3 -> 1.2.5. Only +1 increments are "
+            "permitted.");
     }
     try {
-        ZunoSemVer::validateTransition({1, 2, 3}, {1, 3, 0}, K::patch);
+        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 3, 0 }, K::patch);
     } catch (const ZunoSemVerError &e) {
         EXPECT_EQ(e.expected(), K::patch);
         EXPECT_EQ(e.errorDescription(), "Transition 1.2.3 -> 1.3.0 does not match requested 'patch' bump.");
     }
     try {
-        ZunoSemVer::validateTransition({1, 2, 3}, {1, 2, 2}, K::patch);
+        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 2, 2 }, K::patch);
     } catch (const ZunoSemVerError &e) {
         EXPECT_EQ(e.errorDescription(), "Version downgrade blocked: 1.2.3 -> 1.2.2.");
     }
@@ -177,9 +187,11 @@ TEST(ZunoSemVer, ErrorTexts)
 
 TEST(ZunoSemVer, JsonAndBumpKindCoding)
 {
-    EXPECT_EQ(nlohmann::json(ZunoSemVer(1, 4, 2)), nlohmann::json::parse(R"({"major":1,"minor":4,"patch":2})"));
+    EXPECT_EQ(
+        nlohmann::json(ZunoSemVer(1, 4, 2)), nlohmann::json::parse(R"({"major":1,"minor":4,"patch":2})"));
     EXPECT_EQ(nlohmann::json::parse(R"({"major":-1,"minor":0,"patch":2})").get<ZunoSemVer>().major, -1);
-    EXPECT_THROW(nlohmann::json::parse(R"({"major":1,"minor":0})").get<ZunoSemVer>(), nlohmann::json::exception);
+    EXPECT_THROW(
+        nlohmann::json::parse(R"({"major":1,"minor":0})").get<ZunoSemVer>(), nlohmann::json::exception);
     EXPECT_EQ(zunoVersionBumpKindFromRawValue("minor"), K::minor);
     EXPECT_EQ(zunoVersionBumpKindFromRawValue("Minor"), std::nullopt);
     EXPECT_EQ(rawValue(K::build), "build");

@@ -10,9 +10,15 @@ using namespace ZunoByteFormatter;
 TEST(ZunoByteFormatter, Sizes)
 {
     const std::pair<std::int64_t, const char *> cases[] = {
-        {999, "999 B"},          {1000, "1.0 KB"},        {1536, "1.5 KB"},          {999999, "1000.0 KB"},
-        {1000000, "1.0 MB"},     {1500000000, "1.50 GB"}, {2000000000000, "2.00 TB"}, {-5, "0 B"},
-        {0, "0 B"},
+        { 999, "999 B" },
+        { 1000, "1.0 KB" },
+        { 1536, "1.5 KB" },
+        { 999999, "1000.0 KB" },
+        { 1000000, "1.0 MB" },
+        { 1500000000, "1.50 GB" },
+        { 2000000000000, "2.00 TB" },
+        { -5, "0 B" },
+        { 0, "0 B" },
     };
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(format(bytes), text) << bytes;
@@ -21,8 +27,14 @@ TEST(ZunoByteFormatter, Sizes)
 TEST(ZunoByteFormatter, Rates)
 {
     const std::pair<double, const char *> cases[] = {
-        {999.4, "999 B/s"}, {999.6, "1000 B/s"}, {0.5, "1 B/s"},       {1500, "1.5 KB/s"},
-        {2.5e6, "2.5 MB/s"}, {2.5e9, "2.50 GB/s"}, {-3, "0 B/s"},       {NAN, "0 B/s"},
+        { 999.4, "999 B/s" },
+        { 999.6, "1000 B/s" },
+        { 0.5, "1 B/s" },
+        { 1500, "1.5 KB/s" },
+        { 2.5e6, "2.5 MB/s" },
+        { 2.5e9, "2.50 GB/s" },
+        { -3, "0 B/s" },
+        { NAN, "0 B/s" },
     };
     for (const auto &[rate, text] : cases)
         EXPECT_EQ(formatRate(rate), text) << rate;
@@ -31,8 +43,14 @@ TEST(ZunoByteFormatter, Rates)
 TEST(ZunoByteFormatter, Durations)
 {
     const std::pair<double, const char *> cases[] = {
-        {59.5, "01:00"},  {3599.4, "59:59"},  {3600, "1:00:00"}, {90061, "25:01:01"},
-        {-3, "00:00"},    {NAN, "00:00"},     {INFINITY, "00:00"}, {1e30, "00:00"},
+        { 59.5, "01:00" },
+        { 3599.4, "59:59" },
+        { 3600, "1:00:00" },
+        { 90061, "25:01:01" },
+        { -3, "00:00" },
+        { NAN, "00:00" },
+        { INFINITY, "00:00" },
+        { 1e30, "00:00" },
     };
     for (const auto &[seconds, text] : cases)
         EXPECT_EQ(formatDuration(seconds), text) << seconds;
@@ -52,18 +70,18 @@ TEST(ZunoByteFormatter, DecimalPointIgnoresTheProcessLocale)
 TEST(ZunoByteFormatter, CsvFields)
 {
     const std::pair<QString, QString> cases[] = {
-        {"=SUM(A1)", "\"'=SUM(A1)\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"", "\"\""},
-        {"plain", "\"plain\""},
-        {"+1", "\"'+1\""},
-        {"-1", "\"'-1\""},
-        {"@cmd", "\"'@cmd\""},
-        {"\tx", "\"'\tx\""},
+        { "=SUM(A1)", "\"'=SUM(A1)\"" },
+        { "say \"hi\"", "\"say \"\"hi\"\"\"" },
+        { "", "\"\"" },
+        { "plain", "\"plain\"" },
+        { "+1", "\"'+1\"" },
+        { "-1", "\"'-1\"" },
+        { "@cmd", "\"'@cmd\"" },
+        { "\tx", "\"'\tx\"" },
         // The first scalar decides: a carriage return, even before a line feed, and "=" followed by a
         // combining mark are both guarded.
-        {"\r\nx", "\"'\r\nx\""},
-        {QString::fromUtf8("=\xcc\x81SUM(A1)"), QString::fromUtf8("\"'=\xcc\x81SUM(A1)\"")},
+        { "\r\nx", "\"'\r\nx\"" },
+        { QString::fromUtf8("=\xcc\x81SUM(A1)"), QString::fromUtf8("\"'=\xcc\x81SUM(A1)\"") },
     };
     for (const auto &[value, field] : cases)
         EXPECT_EQ(csvSafeField(value), field) << value.toStdString();

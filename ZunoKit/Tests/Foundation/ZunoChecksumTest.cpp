@@ -22,18 +22,18 @@ QString digest(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoChecksum, WholeFileDigest)
 {
     QTemporaryDir dir;
     EXPECT_EQ(ZunoChecksum::sha256(writeFile(dir, "empty", {}), 4096),
-              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+        "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     QByteArray content;
     for (int i = 0; i < 100000; ++i)
         content.append(char(i * 31));
     const QString path = writeFile(dir, "data", content);
-    for (std::int64_t chunk : {1, 7, 4096, 1 << 20, 0, -5})
+    for (std::int64_t chunk : { 1, 7, 4096, 1 << 20, 0, -5 })
         EXPECT_EQ(ZunoChecksum::sha256(path, chunk), digest(content)) << chunk;
 }
 
@@ -44,9 +44,10 @@ TEST(ZunoChecksum, PartialFingerprint)
 
     QByteArray a(100, 'x');
     QByteArray b = a;
-    b[50] = 'y';  // middle differs
+    b[50] = 'y'; // middle differs
     const QString pa = writeFile(dir, "a", a);
-    EXPECT_EQ(ZunoChecksum::partialFingerprint(pa, 16), ZunoChecksum::partialFingerprint(writeFile(dir, "b", b), 16));
+    EXPECT_EQ(ZunoChecksum::partialFingerprint(pa, 16),
+        ZunoChecksum::partialFingerprint(writeFile(dir, "b", b), 16));
 
     // Size (little-endian), the head, then the tail.
     QByteArray expected;
@@ -62,7 +63,7 @@ TEST(ZunoChecksum, PartialFingerprint)
     EXPECT_EQ(ZunoChecksum::partialFingerprint(writeFile(dir, "s", small), 5), digest(expectedSmall + small));
     // Overlapping samples enter the digest twice.
     EXPECT_EQ(ZunoChecksum::partialFingerprint(writeFile(dir, "s2", small), 4),
-              digest(expectedSmall + small.left(4) + small.right(4)));
+        digest(expectedSmall + small.left(4) + small.right(4)));
 }
 
 TEST(ZunoChecksum, FileErrorsPropagate)

@@ -43,7 +43,7 @@ TEST(ZunoDefaults, StoresPerApplicationAndReadsBack)
     EXPECT_EQ(defaults.filePath(), home.path() + "/.config/Quarnwell/ZunoCam.conf");
     EXPECT_FALSE(defaults.contains("com.quarnwell.preferredLanguage"));
     defaults.setValue("com.quarnwell.preferredLanguage", QStringLiteral("tr"));
-    defaults.setValue("com.quarnwell.bookmarks", QVariantMap{{"a", 1}, {"b", QStringLiteral("x")}});
+    defaults.setValue("com.quarnwell.bookmarks", QVariantMap { { "a", 1 }, { "b", QStringLiteral("x") } });
     defaults.setValue("number", 5);
 
     ZunoDefaults other(defaults.filePath());
@@ -75,7 +75,7 @@ TEST(ZunoDefaults, ConcurrentWritersDoNotCorruptTheStore)
 TEST(ZunoSerialQueue, RunsInOrderOnItsOwnThreadAndDrainsOnStop)
 {
     std::vector<int> order;
-    std::atomic<bool> onOtherThread{true};
+    std::atomic<bool> onOtherThread { true };
     const auto caller = std::this_thread::get_id();
     {
         ZunoSerialQueue queue("com.quarnwell.zunocam.video");
@@ -88,7 +88,7 @@ TEST(ZunoSerialQueue, RunsInOrderOnItsOwnThreadAndDrainsOnStop)
         int inside = -1;
         queue.sync([&] {
             inside = static_cast<int>(order.size());
-            queue.sync([&] { ++inside; });  // re-entrant sync runs inline
+            queue.sync([&] { ++inside; }); // re-entrant sync runs inline
         });
         EXPECT_EQ(inside, 101);
         queue.async([&] { order.push_back(100); });
@@ -113,7 +113,7 @@ TEST(ZunoSerialQueue, IgnoresTasksAfterStop)
 TEST(ZunoMainThread, PostsToTheMainThreadAndHonoursTheContext)
 {
     EXPECT_TRUE(ZunoMainThread::isMainThread());
-    std::atomic<int> ran{0};
+    std::atomic<int> ran { 0 };
     auto *alive = new QObject;
     auto *doomed = new QObject;
     std::thread worker([&] {
@@ -127,7 +127,7 @@ TEST(ZunoMainThread, PostsToTheMainThreadAndHonoursTheContext)
     });
     worker.join();
     delete doomed;
-    EXPECT_EQ(ran, 0);  // queued, not run inline
+    EXPECT_EQ(ran, 0); // queued, not run inline
     QCoreApplication::processEvents();
     EXPECT_EQ(ran, 11);
     delete alive;
@@ -139,15 +139,16 @@ TEST(ZunoNotificationCenter, DeliversByNameWithPayload)
     QStringList seen;
     auto *context = new QObject;
     const auto a = center.addObserver("com.quarnwell.languageDidChange", nullptr,
-                                      [&](const QString &, const QVariant &p) { seen << "a:" + p.toString(); });
-    const auto all = center.addObserver({}, context, [&](const QString &n, const QVariant &) { seen << "all:" + n; });
+        [&](const QString &, const QVariant &p) { seen << "a:" + p.toString(); });
+    const auto all
+        = center.addObserver({}, context, [&](const QString &n, const QVariant &) { seen << "all:" + n; });
     center.post("com.quarnwell.languageDidChange", QStringLiteral("tr"));
     center.post("other");
     delete context;
     center.post("other");
     center.removeObserver(a);
     center.post("com.quarnwell.languageDidChange", QStringLiteral("en"));
-    EXPECT_EQ(seen, (QStringList{"a:tr", "all:com.quarnwell.languageDidChange", "all:other"}));
+    EXPECT_EQ(seen, (QStringList { "a:tr", "all:com.quarnwell.languageDidChange", "all:other" }));
     center.removeObserver(all);
 }
 

@@ -3,13 +3,14 @@
 #include <QDir>
 
 namespace {
-const char *const kVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"};
+const char *const kVariables[]
+    = { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME" };
 }
 
 ZunoTestHome::ZunoTestHome()
 {
     for (const char *name : kVariables)
-        m_saved[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
+        m_saved[name] = { qEnvironmentVariableIsSet(name), qgetenv(name) };
     const QString root = m_dir.path();
     qputenv("HOME", QFile::encodeName(root));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/.local/share")));

@@ -12,7 +12,8 @@ CameraColorMatrix CameraColorFilterPlan::colorMatrix() const
         m = m.then(CameraColorMatrix::exposure(*exposureEV));
     m = m.then(CameraColorMatrix::colorControls(saturation, contrast));
     if (targetNeutralKelvin)
-        m = m.then(CameraColorMatrix::temperature(CameraColorFilterEngine::kNeutralKelvin, *targetNeutralKelvin));
+        m = m.then(
+            CameraColorMatrix::temperature(CameraColorFilterEngine::kNeutralKelvin, *targetNeutralKelvin));
     return m;
 }
 
@@ -21,13 +22,18 @@ namespace CameraColorFilterEngine {
 LookValues applyLook(CameraLookPreset look, double e, double w, double s, double c)
 {
     switch (look) {
-    case CameraLookPreset::natural: return {e, w, s, c};
-    case CameraLookPreset::deepSeaCinema: return {e, w - 0.25, std::min(s + 0.08, 1.8), std::min(c + 0.12, 1.4)};
-    case CameraLookPreset::warmStudio: return {e + 0.12, w + 0.35, std::min(s + 0.06, 1.8), c};
-    case CameraLookPreset::crispDaylight: return {e + 0.18, w - 0.08, s, std::min(c + 0.08, 1.4)};
-    case CameraLookPreset::noirMono: return {e, w, 0, std::min(c + 0.18, 1.4)};
+    case CameraLookPreset::natural:
+        return { e, w, s, c };
+    case CameraLookPreset::deepSeaCinema:
+        return { e, w - 0.25, std::min(s + 0.08, 1.8), std::min(c + 0.12, 1.4) };
+    case CameraLookPreset::warmStudio:
+        return { e + 0.12, w + 0.35, std::min(s + 0.06, 1.8), c };
+    case CameraLookPreset::crispDaylight:
+        return { e + 0.18, w - 0.08, s, std::min(c + 0.08, 1.4) };
+    case CameraLookPreset::noirMono:
+        return { e, w, 0, std::min(c + 0.18, 1.4) };
     }
-    return {e, w, s, c};
+    return { e, w, s, c };
 }
 
 CameraColorFilterPlan plan(const CameraAdjustments &a, QPointF faceCenter, double autoZoom, QSizeF extent)
@@ -52,7 +58,7 @@ CameraColorFilterPlan plan(const CameraAdjustments &a, QPointF faceCenter, doubl
 }
 
 void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustments, QPointF faceCenter,
-             double autoZoom, CameraPixelBuffer &output, Workspace &workspace)
+    double autoZoom, CameraPixelBuffer &output, Workspace &workspace)
 {
     if (image.isNull())
         return;
@@ -75,4 +81,4 @@ void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustment
     CameraImageKernels::colorPass(*source, pass, output);
 }
 
-}  // namespace CameraColorFilterEngine
+} // namespace CameraColorFilterEngine

@@ -12,12 +12,12 @@
 // What one frame goes through, decided from the settings before any pixel is touched. Steps whose
 // effect would be negligible are absent. Rectangles have a bottom-left origin, like face boxes.
 struct CameraColorFilterPlan {
-    std::optional<QRectF> crop;          // zoom and framing, scaled back to the full frame
+    std::optional<QRectF> crop; // zoom and framing, scaled back to the full frame
     bool mirror = false;
     std::optional<double> exposureEV;
     double saturation = 1;
     double contrast = 1;
-    std::optional<double> targetNeutralKelvin;  // white-point change from 6500 K
+    std::optional<double> targetNeutralKelvin; // white-point change from 6500 K
     std::optional<double> vignetteIntensity;
     double vignetteRadius = 1.8;
 
@@ -39,10 +39,11 @@ struct LookValues {
     double saturation;
     double contrast;
 };
-LookValues applyLook(CameraLookPreset look, double exposure, double warmth, double saturation, double contrast);
+LookValues applyLook(
+    CameraLookPreset look, double exposure, double warmth, double saturation, double contrast);
 
-CameraColorFilterPlan plan(const CameraAdjustments &adjustments, QPointF faceCenter, double autoZoom,
-                           QSizeF extent);
+CameraColorFilterPlan plan(
+    const CameraAdjustments &adjustments, QPointF faceCenter, double autoZoom, QSizeF extent);
 
 // Buffers kept by the caller between frames.
 struct Workspace {
@@ -51,6 +52,6 @@ struct Workspace {
 
 // Processes `image` into `output` (same size). `faceCenter` is normalised with a bottom-left origin.
 void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustments, QPointF faceCenter,
-             double autoZoom, CameraPixelBuffer &output, Workspace &workspace);
+    double autoZoom, CameraPixelBuffer &output, Workspace &workspace);
 
-}  // namespace CameraColorFilterEngine
+} // namespace CameraColorFilterEngine

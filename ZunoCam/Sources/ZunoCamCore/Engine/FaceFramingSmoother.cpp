@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-FaceFramingSmoother::State FaceFramingSmoother::update(const std::optional<QRectF> &normalizedFaceRect,
-                                                       double smoothing)
+FaceFramingSmoother::State FaceFramingSmoother::update(
+    const std::optional<QRectF> &normalizedFaceRect, double smoothing)
 {
     const double k = std::clamp(smoothing, 0.02, 0.5);
     double targetX = 0.5, targetY = 0.5, targetZoom = 1.0, step = k / 2;
@@ -17,7 +17,7 @@ FaceFramingSmoother::State FaceFramingSmoother::update(const std::optional<QRect
     centerX += (targetX - centerX) * step;
     centerY += (targetY - centerY) * step;
     zoom += (targetZoom - zoom) * step;
-    return {centerX, centerY, zoom};
+    return { centerX, centerY, zoom };
 }
 
 QRectF FaceFramingSmoother::cropRect(const QRectF &rect, double centerX, double centerY, double zoom)
@@ -29,5 +29,5 @@ QRectF FaceFramingSmoother::cropRect(const QRectF &rect, double centerX, double 
     x = std::min(std::max(x, rect.left()), rect.left() + rect.width() - w);
     double y = rect.top() + centerY * rect.height() - h / 2;
     y = std::min(std::max(y, rect.top()), rect.top() + rect.height() - h);
-    return {x, y, w, h};
+    return { x, y, w, h };
 }

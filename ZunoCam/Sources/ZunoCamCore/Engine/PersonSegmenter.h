@@ -9,11 +9,13 @@
 class PersonSegmenter {
 public:
     enum class Outcome {
-        mask,    // `mask` holds a new 8-bit mask (white = person) at the segmenter's own resolution
-        noMask,  // the segmenter ran but produced nothing for this frame
-        failed,  // `errorDescription` says why
+        mask, // `mask` holds a new 8-bit mask (white = person) at the segmenter's own resolution
+        noMask, // the segmenter ran but produced nothing for this frame
+        failed, // `errorDescription` says why
     };
 
     virtual ~PersonSegmenter() = default;
-    virtual Outcome segment(const CameraPixelBuffer &frame, CameraPixelBuffer &mask, QString &errorDescription) = 0;
+    virtual Outcome segment(
+        const CameraPixelBuffer &frame, CameraPixelBuffer &mask, QString &errorDescription)
+        = 0;
 };

@@ -2,15 +2,18 @@
 
 #include "ZunoAppLogger.h"
 
-PortraitSegmentationEngine::PortraitSegmentationEngine(ZunoAppLogger &logger,
-                                                       std::unique_ptr<PersonSegmenter> segmenter, Clock clock)
-    : m_logger(logger), m_clock(std::move(clock)), m_segmenter(std::move(segmenter))
+PortraitSegmentationEngine::PortraitSegmentationEngine(
+    ZunoAppLogger &logger, std::unique_ptr<PersonSegmenter> segmenter, Clock clock)
+    : m_logger(logger)
+    , m_clock(std::move(clock))
+    , m_segmenter(std::move(segmenter))
 {
 }
 
 PortraitSegmentationEngine::~PortraitSegmentationEngine() = default;
 
-CameraPixelBuffer PortraitSegmentationEngine::apply(const CameraPixelBuffer &image, PortraitBackgroundMode mode)
+CameraPixelBuffer PortraitSegmentationEngine::apply(
+    const CameraPixelBuffer &image, PortraitBackgroundMode mode)
 {
     CameraPixelBuffer mask;
     {
@@ -20,15 +23,16 @@ CameraPixelBuffer PortraitSegmentationEngine::apply(const CameraPixelBuffer &ima
             return image;
         }
         QString error;
-        const auto outcome = m_segmenter ? m_segmenter->segment(image, m_newMask, error)
-                                         : PersonSegmenter::Outcome::noMask;
+        const auto outcome
+            = m_segmenter ? m_segmenter->segment(image, m_newMask, error) : PersonSegmenter::Outcome::noMask;
         if (outcome == PersonSegmenter::Outcome::mask && !m_newMask.isNull()) {
             std::swap(m_lastMask, m_newMask);
         } else if (outcome == PersonSegmenter::Outcome::failed) {
             const auto now = m_clock();
             if (!m_lastErrorLoggedAt || now - *m_lastErrorLoggedAt >= kErrorLogInterval) {
                 m_lastErrorLoggedAt = now;
-                m_logger.warn(QStringLiteral("Vision portrait segmentation failed: ") + error, QStringLiteral("portrait"));
+                m_logger.warn(QStringLiteral("Vision portrait segmentation failed: ") + error,
+                    QStringLiteral("portrait"));
             }
         }
         mask = m_lastMask;
@@ -45,8 +49,7 @@ void PortraitSegmentationEngine::reset()
 }
 
 CameraPixelBuffer PortraitSegmentationEngine::composite(const CameraPixelBuffer &foreground,
-                                                        const CameraPixelBuffer &mask, PortraitBackgroundMode mode,
-                                                        Workspace &ws)
+    const CameraPixelBuffer &mask, PortraitBackgroundMode mode, Workspace &ws)
 {
     if (mode == PortraitBackgroundMode::off || foreground.isNull() || mask.isNull())
         return foreground;
@@ -54,7 +57,8 @@ CameraPixelBuffer PortraitSegmentationEngine::composite(const CameraPixelBuffer 
     CameraImageKernels::stretchAndFeatherMask(mask, w, h, kFeatherRadius, ws.mask, ws.blur);
 
     switch (mode) {
-    case PortraitBackgroundMode::off: return foreground;
+    case PortraitBackgroundMode::off:
+        return foreground;
     case PortraitBackgroundMode::softBlur:
         CameraImageKernels::gaussianBlur(foreground, kSoftBlurRadius, ws.background, ws.blur);
         break;
@@ -62,9 +66,9 @@ CameraPixelBuffer PortraitSegmentationEngine::composite(const CameraPixelBuffer 
         CameraImageKernels::gaussianBlur(foreground, kStrongBlurRadius, ws.background, ws.blur);
         break;
     case PortraitBackgroundMode::studioDim: {
-        const CameraColorMatrix grade = CameraColorMatrix::exposure(kStudioDimExposureEV)
-                                            .then(CameraColorMatrix::colorControls(kStudioDimSaturation,
-                                                                                   kStudioDimContrast));
+        const CameraColorMatrix grade
+            = CameraColorMatrix::exposure(kStudioDimExposureEV)
+                  .then(CameraColorMatrix::colorControls(kStudioDimSaturation, kStudioDimContrast));
         CameraImageKernels::gaussianBlur(foreground, kStudioDimBlurRadius, ws.background, ws.blur, &grade);
         break;
     }

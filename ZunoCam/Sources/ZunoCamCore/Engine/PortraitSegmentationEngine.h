@@ -20,7 +20,7 @@ public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
     PortraitSegmentationEngine(ZunoAppLogger &logger, std::unique_ptr<PersonSegmenter> segmenter,
-                               Clock clock = std::chrono::steady_clock::now);
+        Clock clock = std::chrono::steady_clock::now);
     ~PortraitSegmentationEngine();
 
     // The frame to use from now on: the input itself when nothing is done, else the composition
@@ -40,7 +40,7 @@ public:
     // Stretches and feathers `mask` to the frame, styles the background for `mode` and blends. Mode
     // off, or an empty frame or mask, returns the foreground itself.
     static CameraPixelBuffer composite(const CameraPixelBuffer &foreground, const CameraPixelBuffer &mask,
-                                       PortraitBackgroundMode mode, Workspace &workspace);
+        PortraitBackgroundMode mode, Workspace &workspace);
 
     static constexpr double kFeatherRadius = 2;
     static constexpr double kSoftBlurRadius = 10;
@@ -49,7 +49,7 @@ public:
     static constexpr double kStudioDimExposureEV = -1.75;
     static constexpr double kStudioDimSaturation = 0.74;
     static constexpr double kStudioDimContrast = 1.04;
-    static constexpr std::chrono::seconds kErrorLogInterval{10};
+    static constexpr std::chrono::seconds kErrorLogInterval { 10 };
 
 private:
     ZunoAppLogger &m_logger;
@@ -58,6 +58,6 @@ private:
     std::unique_ptr<PersonSegmenter> m_segmenter;
     CameraPixelBuffer m_lastMask;
     CameraPixelBuffer m_newMask;
-    std::optional<std::chrono::steady_clock::time_point> m_lastErrorLoggedAt;  // none: the distant past
-    Workspace m_workspace;  // used on the video queue only
+    std::optional<std::chrono::steady_clock::time_point> m_lastErrorLoggedAt; // none: the distant past
+    Workspace m_workspace; // used on the video queue only
 };

@@ -2,7 +2,10 @@
 
 #include "SelfieSegmentationModel.h"
 
-SelfiePersonSegmenter::SelfiePersonSegmenter() : SelfiePersonSegmenter(SelfieSegmentationModel::defaultPath()) {}
+SelfiePersonSegmenter::SelfiePersonSegmenter()
+    : SelfiePersonSegmenter(SelfieSegmentationModel::defaultPath())
+{
+}
 
 SelfiePersonSegmenter::SelfiePersonSegmenter(const QString &modelPath)
 {
@@ -15,8 +18,8 @@ SelfiePersonSegmenter::SelfiePersonSegmenter(const QString &modelPath)
 
 SelfiePersonSegmenter::~SelfiePersonSegmenter() = default;
 
-PersonSegmenter::Outcome SelfiePersonSegmenter::segment(const CameraPixelBuffer &frame, CameraPixelBuffer &mask,
-                                                        QString &errorDescription)
+PersonSegmenter::Outcome SelfiePersonSegmenter::segment(
+    const CameraPixelBuffer &frame, CameraPixelBuffer &mask, QString &errorDescription)
 {
     if (!m_model) {
         errorDescription = m_loadError;
@@ -24,7 +27,7 @@ PersonSegmenter::Outcome SelfiePersonSegmenter::segment(const CameraPixelBuffer 
     }
     NeuralImageView view;
     if (frame.format() == CameraPixelBuffer::Format::BGRA8)
-        view = {frame.constBits(), frame.width(), frame.height(), frame.bytesPerRow()};
+        view = { frame.constBits(), frame.width(), frame.height(), frame.bytesPerRow() };
     const QSize size = m_model->maskSize();
     mask.ensure(size.width(), size.height(), CameraPixelBuffer::Format::Gray8);
     if (!m_model->segment(view, targetFor(mask), &errorDescription))

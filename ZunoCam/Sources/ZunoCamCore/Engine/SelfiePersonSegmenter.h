@@ -17,7 +17,8 @@ public:
     explicit SelfiePersonSegmenter(const QString &modelPath);
     ~SelfiePersonSegmenter() override;
 
-    Outcome segment(const CameraPixelBuffer &frame, CameraPixelBuffer &mask, QString &errorDescription) override;
+    Outcome segment(
+        const CameraPixelBuffer &frame, CameraPixelBuffer &mask, QString &errorDescription) override;
 
 private:
     QImage &targetFor(CameraPixelBuffer &mask);

@@ -7,20 +7,18 @@ namespace {
 
 using Mat3 = double[3][3];
 
-constexpr double kMidGreyLinear = 0.2140;  // sRGB 0.5
+constexpr double kMidGreyLinear = 0.2140; // sRGB 0.5
 constexpr double kLumaR = 0.2126, kLumaG = 0.7152, kLumaB = 0.0722;
 
 // Linear sRGB (D65) <-> XYZ.
-constexpr Mat3 kRgbToXyz = {{0.4124564, 0.3575761, 0.1804375},
-                            {0.2126729, 0.7151522, 0.0721750},
-                            {0.0193339, 0.1191920, 0.9503041}};
-constexpr Mat3 kXyzToRgb = {{3.2404542, -1.5371385, -0.4985314},
-                            {-0.9692660, 1.8760108, 0.0415560},
-                            {0.0556434, -0.2040259, 1.0572252}};
-constexpr Mat3 kBradford = {{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}};
-constexpr Mat3 kBradfordInverse = {{0.9869929, -0.1470543, 0.1599627},
-                                   {0.4323053, 0.5183603, 0.0492912},
-                                   {-0.0085287, 0.0400428, 0.9684867}};
+constexpr Mat3 kRgbToXyz = { { 0.4124564, 0.3575761, 0.1804375 }, { 0.2126729, 0.7151522, 0.0721750 },
+    { 0.0193339, 0.1191920, 0.9503041 } };
+constexpr Mat3 kXyzToRgb = { { 3.2404542, -1.5371385, -0.4985314 }, { -0.9692660, 1.8760108, 0.0415560 },
+    { 0.0556434, -0.2040259, 1.0572252 } };
+constexpr Mat3 kBradford
+    = { { 0.8951, 0.2664, -0.1614 }, { -0.7502, 1.7135, 0.0367 }, { 0.0389, -0.0685, 1.0296 } };
+constexpr Mat3 kBradfordInverse = { { 0.9869929, -0.1470543, 0.1599627 }, { 0.4323053, 0.5183603, 0.0492912 },
+    { -0.0085287, 0.0400428, 0.9684867 } };
 
 void multiply(const Mat3 &a, const Mat3 &b, Mat3 &out)
 {
@@ -52,7 +50,7 @@ void coneResponse(double kelvin, double cone[3])
 {
     double x, y;
     chromaticity(kelvin, x, y);
-    const double xyz[3] = {x / y, 1.0, (1 - x - y) / y};
+    const double xyz[3] = { x / y, 1.0, (1 - x - y) / y };
     for (int i = 0; i < 3; ++i)
         cone[i] = kBradford[i][0] * xyz[0] + kBradford[i][1] * xyz[1] + kBradford[i][2] * xyz[2];
 }
@@ -68,19 +66,19 @@ CameraColorMatrix fromMat3(const Mat3 &a)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 CameraColorMatrix CameraColorMatrix::exposure(double ev)
 {
     const double k = std::exp2(ev);
-    const Mat3 a = {{k, 0, 0}, {0, k, 0}, {0, 0, k}};
+    const Mat3 a = { { k, 0, 0 }, { 0, k, 0 }, { 0, 0, k } };
     return fromMat3(a);
 }
 
 CameraColorMatrix CameraColorMatrix::colorControls(double saturation, double contrast)
 {
     const double s = saturation;
-    const double luma[3] = {kLumaR, kLumaG, kLumaB};
+    const double luma[3] = { kLumaR, kLumaG, kLumaB };
     CameraColorMatrix r;
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
@@ -98,7 +96,7 @@ CameraColorMatrix CameraColorMatrix::temperature(double neutralKelvin, double ta
     double from[3], to[3];
     coneResponse(targetKelvin, from);
     coneResponse(neutralKelvin, to);
-    const Mat3 scale = {{to[0] / from[0], 0, 0}, {0, to[1] / from[1], 0}, {0, 0, to[2] / from[2]}};
+    const Mat3 scale = { { to[0] / from[0], 0, 0 }, { 0, to[1] / from[1], 0 }, { 0, 0, to[2] / from[2] } };
     Mat3 a, b, c, d;
     multiply(scale, kBradford, a);
     multiply(kBradfordInverse, a, b);

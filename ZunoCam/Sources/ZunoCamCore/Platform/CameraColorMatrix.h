@@ -4,7 +4,7 @@
 // controls and white-point change compose into one matrix, so a frame's colour costs one pass.
 struct CameraColorMatrix {
     // Rows r, g, b; columns r, g, b, offset.
-    float m[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+    float m[3][4] = { { 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 } };
 
     static CameraColorMatrix identity() { return {}; }
     // Multiplies linear values by 2^ev.

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::atomic<bool> vectorPathsAllowed{true};
+std::atomic<bool> vectorPathsAllowed { true };
 
 bool hasAvx2()
 {
@@ -26,11 +26,10 @@ cv::Mat matOf(const CameraPixelBuffer &b)
 {
     const int type = b.format() == CameraPixelBuffer::Format::BGRA8 ? CV_8UC4 : CV_8UC1;
     return cv::Mat(b.height(), b.width(), type, const_cast<std::uint8_t *>(b.constBits()),
-                   static_cast<size_t>(b.bytesPerRow()));
+        static_cast<size_t>(b.bytesPerRow()));
 }
 
-template <typename Body>
-void forRows(int height, Body body)
+template <typename Body> void forRows(int height, Body body)
 {
     const int threads = cv::getNumThreads();
     if (threads <= 1 || height < 64) {
@@ -127,7 +126,7 @@ struct RowJob {
     std::uint8_t *out;
     int width;
     const float (&m)[3][4];
-    const float *column;  // vignette column terms, or null
+    const float *column; // vignette column terms, or null
     float rowTerm;
     bool mirror;
     const TransferTables *t;
@@ -166,8 +165,8 @@ void colorRowScalar(const RowJob &j)
 __attribute__((target("avx2,fma"))) inline __m256i encode8(const TransferTables &t, __m256 v)
 {
     v = _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-    const __m256 index = _mm256_fmadd_ps(_mm256_sqrt_ps(v), _mm256_set1_ps(static_cast<float>(kEncodeEntries)),
-                                         _mm256_set1_ps(0.5f));
+    const __m256 index = _mm256_fmadd_ps(
+        _mm256_sqrt_ps(v), _mm256_set1_ps(static_cast<float>(kEncodeEntries)), _mm256_set1_ps(0.5f));
     return _mm256_i32gather_epi32(t.toSrgb.data(), _mm256_cvttps_epi32(index), 4);
 }
 
@@ -188,20 +187,25 @@ __attribute__((target("avx2,fma"))) void colorRowAvx2(const RowJob &j)
     for (; x + 8 <= j.width; x += 8) {
         const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(j.in + 4 * x));
         const __m256 b = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(px, byteMask), 4);
-        const __m256 g = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 8), byteMask), 4);
-        const __m256 r = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 16), byteMask), 4);
-        __m256 r2 = _mm256_fmadd_ps(m[0][0], r, _mm256_fmadd_ps(m[0][1], g, _mm256_fmadd_ps(m[0][2], b, m[0][3])));
-        __m256 g2 = _mm256_fmadd_ps(m[1][0], r, _mm256_fmadd_ps(m[1][1], g, _mm256_fmadd_ps(m[1][2], b, m[1][3])));
-        __m256 b2 = _mm256_fmadd_ps(m[2][0], r, _mm256_fmadd_ps(m[2][1], g, _mm256_fmadd_ps(m[2][2], b, m[2][3])));
+        const __m256 g
+            = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 8), byteMask), 4);
+        const __m256 r = _mm256_i32gather_ps(
+            t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 16), byteMask), 4);
+        __m256 r2
+            = _mm256_fmadd_ps(m[0][0], r, _mm256_fmadd_ps(m[0][1], g, _mm256_fmadd_ps(m[0][2], b, m[0][3])));
+        __m256 g2
+            = _mm256_fmadd_ps(m[1][0], r, _mm256_fmadd_ps(m[1][1], g, _mm256_fmadd_ps(m[1][2], b, m[1][3])));
+        __m256 b2
+            = _mm256_fmadd_ps(m[2][0], r, _mm256_fmadd_ps(m[2][1], g, _mm256_fmadd_ps(m[2][2], b, m[2][3])));
         if (j.column) {
-            const __m256 f = _mm256_max_ps(_mm256_sub_ps(_mm256_sub_ps(one, _mm256_loadu_ps(j.column + x)), rowTerm), zero);
+            const __m256 f = _mm256_max_ps(
+                _mm256_sub_ps(_mm256_sub_ps(one, _mm256_loadu_ps(j.column + x)), rowTerm), zero);
             r2 = _mm256_mul_ps(r2, f);
             g2 = _mm256_mul_ps(g2, f);
             b2 = _mm256_mul_ps(b2, f);
         }
         const __m256i alpha = _mm256_andnot_si256(_mm256_set1_epi32(0x00ffffff), px);
-        __m256i out = _mm256_or_si256(
-            _mm256_or_si256(encode8(t, b2), _mm256_slli_epi32(encode8(t, g2), 8)),
+        __m256i out = _mm256_or_si256(_mm256_or_si256(encode8(t, b2), _mm256_slli_epi32(encode8(t, g2), 8)),
             _mm256_or_si256(_mm256_slli_epi32(encode8(t, r2), 16), alpha));
         int target = x;
         if (j.mirror) {
@@ -214,9 +218,13 @@ __attribute__((target("avx2,fma"))) void colorRowAvx2(const RowJob &j)
         colorPixel(j, x);
 }
 
-RowKernel colorRowKernel() { return vectorPathsAllowed && hasAvx2() ? colorRowAvx2 : colorRowScalar; }
+RowKernel colorRowKernel()
+{
+    return vectorPathsAllowed && hasAvx2() ? colorRowAvx2 : colorRowScalar;
+}
 
-using BlendRowKernel = void (*)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, int);
+using BlendRowKernel
+    = void (*)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, int);
 
 // (f·a + b·(255 − a)) / 255, rounded; both paths give identical bytes.
 inline std::uint8_t mix(unsigned f, unsigned b, unsigned a)
@@ -225,15 +233,16 @@ inline std::uint8_t mix(unsigned f, unsigned b, unsigned a)
     return static_cast<std::uint8_t>((v + (v >> 8)) >> 8);
 }
 
-void blendRowScalar(const std::uint8_t *f, const std::uint8_t *b, const std::uint8_t *m, std::uint8_t *o, int w)
+void blendRowScalar(
+    const std::uint8_t *f, const std::uint8_t *b, const std::uint8_t *m, std::uint8_t *o, int w)
 {
     for (int x = 0; x < w; ++x)
         for (int c = 0; c < 4; ++c)
             o[4 * x + c] = mix(f[4 * x + c], b[4 * x + c], m[x]);
 }
 
-__attribute__((target("avx2"))) void blendRowAvx2(const std::uint8_t *f, const std::uint8_t *b,
-                                                  const std::uint8_t *m, std::uint8_t *o, int w)
+__attribute__((target("avx2"))) void blendRowAvx2(
+    const std::uint8_t *f, const std::uint8_t *b, const std::uint8_t *m, std::uint8_t *o, int w)
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i full = _mm256_set1_epi16(255);
@@ -244,38 +253,54 @@ __attribute__((target("avx2"))) void blendRowAvx2(const std::uint8_t *f, const s
         const __m256i fv = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(f + 4 * x));
         const __m256i bv = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + 4 * x));
         const __m128i m8 = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(m + x));
-        const __m256i av = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(m8), spread);  // a in all four bytes
+        const __m256i av = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(m8), spread); // a in all four bytes
         __m256i halves[2];
         for (int k = 0; k < 2; ++k) {
             const __m256i f16 = k ? _mm256_unpackhi_epi8(fv, zero) : _mm256_unpacklo_epi8(fv, zero);
             const __m256i b16 = k ? _mm256_unpackhi_epi8(bv, zero) : _mm256_unpacklo_epi8(bv, zero);
             const __m256i a16 = k ? _mm256_unpackhi_epi8(av, zero) : _mm256_unpacklo_epi8(av, zero);
-            __m256i v = _mm256_add_epi16(_mm256_mullo_epi16(f16, a16),
-                                         _mm256_mullo_epi16(b16, _mm256_sub_epi16(full, a16)));
+            __m256i v = _mm256_add_epi16(
+                _mm256_mullo_epi16(f16, a16), _mm256_mullo_epi16(b16, _mm256_sub_epi16(full, a16)));
             v = _mm256_add_epi16(v, round);
             halves[k] = _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_srli_epi16(v, 8)), 8);
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(o + 4 * x), _mm256_packus_epi16(halves[0], halves[1]));
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i *>(o + 4 * x), _mm256_packus_epi16(halves[0], halves[1]));
     }
     blendRowScalar(f + 4 * x, b + 4 * x, m + x, o + 4 * x, w - x);
 }
 
-BlendRowKernel blendRowKernel() { return vectorPathsAllowed && hasAvx2() ? blendRowAvx2 : blendRowScalar; }
+BlendRowKernel blendRowKernel()
+{
+    return vectorPathsAllowed && hasAvx2() ? blendRowAvx2 : blendRowScalar;
+}
 
-}  // namespace
+} // namespace
 
 namespace CameraImageKernels {
 
-void setVectorPathsAllowed(bool allowed) { vectorPathsAllowed = allowed; }
+void setVectorPathsAllowed(bool allowed)
+{
+    vectorPathsAllowed = allowed;
+}
 
-bool vectorPathsActive() { return vectorPathsAllowed && hasAvx2(); }
+bool vectorPathsActive()
+{
+    return vectorPathsAllowed && hasAvx2();
+}
 
-void setThreadCount(int threads) { cv::setNumThreads(std::max(threads, 1)); }
+void setThreadCount(int threads)
+{
+    cv::setNumThreads(std::max(threads, 1));
+}
 
-int threadCount() { return std::max(cv::getNumThreads(), 1); }
+int threadCount()
+{
+    return std::max(cv::getNumThreads(), 1);
+}
 
 void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
-                  CameraPixelBuffer &destination)
+    CameraPixelBuffer &destination)
 {
     destination.ensure(width, height, source.format());
     if (source.isNull() || destination.isNull())
@@ -319,15 +344,15 @@ void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPix
     const RowKernel kernel = colorRowKernel();
     forRows(h, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
-            const RowJob job{source.constScanLine(y), destination.scanLine(y), w, m,
-                             vignette ? vt->column.data() : nullptr, vignette ? vt->row[y] : 0.0f, mirror, &t};
+            const RowJob job { source.constScanLine(y), destination.scanLine(y), w, m,
+                vignette ? vt->column.data() : nullptr, vignette ? vt->row[y] : 0.0f, mirror, &t };
             kernel(job);
         }
     });
 }
 
 void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuffer &destination,
-                  BlurScratch &scratch, const CameraColorMatrix *grade)
+    BlurScratch &scratch, const CameraColorMatrix *grade)
 {
     const int w = source.width(), h = source.height();
     destination.ensure(w, h, source.format());
@@ -356,7 +381,7 @@ void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuf
     if (sigma > 0.05)
         cv::GaussianBlur(work, work, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
     if (grade) {
-        colorPass(*level, {*grade, false, 0, 1.8}, scratch.graded);
+        colorPass(*level, { *grade, false, 0, 1.8 }, scratch.graded);
         level = &scratch.graded;
     }
     if (reduced || grade) {
@@ -369,7 +394,7 @@ void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuf
 }
 
 void stretchAndFeatherMask(const CameraPixelBuffer &mask, int width, int height, double featherRadius,
-                           CameraPixelBuffer &destination, BlurScratch &scratch)
+    CameraPixelBuffer &destination, BlurScratch &scratch)
 {
     destination.ensure(width, height, CameraPixelBuffer::Format::Gray8);
     if (mask.isNull() || destination.isNull())
@@ -391,7 +416,7 @@ void stretchAndFeatherMask(const CameraPixelBuffer &mask, int width, int height,
 }
 
 void blendWithMask(const CameraPixelBuffer &foreground, const CameraPixelBuffer &background,
-                   const CameraPixelBuffer &mask, CameraPixelBuffer &destination)
+    const CameraPixelBuffer &mask, CameraPixelBuffer &destination)
 {
     const int w = foreground.width(), h = foreground.height();
     destination.ensure(w, h, CameraPixelBuffer::Format::BGRA8);
@@ -402,8 +427,8 @@ void blendWithMask(const CameraPixelBuffer &foreground, const CameraPixelBuffer 
     forRows(h, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
             kernel(foreground.constScanLine(y), background.constScanLine(y), mask.constScanLine(y),
-                   destination.scanLine(y), w);
+                destination.scanLine(y), w);
     });
 }
 
-}  // namespace CameraImageKernels
+} // namespace CameraImageKernels

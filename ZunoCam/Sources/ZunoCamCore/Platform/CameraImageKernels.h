@@ -21,12 +21,12 @@ bool vectorPathsActive();
 
 // Crops `source` to `rect` and scales the crop to `width` x `height` (bilinear).
 void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
-                  CameraPixelBuffer &destination);
+    CameraPixelBuffer &destination);
 
 struct ColorPass {
-    CameraColorMatrix matrix;         // applied in linear light
-    bool mirror = false;              // flip about the vertical centre line
-    double vignetteIntensity = 0;     // 0: no vignette
+    CameraColorMatrix matrix; // applied in linear light
+    bool mirror = false; // flip about the vertical centre line
+    double vignetteIntensity = 0; // 0: no vignette
     double vignetteRadius = 1.8;
 };
 
@@ -39,7 +39,7 @@ float vignetteFactor(int x, int y, int width, int height, double intensity, doub
 
 // Intermediate buffers of a reduced-resolution blur, kept by the caller between frames.
 struct BlurScratch {
-    CameraPixelBuffer levels[3];  // 1/2, 1/4, 1/8 of the size
+    CameraPixelBuffer levels[3]; // 1/2, 1/4, 1/8 of the size
     CameraPixelBuffer graded;
     CameraPixelBuffer halfMask;
 };
@@ -48,15 +48,15 @@ struct BlurScratch {
 // borders do not darken). Large radii run at reduced resolution. With `grade`, that colour
 // transform is applied to the blurred picture on the way (cheap at the reduced size).
 void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuffer &destination,
-                  BlurScratch &scratch, const CameraColorMatrix *grade = nullptr);
+    BlurScratch &scratch, const CameraColorMatrix *grade = nullptr);
 
 // Stretches a one-channel mask to `width` x `height` (bilinear), then feathers it with a Gaussian
 // of `featherRadius` (clamped edges).
 void stretchAndFeatherMask(const CameraPixelBuffer &mask, int width, int height, double featherRadius,
-                           CameraPixelBuffer &destination, BlurScratch &scratch);
+    CameraPixelBuffer &destination, BlurScratch &scratch);
 
 // destination = foreground where the mask is white, background where it is black, mixed between.
 void blendWithMask(const CameraPixelBuffer &foreground, const CameraPixelBuffer &background,
-                   const CameraPixelBuffer &mask, CameraPixelBuffer &destination);
+    const CameraPixelBuffer &mask, CameraPixelBuffer &destination);
 
-}  // namespace CameraImageKernels
+} // namespace CameraImageKernels

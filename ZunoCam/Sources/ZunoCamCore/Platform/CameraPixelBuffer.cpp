@@ -25,8 +25,8 @@ CameraPixelBuffer::CameraPixelBuffer(int width, int height, Format format)
     m_format = format;
 }
 
-CameraPixelBuffer CameraPixelBuffer::wrap(std::uint8_t *data, int width, int height, int bytesPerRow, Format format,
-                                          std::shared_ptr<void> owner)
+CameraPixelBuffer CameraPixelBuffer::wrap(
+    std::uint8_t *data, int width, int height, int bytesPerRow, Format format, std::shared_ptr<void> owner)
 {
     CameraPixelBuffer b;
     const int bpp = format == Format::BGRA8 ? 4 : 1;
@@ -53,8 +53,8 @@ CameraPixelBuffer CameraPixelBuffer::fromQImage(const QImage &image)
         shared = shared.convertToFormat(QImage::Format_ARGB32);
     auto holder = std::make_shared<QImage>(shared);
     // bits() on the held copy detaches it from the caller's image, so writes never reach theirs.
-    return wrap(holder->bits(), holder->width(), holder->height(), static_cast<int>(holder->bytesPerLine()), format,
-                holder);
+    return wrap(holder->bits(), holder->width(), holder->height(), static_cast<int>(holder->bytesPerLine()),
+        format, holder);
 }
 
 QImage CameraPixelBuffer::toQImage() const

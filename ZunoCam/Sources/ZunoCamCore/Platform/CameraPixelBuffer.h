@@ -17,7 +17,7 @@ public:
     CameraPixelBuffer(int width, int height, Format format = Format::BGRA8);
     // Wraps memory owned elsewhere; `owner` keeps it alive for as long as any copy lives.
     static CameraPixelBuffer wrap(std::uint8_t *data, int width, int height, int bytesPerRow, Format format,
-                                  std::shared_ptr<void> owner);
+        std::shared_ptr<void> owner);
     // Shares a QImage's pixels (converted once when it is not ARGB32/RGB32/Grayscale8).
     static CameraPixelBuffer fromQImage(const QImage &image);
 

@@ -27,7 +27,7 @@ QString findResourceDirectory()
     return {};
 }
 
-}  // namespace
+} // namespace
 
 QString ZunoBundle::resourcePath(const QString &name) const
 {
@@ -43,11 +43,11 @@ const ZunoBundle &ZunoBundle::main()
         ZunoBundle b;
         b.bundleIdentifier = QString::fromUtf8(ZunoAppInfo::bundleIdentifier);
         b.infoDictionary = {
-            {QStringLiteral("CFBundleIdentifier"), b.bundleIdentifier},
-            {QStringLiteral("CFBundleDisplayName"), QString::fromUtf8(ZunoAppInfo::displayName)},
-            {QStringLiteral("CFBundleName"), QString::fromUtf8(ZunoAppInfo::bundleName)},
-            {QStringLiteral("CFBundleShortVersionString"), QString::fromUtf8(ZunoAppInfo::shortVersion)},
-            {QStringLiteral("CFBundleVersion"), QString::fromUtf8(ZunoAppInfo::buildNumber)},
+            { QStringLiteral("CFBundleIdentifier"), b.bundleIdentifier },
+            { QStringLiteral("CFBundleDisplayName"), QString::fromUtf8(ZunoAppInfo::displayName) },
+            { QStringLiteral("CFBundleName"), QString::fromUtf8(ZunoAppInfo::bundleName) },
+            { QStringLiteral("CFBundleShortVersionString"), QString::fromUtf8(ZunoAppInfo::shortVersion) },
+            { QStringLiteral("CFBundleVersion"), QString::fromUtf8(ZunoAppInfo::buildNumber) },
         };
         b.resourceDirectory = findResourceDirectory();
         return b;

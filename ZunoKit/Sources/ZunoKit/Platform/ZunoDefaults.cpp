@@ -8,7 +8,8 @@
 #include <map>
 
 ZunoDefaults::ZunoDefaults(const QString &filePath)
-    : m_filePath(filePath), m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+    : m_filePath(filePath)
+    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
 {
 }
 
@@ -16,8 +17,8 @@ ZunoDefaults::~ZunoDefaults() = default;
 
 QString ZunoDefaults::standardFilePath()
 {
-    return ZunoPaths::configuration() + QStringLiteral("/Quarnwell/") + QString::fromUtf8(ZunoAppInfo::displayName)
-           + QStringLiteral(".conf");
+    return ZunoPaths::configuration() + QStringLiteral("/Quarnwell/")
+        + QString::fromUtf8(ZunoAppInfo::displayName) + QStringLiteral(".conf");
 }
 
 ZunoDefaults &ZunoDefaults::standard()

@@ -13,9 +13,15 @@
 
 namespace ZunoJson {
 
-inline QString uuidString(const QUuid &uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+inline QString uuidString(const QUuid &uuid)
+{
+    return uuid.toString(QUuid::WithoutBraces).toUpper();
+}
 
-inline QString isoDateString(const QDateTime &date) { return date.toUTC().toString(Qt::ISODate); }
+inline QString isoDateString(const QDateTime &date)
+{
+    return date.toUTC().toString(Qt::ISODate);
+}
 
 inline QString isoDateStringWithMilliseconds(const QDateTime &date)
 {
@@ -31,18 +37,16 @@ inline QDateTime parseIsoDate(const QString &text)
     return date.isValid() ? date.toUTC() : QDateTime();
 }
 
-}  // namespace ZunoJson
+} // namespace ZunoJson
 
 NLOHMANN_JSON_NAMESPACE_BEGIN
 
-template <>
-struct adl_serializer<QString> {
+template <> struct adl_serializer<QString> {
     static void to_json(json &j, const QString &s) { j = s.toStdString(); }
     static void from_json(const json &j, QString &s) { s = QString::fromStdString(j.get<std::string>()); }
 };
 
-template <>
-struct adl_serializer<QUuid> {
+template <> struct adl_serializer<QUuid> {
     static void to_json(json &j, const QUuid &u) { j = ZunoJson::uuidString(u).toStdString(); }
     static void from_json(const json &j, QUuid &u)
     {
@@ -53,8 +57,7 @@ struct adl_serializer<QUuid> {
     }
 };
 
-template <>
-struct adl_serializer<QDateTime> {
+template <> struct adl_serializer<QDateTime> {
     static void to_json(json &j, const QDateTime &d) { j = ZunoJson::isoDateString(d).toStdString(); }
     static void from_json(const json &j, QDateTime &d)
     {

@@ -28,4 +28,4 @@ void post(QObject *context, std::function<void()> fn)
         Qt::QueuedConnection);
 }
 
-}  // namespace ZunoMainThread
+} // namespace ZunoMainThread

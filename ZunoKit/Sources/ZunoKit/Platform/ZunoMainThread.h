@@ -13,4 +13,4 @@ bool isMainThread();
 // dropped when that object is destroyed first. Without an application object nothing runs.
 void post(QObject *context, std::function<void()> fn);
 
-}  // namespace ZunoMainThread
+} // namespace ZunoMainThread

@@ -8,13 +8,13 @@ ZunoNotificationCenter &ZunoNotificationCenter::shared()
     return center;
 }
 
-ZunoNotificationCenter::Token ZunoNotificationCenter::addObserver(const QString &name, QObject *context,
-                                                                  Observer observer)
+ZunoNotificationCenter::Token ZunoNotificationCenter::addObserver(
+    const QString &name, QObject *context, Observer observer)
 {
     std::lock_guard lock(m_mutex);
     const Token token = m_nextToken++;
-    m_entries.push_back({token, name, context != nullptr, QPointer<QObject>(context),
-                         std::make_shared<Observer>(std::move(observer))});
+    m_entries.push_back({ token, name, context != nullptr, QPointer<QObject>(context),
+        std::make_shared<Observer>(std::move(observer)) });
     return token;
 }
 

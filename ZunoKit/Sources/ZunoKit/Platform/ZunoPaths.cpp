@@ -36,7 +36,7 @@ QString userDirsVideos()
     return {};
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoPaths {
 
@@ -46,11 +46,20 @@ QString home()
     return value.isEmpty() ? QDir::homePath() : QDir::cleanPath(value);
 }
 
-QString applicationSupport() { return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")); }
+QString applicationSupport()
+{
+    return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
 
-QString caches() { return xdgFolder("XDG_CACHE_HOME", QStringLiteral(".cache")); }
+QString caches()
+{
+    return xdgFolder("XDG_CACHE_HOME", QStringLiteral(".cache"));
+}
 
-QString configuration() { return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")); }
+QString configuration()
+{
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
 
 QString movies()
 {
@@ -58,4 +67,4 @@ QString movies()
     return configured.isEmpty() ? home() + QStringLiteral("/Videos") : configured;
 }
 
-}  // namespace ZunoPaths
+} // namespace ZunoPaths

@@ -17,4 +17,4 @@ QString configuration();
 // The user's home folder.
 QString home();
 
-}  // namespace ZunoPaths
+} // namespace ZunoPaths

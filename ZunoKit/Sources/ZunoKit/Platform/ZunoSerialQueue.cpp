@@ -4,7 +4,8 @@
 
 #include <pthread.h>
 
-ZunoSerialQueue::ZunoSerialQueue(const QString &label) : m_label(label)
+ZunoSerialQueue::ZunoSerialQueue(const QString &label)
+    : m_label(label)
 {
     m_thread = std::thread([this] { run(); });
     // Thread names are limited to 15 bytes: keep the label's end, which is the distinctive part.
@@ -12,7 +13,10 @@ ZunoSerialQueue::ZunoSerialQueue(const QString &label) : m_label(label)
     pthread_setname_np(m_thread.native_handle(), name.constData());
 }
 
-ZunoSerialQueue::~ZunoSerialQueue() { stop(); }
+ZunoSerialQueue::~ZunoSerialQueue()
+{
+    stop();
+}
 
 void ZunoSerialQueue::async(std::function<void()> task)
 {
@@ -61,7 +65,10 @@ void ZunoSerialQueue::stop()
         m_thread.join();
 }
 
-bool ZunoSerialQueue::isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
+bool ZunoSerialQueue::isCurrent() const
+{
+    return std::this_thread::get_id() == m_thread.get_id();
+}
 
 void ZunoSerialQueue::run()
 {

@@ -13,22 +13,31 @@ QString infoString(const ZunoBundle &bundle, const QString &key, const QString &
     return trimmed.isEmpty() ? fallback : trimmed;
 }
 
-}  // namespace
+} // namespace
 
-QString ZunoAppVersion::tag() const { return QStringLiteral("v") + shortVersion; }
+QString ZunoAppVersion::tag() const
+{
+    return QStringLiteral("v") + shortVersion;
+}
 
 QString ZunoAppVersion::detailedDisplay() const
 {
     return QStringLiteral("v%1 (%2)").arg(shortVersion, buildNumber);
 }
 
-std::optional<ZunoSemVer> ZunoAppVersion::semVer() const { return ZunoSemVer::parsing(shortVersion); }
-
-ZunoAppVersion ZunoAppVersion::current(const ZunoBundle &bundle, const QString &fallbackVersion,
-                                       const QString &fallbackBuild)
+std::optional<ZunoSemVer> ZunoAppVersion::semVer() const
 {
-    return {infoString(bundle, QStringLiteral("CFBundleShortVersionString"), fallbackVersion),
-            infoString(bundle, QStringLiteral("CFBundleVersion"), fallbackBuild)};
+    return ZunoSemVer::parsing(shortVersion);
 }
 
-ZunoAppVersion ZunoAppVersion::current() { return current(ZunoBundle::main()); }
+ZunoAppVersion ZunoAppVersion::current(
+    const ZunoBundle &bundle, const QString &fallbackVersion, const QString &fallbackBuild)
+{
+    return { infoString(bundle, QStringLiteral("CFBundleShortVersionString"), fallbackVersion),
+        infoString(bundle, QStringLiteral("CFBundleVersion"), fallbackBuild) };
+}
+
+ZunoAppVersion ZunoAppVersion::current()
+{
+    return current(ZunoBundle::main());
+}

@@ -21,8 +21,9 @@ struct ZunoAppVersion {
 
     // Reads "CFBundleShortVersionString" and "CFBundleVersion"; a missing, non-text or blank value
     // takes its fallback. No caching.
-    static ZunoAppVersion current(const ZunoBundle &bundle, const QString &fallbackVersion = QStringLiteral("1.0.0"),
-                                  const QString &fallbackBuild = QStringLiteral("100"));
+    static ZunoAppVersion current(const ZunoBundle &bundle,
+        const QString &fallbackVersion = QStringLiteral("1.0.0"),
+        const QString &fallbackBuild = QStringLiteral("100"));
     // The running application's version with the suite's fallbacks.
     static ZunoAppVersion current();
 

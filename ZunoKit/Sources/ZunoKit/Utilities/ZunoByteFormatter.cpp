@@ -12,9 +12,12 @@ QString fixed(double value, int decimals, const char *unit)
     return text + QLatin1Char(' ') + QLatin1String(unit);
 }
 
-std::int64_t roundHalfAwayFromZero(double value) { return static_cast<std::int64_t>(std::round(value)); }
+std::int64_t roundHalfAwayFromZero(double value)
+{
+    return static_cast<std::int64_t>(std::round(value));
+}
 
-}  // namespace
+} // namespace
 
 namespace ZunoByteFormatter {
 
@@ -80,4 +83,4 @@ double savingsPercent(std::int64_t original, std::int64_t optimized)
     return static_cast<double>(original - optimized) / static_cast<double>(original) * 100.0;
 }
 
-}  // namespace ZunoByteFormatter
+} // namespace ZunoByteFormatter

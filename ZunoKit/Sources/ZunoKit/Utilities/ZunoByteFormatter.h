@@ -16,4 +16,4 @@ QString formatDuration(double seconds);
 QString csvSafeField(const QString &value);
 double savingsPercent(std::int64_t original, std::int64_t optimized);
 
-}  // namespace ZunoByteFormatter
+} // namespace ZunoByteFormatter

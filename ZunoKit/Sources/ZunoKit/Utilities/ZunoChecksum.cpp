@@ -14,7 +14,8 @@ namespace {
 // A read-only descriptor closed in every case; close errors are ignored.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString &path) : m_path(path)
+    explicit ReadOnlyFile(const QString &path)
+        : m_path(path)
     {
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0)
@@ -53,12 +54,16 @@ private:
     int m_fd = -1;
 };
 
-QString hex(const QCryptographicHash &hash) { return QString::fromLatin1(hash.result().toHex()); }
+QString hex(const QCryptographicHash &hash)
+{
+    return QString::fromLatin1(hash.result().toHex());
+}
 
-}  // namespace
+} // namespace
 
 ZunoFileError::ZunoFileError(int code, const QString &path, const char *operation)
-    : std::system_error(code, std::generic_category(), std::string(operation) + " " + path.toStdString()), m_path(path)
+    : std::system_error(code, std::generic_category(), std::string(operation) + " " + path.toStdString())
+    , m_path(path)
 {
 }
 
@@ -82,7 +87,7 @@ QString sha256(const QString &path, std::int64_t chunkSize)
 
 QString partialFingerprint(const QString &path, std::int64_t sampleBytes)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         throw ZunoFileError(errno, path, "stat");
     const std::int64_t size = info.st_size;
@@ -104,4 +109,4 @@ QString partialFingerprint(const QString &path, std::int64_t sampleBytes)
     return hex(hash);
 }
 
-}  // namespace ZunoChecksum
+} // namespace ZunoChecksum

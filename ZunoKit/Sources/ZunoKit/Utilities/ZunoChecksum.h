@@ -23,4 +23,4 @@ QString sha256(const QString &path, std::int64_t chunkSize = 1 << 20);
 // Quick fingerprint of the size and the first and last `sampleBytes` bytes.
 QString partialFingerprint(const QString &path, std::int64_t sampleBytes);
 
-}  // namespace ZunoChecksum
+} // namespace ZunoChecksum

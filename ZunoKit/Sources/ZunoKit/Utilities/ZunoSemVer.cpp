@@ -49,23 +49,27 @@ std::int64_t plusOne(std::int64_t value, const ZunoSemVer &version)
     return value + 1;
 }
 
-}  // namespace
+} // namespace
 
 QString rawValue(ZunoVersionBumpKind kind)
 {
     switch (kind) {
-    case ZunoVersionBumpKind::build: return QStringLiteral("build");
-    case ZunoVersionBumpKind::patch: return QStringLiteral("patch");
-    case ZunoVersionBumpKind::minor: return QStringLiteral("minor");
-    case ZunoVersionBumpKind::major: return QStringLiteral("major");
+    case ZunoVersionBumpKind::build:
+        return QStringLiteral("build");
+    case ZunoVersionBumpKind::patch:
+        return QStringLiteral("patch");
+    case ZunoVersionBumpKind::minor:
+        return QStringLiteral("minor");
+    case ZunoVersionBumpKind::major:
+        return QStringLiteral("major");
     }
     return {};
 }
 
 std::optional<ZunoVersionBumpKind> zunoVersionBumpKindFromRawValue(const QString &raw)
 {
-    for (auto kind : {ZunoVersionBumpKind::build, ZunoVersionBumpKind::patch, ZunoVersionBumpKind::minor,
-                      ZunoVersionBumpKind::major}) {
+    for (auto kind : { ZunoVersionBumpKind::build, ZunoVersionBumpKind::patch, ZunoVersionBumpKind::minor,
+             ZunoVersionBumpKind::major }) {
         if (rawValue(kind) == raw)
             return kind;
     }
@@ -73,8 +77,9 @@ std::optional<ZunoVersionBumpKind> zunoVersionBumpKindFromRawValue(const QString
 }
 
 ZunoSemVer::ZunoSemVer(std::int64_t major, std::int64_t minor, std::int64_t patch)
-    : major(std::max<std::int64_t>(major, 0)), minor(std::max<std::int64_t>(minor, 0)),
-      patch(std::max<std::int64_t>(patch, 0))
+    : major(std::max<std::int64_t>(major, 0))
+    , minor(std::max<std::int64_t>(minor, 0))
+    , patch(std::max<std::int64_t>(patch, 0))
 {
 }
 
@@ -106,10 +111,14 @@ ZunoSemVer ZunoSemVer::parse(const QString &text)
 ZunoSemVer ZunoSemVer::bumped(ZunoVersionBumpKind kind) const
 {
     switch (kind) {
-    case ZunoVersionBumpKind::build: return *this;
-    case ZunoVersionBumpKind::patch: return ZunoSemVer(major, minor, plusOne(patch, *this));
-    case ZunoVersionBumpKind::minor: return ZunoSemVer(major, plusOne(minor, *this), 0);
-    case ZunoVersionBumpKind::major: return ZunoSemVer(plusOne(major, *this), 0, 0);
+    case ZunoVersionBumpKind::build:
+        return *this;
+    case ZunoVersionBumpKind::patch:
+        return ZunoSemVer(major, minor, plusOne(patch, *this));
+    case ZunoVersionBumpKind::minor:
+        return ZunoSemVer(major, plusOne(minor, *this), 0);
+    case ZunoVersionBumpKind::major:
+        return ZunoSemVer(plusOne(major, *this), 0, 0);
     }
     return *this;
 }
@@ -136,7 +145,7 @@ QString ZunoSemVer::description() const
 
 void to_json(nlohmann::json &j, const ZunoSemVer &v)
 {
-    j = nlohmann::json{{"major", v.major}, {"minor", v.minor}, {"patch", v.patch}};
+    j = nlohmann::json { { "major", v.major }, { "minor", v.minor }, { "patch", v.patch } };
 }
 
 void from_json(const nlohmann::json &j, ZunoSemVer &v)
@@ -149,16 +158,17 @@ void from_json(const nlohmann::json &j, ZunoSemVer &v)
 
 ZunoSemVerError ZunoSemVerError::invalidFormat(const QString &input)
 {
-    ZunoSemVerError e(Kind::invalidFormat, QStringLiteral("Invalid SemVer 2.0.0 string: '") + input
-                                               + QStringLiteral("' (expected MAJOR.MINOR.PATCH)."));
+    ZunoSemVerError e(Kind::invalidFormat,
+        QStringLiteral("Invalid SemVer 2.0.0 string: '") + input
+            + QStringLiteral("' (expected MAJOR.MINOR.PATCH)."));
     e.m_input = input;
     return e;
 }
 
 ZunoSemVerError ZunoSemVerError::downgradeNotAllowed(const QString &from, const QString &to)
 {
-    ZunoSemVerError e(Kind::downgradeNotAllowed,
-                      QStringLiteral("Version downgrade blocked: %1 -> %2.").arg(from, to));
+    ZunoSemVerError e(
+        Kind::downgradeNotAllowed, QStringLiteral("Version downgrade blocked: %1 -> %2.").arg(from, to));
     e.m_from = from;
     e.m_to = to;
     return e;
@@ -167,20 +177,20 @@ ZunoSemVerError ZunoSemVerError::downgradeNotAllowed(const QString &from, const 
 ZunoSemVerError ZunoSemVerError::multiStepJumpBlocked(const QString &from, const QString &to)
 {
     ZunoSemVerError e(Kind::multiStepJumpBlocked,
-                      QStringLiteral("Multi-step version jump blocked by Quarnwell policy: %1 -> %2. "
-                                     "Only +1 increments are permitted.")
-                          .arg(from, to));
+        QStringLiteral("Multi-step version jump blocked by Quarnwell policy: %1 -> %2. "
+                       "Only +1 increments are permitted.")
+            .arg(from, to));
     e.m_from = from;
     e.m_to = to;
     return e;
 }
 
-ZunoSemVerError ZunoSemVerError::unexpectedBumpKind(ZunoVersionBumpKind expected, const QString &from,
-                                                    const QString &to)
+ZunoSemVerError ZunoSemVerError::unexpectedBumpKind(
+    ZunoVersionBumpKind expected, const QString &from, const QString &to)
 {
     ZunoSemVerError e(Kind::unexpectedBumpKind,
-                      QStringLiteral("Transition %1 -> %2 does not match requested '%3' bump.")
-                          .arg(from, to, rawValue(expected)));
+        QStringLiteral("Transition %1 -> %2 does not match requested '%3' bump.")
+            .arg(from, to, rawValue(expected)));
     e.m_from = from;
     e.m_to = to;
     e.m_expected = expected;
@@ -190,7 +200,7 @@ ZunoSemVerError ZunoSemVerError::unexpectedBumpKind(ZunoVersionBumpKind expected
 ZunoSemVerError ZunoSemVerError::outOfRange(const QString &version)
 {
     ZunoSemVerError e(Kind::outOfRange,
-                      QStringLiteral("Version %1 cannot be bumped: a component is at its largest value.").arg(version));
+        QStringLiteral("Version %1 cannot be bumped: a component is at its largest value.").arg(version));
     e.m_input = version;
     return e;
 }

@@ -47,16 +47,23 @@ void from_json(const nlohmann::json &j, ZunoSemVer &v);
 
 class ZunoSemVerError : public std::runtime_error {
 public:
-    enum class Kind { invalidFormat, downgradeNotAllowed, multiStepJumpBlocked, unexpectedBumpKind, outOfRange };
+    enum class Kind {
+        invalidFormat,
+        downgradeNotAllowed,
+        multiStepJumpBlocked,
+        unexpectedBumpKind,
+        outOfRange
+    };
 
     static ZunoSemVerError invalidFormat(const QString &input);
     static ZunoSemVerError downgradeNotAllowed(const QString &from, const QString &to);
     static ZunoSemVerError multiStepJumpBlocked(const QString &from, const QString &to);
-    static ZunoSemVerError unexpectedBumpKind(ZunoVersionBumpKind expected, const QString &from, const QString &to);
+    static ZunoSemVerError unexpectedBumpKind(
+        ZunoVersionBumpKind expected, const QString &from, const QString &to);
     static ZunoSemVerError outOfRange(const QString &version);
 
     Kind kind() const { return m_kind; }
-    QString input() const { return m_input; }  // invalidFormat, outOfRange
+    QString input() const { return m_input; } // invalidFormat, outOfRange
     QString from() const { return m_from; }
     QString to() const { return m_to; }
     ZunoVersionBumpKind expected() const { return m_expected; }
@@ -65,11 +72,15 @@ public:
     friend bool operator==(const ZunoSemVerError &a, const ZunoSemVerError &b)
     {
         return a.m_kind == b.m_kind && a.m_input == b.m_input && a.m_from == b.m_from && a.m_to == b.m_to
-               && a.m_expected == b.m_expected;
+            && a.m_expected == b.m_expected;
     }
 
 private:
-    ZunoSemVerError(Kind kind, const QString &text) : std::runtime_error(text.toStdString()), m_kind(kind) {}
+    ZunoSemVerError(Kind kind, const QString &text)
+        : std::runtime_error(text.toStdString())
+        , m_kind(kind)
+    {
+    }
 
     Kind m_kind;
     QString m_input;

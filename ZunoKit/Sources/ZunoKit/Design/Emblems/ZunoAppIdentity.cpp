@@ -11,90 +11,18 @@
 
 namespace {
 
-constexpr const char16_t *kCaseNames[ZunoAppIdentities::kCount] = {
-    u"zunoFocus",
-    u"zunoTask",
-    u"zunoFlow",
-    u"zunoFind",
-    u"zunoRead",
-    u"zunoMind",
-    u"zunoSheet",
-    u"zunoNote",
-    u"zunoMail",
-    u"zunoCalendar",
-    u"zunoDocs",
-    u"zunoWrite",
-    u"zunoSlide",
-    u"zunoClip",
-    u"zunoType",
-    u"zunoTranslate",
-    u"zunoPDF",
-    u"zunoScan",
-    u"zunoBoard",
-    u"zunoHabit",
-    u"zunoTime",
-    u"zunoBudget",
-    u"zunoInvoice",
-    u"zunoContact",
-    u"zunoLearn",
-    u"zunoCode",
-    u"zunoShelf",
-    u"zunoDraw",
-    u"zunoMark",
-    u"zunoSnip",
-    u"zunoList",
-    u"zunoPhoto",
-    u"zunoMusic",
-    u"zunoCam",
-    u"zunoStudio",
-    u"zunoMixer",
-    u"zunoDownloader",
-    u"zunoVideo",
-    u"zunoPodcast",
-    u"zunoRadio",
-    u"zunoCast",
-    u"zunoFrame",
-    u"zunoWall",
-    u"zunoGIF",
-    u"zunoVoice",
-    u"zunoSubtitle",
-    u"zunoPlayer",
-    u"zunoReel",
-    u"zunoTune",
-    u"zunoKill",
-    u"zunoRAM",
-    u"zunoVolt",
-    u"zunoTor",
-    u"zunoDNS",
-    u"zunoDB",
-    u"zunoServe",
-    u"zunoAgentBrowser",
-    u"zunoContainer",
-    u"zunoGit",
-    u"zunoDisk",
-    u"zunoVM",
-    u"zunoPhone",
-    u"zunoRescue",
-    u"zunoVPN",
-    u"zunoBackup",
-    u"zunoPulse",
-    u"zunoClean",
-    u"zunoFirewall",
-    u"zunoPort",
-    u"zunoShell",
-    u"zunoSync",
-    u"zunoVault",
-    u"zunoWiFi",
-    u"zunoTemp",
-    u"zunoFan",
-    u"zunoUpdate",
-    u"zunoLog",
-    u"quarnwell",
-    u"dezevevezu",
-    u"atlas",
-    u"beacon",
-    u"harbor"
-};
+constexpr const char16_t *kCaseNames[ZunoAppIdentities::kCount] = { u"zunoFocus", u"zunoTask", u"zunoFlow",
+    u"zunoFind", u"zunoRead", u"zunoMind", u"zunoSheet", u"zunoNote", u"zunoMail", u"zunoCalendar",
+    u"zunoDocs", u"zunoWrite", u"zunoSlide", u"zunoClip", u"zunoType", u"zunoTranslate", u"zunoPDF",
+    u"zunoScan", u"zunoBoard", u"zunoHabit", u"zunoTime", u"zunoBudget", u"zunoInvoice", u"zunoContact",
+    u"zunoLearn", u"zunoCode", u"zunoShelf", u"zunoDraw", u"zunoMark", u"zunoSnip", u"zunoList", u"zunoPhoto",
+    u"zunoMusic", u"zunoCam", u"zunoStudio", u"zunoMixer", u"zunoDownloader", u"zunoVideo", u"zunoPodcast",
+    u"zunoRadio", u"zunoCast", u"zunoFrame", u"zunoWall", u"zunoGIF", u"zunoVoice", u"zunoSubtitle",
+    u"zunoPlayer", u"zunoReel", u"zunoTune", u"zunoKill", u"zunoRAM", u"zunoVolt", u"zunoTor", u"zunoDNS",
+    u"zunoDB", u"zunoServe", u"zunoAgentBrowser", u"zunoContainer", u"zunoGit", u"zunoDisk", u"zunoVM",
+    u"zunoPhone", u"zunoRescue", u"zunoVPN", u"zunoBackup", u"zunoPulse", u"zunoClean", u"zunoFirewall",
+    u"zunoPort", u"zunoShell", u"zunoSync", u"zunoVault", u"zunoWiFi", u"zunoTemp", u"zunoFan", u"zunoUpdate",
+    u"zunoLog", u"quarnwell", u"dezevevezu", u"atlas", u"beacon", u"harbor" };
 
 // Shortened and former names, compared after normalisation, in this order.
 struct Alias {
@@ -102,11 +30,11 @@ struct Alias {
     ZunoAppIdentity app;
 };
 constexpr Alias kAliases[] = {
-    {"zunobrowser", ZunoAppIdentity::zunoAgentBrowser},
-    {"zunodl", ZunoAppIdentity::zunoDownloader},
-    {"zunodownload", ZunoAppIdentity::zunoDownloader},
-    {"zunomemory", ZunoAppIdentity::zunoRAM},
-    {"zunokiller", ZunoAppIdentity::zunoKill},
+    { "zunobrowser", ZunoAppIdentity::zunoAgentBrowser },
+    { "zunodl", ZunoAppIdentity::zunoDownloader },
+    { "zunodownload", ZunoAppIdentity::zunoDownloader },
+    { "zunomemory", ZunoAppIdentity::zunoRAM },
+    { "zunokiller", ZunoAppIdentity::zunoKill },
 };
 
 QString normalised(const QString &text)
@@ -138,14 +66,14 @@ QString processName()
     return comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoAppIdentities {
 
 const std::array<ZunoAppIdentity, kCount> &allCases()
 {
     static const auto cases = [] {
-        std::array<ZunoAppIdentity, kCount> all{};
+        std::array<ZunoAppIdentity, kCount> all {};
         for (int i = 0; i < kCount; ++i)
             all[i] = static_cast<ZunoAppIdentity>(i);
         return all;
@@ -179,7 +107,7 @@ std::optional<ZunoAppIdentity> current()
     const ZunoBundle &bundle = ZunoBundle::main();
     if (auto app = resolve(bundle.bundleIdentifier))
         return app;
-    for (const char *key : {"CFBundleDisplayName", "CFBundleName"}) {
+    for (const char *key : { "CFBundleDisplayName", "CFBundleName" }) {
         const QVariant value = bundle.infoDictionary.value(QLatin1String(key));
         if (value.typeId() == QMetaType::QString) {
             if (auto app = resolve(value.toString()))
@@ -195,11 +123,17 @@ QString caseName(ZunoAppIdentity app)
     return (i >= 0 && i < kCount) ? QString::fromUtf16(kCaseNames[i]) : QString();
 }
 
-}  // namespace ZunoAppIdentities
+} // namespace ZunoAppIdentities
 
-QString rawValue(ZunoAppIdentity app) { return normalised(ZunoAppIdentities::caseName(app)); }
+QString rawValue(ZunoAppIdentity app)
+{
+    return normalised(ZunoAppIdentities::caseName(app));
+}
 
-void to_json(nlohmann::json &j, ZunoAppIdentity app) { j = rawValue(app).toStdString(); }
+void to_json(nlohmann::json &j, ZunoAppIdentity app)
+{
+    j = rawValue(app).toStdString();
+}
 
 void from_json(const nlohmann::json &j, ZunoAppIdentity &app)
 {

@@ -115,11 +115,17 @@ std::optional<ZunoAppIdentity> current();
 // The case name as declared ("zunoCam"), for routines named after it.
 QString caseName(ZunoAppIdentity app);
 
-}  // namespace ZunoAppIdentities
+} // namespace ZunoAppIdentities
 
 QString rawValue(ZunoAppIdentity app);
-inline QString id(ZunoAppIdentity app) { return rawValue(app); }
-inline int indexOf(ZunoAppIdentity app) { return static_cast<int>(app); }
+inline QString id(ZunoAppIdentity app)
+{
+    return rawValue(app);
+}
+inline int indexOf(ZunoAppIdentity app)
+{
+    return static_cast<int>(app);
+}
 
 // Coded as the raw value; decoding an unknown raw value throws.
 void to_json(nlohmann::json &j, ZunoAppIdentity app);
