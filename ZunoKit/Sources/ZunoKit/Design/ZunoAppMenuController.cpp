@@ -32,6 +32,15 @@ QKeySequence shortcut(const QString &keyEquivalent, Qt::KeyboardModifiers modifi
     return QKeySequence(QKeyCombination(modifiers, key));
 }
 
+// The window that takes keyboard input; an open (or just closed) menu popup is not one.
+QWidget *keyWindow()
+{
+    QWidget *window = QApplication::activeWindow();
+    if (!window || !window->isVisible() || window->windowType() == Qt::Popup)
+        return nullptr;
+    return window;
+}
+
 // The focused text input of the active window, as the first responder of the standard edit commands.
 struct TextInput {
     QObject *target = nullptr;
@@ -43,7 +52,7 @@ struct TextInput {
 
 std::optional<TextInput> focusedTextInput()
 {
-    QWidget *window = QApplication::activeWindow();
+    QWidget *window = keyWindow();
     QWidget *focus = QApplication::focusWidget();
     if (!window || !focus || focus->window() != window)
         return std::nullopt;
@@ -83,7 +92,7 @@ bool canPerform(const QString &selector)
     if (selector == QLatin1String("terminate:"))
         return true;
     if (selector == QLatin1String("performMiniaturize:") || selector == QLatin1String("performClose:"))
-        return QApplication::activeWindow() != nullptr;
+        return keyWindow() != nullptr;
     if (selector == QLatin1String("arrangeInFront:"))
         return !visibleWindows().isEmpty();
     const auto input = focusedTextInput();
@@ -110,17 +119,17 @@ void perform(const QString &selector)
         return;
     }
     if (selector == QLatin1String("performMiniaturize:")) {
-        if (QWidget *window = QApplication::activeWindow())
+        if (QWidget *window = keyWindow())
             window->showMinimized();
         return;
     }
     if (selector == QLatin1String("performClose:")) {
-        if (QWidget *window = QApplication::activeWindow())
+        if (QWidget *window = keyWindow())
             window->close();
         return;
     }
     if (selector == QLatin1String("arrangeInFront:")) {
-        QWidget *active = QApplication::activeWindow();
+        QWidget *active = keyWindow();
         for (QWidget *window : visibleWindows()) {
             if (window != active)
                 window->raise();
@@ -178,6 +187,11 @@ ZunoAppMenuController::~ZunoAppMenuController()
     // A window that adopted the menu bar owns it now.
     if (m_mainMenu && !m_mainMenu->parent())
         delete m_mainMenu.data();
+}
+
+QMenuBar *ZunoAppMenuController::mainMenu() const
+{
+    return m_mainMenu;
 }
 
 QString ZunoAppMenuController::text(const QString &en, const QString &tr) const

@@ -39,7 +39,7 @@ public:
 
     // The menu bar. A window that adopts it (QMainWindow::setMenuBar) takes ownership; otherwise the
     // controller deletes it.
-    QMenuBar *mainMenu() const { return m_mainMenu; }
+    QMenuBar *mainMenu() const;
     QMenu *windowsMenu() const { return m_windowsMenu; }
 
     // Refreshes a custom item's title and visibility and answers whether it may act now. Items that
