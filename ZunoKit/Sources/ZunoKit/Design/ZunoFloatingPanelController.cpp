@@ -36,8 +36,10 @@ public:
         if (m_content)
             m_content->deleteLater();
         m_content = content;
-        if (content)
+        if (content) {
             layout()->addWidget(content);
+            content->show();
+        }
     }
 
     std::function<void()> onEscapePressed;
@@ -64,7 +66,7 @@ protected:
     void changeEvent(QEvent *event) override
     {
         // Hiding the panel takes its focus too; that is no second dismissal.
-        if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible() && onResignKey)
+        if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !isHidden() && onResignKey)
             onResignKey();
         QWidget::changeEvent(event);
     }
