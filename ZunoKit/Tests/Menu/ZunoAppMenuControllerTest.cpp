@@ -49,8 +49,8 @@ QList<ShownItem> open(QMenu *menu)
     menu->popup(QPoint(10, 10));
     QList<ShownItem> items;
     for (QAction *action : menu->actions())
-        items.append({shown(action->text()), action->isSeparator(), action->isVisible(), action->isEnabled(),
-                      action->shortcut()});
+        items.append({ shown(action->text()), action->isSeparator(), action->isVisible(), action->isEnabled(),
+            action->shortcut() });
     menu->hide();
     return items;
 }
@@ -74,7 +74,7 @@ QAction *actionTitled(QMenu *menu, const QString &title)
 
 class RecordingDesktop final : public ZunoDesktopServices {
 public:
-    void revealFile(const QString &) override {}
+    void revealFile(const QString &) override { }
     void openUrl(const QUrl &url) override { opened.append(url); }
     QList<QUrl> opened;
 };
@@ -110,13 +110,13 @@ protected:
     std::function<ZunoLanguage()> currentLanguage = [this] { return language; };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ZunoAppMenuControllerTest, MinimalMenuBarInEnglishAndTurkish)
 {
     ZunoAppMenuController controller(QStringLiteral("ZunoCam"), currentLanguage);
     const QList<QMenu *> menus = menusOf(controller.mainMenu());
-    ASSERT_EQ(menus.size(), 3);  // no File menu without file items
+    ASSERT_EQ(menus.size(), 3); // no File menu without file items
     EXPECT_EQ(menus.last(), controller.windowsMenu());
 
     struct Expected {
@@ -127,22 +127,19 @@ TEST_F(ZunoAppMenuControllerTest, MinimalMenuBarInEnglishAndTurkish)
         QStringList window;
     };
     const std::vector<Expected> cases = {
-        {ZunoLanguage::en,
-         {"ZunoCam", "Edit", "Window"},
-         {"Send Feedback & Ideas…", "-", "Quit ZunoCam"},
-         {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All"},
-         {"Minimize", "Close Window", "-", "Bring All to Front"}},
-        {ZunoLanguage::tr,
-         {"ZunoCam", "Düzen", "Pencere"},
-         {"Geri Bildirim & Fikir Gönder…", "-", "ZunoCam Uygulamasından Çık"},
-         {"Geri Al", "Yinele", "-", "Kes", "Kopyala", "Yapıştır", "Tümünü Seç"},
-         {"Küçült", "Pencereyi Kapat", "-", "Tümünü Öne Getir"}},
+        { ZunoLanguage::en, { "ZunoCam", "Edit", "Window" },
+            { "Send Feedback & Ideas…", "-", "Quit ZunoCam" },
+            { "Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All" },
+            { "Minimize", "Close Window", "-", "Bring All to Front" } },
+        { ZunoLanguage::tr, { "ZunoCam", "Düzen", "Pencere" },
+            { "Geri Bildirim & Fikir Gönder…", "-", "ZunoCam Uygulamasından Çık" },
+            { "Geri Al", "Yinele", "-", "Kes", "Kopyala", "Yapıştır", "Tümünü Seç" },
+            { "Küçült", "Pencereyi Kapat", "-", "Tümünü Öne Getir" } },
         // Languages without a pack show English.
-        {ZunoLanguage::de,
-         {"ZunoCam", "Edit", "Window"},
-         {"Send Feedback & Ideas…", "-", "Quit ZunoCam"},
-         {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All"},
-         {"Minimize", "Close Window", "-", "Bring All to Front"}},
+        { ZunoLanguage::de, { "ZunoCam", "Edit", "Window" },
+            { "Send Feedback & Ideas…", "-", "Quit ZunoCam" },
+            { "Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All" },
+            { "Minimize", "Close Window", "-", "Bring All to Front" } },
     };
     for (const Expected &expected : cases) {
         SCOPED_TRACE(rawValue(expected.language).toStdString());
@@ -166,7 +163,7 @@ TEST_F(ZunoAppMenuControllerTest, ShortcutsFollowTheTable)
     const auto window = open(menus[2]);
     const auto seq = [](const char *text) { return QKeySequence(QString::fromLatin1(text)); };
     EXPECT_EQ(app[0].shortcut, seq("Ctrl+,"));
-    EXPECT_EQ(app[2].shortcut, QKeySequence());  // feedback
+    EXPECT_EQ(app[2].shortcut, QKeySequence()); // feedback
     EXPECT_EQ(app[4].shortcut, seq("Ctrl+Q"));
     EXPECT_EQ(edit[0].shortcut, seq("Ctrl+Z"));
     EXPECT_EQ(edit[1].shortcut, seq("Ctrl+Shift+Z"));
@@ -180,10 +177,10 @@ TEST_F(ZunoAppMenuControllerTest, ShortcutsFollowTheTable)
 
     // An empty close key leaves Close Window without a shortcut, whatever the modifiers.
     ZunoAppMenuController noClose(QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, {},
-                                  QString(), Qt::ControlModifier | Qt::AltModifier);
+        QString(), Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(open(noClose.windowsMenu())[1].shortcut, QKeySequence());
     ZunoAppMenuController altClose(QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, {},
-                                   QStringLiteral("k"), Qt::ControlModifier | Qt::AltModifier);
+        QStringLiteral("k"), Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(open(altClose.windowsMenu())[1].shortcut, seq("Ctrl+Alt+K"));
 }
 
@@ -194,32 +191,37 @@ TEST_F(ZunoAppMenuControllerTest, SettingsFileAndCustomMenus)
     bool exportHidden = false;
     bool dividerHidden = true;
     std::vector<ZunoMenuElement> fileItems = {
-        ZunoMenuElement::item([] { return QStringLiteral("New Script"); }, "n", Qt::ControlModifier, {}, {}, false,
-                              [] {}),
+        ZunoMenuElement::item(
+            [] { return QStringLiteral("New Script"); }, "n", Qt::ControlModifier, {}, {}, false, [] {}),
         ZunoMenuElement::divider([&] { return dividerHidden; }),
-        ZunoMenuElement::item([] { return QStringLiteral("Export"); }, "e", Qt::ControlModifier | Qt::ShiftModifier,
-                              [] { return false; }, [&] { return exportHidden; }, false, [&] { ++exported; }),
+        ZunoMenuElement::item([] { return QStringLiteral("Export"); }, "e",
+            Qt::ControlModifier | Qt::ShiftModifier, [] { return false; }, [&] { return exportHidden; },
+            false, [&] { ++exported; }),
     };
-    std::vector<ZunoCustomMenu> custom = {ZunoCustomMenu(QStringLiteral("Camera"), {}),
-                                          ZunoCustomMenu([this] { return language == ZunoLanguage::tr
-                                                                             ? QStringLiteral("Görünüm")
-                                                                             : QStringLiteral("View"); },
-                                                         {})};
+    std::vector<ZunoCustomMenu> custom = { ZunoCustomMenu(QStringLiteral("Camera"), {}),
+        ZunoCustomMenu(
+            [this] {
+                return language == ZunoLanguage::tr ? QStringLiteral("Görünüm") : QStringLiteral("View");
+            },
+            {}) };
 
-    ZunoAppMenuController controller(QStringLiteral("ZunoCam"), currentLanguage,
-                                      [this] { return language == ZunoLanguage::tr ? QStringLiteral("Tercihler…")
-                                                                                   : QStringLiteral("Preferences…"); },
-                                      [&] { ++settingsOpened; }, fileItems, std::nullopt, custom);
+    ZunoAppMenuController controller(
+        QStringLiteral("ZunoCam"), currentLanguage,
+        [this] {
+            return language == ZunoLanguage::tr ? QStringLiteral("Tercihler…")
+                                                : QStringLiteral("Preferences…");
+        },
+        [&] { ++settingsOpened; }, fileItems, std::nullopt, custom);
     const QList<QMenu *> menus = menusOf(controller.mainMenu());
     QStringList menuTitles;
     for (QMenu *menu : menus)
         menuTitles << shown(menu->title());
-    EXPECT_EQ(menuTitles, (QStringList{"ZunoCam", "File", "Edit", "Camera", "View", "Window"}));
+    EXPECT_EQ(menuTitles, (QStringList { "ZunoCam", "File", "Edit", "Camera", "View", "Window" }));
 
     EXPECT_EQ(titles(open(menus[0])),
-              (QStringList{"Preferences…", "-", "Send Feedback & Ideas…", "-", "Quit ZunoCam"}));
+        (QStringList { "Preferences…", "-", "Send Feedback & Ideas…", "-", "Quit ZunoCam" }));
     const auto file = open(menus[1]);
-    EXPECT_EQ(titles(file), (QStringList{"New Script", "-", "Export"}));
+    EXPECT_EQ(titles(file), (QStringList { "New Script", "-", "Export" }));
     EXPECT_FALSE(file[1].visible);
     EXPECT_TRUE(file[2].visible);
     EXPECT_FALSE(file[2].enabled);
@@ -255,7 +257,8 @@ TEST_F(ZunoAppMenuControllerTest, SettingsFileAndCustomMenus)
 
 TEST_F(ZunoAppMenuControllerTest, SettingsTitleAloneAddsNothingAndDefaultTitleIsLocalized)
 {
-    ZunoAppMenuController titleOnly(QStringLiteral("ZunoCam"), currentLanguage, [] { return QStringLiteral("X"); });
+    ZunoAppMenuController titleOnly(
+        QStringLiteral("ZunoCam"), currentLanguage, [] { return QStringLiteral("X"); });
     EXPECT_EQ(titles(open(menusOf(titleOnly.mainMenu())[0])).first(), "Send Feedback & Ideas…");
 
     language = ZunoLanguage::tr;
@@ -277,30 +280,31 @@ TEST_F(ZunoAppMenuControllerTest, EditOverridesGiveWayToAFocusedTextField)
     EditingWindow editing;
     editing.focusButton();
     auto items = open(edit);
-    EXPECT_EQ(titles(items), (QStringList{"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Duplicate", "Select All"}));
+    EXPECT_EQ(titles(items),
+        (QStringList { "Undo", "Redo", "-", "Cut", "Copy", "Paste", "Duplicate", "Select All" }));
     EXPECT_EQ(items[6].shortcut, QKeySequence(QStringLiteral("Ctrl+D")));
     // Without a focused text field: the standard commands have no taker, the overrides decide.
-    EXPECT_FALSE(items[0].enabled);  // standard Undo
-    EXPECT_FALSE(items[1].enabled);  // canRedo says no
-    EXPECT_FALSE(items[3].enabled);  // standard Cut
-    EXPECT_TRUE(items[4].enabled);   // overridden Copy
+    EXPECT_FALSE(items[0].enabled); // standard Undo
+    EXPECT_FALSE(items[1].enabled); // canRedo says no
+    EXPECT_FALSE(items[3].enabled); // standard Cut
+    EXPECT_TRUE(items[4].enabled); // overridden Copy
     EXPECT_TRUE(items[6].enabled);
 
     QApplication::clipboard()->setText(QStringLiteral("before"));
     actionTitled(edit, "Copy")->trigger();
     actionTitled(edit, "Duplicate")->trigger();
-    EXPECT_EQ(calls, (QStringList{"copy", "duplicate"}));
+    EXPECT_EQ(calls, (QStringList { "copy", "duplicate" }));
     EXPECT_EQ(QApplication::clipboard()->text(), "before");
 
     // With the text field focused: Copy copies its selection and leaves the override alone.
     editing.focusField();
     ASSERT_TRUE(ZunoAppMenuController::isTextInputFocused());
     items = open(edit);
-    EXPECT_TRUE(items[1].enabled);  // overridden Redo is the field's now
-    EXPECT_TRUE(items[3].enabled);  // standard Cut with a selection
+    EXPECT_TRUE(items[1].enabled); // overridden Redo is the field's now
+    EXPECT_TRUE(items[3].enabled); // standard Cut with a selection
     actionTitled(edit, "Copy")->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "hello world");
-    EXPECT_EQ(calls, (QStringList{"copy", "duplicate"}));
+    EXPECT_EQ(calls, (QStringList { "copy", "duplicate" }));
 
     // The standard Cut and Undo reach the field.
     actionTitled(edit, "Cut")->trigger();
@@ -312,10 +316,11 @@ TEST_F(ZunoAppMenuControllerTest, EditOverridesGiveWayToAFocusedTextField)
 TEST_F(ZunoAppMenuControllerTest, SkipWhenEditingTextFollowsTheFocus)
 {
     int ran = 0;
-    std::vector<ZunoCustomMenu> custom = {ZunoCustomMenu(
-        QStringLiteral("Script"),
-        {ZunoMenuElement::item([] { return QStringLiteral("Delete Script"); }, {}, {}, {}, {}, true, [&] { ++ran; })})};
-    ZunoAppMenuController controller(QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, custom);
+    std::vector<ZunoCustomMenu> custom = { ZunoCustomMenu(QStringLiteral("Script"),
+        { ZunoMenuElement::item(
+            [] { return QStringLiteral("Delete Script"); }, {}, {}, {}, {}, true, [&] { ++ran; }) }) };
+    ZunoAppMenuController controller(
+        QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, custom);
     QMenu *script = menusOf(controller.mainMenu())[2];
     QAction *item = script->actions().first();
 
@@ -323,7 +328,7 @@ TEST_F(ZunoAppMenuControllerTest, SkipWhenEditingTextFollowsTheFocus)
     editing.focusField();
     EXPECT_FALSE(open(script).first().enabled);
     EXPECT_FALSE(controller.validateMenuItem(item));
-    item->trigger();  // as a shortcut would
+    item->trigger(); // as a shortcut would
     EXPECT_EQ(ran, 0);
 
     editing.focusButton();
@@ -336,30 +341,31 @@ TEST_F(ZunoAppMenuControllerTest, SubmenusAreRebuiltOnEveryOpening)
 {
     int built = 0;
     QStringList ran;
-    std::vector<ZunoCustomMenu> custom = {ZunoCustomMenu(
-        QStringLiteral("Scripts"),
-        {ZunoMenuElement::submenu([] { return QStringLiteral("Recent"); }, [&] {
-            const int generation = ++built;
-            return std::vector<ZunoMenuElement>{ZunoMenuElement::item(
-                [generation] { return QStringLiteral("Script %1").arg(generation); }, {}, {}, {}, {}, false,
-                [&ran, generation] { ran << QStringLiteral("run %1").arg(generation); })};
-        })})};
-    ZunoAppMenuController controller(QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, custom);
+    std::vector<ZunoCustomMenu> custom = { ZunoCustomMenu(QStringLiteral("Scripts"),
+        { ZunoMenuElement::submenu([] { return QStringLiteral("Recent"); },
+            [&] {
+                const int generation = ++built;
+                return std::vector<ZunoMenuElement> { ZunoMenuElement::item(
+                    [generation] { return QStringLiteral("Script %1").arg(generation); }, {}, {}, {}, {},
+                    false, [&ran, generation] { ran << QStringLiteral("run %1").arg(generation); }) };
+            }) }) };
+    ZunoAppMenuController controller(
+        QStringLiteral("ZunoCam"), currentLanguage, {}, {}, {}, std::nullopt, custom);
     QMenu *scripts = menusOf(controller.mainMenu())[2];
     QMenu *recent = scripts->actions().first()->menu<QMenu *>();
     ASSERT_TRUE(recent);
     EXPECT_EQ(built, 1);
-    EXPECT_EQ(titles(open(scripts)), (QStringList{"Recent"}));
+    EXPECT_EQ(titles(open(scripts)), (QStringList { "Recent" }));
 
     QPointer<QAction> stale = recent->actions().first();
-    EXPECT_EQ(titles(open(recent)), (QStringList{"Script 2"}));
+    EXPECT_EQ(titles(open(recent)), (QStringList { "Script 2" }));
     EXPECT_EQ(built, 2);
-    ASSERT_TRUE(stale);  // removed, deleted later
+    ASSERT_TRUE(stale); // removed, deleted later
     stale->trigger();
     EXPECT_TRUE(ran.isEmpty());
 
     recent->actions().first()->trigger();
-    EXPECT_EQ(ran, (QStringList{"run 2"}));
+    EXPECT_EQ(ran, (QStringList { "run 2" }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(stale);
 }

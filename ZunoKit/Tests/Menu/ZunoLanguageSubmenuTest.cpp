@@ -16,7 +16,7 @@ class ScopedSystemLanguages {
 public:
     explicit ScopedSystemLanguages(const QByteArray &languages)
     {
-        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        for (const char *name : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG" })
             m_saved.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
         qputenv("LANGUAGE", languages);
         qunsetenv("LC_ALL");
@@ -51,14 +51,15 @@ QString storedPreference()
 class ZunoLanguageSubmenuTest : public ::testing::Test {
 protected:
     ZunoLanguageSubmenuTest()
-        : controller(QStringLiteral("ZunoCam"), [] { return ZunoLanguages::current(); }, {}, {}, {}, std::nullopt,
-                     {ZunoCustomMenu(QStringLiteral("View"),
-                                     {ZunoMenuElement::languageSubmenu([] { return ZunoLanguages::current(); },
-                                                                       [this](ZunoLanguage chosen) {
-                                                                           selected.push_back(chosen);
-                                                                           if (onSelect)
-                                                                               onSelect(chosen);
-                                                                       })})})
+        : controller(QStringLiteral("ZunoCam"), [] { return ZunoLanguages::current(); }, {}, {}, {},
+            std::nullopt,
+            { ZunoCustomMenu(QStringLiteral("View"),
+                { ZunoMenuElement::languageSubmenu([] { return ZunoLanguages::current(); },
+                    [this](ZunoLanguage chosen) {
+                        selected.push_back(chosen);
+                        if (onSelect)
+                            onSelect(chosen);
+                    }) }) })
     {
         view = controller.mainMenu()->actions()[2]->menu<QMenu *>();
         languages = view->actions().first()->menu<QMenu *>();
@@ -89,7 +90,7 @@ protected:
     }
 
     ZunoTestHome home;
-    ScopedSystemLanguages system{"de"};
+    ScopedSystemLanguages system { "de" };
     std::vector<ZunoLanguage> selected;
     std::function<void(ZunoLanguage)> onSelect;
     ZunoAppMenuController controller;
@@ -97,7 +98,7 @@ protected:
     QMenu *languages = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ZunoLanguageSubmenuTest, FollowingTheSystemTicksTheSystemRowOnly)
 {
@@ -115,8 +116,9 @@ TEST_F(ZunoLanguageSubmenuTest, FollowingTheSystemTicksTheSystemRowOnly)
 TEST_F(ZunoLanguageSubmenuTest, ChoosingALanguageStoresItAnnouncesItThenCallsBack)
 {
     QStringList order;
-    const auto token = ZunoNotificationCenter::shared().addObserver(
-        ZunoLanguages::kLanguageDidChangeNotification, nullptr, [&](const QString &, const QVariant &) { order << "notified"; });
+    const auto token
+        = ZunoNotificationCenter::shared().addObserver(ZunoLanguages::kLanguageDidChangeNotification, nullptr,
+            [&](const QString &, const QVariant &) { order << "notified"; });
     onSelect = [&](ZunoLanguage) { order << "selected"; };
 
     openLanguages();
@@ -124,8 +126,8 @@ TEST_F(ZunoLanguageSubmenuTest, ChoosingALanguageStoresItAnnouncesItThenCallsBac
     ZunoNotificationCenter::shared().removeObserver(token);
 
     EXPECT_EQ(storedPreference(), "tr");
-    EXPECT_EQ(selected, std::vector<ZunoLanguage>{ZunoLanguage::tr});
-    EXPECT_EQ(order, (QStringList{"notified", "selected"}));
+    EXPECT_EQ(selected, std::vector<ZunoLanguage> { ZunoLanguage::tr });
+    EXPECT_EQ(order, (QStringList { "notified", "selected" }));
 
     // The next opening shows the choice, in the chosen language.
     const QStringList rows = openLanguages();
@@ -144,7 +146,7 @@ TEST_F(ZunoLanguageSubmenuTest, FollowingTheSystemKeepsSystemStoredWhenTheCaller
     EXPECT_EQ(rows[0], "Sistem Dili (Deutsch)");
     choose(rows[0]);
 
-    EXPECT_EQ(selected, std::vector<ZunoLanguage>{ZunoLanguage::de});
+    EXPECT_EQ(selected, std::vector<ZunoLanguage> { ZunoLanguage::de });
     EXPECT_EQ(storedPreference(), "system");
     EXPECT_EQ(openLanguages()[0], "✓ System Language (Deutsch)");
 }

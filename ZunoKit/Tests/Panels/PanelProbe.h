@@ -31,7 +31,7 @@ protected:
 private:
     void record(QMouseEvent *event)
     {
-        seen.push_back({event->type(), event->position().toPoint()});
+        seen.push_back({ event->type(), event->position().toPoint() });
         event->accept();
     }
 };

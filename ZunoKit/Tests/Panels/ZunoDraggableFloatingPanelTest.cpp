@@ -1,6 +1,6 @@
+#include "ZunoDraggableFloatingPanel.h"
 #include "PanelProbe.h"
 #include "ZunoCustomDragTrackingView.h"
-#include "ZunoDraggableFloatingPanel.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -39,13 +39,20 @@ protected:
         tracker->setMinimumSize(60, 30);
         trackerChild = new QWidget(tracker);
         trackerChild->setGeometry(5, 5, 20, 20);
-        for (QWidget *widget : std::initializer_list<QWidget *>{probe, button, field, slider, scrollBar, text, tracker})
+        for (QWidget *widget :
+            std::initializer_list<QWidget *> { probe, button, field, slider, scrollBar, text, tracker })
             layout->addWidget(widget);
         panel.move(300, 200);
         panel.screenMouseLocationProvider = [this] { return pointer; };
-        panel.onDragBegan = [this](const QRect &frame) { events << QStringLiteral("began %1,%2").arg(frame.x()).arg(frame.y()); };
-        panel.onDragMoved = [this](const QRect &frame) { events << QStringLiteral("moved %1,%2").arg(frame.x()).arg(frame.y()); };
-        panel.onDragEnded = [this](const QPoint &origin) { events << QStringLiteral("ended %1,%2").arg(origin.x()).arg(origin.y()); };
+        panel.onDragBegan = [this](const QRect &frame) {
+            events << QStringLiteral("began %1,%2").arg(frame.x()).arg(frame.y());
+        };
+        panel.onDragMoved = [this](const QRect &frame) {
+            events << QStringLiteral("moved %1,%2").arg(frame.x()).arg(frame.y());
+        };
+        panel.onDragEnded = [this](const QPoint &origin) {
+            events << QStringLiteral("ended %1,%2").arg(origin.x()).arg(origin.y());
+        };
         panel.onDragCancelled = [this] { events << QStringLiteral("cancelled"); };
         panel.onEscapePressed = [this] { events << QStringLiteral("escape"); };
         panel.show();
@@ -82,7 +89,7 @@ protected:
     QStringList events;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DraggablePanelTest, IsAToolWindowShownWithoutTheFocus)
 {
@@ -95,15 +102,15 @@ TEST_F(DraggablePanelTest, IsAToolWindowShownWithoutTheFocus)
 TEST_F(DraggablePanelTest, SmallMovesBelongToTheContentAndTheThresholdMovesByTheWholeOffset)
 {
     press(probe);
-    dragBy(QPoint(2, 3));  // 3.6 px
+    dragBy(QPoint(2, 3)); // 3.6 px
     EXPECT_EQ(panel.pos(), QPoint(300, 200));
     EXPECT_EQ(probe->count(QEvent::MouseMove), 1);
     EXPECT_TRUE(events.isEmpty());
 
-    dragBy(QPoint(2, -3));  // 4 px from the press
+    dragBy(QPoint(2, -3)); // 4 px from the press
     EXPECT_EQ(panel.pos(), QPoint(304, 200));
-    EXPECT_EQ(events, (QStringList{"began 304,200", "moved 304,200"}));
-    EXPECT_EQ(probe->count(QEvent::MouseMove), 1);  // the content saw no more of it
+    EXPECT_EQ(events, (QStringList { "began 304,200", "moved 304,200" }));
+    EXPECT_EQ(probe->count(QEvent::MouseMove), 1); // the content saw no more of it
 
     dragBy(QPoint(-50, 30));
     EXPECT_EQ(panel.pos(), QPoint(254, 230));
@@ -139,12 +146,12 @@ TEST_F(DraggablePanelTest, ReleasingAfterADragClicksNothing)
 TEST_F(DraggablePanelTest, ControlsThatTrackDragsNeverMoveThePanel)
 {
     const std::vector<std::pair<const char *, QWidget *>> controls = {
-        {"line edit", field},
-        {"slider", slider},
-        {"scroll bar", scrollBar},
-        {"text view", text->viewport()},
-        {"custom tracker", tracker},
-        {"inside a custom tracker", trackerChild},
+        { "line edit", field },
+        { "slider", slider },
+        { "scroll bar", scrollBar },
+        { "text view", text->viewport() },
+        { "custom tracker", tracker },
+        { "inside a custom tracker", trackerChild },
     };
     for (const auto &[name, control] : controls) {
         SCOPED_TRACE(name);
@@ -159,13 +166,13 @@ TEST_F(DraggablePanelTest, ControlsThatTrackDragsNeverMoveThePanel)
 TEST_F(DraggablePanelTest, EscapeCancelsAStartedDragBeforeReportingEscape)
 {
     QTest::keyClick(&panel, Qt::Key_Escape);
-    EXPECT_EQ(events, (QStringList{"escape"}));
+    EXPECT_EQ(events, (QStringList { "escape" }));
     events.clear();
 
     press(probe);
     dragBy(QPoint(10, 0));
     QTest::keyClick(&panel, Qt::Key_Escape);
-    EXPECT_EQ(events, (QStringList{"began 310,200", "moved 310,200", "cancelled", "escape"}));
+    EXPECT_EQ(events, (QStringList { "began 310,200", "moved 310,200", "cancelled", "escape" }));
 
     // The rest of that gesture no longer moves the panel.
     dragBy(QPoint(10, 0));

@@ -1,5 +1,5 @@
-#include "PanelProbe.h"
 #include "ZunoFloatingPanelController.h"
+#include "PanelProbe.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,7 +19,7 @@ QWidget *label(const QString &text)
     return new QLabel(text);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoFloatingPanelPlacement, RaisedAboveTheMiddleButNeverTooLow)
 {
@@ -31,11 +31,11 @@ TEST(ZunoFloatingPanelPlacement, RaisedAboveTheMiddleButNeverTooLow)
     };
     const std::vector<Case> cases = {
         // A 400 px panel on a 500 px area: 40 px above the middle, its bottom 90 px above the area's.
-        {"fits", QRect(0, 0, 1000, 500), QSize(200, 400), QPoint(400, 10)},
+        { "fits", QRect(0, 0, 1000, 500), QSize(200, 400), QPoint(400, 10) },
         // A 600 px panel would end up lower than 24 px above the bottom: it sits exactly there.
-        {"tall", QRect(0, 0, 1000, 500), QSize(200, 600), QPoint(400, -124)},
-        {"offset area", QRect(1920, 30, 1280, 1000), QSize(320, 200), QPoint(2400, 390)},
-        {"odd sizes", QRect(0, 0, 801, 601), QSize(301, 101), QPoint(250, 210)},
+        { "tall", QRect(0, 0, 1000, 500), QSize(200, 600), QPoint(400, -124) },
+        { "offset area", QRect(1920, 30, 1280, 1000), QSize(320, 200), QPoint(2400, 390) },
+        { "odd sizes", QRect(0, 0, 801, 601), QSize(301, 101), QPoint(250, 210) },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,7 +72,8 @@ TEST(ZunoFloatingPanelController, ShowPlacesSizesAndReplacesTheContent)
     EXPECT_EQ(panel->size(), kSize);
     QScreen *screen = QGuiApplication::primaryScreen();
     ASSERT_TRUE(screen);
-    EXPECT_EQ(panel->pos(), ZunoFloatingPanelController::centeredPosition(screen->availableGeometry(), kSize));
+    EXPECT_EQ(
+        panel->pos(), ZunoFloatingPanelController::centeredPosition(screen->availableGeometry(), kSize));
     EXPECT_TRUE(first && first->isVisible());
 
     // The anchor's bottom-left corner; a new size and new content on every show.
@@ -115,7 +116,7 @@ TEST(ZunoFloatingPanelController, EscapeHidesAndReportsOnce)
 
 TEST(ZunoFloatingPanelController, LosingTheFocusDismissesOnlyWhenAsked)
 {
-    for (const bool dismissOnResignKey : {true, false}) {
+    for (const bool dismissOnResignKey : { true, false }) {
         SCOPED_TRACE(dismissOnResignKey);
         int dismissed = 0;
         ZunoFloatingPanelController controller(kSize, dismissOnResignKey, [&] { ++dismissed; });

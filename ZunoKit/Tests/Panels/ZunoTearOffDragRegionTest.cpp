@@ -28,14 +28,14 @@ TEST(ZunoTearOffDragRegion, ReportsLeavingReenteringAndTheDropOutside)
     QWidget *window = region;
     const auto at = [&](QPoint global) { return region->mapFromGlobal(global); };
     QTest::mousePress(window, Qt::LeftButton, {}, at(QPoint(110, 110)));
-    QTest::mouseMove(window, at(QPoint(116, 110)));  // under 8 px
-    QTest::mouseMove(window, at(QPoint(303, 110)));  // past the right edge, within the 4 px margin
+    QTest::mouseMove(window, at(QPoint(116, 110))); // under 8 px
+    QTest::mouseMove(window, at(QPoint(303, 110))); // past the right edge, within the 4 px margin
     EXPECT_TRUE(events.isEmpty());
     QTest::mouseMove(window, at(QPoint(305, 110)));
     QTest::mouseMove(window, at(QPoint(250, 200)));
     QTest::mouseMove(window, at(QPoint(250, 400)));
     QTest::mouseRelease(window, Qt::LeftButton, {}, at(QPoint(250, 420)));
-    EXPECT_EQ(events, (QStringList{"outside", "inside", "outside", "inside", "dropped 250,420"}));
+    EXPECT_EQ(events, (QStringList { "outside", "inside", "outside", "inside", "dropped 250,420" }));
 
     // A drop inside the host reports nothing more.
     events.clear();

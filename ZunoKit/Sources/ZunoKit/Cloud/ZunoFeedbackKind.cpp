@@ -13,11 +13,11 @@ struct KindRow {
 };
 
 constexpr KindRow kRows[] = {
-    {ZunoFeedbackKind::bug, "bug", "ladybug.fill", "Bug Report", "Hata Bildirimi"},
-    {ZunoFeedbackKind::feature, "feature", "sparkles", "Feature & Improvement", "Özellik & İyileştirme"},
-    {ZunoFeedbackKind::newApp, "new_app", "lightbulb.fill", "New App Idea", "Yeni Program Fikri"},
-    {ZunoFeedbackKind::general, "general", "bubble.left.and.bubble.right.fill", "General Feedback",
-     "Genel Görüş"},
+    { ZunoFeedbackKind::bug, "bug", "ladybug.fill", "Bug Report", "Hata Bildirimi" },
+    { ZunoFeedbackKind::feature, "feature", "sparkles", "Feature & Improvement", "Özellik & İyileştirme" },
+    { ZunoFeedbackKind::newApp, "new_app", "lightbulb.fill", "New App Idea", "Yeni Program Fikri" },
+    { ZunoFeedbackKind::general, "general", "bubble.left.and.bubble.right.fill", "General Feedback",
+        "Genel Görüş" },
 };
 
 const KindRow &row(ZunoFeedbackKind kind)
@@ -25,12 +25,12 @@ const KindRow &row(ZunoFeedbackKind kind)
     return kRows[static_cast<int>(kind)];
 }
 
-}  // namespace
+} // namespace
 
 const std::array<ZunoFeedbackKind, 4> &ZunoFeedbackKinds::allCases()
 {
-    static const std::array<ZunoFeedbackKind, 4> cases = {ZunoFeedbackKind::bug, ZunoFeedbackKind::feature,
-                                                          ZunoFeedbackKind::newApp, ZunoFeedbackKind::general};
+    static const std::array<ZunoFeedbackKind, 4> cases = { ZunoFeedbackKind::bug, ZunoFeedbackKind::feature,
+        ZunoFeedbackKind::newApp, ZunoFeedbackKind::general };
     return cases;
 }
 

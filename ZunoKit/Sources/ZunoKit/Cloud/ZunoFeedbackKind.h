@@ -17,7 +17,7 @@ const std::array<ZunoFeedbackKind, 4> &allCases();
 // Exact raw value only ("bug", "feature", "new_app", "general").
 std::optional<ZunoFeedbackKind> fromRawValue(const QString &raw);
 
-}  // namespace ZunoFeedbackKinds
+} // namespace ZunoFeedbackKinds
 
 QString rawValue(ZunoFeedbackKind kind);
 inline QString id(ZunoFeedbackKind kind)

@@ -32,14 +32,15 @@ QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
         if (!line.startsWith(key + '='))
             continue;
         QByteArray value = line.mid(key.size() + 1).trimmed();
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+            && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         return QString::fromUtf8(value).trimmed();
     }
     return {};
 }
 
-}  // namespace
+} // namespace
 
 QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &override)
 {
@@ -55,12 +56,11 @@ QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &overr
 }
 
 std::optional<QUrl> ZunoFeedbackService::webFeedbackURL(const QString &appName, const ZunoAppVersion &version,
-                                                        ZunoFeedbackKind kind, ZunoLanguage language,
-                                                        const std::optional<QString> &baseURL)
+    ZunoFeedbackKind kind, ZunoLanguage language, const std::optional<QString> &baseURL)
 {
     const QString path = language == ZunoLanguage::tr
-                             ? QStringLiteral("/tr/geri-bildirim")
-                             : QStringLiteral("/") + rawValue(language) + QStringLiteral("/feedback");
+        ? QStringLiteral("/tr/geri-bildirim")
+        : QStringLiteral("/") + rawValue(language) + QStringLiteral("/feedback");
     QUrl url(resolvedBaseURL(baseURL) + path, QUrl::StrictMode);
     if (!url.isValid())
         return std::nullopt;
@@ -92,8 +92,7 @@ std::optional<QUrl> ZunoFeedbackService::webFeedbackURL(const QString &appName, 
 }
 
 void ZunoFeedbackService::openInBrowser(const QString &appName, const ZunoAppVersion &version,
-                                        ZunoFeedbackKind kind, ZunoLanguage language,
-                                        const std::optional<QString> &baseURL)
+    ZunoFeedbackKind kind, ZunoLanguage language, const std::optional<QString> &baseURL)
 {
     const auto url = webFeedbackURL(appName, version, kind, language, baseURL);
     if (!url)
@@ -118,7 +117,7 @@ QString ZunoFeedbackService::normalizedAppSlug(const QString &name)
 QString ZunoFeedbackService::currentOSDescription()
 {
     QString system;
-    for (const char *path : {"/etc/os-release", "/usr/lib/os-release"}) {
+    for (const char *path : { "/etc/os-release", "/usr/lib/os-release" }) {
         QFile file(QString::fromLatin1(path));
         if (!file.open(QIODevice::ReadOnly))
             continue;

@@ -30,13 +30,12 @@ public:
     // query "type", "source", "os", "app" (when the slug is not empty) and "version" (when not empty).
     // None when base and path do not parse as a URL.
     static std::optional<QUrl> webFeedbackURL(const QString &appName, const ZunoAppVersion &version,
-                                              ZunoFeedbackKind kind, ZunoLanguage language,
-                                              const std::optional<QString> &baseURL = std::nullopt);
+        ZunoFeedbackKind kind, ZunoLanguage language, const std::optional<QString> &baseURL = std::nullopt);
 
     // Opens the web feedback page with the desktop's browser. Only an absolute http or https address
     // is handed over; anything else opens nothing. Nothing is reported.
     static void openInBrowser(const QString &appName, const ZunoAppVersion &version, ZunoFeedbackKind kind,
-                              ZunoLanguage language, const std::optional<QString> &baseURL = std::nullopt);
+        ZunoLanguage language, const std::optional<QString> &baseURL = std::nullopt);
 
     // Lower-cased, keeping only letters, marks and digits of any script: "Zuno Cam!" gives "zunocam".
     static QString normalizedAppSlug(const QString &name);

@@ -62,14 +62,14 @@ std::optional<TextInput> focusedTextInput()
             return std::nullopt;
     }
     if (auto *line = qobject_cast<QLineEdit *>(focus))
-        return TextInput{line, line->isReadOnly(), line->hasSelectedText(), line->isUndoAvailable(),
-                         line->isRedoAvailable()};
+        return TextInput { line, line->isReadOnly(), line->hasSelectedText(), line->isUndoAvailable(),
+            line->isRedoAvailable() };
     if (auto *text = qobject_cast<QTextEdit *>(focus))
-        return TextInput{text, text->isReadOnly(), text->textCursor().hasSelection(),
-                         text->document()->isUndoAvailable(), text->document()->isRedoAvailable()};
+        return TextInput { text, text->isReadOnly(), text->textCursor().hasSelection(),
+            text->document()->isUndoAvailable(), text->document()->isRedoAvailable() };
     if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
-        return TextInput{plain, plain->isReadOnly(), plain->textCursor().hasSelection(),
-                         plain->document()->isUndoAvailable(), plain->document()->isRedoAvailable()};
+        return TextInput { plain, plain->isReadOnly(), plain->textCursor().hasSelection(),
+            plain->document()->isUndoAvailable(), plain->document()->isRedoAvailable() };
     return std::nullopt;
 }
 
@@ -145,17 +145,15 @@ void perform(const QString &selector)
     QMetaObject::invokeMethod(input->target, slot.constData());
 }
 
-}  // namespace
+} // namespace
 
 ZunoAppMenuController::ZunoAppMenuController(const QString &appName, std::function<ZunoLanguage()> language,
-                                             std::function<QString()> settingsTitle,
-                                             std::function<void()> onOpenSettings,
-                                             std::vector<ZunoMenuElement> fileMenuItems,
-                                             std::optional<ZunoEditMenuOverrides> editOverrides,
-                                             std::vector<ZunoCustomMenu> customMenus,
-                                             const QString &closeWindowKeyEquivalent,
-                                             Qt::KeyboardModifiers closeWindowModifiers, QObject *parent)
-    : QObject(parent), m_language(std::move(language))
+    std::function<QString()> settingsTitle, std::function<void()> onOpenSettings,
+    std::vector<ZunoMenuElement> fileMenuItems, std::optional<ZunoEditMenuOverrides> editOverrides,
+    std::vector<ZunoCustomMenu> customMenus, const QString &closeWindowKeyEquivalent,
+    Qt::KeyboardModifiers closeWindowModifiers, QObject *parent)
+    : QObject(parent)
+    , m_language(std::move(language))
 {
     m_mainMenu = new QMenuBar;
     m_windowsMenu = makeMenu(text(QStringLiteral("Window"), QStringLiteral("Pencere")), m_mainMenu);
@@ -213,8 +211,8 @@ QMenu *ZunoAppMenuController::makeMenu(const QString &title, QWidget *parent)
     return menu;
 }
 
-void ZunoAppMenuController::buildApplicationMenu(const QString &appName, std::function<QString()> settingsTitle,
-                                                 std::function<void()> onOpenSettings)
+void ZunoAppMenuController::buildApplicationMenu(
+    const QString &appName, std::function<QString()> settingsTitle, std::function<void()> onOpenSettings)
 {
     // Titled by the application's name once; never updated.
     QMenu *menu = makeMenu(appName, m_mainMenu);
@@ -222,22 +220,26 @@ void ZunoAppMenuController::buildApplicationMenu(const QString &appName, std::fu
 
     if (onOpenSettings) {
         auto title = [this, settingsTitle] {
-            return settingsTitle ? settingsTitle() : text(QStringLiteral("Settings…"), QStringLiteral("Ayarlar…"));
+            return settingsTitle ? settingsTitle()
+                                 : text(QStringLiteral("Settings…"), QStringLiteral("Ayarlar…"));
         };
-        addBindingItem(menu, {title, QStringLiteral(","), Qt::ControlModifier, {}, {}, false, onOpenSettings});
+        addBindingItem(
+            menu, { title, QStringLiteral(","), Qt::ControlModifier, {}, {}, false, onOpenSettings });
         menu->addSeparator();
     }
 
     auto feedbackTitle = [this] {
-        return text(QStringLiteral("Send Feedback & Ideas…"), QStringLiteral("Geri Bildirim & Fikir Gönder…"));
+        return text(
+            QStringLiteral("Send Feedback & Ideas…"), QStringLiteral("Geri Bildirim & Fikir Gönder…"));
     };
     auto openFeedback = [this, appName] {
-        const ZunoAppVersion version =
-            ZunoAppVersion::current(ZunoBundle::main(), QStringLiteral("1.0.0"), QStringLiteral("100"));
+        const ZunoAppVersion version
+            = ZunoAppVersion::current(ZunoBundle::main(), QStringLiteral("1.0.0"), QStringLiteral("100"));
         const ZunoLanguage language = m_language ? m_language() : ZunoLanguages::current();
-        ZunoFeedbackService::openInBrowser(appName, version, ZunoFeedbackKind::feature, language, std::nullopt);
+        ZunoFeedbackService::openInBrowser(
+            appName, version, ZunoFeedbackKind::feature, language, std::nullopt);
     };
-    addBindingItem(menu, {feedbackTitle, {}, {}, {}, {}, false, openFeedback});
+    addBindingItem(menu, { feedbackTitle, {}, {}, {}, {}, false, openFeedback });
     menu->addSeparator();
 
     // Hide, Hide Others and Show All (and the separator after them) are left out: an X11 or Wayland
@@ -258,58 +260,58 @@ void ZunoAppMenuController::buildEditMenu(const std::optional<ZunoEditMenuOverri
 
     // With the client's closure: a bound item that still gives way to a focused text input. Without
     // it: the standard command for the focused input.
-    auto addEditItem = [this, menu](const QString &en, const QString &tr, const QString &selector,
-                                    const QString &key, Qt::KeyboardModifiers modifiers,
-                                    const std::function<void()> &override, const std::function<bool()> &canDo,
-                                    bool checksEnabled) {
-        auto itemTitle = [this, en, tr] { return text(en, tr); };
-        if (!override) {
-            addResponderItem(menu, itemTitle, selector, key, modifiers);
-            return;
-        }
-        std::function<bool()> isEnabled;
-        if (checksEnabled) {
-            isEnabled = [canDo] {
-                if (isTextInputFocused())
-                    return true;
-                return canDo ? canDo() : true;
-            };
-        }
-        auto action = [selector, override] {
-            if (isTextInputFocused())
-                perform(selector);
-            else
-                override();
-        };
-        addBindingItem(menu, {itemTitle, key, modifiers, isEnabled, {}, false, action});
-    };
+    auto addEditItem
+        = [this, menu](const QString &en, const QString &tr, const QString &selector, const QString &key,
+              Qt::KeyboardModifiers modifiers, const std::function<void()> &override,
+              const std::function<bool()> &canDo, bool checksEnabled) {
+              auto itemTitle = [this, en, tr] { return text(en, tr); };
+              if (!override) {
+                  addResponderItem(menu, itemTitle, selector, key, modifiers);
+                  return;
+              }
+              std::function<bool()> isEnabled;
+              if (checksEnabled) {
+                  isEnabled = [canDo] {
+                      if (isTextInputFocused())
+                          return true;
+                      return canDo ? canDo() : true;
+                  };
+              }
+              auto action = [selector, override] {
+                  if (isTextInputFocused())
+                      perform(selector);
+                  else
+                      override();
+              };
+              addBindingItem(menu, { itemTitle, key, modifiers, isEnabled, {}, false, action });
+          };
 
     const ZunoEditMenuOverrides none;
     const ZunoEditMenuOverrides &edit = overrides ? *overrides : none;
     const auto command = Qt::ControlModifier;
-    addEditItem(QStringLiteral("Undo"), QStringLiteral("Geri Al"), QStringLiteral("undo:"), QStringLiteral("z"),
-                command, edit.undo, edit.canUndo, true);
-    addEditItem(QStringLiteral("Redo"), QStringLiteral("Yinele"), QStringLiteral("redo:"), QStringLiteral("z"),
-                command | Qt::ShiftModifier, edit.redo, edit.canRedo, true);
+    addEditItem(QStringLiteral("Undo"), QStringLiteral("Geri Al"), QStringLiteral("undo:"),
+        QStringLiteral("z"), command, edit.undo, edit.canUndo, true);
+    addEditItem(QStringLiteral("Redo"), QStringLiteral("Yinele"), QStringLiteral("redo:"),
+        QStringLiteral("z"), command | Qt::ShiftModifier, edit.redo, edit.canRedo, true);
     menu->addSeparator();
-    addEditItem(QStringLiteral("Cut"), QStringLiteral("Kes"), QStringLiteral("cut:"), QStringLiteral("x"), command,
-                edit.cut, {}, false);
-    addEditItem(QStringLiteral("Copy"), QStringLiteral("Kopyala"), QStringLiteral("copy:"), QStringLiteral("c"),
-                command, edit.copy, {}, false);
+    addEditItem(QStringLiteral("Cut"), QStringLiteral("Kes"), QStringLiteral("cut:"), QStringLiteral("x"),
+        command, edit.cut, {}, false);
+    addEditItem(QStringLiteral("Copy"), QStringLiteral("Kopyala"), QStringLiteral("copy:"),
+        QStringLiteral("c"), command, edit.copy, {}, false);
     addEditItem(QStringLiteral("Paste"), QStringLiteral("Yapıştır"), QStringLiteral("paste:"),
-                QStringLiteral("v"), command, edit.paste, {}, false);
+        QStringLiteral("v"), command, edit.paste, {}, false);
     if (edit.duplicate) {
         auto duplicateTitle = [this] { return text(QStringLiteral("Duplicate"), QStringLiteral("Çoğalt")); };
-        addBindingItem(menu, {duplicateTitle, QStringLiteral("d"), command, {}, {}, false, edit.duplicate});
+        addBindingItem(menu, { duplicateTitle, QStringLiteral("d"), command, {}, {}, false, edit.duplicate });
     }
     addEditItem(QStringLiteral("Select All"), QStringLiteral("Tümünü Seç"), QStringLiteral("selectAll:"),
-                QStringLiteral("a"), command, edit.selectAll, {}, false);
+        QStringLiteral("a"), command, edit.selectAll, {}, false);
 
     m_mainMenu->addMenu(menu);
 }
 
-void ZunoAppMenuController::buildWindowMenu(const QString &closeWindowKeyEquivalent,
-                                            Qt::KeyboardModifiers closeWindowModifiers)
+void ZunoAppMenuController::buildWindowMenu(
+    const QString &closeWindowKeyEquivalent, Qt::KeyboardModifiers closeWindowModifiers)
 {
     auto title = [this] { return text(QStringLiteral("Window"), QStringLiteral("Pencere")); };
     m_windowsMenu->setTitle(menuText(title()));
@@ -319,12 +321,12 @@ void ZunoAppMenuController::buildWindowMenu(const QString &closeWindowKeyEquival
         m_windowsMenu, [this] { return text(QStringLiteral("Minimize"), QStringLiteral("Küçült")); },
         QStringLiteral("performMiniaturize:"), QStringLiteral("m"), Qt::ControlModifier);
     addResponderItem(
-        m_windowsMenu, [this] { return text(QStringLiteral("Close Window"), QStringLiteral("Pencereyi Kapat")); },
+        m_windowsMenu,
+        [this] { return text(QStringLiteral("Close Window"), QStringLiteral("Pencereyi Kapat")); },
         QStringLiteral("performClose:"), closeWindowKeyEquivalent,
         closeWindowKeyEquivalent.isEmpty() ? Qt::KeyboardModifiers() : closeWindowModifiers);
     m_windowsMenu->addSeparator();
-    addResponderItem(
-        m_windowsMenu,
+    addResponderItem(m_windowsMenu,
         [this] { return text(QStringLiteral("Bring All to Front"), QStringLiteral("Tümünü Öne Getir")); },
         QStringLiteral("arrangeInFront:"), {}, {});
 
@@ -339,16 +341,16 @@ QAction *ZunoAppMenuController::addBindingItem(QMenu *menu, const ZunoMenuItemEl
     item->setShortcutContext(Qt::ApplicationShortcut);
     if (element.isHidden)
         item->setVisible(!element.isHidden());
-    m_itemBindings.insert(item, ItemBinding{element.title, element.isEnabled, element.isHidden,
-                                            element.skipWhenEditingText, element.action});
+    m_itemBindings.insert(item,
+        ItemBinding { element.title, element.isEnabled, element.isHidden, element.skipWhenEditingText,
+            element.action });
     connect(item, &QAction::triggered, this, [this, item] { itemTriggered(item); });
     menu->addAction(item);
     return item;
 }
 
 QAction *ZunoAppMenuController::addResponderItem(QMenu *menu, std::function<QString()> title,
-                                                 const QString &selector, const QString &keyEquivalent,
-                                                 Qt::KeyboardModifiers modifiers)
+    const QString &selector, const QString &keyEquivalent, Qt::KeyboardModifiers modifiers)
 {
     auto *item = new QAction(menuText(title()), menu);
     item->setShortcut(shortcut(keyEquivalent, modifiers));
@@ -424,7 +426,8 @@ void ZunoAppMenuController::menuNeedsUpdate(QMenu *menu)
         if (const auto hidden = m_hiddenChecks.value(item))
             item->setVisible(!hidden());
         // What the responder chain would decide for a standard command.
-        if (const auto selector = m_responderSelectors.constFind(item); selector != m_responderSelectors.cend())
+        if (const auto selector = m_responderSelectors.constFind(item);
+            selector != m_responderSelectors.cend())
             item->setEnabled(canPerform(*selector));
     }
 }

@@ -28,13 +28,12 @@ class ZunoAppMenuController : public QObject {
     Q_OBJECT
 public:
     ZunoAppMenuController(const QString &appName, std::function<ZunoLanguage()> language,
-                          std::function<QString()> settingsTitle = {}, std::function<void()> onOpenSettings = {},
-                          std::vector<ZunoMenuElement> fileMenuItems = {},
-                          std::optional<ZunoEditMenuOverrides> editOverrides = std::nullopt,
-                          std::vector<ZunoCustomMenu> customMenus = {},
-                          const QString &closeWindowKeyEquivalent = QStringLiteral("w"),
-                          Qt::KeyboardModifiers closeWindowModifiers = Qt::ControlModifier,
-                          QObject *parent = nullptr);
+        std::function<QString()> settingsTitle = {}, std::function<void()> onOpenSettings = {},
+        std::vector<ZunoMenuElement> fileMenuItems = {},
+        std::optional<ZunoEditMenuOverrides> editOverrides = std::nullopt,
+        std::vector<ZunoCustomMenu> customMenus = {},
+        const QString &closeWindowKeyEquivalent = QStringLiteral("w"),
+        Qt::KeyboardModifiers closeWindowModifiers = Qt::ControlModifier, QObject *parent = nullptr);
     ~ZunoAppMenuController() override;
 
     // The menu bar. A window that adopts it (QMainWindow::setMenuBar) takes ownership; otherwise the
@@ -68,9 +67,9 @@ private:
     void appendElements(const std::vector<ZunoMenuElement> &elements, QMenu *menu);
     QAction *addBindingItem(QMenu *menu, const ZunoMenuItemElement &element);
     QAction *addResponderItem(QMenu *menu, std::function<QString()> title, const QString &selector,
-                              const QString &keyEquivalent, Qt::KeyboardModifiers modifiers);
-    void buildApplicationMenu(const QString &appName, std::function<QString()> settingsTitle,
-                              std::function<void()> onOpenSettings);
+        const QString &keyEquivalent, Qt::KeyboardModifiers modifiers);
+    void buildApplicationMenu(
+        const QString &appName, std::function<QString()> settingsTitle, std::function<void()> onOpenSettings);
     void buildEditMenu(const std::optional<ZunoEditMenuOverrides> &overrides);
     void buildWindowMenu(const QString &closeWindowKeyEquivalent, Qt::KeyboardModifiers closeWindowModifiers);
     void unregisterBindings(QMenu *menu);

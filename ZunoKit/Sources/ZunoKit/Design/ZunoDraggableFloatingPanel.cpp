@@ -21,10 +21,11 @@ namespace {
 
 constexpr double kDragThreshold = 4.0;
 
-}  // namespace
+} // namespace
 
 ZunoDraggableFloatingPanel::ZunoDraggableFloatingPanel(QWidget *parent)
-    : QWidget(parent), screenMouseLocationProvider([] { return QCursor::pos(); })
+    : QWidget(parent)
+    , screenMouseLocationProvider([] { return QCursor::pos(); })
 {
     ZunoFloatingPanelWindowHints::configure(this);
 }
@@ -111,7 +112,7 @@ bool ZunoDraggableFloatingPanel::filterWindowEvent(QWindow *window, QEvent *even
             return true;
         }
         if (std::hypot(offset.x(), offset.y()) < kDragThreshold)
-            return false;  // small movements still belong to the content
+            return false; // small movements still belong to the content
         m_didStartDragging = true;
         if (!m_pushedClosedHandCursor) {
             QGuiApplication::setOverrideCursor(Qt::ClosedHandCursor);
@@ -142,8 +143,8 @@ bool ZunoDraggableFloatingPanel::filterWindowEvent(QWindow *window, QEvent *even
     // The content gets its release far away from every control, so the press that started the drag
     // does not end as a click.
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(kSyntheticReleasePosition),
-                        QPointF(window->mapToGlobal(kSyntheticReleasePosition)), Qt::LeftButton, Qt::NoButton,
-                        mouse->modifiers(), mouse->pointingDevice());
+        QPointF(window->mapToGlobal(kSyntheticReleasePosition)), Qt::LeftButton, Qt::NoButton,
+        mouse->modifiers(), mouse->pointingDevice());
     release.setTimestamp(mouse->timestamp());
     m_deliveringSyntheticRelease = true;
     QCoreApplication::sendEvent(window, &release);

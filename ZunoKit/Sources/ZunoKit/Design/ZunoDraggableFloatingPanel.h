@@ -32,7 +32,7 @@ public:
     std::function<QPoint()> screenMouseLocationProvider;
 
     // Where a release after a drag is delivered, in window coordinates.
-    static constexpr QPoint kSyntheticReleasePosition{-10000, -10000};
+    static constexpr QPoint kSyntheticReleasePosition { -10000, -10000 };
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

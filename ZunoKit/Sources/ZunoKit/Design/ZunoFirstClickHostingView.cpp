@@ -4,7 +4,8 @@
 #include <QVBoxLayout>
 
 ZunoFirstClickHostingView::ZunoFirstClickHostingView(QWidget *rootView, QWidget *parent)
-    : QWidget(parent), m_rootView(rootView)
+    : QWidget(parent)
+    , m_rootView(rootView)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

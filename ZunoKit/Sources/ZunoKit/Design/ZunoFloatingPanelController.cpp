@@ -121,11 +121,14 @@ QScreen *activeScreen()
     return screens.isEmpty() ? nullptr : screens.first();
 }
 
-}  // namespace
+} // namespace
 
-ZunoFloatingPanelController::ZunoFloatingPanelController(QSize size, bool dismissOnResignKey,
-                                                         std::function<void()> onDismiss, QObject *parent)
-    : QObject(parent), m_size(size), m_dismissOnResignKey(dismissOnResignKey), m_onDismiss(std::move(onDismiss))
+ZunoFloatingPanelController::ZunoFloatingPanelController(
+    QSize size, bool dismissOnResignKey, std::function<void()> onDismiss, QObject *parent)
+    : QObject(parent)
+    , m_size(size)
+    , m_dismissOnResignKey(dismissOnResignKey)
+    , m_onDismiss(std::move(onDismiss))
 {
 }
 
@@ -151,8 +154,8 @@ QPoint ZunoFloatingPanelController::centeredPosition(const QRect &availableGeome
     const double bottom = availableGeometry.y() + availableGeometry.height();
     const double x = midX - size.width() / 2.0;
     // Raised above the middle, but the bottom edge keeps its distance from the area's bottom.
-    const double y = std::min(midY - size.height() / 2.0 - kRaiseAboveCentre,
-                              bottom - kMinimumBottomGap - size.height());
+    const double y = std::min(
+        midY - size.height() / 2.0 - kRaiseAboveCentre, bottom - kMinimumBottomGap - size.height());
     return QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
 }
 
@@ -173,8 +176,8 @@ void ZunoFloatingPanelController::ensurePanel()
     m_panel = panel;
 }
 
-void ZunoFloatingPanelController::show(bool centeredOnActiveScreen, std::optional<QRect> anchorFrame,
-                                       const ContentBuilder &content)
+void ZunoFloatingPanelController::show(
+    bool centeredOnActiveScreen, std::optional<QRect> anchorFrame, const ContentBuilder &content)
 {
     ensurePanel();
     auto *panel = static_cast<ZunoFloatingPanel *>(m_panel.data());
@@ -194,8 +197,8 @@ void ZunoFloatingPanelController::show(bool centeredOnActiveScreen, std::optiona
     panel->activateWindow();
 }
 
-void ZunoFloatingPanelController::toggle(bool centeredOnActiveScreen, std::optional<QRect> anchorFrame,
-                                         const ContentBuilder &content)
+void ZunoFloatingPanelController::toggle(
+    bool centeredOnActiveScreen, std::optional<QRect> anchorFrame, const ContentBuilder &content)
 {
     if (isVisible()) {
         orderOut();

@@ -18,8 +18,8 @@ class ZunoFloatingPanelController : public QObject {
 public:
     using ContentBuilder = std::function<QWidget *()>;
 
-    ZunoFloatingPanelController(QSize size, bool dismissOnResignKey, std::function<void()> onDismiss = {},
-                                QObject *parent = nullptr);
+    ZunoFloatingPanelController(
+        QSize size, bool dismissOnResignKey, std::function<void()> onDismiss = {}, QObject *parent = nullptr);
     ~ZunoFloatingPanelController() override;
 
     // The content size given to the panel on every show.

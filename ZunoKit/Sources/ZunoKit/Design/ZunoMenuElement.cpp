@@ -6,30 +6,29 @@ namespace {
 
 const QString kCheckPrefix = QStringLiteral("✓ ");
 
-}  // namespace
+} // namespace
 
 ZunoMenuElement ZunoMenuElement::item(std::function<QString()> title, QString keyEquivalent,
-                                      Qt::KeyboardModifiers modifiers, std::function<bool()> isEnabled,
-                                      std::function<bool()> isHidden, bool skipWhenEditingText,
-                                      std::function<void()> action)
+    Qt::KeyboardModifiers modifiers, std::function<bool()> isEnabled, std::function<bool()> isHidden,
+    bool skipWhenEditingText, std::function<void()> action)
 {
-    return {ZunoMenuItemElement{std::move(title), std::move(keyEquivalent), modifiers, std::move(isEnabled),
-                                std::move(isHidden), skipWhenEditingText, std::move(action)}};
+    return { ZunoMenuItemElement { std::move(title), std::move(keyEquivalent), modifiers,
+        std::move(isEnabled), std::move(isHidden), skipWhenEditingText, std::move(action) } };
 }
 
 ZunoMenuElement ZunoMenuElement::divider(std::function<bool()> isHidden)
 {
-    return {ZunoMenuDividerElement{std::move(isHidden)}};
+    return { ZunoMenuDividerElement { std::move(isHidden) } };
 }
 
-ZunoMenuElement ZunoMenuElement::submenu(std::function<QString()> title,
-                                         std::function<std::vector<ZunoMenuElement>()> items)
+ZunoMenuElement ZunoMenuElement::submenu(
+    std::function<QString()> title, std::function<std::vector<ZunoMenuElement>()> items)
 {
-    return {ZunoMenuSubmenuElement{std::move(title), std::move(items)}};
+    return { ZunoMenuSubmenuElement { std::move(title), std::move(items) } };
 }
 
-ZunoMenuElement ZunoMenuElement::languageSubmenu(std::function<ZunoLanguage()> current,
-                                                 std::function<void(ZunoLanguage)> onSelect)
+ZunoMenuElement ZunoMenuElement::languageSubmenu(
+    std::function<ZunoLanguage()> current, std::function<void(ZunoLanguage)> onSelect)
 {
     auto title = [current] { return zunoText(QStringLiteral("Language"), QStringLiteral("Dil"), current()); };
     auto items = [current, onSelect] {
@@ -39,8 +38,8 @@ ZunoMenuElement ZunoMenuElement::languageSubmenu(std::function<ZunoLanguage()> c
 
         auto systemTitle = [language, followingSystem] {
             return (followingSystem ? kCheckPrefix : QString())
-                   + zunoText(QStringLiteral("System Language"), QStringLiteral("Sistem Dili"), language)
-                   + QStringLiteral(" (") + nativeName(ZunoLanguages::systemResolved()) + QLatin1Char(')');
+                + zunoText(QStringLiteral("System Language"), QStringLiteral("Sistem Dili"), language)
+                + QStringLiteral(" (") + nativeName(ZunoLanguages::systemResolved()) + QLatin1Char(')');
         };
         elements.push_back(item(systemTitle, {}, {}, {}, {}, false, [onSelect] {
             ZunoLanguages::applyFollowSystem([&onSelect] {

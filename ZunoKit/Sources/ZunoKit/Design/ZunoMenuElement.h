@@ -40,18 +40,17 @@ struct ZunoMenuElement {
     std::variant<ZunoMenuItemElement, ZunoMenuDividerElement, ZunoMenuSubmenuElement> value;
 
     static ZunoMenuElement item(std::function<QString()> title, QString keyEquivalent,
-                                Qt::KeyboardModifiers modifiers, std::function<bool()> isEnabled,
-                                std::function<bool()> isHidden, bool skipWhenEditingText,
-                                std::function<void()> action);
+        Qt::KeyboardModifiers modifiers, std::function<bool()> isEnabled, std::function<bool()> isHidden,
+        bool skipWhenEditingText, std::function<void()> action);
     static ZunoMenuElement divider(std::function<bool()> isHidden = {});
-    static ZunoMenuElement submenu(std::function<QString()> title,
-                                   std::function<std::vector<ZunoMenuElement>()> items);
+    static ZunoMenuElement submenu(
+        std::function<QString()> title, std::function<std::vector<ZunoMenuElement>()> items);
 
     // "Language" / "Dil": following the system first, then every language by English name, the chosen
     // one ticked. Choosing writes the preference (following the system keeps "system" stored even when
     // `onSelect` sets the resolved language) and then calls `onSelect`.
-    static ZunoMenuElement languageSubmenu(std::function<ZunoLanguage()> current,
-                                           std::function<void(ZunoLanguage)> onSelect);
+    static ZunoMenuElement languageSubmenu(
+        std::function<ZunoLanguage()> current, std::function<void(ZunoLanguage)> onSelect);
 };
 
 // A menu of the client's own in the menu bar.
@@ -60,11 +59,13 @@ struct ZunoCustomMenu {
     std::vector<ZunoMenuElement> elements;
 
     ZunoCustomMenu(std::function<QString()> title, std::vector<ZunoMenuElement> elements)
-        : title(std::move(title)), elements(std::move(elements))
+        : title(std::move(title))
+        , elements(std::move(elements))
     {
     }
     ZunoCustomMenu(const QString &fixedTitle, std::vector<ZunoMenuElement> elements)
-        : title([fixedTitle] { return fixedTitle; }), elements(std::move(elements))
+        : title([fixedTitle] { return fixedTitle; })
+        , elements(std::move(elements))
     {
     }
 };

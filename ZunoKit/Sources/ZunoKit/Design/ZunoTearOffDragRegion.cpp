@@ -10,9 +10,10 @@ namespace {
 constexpr double kTearOffThreshold = 8.0;
 constexpr int kHostMargin = 4;
 
-}  // namespace
+} // namespace
 
-ZunoTearOffDragRegion::ZunoTearOffDragRegion(QWidget *parent) : QWidget(parent)
+ZunoTearOffDragRegion::ZunoTearOffDragRegion(QWidget *parent)
+    : QWidget(parent)
 {
     setCursor(Qt::OpenHandCursor);
 }
@@ -48,7 +49,8 @@ void ZunoTearOffDragRegion::mouseMoveEvent(QMouseEvent *event)
         QGuiApplication::setOverrideCursor(Qt::ClosedHandCursor);
         m_pushedCursor = true;
     }
-    const QRectF host = QRectF(window()->frameGeometry()).adjusted(-kHostMargin, -kHostMargin, kHostMargin, kHostMargin);
+    const QRectF host
+        = QRectF(window()->frameGeometry()).adjusted(-kHostMargin, -kHostMargin, kHostMargin, kHostMargin);
     const bool outside = !host.contains(QPointF(point));
     if (outside != m_isOutsideHost) {
         m_isOutsideHost = outside;

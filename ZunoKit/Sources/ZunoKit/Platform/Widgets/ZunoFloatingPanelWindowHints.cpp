@@ -32,7 +32,8 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 
 xcb_window_t rootOf(xcb_connection_t *connection, xcb_window_t window)
 {
-    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    xcb_query_tree_reply_t *tree
+        = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
     const xcb_window_t root = tree ? tree->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
     free(tree);
     return root;
@@ -53,9 +54,9 @@ std::vector<xcb_atom_t> currentStates(xcb_connection_t *connection, xcb_window_t
 }
 
 void sendToRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
-                const std::array<uint32_t, 5> &data)
+    const std::array<uint32_t, 5> &data)
 {
-    xcb_client_message_event_t event{};
+    xcb_client_message_event_t event {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = window;
@@ -63,11 +64,11 @@ void sendToRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t wi
     for (size_t i = 0; i < data.size(); ++i)
         event.data.data32[i] = data[i];
     xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char *>(&event));
+        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+        reinterpret_cast<const char *>(&event));
 }
 
-}  // namespace
+} // namespace
 
 void ZunoFloatingPanelWindowHints::configure(QWidget *panel)
 {
@@ -86,30 +87,30 @@ void ZunoFloatingPanelWindowHints::applyNativeHints(QWidget *panel)
     const auto window = static_cast<xcb_window_t>(panel->winId());
     const xcb_atom_t desktopAtom = internAtom(connection, "_NET_WM_DESKTOP");
     const xcb_atom_t stateAtom = internAtom(connection, "_NET_WM_STATE");
-    const std::array<xcb_atom_t, 4> wanted = {
-        internAtom(connection, "_NET_WM_STATE_STICKY"), internAtom(connection, "_NET_WM_STATE_ABOVE"),
-        internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"), internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    const std::array<xcb_atom_t, 4> wanted = { internAtom(connection, "_NET_WM_STATE_STICKY"),
+        internAtom(connection, "_NET_WM_STATE_ABOVE"), internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+        internAtom(connection, "_NET_WM_STATE_SKIP_PAGER") };
     if (desktopAtom == XCB_ATOM_NONE || stateAtom == XCB_ATOM_NONE)
         return;
 
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktopAtom, XCB_ATOM_CARDINAL, 32, 1,
-                        &kAllWorkspaces);
+    xcb_change_property(
+        connection, XCB_PROP_MODE_REPLACE, window, desktopAtom, XCB_ATOM_CARDINAL, 32, 1, &kAllWorkspaces);
     std::vector<xcb_atom_t> states = currentStates(connection, window, stateAtom);
     for (const xcb_atom_t atom : wanted) {
         if (atom != XCB_ATOM_NONE && std::find(states.begin(), states.end(), atom) == states.end())
             states.push_back(atom);
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, stateAtom, XCB_ATOM_ATOM, 32,
-                        static_cast<uint32_t>(states.size()), states.data());
+        static_cast<uint32_t>(states.size()), states.data());
 
     // A window manager only reads these properties when the window is mapped; afterwards it wants
     // requests on the root window.
     if (panel->isVisible()) {
         const xcb_window_t root = rootOf(connection, window);
         if (root != XCB_WINDOW_NONE) {
-            sendToRoot(connection, root, window, desktopAtom, {kAllWorkspaces, 1, 0, 0, 0});
-            sendToRoot(connection, root, window, stateAtom, {kNetWmStateAdd, wanted[0], wanted[1], 1, 0});
-            sendToRoot(connection, root, window, stateAtom, {kNetWmStateAdd, wanted[2], wanted[3], 1, 0});
+            sendToRoot(connection, root, window, desktopAtom, { kAllWorkspaces, 1, 0, 0, 0 });
+            sendToRoot(connection, root, window, stateAtom, { kNetWmStateAdd, wanted[0], wanted[1], 1, 0 });
+            sendToRoot(connection, root, window, stateAtom, { kNetWmStateAdd, wanted[2], wanted[3], 1, 0 });
         }
     }
     xcb_flush(connection);

@@ -14,4 +14,4 @@ void configure(QWidget *panel);
 // window, as a window manager expects. Does nothing off X11.
 void applyNativeHints(QWidget *panel);
 
-}  // namespace ZunoFloatingPanelWindowHints
+} // namespace ZunoFloatingPanelWindowHints
