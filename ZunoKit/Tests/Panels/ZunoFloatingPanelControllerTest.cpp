@@ -1,5 +1,6 @@
 #include "ZunoFloatingPanelController.h"
 #include "PanelProbe.h"
+#include "ZunoFirstClickHostingView.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -132,5 +133,26 @@ TEST(ZunoFloatingPanelController, LosingTheFocusDismissesOnlyWhenAsked)
 
         EXPECT_EQ(controller.isVisible(), !dismissOnResignKey);
         EXPECT_EQ(dismissed, dismissOnResignKey ? 1 : 0);
+    }
+}
+
+TEST(ZunoFloatingPanelController, BackgroundDragsMoveThePanelHostedContentDoesNot)
+{
+    for (const bool hosted : { false, true }) {
+        SCOPED_TRACE(hosted);
+        ZunoFloatingPanelController controller(kSize, false);
+        controller.show(false, QRect(100, 100, kSize.width(), kSize.height()), [hosted]() -> QWidget * {
+            QWidget *content = label("background");
+            return hosted ? new ZunoFirstClickHostingView(content) : content;
+        });
+        QWidget *panel = controller.panel();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+        QWidget *target = panel->childAt(QPoint(20, 20));
+        ASSERT_TRUE(target);
+        // Straight to the widget under the pointer, as the window would deliver it.
+        QTest::mousePress(target, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(target, QPoint(35, 25));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(35, 25));
+        EXPECT_EQ(panel->pos(), hosted ? QPoint(100, 100) : QPoint(130, 120));
     }
 }
