@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZunoCustomMenu.h"
+#include "ZunoEditMenuOverrides.h"
 #include "ZunoLanguage.h"
 #include "ZunoMenuElement.h"
 

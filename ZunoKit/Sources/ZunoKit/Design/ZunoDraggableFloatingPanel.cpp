@@ -25,7 +25,8 @@ constexpr double kDragThreshold = 4.0;
 
 ZunoDraggableFloatingPanel::ZunoDraggableFloatingPanel(QWidget *parent)
     : QWidget(parent)
-    , screenMouseLocationProvider([] { return QCursor::pos(); })
+    , screenMouseLocationProvider([this] { return m_eventScreenPoint; })
+    , m_eventScreenPoint(QCursor::pos())
 {
     ZunoFloatingPanelWindowHints::configure(this);
 }
@@ -87,6 +88,7 @@ bool ZunoDraggableFloatingPanel::filterWindowEvent(QWindow *window, QEvent *even
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
         return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
+    m_eventScreenPoint = mouse->globalPosition().toPoint();
 
     if (type == QEvent::MouseButtonPress) {
         if (mouse->button() != Qt::LeftButton)

@@ -28,7 +28,9 @@ public:
     std::function<void(const QPoint &)> onDragEnded;
     // A started drag was abandoned.
     std::function<void()> onDragCancelled;
-    // The pointer in global coordinates; replaceable.
+    // The pointer in global coordinates; replaceable. By default the position of the mouse event being
+    // handled: asking the X server instead would race with events still queued (a fast drag whose
+    // press is handled late would start from where the pointer already is).
     std::function<QPoint()> screenMouseLocationProvider;
 
     // Where a release after a drag is delivered, in window coordinates.
@@ -52,6 +54,7 @@ private:
     bool m_didStartDragging = false;
     bool m_pushedClosedHandCursor = false;
     bool m_deliveringSyntheticRelease = false;
+    QPoint m_eventScreenPoint;
     QPoint m_dragStartScreenPoint;
     QPoint m_dragStartWindowOrigin;
 };

@@ -52,34 +52,3 @@ struct ZunoMenuElement {
     static ZunoMenuElement languageSubmenu(
         std::function<ZunoLanguage()> current, std::function<void(ZunoLanguage)> onSelect);
 };
-
-// A menu of the client's own in the menu bar.
-struct ZunoCustomMenu {
-    std::function<QString()> title;
-    std::vector<ZunoMenuElement> elements;
-
-    ZunoCustomMenu(std::function<QString()> title, std::vector<ZunoMenuElement> elements)
-        : title(std::move(title))
-        , elements(std::move(elements))
-    {
-    }
-    ZunoCustomMenu(const QString &fixedTitle, std::vector<ZunoMenuElement> elements)
-        : title([fixedTitle] { return fixedTitle; })
-        , elements(std::move(elements))
-    {
-    }
-};
-
-// The client's own handling of the Edit commands; a missing one leaves that command to the focused
-// text input.
-struct ZunoEditMenuOverrides {
-    std::function<void()> undo;
-    std::function<bool()> canUndo;
-    std::function<void()> redo;
-    std::function<bool()> canRedo;
-    std::function<void()> cut;
-    std::function<void()> copy;
-    std::function<void()> paste;
-    std::function<void()> duplicate;
-    std::function<void()> selectAll;
-};
