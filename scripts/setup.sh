@@ -20,7 +20,7 @@ packages=(
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
     libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
-    gnome-keyring libxcb-xtest0-dev
+    gnome-keyring libxcb-xtest0-dev chromium
     locales
     # fonts
     fonts-inter fonts-jetbrains-mono fonts-dejavu-core

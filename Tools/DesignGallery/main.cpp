@@ -1,10 +1,13 @@
 // Renders the design components on the deepCoral ground for a visual check: the nine palettes, the
 // glass card, both button styles (idle, active, pressed, with a symbol), success and error toasts,
-// a flow layout, glass input fields, version badges, the text styles and every registered symbol.
+// a flow layout, glass input fields, version badges, the text styles, every registered symbol, the
+// studio's header bar in English, Turkish and Arabic, the language pickers and the brand marks.
 //
 //   DesignGallery [output.png]     (default: ./design-gallery.png; offscreen unless QT_QPA_PLATFORM says
 //   otherwise)
 
+#include "ZunoAppVersion.h"
+#include "ZunoBrandMark.h"
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFlowLayout.h"
@@ -14,10 +17,14 @@
 #include "ZunoGlassInputField.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoGroundBackground.h"
+#include "ZunoLanguageMenuButton.h"
+#include "ZunoLanguagePicker.h"
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolRegistry.h"
 #include "ZunoText.h"
 #include "ZunoToastBanner.h"
+#include "ZunoUnifiedHeaderBar.h"
+#include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
 
 #include <QApplication>
@@ -162,6 +169,55 @@ QWidget *row(std::initializer_list<QWidget *> widgets, int spacing = 10)
     return holder;
 }
 
+// The top of a studio window in one language: its own window controls, the header bar with the brand
+// mark, name, version badge and language button.
+class HeaderPreview : public QWidget {
+public:
+    HeaderPreview(ZunoLanguage language, const ZunoWindowButtonLayout &controls)
+    {
+        resize(960, 52);
+        auto *titlebar = new ZunoUnifiedTitlebarWindow(this, ZunoUnifiedTitlebarMode::unifiedHeader, 16, 14);
+        titlebar->setButtonLayout(controls);
+        auto *page = new QVBoxLayout(this);
+        page->setContentsMargins(0, 0, 0, 0);
+        auto *header = new ZunoUnifiedHeaderBar(52, 18, 8, Qt::transparent);
+        QHBoxLayout *row = header->contentLayout();
+        row->setSpacing(10);
+        row->addWidget(new ZunoBrandMark(26, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
+        row->addWidget(text(QStringLiteral("ZunoCam"), ZunoFonts::system(15, QFont::DemiBold),
+                           ZunoGlassTokens::textPrimary()),
+            0, Qt::AlignVCenter);
+        row->addWidget(
+            new ZunoVersionBadge(ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, false), 0,
+            Qt::AlignVCenter);
+        row->addStretch(1);
+        row->addWidget(text(zunoText(QStringLiteral("Live Camera"), QStringLiteral("Canlı Kamera"), language),
+                           ZunoFonts::system(12, QFont::Medium), ZunoGlassTokens::textSecondary()),
+            0, Qt::AlignVCenter);
+        row->addWidget(new ZunoLanguageMenuButton(language), 0, Qt::AlignVCenter);
+        page->addWidget(header);
+        zunoLocaleEnvironment(this, language);
+        zunoContentLayoutDirection(this, language);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        ZunoGroundBackground::paint(painter, rect(), kGround);
+        painter.fillRect(rect(), QColor(0, 0, 0, 60));
+    }
+};
+
+// A rendered picture as a widget of the page.
+QLabel *picture(const QImage &image)
+{
+    auto *label = new QLabel;
+    label->setPixmap(QPixmap::fromImage(image));
+    label->setFixedSize(image.size() / image.devicePixelRatio());
+    return label;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -278,6 +334,42 @@ int main(int argc, char **argv)
         0, Qt::AlignBottom);
     styles->addStretch();
     page->addLayout(styles);
+
+    page->addWidget(caption(QStringLiteral("HEADER BAR — English (controls right), Turkish (controls left), "
+                                           "Arabic (right to left, controls right)")));
+    const ZunoWindowButtonLayout right
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
+    const ZunoWindowButtonLayout left
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("close,minimize,maximize:"));
+    const std::pair<ZunoLanguage, ZunoWindowButtonLayout> headers[]
+        = { { ZunoLanguage::en, right }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
+    for (const auto &[headerLanguage, controls] : headers) {
+        HeaderPreview preview(headerLanguage, controls);
+        preview.show();
+        QCoreApplication::processEvents();
+        page->addWidget(picture(preview.grab().toImage()));
+    }
+
+    page->addWidget(
+        caption(QStringLiteral("LANGUAGE PICKER — English, Turkish, Arabic; BRAND MARKS — suite logo "
+                               "64 and 32, current application, application emblem")));
+    auto *pickers = new QHBoxLayout;
+    pickers->setSpacing(16);
+    for (ZunoLanguage pickerLanguage : { ZunoLanguage::en, ZunoLanguage::tr, ZunoLanguage::ar }) {
+        auto *picker = new ZunoLanguagePicker(std::nullopt, pickerLanguage, true);
+        zunoContentLayoutDirection(picker, pickerLanguage);
+        QPalette labelPalette = picker->palette();
+        labelPalette.setColor(QPalette::WindowText, ZunoGlassTokens::textPrimary());
+        picker->setPalette(labelPalette);
+        pickers->addWidget(picker, 0, Qt::AlignVCenter);
+    }
+    pickers->addWidget(new ZunoBrandMark(64, ZunoBrandMarkStyle::tindrelSuite()), 0, Qt::AlignVCenter);
+    pickers->addWidget(new ZunoBrandMark(32, ZunoBrandMarkStyle::tindrelSuite()), 0, Qt::AlignVCenter);
+    pickers->addWidget(new ZunoBrandMark(48, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
+    pickers->addWidget(
+        new ZunoBrandMark(48, ZunoBrandMarkStyle::app(ZunoAppIdentity::zunoStudio)), 0, Qt::AlignVCenter);
+    pickers->addStretch();
+    page->addLayout(pickers);
 
     page->addWidget(caption(QStringLiteral("SYMBOLS — every name of the registry")));
     page->addWidget(new SymbolSheet);

@@ -60,3 +60,42 @@ TEST(CameraFaceDetectorTest, NoFaceIsASuccessWithoutABoxAndAnEmptyFrameIsAFailur
 }
 
 } // namespace
+
+namespace {
+
+// A person further from the camera (a face about 130 px high) in a 1280x720 frame, anywhere across it.
+struct DistantPerson {
+    QImage frame;
+    QPointF faceCentre;
+};
+
+DistantPerson distantPerson(int left)
+{
+    const QImage portrait = QImage(QStringLiteral(ZUNO_TEST_DATA "/neural/astronaut.png"))
+                                .convertToFormat(QImage::Format_RGB32);
+    QImage frame(1280, 720, QImage::Format_RGB32);
+    frame.fill(QColor(96, 104, 112));
+    const QRect placed(left, 160, 560, 560);
+    QPainter p(&frame);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(placed, portrait);
+    return {frame, QPointF(placed.x() + 225 * 560 / 512.0, placed.y() + 120 * 560 / 512.0)};
+}
+
+TEST(CameraFaceDetectorTest, FindsSmallerFacesAcrossAWideFrame)
+{
+    CameraFaceDetector detector;
+    ASSERT_TRUE(detector.usesModel());
+    for (int left : {20, 440, 860}) {
+        SCOPED_TRACE(left);
+        const DistantPerson person = distantPerson(left);
+        const CameraFaceDetection result = detector.detect(NeuralImageView::of(person.frame));
+        ASSERT_TRUE(result.succeeded);
+        ASSERT_TRUE(result.face.has_value());
+        const QRectF box = inPixels(*result.face, person.frame);
+        EXPECT_TRUE(box.contains(person.faceCentre)) << box.x() << "," << box.y() << " " << box.width();
+        EXPECT_LT(box.height(), 140);
+    }
+}
+
+}  // namespace

@@ -1,9 +1,19 @@
 #pragma once
 
+#include "ZunoLanguage.h"
+
 #include <QWidget>
 
+class QLabel;
+class ZunoBrandMark;
+class ZunoLanguageMenuButton;
+class ZunoUnifiedHeaderBar;
+class ZunoUnifiedTitlebarWindow;
+
 // The studio window: identifier "studio", title "ZunoCam", 1220 x 770 by default, at least
-// 1060 x 680. It holds a placeholder until the studio views fill it.
+// 1060 x 680, without a system title bar. Its header bar carries the brand mark, the name, the
+// version badge and the language button; below it a placeholder until the studio views fill it.
+// It follows the language preference: texts and the layout direction change with it.
 class ZunoCamStudioWindow : public QWidget {
     Q_OBJECT
 public:
@@ -14,6 +24,19 @@ public:
 
     explicit ZunoCamStudioWindow(QWidget *parent = nullptr);
 
+    ZunoLanguage language() const { return m_language; }
+    void applyLanguage(ZunoLanguage language);
+
+    ZunoUnifiedHeaderBar *headerBar() const { return m_header; }
+    ZunoLanguageMenuButton *languageButton() const { return m_languageButton; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    ZunoLanguage m_language;
+    ZunoUnifiedTitlebarWindow *m_titlebar;
+    ZunoUnifiedHeaderBar *m_header;
+    ZunoBrandMark *m_brandMark;
+    ZunoLanguageMenuButton *m_languageButton;
 };

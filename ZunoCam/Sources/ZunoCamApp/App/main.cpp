@@ -1,7 +1,11 @@
 #include "ZunoCamDisplayCheck.h"
 #include "ZunoCamStudioWindow.h"
 
+#include "ZunoAppActivationDelegate.h"
 #include "ZunoAppInfo.h"
+#include "ZunoFonts.h"
+#include "ZunoNotificationCenter.h"
+#include "ZunoSingleInstanceService.h"
 
 #include <QApplication>
 
@@ -19,7 +23,36 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
     QApplication::setDesktopFileName(QString::fromUtf8(ZunoAppInfo::bundleIdentifier));
 
+    // One studio per session: a second start brings the first one's window back and leaves.
+    ZunoSingleInstanceService instance;
+    switch (instance.start()) {
+    case ZunoSingleInstanceService::Role::secondary:
+        return 0;
+    case ZunoSingleInstanceService::Role::unanswered:
+        std::fprintf(stderr, "ZunoCam: another ZunoCam owns %s but does not answer (%s)\n",
+            ZunoSingleInstanceService::kServiceName, qPrintable(instance.errorMessage()));
+        return 1;
+    case ZunoSingleInstanceService::Role::standalone:
+        std::fprintf(stderr, "ZunoCam: running without single-instance service (%s)\n",
+            qPrintable(instance.errorMessage()));
+        break;
+    case ZunoSingleInstanceService::Role::primary:
+        break;
+    }
+
+    ZunoFonts::applyApplicationFont();
+    ZunoAppActivationDelegate delegate;
     ZunoCamStudioWindow window;
+    QObject::connect(&instance, &ZunoSingleInstanceService::activationRequested, &delegate, [&delegate] {
+        delegate.applicationShouldHandleReopen(ZunoAppActivationDelegate::hasVisibleWindows());
+    });
+    ZunoNotificationCenter::shared().addObserver(
+        QString::fromLatin1(ZunoAppActivationDelegate::kReopenStudioWindowNotification), &window,
+        [&window](const QString &, const QVariant &) {
+            window.show();
+            ZunoAppActivationDelegate::bringStudioWindowToFront();
+        });
     window.show();
+    delegate.applicationDidFinishLaunching();
     return app.exec();
 }

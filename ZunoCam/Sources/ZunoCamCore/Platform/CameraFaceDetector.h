@@ -34,6 +34,7 @@ public:
 
 private:
     static QString defaultModelPath();
+    bool detectInSquares(const NeuralImageView &frame, QRectF &largest);
 
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -1,0 +1,31 @@
+#include "TeleprompterNetworkInterfaces.h"
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netdb.h>
+#include <sys/socket.h>
+
+std::optional<QList<TeleprompterNetworkInterfaceAddress>> TeleprompterNetworkInterfaces::ipv4Addresses()
+{
+    ifaddrs *list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return std::nullopt;
+    QList<TeleprompterNetworkInterfaceAddress> result;
+    for (const ifaddrs *entry = list; entry; entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET)
+            continue;
+        char host[NI_MAXHOST] = {};
+        if (getnameinfo(entry->ifa_addr, sizeof(sockaddr_in), host, sizeof(host), nullptr, 0, NI_NUMERICHOST)
+            != 0)
+            continue;
+        TeleprompterNetworkInterfaceAddress address;
+        address.name = QString::fromLocal8Bit(entry->ifa_name);
+        address.address = QString::fromLatin1(host);
+        address.isUp = entry->ifa_flags & IFF_UP;
+        address.isRunning = entry->ifa_flags & IFF_RUNNING;
+        address.isLoopback = entry->ifa_flags & IFF_LOOPBACK;
+        result.append(address);
+    }
+    freeifaddrs(list);
+    return result;
+}

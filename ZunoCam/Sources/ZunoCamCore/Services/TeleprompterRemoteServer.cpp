@@ -1,0 +1,486 @@
+#include "TeleprompterRemoteServer.h"
+
+#include "TeleprompterRemoteProtocol.h"
+#include "TeleprompterTcpTransport.h"
+#include "ZunoAppLogger.h"
+
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using Connection = TeleprompterTcpTransport::Connection;
+using Listener = TeleprompterTcpTransport::Listener;
+
+constexpr std::size_t kReceiveChunkBytes = 16384;
+const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.remote-server");
+const QString kLogCategory = QStringLiteral("remote");
+
+} // namespace
+
+TeleprompterRemoteServerError::TeleprompterRemoteServerError(Code code, int port, QString detail)
+    : m_code(code)
+    , m_port(port)
+    , m_detail(std::move(detail))
+{
+    m_what = errorDescription().toUtf8();
+}
+
+QString TeleprompterRemoteServerError::errorDescription() const
+{
+    switch (m_code) {
+    case Code::invalidPort:
+        return QStringLiteral("Invalid remote server port: %1. Use a port between 1024 and 65535.")
+            .arg(m_port);
+    case Code::listenerSetupFailed:
+        return QStringLiteral("Failed to start LAN teleprompter remote server: ") + m_detail;
+    }
+    return {};
+}
+
+struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
+    Core(std::shared_ptr<ZunoAppLogger> logger, Options options)
+        : logger(std::move(logger))
+        , options(options)
+        , transport(kQueueLabel)
+    {
+    }
+
+    void logInfo(const QString &message);
+    void logError(const QString &message);
+
+    // Queues a task on the server's thread unless the server is going away.
+    void post(std::function<void()> task)
+    {
+        std::lock_guard lock(mutex);
+        if (!closing)
+            transport.post(std::move(task));
+    }
+
+    void listenerStarted(
+        quint64 listenerGeneration, const std::shared_ptr<Listener> &listener, quint16 requestedPort);
+    void listenerFailed(quint64 listenerGeneration, const QString &description);
+    void stop(bool silent, std::optional<quint64> onlyGeneration = std::nullopt);
+
+    void accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
+    void receiveNext(
+        const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer);
+    void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer,
+        const QByteArray &chunk, Connection::ReceiveStatus status);
+    void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
+    void respond(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPRequest &request,
+        const TeleprompterRemoteState &state, const CommandHandler &handler);
+    // `drainPeer` when the peer may still be sending (an oversized request).
+    void send(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response,
+        bool drainPeer = false);
+    void forget(quint64 identity);
+    bool isActive(quint64 identity) const;
+    // A completion the owner may call from any thread, once; later calls and calls after the
+    // connection went are ignored. `then` runs on the server's thread.
+    StateCompletion completionOnQueue(const std::shared_ptr<Connection> &connection,
+        std::function<void(Core &, const std::shared_ptr<Connection> &, const TeleprompterRemoteState &)>
+            then);
+
+    const std::shared_ptr<ZunoAppLogger> logger;
+    const Options options;
+    TeleprompterTcpTransport transport;
+
+    // Held while a listener event is checked against the generation and delivered, and while a
+    // stop moves the generation on: an event is either delivered before the stop or never.
+    // Recursive, so that an event handler may stop or restart the server.
+    std::recursive_mutex eventMutex;
+    mutable std::mutex mutex;
+    std::shared_ptr<Listener> listener;
+    std::unordered_map<quint64, std::shared_ptr<Connection>> activeConnections;
+    bool runningState = false;
+    quint16 currentPort = TeleprompterRemoteProtocol::defaultPort;
+    std::optional<QString> currentURLString;
+    // Bumped by every start and stop; listener events of an older generation are ignored.
+    quint64 generation = 0;
+    bool closing = false;
+    StateProvider stateProvider;
+    CommandHandler commandHandler;
+    EventHandler onEvent;
+};
+
+void TeleprompterRemoteServer::Core::logInfo(const QString &message)
+{
+    if (logger)
+        logger->info(message, kLogCategory);
+}
+
+void TeleprompterRemoteServer::Core::logError(const QString &message)
+{
+    if (logger)
+        logger->error(message, kLogCategory);
+}
+
+void TeleprompterRemoteServer::Core::listenerStarted(
+    quint64 listenerGeneration, const std::shared_ptr<Listener> &startedListener, quint16 requestedPort)
+{
+    {
+        std::lock_guard lock(mutex);
+        if (listenerGeneration != generation)
+            return;
+    }
+    const std::weak_ptr<Core> weak = weak_from_this();
+    startedListener->start(
+        [weak, listenerGeneration](std::shared_ptr<Connection> connection) {
+            if (const auto core = weak.lock())
+                core->accept(listenerGeneration, connection);
+            else
+                connection->cancel();
+        },
+        [weak, listenerGeneration](const QString &description) {
+            if (const auto core = weak.lock())
+                core->listenerFailed(listenerGeneration, description);
+        });
+    const quint16 actualPort = startedListener->port() ? startedListener->port() : requestedPort;
+    const QString url = TeleprompterRemoteProtocol::buildRemoteURL(actualPort);
+    std::lock_guard events(eventMutex);
+    EventHandler handler;
+    {
+        std::lock_guard lock(mutex);
+        if (listenerGeneration != generation)
+            return;
+        currentPort = actualPort;
+        currentURLString = url;
+        runningState = true;
+        handler = onEvent;
+    }
+    logInfo(QStringLiteral("Teleprompter LAN remote server listening at ") + url);
+    if (handler)
+        handler(TeleprompterRemoteServerEvent::started(url, actualPort));
+}
+
+void TeleprompterRemoteServer::Core::listenerFailed(quint64 listenerGeneration, const QString &description)
+{
+    std::lock_guard events(eventMutex);
+    EventHandler handler;
+    {
+        std::lock_guard lock(mutex);
+        if (listenerGeneration != generation)
+            return;
+        handler = onEvent;
+    }
+    logError(QStringLiteral("Teleprompter LAN remote server failed: ") + description);
+    stop(true, listenerGeneration);
+    if (handler)
+        handler(TeleprompterRemoteServerEvent::failed(description));
+}
+
+void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> onlyGeneration)
+{
+    std::shared_ptr<Listener> oldListener;
+    std::vector<std::shared_ptr<Connection>> connections;
+    bool wasRunning = false;
+    EventHandler handler;
+    {
+        // Once the generation moves on, no event of the old listener can be delivered.
+        std::lock_guard events(eventMutex);
+        std::lock_guard lock(mutex);
+        if (onlyGeneration && *onlyGeneration != generation)
+            return;
+        ++generation;
+        oldListener = std::move(listener);
+        listener.reset();
+        connections.reserve(activeConnections.size());
+        for (auto &entry : activeConnections)
+            connections.push_back(std::move(entry.second));
+        activeConnections.clear();
+        wasRunning = runningState;
+        runningState = false;
+        currentURLString.reset();
+        handler = onEvent;
+    }
+    if (oldListener || !connections.empty()) {
+        // Sockets belong to the server's thread; release them there too.
+        transport.sync([&] {
+            if (oldListener)
+                oldListener->cancel();
+            for (const auto &connection : connections)
+                connection->cancel();
+            oldListener.reset();
+            connections.clear();
+        });
+    }
+    if (wasRunning && !silent) {
+        logInfo(QStringLiteral("Teleprompter LAN remote server stopped."));
+        if (handler)
+            handler(TeleprompterRemoteServerEvent::stopped());
+    }
+}
+
+void TeleprompterRemoteServer::Core::accept(
+    quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
+{
+    bool admitted = false;
+    {
+        std::lock_guard lock(mutex);
+        if (listenerGeneration == generation
+            && activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1))) {
+            activeConnections.emplace(connection->identity(), connection);
+            admitted = true;
+        }
+    }
+    if (!admitted) {
+        connection->cancel();
+        return;
+    }
+    connection->armReadDeadline(options.readTimeout);
+    receiveNext(connection, std::make_shared<QByteArray>());
+}
+
+void TeleprompterRemoteServer::Core::receiveNext(
+    const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer)
+{
+    connection->receive(kReceiveChunkBytes,
+        [weak = weak_from_this(), connection, buffer](
+            const QByteArray &chunk, Connection::ReceiveStatus status) {
+            if (const auto core = weak.lock())
+                core->received(connection, buffer, chunk, status);
+            else
+                connection->cancel();
+        });
+}
+
+void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> &connection,
+    const std::shared_ptr<QByteArray> &buffer, const QByteArray &chunk, Connection::ReceiveStatus status)
+{
+    // Stopped meanwhile: the connection is already cancelled and forgotten.
+    if (!isActive(connection->identity()))
+        return;
+    if (status == Connection::ReceiveStatus::timedOut) {
+        connection->cancel();
+        forget(connection->identity());
+        return;
+    }
+    buffer->append(chunk);
+    if (buffer->size() > TeleprompterRemoteProtocol::maxRequestBytes) {
+        connection->disarmReadDeadline();
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(413, QStringLiteral("Payload Too Large"),
+                QStringLiteral("Request exceeded maximum allowed size.")),
+            true);
+        return;
+    }
+    if (TeleprompterRemoteProtocol::isCompleteHTTPRequest(*buffer)) {
+        dispatch(connection, *buffer);
+        return;
+    }
+    if (status == Connection::ReceiveStatus::data) {
+        receiveNext(connection, buffer);
+        return;
+    }
+    // The peer finished or the connection failed before a whole request came.
+    if (!buffer->isEmpty()) {
+        dispatch(connection, *buffer);
+        return;
+    }
+    connection->cancel();
+    forget(connection->identity());
+}
+
+TeleprompterRemoteServer::StateCompletion TeleprompterRemoteServer::Core::completionOnQueue(
+    const std::shared_ptr<Connection> &connection,
+    std::function<void(Core &, const std::shared_ptr<Connection> &, const TeleprompterRemoteState &)> then)
+{
+    auto called = std::make_shared<std::atomic_bool>(false);
+    return [weak = weak_from_this(), weakConnection = std::weak_ptr<Connection>(connection), called,
+               then = std::move(then)](const TeleprompterRemoteState &state) {
+        if (called->exchange(true))
+            return;
+        const auto core = weak.lock();
+        if (!core)
+            return;
+        const auto answer = [weak, weakConnection, then, state] {
+            const auto core = weak.lock();
+            const auto connection = weakConnection.lock();
+            if (core && connection && core->isActive(connection->identity()))
+                then(*core, connection, state);
+        };
+        // An owner that answers at once, on the server's thread, needs no second trip through the queue.
+        if (core->transport.isCurrent())
+            answer();
+        else
+            core->post(answer);
+    };
+}
+
+void TeleprompterRemoteServer::Core::dispatch(
+    const std::shared_ptr<Connection> &connection, const QByteArray &buffer)
+{
+    connection->disarmReadDeadline();
+    const auto request = TeleprompterRemoteProtocol::parseHTTPRequest(buffer);
+    if (!request) {
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(
+                400, QStringLiteral("Bad Request"), QStringLiteral("Malformed HTTP request.")));
+        return;
+    }
+    StateProvider provider;
+    CommandHandler handler;
+    {
+        std::lock_guard lock(mutex);
+        provider = stateProvider;
+        handler = commandHandler;
+    }
+    if (!provider) {
+        respond(connection, *request, TeleprompterRemoteState::fallback(), handler);
+        return;
+    }
+    provider(completionOnQueue(connection,
+        [request = *request, handler](Core &core, const auto &connection,
+            const TeleprompterRemoteState &state) { core.respond(connection, request, state, handler); }));
+}
+
+void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &connection,
+    const TeleprompterHTTPRequest &request, const TeleprompterRemoteState &state,
+    const CommandHandler &handler)
+{
+    const TeleprompterRemoteRouteResult result = TeleprompterRemoteProtocol::route(request, state);
+    if (result.command) {
+        const TeleprompterRemoteCommand command = *result.command;
+        logInfo(QStringLiteral("LAN remote command: ") + command.wireName());
+        if (handler) {
+            handler(command,
+                completionOnQueue(connection,
+                    [command](Core &core, const auto &connection, const TeleprompterRemoteState &updated) {
+                        core.send(
+                            connection, TeleprompterRemoteProtocol::makeCommandAckResponse(command, updated));
+                    }));
+            return;
+        }
+    }
+    send(connection, result.response);
+}
+
+void TeleprompterRemoteServer::Core::send(
+    const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response, bool drainPeer)
+{
+    connection->sendAndClose(
+        response.serialized(), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
+            if (const auto core = weak.lock())
+                core->forget(identity);
+        });
+}
+
+void TeleprompterRemoteServer::Core::forget(quint64 identity)
+{
+    std::shared_ptr<Connection> released;
+    {
+        std::lock_guard lock(mutex);
+        const auto it = activeConnections.find(identity);
+        if (it == activeConnections.end())
+            return;
+        released = std::move(it->second);
+        activeConnections.erase(it);
+    }
+}
+
+bool TeleprompterRemoteServer::Core::isActive(quint64 identity) const
+{
+    std::lock_guard lock(mutex);
+    return activeConnections.count(identity) > 0;
+}
+
+TeleprompterRemoteServer::TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger)
+    : TeleprompterRemoteServer(std::move(logger), Options())
+{
+}
+
+TeleprompterRemoteServer::TeleprompterRemoteServer(std::shared_ptr<ZunoAppLogger> logger, Options options)
+    : m_core(std::make_shared<Core>(std::move(logger), options))
+{
+}
+
+TeleprompterRemoteServer::~TeleprompterRemoteServer()
+{
+    m_core->stop(true);
+    {
+        std::lock_guard lock(m_core->mutex);
+        m_core->closing = true;
+    }
+    m_core->transport.shutdown();
+}
+
+QString TeleprompterRemoteServer::start(quint16 port)
+{
+    if (port < 1024)
+        throw TeleprompterRemoteServerError::invalidPort(port);
+    m_core->stop(true);
+    std::shared_ptr<Listener> listener;
+    try {
+        listener = m_core->transport.listen(port, m_core->options.loopbackOnly);
+    } catch (const std::system_error &error) {
+        const QString description = QString::fromStdString(error.code().message());
+        m_core->logError(
+            QStringLiteral("Failed to create LAN remote listener on port %1: ").arg(port) + description);
+        throw TeleprompterRemoteServerError::listenerSetupFailed(description);
+    }
+    const QString url = TeleprompterRemoteProtocol::buildRemoteURL(port);
+    quint64 listenerGeneration = 0;
+    {
+        std::lock_guard lock(m_core->mutex);
+        listenerGeneration = ++m_core->generation;
+        m_core->listener = listener;
+        m_core->runningState = true;
+        m_core->currentPort = port;
+        m_core->currentURLString = url;
+    }
+    m_core->logInfo(QStringLiteral("Teleprompter LAN remote server starting at ") + url);
+    m_core->post([weak = std::weak_ptr<Core>(m_core), listener, listenerGeneration, port] {
+        if (const auto core = weak.lock())
+            core->listenerStarted(listenerGeneration, listener, port);
+    });
+    return url;
+}
+
+void TeleprompterRemoteServer::stop(bool silent)
+{
+    m_core->stop(silent);
+}
+
+bool TeleprompterRemoteServer::isRunning() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->runningState;
+}
+
+quint16 TeleprompterRemoteServer::boundPort() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->currentPort;
+}
+
+std::optional<QString> TeleprompterRemoteServer::remoteURLString() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->currentURLString;
+}
+
+int TeleprompterRemoteServer::activeConnectionCount() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return static_cast<int>(m_core->activeConnections.size());
+}
+
+void TeleprompterRemoteServer::setStateProvider(StateProvider provider)
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->stateProvider = std::move(provider);
+}
+
+void TeleprompterRemoteServer::setCommandHandler(CommandHandler handler)
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->commandHandler = std::move(handler);
+}
+
+void TeleprompterRemoteServer::setOnEvent(EventHandler handler)
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->onEvent = std::move(handler);
+}

@@ -1,0 +1,198 @@
+#include "CameraFileSource.h"
+#include "CameraPushSource.h"
+#include "CameraSyntheticSource.h"
+#include "CameraSystemDevices.h"
+#include "CaptureTestSupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const CameraDeviceDescriptor kPush { QStringLiteral("push-1"), QStringLiteral("Push Camera") };
+
+} // namespace
+
+TEST(CameraPushSourceTest, DeliversOnlyWhileRunningAndCanRefuseToOpen)
+{
+    CameraPushSource source(kPush);
+    FrameCollector collector;
+    EXPECT_FALSE(source.push(CameraFrameSample { CameraPixelBuffer(2, 2), 1 }));
+
+    source.setOpenFailure(QStringLiteral("Device busy"));
+    QString error;
+    EXPECT_FALSE(source.open(error));
+    EXPECT_EQ(error, QStringLiteral("Device busy"));
+    EXPECT_FALSE(source.start(collector.sink()));
+
+    source.setOpenFailure({});
+    ASSERT_TRUE(source.start(collector.sink()));
+    EXPECT_TRUE(source.isRunning());
+    EXPECT_TRUE(source.push(CameraFrameSample { CameraPixelBuffer(2, 2), 2 }));
+    source.stop();
+    EXPECT_FALSE(source.isOpen());
+    EXPECT_FALSE(source.push(CameraFrameSample { CameraPixelBuffer(2, 2), 3 }));
+    ASSERT_EQ(collector.count(), 1u);
+    EXPECT_EQ(collector.frames()[0].presentationTime, 2);
+}
+
+TEST(CameraSyntheticSourceTest, SendsMovingFramesOfTheCameraSizeWithIncreasingTimes)
+{
+    CameraSyntheticSource source({ CameraSystemDevices::kPatternId, QStringLiteral("Pattern") });
+    FrameCollector collector;
+    ASSERT_TRUE(source.start(collector.sink()));
+    ASSERT_TRUE(collector.waitForFrames(6));
+    source.stop();
+    const std::size_t afterStop = collector.count();
+
+    const auto frames = collector.frames();
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_EQ(frames[i].image.width(), 1280);
+        ASSERT_EQ(frames[i].image.height(), 720);
+        ASSERT_EQ(frames[i].image.format(), CameraPixelBuffer::Format::BGRA8);
+        if (i > 0) {
+            EXPECT_LT(frames[i - 1].presentationTime, frames[i].presentationTime);
+        }
+    }
+    EXPECT_GT(maxChannelDifference(frames.front().image, frames.back().image), 100); // it moves
+    EXPECT_EQ(collector.count(), afterStop); // nothing arrives after stop() returned
+    EXPECT_FALSE(source.isRunning());
+
+    // Restartable after a stop.
+    ASSERT_TRUE(source.start(collector.sink()));
+    EXPECT_TRUE(collector.waitForFrames(afterStop + 2));
+    source.stop();
+}
+
+TEST(CameraSyntheticSourceTest, PictureDependsOnlyOnTheFrameIndex)
+{
+    CameraPixelBuffer a, b, c;
+    CameraSyntheticSource::render(12, a);
+    CameraSyntheticSource::render(12, b);
+    CameraSyntheticSource::render(13, c);
+    EXPECT_EQ(maxChannelDifference(a, b), 0);
+    EXPECT_GT(maxChannelDifference(a, c), 0);
+    // Opaque everywhere.
+    for (int y = 0; y < a.height(); y += 37)
+        for (int x = 0; x < a.width(); x += 41)
+            ASSERT_EQ(a.constScanLine(y)[x * 4 + 3], 255);
+}
+
+struct FileCodecCase {
+    const char *name;
+    const char *codec;
+    const char *container;
+};
+
+void PrintTo(const FileCodecCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CameraFileSourceCodecTest : public ::testing::TestWithParam<FileCodecCase> { };
+
+// A solid colour must come out as that colour: catches full/limited range and channel-order mistakes,
+// for the full-range MJPEG pictures cameras send and the limited-range H.264 of files.
+TEST_P(CameraFileSourceCodecTest, DecodesToTheRightColourAtCameraSize)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("solid.") + GetParam().container);
+    QString error;
+    ASSERT_TRUE(runFFmpeg(
+        { "-f", "lavfi", "-i", "color=c=0x3366CC:size=320x240:rate=30:duration=0.3", "-c:v", GetParam().codec,
+            "-pix_fmt", QString::fromLatin1(GetParam().codec) == "mjpeg" ? "yuvj422p" : "yuv420p", path },
+        &error))
+        << error.toStdString();
+
+    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+    FrameCollector collector;
+    ASSERT_TRUE(source.start(collector.sink()));
+    ASSERT_TRUE(collector.waitForFrames(2));
+    source.stop();
+    const CameraPixelBuffer image = collector.frames()[0].image;
+    ASSERT_EQ(image.width(), 1280);
+    ASSERT_EQ(image.height(), 720);
+    const std::uint8_t *pixel = image.constScanLine(360) + 640 * 4;
+    EXPECT_NEAR(pixel[0], 0xCC, 6); // B
+    EXPECT_NEAR(pixel[1], 0x66, 6); // G
+    EXPECT_NEAR(pixel[2], 0x33, 6); // R
+    EXPECT_EQ(pixel[3], 255);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, CameraFileSourceCodecTest,
+    ::testing::Values(FileCodecCase { "mjpeg", "mjpeg", "mkv" }, FileCodecCase { "h264", "libx264", "mp4" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CameraFileSourceTest, LoopsFromTheStartAtTheEndOfTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("short.mp4"));
+    // Six distinct pictures, lossless so that a picture decodes the same on every pass.
+    ASSERT_TRUE(runFFmpeg({ "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30:duration=0.2", "-c:v",
+        "libx264", "-qp", "0", "-pix_fmt", "yuv444p", path }));
+
+    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+    FrameCollector collector;
+    ASSERT_TRUE(source.start(collector.sink()));
+    ASSERT_TRUE(collector.waitForFrames(15));
+    source.stop();
+    EXPECT_GE(source.loopCount(), 2);
+
+    const auto frames = collector.frames();
+    EXPECT_EQ(maxChannelDifference(frames[0].image, frames[6].image), 0);
+    EXPECT_EQ(maxChannelDifference(frames[2].image, frames[14].image), 0);
+    EXPECT_GT(maxChannelDifference(frames[0].image, frames[1].image), 0);
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_LT(frames[i - 1].presentationTime, frames[i].presentationTime);
+    }
+}
+
+TEST(CameraFileSourceTest, UnusableFilesDoNotOpen)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a video\n");
+    file.close();
+
+    for (const QString &path : { dir.filePath(QStringLiteral("missing.mp4")), text }) {
+        CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+        QString error;
+        EXPECT_FALSE(source.open(error)) << path.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+        FrameCollector collector;
+        EXPECT_FALSE(source.start(collector.sink()));
+    }
+}
+
+TEST(CameraSystemDevicesTest, VirtualCameraComesFirstOnlyWhenTheEnvironmentNamesIt)
+{
+    {
+        VirtualCameraVariable variable(QByteArray {});
+        EXPECT_FALSE(CameraSystemDevices::virtualCamera().has_value());
+        CameraSystemDevices devices;
+        for (const auto &device : devices.devices())
+            EXPECT_FALSE(device.id.startsWith(QStringLiteral("virtual:")));
+    }
+    {
+        VirtualCameraVariable variable("pattern");
+        CameraSystemDevices devices;
+        const auto list = devices.devices();
+        ASSERT_FALSE(list.isEmpty());
+        EXPECT_EQ(list.first().id, CameraSystemDevices::kPatternId);
+        EXPECT_EQ(devices.authorizationStatus(std::nullopt), CameraAuthorizationStatus::authorized);
+        EXPECT_NE(dynamic_cast<CameraSyntheticSource *>(devices.makeSource(list.first()).get()), nullptr);
+    }
+    {
+        VirtualCameraVariable variable("/tmp/clips/demo.mp4");
+        CameraSystemDevices devices;
+        const auto list = devices.devices();
+        ASSERT_FALSE(list.isEmpty());
+        EXPECT_EQ(list.first().id, QStringLiteral("virtual:file:/tmp/clips/demo.mp4"));
+        EXPECT_EQ(list.first().name, QStringLiteral("ZunoCam Video File (demo.mp4)"));
+        EXPECT_NE(dynamic_cast<CameraFileSource *>(devices.makeSource(list.first()).get()), nullptr);
+        EXPECT_EQ(devices.makeSource({ QStringLiteral("no-such-camera"), QStringLiteral("x") }), nullptr);
+    }
+}

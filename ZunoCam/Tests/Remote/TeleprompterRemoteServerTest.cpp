@@ -1,0 +1,552 @@
+#include "TeleprompterRemoteServer.h"
+#include "RemoteTestClient.h"
+#include "TeleprompterRemoteProtocol.h"
+#include "ZunoAppLogger.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <vector>
+
+using Event = TeleprompterRemoteServerEvent;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records server events from any thread.
+class EventLog {
+public:
+    TeleprompterRemoteServer::EventHandler handler()
+    {
+        return [this](const Event &event) {
+            std::lock_guard lock(m_mutex);
+            m_events.push_back(event);
+        };
+    }
+    std::vector<Event> events() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    int count(Event::Kind kind) const
+    {
+        int n = 0;
+        for (const Event &event : events())
+            n += event.kind == kind;
+        return n;
+    }
+    bool waitForStarted(quint16 port)
+    {
+        return waitUntil([&] {
+            for (const Event &event : events()) {
+                if (event.kind == Event::Kind::started && event.port == port)
+                    return true;
+            }
+            return false;
+        });
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Event> m_events;
+};
+
+TeleprompterRemoteState studioState(bool playing)
+{
+    return TeleprompterRemoteState(playing, true, 160, 30, 0.4, QStringLiteral("S1"),
+        QStringLiteral("Keynote"), { { QStringLiteral("S1"), QStringLiteral("Keynote"), 120 } });
+}
+
+// Tests keep the server on 127.0.0.1.
+TeleprompterRemoteServer::Options loopback()
+{
+    TeleprompterRemoteServer::Options options;
+    options.loopbackOnly = true;
+    return options;
+}
+
+QByteArray get(const QByteArray &path)
+{
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+}
+
+QByteArray postCommand(const QByteArray &body)
+{
+    return "POST /api/command HTTP/1.1\r\nContent-Type: application/json\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+// A server started on a free loopback port, with its events recorded.
+struct RunningServer {
+    explicit RunningServer(TeleprompterRemoteServer::Options options = loopback())
+        : server(nullptr, options)
+    {
+        server.setOnEvent(events.handler());
+    }
+    void start()
+    {
+        port = freeLoopbackPort();
+        server.start(port);
+        ASSERT_TRUE(events.waitForStarted(port));
+    }
+
+    EventLog events;
+    TeleprompterRemoteServer server;
+    quint16 port = 0;
+};
+
+} // namespace
+
+TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
+{
+    EventLog events;
+    TeleprompterRemoteServer server(nullptr, loopback());
+    server.setOnEvent(events.handler());
+    EXPECT_FALSE(server.isRunning());
+    EXPECT_EQ(server.boundPort(), 8791);
+
+    try {
+        server.start(80);
+        FAIL() << "port 80 was accepted";
+    } catch (const TeleprompterRemoteServerError &error) {
+        EXPECT_EQ(error, TeleprompterRemoteServerError::invalidPort(80));
+        EXPECT_EQ(
+            error.errorDescription(), "Invalid remote server port: 80. Use a port between 1024 and 65535.");
+    }
+    EXPECT_FALSE(server.isRunning());
+
+    server.stop(false);
+    EXPECT_TRUE(events.events().empty()) << "stopping an idle server says nothing";
+
+    const quint16 port = freeLoopbackPort();
+    const QString url = server.start(port);
+    EXPECT_EQ(url, TeleprompterRemoteProtocol::buildRemoteURL(port));
+    EXPECT_TRUE(server.isRunning());
+    EXPECT_EQ(server.remoteURLString(), url);
+    EXPECT_EQ(server.boundPort(), port);
+    ASSERT_TRUE(events.waitForStarted(port));
+    EXPECT_EQ(events.events().front(), Event::started(url, port));
+
+    server.stop(false);
+    EXPECT_FALSE(server.isRunning());
+    EXPECT_EQ(server.remoteURLString(), std::nullopt);
+    EXPECT_EQ(server.boundPort(), port);
+    server.stop(false);
+    EXPECT_EQ(events.count(Event::Kind::stopped), 1);
+    EXPECT_FALSE(RawClient(port).isConnected());
+}
+
+TEST(TeleprompterRemoteServer, LowestUserPortIsAccepted)
+{
+    TeleprompterRemoteServer server(nullptr, loopback());
+    try {
+        server.start(1024);
+    } catch (const TeleprompterRemoteServerError &error) {
+        // Busy on this machine is fine; only the range check matters here.
+        EXPECT_EQ(error.code(), TeleprompterRemoteServerError::Code::listenerSetupFailed);
+    }
+}
+
+TEST(TeleprompterRemoteServer, RestartIsSilentAndStaleListenerEventsAreIgnored)
+{
+    RunningServer running;
+    running.start();
+    const quint16 first = running.port;
+    const quint16 second = freeLoopbackPort();
+    const QString secondUrl = running.server.start(second);
+    EXPECT_TRUE(secondUrl.endsWith(QStringLiteral(":%1").arg(second)));
+    // A listener event still queued at a stop must not arrive after it.
+    running.server.stop(true);
+    const std::size_t atStop = running.events.events().size();
+    const quint16 third = freeLoopbackPort();
+    running.server.start(third);
+    ASSERT_TRUE(running.events.waitForStarted(third));
+
+    EXPECT_EQ(running.events.count(Event::Kind::stopped), 0);
+    const std::vector<Event> events = running.events.events();
+    for (std::size_t i = atStop; i < events.size(); ++i)
+        EXPECT_NE(events[i].port, second) << "a stale listener reported itself started";
+    EXPECT_TRUE(running.server.isRunning());
+    EXPECT_EQ(running.server.boundPort(), third);
+    EXPECT_FALSE(RawClient(first).isConnected());
+    EXPECT_FALSE(RawClient(second).isConnected());
+    EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
+
+    // Restarting on the same port rebinds it at once.
+    EXPECT_EQ(running.server.start(third), TeleprompterRemoteProtocol::buildRemoteURL(third));
+    EXPECT_TRUE(waitUntil([&] {
+        int started = 0;
+        for (const Event &event : running.events.events())
+            started += event.kind == Event::Kind::started && event.port == third;
+        return started == 2;
+    }));
+    EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
+    EXPECT_EQ(running.events.count(Event::Kind::stopped), 0);
+}
+
+TEST(TeleprompterRemoteServer, BusyPortFailsTheStart)
+{
+    const int blocker = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(blocker, 1), 0);
+    getsockname(blocker, reinterpret_cast<sockaddr *>(&address), &length);
+    const quint16 port = ntohs(address.sin_port);
+
+    TeleprompterRemoteServer server(nullptr, loopback());
+    try {
+        server.start(port);
+        FAIL() << "a busy port was bound";
+    } catch (const TeleprompterRemoteServerError &error) {
+        EXPECT_EQ(error.code(), TeleprompterRemoteServerError::Code::listenerSetupFailed);
+        EXPECT_EQ(
+            error.errorDescription(), "Failed to start LAN teleprompter remote server: " + error.detail());
+        EXPECT_FALSE(error.detail().isEmpty());
+    }
+    EXPECT_FALSE(server.isRunning());
+    close(blocker);
+}
+
+TEST(TeleprompterRemoteServer, ServesPageDefaultStateAndAcknowledgementsWithoutCallbacks)
+{
+    RunningServer running;
+    running.start();
+
+    const HttpAnswer page = exchange(running.port, get("/"));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.header("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_EQ(page.body, TeleprompterRemoteProtocol::remoteWebPageHTML().toUtf8());
+    EXPECT_EQ(page.header("Content-Length").toInt(), page.body.size());
+
+    const HttpAnswer state = exchange(running.port, get("/api/state"));
+    EXPECT_EQ(state.status, 200);
+    EXPECT_EQ(TeleprompterRemoteState::fromJson(state.json()), TeleprompterRemoteState::fallback());
+    EXPECT_EQ(state.json()["wpm"], 135);
+    EXPECT_EQ(state.json()["fontSize"], 24);
+    EXPECT_FALSE(state.json().contains("activeScriptId"));
+
+    const HttpAnswer ack = exchange(running.port, postCommand(R"({"command":"play"})"));
+    EXPECT_EQ(ack.status, 200);
+    EXPECT_EQ(ack.body, R"({"command":"play","ok":true})");
+
+    const HttpAnswer options = exchange(running.port, "OPTIONS /api/state HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(options.status, 204);
+    EXPECT_EQ(options.header("Content-Length"), "0");
+    EXPECT_TRUE(options.body.isEmpty());
+
+    const HttpAnswer missing = exchange(running.port, get("/nowhere?x=1"));
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(missing.json()["error"], "Endpoint not found: /nowhere");
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+}
+
+TEST(TeleprompterRemoteServer, AsksTheProviderThenTheHandler)
+{
+    RunningServer running;
+    std::mutex mutex;
+    std::vector<QString> calls;
+    running.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+        {
+            std::lock_guard lock(mutex);
+            calls.push_back(QStringLiteral("state"));
+        }
+        done(studioState(false));
+    });
+    running.server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &command, TeleprompterRemoteServer::StateCompletion done) {
+            {
+                std::lock_guard lock(mutex);
+                calls.push_back(command.wireName());
+            }
+            // Completed later, from another thread, as the studio does from its main thread.
+            std::thread([done] { done(studioState(true)); }).detach();
+        });
+    running.start();
+
+    const HttpAnswer state = exchange(running.port, get("/api/state"));
+    EXPECT_EQ(TeleprompterRemoteState::fromJson(state.json()), studioState(false));
+
+    const HttpAnswer ack = exchange(running.port, postCommand(R"({"command":"TOGGLE"})"));
+    EXPECT_EQ(ack.status, 200);
+    EXPECT_EQ(ack.json()["command"], "toggle");
+    EXPECT_EQ(TeleprompterRemoteState::fromJson(ack.json()["state"]), studioState(true));
+
+    const HttpAnswer rejected = exchange(running.port, postCommand(R"({"command":"start"})"));
+    EXPECT_EQ(rejected.status, 400);
+    EXPECT_EQ(rejected.json()["error"], "Invalid or missing teleprompter command.");
+
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(calls, (std::vector<QString> { "state", "state", "toggle", "state" }));
+}
+
+TEST(TeleprompterRemoteServer, AssemblesSplitSends)
+{
+    RunningServer running;
+    running.start();
+
+    RawClient client(running.port);
+    client.send("GET /api/st");
+    EXPECT_FALSE(client.readableWithin(100ms)) << "answered an incomplete request";
+    client.send("ate HTTP/1.1\r\nHost: x\r\n");
+    EXPECT_FALSE(client.readableWithin(50ms));
+    client.send("\r\n");
+    EXPECT_EQ(parseAnswer(client.readAll()).status, 200);
+
+    RawClient command(running.port);
+    command.send("POST /api/command HTTP/1.1\r\nContent-Length: 19\r\n\r\n{\"command\":");
+    EXPECT_FALSE(command.readableWithin(100ms));
+    command.send("\"reset\"}");
+    EXPECT_EQ(parseAnswer(command.readAll()).body, R"({"command":"reset","ok":true})");
+}
+
+TEST(TeleprompterRemoteServer, RefusesOversizedAndMalformedRequests)
+{
+    RunningServer running;
+    running.start();
+
+    RawClient big(running.port);
+    big.send("POST /api/command HTTP/1.1\r\nContent-Length: 70000\r\n\r\n" + QByteArray(70000, 'x'));
+    const HttpAnswer tooLarge = parseAnswer(big.readAll());
+    EXPECT_EQ(tooLarge.status, 413);
+    EXPECT_TRUE(tooLarge.head.startsWith("HTTP/1.1 413 Payload Too Large"));
+    EXPECT_EQ(tooLarge.body, R"({"error":"Request exceeded maximum allowed size.","ok":false})");
+    big.close();
+
+    RawClient halfClosed(running.port);
+    halfClosed.send("GET / HTTP/1.1\r\nHost: x\r\n");
+    halfClosed.finishSending();
+    const HttpAnswer malformed = parseAnswer(halfClosed.readAll());
+    EXPECT_EQ(malformed.status, 400);
+    EXPECT_EQ(malformed.json()["error"], "Malformed HTTP request.");
+    halfClosed.close();
+
+    EXPECT_EQ(exchange(running.port, "\r\n\r\n").json()["error"], "Malformed HTTP request.");
+    EXPECT_EQ(exchange(running.port, "GET\r\n\r\n").status, 400);
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+}
+
+TEST(TeleprompterRemoteServer, ConnectionClosedWithoutRequestGetsNoAnswer)
+{
+    RunningServer running;
+    running.start();
+
+    RawClient client(running.port);
+    ASSERT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 1; }));
+    client.finishSending();
+    bool closed = false;
+    EXPECT_TRUE(client.readAll(&closed).isEmpty());
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+}
+
+TEST(TeleprompterRemoteServer, SlowProviderDelaysOnlyItsOwnConnection)
+{
+    RunningServer running;
+    std::mutex mutex;
+    TeleprompterRemoteServer::StateCompletion held;
+    running.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+        std::unique_lock lock(mutex);
+        if (!held) {
+            held = std::move(done);
+            return;
+        }
+        lock.unlock();
+        done(studioState(false));
+    });
+    running.start();
+
+    RawClient slow(running.port);
+    slow.send(get("/api/state"));
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return bool(held);
+    }));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+    EXPECT_FALSE(slow.readableWithin(20ms));
+
+    TeleprompterRemoteServer::StateCompletion complete;
+    {
+        std::lock_guard lock(mutex);
+        complete = held;
+    }
+    complete(studioState(true));
+    complete(studioState(false)); // a second call is ignored
+    const HttpAnswer answer = parseAnswer(slow.readAll());
+    EXPECT_EQ(TeleprompterRemoteState::fromJson(answer.json()), studioState(true));
+}
+
+TEST(TeleprompterRemoteServer, CompletionAfterTheServerIsGoneIsHarmless)
+{
+    TeleprompterRemoteServer::StateCompletion held;
+    std::mutex mutex;
+    quint16 port = 0;
+    {
+        RunningServer running;
+        running.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+            std::lock_guard lock(mutex);
+            held = std::move(done);
+        });
+        running.start();
+        port = running.port;
+        RawClient client(port);
+        client.send(get("/api/state"));
+        ASSERT_TRUE(waitUntil([&] {
+            std::lock_guard lock(mutex);
+            return bool(held);
+        }));
+        running.server.stop(true);
+        bool closed = false;
+        EXPECT_TRUE(client.readAll(&closed).isEmpty());
+        EXPECT_TRUE(closed);
+    }
+    std::lock_guard lock(mutex);
+    held(studioState(true));
+    EXPECT_FALSE(RawClient(port).isConnected());
+}
+
+TEST(TeleprompterRemoteServer, IdleConnectionIsClosedAfterTheReadTimeout)
+{
+    TeleprompterRemoteServer::Options options = loopback();
+    options.readTimeout = 200ms;
+    RunningServer running(options);
+    running.start();
+
+    RawClient idle(running.port);
+    RawClient trickle(running.port);
+    trickle.send("GET /api/state HTTP/1.1\r\n");
+    bool closed = false;
+    EXPECT_TRUE(idle.readAll(&closed).isEmpty());
+    EXPECT_TRUE(closed);
+    closed = false;
+    EXPECT_TRUE(trickle.readAll(&closed).isEmpty());
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+    EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+}
+
+TEST(TeleprompterRemoteServer, ConnectionsOverTheCapAreClosedAtOnce)
+{
+    TeleprompterRemoteServer::Options options = loopback();
+    options.maxConnections = 2;
+    RunningServer running(options);
+    running.start();
+
+    RawClient first(running.port), second(running.port);
+    ASSERT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 2; }));
+    RawClient third(running.port);
+    third.send(get("/api/state"));
+    bool closed = false;
+    EXPECT_TRUE(third.readAll(&closed).isEmpty());
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(running.server.activeConnectionCount(), 2);
+
+    first.close();
+    ASSERT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 1; }));
+    EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+    second.send(get("/api/state"));
+    EXPECT_EQ(parseAnswer(second.readAll()).status, 200);
+}
+
+TEST(TeleprompterRemoteServer, WritesItsLogLines)
+{
+    QTemporaryDir folder;
+    auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("RemoteLogTest"), folder.path());
+    const auto lines = [&] {
+        QStringList texts;
+        const QList<ZunoLogEntry> entries = logger->recentEntries(100, ZunoLogLevel::debug);
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            EXPECT_EQ(it->category, "remote");
+            texts << QStringLiteral("%1 %2").arg(rawValue(it->level), it->message);
+        }
+        return texts;
+    };
+
+    EventLog events;
+    TeleprompterRemoteServer server(logger, loopback());
+    server.setOnEvent(events.handler());
+    EXPECT_THROW(server.start(80), TeleprompterRemoteServerError);
+    server.stop(false);
+    EXPECT_TRUE(lines().isEmpty()) << "a refused port and an idle stop log nothing";
+
+    const quint16 port = freeLoopbackPort();
+    const QString url = server.start(port);
+    ASSERT_TRUE(events.waitForStarted(port));
+    EXPECT_EQ(exchange(port, postCommand(R"({"command":"wpm_up"})")).status, 200);
+    server.stop(false);
+
+    const int blocker = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int reuse = 1; // the server's closed connections may still hold the port in TIME_WAIT
+    setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(blocker, 1), 0);
+    QString failure;
+    try {
+        server.start(port);
+    } catch (const TeleprompterRemoteServerError &error) {
+        failure = error.detail();
+    }
+    close(blocker);
+
+    EXPECT_EQ(lines(),
+        (QStringList {
+            "info Teleprompter LAN remote server starting at " + url,
+            "info Teleprompter LAN remote server listening at " + url,
+            "info LAN remote command: wpm_up",
+            "info Teleprompter LAN remote server stopped.",
+            QStringLiteral("error Failed to create LAN remote listener on port %1: ").arg(port) + failure,
+        }));
+}
+
+TEST(TeleprompterRemoteServer, ListensOnEveryInterfaceUnlessToldLoopbackOnly)
+{
+    const auto connectsOverIPv6Loopback = [](quint16 port) {
+        const int fd = socket(AF_INET6, SOCK_STREAM, 0);
+        sockaddr_in6 address {};
+        address.sin6_family = AF_INET6;
+        address.sin6_port = htons(port);
+        address.sin6_addr = in6addr_loopback;
+        const bool connected
+            = fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0;
+        if (fd >= 0)
+            close(fd);
+        return connected;
+    };
+    const int probe = socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 any {};
+    any.sin6_family = AF_INET6;
+    any.sin6_addr = in6addr_loopback;
+    const bool hasIPv6 = probe >= 0 && bind(probe, reinterpret_cast<sockaddr *>(&any), sizeof(any)) == 0;
+    if (probe >= 0)
+        close(probe);
+
+    // Only loopback clients connect here, over both address families.
+    TeleprompterRemoteServer everywhere(nullptr);
+    const quint16 port = freeLoopbackPort();
+    everywhere.start(port);
+    EXPECT_EQ(exchange(port, get("/api/state")).status, 200);
+    if (hasIPv6) {
+        EXPECT_TRUE(connectsOverIPv6Loopback(port));
+    }
+    everywhere.stop(true);
+
+    TeleprompterRemoteServer local(nullptr, loopback());
+    local.start(port);
+    EXPECT_EQ(exchange(port, get("/api/state")).status, 200);
+    EXPECT_FALSE(connectsOverIPv6Loopback(port));
+}

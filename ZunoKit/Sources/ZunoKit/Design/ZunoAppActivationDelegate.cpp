@@ -1,0 +1,110 @@
+#include "ZunoAppActivationDelegate.h"
+
+#include "ZunoAppLogger.h"
+#include "ZunoAppVersion.h"
+#include "ZunoNotificationCenter.h"
+#include "ZunoWindowManagerHints.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSysInfo>
+#include <QTimer>
+#include <QWindow>
+
+#include <cerrno>
+
+namespace {
+
+bool isStudioCandidate(const QWindow *window)
+{
+    const Qt::WindowType type = window->type();
+    return (type == Qt::Window || type == Qt::Dialog) && window->isVisible();
+}
+
+bool isShownWindow(const QWindow *window)
+{
+    const Qt::WindowType type = window->type();
+    return (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool) && window->isVisible()
+        && !(window->windowStates() & Qt::WindowMinimized);
+}
+
+QString processName()
+{
+    if (QCoreApplication::instance())
+        return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return QString::fromLocal8Bit(program_invocation_short_name);
+}
+
+} // namespace
+
+ZunoAppActivationDelegate::ZunoAppActivationDelegate(QObject *parent)
+    : ZunoAppActivationDelegate(ZunoBundle::main(), parent)
+{
+}
+
+ZunoAppActivationDelegate::ZunoAppActivationDelegate(const ZunoBundle &bundle, QObject *parent)
+    : QObject(parent)
+    , m_bundle(bundle)
+{
+}
+
+QString ZunoAppActivationDelegate::applicationName(const ZunoBundle &bundle)
+{
+    for (const char *key : { "CFBundleDisplayName", "CFBundleName" }) {
+        const QVariant value = bundle.infoDictionary.value(QLatin1String(key));
+        if (value.typeId() == QMetaType::QString)
+            return value.toString();
+    }
+    return processName();
+}
+
+QString ZunoAppActivationDelegate::systemVersionString()
+{
+    return QSysInfo::prettyProductName();
+}
+
+void ZunoAppActivationDelegate::applicationDidFinishLaunching()
+{
+    const QString name = applicationName(m_bundle);
+    const ZunoAppVersion version
+        = ZunoAppVersion::current(m_bundle, QStringLiteral("1.0.0"), QStringLiteral("100"));
+    const auto logger = ZunoAppLogger::shared(name);
+    logger->log(ZunoLogLevel::info, QStringLiteral("lifecycle"),
+        name + QStringLiteral(" v") + version.shortVersion + QStringLiteral(" (") + version.buildNumber
+            + QStringLiteral(")") + QStringLiteral(" launched (") + systemVersionString()
+            + QStringLiteral(")"));
+    // A desktop application is always a regular one here: there is no activation policy to set.
+    // The window comes forward a moment later, once the first window has been shown.
+    QTimer::singleShot(kActivationDelayMs, QCoreApplication::instance(), [] { bringStudioWindowToFront(); });
+}
+
+bool ZunoAppActivationDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
+{
+    if (hasVisibleWindows)
+        bringStudioWindowToFront();
+    else
+        ZunoNotificationCenter::shared().post(QString::fromLatin1(kReopenStudioWindowNotification));
+    return true;
+}
+
+void ZunoAppActivationDelegate::bringStudioWindowToFront()
+{
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        if (!isStudioCandidate(window))
+            continue;
+        if (window->windowStates() & Qt::WindowMinimized)
+            window->setWindowStates(window->windowStates() & ~Qt::WindowMinimized);
+        window->raise();
+        window->requestActivate();
+        // Another process's request (a second launch) needs the window manager's consent too.
+        ZunoWindowManagerHints::activateWindow(window);
+        return;
+    }
+}
+
+bool ZunoAppActivationDelegate::hasVisibleWindows()
+{
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    return std::any_of(windows.begin(), windows.end(), isShownWindow);
+}
