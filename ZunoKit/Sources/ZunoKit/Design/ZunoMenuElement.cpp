@@ -1,6 +1,6 @@
 #include "ZunoMenuElement.h"
 
-#include "ZunoText.h"
+#include "ZunoLanguageChoice.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ ZunoMenuElement ZunoMenuElement::submenu(
 ZunoMenuElement ZunoMenuElement::languageSubmenu(
     std::function<ZunoLanguage()> current, std::function<void(ZunoLanguage)> onSelect)
 {
-    auto title = [current] { return zunoText(QStringLiteral("Language"), QStringLiteral("Dil"), current()); };
+    auto title = [current] { return ZunoLanguageChoice::titleText(current()); };
+    // The same choices as the language picker, built afresh on every opening.
     auto items = [current, onSelect] {
         const ZunoLanguage language = current();
         const bool followingSystem = ZunoLanguages::isFollowingSystem();
@@ -38,14 +39,11 @@ ZunoMenuElement ZunoMenuElement::languageSubmenu(
 
         auto systemTitle = [language, followingSystem] {
             return (followingSystem ? kCheckPrefix : QString())
-                + zunoText(QStringLiteral("System Language"), QStringLiteral("Sistem Dili"), language)
-                + QStringLiteral(" (") + nativeName(ZunoLanguages::systemResolved()) + QLatin1Char(')');
+                + ZunoLanguageChoice::systemEntryText(language);
         };
         elements.push_back(item(systemTitle, {}, {}, {}, {}, false, [onSelect] {
-            ZunoLanguages::applyFollowSystem([&onSelect] {
-                if (onSelect)
-                    onSelect(ZunoLanguages::systemResolved());
-            });
+            bool isFollowingSystem = false;
+            ZunoLanguageChoice::followSystem(isFollowingSystem, onSelect);
         }));
 
         for (const ZunoLanguage candidate : ZunoLanguages::sortedCases()) {
@@ -54,9 +52,8 @@ ZunoMenuElement ZunoMenuElement::languageSubmenu(
                 return (ticked ? kCheckPrefix : QString()) + displayName(candidate);
             };
             elements.push_back(item(languageTitle, {}, {}, {}, {}, false, [candidate, onSelect] {
-                ZunoLanguages::setCurrent(candidate);
-                if (onSelect)
-                    onSelect(candidate);
+                bool isFollowingSystem = false;
+                ZunoLanguageChoice::chooseLanguage(candidate, isFollowingSystem, onSelect);
             }));
         }
         return elements;
