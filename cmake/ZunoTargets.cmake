@@ -23,6 +23,7 @@ function(zuno_add_test_area)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     add_executable(${T_NAME} ${sources})
     target_link_libraries(${T_NAME} PRIVATE ${T_LINKS} GTest::gtest GTest::gmock ZunoTestSupport)
+    zuno_autogen_tracks_sources(${T_NAME})
     target_compile_definitions(${T_NAME} PRIVATE
         ZUNO_TEST_DATA="${CMAKE_SOURCE_DIR}/TestData"
         ZUNO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
@@ -39,4 +40,21 @@ function(zuno_add_subdirectories root)
             add_subdirectory(${dir})
         endif()
     endforeach()
+endfunction()
+
+# Ninja's automoc step does not notice a header that a re-glob adds to a target (its dependency on
+# the source list is order-only), so a new Q_OBJECT class would fail to link. When the list changes,
+# drop the step's timestamp so that it runs again.
+function(zuno_autogen_tracks_sources target)
+    get_target_property(sources ${target} SOURCES)
+    list(JOIN sources "\n" listing)
+    set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+    set(previous "")
+    if(EXISTS ${file})
+        file(READ ${file} previous)
+    endif()
+    if(NOT previous STREQUAL "${listing}\n")
+        file(WRITE ${file} "${listing}\n")
+        file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+    endif()
 endfunction()
