@@ -1,0 +1,19 @@
+#include "ZunoScopedEnvironment.h"
+
+#include <QtGlobal>
+
+ZunoScopedEnvironment::~ZunoScopedEnvironment()
+{
+    for (const auto &[name, saved] : m_saved) {
+        if (saved)
+            qputenv(name.constData(), *saved);
+        else
+            qunsetenv(name.constData());
+    }
+}
+
+void ZunoScopedEnvironment::set(const char *name, const char *value)
+{
+    m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    qputenv(name, value);
+}
