@@ -12,8 +12,12 @@ ZunoScopedEnvironment::~ZunoScopedEnvironment()
     }
 }
 
-void ZunoScopedEnvironment::set(const char *name, const char *value)
+void ZunoScopedEnvironment::set(const char *name, const QByteArray &value)
 {
-    m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-    qputenv(name, value);
+    if (!m_saved.count(name))
+        m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
 }
