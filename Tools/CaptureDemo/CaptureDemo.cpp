@@ -16,6 +16,7 @@
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
 #include "ZunoAppLogger.h"
+#include "ZunoToolCores.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,8 +24,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -56,24 +55,6 @@ bool makeClip(const QString &path, int seconds)
             "-crf", "20", "-r", "30", path });
     return ffmpeg.waitForFinished(300'000) && ffmpeg.exitStatus() == QProcess::NormalExit
         && ffmpeg.exitCode() == 0;
-}
-
-void restrictToCores(int cores)
-{
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
-        return;
-    cpu_set_t chosen;
-    CPU_ZERO(&chosen);
-    int taken = 0;
-    for (int cpu = 0; cpu < CPU_SETSIZE && taken < cores; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed)) {
-            CPU_SET(cpu, &chosen);
-            ++taken;
-        }
-    }
-    sched_setaffinity(0, sizeof chosen, &chosen);
 }
 
 struct Summary {
@@ -186,7 +167,7 @@ int main(int argc, char **argv)
 
     const int coreCount = parser.value(cores).toInt();
     if (coreCount > 0) {
-        restrictToCores(coreCount);
+        zunoPinToCores(coreCount);
         CameraImageKernels::setThreadCount(coreCount);
     }
 

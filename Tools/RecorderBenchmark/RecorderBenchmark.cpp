@@ -7,13 +7,13 @@
 // real-time recording for inspection (ffprobe).
 #include "CameraVideoRecorder.h"
 #include "ZunoAppLogger.h"
+#include "ZunoToolCores.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sched.h>
 #include <time.h>
 
 #include <algorithm>
@@ -139,25 +139,6 @@ RunResult record(CameraVideoRecorder &recorder, const Scene &scene, const QStrin
     return result;
 }
 
-void pinToCores(int cores)
-{
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (cores <= 0 || sched_getaffinity(0, sizeof allowed, &allowed) != 0)
-        return;
-    cpu_set_t chosen;
-    CPU_ZERO(&chosen);
-    int taken = 0;
-    for (int cpu = 0; cpu < CPU_SETSIZE && taken < cores; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed)) {
-            CPU_SET(cpu, &chosen);
-            ++taken;
-        }
-    }
-    if (sched_setaffinity(0, sizeof chosen, &chosen) == 0)
-        std::printf("pinned to %d CPU(s)\n", taken);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -172,7 +153,8 @@ int main(int argc, char **argv)
         else if (args[i] == "--keep" && i + 1 < args.size())
             keep = args[++i];
     }
-    pinToCores(cores);
+    if (const int pinned = zunoPinToCores(cores))
+        std::printf("pinned to %d CPU(s)\n", pinned);
 
     QTemporaryDir folder;
     auto logger

@@ -3,6 +3,7 @@
 #include "CameraFrameSample.h"
 #include "CameraFrameSource.h"
 #include "CameraSystemDevices.h"
+#include "ZunoScopedEnvironment.h"
 
 #include <QString>
 #include <QStringList>
@@ -58,27 +59,11 @@ QString portraitFixturePath();
 // Maximum difference of any channel between two BGRA buffers of the same size.
 int maxChannelDifference(const CameraPixelBuffer &a, const CameraPixelBuffer &b);
 
-// Restores ZUNOCAM_VIRTUAL_CAMERA when the test ends.
-class VirtualCameraVariable {
+// Sets (or, with a null value, clears) ZUNOCAM_VIRTUAL_CAMERA and restores it when the test ends.
+class VirtualCameraVariable : public ZunoScopedEnvironment {
 public:
     explicit VirtualCameraVariable(const QByteArray &value)
-        : m_had(qEnvironmentVariableIsSet(CameraSystemDevices::kVirtualCameraVariable))
-        , m_old(qgetenv(CameraSystemDevices::kVirtualCameraVariable))
+        : ZunoScopedEnvironment(CameraSystemDevices::kVirtualCameraVariable, value)
     {
-        if (value.isNull())
-            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
-        else
-            qputenv(CameraSystemDevices::kVirtualCameraVariable, value);
     }
-    ~VirtualCameraVariable()
-    {
-        if (m_had)
-            qputenv(CameraSystemDevices::kVirtualCameraVariable, m_old);
-        else
-            qunsetenv(CameraSystemDevices::kVirtualCameraVariable);
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
 };

@@ -9,10 +9,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 namespace {
 
 CameraMP4Writer::Settings settings720(double start)
@@ -49,15 +45,7 @@ TEST(CameraMP4Writer, WritesPlayableHighProfileBt709)
 
     const RecorderProbe probe = probeRecording(path, 100, 360);
     ASSERT_TRUE(probe.opened);
-    EXPECT_EQ(probe.codecName, "h264");
-    EXPECT_EQ(probe.profile, FF_PROFILE_H264_HIGH);
-    EXPECT_EQ(probe.width, 1280);
-    EXPECT_EQ(probe.height, 720);
-    EXPECT_EQ(probe.packets, 90);
-    EXPECT_NEAR(probe.durationSeconds, 3.0, 0.001);
-    EXPECT_EQ(probe.colorSpace, "bt709");
-    EXPECT_EQ(probe.colorPrimaries, "bt709");
-    EXPECT_EQ(probe.colorTransfer, "bt709");
+    expectHighProfileBt709(probe, 1280, 720, 90, 3.0, 0.001);
     EXPECT_EQ(probe.colorRange, "tv");
     for (double duration : probe.packetDurations)
         EXPECT_NEAR(duration, 1 / 30.0, 1e-4);

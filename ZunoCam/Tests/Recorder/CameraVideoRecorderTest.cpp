@@ -15,10 +15,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 #include <sys/resource.h>
 
 #include <cmath>
@@ -393,15 +389,7 @@ TEST_F(CameraVideoRecorderTest, RecordsNinetyFramesToAPlayableFile)
 
     const RecorderProbe probe = probeRecording(url, 50, 50);
     ASSERT_TRUE(probe.opened);
-    EXPECT_EQ(probe.codecName, "h264");
-    EXPECT_EQ(probe.profile, FF_PROFILE_H264_HIGH);
-    EXPECT_EQ(probe.width, 1280);
-    EXPECT_EQ(probe.height, 720);
-    EXPECT_EQ(probe.packets, 90);
-    EXPECT_NEAR(probe.durationSeconds, 3.0, 0.01);
-    EXPECT_EQ(probe.colorSpace, "bt709");
-    EXPECT_EQ(probe.colorPrimaries, "bt709");
-    EXPECT_EQ(probe.colorTransfer, "bt709");
+    expectHighProfileBt709(probe, 1280, 720, 90, 3.0, 0.01);
 }
 
 TEST_F(CameraVideoRecorderTest, OddFrameSizesAreCutToEven)

@@ -4,6 +4,8 @@
 
 #include "ZunoAppLogger.h"
 
+#include <gtest/gtest.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -68,6 +70,20 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY)
     avcodec_free_context(&codec);
     avformat_close_input(&format);
     return probe;
+}
+
+void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,
+    double durationSeconds, double durationTolerance)
+{
+    EXPECT_EQ(probe.codecName, "h264");
+    EXPECT_EQ(probe.profile, FF_PROFILE_H264_HIGH);
+    EXPECT_EQ(probe.width, width);
+    EXPECT_EQ(probe.height, height);
+    EXPECT_EQ(probe.packets, packets);
+    EXPECT_NEAR(probe.durationSeconds, durationSeconds, durationTolerance);
+    EXPECT_EQ(probe.colorSpace, "bt709");
+    EXPECT_EQ(probe.colorPrimaries, "bt709");
+    EXPECT_EQ(probe.colorTransfer, "bt709");
 }
 
 SyntheticFrames::SyntheticFrames(int width, int height, int rowPadding)

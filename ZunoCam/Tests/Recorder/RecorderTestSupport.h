@@ -30,6 +30,10 @@ struct RecorderProbe {
 };
 
 RecorderProbe probeRecording(const QString &path, int probeX, int probeY);
+// Expects a High-profile H.264 stream of the given size, packet count and duration (within
+// `durationTolerance` seconds), tagged BT.709 (colour space, primaries and transfer).
+void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,
+    double durationSeconds, double durationTolerance);
 
 // A synthetic BGRA picture, with padding at the end of each row: the left quarter pure red, the
 // rest a pattern that moves with `index`.

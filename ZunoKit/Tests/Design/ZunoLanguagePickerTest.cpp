@@ -2,6 +2,7 @@
 #include "ZunoDefaults.h"
 #include "ZunoLanguageMenuButton.h"
 #include "ZunoNotificationCenter.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
 #include <QAction>
@@ -11,36 +12,18 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
 
 namespace {
 
 // The system's preferred languages for one test (LANGUAGE and LC_ALL), put back afterwards.
-class SystemLanguages {
+class SystemLanguages : public ZunoScopedEnvironment {
 public:
     SystemLanguages(const char *language, const char *lcAll)
     {
         set("LANGUAGE", language);
         set("LC_ALL", lcAll);
     }
-    ~SystemLanguages()
-    {
-        for (const auto &[name, saved] : m_saved) {
-            if (saved)
-                qputenv(name.constData(), *saved);
-            else
-                qunsetenv(name.constData());
-        }
-    }
-
-private:
-    void set(const char *name, const char *value)
-    {
-        m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-        qputenv(name, value);
-    }
-    std::map<QByteArray, std::optional<QByteArray>> m_saved;
 };
 
 QString stored()

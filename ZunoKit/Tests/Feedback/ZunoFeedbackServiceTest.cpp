@@ -1,6 +1,7 @@
 #include "ZunoFeedbackService.h"
 #include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
 #include <QUrlQuery>
@@ -27,30 +28,6 @@ struct InstalledDesktop {
     std::shared_ptr<ZunoDesktopServices> previous;
 };
 
-// Sets or clears an environment variable for one test.
-struct ScopedEnv {
-    ScopedEnv(const char *name, const QByteArray &value)
-        : name(name)
-        , had(qEnvironmentVariableIsSet(name))
-        , old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (had)
-            qputenv(name, old);
-        else
-            qunsetenv(name);
-    }
-    const char *name;
-    bool had;
-    QByteArray old;
-};
-
 const ZunoAppVersion kVersion { QStringLiteral("1.4.2"), QStringLiteral("100") };
 
 QUrlQuery queryOf(const QUrl &url)
@@ -63,7 +40,7 @@ QUrlQuery queryOf(const QUrl &url)
 TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
 {
     ZunoTestHome home;
-    ScopedEnv env(ZunoFeedbackService::kBaseURLEnvironmentVariable, QByteArray());
+    ZunoScopedEnvironment env(ZunoFeedbackService::kBaseURLEnvironmentVariable, QByteArray());
     const QString builtIn = QString::fromLatin1(ZunoFeedbackService::kDefaultBaseURL);
 
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), builtIn);
@@ -76,12 +53,12 @@ TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
         ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral(" https://d.test/"));
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral(" ")), "https://d.test");
     {
-        ScopedEnv fromEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "https://e.test/ ");
+        ZunoScopedEnvironment fromEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "https://e.test/ ");
         EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("\t")), "https://e.test");
         EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("https://o.test")), "https://o.test");
     }
     {
-        ScopedEnv blankEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "  ");
+        ZunoScopedEnvironment blankEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "  ");
         EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), "https://d.test");
     }
     ZunoDefaults::standard().setValue(ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral("  "));
@@ -172,7 +149,7 @@ TEST(ZunoFeedbackService, QueryValuesWithDelimitersRoundTrip)
 TEST(ZunoFeedbackService, OpenInBrowserOpensOnlyWebAddresses)
 {
     ZunoTestHome home;
-    ScopedEnv env(ZunoFeedbackService::kBaseURLEnvironmentVariable, QByteArray());
+    ZunoScopedEnvironment env(ZunoFeedbackService::kBaseURLEnvironmentVariable, QByteArray());
     InstalledDesktop installed;
 
     ZunoFeedbackService::openInBrowser(

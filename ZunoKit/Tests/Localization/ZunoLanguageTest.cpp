@@ -3,6 +3,7 @@
 #include "ZunoLocalizationStore.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoPaths.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 #include "ZunoText.h"
 
@@ -15,14 +16,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include <map>
 #include <optional>
 #include <vector>
 
 namespace {
 
 // Sets the locale variables for one test and puts the old values back.
-class LocaleEnvironment {
+class LocaleEnvironment : public ZunoScopedEnvironment {
 public:
     LocaleEnvironment(const char *language, const char *lcAll, const char *lcMessages = "",
                       const char *lang = "")
@@ -32,23 +32,6 @@ public:
         set("LC_MESSAGES", lcMessages);
         set("LANG", lang);
     }
-    ~LocaleEnvironment()
-    {
-        for (const auto &[name, saved] : m_saved) {
-            if (saved)
-                qputenv(name.constData(), *saved);
-            else
-                qunsetenv(name.constData());
-        }
-    }
-
-private:
-    void set(const char *name, const char *value)
-    {
-        m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-        qputenv(name, value);
-    }
-    std::map<QByteArray, std::optional<QByteArray>> m_saved;
 };
 
 void store(const QString &value)

@@ -1,6 +1,7 @@
 #include "ZunoAppMenuController.h"
 #include "ZunoDefaults.h"
 #include "ZunoNotificationCenter.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
 #include <QAction>
@@ -12,29 +13,15 @@
 namespace {
 
 // The system's preferred languages for one test.
-class ScopedSystemLanguages {
+class ScopedSystemLanguages : public ZunoScopedEnvironment {
 public:
     explicit ScopedSystemLanguages(const QByteArray &languages)
     {
-        for (const char *name : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG" })
-            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
-        qputenv("LANGUAGE", languages);
-        qunsetenv("LC_ALL");
-        qunsetenv("LC_MESSAGES");
-        qputenv("LANG", "C");
+        set("LANGUAGE", languages);
+        set("LC_ALL", QByteArray());
+        set("LC_MESSAGES", QByteArray());
+        set("LANG", "C");
     }
-    ~ScopedSystemLanguages()
-    {
-        for (const auto &[name, had, value] : m_saved) {
-            if (had)
-                qputenv(name, value);
-            else
-                qunsetenv(name);
-        }
-    }
-
-private:
-    std::vector<std::tuple<const char *, bool, QByteArray>> m_saved;
 };
 
 QString shown(const QString &text)

@@ -1,4 +1,5 @@
 #include "ZunoPermissionCenter.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -37,32 +37,6 @@ public:
 
 private:
     bool m_dropped = false;
-};
-
-// Sets environment variables for one test and restores them afterwards.
-class ScopedEnvironment {
-public:
-    void set(const char *name, const char *value)
-    {
-        if (!m_saved.count(name))
-            m_saved[name] = { qEnvironmentVariableIsSet(name), qgetenv(name) };
-        if (value)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        for (const auto &[name, saved] : m_saved) {
-            if (saved.first)
-                qputenv(name.c_str(), saved.second);
-            else
-                qunsetenv(name.c_str());
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<bool, QByteArray>> m_saved;
 };
 
 QString createFile(const QString &path, QFile::Permissions permissions)
@@ -317,7 +291,7 @@ TEST(ZunoPermissionCenter, ScreenAndInputAccessFollowTheSessionType)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.sessionType ? c.sessionType : "-") + " " + (c.display ? c.display : "-")
             + " " + (c.waylandDisplay ? c.waylandDisplay : "-"));
-        ScopedEnvironment env;
+        ZunoScopedEnvironment env;
         env.set("XDG_SESSION_TYPE", c.sessionType);
         env.set("DISPLAY", c.display);
         env.set("WAYLAND_DISPLAY", c.waylandDisplay);
@@ -330,7 +304,7 @@ TEST(ZunoPermissionCenter, ScreenAndInputAccessFollowTheSessionType)
 TEST(ZunoPermissionCenter, MicrophoneThroughTheSoundServer)
 {
     {
-        ScopedEnvironment env;
+        ZunoScopedEnvironment env;
         env.set("PULSE_SERVER", "unix:/nonexistent/zuno-pulse-socket");
         EXPECT_EQ(ZunoPermissionCenter::microphoneAuthorizationStatus(), Status::restricted);
     }

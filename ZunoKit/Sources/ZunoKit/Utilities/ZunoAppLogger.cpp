@@ -4,13 +4,13 @@
 #include "ZunoDesktopServices.h"
 #include "ZunoPaths.h"
 #include "ZunoSystemLog.h"
+#include "ZunoUtf8.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QUrl>
 #include <QUuid>
 
@@ -215,9 +215,7 @@ QList<ZunoLogEntry> ZunoAppLogger::recentEntries(int limit, ZunoLogLevel minimum
     }
     if (content.isEmpty())
         return {};
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString text = utf8.decode(content);
-    if (utf8.hasError())
+    if (!ZunoUtf8::isValid(content))
         return {};
 
     QList<ZunoLogEntry> result;

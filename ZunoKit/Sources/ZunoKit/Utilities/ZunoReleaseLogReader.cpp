@@ -1,9 +1,9 @@
 #include "ZunoReleaseLogReader.h"
 
 #include "ZunoBundle.h"
+#include "ZunoUtf8.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -24,9 +24,7 @@ QList<ZunoReleaseLogRecord> ZunoReleaseLogReader::load(const QString &path, cons
     const QByteArray content = file.readAll();
     if (content.isEmpty())
         return {};
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString text = utf8.decode(content);
-    if (utf8.hasError())
+    if (!ZunoUtf8::isValid(content))
         return {};
 
     const std::optional<QString> wanted = app ? std::optional(app->toLower()) : std::nullopt;

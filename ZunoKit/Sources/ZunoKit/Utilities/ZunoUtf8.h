@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace ZunoUtf8 {
+
+// Whether `bytes` decode as UTF-8 without error, so that a reader can refuse a whole file rather than
+// read it half-decoded.
+bool isValid(const QByteArray &bytes);
+
+} // namespace ZunoUtf8
