@@ -1,6 +1,7 @@
 // Starts the studio twice on a private session bus and the test session's X display: the second
 // start must hand over to the first (whose window comes to the front and takes the focus) and exit 0.
 
+#include "ZunoTestTimeouts.h"
 #include "ZunoTestHome.h"
 
 #include <QCoreApplication>
@@ -199,7 +200,7 @@ TEST(ZunoCamSecondLaunch, BringsTheFirstWindowForwardAndExitsZero)
         [&] { return (studioWindow = display.windowOf(first.processId())) != XCB_WINDOW_NONE; }, 15000))
         << "the first start never mapped its window";
     // Let the first start's own bring-forward after launch pass before covering it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return display.focus() == studioWindow; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return display.focus() == studioWindow; }, kWindowWait));
 
     const xcb_window_t cover = display.coverAndTakeFocus();
     ASSERT_EQ(display.focus(), cover);

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoAppActivationDelegate.h"
 #include "ZunoAppLogger.h"
 #include "ZunoNotificationCenter.h"
@@ -31,7 +32,7 @@ std::unique_ptr<QWidget> shownWindow(Qt::WindowType type = Qt::Window)
     auto window = std::make_unique<QWidget>(nullptr, type);
     window->resize(200, 120);
     window->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), kWindowWait));
     return window;
 }
 
@@ -111,7 +112,7 @@ TEST(ZunoAppActivationDelegate, StudioWindowComesForwardAfterLaunchNotDuringIt)
     delegate.applicationDidFinishLaunching();
     QCoreApplication::processEvents();
     EXPECT_EQ(QGuiApplication::focusWindow(), other->windowHandle());
-    ASSERT_TRUE(focusChanges.wait(2000));
+    ASSERT_TRUE(focusChanges.wait(kWindowWait));
     EXPECT_EQ(QGuiApplication::focusWindow(), studio->windowHandle());
 }
 

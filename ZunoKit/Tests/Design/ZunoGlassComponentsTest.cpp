@@ -1,5 +1,6 @@
 // Pixel probes of the glass components rendered offscreen on a black ground: fills at their token
 // opacities, 1-pixel borders wholly inside the edge, and pressed states.
+#include "ZunoTestTimeouts.h"
 #include "DesignProbe.h"
 #include "ZunoButton.h"
 #include "ZunoGlassButtonStyle.h"
@@ -137,7 +138,7 @@ TEST(ZunoPrimaryButton, PressedShrinksAndDimsWithAnEaseOutAndReleasesBack)
     EXPECT_EQ(animation->easingCurve().type(), QEasingCurve::BezierSpline);
     // The standard ease-out: fast at first.
     EXPECT_GT(animation->easingCurve().valueForProgress(0.25), 0.35);
-    ASSERT_TRUE(settled.wait(2000));
+    ASSERT_TRUE(settled.wait(kWindowWait));
     EXPECT_EQ(button->pressProgress(), 1);
     image = host.grab();
     expectGrey(at(image, 50, 20), whiteOver(0, 0.82), "pressed fill");
@@ -148,7 +149,7 @@ TEST(ZunoPrimaryButton, PressedShrinksAndDimsWithAnEaseOutAndReleasesBack)
 
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(50, 20));
     EXPECT_EQ(animation->state(), QAbstractAnimation::Running);
-    ASSERT_TRUE(settled.wait(2000));
+    ASSERT_TRUE(settled.wait(kWindowWait));
     EXPECT_EQ(button->pressProgress(), 0);
     image = host.grab();
     expectGrey(at(image, 50, 20), whiteOver(0, 0.96), "released fill");

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoDesktopWindowPreferences.h"
 #include "ZunoInitialFocusSink.h"
 #include "ZunoSidebarTitlebarClearance.h"
@@ -157,7 +158,7 @@ TEST(ZunoUnifiedTitlebarWindow, ReportsOnlyChanges)
     TestWindow test(kLeft);
     QSignalSpy reports(test.titlebar, &ZunoUnifiedTitlebarWindow::metricsChanged);
     test.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get(), kWindowWait));
     for (int i = 0; i < 3; ++i) {
         test.titlebar->reportCurrentMetrics();
         test.window->resize(800 + i, 500);
@@ -229,7 +230,7 @@ TEST(ZunoUnifiedHeaderBar, DoubleClickDoesWhatTheDesktopSays)
     for (const Case &c : cases) {
         TestWindow test(kLeft);
         test.window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get(), kWindowWait));
         test.header->setDoubleClickAction(QString::fromLatin1(c.action));
         QTest::mouseDClick(test.header, Qt::LeftButton, {}, QPoint(400, 20));
         QCoreApplication::processEvents();
@@ -239,7 +240,7 @@ TEST(ZunoUnifiedHeaderBar, DoubleClickDoesWhatTheDesktopSays)
     // A second zoom restores.
     TestWindow test(kLeft);
     test.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get(), kWindowWait));
     test.header->setDoubleClickAction(QStringLiteral("toggle-maximize"));
     test.header->performDoubleClickAction();
     QTRY_VERIFY(test.window->isMaximized());
@@ -252,7 +253,7 @@ TEST(ZunoUnifiedHeaderBar, DraggingTheBlankHeaderMovesTheWindowButNotAClick)
     TestWindow test(kLeft);
     test.window->move(100, 100);
     test.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get(), kWindowWait));
     const QPoint start = test.window->pos();
     QTest::mousePress(test.header, Qt::LeftButton, {}, QPoint(400, 20));
     QTest::mouseRelease(test.header, Qt::LeftButton, {}, QPoint(400, 20));

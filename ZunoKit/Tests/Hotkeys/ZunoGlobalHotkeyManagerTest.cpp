@@ -1,5 +1,6 @@
 // The manager without an X11 display (the offscreen platform stands for Wayland here): every
 // registration is refused, ids are still spent, and the actions answer on the session bus.
+#include "ZunoTestTimeouts.h"
 #include "ZunoGlobalHotkeyManager.h"
 #include "ZunoHotkeyBus.h"
 
@@ -75,7 +76,7 @@ TEST(ZunoGlobalHotkeyManager, ActionsAnswerOnTheSessionBus)
         ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         EXPECT_TRUE(reply.arguments().value(0).toBool());
         // The action runs on a later turn of the main loop, once; the L binding is untouched.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, kWindowWait));
         QCoreApplication::processEvents();
         EXPECT_EQ(teleprompter, 1);
         EXPECT_EQ(laser, 0);

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoAppMenuController.h"
 #include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
@@ -90,7 +91,7 @@ struct EditingWindow {
         layout->addWidget(button);
         window.show();
         window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window, kWindowWait));
     }
     void focusField()
     {

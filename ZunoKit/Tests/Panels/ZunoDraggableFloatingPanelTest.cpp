@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoDraggableFloatingPanel.h"
 #include "PanelProbe.h"
 #include "ZunoCustomDragTrackingView.h"
@@ -56,7 +57,7 @@ protected:
         panel.onDragCancelled = [this] { events << QStringLiteral("cancelled"); };
         panel.onEscapePressed = [this] { events << QStringLiteral("escape"); };
         panel.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&panel));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     }
 
     QWindow *window() { return panel.windowHandle(); }
@@ -190,7 +191,7 @@ TEST_F(DraggablePanelTest, HidingDuringADragCancelsIt)
     // Hiding when no drag started reports nothing.
     events.clear();
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     panel.hide();
     EXPECT_TRUE(events.isEmpty());
 }

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoFloatingPanelController.h"
 #include "PanelProbe.h"
 #include "ZunoFirstClickHostingView.h"
@@ -105,7 +106,7 @@ TEST(ZunoFloatingPanelController, EscapeHidesAndReportsOnce)
     ZunoFloatingPanelController controller(kSize, true, [&] { ++dismissed; });
     auto *probe = new PanelProbe;
     controller.show(true, std::nullopt, [&] { return probe; });
-    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel(), kWindowWait));
     probe->setFocusPolicy(Qt::StrongFocus);
     probe->setFocus();
     // From the focused content up to the panel, as an unhandled key travels.
@@ -122,13 +123,13 @@ TEST(ZunoFloatingPanelController, LosingTheFocusDismissesOnlyWhenAsked)
         int dismissed = 0;
         ZunoFloatingPanelController controller(kSize, dismissOnResignKey, [&] { ++dismissed; });
         controller.show(true, std::nullopt, [] { return label("panel"); });
-        ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel(), kWindowWait));
 
         QWidget other;
         other.resize(200, 100);
         other.show();
         other.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other, kWindowWait));
         QCoreApplication::processEvents();
 
         EXPECT_EQ(controller.isVisible(), !dismissOnResignKey);
@@ -146,7 +147,7 @@ TEST(ZunoFloatingPanelController, BackgroundDragsMoveThePanelHostedContentDoesNo
             return hosted ? new ZunoFirstClickHostingView(content) : content;
         });
         QWidget *panel = controller.panel();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel, kWindowWait));
         QWidget *target = panel->childAt(QPoint(20, 20));
         ASSERT_TRUE(target);
         // Straight to the widget under the pointer, as the window would deliver it.

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoTearOffDragRegion.h"
 
 #include <QTest>
@@ -16,7 +17,7 @@ TEST(ZunoTearOffDragRegion, ReportsLeavingReenteringAndTheDropOutside)
     layout->addWidget(region);
     host.setGeometry(100, 100, 200, 150);
     host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host, kWindowWait));
 
     QStringList events;
     region->onTearOffStateChanged = [&](bool outside) { events << (outside ? "outside" : "inside"); };

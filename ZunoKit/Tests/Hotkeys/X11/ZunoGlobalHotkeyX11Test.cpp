@@ -1,5 +1,6 @@
 // Key grabs on a real X display (the test session's Xvfb): the id sequence against a combination
 // that another client holds, ungrabbing, and synthetic presses through XTest.
+#include "ZunoTestTimeouts.h"
 #include "ZunoGlobalHotkeyManager.h"
 
 #include <QCoreApplication>
@@ -165,12 +166,12 @@ TEST_F(ZunoGlobalHotkeyX11, SyntheticPressRunsTheActionOnceOnTheMainThread)
     ASSERT_EQ(manager->registerHotkey({ kKeyM, kCmdOption }, [&] { ++mirror; }), 3u);
 
     other.type({ kSuperL, kAltL, 't' });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, kWindowWait));
     EXPECT_TRUE(onMainThread);
 
     // Events arrive in order: once L has acted, a second T action would have run too.
     other.type({ kSuperL, kAltL, 'l' });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 0; }, kWindowWait));
     EXPECT_EQ(teleprompter, 1);
     EXPECT_EQ(laser, 1);
     EXPECT_EQ(mirror, 0);
@@ -179,13 +180,13 @@ TEST_F(ZunoGlobalHotkeyX11, SyntheticPressRunsTheActionOnceOnTheMainThread)
     other.type({ kCapsLock });
     other.type({ kSuperL, kAltL, 'm' });
     other.type({ kCapsLock });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mirror > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mirror > 0; }, kWindowWait));
     EXPECT_EQ(mirror, 1);
 
     // Unregistered: the press is no longer ours and nothing runs.
     manager->unregister(1);
     other.type({ kSuperL, kAltL, 't' });
     other.type({ kSuperL, kAltL, 'l' });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 1; }, kWindowWait));
     EXPECT_EQ(teleprompter, 1);
 }

@@ -1,3 +1,4 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoDraggableFloatingPanel.h"
 #include "ZunoFloatingPanelController.h"
 
@@ -89,7 +90,7 @@ private:
 
 bool waitFor(const std::function<bool()> &condition)
 {
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(kWindowWait);
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
@@ -120,7 +121,7 @@ TEST_F(PanelX11Test, PanelsAreKeptAboveOnEveryWorkspaceOutOfTheTaskBar)
     ZunoDraggableFloatingPanel panel;
     panel.resize(200, 120);
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     const auto window = static_cast<xcb_window_t>(panel.winId());
 
     EXPECT_EQ(
@@ -135,7 +136,7 @@ TEST_F(PanelX11Test, PanelsAreKeptAboveOnEveryWorkspaceOutOfTheTaskBar)
     // Shown again after hiding, the hints are still there.
     panel.hide();
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     EXPECT_EQ(
         client.property(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL), std::vector<uint32_t> { 0xFFFFFFFF });
 }
@@ -146,12 +147,12 @@ TEST_F(PanelX11Test, DraggablePanelLeavesTheFocusWhereItWasControllerPanelTakesI
     studio.setGeometry(50, 50, 300, 200);
     studio.show();
     studio.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&studio));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&studio, kWindowWait));
 
     ZunoDraggableFloatingPanel panel;
     panel.setGeometry(500, 100, 200, 120);
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     QCoreApplication::processEvents();
     EXPECT_TRUE(studio.isActiveWindow());
     EXPECT_NE(client.inputFocus(), static_cast<xcb_window_t>(panel.winId()));
@@ -159,7 +160,7 @@ TEST_F(PanelX11Test, DraggablePanelLeavesTheFocusWhereItWasControllerPanelTakesI
     int dismissed = 0;
     ZunoFloatingPanelController controller(QSize(240, 160), true, [&] { ++dismissed; });
     controller.show(true, std::nullopt, [] { return new QLabel(QStringLiteral("panel")); });
-    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.panel(), kWindowWait));
 
     // Clicking back into the studio window takes the focus away: the panel goes.
     studio.activateWindow();
@@ -174,7 +175,7 @@ TEST_F(PanelX11Test, RealPointerDragMovesThePanel)
     layout->addWidget(new QLabel(QStringLiteral("drag me")));
     panel.setGeometry(400, 300, 200, 120);
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     QPoint ended;
     panel.onDragEnded = [&](const QPoint &origin) { ended = origin; };
 
