@@ -11,9 +11,6 @@ class CameraAVStreamReader;
 // the file's own timing, starting again from the beginning at its end.
 class CameraFileSource : public CameraThreadedFrameSource {
 public:
-    static constexpr int kWidth = 1280;
-    static constexpr int kHeight = 720;
-
     CameraFileSource(CameraDeviceDescriptor descriptor, const QString &path);
     ~CameraFileSource() override;
 

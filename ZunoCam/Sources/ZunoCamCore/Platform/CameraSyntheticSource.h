@@ -10,8 +10,6 @@
 // frame is skipped rather than sent in a burst.
 class CameraSyntheticSource : public CameraThreadedFrameSource {
 public:
-    static constexpr int kWidth = 1280;
-    static constexpr int kHeight = 720;
     static constexpr int kFramesPerSecond = 30;
 
     explicit CameraSyntheticSource(CameraDeviceDescriptor descriptor);

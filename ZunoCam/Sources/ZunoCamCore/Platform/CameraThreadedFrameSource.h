@@ -12,6 +12,10 @@
 // Subclasses call shutDown() in their destructor, before their own members go.
 class CameraThreadedFrameSource : public CameraFrameSource {
 public:
+    // Every source delivers BGRA frames of the studio's capture size.
+    static constexpr int kWidth = 1280;
+    static constexpr int kHeight = 720;
+
     explicit CameraThreadedFrameSource(CameraDeviceDescriptor descriptor);
     ~CameraThreadedFrameSource() override;
 

@@ -13,8 +13,6 @@ class CameraAVStreamReader;
 // else YUYV, else what the driver picks; every picture scaled to BGRA 1280x720 with libswscale.
 class CameraV4L2Source : public CameraThreadedFrameSource {
 public:
-    static constexpr int kWidth = 1280;
-    static constexpr int kHeight = 720;
     static constexpr int kFramesPerSecond = 30;
 
     using Options = std::vector<std::pair<QString, QString>>;
