@@ -1,6 +1,7 @@
 #include "CamScriptStore.h"
 
 #include "CamModelsJson.h"
+#include "ZunoAtomicFile.h"
 #include "ZunoPaths.h"
 
 #include <QDateTime>
@@ -10,12 +11,6 @@
 #include <QtDebug>
 
 #include <nlohmann/json.hpp>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,67 +25,6 @@ QString rescueFilePath(const QString &directory)
     for (int suffix = 2; QFileInfo::exists(path); ++suffix)
         path = dir.filePath(QStringLiteral("zunocam-store.corrupt-%1-%2.json").arg(stamp).arg(suffix));
     return path;
-}
-
-QString systemError(const char *step, int error)
-{
-    return QStringLiteral("%1 failed: %2")
-        .arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(error)));
-}
-
-// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over `path`,
-// so a reader sees either the old document or the new one. Every short write counts as a failure:
-// a truncated document must never replace a good one (QSaveFile renames one over it when the disk
-// fills up partway).
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *failure)
-{
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        *failure = systemError("creating a temporary file", errno);
-        return false;
-    }
-    const auto abandon = [&](const char *step, int error) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        *failure = systemError(step, error);
-        return false;
-    };
-
-    // Keep the permissions the user gave the document; a new one gets the usual rw-r--r--.
-    struct stat existing { };
-    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0)
-        return abandon("setting permissions", errno);
-
-    const char *data = bytes.constData();
-    qsizetype remaining = bytes.size();
-    while (remaining > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(remaining));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon("writing", errno);
-        }
-        data += written;
-        remaining -= written;
-    }
-    if (::fsync(fd) != 0)
-        return abandon("flushing to disk", errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        *failure = systemError("closing", error);
-        return false;
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        *failure = systemError("replacing the document", error);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -150,7 +84,7 @@ CamScriptStore::SaveResult CamScriptStore::save(const CamPersistedPayload &paylo
         return { false, message };
     }
 
-    if (!writeFileAtomically(m_fileURL, bytes, &failure)) {
+    if (!ZunoAtomicFile::write(m_fileURL, bytes, &failure)) {
         const QString message = QStringLiteral("Studio document not saved to %1: %2").arg(m_fileURL, failure);
         report(MessageLevel::error, message);
         return { false, message };

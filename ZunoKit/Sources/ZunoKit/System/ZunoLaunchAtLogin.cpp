@@ -1,5 +1,6 @@
 #include "ZunoLaunchAtLogin.h"
 
+#include "ZunoAtomicFile.h"
 #include "ZunoBundle.h"
 #include "ZunoPaths.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ZunoLaunchAtLogin {
 
@@ -106,11 +106,7 @@ bool setEnabled(bool enabled)
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(name, execValue(program));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    return ZunoAtomicFile::write(path, text.toUtf8());
 }
 
 } // namespace ZunoLaunchAtLogin

@@ -1,0 +1,78 @@
+#include "ZunoAtomicFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemError(const char *step, int error)
+{
+    return QStringLiteral("%1 failed: %2")
+        .arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+namespace ZunoAtomicFile {
+
+bool write(const QString &path, const QByteArray &bytes, QString *failure)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        if (failure)
+            *failure = systemError("creating a temporary file", errno);
+        return false;
+    }
+    const auto abandon = [&](const char *step, int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        if (failure)
+            *failure = systemError(step, error);
+        return false;
+    };
+
+    // Keep the permissions the user gave the file; a new one gets the usual rw-r--r--.
+    struct stat existing { };
+    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0)
+        return abandon("setting permissions", errno);
+
+    const char *data = bytes.constData();
+    qsizetype remaining = bytes.size();
+    while (remaining > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(remaining));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon("writing", errno);
+        }
+        data += written;
+        remaining -= written;
+    }
+    if (::fsync(fd) != 0)
+        return abandon("flushing to disk", errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        if (failure)
+            *failure = systemError("closing", error);
+        return false;
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        if (failure)
+            *failure = systemError("replacing the file", error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace ZunoAtomicFile

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace ZunoAtomicFile {
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over `path`,
+// so a reader sees either the old file or the new one. Every short write counts as a failure: a
+// truncated file must never replace a good one (Qt 6.4's QSaveFile renames one over it when the disk
+// or a file-size limit stops the write partway). Keeps an existing file's permissions. On failure
+// the old file is untouched, no temporary file is left and `failure` says which step failed.
+bool write(const QString &path, const QByteArray &bytes, QString *failure = nullptr);
+
+}  // namespace ZunoAtomicFile
