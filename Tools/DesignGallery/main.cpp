@@ -3,8 +3,9 @@
 // a flow layout, glass input fields, version badges, the text styles, every registered symbol, the
 // studio's header bar in English, Turkish and Arabic, the language pickers and the brand marks.
 //
-//   DesignGallery [output.png]     (default: ./design-gallery.png; offscreen unless QT_QPA_PLATFORM says
-//   otherwise)
+//   DesignGallery [output.png [language]]     (default: ./design-gallery.png; offscreen unless
+//   QT_QPA_PLATFORM says otherwise)
+//   DesignGallery --version-logs FOLDER       the version badge button and its sheet, English and Turkish
 
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
@@ -26,6 +27,7 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
+#include "VersionLogsGallery.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -226,6 +228,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc > 2 && qstrcmp(argv[1], "--version-logs") == 0)
+        return renderVersionLogsGallery(QString::fromLocal8Bit(argv[2]));
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
     const ZunoLanguage language
         = ZunoLanguages::fromRawValue(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en"))
