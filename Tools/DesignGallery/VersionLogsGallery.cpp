@@ -166,7 +166,8 @@ int renderVersionLogsGallery(const QString &folder)
         QCoreApplication::processEvents();
         window.badge->badgeButton()->click();
         settle();
-        if (!save(window.grab().toImage(), QDir(folder).filePath(QStringLiteral("version-logs-%1.png").arg(code))))
+        if (!save(window.grab().toImage(),
+                QDir(folder).filePath(QStringLiteral("version-logs-%1.png").arg(code))))
             return 1;
 
         // The whole sheet at its minimum width, with the list filtered to WARN+ and copied.
@@ -175,12 +176,13 @@ int renderVersionLogsGallery(const QString &folder)
         view->copyLog();
         ZunoVersionAndLogsView full(QStringLiteral("ZunoCam"),
             ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, logger, kPalette, language, {},
-            [] { });
+            [] {});
         full.show();
         QCoreApplication::processEvents();
         full.resize(full.sizeHint());
         QCoreApplication::processEvents();
-        if (!save(full.grab().toImage(), QDir(folder).filePath(QStringLiteral("version-logs-full-%1.png").arg(code))))
+        if (!save(full.grab().toImage(),
+                QDir(folder).filePath(QStringLiteral("version-logs-full-%1.png").arg(code))))
             return 1;
         if (!save(view->grab().toImage(),
                 QDir(folder).filePath(QStringLiteral("version-logs-warn-copied-%1.png").arg(code))))
@@ -193,13 +195,14 @@ int renderVersionLogsGallery(const QString &folder)
     QDir(logs).mkpath(QStringLiteral("zunocam.log.2/kept"));
     ZunoVersionAndLogsView failed(QStringLiteral("ZunoCam"),
         ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, logger, kPalette, ZunoLanguage::tr,
-        {}, [] { });
+        {}, [] {});
     failed.resize(ZunoVersionBadgeButton::kSheetMinimumWidth, 900);
     failed.show();
     QCoreApplication::processEvents();
     failed.clearLog();
     QCoreApplication::processEvents();
-    if (!save(failed.grab().toImage(), QDir(folder).filePath(QStringLiteral("version-logs-clear-failed-tr.png"))))
+    if (!save(failed.grab().toImage(),
+            QDir(folder).filePath(QStringLiteral("version-logs-clear-failed-tr.png"))))
         return 1;
 
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();

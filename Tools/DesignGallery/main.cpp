@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM says otherwise)
 //   DesignGallery --version-logs FOLDER       the version badge button and its sheet, English and Turkish
 
+#include "VersionLogsGallery.h"
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
@@ -27,7 +28,6 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
-#include "VersionLogsGallery.h"
 
 #include <QApplication>
 #include <QEventLoop>

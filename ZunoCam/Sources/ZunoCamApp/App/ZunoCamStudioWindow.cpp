@@ -1,8 +1,8 @@
 #include "ZunoCamStudioWindow.h"
 
 #include "ZunoAppVersion.h"
-#include "ZunoBundle.h"
 #include "ZunoBrandMark.h"
+#include "ZunoBundle.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguageMenuButton.h"

@@ -13,8 +13,9 @@ class ZunoVersionBadgeButton;
 
 // The studio window: identifier "studio", title "ZunoCam", 1220 x 770 by default, at least
 // 1060 x 680, without a system title bar. Its header bar carries the brand mark, the name, the
-// version badge button (release history and logs, feedback) and the language button; below it a placeholder until the studio views fill it.
-// It follows the language preference: texts and the layout direction change with it.
+// version badge button (release history and logs, feedback) and the language button; below it a
+// placeholder until the studio views fill it. It follows the language preference: texts and the layout
+// direction change with it.
 class ZunoCamStudioWindow : public QWidget {
     Q_OBJECT
 public:

@@ -129,6 +129,6 @@ QString ZunoFeedbackButton::tooltipText(ZunoLanguage language)
 
 QString ZunoFeedbackButton::titleText(ZunoLanguage language)
 {
-    return zunoText(QStringLiteral("Send Feedback & Ideas"), QStringLiteral("Geri Bildirim & Fikir Gönder"),
-        language);
+    return zunoText(
+        QStringLiteral("Send Feedback & Ideas"), QStringLiteral("Geri Bildirim & Fikir Gönder"), language);
 }

@@ -118,7 +118,8 @@ protected:
         const qreal side = ZunoSymbolRegistry::sideForFont(font());
         const bool rtl = layoutDirection() == Qt::RightToLeft;
         const QRectF bounds = rect();
-        const QRectF symbol(rtl ? bounds.right() - side : bounds.left(), bounds.center().y() - side / 2, side, side);
+        const QRectF symbol(
+            rtl ? bounds.right() - side : bounds.left(), bounds.center().y() - side / 2, side, side);
         ZunoSymbolRegistry::paint(painter, symbol, m_symbol, m_color);
         const QRectF textBox = rtl ? bounds.adjusted(0, 0, -(side + kSymbolSpacing), 0)
                                    : bounds.adjusted(side + kSymbolSpacing, 0, 0, 0);
@@ -197,12 +198,12 @@ QWidget *infoChip(const QString &title, const QString &value)
     auto *row = new QHBoxLayout(chip);
     row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(4);
-    QLabel *titleLabel = plainLabel(title + QLatin1Char(':'), ZunoFonts::style(ZunoTextStyle::caption2),
-        ZunoGlassTokens::textMuted());
+    QLabel *titleLabel = plainLabel(
+        title + QLatin1Char(':'), ZunoFonts::style(ZunoTextStyle::caption2), ZunoGlassTokens::textMuted());
     titleLabel->setObjectName(QStringLiteral("chipTitle"));
     row->addWidget(titleLabel);
-    QLabel *valueLabel = plainLabel(
-        value, monospaced(ZunoTextStyle::caption2, QFont::Bold), ZunoGlassTokens::textPrimary());
+    QLabel *valueLabel
+        = plainLabel(value, monospaced(ZunoTextStyle::caption2, QFont::Bold), ZunoGlassTokens::textPrimary());
     valueLabel->setObjectName(QStringLiteral("chipValue"));
     row->addWidget(valueLabel);
     return chip;
@@ -243,12 +244,13 @@ void removeAll(QVBoxLayout *layout)
 }
 
 // A slim translucent scroll bar on the dark ground.
-constexpr char kScrollBarStyle[] = "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
-                                   "QScrollBar::handle:vertical { background: rgba(255,255,255,0.22);"
-                                   " border-radius: 3px; min-height: 32px; }"
-                                   "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-                                   "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                   " { background: transparent; }";
+constexpr char kScrollBarStyle[]
+    = "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
+      "QScrollBar::handle:vertical { background: rgba(255,255,255,0.22);"
+      " border-radius: 3px; min-height: 32px; }"
+      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+      " { background: transparent; }";
 
 } // namespace
 
@@ -329,8 +331,8 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
     title->setObjectName(QStringLiteral("sheetTitle"));
     row->addWidget(title, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    m_closeButton = new PlainSymbolButton(
-        QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
+    m_closeButton
+        = new PlainSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
     m_closeButton->setAccessibleName(text("Close", "Kapat"));
     connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
     row->addWidget(m_closeButton, 0, Qt::AlignVCenter);
@@ -346,23 +348,26 @@ QWidget *ZunoVersionAndLogsView::buildVersionCard()
 
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    titleRow->addWidget(new SymbolTitle(QStringLiteral("tag.fill"), text("Version & Release Info", "Sürüm Bilgileri"),
-                            ZunoFonts::style(ZunoTextStyle::headline), ZunoProductPalettes::accentColor(m_palette)),
+    titleRow->addWidget(
+        new SymbolTitle(QStringLiteral("tag.fill"), text("Version & Release Info", "Sürüm Bilgileri"),
+            ZunoFonts::style(ZunoTextStyle::headline), ZunoProductPalettes::accentColor(m_palette)),
         1, Qt::AlignVCenter);
     titleRow->addWidget(new ZunoVersionBadge(m_version, true), 0, Qt::AlignVCenter);
     stack->addLayout(titleRow);
 
-    stack->addWidget(plainLabel(text("Application version details, full release changelog from initial release "
-                                     "to latest, and runtime logs.",
-                                    "Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
-                                    "geçmişi ve çalışma logları."),
-        ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true));
+    stack->addWidget(
+        plainLabel(text("Application version details, full release changelog from initial release "
+                        "to latest, and runtime logs.",
+                       "Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
+                       "geçmişi ve çalışma logları."),
+            ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true));
 
     auto *chips = new QHBoxLayout;
     chips->setSpacing(12);
     chips->addWidget(infoChip(text("Version", "Sürüm"), m_version.tag()), 0, Qt::AlignVCenter);
     // "Build" is the same word in every language.
-    chips->addWidget(infoChip(QStringLiteral("Build"), QLatin1Char('#') + m_version.buildNumber), 0, Qt::AlignVCenter);
+    chips->addWidget(
+        infoChip(QStringLiteral("Build"), QLatin1Char('#') + m_version.buildNumber), 0, Qt::AlignVCenter);
     chips->addStretch(1);
     m_feedbackButton = new ZunoFeedbackButton(
         m_appName, m_version, ZunoFeedbackKind::feature, m_language, ZunoFeedbackButtonStyle::labeledPill);
@@ -440,8 +445,9 @@ QWidget *ZunoVersionAndLogsView::buildLogCard()
     updateCopyTitle();
     stack->addLayout(toolbar);
 
-    m_clearFailureLabel = plainLabel(text("Some log files could not be deleted.", "Bazı log dosyaları silinemedi."),
-        ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::warning(), true);
+    m_clearFailureLabel
+        = plainLabel(text("Some log files could not be deleted.", "Bazı log dosyaları silinemedi."),
+            ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::warning(), true);
     m_clearFailureLabel->setObjectName(QStringLiteral("clearFailure"));
     m_clearFailureLabel->setVisible(false);
     stack->addWidget(m_clearFailureLabel);
@@ -500,10 +506,11 @@ QWidget *ZunoVersionAndLogsView::logRow(const ZunoLogEntry &entry) const
     QLabel *time = columnLabel(
         timeColumnText(entry.timestamp), ZunoFonts::monospaced(10), ZunoGlassTokens::textMuted(), 66);
     time->setObjectName(QStringLiteral("time"));
-    QLabel *level = columnLabel(label(entry.level), ZunoFonts::monospaced(9.5, QFont::Bold), levelColor(entry.level), 42);
+    QLabel *level = columnLabel(
+        label(entry.level), ZunoFonts::monospaced(9.5, QFont::Bold), levelColor(entry.level), 42);
     level->setObjectName(QStringLiteral("level"));
-    QLabel *category = columnLabel(QLatin1Char('[') + entry.category + QLatin1Char(']'), ZunoFonts::monospaced(10),
-        withOpacity(ZunoProductPalettes::accentColor(m_palette), 0.9), 82);
+    QLabel *category = columnLabel(QLatin1Char('[') + entry.category + QLatin1Char(']'),
+        ZunoFonts::monospaced(10), withOpacity(ZunoProductPalettes::accentColor(m_palette), 0.9), 82);
     category->setObjectName(QStringLiteral("category"));
     QLabel *message = plainLabel(entry.message, ZunoFonts::system(11), ZunoGlassTokens::textPrimary(), true);
     message->setObjectName(QStringLiteral("message"));
@@ -525,13 +532,14 @@ QWidget *ZunoVersionAndLogsView::releaseRow(const ZunoReleaseLogRecord &record) 
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    QLabel *version = plainLabel(QLatin1Char('v') + record.toVersion, monospaced(ZunoTextStyle::subheadline, QFont::Bold),
-        ZunoProductPalettes::accentColor(m_palette));
+    QLabel *version = plainLabel(QLatin1Char('v') + record.toVersion,
+        monospaced(ZunoTextStyle::subheadline, QFont::Bold), ZunoProductPalettes::accentColor(m_palette));
     version->setObjectName(QStringLiteral("releaseVersion"));
     header->addWidget(version, 0, Qt::AlignVCenter);
-    const QFont caption2Mono = monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight);
-    QLabel *build = plainLabel(QStringLiteral("Build ") + QString::number(record.toBuild) + QStringLiteral(" · ")
-            + record.bumpKind + QLatin1Char('/') + record.section,
+    const QFont caption2Mono
+        = monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight);
+    QLabel *build = plainLabel(QStringLiteral("Build ") + QString::number(record.toBuild)
+            + QStringLiteral(" · ") + record.bumpKind + QLatin1Char('/') + record.section,
         caption2Mono, ZunoGlassTokens::textSecondary());
     build->setObjectName(QStringLiteral("releaseBuild"));
     header->addWidget(build, 0, Qt::AlignVCenter);

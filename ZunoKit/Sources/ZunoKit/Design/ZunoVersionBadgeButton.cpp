@@ -98,7 +98,8 @@ void ZunoVersionBadgeButton::applyTexts()
 QString ZunoVersionBadgeButton::tooltipText(const ZunoAppVersion &version, ZunoLanguage language)
 {
     const QString shown = version.detailedDisplay();
-    return zunoText(QStringLiteral("Version ") + shown + QStringLiteral(" — Click to view Release History & Logs"),
+    return zunoText(
+        QStringLiteral("Version ") + shown + QStringLiteral(" — Click to view Release History & Logs"),
         QStringLiteral("Sürüm ") + shown + QStringLiteral(" — Sürüm Geçmişi ve Logları görmek için tıklayın"),
         language);
 }
