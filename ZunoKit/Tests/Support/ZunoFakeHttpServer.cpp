@@ -154,24 +154,32 @@ struct ZunoFakeHttpServer::Impl {
         co_return !error;
     }
 
+    // Appends what arrives next; false when the client closed.
+    asio::awaitable<bool> readMore(tcp::socket &socket, std::string &buffer, int index)
+    {
+        char chunk[4096];
+        std::error_code error;
+        const std::size_t count = co_await socket.async_read_some(
+            asio::buffer(chunk), asio::redirect_error(asio::use_awaitable, error));
+        if (error) {
+            markClientClosed(index);
+            co_return false;
+        }
+        buffer.append(chunk, count);
+        co_return true;
+    }
+
     // Reads one request; none when the client closed or sent something that is not HTTP (answered 400).
     asio::awaitable<std::optional<Request>> readRequest(tcp::socket &socket, std::string &buffer, int index)
     {
         std::size_t end = 0;
-        char chunk[4096];
         while ((end = buffer.find("\r\n\r\n")) == std::string::npos) {
             if (!buffer.empty() && !(buffer[0] >= 'A' && buffer[0] <= 'Z'))
                 break;
             if (buffer.size() > kMaxHeadBytes)
                 break;
-            std::error_code error;
-            const std::size_t count = co_await socket.async_read_some(
-                asio::buffer(chunk), asio::redirect_error(asio::use_awaitable, error));
-            if (error) {
-                markClientClosed(index);
+            if (!co_await readMore(socket, buffer, index))
                 co_return std::nullopt;
-            }
-            buffer.append(chunk, count);
         }
         if (end == std::string::npos) {
             co_await write(
@@ -197,14 +205,8 @@ struct ZunoFakeHttpServer::Impl {
         }
         buffer.erase(0, end + 4);
         while (static_cast<std::int64_t>(buffer.size()) < length) {
-            std::error_code error;
-            const std::size_t count = co_await socket.async_read_some(
-                asio::buffer(chunk), asio::redirect_error(asio::use_awaitable, error));
-            if (error) {
-                markClientClosed(index);
+            if (!co_await readMore(socket, buffer, index))
                 co_return std::nullopt;
-            }
-            buffer.append(chunk, count);
         }
         request.body = QByteArray::fromStdString(buffer.substr(0, static_cast<std::size_t>(length)));
         buffer.erase(0, static_cast<std::size_t>(length));
