@@ -61,7 +61,8 @@ SubpathKinds classify(const QPainterPath &path, int from, int to)
             const QPointF to(e);
             if (QLineF(current, to).length() > 1e-6) {
                 kinds.lines = true;
-                axisLines = axisLines && (std::abs(to.x() - current.x()) < 1e-3 || std::abs(to.y() - current.y()) < 1e-3);
+                axisLines = axisLines
+                    && (std::abs(to.x() - current.x()) < 1e-3 || std::abs(to.y() - current.y()) < 1e-3);
             }
             current = to;
         } else if (e.isCurveTo()) {

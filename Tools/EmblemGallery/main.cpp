@@ -113,7 +113,8 @@ void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app)
     QString caption = QStringLiteral("%1  %2").arg(ZunoAppIdentities::caseName(app)).arg(indexOf(app));
     if (isPlaceholder(app))
         caption += QStringLiteral("  (placeholder)");
-    painter.drawText(QRect(at.x(), at.y() + 88, kCellWidth - 8, 20), Qt::AlignLeft | Qt::AlignVCenter, caption);
+    painter.drawText(
+        QRect(at.x(), at.y() + 88, kCellWidth - 8, 20), Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
 QImage contactSheet()
@@ -131,12 +132,13 @@ QImage contactSheet()
     for (const Group &group : kGroups) {
         painter.setPen(QColor(0x1D, 0x23, 0x33));
         painter.setFont(ZunoFonts::system(20, QFont::DemiBold));
-        painter.drawText(QRect(kMargin, y, width - 2 * kMargin, kHeading - 8), Qt::AlignLeft | Qt::AlignVCenter,
-            QString::fromUtf8(group.heading));
+        painter.drawText(QRect(kMargin, y, width - 2 * kMargin, kHeading - 8),
+            Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(group.heading));
         y += kHeading;
         for (int index = group.first; index <= group.last; ++index) {
             const int slot = index - group.first;
-            drawCell(painter, QPoint(kMargin + slot % kColumns * kCellWidth, y + slot / kColumns * kCellHeight),
+            drawCell(painter,
+                QPoint(kMargin + slot % kColumns * kCellWidth, y + slot / kColumns * kCellHeight),
                 ZunoAppIdentities::allCases()[index]);
         }
         y += ((group.last - group.first) / kColumns + 1) * kCellHeight;
@@ -194,8 +196,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(sheetPath));
         return 1;
     }
-    std::printf("%s\n%s (%zu files)\n\n", qPrintable(sheetPath), qPrintable(out.filePath(QStringLiteral("emblems"))),
-        ZunoAppIdentities::allCases().size());
+    std::printf("%s\n%s (%zu files)\n\n", qPrintable(sheetPath),
+        qPrintable(out.filePath(QStringLiteral("emblems"))), ZunoAppIdentities::allCases().size());
     printProfiles();
     return 0;
 }

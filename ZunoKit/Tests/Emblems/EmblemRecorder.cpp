@@ -116,8 +116,8 @@ QRectF RecordedPrimitive::paintedBounds() const
     QRectF bounds = transform.map(path).boundingRect();
     if (isStroke()) {
         // A stroke reaches half its width beyond the path, scaled by the transform's largest stretch.
-        const qreal stretch = std::max(std::hypot(transform.m11(), transform.m12()),
-            std::hypot(transform.m21(), transform.m22()));
+        const qreal stretch = std::max(
+            std::hypot(transform.m11(), transform.m12()), std::hypot(transform.m21(), transform.m22()));
         const qreal half = pen.widthF() / 2 * stretch;
         bounds.adjust(-half, -half, half, half);
     }

@@ -16,8 +16,8 @@ constexpr Element kFocus[] = {
     stroke(ellipse(24, 24, 52, 52), 5, paint::primary),
     stroke(ellipse(35, 35, 30, 30), 5, paint::mid),
     fill(ellipse(44, 44, 12, 12), paint::accent),
-    stroke(path({ M(50, 19), L(50, 28), M(50, 72), L(50, 81), M(19, 50), L(28, 50), M(72, 50), L(81, 50) }), 4,
-        paint::primary),
+    stroke(path({ M(50, 19), L(50, 28), M(50, 72), L(50, 81), M(19, 50), L(28, 50), M(72, 50), L(81, 50) }),
+        4, paint::primary),
 };
 
 // A rounded checkbox with a tick cut out, over a second box behind it.
@@ -51,7 +51,8 @@ constexpr Element kRead[] = {
         paint::primary),
     fill(path({ M(51.5, 31), C(59, 26, 69, 25, 79, 27), L(79, 71), C(69, 69, 59, 70, 51.5, 75), Z() }),
         paint::primary),
-    stroke(path({ M(28, 39), L(42, 41), M(28, 48), L(42, 50), M(28, 57), L(42, 59) }), 2.8, paint::cutout(0.85)),
+    stroke(
+        path({ M(28, 39), L(42, 41), M(28, 48), L(42, 50), M(28, 57), L(42, 59) }), 2.8, paint::cutout(0.85)),
     fill(path({ M(61, 29), L(69, 28), L(69, 48), L(65, 44), L(61, 48), Z() }), paint::cutout(1)),
     fill(path({ M(62.5, 29), L(67.5, 28.5), L(67.5, 44.5), L(65, 42), L(62.5, 44.5), Z() }), paint::accent),
 };
@@ -73,7 +74,8 @@ constexpr Element kMind[] = {
 constexpr Element kSheet[] = {
     fill(roundedRect(23, 25, 54, 12, 5), paint::accent),
     fill(roundedRect(23, 39.5, 54, 35.5, 7), paint::primary),
-    stroke(path({ M(41, 39), L(41, 76), M(59, 39), L(59, 76), M(22, 51.5), L(78, 51.5), M(22, 63.5), L(78, 63.5) }),
+    stroke(path({ M(41, 39), L(41, 76), M(59, 39), L(59, 76), M(22, 51.5), L(78, 51.5), M(22, 63.5),
+               L(78, 63.5) }),
         2.6, paint::cutout(1)),
     stroke(path({ M(41, 24), L(41, 38), M(59, 24), L(59, 38) }), 2.6, paint::cutout(1)),
 };
@@ -83,7 +85,7 @@ constexpr Element kNote[] = {
     fill(path({ M(31, 24), L(69, 24), C(72.9, 24, 76, 27.1, 76, 31), L(76, 58), L(58, 76), L(31, 76),
              C(27.1, 76, 24, 72.9, 24, 69), L(24, 31), C(24, 27.1, 27.1, 24, 31, 24), Z() }),
         paint::primary),
-    fill(path({ M(76, 58), L(61.5, 61.5), L(58, 76), Z() }), paint::onPrimaryAccent),
+    fill(path({ M(76, 58), L(61.5, 61.5), L(58, 76), Z() }), paint::directCutout(0.6, FlatStandIn::accent)),
     stroke(path({ M(33, 37), L(63, 37), M(33, 48), L(57, 48) }), 4, paint::cutout(0.9)),
 };
 
@@ -98,15 +100,17 @@ constexpr Element kMail[] = {
 // A calendar page with two binder rings and one accent day among the cut-out days.
 constexpr Element kCalendar[] = {
     fill(roundedRect(23, 28, 54, 49, 8), paint::primary),
-    fill(path({ M(30, 45), L(37, 45), L(37, 52), L(30, 52), Z(), M(41, 45), L(48, 45), L(48, 52), L(41, 52), Z(),
-             M(52, 45), L(59, 45), L(59, 52), L(52, 52), Z(), M(63, 45), L(70, 45), L(70, 52), L(63, 52), Z() }),
+    fill(path({ M(30, 45), L(37, 45), L(37, 52), L(30, 52), Z(), M(41, 45), L(48, 45), L(48, 52), L(41, 52),
+             Z(), M(52, 45), L(59, 45), L(59, 52), L(52, 52), Z(), M(63, 45), L(70, 45), L(70, 52), L(63, 52),
+             Z() }),
         paint::cutout(0.9)),
-    fill(path({ M(30, 57), L(37, 57), L(37, 64), L(30, 64), Z(), M(41, 57), L(48, 57), L(48, 64), L(41, 64), Z(),
-             M(52, 57), L(59, 57), L(59, 64), L(52, 64), Z() }),
+    fill(path({ M(30, 57), L(37, 57), L(37, 64), L(30, 64), Z(), M(41, 57), L(48, 57), L(48, 64), L(41, 64),
+             Z(), M(52, 57), L(59, 57), L(59, 64), L(52, 64), Z() }),
         paint::cutout(0.9)),
     fill(roundedRect(62, 56, 9, 9, 2.5), paint::cutout(1)),
     fill(roundedRect(62, 56, 9, 9, 2.5), paint::accent),
-    fill(path({ M(31, 20), L(40, 20), L(40, 36), L(31, 36), Z(), M(60, 20), L(69, 20), L(69, 36), L(60, 36), Z() }),
+    fill(path({ M(31, 20), L(40, 20), L(40, 36), L(31, 36), Z(), M(60, 20), L(69, 20), L(69, 36), L(60, 36),
+             Z() }),
         paint::cutout(1)),
     fill(roundedRect(33, 21.5, 5, 13, 2.5), paint::primary),
     fill(roundedRect(62, 21.5, 5, 13, 2.5), paint::primary),
@@ -117,8 +121,8 @@ constexpr Element kDocs[] = {
     fill(roundedRect(34, 21, 41, 51, 7), paint::mid),
     fill(roundedRect(22, 26, 47, 57, 10), paint::cutout(1)),
     fill(roundedRect(25, 29, 41, 51, 7), paint::primary),
-    stroke(path({ M(33, 41), L(58, 41), M(33, 50), L(58, 50), M(33, 59), L(58, 59), M(33, 68), L(48, 68) }), 3.2,
-        paint::cutout(0.9)),
+    stroke(path({ M(33, 41), L(58, 41), M(33, 50), L(58, 50), M(33, 59), L(58, 59), M(33, 68), L(48, 68) }),
+        3.2, paint::cutout(0.9)),
 };
 
 // A pencil across a square with two written lines.
@@ -138,8 +142,9 @@ constexpr Element kWritePencil[] = {
 constexpr Element kSlide[] = {
     stroke(path({ M(41, 62), L(33, 77), M(59, 62), L(67, 77), M(50, 62), L(50, 75) }), 3.6, paint::mid),
     fill(roundedRect(21, 21, 58, 43, 6), paint::primary),
-    fill(path({ M(31, 55), L(31, 43), L(38, 43), L(38, 55), Z(), M(42, 55), L(42, 32), L(49, 32), L(49, 55), Z(),
-             M(53, 55), L(53, 39), L(60, 39), L(60, 55), Z(), M(64, 55), L(64, 29), L(71, 29), L(71, 55), Z() }),
+    fill(path({ M(31, 55), L(31, 43), L(38, 43), L(38, 55), Z(), M(42, 55), L(42, 32), L(49, 32), L(49, 55),
+             Z(), M(53, 55), L(53, 39), L(60, 39), L(60, 55), Z(), M(64, 55), L(64, 29), L(71, 29), L(71, 55),
+             Z() }),
         paint::cutout(1)),
     fill(path({ M(64, 55), L(64, 29), L(71, 29), L(71, 55), Z() }), paint::accent),
 };
@@ -147,9 +152,10 @@ constexpr Element kSlide[] = {
 // A clipboard with its clip and two lines.
 constexpr Element kClip[] = {
     fill(roundedRect(25, 25, 50, 54, 8), paint::primary),
-    fill(roundedRect(35, 18, 30, 16, 6), paint::cutout(1)),
+    fill(roundedRect(35, 18, 30, 16, 6), paint::directCutout(1, FlatStandIn::pale)),
     fill(roundedRect(38.5, 21, 23, 10, 4), paint::accent),
-    stroke(path({ M(34, 47), L(66, 47), M(34, 58), L(66, 58), M(34, 69), L(52, 69) }), 3.4, paint::cutout(0.9)),
+    stroke(
+        path({ M(34, 47), L(66, 47), M(34, 58), L(66, 58), M(34, 69), L(52, 69) }), 3.4, paint::cutout(0.9)),
 };
 
 // A keyboard: rows of key cut-outs, one key in the accent colour, and a space bar.
@@ -192,8 +198,8 @@ constexpr Element kPDF[] = {
 // Four viewfinder corners round a page and an accent scan line.
 constexpr Element kScan[] = {
     fill(roundedRect(32, 31, 36, 38, 5), paint::soft),
-    stroke(path({ M(24, 37), L(24, 24), L(37, 24), M(63, 24), L(76, 24), L(76, 37), M(76, 63), L(76, 76), L(63, 76),
-               M(37, 76), L(24, 76), L(24, 63) }),
+    stroke(path({ M(24, 37), L(24, 24), L(37, 24), M(63, 24), L(76, 24), L(76, 37), M(76, 63), L(76, 76),
+               L(63, 76), M(37, 76), L(24, 76), L(24, 63) }),
         5, paint::primary),
     fill(roundedRect(32, 43, 36, 7, 2), paint::accentAlpha(0.3)),
     stroke(path({ M(27, 50), L(73, 50) }), 4, paint::accent),
@@ -227,10 +233,11 @@ constexpr Element kBudget[] = {
 // A receipt with a zigzag lower edge, lines of items and a total bar.
 constexpr Element kInvoice[] = {
     fill(path({ M(34, 21), L(66, 21), C(69.3, 21, 72, 23.7, 72, 27), L(72, 78), L(67.6, 74), L(63.2, 78),
-             L(58.8, 74), L(54.4, 78), L(50, 74), L(45.6, 78), L(41.2, 74), L(36.8, 78), L(32.4, 74), L(28, 78),
-             L(28, 27), C(28, 23.7, 30.7, 21, 34, 21), Z() }),
+             L(58.8, 74), L(54.4, 78), L(50, 74), L(45.6, 78), L(41.2, 74), L(36.8, 78), L(32.4, 74),
+             L(28, 78), L(28, 27), C(28, 23.7, 30.7, 21, 34, 21), Z() }),
         paint::primary),
-    stroke(path({ M(35, 31), L(57, 31), M(35, 40), L(65, 40), M(35, 49), L(52, 49) }), 3, paint::cutout(0.85)),
+    stroke(
+        path({ M(35, 31), L(57, 31), M(35, 40), L(65, 40), M(35, 49), L(52, 49) }), 3, paint::cutout(0.85)),
     fill(roundedRect(35, 57, 30, 8, 3), paint::cutout(1)),
     fill(roundedRect(46, 57, 19, 8, 3), paint::accent),
 };
@@ -240,7 +247,8 @@ constexpr Element kContact[] = {
     fill(roundedRect(19, 27, 62, 46, 8), paint::primary),
     fill(ellipse(29, 35, 15, 15), paint::cutout(1)),
     fill(path({ M(25, 66), C(25, 55.5, 48, 55.5, 48, 66), Z() }), paint::cutout(1)),
-    stroke(path({ M(55, 41), L(72, 41), M(55, 50), L(72, 50), M(55, 59), L(66, 59) }), 3.2, paint::cutout(0.8)),
+    stroke(
+        path({ M(55, 41), L(72, 41), M(55, 50), L(72, 50), M(55, 59), L(66, 59) }), 3.2, paint::cutout(0.8)),
 };
 
 // A mortarboard with its tassel.
@@ -272,8 +280,8 @@ constexpr Element kShelf[] = {
 
 // A brush and the curved stroke it has painted.
 constexpr Element kDraw[] = {
-    stroke(path({ M(23, 64), C(27, 78, 43, 79, 50, 68) }), 5, paint::accent),
-    stroke(path({ M(76.5, 23.5), L(58, 44) }), 6, paint::primary),
+    stroke(path({ M(23.5, 64), C(27, 77, 43, 78, 50, 68) }), 6, paint::accent),
+    stroke(path({ M(76, 24), L(58, 44) }), 7, paint::primary),
     stroke(path({ M(57, 45), L(53.5, 49) }), 9, paint::mid),
     fill(path({ M(48, 46.5), L(54.5, 53), C(50.5, 60, 45, 63.5, 38, 64), C(39, 57, 42, 51, 48, 46.5), Z() }),
         paint::primary),
@@ -287,8 +295,8 @@ constexpr Element kMark[] = {
     fill(path({ M(50, 30), L(53.2, 37.3), L(61, 38), L(55.1, 43.2), L(56.8, 51), L(50, 47), L(43.2, 51),
              L(44.9, 43.2), L(39, 38), L(46.8, 37.3), Z() }),
         paint::cutout(1)),
-    fill(path({ M(50, 33.5), L(52.3, 38.8), L(57.8, 39.3), L(53.6, 43), L(54.9, 48.5), L(50, 45.6), L(45.1, 48.5),
-             L(46.4, 43), L(42.2, 39.3), L(47.7, 38.8), Z() }),
+    fill(path({ M(50, 33.5), L(52.3, 38.8), L(57.8, 39.3), L(53.6, 43), L(54.9, 48.5), L(50, 45.6),
+             L(45.1, 48.5), L(46.4, 43), L(42.2, 39.3), L(47.7, 38.8), Z() }),
         paint::accent),
 };
 
@@ -491,8 +499,8 @@ using Routine = void (*)(QPainter &, const ZunoEmblemTone &);
 constexpr Routine kRoutines[] = { drawZunoFocus, drawZunoTask, drawZunoFlow, drawZunoFind, drawZunoRead,
     drawZunoMind, drawZunoSheet, drawZunoNote, drawZunoMail, drawZunoCalendar, drawZunoDocs, drawZunoWrite,
     drawZunoSlide, drawZunoClip, drawZunoType, drawZunoTranslate, drawZunoPDF, drawZunoScan, drawZunoBoard,
-    drawZunoHabit, drawZunoTime, drawZunoBudget, drawZunoInvoice, drawZunoContact, drawZunoLearn, drawZunoCode,
-    drawZunoShelf, drawZunoDraw, drawZunoMark, drawZunoSnip, drawZunoList };
+    drawZunoHabit, drawZunoTime, drawZunoBudget, drawZunoInvoice, drawZunoContact, drawZunoLearn,
+    drawZunoCode, drawZunoShelf, drawZunoDraw, drawZunoMark, drawZunoSnip, drawZunoList };
 
 constexpr int kFirst = indexOf(ZunoAppIdentity::zunoFocus);
 constexpr int kLast = indexOf(ZunoAppIdentity::zunoList);

@@ -32,8 +32,9 @@ ZunoFlatPaint resolve(const Paint &paint, const ZunoEmblemTone &tone)
         // background, which a cut-out would punch through.
         if (tone.isWhiteGlass())
             return ZunoFlatPaint::cutout(paint.amount);
-        return paint.flat == FlatStandIn::accent ? tone.accent()
-                                                 : ZunoFlatPaint::color(ZunoEmblemTone::flatCutoutColor(paint.amount));
+        return paint.flat == FlatStandIn::accent
+            ? tone.accent()
+            : ZunoFlatPaint::color(ZunoEmblemTone::flatCutoutColor(paint.amount));
     }
     return tone.primary();
 }
@@ -66,8 +67,8 @@ QPainterPath toPath(const Shape &shape)
             path.cubicTo(v[0], v[1], v[2], v[3], v[4], v[5]);
             break;
         case PathOp::Kind::arc:
-            ZunoFlatDraw::addArc(path, QPointF(v[0], v[1]), v[2], v[3] * kRadiansPerDegree,
-                v[4] * kRadiansPerDegree);
+            ZunoFlatDraw::addArc(
+                path, QPointF(v[0], v[1]), v[2], v[3] * kRadiansPerDegree, v[4] * kRadiansPerDegree);
             break;
         case PathOp::Kind::close:
             path.closeSubpath();
