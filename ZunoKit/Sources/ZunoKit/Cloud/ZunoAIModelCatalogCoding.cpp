@@ -239,42 +239,45 @@ ZUNO_CATALOG_HASH(ZunoAIModelSpec)
 
 namespace {
 
-json parse(const QByteArray &data)
+template <typename T> T decodeAs(const QByteArray &data)
 {
+    json parsed;
     try {
-        return json::parse(data.constData(), data.constData() + data.size());
+        parsed = json::parse(data.constData(), data.constData() + data.size());
     } catch (const json::exception &error) {
         throw ZunoDecodingError(std::string("malformed JSON: ") + error.what());
     }
+    T value;
+    from_json(parsed, value);
+    return value;
+}
+
+// nlohmann keeps object keys sorted; an indent of -1 is compact.
+template <typename T> QByteArray encode(const T &value, int indent)
+{
+    json j;
+    to_json(j, value);
+    return QByteArray::fromStdString(j.dump(indent));
 }
 
 } // namespace
 
 ZunoAIModelCatalogDocument ZunoAIModelCatalogDocument::decode(const QByteArray &data)
 {
-    ZunoAIModelCatalogDocument document;
-    from_json(parse(data), document);
-    return document;
+    return decodeAs<ZunoAIModelCatalogDocument>(data);
 }
 
 QByteArray ZunoAIModelCatalogDocument::encoded() const
 {
-    json j;
-    to_json(j, *this);
-    return QByteArray::fromStdString(j.dump());
+    return encode(*this, -1);
 }
 
 ZunoAIModelSyncMeta ZunoAIModelSyncMeta::decode(const QByteArray &data)
 {
-    ZunoAIModelSyncMeta meta;
-    from_json(parse(data), meta);
-    return meta;
+    return decodeAs<ZunoAIModelSyncMeta>(data);
 }
 
 QByteArray ZunoAIModelSyncMeta::encodedPretty() const
 {
-    json j;
-    to_json(j, *this);
-    // nlohmann keeps object keys sorted.
-    return QByteArray::fromStdString(j.dump(2));
+    return encode(*this, 2);
 }
