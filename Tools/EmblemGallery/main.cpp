@@ -7,6 +7,7 @@
 // number) and emblems/<raw value>.png, then prints each group's element profile beside the family's
 // target.
 
+#include "EmblemProbe.h"
 #include "EmblemProfile.h"
 #include "ZunoEmblemRenderer.h"
 #include "ZunoFlatDraw.h"
@@ -49,25 +50,12 @@ constexpr int kColumns = 6;
 constexpr int kMargin = 20;
 constexpr int kHeading = 44;
 
-QImage drawn(int pixels, const std::function<void(QPainter &)> &draw)
-{
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal scale = pixels * 0.88 / 60;
-    painter.translate(pixels / 2.0, pixels / 2.0);
-    painter.scale(scale, scale);
-    painter.translate(-50, -50);
-    draw(painter);
-    return image;
-}
-
 bool isPlaceholder(ZunoAppIdentity app)
 {
     const ZunoEmblemTone &glass = ZunoEmblemTone::whiteGlass();
-    return drawn(48, [&](QPainter &p) { ZunoEmblemRenderer::drawFlatEmblem(app, p, glass); })
-        == drawn(48, [&](QPainter &p) { ZunoFlatDraw::placeholder(p, glass); });
+    return EmblemProbe::renderDesign(48, [&](QPainter &p) {
+        ZunoEmblemRenderer::drawFlatEmblem(app, p, glass);
+    }) == EmblemProbe::renderDesign(48, [&](QPainter &p) { ZunoFlatDraw::placeholder(p, glass); });
 }
 
 bool writeEmblems(const QDir &out)
@@ -105,8 +93,9 @@ void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app)
     painter.setPen(QColor(0xDD, 0xE1, 0xE8));
     painter.setBrush(QColor(0xFB, 0xFC, 0xFE));
     painter.drawRoundedRect(QRectF(card).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-    painter.drawImage(card.topLeft() + QPoint(10, 10),
-        drawn(64, [&](QPainter &p) { ZunoEmblemRenderer::drawFlatEmblem(app, p, kFlat); }));
+    painter.drawImage(card.topLeft() + QPoint(10, 10), EmblemProbe::renderDesign(64, [&](QPainter &p) {
+        ZunoEmblemRenderer::drawFlatEmblem(app, p, kFlat);
+    }));
 
     painter.setPen(QColor(0x1D, 0x23, 0x33));
     painter.setFont(ZunoFonts::system(12, QFont::Medium));

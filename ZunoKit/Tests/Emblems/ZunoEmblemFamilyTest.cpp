@@ -63,17 +63,9 @@ QImage bitmap(ZunoAppIdentity app, int pixels)
 
 QImage flatOverGrey(ZunoAppIdentity app, int pixels)
 {
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(QColor(0x80, 0x80, 0x80));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal s = designScale(pixels);
-    painter.translate(pixels / 2.0, pixels / 2.0);
-    painter.scale(s, s);
-    painter.translate(-50, -50);
-    ZunoEmblemRenderer::drawFlatEmblem(app, painter, kFlat);
-    painter.end();
-    return image;
+    return renderDesign(
+        pixels, [&](QPainter &p) { ZunoEmblemRenderer::drawFlatEmblem(app, p, kFlat); },
+        QColor(0x80, 0x80, 0x80));
 }
 
 // Mean absolute difference of alpha (0...1) between two bitmaps of one size.
