@@ -6,7 +6,7 @@
 
 namespace {
 
-// Present and not null: Swift-style optional keys read null as absent.
+// Present and not null: an optional key holding null reads as absent, as other writers may put it.
 const nlohmann::json *optionalMember(const nlohmann::json &j, const char *key)
 {
     const auto it = j.find(key);
