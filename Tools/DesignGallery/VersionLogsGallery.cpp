@@ -1,30 +1,21 @@
 #include "VersionLogsGallery.h"
 
+#include "GalleryWidgets.h"
+
 #include "ZunoAppLogger.h"
-#include "ZunoBrandMark.h"
-#include "ZunoFonts.h"
-#include "ZunoGlassTokens.h"
-#include "ZunoGroundBackground.h"
-#include "ZunoLanguageMenuButton.h"
-#include "ZunoLanguagePicker.h"
 #include "ZunoLogEntry.h"
-#include "ZunoSheetHost.h"
 #include "ZunoSymbolRegistry.h"
-#include "ZunoUnifiedHeaderBar.h"
 #include "ZunoVersionAndLogsView.h"
 #include "ZunoVersionBadgeButton.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <cstdio>
 #include <memory>
@@ -84,46 +75,6 @@ void settle(int ms = 350)
     loop.exec();
 }
 
-// A studio-sized window with the studio's header: brand mark, name, version badge button, language.
-class StudioPreview : public QWidget {
-public:
-    StudioPreview(ZunoLanguage language, std::shared_ptr<ZunoAppLogger> logger)
-    {
-        resize(1220, 770);
-        auto *page = new QVBoxLayout(this);
-        page->setContentsMargins(0, 0, 0, 0);
-        auto *header = new ZunoUnifiedHeaderBar(52, 18, 8, Qt::transparent);
-        QHBoxLayout *row = header->contentLayout();
-        row->setSpacing(10);
-        row->addWidget(new ZunoBrandMark(26, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
-        auto *title = new QLabel(QStringLiteral("ZunoCam"));
-        title->setFont(ZunoFonts::system(15, QFont::DemiBold));
-        QPalette palette = title->palette();
-        palette.setColor(QPalette::WindowText, ZunoGlassTokens::textPrimary());
-        title->setPalette(palette);
-        row->addWidget(title, 0, Qt::AlignVCenter);
-        badge = new ZunoVersionBadgeButton(QStringLiteral("ZunoCam"),
-            ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, std::move(logger), kPalette,
-            language, false, true);
-        row->addWidget(badge, 0, Qt::AlignVCenter);
-        row->addStretch(1);
-        row->addWidget(new ZunoLanguageMenuButton(language), 0, Qt::AlignVCenter);
-        page->addWidget(header);
-        page->addStretch(1);
-        zunoLocaleEnvironment(this, language);
-        zunoContentLayoutDirection(this, language);
-    }
-
-    ZunoVersionBadgeButton *badge;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        ZunoGroundBackground::paint(painter, rect(), kPalette);
-    }
-};
-
 bool save(const QImage &image, const QString &path)
 {
     if (!image.save(path)) {
@@ -161,17 +112,19 @@ int renderVersionLogsGallery(const QString &folder)
 
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         const QString code = rawValue(language);
-        StudioPreview window(language, logger);
+        Gallery::HeaderPreview window(language,
+            ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close")),
+            QSize(1220, 770), logger);
         window.show();
         QCoreApplication::processEvents();
-        window.badge->badgeButton()->click();
+        window.badge()->badgeButton()->click();
         settle();
         if (!save(window.grab().toImage(),
                 QDir(folder).filePath(QStringLiteral("version-logs-%1.png").arg(code))))
             return 1;
 
         // The whole sheet at its minimum width, with the list filtered to WARN+ and copied.
-        ZunoVersionAndLogsView *view = window.badge->sheetView();
+        ZunoVersionAndLogsView *view = window.badge()->sheetView();
         view->setSelectedMinLevel(ZunoLogLevel::warn);
         view->copyLog();
         ZunoVersionAndLogsView full(QStringLiteral("ZunoCam"),
@@ -187,7 +140,7 @@ int renderVersionLogsGallery(const QString &folder)
         if (!save(view->grab().toImage(),
                 QDir(folder).filePath(QStringLiteral("version-logs-warn-copied-%1.png").arg(code))))
             return 1;
-        window.badge->dismissSheet();
+        window.badge()->dismissSheet();
         settle();
     }
 

@@ -209,6 +209,15 @@ QWidget *infoChip(const QString &title, const QString &value)
     return chip;
 }
 
+// A column without margins; `owner` takes it as its layout.
+QVBoxLayout *column(QWidget *owner, int spacing)
+{
+    auto *layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 QColor levelColor(ZunoLogLevel level)
 {
     switch (level) {
@@ -287,9 +296,8 @@ ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const Zun
     scroll->viewport()->setAutoFillBackground(false);
     scrollHolder->addWidget(scroll);
 
-    auto *column = new QWidget;
-    m_column = column;
-    auto *stack = new QVBoxLayout(column);
+    m_column = new QWidget;
+    auto *stack = new QVBoxLayout(m_column);
     stack->setContentsMargins(kPagePadding, kPagePadding, kPagePadding, kPagePadding);
     stack->setSpacing(kColumnSpacing);
     if (isSheet())
@@ -298,9 +306,9 @@ ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const Zun
     stack->addWidget(buildReleaseCard());
     stack->addWidget(buildLogCard());
     stack->addStretch(1);
-    scroll->setWidget(column);
+    scroll->setWidget(m_column);
     // The scroll area paints its page by default; the ground (or the host) shows through instead.
-    column->setAutoFillBackground(false);
+    m_column->setAutoFillBackground(false);
 }
 
 ZunoVersionAndLogsView::~ZunoVersionAndLogsView() = default;
@@ -342,9 +350,7 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
 QWidget *ZunoVersionAndLogsView::buildVersionCard()
 {
     auto *content = new QWidget;
-    auto *stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(10);
+    QVBoxLayout *stack = column(content, 10);
 
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
@@ -385,17 +391,13 @@ QWidget *ZunoVersionAndLogsView::buildVersionCard()
 QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 {
     auto *content = new QWidget;
-    auto *stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    QVBoxLayout *stack = column(content, 12);
     stack->addWidget(new SymbolTitle(QStringLiteral("clock.arrow.circlepath"),
         text("Release History (CHANGELOG)", "Sürüm Geçmişi (Değişiklik Logu)"),
         ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()));
     m_releaseList = new QWidget;
     m_releaseList->setObjectName(QStringLiteral("releaseList"));
-    m_releaseLayout = new QVBoxLayout(m_releaseList);
-    m_releaseLayout->setContentsMargins(0, 0, 0, 0);
-    m_releaseLayout->setSpacing(12);
+    m_releaseLayout = column(m_releaseList, 12);
     stack->addWidget(m_releaseList);
     showReleases();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
@@ -404,9 +406,7 @@ QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 QWidget *ZunoVersionAndLogsView::buildLogCard()
 {
     auto *content = new QWidget;
-    auto *stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    QVBoxLayout *stack = column(content, 12);
 
     auto *toolbar = new QHBoxLayout;
     toolbar->setSpacing(8);
@@ -461,9 +461,7 @@ QWidget *ZunoVersionAndLogsView::buildLogCard()
 
     m_logList = new QWidget;
     m_logList->setObjectName(QStringLiteral("logList"));
-    m_logLayout = new QVBoxLayout(m_logList);
-    m_logLayout->setContentsMargins(0, 0, 0, 0);
-    m_logLayout->setSpacing(4);
+    m_logLayout = column(m_logList, 4);
     stack->addWidget(m_logList);
     showEntries();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
