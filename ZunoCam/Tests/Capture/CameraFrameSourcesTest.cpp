@@ -90,6 +90,26 @@ void PrintTo(const FileCodecCase &c, std::ostream *os)
     *os << c.name;
 }
 
+// Makes `path` with ffmpeg (`arguments` come before the path) and returns the first picture a file
+// source delivers from it; a null buffer, after a test failure, when either step fails.
+CameraPixelBuffer firstPictureOfNewFile(const QString &path, QStringList arguments)
+{
+    QString error;
+    if (!runFFmpeg(arguments << path, &error)) {
+        ADD_FAILURE() << error.toStdString();
+        return {};
+    }
+    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+    FrameCollector collector;
+    const bool delivered = source.start(collector.sink()) && collector.waitForFrames(1);
+    source.stop();
+    if (!delivered) {
+        ADD_FAILURE() << "no picture from " << path.toStdString();
+        return {};
+    }
+    return collector.frames()[0].image;
+}
+
 class CameraFileSourceCodecTest : public ::testing::TestWithParam<FileCodecCase> { };
 
 // A solid colour must come out as that colour: catches full/limited range and channel-order mistakes,
@@ -97,20 +117,10 @@ class CameraFileSourceCodecTest : public ::testing::TestWithParam<FileCodecCase>
 TEST_P(CameraFileSourceCodecTest, DecodesToTheRightColourAtCameraSize)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("solid.") + GetParam().container);
-    QString error;
-    ASSERT_TRUE(runFFmpeg(
+    const CameraPixelBuffer image = firstPictureOfNewFile(
+        dir.filePath(QStringLiteral("solid.") + GetParam().container),
         { "-f", "lavfi", "-i", "color=c=0x3366CC:size=320x240:rate=30:duration=0.3", "-c:v", GetParam().codec,
-            "-pix_fmt", QString::fromLatin1(GetParam().codec) == "mjpeg" ? "yuvj422p" : "yuv420p", path },
-        &error))
-        << error.toStdString();
-
-    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
-    FrameCollector collector;
-    ASSERT_TRUE(source.start(collector.sink()));
-    ASSERT_TRUE(collector.waitForFrames(2));
-    source.stop();
-    const CameraPixelBuffer image = collector.frames()[0].image;
+            "-pix_fmt", QString::fromLatin1(GetParam().codec) == "mjpeg" ? "yuvj422p" : "yuv420p" });
     ASSERT_EQ(image.width(), 1280);
     ASSERT_EQ(image.height(), 720);
     const std::uint8_t *pixel = image.constScanLine(360) + 640 * 4;
@@ -150,19 +160,8 @@ TEST(CameraFileSourceTest, OtherShapesAreCentreCroppedNeverStretched)
                   .arg(side)
                   .arg(QString::fromLatin1(c.bands));
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shape.mkv"));
-        QString error;
-        ASSERT_TRUE(runFFmpeg(
-            { "-f", "lavfi", "-i", filter, "-c:v", "mjpeg", "-q:v", "2", "-pix_fmt", "yuvj422p", path },
-            &error))
-            << error.toStdString();
-
-        CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
-        FrameCollector collector;
-        ASSERT_TRUE(source.start(collector.sink()));
-        ASSERT_TRUE(collector.waitForFrames(1));
-        source.stop();
-        const CameraPixelBuffer image = collector.frames()[0].image;
+        const CameraPixelBuffer image = firstPictureOfNewFile(dir.filePath(QStringLiteral("shape.mkv")),
+            { "-f", "lavfi", "-i", filter, "-c:v", "mjpeg", "-q:v", "2", "-pix_fmt", "yuvj422p" });
         ASSERT_EQ(image.width(), 1280);
         ASSERT_EQ(image.height(), 720);
         const auto isWhite = [&](int x, int y) {
