@@ -21,7 +21,8 @@ namespace ZunoPermissionCenter {
 
 namespace {
 
-// Folders below ~/Library whose listing alone raises a prompt on the original's platform.
+// Folders below ~/Library that hold other programs' private data (mail, messages, contacts): a walk
+// does not list them unless the user chose one as its root.
 const std::array<const char *, 20> kLibraryTrapSubpaths {
     "Accounts",
     "Application Support/AddressBook",
