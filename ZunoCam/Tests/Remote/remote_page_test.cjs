@@ -1,6 +1,6 @@
 // The control page in headless Chromium against the real server (Tools/RemoteDemo): it renders the
-// served state, sends play/pause and steps, switches language, shows when the studio is gone, and
-// leaves a screenshot whose pixels are checked.
+// served state, sends play/pause and steps, switches language, fits phone widths, shows when the
+// studio is gone, and leaves screenshots (the first one's pixels are checked).
 //   node remote_page_test.cjs <RemoteDemo executable> <artifact folder>
 'use strict';
 const { chromium } = require('playwright-core');
@@ -126,6 +126,57 @@ async function rendersCraftedStates(browser, port) {
     await context.close();
 }
 
+// Every phone width from 320 to 430 pixels, in both languages: nothing scrolls sideways, every card and
+// button lies wholly inside the page's column (so on screen), every button is at least 40 pixels
+// square, and the steppers still reach the studio.
+async function fitsPhoneWidths(browser, port, artifactDir) {
+    for (const width of [320, 360, 390, 430]) {
+        for (const [locale, label] of [['en-GB', 'en'], ['tr-TR', 'tr']]) {
+            const where = `${width} px, ${label}`;
+            const context = await browser.newContext({ locale, viewport: { width, height: 800 } });
+            const page = await context.newPage();
+            await page.goto(`http://127.0.0.1:${port}/`);
+            await waitForText(page, 'connPill', 'LIVE');
+            const layout = await page.evaluate(() => ({
+                scrollWidth: document.documentElement.scrollWidth,
+                innerWidth,
+                column: document.querySelector('.wrap').getBoundingClientRect().toJSON(),
+                boxes: [...document.querySelectorAll('button, .card')].map((element) => {
+                    const box = element.getBoundingClientRect();
+                    return { name: element.id || element.className, isButton: element.tagName === 'BUTTON',
+                        left: box.left, right: box.right, width: box.width, height: box.height };
+                }),
+                clipped: [...document.querySelectorAll('.value, .stepper')].filter(
+                    (element) => element.scrollWidth > element.clientWidth).map((element) => element.className),
+            }));
+            assert.ok(layout.scrollWidth <= layout.innerWidth && layout.column.left >= 0
+                && layout.column.right <= layout.innerWidth,
+                `${where}: page is ${layout.scrollWidth} px wide in a ${layout.innerWidth} px window`);
+            assert.ok(layout.boxes.filter((b) => b.isButton).length >= 10, `${where}: buttons missing`);
+            for (const b of layout.boxes) {
+                assert.ok(b.left >= layout.column.left && b.right <= layout.column.right,
+                    `${where}: ${b.name} spans ${b.left}..${b.right}, the column ${layout.column.left}..${layout.column.right}`);
+                if (b.isButton)
+                    assert.ok(b.width >= 40 && b.height >= 40, `${where}: ${b.name} is ${b.width}x${b.height}`);
+            }
+            assert.deepEqual(layout.clipped, [], `${where}: content wider than its box`);
+            if (width === 360)
+                fs.writeFileSync(path.join(artifactDir, `remote-page-360-${label}.png`), await page.screenshot());
+
+            // Each stepper button still sends its command (up, then back down).
+            for (const [value, up, down, step] of [['wpmVal', 'wpmUp', 'wpmDown', 10],
+                ['fontVal', 'fontUp', 'fontDown', 2]]) {
+                const before = Number(await text(page, value));
+                await page.click('#' + up);
+                await waitForText(page, value, String(before + step));
+                await page.click('#' + down);
+                await waitForText(page, value, String(before));
+            }
+            await context.close();
+        }
+    }
+}
+
 async function main() {
     if (!fs.existsSync(CHROMIUM)) {
         console.log('skipped: Debian chromium is not installed');
@@ -214,6 +265,7 @@ async function main() {
         await turkish.close();
 
         await rendersCraftedStates(browser, port);
+        await fitsPhoneWidths(browser, port, artifactDir);
 
         // The studio goes away: the page says so and keeps what it knew.
         demo.kill('SIGTERM');

@@ -4,8 +4,10 @@
 // QUuid is written upper-case without braces; QDateTime as ISO 8601 in UTC with a "Z" (whole
 // seconds; fractions are accepted on reading). A wrong type or an unreadable value throws
 // nlohmann::json::type_error / other_error, so strict decoders fail where they should.
+// The suite's files use the strict internet date-time form instead (`internetDateFromJson`).
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QString>
 #include <QUuid>
 
@@ -60,6 +62,53 @@ inline std::int64_t strictInteger(const nlohmann::json &value)
             return static_cast<std::int64_t>(number);
     }
     throw nlohmann::json::type_error::create(302, "expected an integer", &value);
+}
+
+// The internet date-time form of ISO 8601 that the suite's files carry: written in UTC with whole
+// seconds and "Z" ("2026-03-01T09:30:00Z").
+inline QString internetDateString(const QDateTime &date)
+{
+    return isoDateString(date);
+}
+
+// Reads only "yyyy-MM-ddTHH:mm:ss" followed by "Z" or an offset "+HH:MM" / "-HH:MM"; fractional
+// seconds and every other layout are refused (invalid result). The result is in UTC.
+inline QDateTime parseInternetDate(const QString &text)
+{
+    // Anchored at the very end: "$" alone would let a trailing line break through.
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:Z|([+-])([0-9]{2}"
+                       "):([0-9]{2}))")));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return {};
+    const auto number = [&](int group) { return match.capturedView(group).toInt(); };
+    const QDate date(number(1), number(2), number(3));
+    const QTime time(number(4), number(5), number(6));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    int offsetSeconds = 0;
+    if (match.hasCaptured(7)) {
+        if (number(8) > 23 || number(9) > 59)
+            return {};
+        offsetSeconds
+            = (number(8) * 3600 + number(9) * 60) * (match.capturedView(7) == QLatin1String("-") ? -1 : 1);
+    }
+    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+}
+
+inline nlohmann::json internetDateJson(const QDateTime &date)
+{
+    return internetDateString(date).toStdString();
+}
+
+// Throws type_error for a value that is not a string and other_error for any other layout.
+inline QDateTime internetDateFromJson(const nlohmann::json &j)
+{
+    const QDateTime parsed = parseInternetDate(QString::fromStdString(j.get<std::string>()));
+    if (!parsed.isValid())
+        throw nlohmann::json::other_error::create(501, "not an internet date-time", &j);
+    return parsed;
 }
 
 } // namespace ZunoJson
