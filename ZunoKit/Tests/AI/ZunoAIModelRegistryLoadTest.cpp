@@ -121,8 +121,9 @@ TEST(ZunoAIModelRegistryLoad, CatalogURLFallsThroughBlankCandidatesAndKeepsSlash
     EXPECT_EQ(ZunoAIModelRegistry::resolvedCatalogURL(QStringLiteral(" https://o.test/c/ \n")),
         QStringLiteral("https://o.test/c/"));
 
-    ZunoDefaults::standard().setValue(QString::fromLatin1(ZunoAIModelRegistry::kCatalogURLDefaultsKey),
-        QStringLiteral("\thttps://defaults.test/models.json/"));
+    ASSERT_TRUE(
+        ZunoDefaults::standard().setValue(QString::fromLatin1(ZunoAIModelRegistry::kCatalogURLDefaultsKey),
+            QStringLiteral("\thttps://defaults.test/models.json/")));
     EXPECT_EQ(ZunoAIModelRegistry::resolvedCatalogURL(QStringLiteral("  ")),
         QStringLiteral("https://defaults.test/models.json/"));
     {
@@ -138,7 +139,7 @@ TEST(ZunoAIModelRegistryLoad, CatalogURLFallsThroughBlankCandidatesAndKeepsSlash
         EXPECT_EQ(ZunoAIModelRegistry::resolvedCatalogURL(std::nullopt),
             QStringLiteral("https://defaults.test/models.json/"));
     }
-    ZunoDefaults::standard().setValue(
-        QString::fromLatin1(ZunoAIModelRegistry::kCatalogURLDefaultsKey), QStringLiteral("  "));
+    ASSERT_TRUE(ZunoDefaults::standard().setValue(
+        QString::fromLatin1(ZunoAIModelRegistry::kCatalogURLDefaultsKey), QStringLiteral("  ")));
     EXPECT_EQ(ZunoAIModelRegistry::resolvedCatalogURL(QStringLiteral(" ")), builtIn);
 }
