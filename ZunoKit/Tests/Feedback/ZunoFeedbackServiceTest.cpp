@@ -49,8 +49,8 @@ TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("https://x.test//")), "https://x.test");
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("   ")), builtIn);
 
-    ZunoDefaults::standard().setValue(
-        ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral(" https://d.test/"));
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(
+        ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral(" https://d.test/")));
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral(" ")), "https://d.test");
     {
         ZunoScopedEnvironment fromEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "https://e.test/ ");
@@ -61,7 +61,8 @@ TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
         ZunoScopedEnvironment blankEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "  ");
         EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), "https://d.test");
     }
-    ZunoDefaults::standard().setValue(ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral("  "));
+    EXPECT_TRUE(
+        ZunoDefaults::standard().setValue(ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral("  ")));
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), builtIn);
 }
 
