@@ -8,9 +8,8 @@
 #include <memory>
 #include <optional>
 
-class QString;
-
 class QObject;
+class QString;
 class ZunoX11HotkeyBackend;
 
 // System-wide key combinations, each with an action that runs on the main thread. In an X11
