@@ -1,28 +1,13 @@
 #include "ZunoFeedbackService.h"
 
-#include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
+#include "ZunoServiceURL.h"
 
 #include <QFile>
 #include <QSysInfo>
 #include <QUrlQuery>
 
 namespace {
-
-// Blank means nothing usable; otherwise trimmed of white space, then of "/" at both ends.
-std::optional<QString> usableBase(const QString &candidate)
-{
-    QString text = candidate.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char('/'))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char('/'))
-        --end;
-    return text.mid(start, end - start);
-}
 
 // One value of an os-release file, unquoted.
 QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
@@ -44,15 +29,9 @@ QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
 
 QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &override)
 {
-    if (override) {
-        if (auto base = usableBase(*override))
-            return *base;
-    }
-    if (auto base = usableBase(qEnvironmentVariable(kBaseURLEnvironmentVariable)))
-        return *base;
-    if (auto base = usableBase(ZunoDefaults::standard().string(QString::fromLatin1(kBaseURLDefaultsKey))))
-        return *base;
-    return QString::fromLatin1(kDefaultBaseURL);
+    return ZunoServiceURL::resolve(override, kBaseURLEnvironmentVariable,
+        QString::fromLatin1(kBaseURLDefaultsKey), QString::fromLatin1(kDefaultBaseURL),
+        ZunoServiceURL::Trimming::whiteSpaceAndSlashes);
 }
 
 std::optional<QUrl> ZunoFeedbackService::webFeedbackURL(const QString &appName, const ZunoAppVersion &version,
