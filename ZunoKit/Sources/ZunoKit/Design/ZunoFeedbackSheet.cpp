@@ -2,6 +2,7 @@
 
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
+#include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackError.h"
 #include "ZunoFeedbackService.h"
@@ -51,14 +52,6 @@ constexpr int kCardPadding = 14;
 constexpr int kCardRadius = 14;
 constexpr int kThumbnailWidth = 124;
 constexpr QSize kThumbnailImage(112, 68);
-
-QVBoxLayout *column(QWidget *owner, int spacing, int margin = 0)
-{
-    auto *layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 QColor withOpacity(QColor color, qreal opacity)
 {
@@ -194,17 +187,17 @@ ZunoFeedbackSheet::ZunoFeedbackSheet(const QString &appName, const ZunoAppVersio
     , m_onClose(std::move(onClose))
 {
     setMinimumSize(kMinimumWidth, kMinimumHeight);
-    auto *outer = column(this, 0);
+    auto *outer = zunoColumn(this, 0);
     auto *ground = new ZunoGroundBackground(palette);
     outer->addWidget(ground);
-    auto *groundLayout = column(ground, 0);
+    auto *groundLayout = zunoColumn(ground, 0);
 
     auto *page = new QWidget;
     m_page = page;
-    auto *stack = column(page, 16, kPagePadding);
+    auto *stack = zunoColumn(page, 16, kPagePadding);
     stack->addWidget(buildHeader());
     m_form = new QWidget;
-    auto *form = column(m_form, 14);
+    auto *form = zunoColumn(m_form, 14);
     form->addWidget(buildKindCard());
     form->addWidget(buildFieldsCard());
     form->addWidget(buildScreenshotsCard());
@@ -252,9 +245,7 @@ QWidget *ZunoFeedbackSheet::buildHeader()
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
-    const auto identity = ZunoAppIdentities::resolve(m_appName);
-    m_brandMark = new ZunoBrandMark(
-        28, identity ? ZunoBrandMarkStyle::app(*identity) : ZunoBrandMarkStyle::currentApp());
+    m_brandMark = new ZunoBrandMark(28, ZunoBrandMarkStyle::forAppName(m_appName));
     row->addWidget(m_brandMark, 0, Qt::AlignTop);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(4);
@@ -277,10 +268,7 @@ QWidget *ZunoFeedbackSheet::buildHeader()
     titles->addWidget(subtitleLabel);
     row->addLayout(titles, 1);
     if (m_onClose) {
-        m_closeButton
-            = new ZunoSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
-        m_closeButton->setAccessibleName(text("Close", "Kapat"));
-        connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
+        m_closeButton = ZunoSymbolButton::closeButton(m_language, m_onClose);
         row->addWidget(m_closeButton, 0, Qt::AlignTop);
     }
     return header;
@@ -289,7 +277,7 @@ QWidget *ZunoFeedbackSheet::buildHeader()
 QWidget *ZunoFeedbackSheet::buildKindCard()
 {
     auto *content = new QWidget;
-    auto *stack = column(content, 10);
+    auto *stack = zunoColumn(content, 10);
     stack->addWidget(zunoPlainLabel(text("What is this about?", "Konu türü"),
         ZunoFonts::style(ZunoTextStyle::caption, QFont::DemiBold), ZunoGlassTokens::textSecondary()));
     auto *grid = new QGridLayout;
@@ -313,7 +301,7 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
 {
     const auto field = [this](const QString &label, QWidget *control) {
         auto *holder = new QWidget;
-        auto *stack = column(holder, 4);
+        auto *stack = zunoColumn(holder, 4);
         stack->addWidget(zunoPlainLabel(label, ZunoFonts::style(ZunoTextStyle::caption, QFont::DemiBold),
             ZunoGlassTokens::textSecondary()));
         stack->addWidget(control);
@@ -336,7 +324,7 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
     auto *editorFrame = new ZunoRoundedFill(8, ZunoGlassTokens::surface1());
     editorFrame->setBorder(ZunoGlassTokens::borderSubtle());
     editorFrame->setFixedHeight(105);
-    auto *editorLayout = column(editorFrame, 0, 6);
+    auto *editorLayout = zunoColumn(editorFrame, 0, 6);
     m_messageEditor = new QPlainTextEdit;
     m_messageEditor->setFrameShape(QFrame::NoFrame);
     m_messageEditor->setFont(ZunoFonts::system(13));
@@ -356,7 +344,7 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
     editorLayout->addWidget(m_messageEditor);
 
     auto *content = new QWidget;
-    auto *stack = column(content, 12);
+    auto *stack = zunoColumn(content, 12);
     auto *pair = new QHBoxLayout;
     pair->setSpacing(10);
     pair->addWidget(field(text("Your Email *", "E-posta Adresiniz *"), m_emailField), 1);
@@ -370,7 +358,7 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
 QWidget *ZunoFeedbackSheet::buildScreenshotsCard()
 {
     auto *content = new QWidget;
-    auto *stack = column(content, 10);
+    auto *stack = zunoColumn(content, 10);
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
     header->addWidget(
@@ -456,7 +444,7 @@ QWidget *ZunoFeedbackSheet::buildActionRow()
 QWidget *ZunoFeedbackSheet::buildReceiptCard()
 {
     auto *content = new QWidget;
-    auto *stack = column(content, 12);
+    auto *stack = zunoColumn(content, 12);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(8);
     auto *seal = new QLabel;
@@ -563,7 +551,7 @@ void ZunoFeedbackSheet::syncThumbnails()
         auto *tile = new ZunoRoundedFill(10, ZunoGlassTokens::surface1());
         tile->setObjectName(QStringLiteral("thumbnail"));
         tile->setFixedWidth(kThumbnailWidth);
-        auto *stack = column(tile, 4, 6);
+        auto *stack = zunoColumn(tile, 4, 6);
         const QImage image = QImage::fromData(screenshot.data);
         if (!image.isNull())
             stack->addWidget(new ThumbnailImage(image));

@@ -1,7 +1,9 @@
 #include "ZunoSymbolButton.h"
 
 #include "ZunoFonts.h"
+#include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
+#include "ZunoText.h"
 
 #include <QPainter>
 
@@ -15,6 +17,15 @@ ZunoSymbolButton::ZunoSymbolButton(const QString &symbol, qreal size, const QCol
 {
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+ZunoSymbolButton *ZunoSymbolButton::closeButton(ZunoLanguage language, std::function<void()> action)
+{
+    auto *button
+        = new ZunoSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
+    button->setAccessibleName(zunoText(QStringLiteral("Close"), QStringLiteral("Kapat"), language));
+    connect(button, &QAbstractButton::clicked, button, [action = std::move(action)] { action(); });
+    return button;
 }
 
 QSize ZunoSymbolButton::sizeHint() const

@@ -4,6 +4,7 @@
 #include "ZunoBrandMark.h"
 #include "ZunoBundle.h"
 #include "ZunoButton.h"
+#include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackButton.h"
 #include "ZunoFonts.h"
@@ -79,15 +80,6 @@ QWidget *infoChip(const QString &title, const QString &value)
     valueLabel->setObjectName(QStringLiteral("chipValue"));
     row->addWidget(valueLabel);
     return chip;
-}
-
-// A column without margins; `owner` takes it as its layout.
-QVBoxLayout *column(QWidget *owner, int spacing)
-{
-    auto *layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
 }
 
 QColor levelColor(ZunoLogLevel level)
@@ -182,9 +174,7 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    const auto identity = ZunoAppIdentities::resolve(m_appName);
-    m_brandMark = new ZunoBrandMark(
-        24, identity ? ZunoBrandMarkStyle::app(*identity) : ZunoBrandMarkStyle::currentApp());
+    m_brandMark = new ZunoBrandMark(24, ZunoBrandMarkStyle::forAppName(m_appName));
     row->addWidget(m_brandMark, 0, Qt::AlignVCenter);
     QLabel *title
         = zunoPlainLabel(m_appName + QStringLiteral(" · ") + text("Version & Logs", "Sürüm & Loglar"),
@@ -192,10 +182,7 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
     title->setObjectName(QStringLiteral("sheetTitle"));
     row->addWidget(title, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    m_closeButton
-        = new ZunoSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
-    m_closeButton->setAccessibleName(text("Close", "Kapat"));
-    connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
+    m_closeButton = ZunoSymbolButton::closeButton(m_language, m_onClose);
     row->addWidget(m_closeButton, 0, Qt::AlignVCenter);
     return header;
 }
@@ -203,7 +190,7 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
 QWidget *ZunoVersionAndLogsView::buildVersionCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 10);
+    QVBoxLayout *stack = zunoColumn(content, 10);
 
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
@@ -244,13 +231,13 @@ QWidget *ZunoVersionAndLogsView::buildVersionCard()
 QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 12);
+    QVBoxLayout *stack = zunoColumn(content, 12);
     stack->addWidget(new ZunoSymbolLabel(QStringLiteral("clock.arrow.circlepath"),
         text("Release History (CHANGELOG)", "Sürüm Geçmişi (Değişiklik Logu)"),
         ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()));
     m_releaseList = new QWidget;
     m_releaseList->setObjectName(QStringLiteral("releaseList"));
-    m_releaseLayout = column(m_releaseList, 12);
+    m_releaseLayout = zunoColumn(m_releaseList, 12);
     stack->addWidget(m_releaseList);
     showReleases();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
@@ -259,7 +246,7 @@ QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 QWidget *ZunoVersionAndLogsView::buildLogCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 12);
+    QVBoxLayout *stack = zunoColumn(content, 12);
 
     auto *toolbar = new QHBoxLayout;
     toolbar->setSpacing(8);
@@ -314,7 +301,7 @@ QWidget *ZunoVersionAndLogsView::buildLogCard()
 
     m_logList = new QWidget;
     m_logList->setObjectName(QStringLiteral("logList"));
-    m_logLayout = column(m_logList, 4);
+    m_logLayout = zunoColumn(m_logList, 4);
     stack->addWidget(m_logList);
     showEntries();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
