@@ -1,5 +1,6 @@
 #include "ZunoFeedbackService.h"
 
+#include "ZunoBaseURL.h"
 #include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
 
@@ -8,21 +9,6 @@
 #include <QUrlQuery>
 
 namespace {
-
-// Blank means nothing usable; otherwise trimmed of white space, then of "/" at both ends.
-std::optional<QString> usableBase(const QString &candidate)
-{
-    QString text = candidate.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char('/'))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char('/'))
-        --end;
-    return text.mid(start, end - start);
-}
 
 // One value of an os-release file, unquoted.
 QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
@@ -45,14 +31,29 @@ QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
 QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &override)
 {
     if (override) {
-        if (auto base = usableBase(*override))
+        if (auto base = ZunoBaseURL::usable(*override))
             return *base;
     }
-    if (auto base = usableBase(qEnvironmentVariable(kBaseURLEnvironmentVariable)))
+    if (auto base = ZunoBaseURL::usable(qEnvironmentVariable(kBaseURLEnvironmentVariable)))
         return *base;
-    if (auto base = usableBase(ZunoDefaults::standard().string(QString::fromLatin1(kBaseURLDefaultsKey))))
+    if (auto base
+        = ZunoBaseURL::usable(ZunoDefaults::standard().string(QString::fromLatin1(kBaseURLDefaultsKey))))
         return *base;
     return QString::fromLatin1(kDefaultBaseURL);
+}
+
+QString ZunoFeedbackService::resolvedCurrentAppName(const ZunoBundle &bundle, const QString &fallback)
+{
+    for (const char *key : { "CFBundleDisplayName", "CFBundleName" }) {
+        const QVariant value = bundle.infoDictionary.value(QLatin1String(key));
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const QString name = value.toString().trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    const QString process = ZunoBundle::processName().trimmed();
+    return process.isEmpty() ? fallback : process;
 }
 
 std::optional<QUrl> ZunoFeedbackService::webFeedbackURL(const QString &appName, const ZunoAppVersion &version,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZunoAppVersion.h"
+#include "ZunoBundle.h"
 #include "ZunoFeedbackKind.h"
 #include "ZunoLanguage.h"
 
@@ -36,6 +37,11 @@ public:
     // is handed over; anything else opens nothing. Nothing is reported.
     static void openInBrowser(const QString &appName, const ZunoAppVersion &version, ZunoFeedbackKind kind,
         ZunoLanguage language, const std::optional<QString> &baseURL = std::nullopt);
+
+    // The running application's name: the bundle's "CFBundleDisplayName", then "CFBundleName" (only
+    // when they are strings), then the process name, each trimmed and taken when not empty; else
+    // `fallback` unchanged.
+    static QString resolvedCurrentAppName(const ZunoBundle &bundle, const QString &fallback);
 
     // Lower-cased, keeping only letters, marks and digits of any script: "Zuno Cam!" gives "zunocam".
     static QString normalizedAppSlug(const QString &name);
