@@ -3,9 +3,12 @@
 // a flow layout, glass input fields, version badges, the text styles, every registered symbol, the
 // studio's header bar in English, Turkish and Arabic, the language pickers and the brand marks.
 //
-//   DesignGallery [output.png]     (default: ./design-gallery.png; offscreen unless QT_QPA_PLATFORM says
-//   otherwise)
+//   DesignGallery [output.png [language]]     (default: ./design-gallery.png; offscreen unless
+//   QT_QPA_PLATFORM says otherwise)
+//   DesignGallery --version-logs FOLDER       the version badge button and its sheet, English and Turkish
 
+#include "GalleryWidgets.h"
+#include "VersionLogsGallery.h"
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
@@ -45,6 +48,8 @@
 namespace {
 
 constexpr ZunoProductPalette kGround = ZunoProductPalette::deepCoral;
+using Gallery::HeaderPreview;
+using Gallery::text;
 
 QLabel *caption(const QString &text, QWidget *parent = nullptr)
 {
@@ -52,16 +57,6 @@ QLabel *caption(const QString &text, QWidget *parent = nullptr)
     label->setFont(ZunoFonts::style(ZunoTextStyle::caption, QFont::DemiBold));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ZunoGlassTokens::textMuted());
-    label->setPalette(palette);
-    return label;
-}
-
-QLabel *text(const QString &string, const QFont &font, const QColor &color)
-{
-    auto *label = new QLabel(string);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
     return label;
 }
@@ -169,46 +164,6 @@ QWidget *row(std::initializer_list<QWidget *> widgets, int spacing = 10)
     return holder;
 }
 
-// The top of a studio window in one language: its own window controls, the header bar with the brand
-// mark, name, version badge and language button.
-class HeaderPreview : public QWidget {
-public:
-    HeaderPreview(ZunoLanguage language, const ZunoWindowButtonLayout &controls)
-    {
-        resize(960, 52);
-        auto *titlebar = new ZunoUnifiedTitlebarWindow(this, ZunoUnifiedTitlebarMode::unifiedHeader, 16, 14);
-        titlebar->setButtonLayout(controls);
-        auto *page = new QVBoxLayout(this);
-        page->setContentsMargins(0, 0, 0, 0);
-        auto *header = new ZunoUnifiedHeaderBar(52, 18, 8, Qt::transparent);
-        QHBoxLayout *row = header->contentLayout();
-        row->setSpacing(10);
-        row->addWidget(new ZunoBrandMark(26, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
-        row->addWidget(text(QStringLiteral("ZunoCam"), ZunoFonts::system(15, QFont::DemiBold),
-                           ZunoGlassTokens::textPrimary()),
-            0, Qt::AlignVCenter);
-        row->addWidget(
-            new ZunoVersionBadge(ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, false), 0,
-            Qt::AlignVCenter);
-        row->addStretch(1);
-        row->addWidget(text(zunoText(QStringLiteral("Live Camera"), QStringLiteral("Canlı Kamera"), language),
-                           ZunoFonts::system(12, QFont::Medium), ZunoGlassTokens::textSecondary()),
-            0, Qt::AlignVCenter);
-        row->addWidget(new ZunoLanguageMenuButton(language), 0, Qt::AlignVCenter);
-        page->addWidget(header);
-        zunoLocaleEnvironment(this, language);
-        zunoContentLayoutDirection(this, language);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        ZunoGroundBackground::paint(painter, rect(), kGround);
-        painter.fillRect(rect(), QColor(0, 0, 0, 60));
-    }
-};
-
 // A rendered picture as a widget of the page.
 QLabel *picture(const QImage &image)
 {
@@ -226,6 +181,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc > 2 && qstrcmp(argv[1], "--version-logs") == 0)
+        return renderVersionLogsGallery(QString::fromLocal8Bit(argv[2]));
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
     const ZunoLanguage language
         = ZunoLanguages::fromRawValue(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en"))

@@ -2,11 +2,10 @@
 
 #include "ZunoAccountTokenFile.h"
 #include "ZunoAppVersion.h"
-#include "ZunoBaseURL.h"
 #include "ZunoBundle.h"
-#include "ZunoDefaults.h"
 #include "ZunoFeedbackService.h"
 #include "ZunoPaths.h"
+#include "ZunoServiceURL.h"
 #include "ZunoWebURL.h"
 
 #include <QDir>
@@ -20,7 +19,7 @@ QString accountFileIn(const QString &directory)
 
 std::optional<QUrl> portalURL(const QString &portalBase, const char *path)
 {
-    return ZunoWebURL::parse(ZunoBaseURL::trimmingSlashes(portalBase) + QLatin1String(path));
+    return ZunoWebURL::parse(ZunoServiceURL::withoutEdgeSlashes(portalBase) + QLatin1String(path));
 }
 
 } // namespace
@@ -61,16 +60,9 @@ std::shared_ptr<ZunoCreditsAccountManager> ZunoCreditsAccountManager::shared()
 
 QString ZunoCreditsAccountManager::resolvedGatewayURL(const std::optional<QString> &override)
 {
-    if (override) {
-        if (auto base = ZunoBaseURL::usable(*override))
-            return *base;
-    }
-    if (auto base = ZunoBaseURL::usable(qEnvironmentVariable(kGatewayURLEnvironmentVariable)))
-        return *base;
-    if (auto base
-        = ZunoBaseURL::usable(ZunoDefaults::standard().string(QLatin1String(kGatewayURLDefaultsKey))))
-        return *base;
-    return QString::fromLatin1(kDefaultGatewayURL);
+    return ZunoServiceURL::resolve(override, kGatewayURLEnvironmentVariable,
+        QLatin1String(kGatewayURLDefaultsKey), QString::fromLatin1(kDefaultGatewayURL),
+        ZunoServiceURL::Trimming::whiteSpaceAndSlashes);
 }
 
 QString ZunoCreditsAccountManager::currentAppHeader()

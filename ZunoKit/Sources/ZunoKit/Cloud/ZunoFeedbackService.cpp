@@ -1,8 +1,7 @@
 #include "ZunoFeedbackService.h"
 
-#include "ZunoBaseURL.h"
-#include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
+#include "ZunoServiceURL.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -30,16 +29,9 @@ QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
 
 QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &override)
 {
-    if (override) {
-        if (auto base = ZunoBaseURL::usable(*override))
-            return *base;
-    }
-    if (auto base = ZunoBaseURL::usable(qEnvironmentVariable(kBaseURLEnvironmentVariable)))
-        return *base;
-    if (auto base
-        = ZunoBaseURL::usable(ZunoDefaults::standard().string(QString::fromLatin1(kBaseURLDefaultsKey))))
-        return *base;
-    return QString::fromLatin1(kDefaultBaseURL);
+    return ZunoServiceURL::resolve(override, kBaseURLEnvironmentVariable,
+        QString::fromLatin1(kBaseURLDefaultsKey), QString::fromLatin1(kDefaultBaseURL),
+        ZunoServiceURL::Trimming::whiteSpaceAndSlashes);
 }
 
 QString ZunoFeedbackService::resolvedCurrentAppName(const ZunoBundle &bundle, const QString &fallback)

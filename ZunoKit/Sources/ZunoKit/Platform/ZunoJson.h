@@ -13,6 +13,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 namespace ZunoJson {
 
 inline QString uuidString(const QUuid &uuid)
@@ -37,6 +41,27 @@ inline QDateTime parseIsoDate(const QString &text)
     if (!date.isValid())
         date = QDateTime::fromString(text, Qt::ISODate);
     return date.isValid() ? date.toUTC() : QDateTime();
+}
+
+// A JSON number that is a whole number in the signed 64-bit range (2.0 counts, 2.5 does not); a
+// fraction, a number out of range or any other type throws, where a plain get<std::int64_t>() would
+// truncate, wrap or take a boolean.
+inline std::int64_t strictInteger(const nlohmann::json &value)
+{
+    if (value.is_number_integer()) {
+        if (value.is_number_unsigned()
+            && value.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+            throw nlohmann::json::out_of_range::create(406, "integer out of range", &value);
+        return value.get<std::int64_t>();
+    }
+    if (value.is_number_float()) {
+        const double number = value.get<double>();
+        // 2^63 itself is out of range; every double below it converts exactly.
+        if (std::trunc(number) == number && number >= -9223372036854775808.0
+            && number < 9223372036854775808.0)
+            return static_cast<std::int64_t>(number);
+    }
+    throw nlohmann::json::type_error::create(302, "expected an integer", &value);
 }
 
 // The internet date-time form of ISO 8601 that the suite's files carry: written in UTC with whole

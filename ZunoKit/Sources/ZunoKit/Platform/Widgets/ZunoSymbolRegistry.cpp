@@ -138,8 +138,8 @@ constexpr Entry kTable[] = {
     // clang-format on
 };
 
-// The original's symbols stand about as tall as the font's size; this set's glyphs fill 20 of 24
-// units of their square, so the square is a little larger than the font.
+// A symbol should stand about as tall as the text beside it; this set's glyphs fill 20 of 24 units
+// of their square, so the square is a little larger than the font.
 constexpr qreal kSideOverFontSize = 1.1;
 
 const QHash<QString, QString> &table()
