@@ -110,8 +110,8 @@ TEST_F(ZunoCreditsAccountManagerTest, AccountFileLocations)
 TEST_F(ZunoCreditsAccountManagerTest, GatewayResolution)
 {
     EXPECT_EQ(ZunoCreditsAccountManager::resolvedGatewayURL(), QStringLiteral("https://api.quarnwell.com"));
-    ZunoDefaults::standard().setValue(
-        ZunoCreditsAccountManager::kGatewayURLDefaultsKey, QStringLiteral(" https://d.example/ "));
+    ASSERT_TRUE(ZunoDefaults::standard().setValue(
+        ZunoCreditsAccountManager::kGatewayURLDefaultsKey, QStringLiteral(" https://d.example/ ")));
     EXPECT_EQ(ZunoCreditsAccountManager::resolvedGatewayURL(), QStringLiteral("https://d.example"));
     environment.set("QUARNWELL_API_URL", "  https://env.example//\n");
     EXPECT_EQ(ZunoCreditsAccountManager::resolvedGatewayURL(), QStringLiteral("https://env.example"));
@@ -121,7 +121,7 @@ TEST_F(ZunoCreditsAccountManagerTest, GatewayResolution)
         QStringLiteral("https://o.example/v1"));
     environment.set("QUARNWELL_API_URL", " ");
     EXPECT_EQ(ZunoCreditsAccountManager::resolvedGatewayURL(), QStringLiteral("https://d.example"));
-    ZunoDefaults::standard().remove(ZunoCreditsAccountManager::kGatewayURLDefaultsKey);
+    EXPECT_TRUE(ZunoDefaults::standard().remove(ZunoCreditsAccountManager::kGatewayURLDefaultsKey));
 }
 
 TEST_F(ZunoCreditsAccountManagerTest, AppHeaderAndPortalLinks)
