@@ -1,5 +1,10 @@
 #pragma once
 
+#include "ZunoAppBudgetStatus.h"
+#include "ZunoCreditAccountProfile.h"
+#include "ZunoDevicePollResult.h"
+#include "ZunoDeviceSignInStart.h"
+#include "ZunoGatewayAIModelsResponse.h"
 #include "ZunoHttpSession.h"
 #include "ZunoLanguage.h"
 
@@ -8,6 +13,8 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
+#include <vector>
 
 // The way of every suite application to the maker's account gateway, and the keeper of the suite's
 // shared token file ("account.json": one JSON object, one "account-token <gateway>" entry per gateway
@@ -52,6 +59,38 @@ public:
     // Removes the resolved gateway's token from both files; a file without it is not rewritten.
     void clearLocalToken() const;
 
+    // Gateway calls: one request each, blocking (call them on a worker), ended early by `stop`. They
+    // throw `ZunoCreditsError` (see each), `ZunoHttpError` for a transport failure (time-out, no
+    // connection, cancelled), `ZunoDecodingError` for an answer of the wrong shape and
+    // `ZunoEncodingError` for a value JSON cannot carry. An answer that is not HTTP at all is
+    // serverError(0, "No HTTP response"); a status outside 2xx is serverError(status, body), or
+    // `unauthorized` for 401 on the calls that send the token. Those take `tokenOverride` as given, else
+    // the saved token (none: `notSignedIn`, nothing sent); a gateway address that is not a web address
+    // is `invalidGatewayURL`.
+
+    // Device sign-in, step one: "client" is the name the portal shows for this device.
+    ZunoDeviceSignInStart startDeviceSignIn(const QString &clientName, std::stop_token stop = {}) const;
+    // Device sign-in, step two: an approved poll saves the token before returning it.
+    ZunoDevicePollResult pollDeviceSignIn(const QString &deviceCode, std::stop_token stop = {}) const;
+    // Exchanges a browser connection code for a token, which is saved.
+    QString redeemConnectCode(
+        const QString &code, const QString &codeVerifier, std::stop_token stop = {}) const;
+    ZunoCreditAccountProfile fetchProfile(
+        const std::optional<QString> &tokenOverride = std::nullopt, std::stop_token stop = {}) const;
+    // A limit of 0 or less, or none, removes that cap; the threshold is sent only when given. The answer's
+    // budget, when it holds a readable one.
+    std::optional<ZunoAppBudgetStatus> saveAppBudget(const QString &app,
+        std::optional<double> dailyLimitCredits, std::optional<double> monthlyLimitCredits,
+        std::optional<double> lowBalanceThresholdCredits,
+        const std::optional<QString> &tokenOverride = std::nullopt, std::stop_token stop = {}) const;
+    // The application name is sent as one path segment; "." and ".." are refused.
+    void deleteAppBudget(const QString &app, const std::optional<QString> &tokenOverride = std::nullopt,
+        std::stop_token stop = {}) const;
+    ZunoGatewayAIModelsResponse fetchAvailableAIProviders(
+        const std::optional<QString> &tokenOverride = std::nullopt, std::stop_token stop = {}) const;
+    // Tells the gateway (ignoring any outcome) when a token is saved, then always forgets the token.
+    void signOut() const;
+
     // "<portal>/kredi" (Turkish) or "<portal>/en/credits"; none when that is not a web address.
     static std::optional<QUrl> topUpURL(const QString &portalBase, ZunoLanguage language);
     // "<portal>/kullanim" (Turkish) or "<portal>/en/usage".
@@ -59,6 +98,8 @@ public:
 
 private:
     QString tokenKey() const;
+    QString requireToken(const std::optional<QString> &tokenOverride) const;
+    QUrl endpoint(const QString &path) const;
     std::vector<QString> accountFiles() const;
 
     QString m_primaryAccountFile;
