@@ -29,6 +29,7 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
+#include "ZunoWindowControls.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -292,20 +293,50 @@ int main(int argc, char **argv)
     styles->addStretch();
     page->addLayout(styles);
 
-    page->addWidget(caption(QStringLiteral("HEADER BAR — English (controls right), Turkish (controls left), "
-                                           "Arabic (right to left, controls right)")));
-    const ZunoWindowButtonLayout right
-        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
+    page->addWidget(
+        caption(QStringLiteral("HEADER BAR — English (GNOME's default: close alone), Turkish "
+                               "(three buttons on the left), Arabic (right to left, three buttons "
+                               "on the right)")));
+    const ZunoWindowButtonLayout closeOnly
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:close"));
     const ZunoWindowButtonLayout left
         = ZunoWindowButtonLayout::fromGnome(QStringLiteral("close,minimize,maximize:"));
+    const ZunoWindowButtonLayout right
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
     const std::pair<ZunoLanguage, ZunoWindowButtonLayout> headers[]
-        = { { ZunoLanguage::en, right }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
+        = { { ZunoLanguage::en, closeOnly }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
     for (const auto &[headerLanguage, controls] : headers) {
         HeaderPreview preview(headerLanguage, controls);
         preview.show();
         QCoreApplication::processEvents();
         page->addWidget(picture(preview.grab().toImage()));
     }
+
+    // The controls up close, three times their size: the pointer over minimise and maximise pressed;
+    // then a maximised window's, whose maximise shows restore.
+    page->addWidget(caption(QStringLiteral("WINDOW CONTROLS ×3 — pointer over minimise, maximise pressed; "
+                                           "a maximised window")));
+    auto *details = new QHBoxLayout;
+    details->setSpacing(16);
+    for (bool maximized : { false, true }) {
+        HeaderPreview preview(ZunoLanguage::en, right);
+        if (maximized)
+            preview.showMaximized();
+        else
+            preview.show();
+        QCoreApplication::processEvents();
+        auto *group
+            = ZunoUnifiedTitlebarWindow::find(&preview)->controls(ZunoWindowButtonLayout::Side::right);
+        if (!maximized) {
+            group->button(ZunoWindowButtonLayout::Button::minimize)->setAttribute(Qt::WA_UnderMouse, true);
+            group->button(ZunoWindowButtonLayout::Button::maximize)->setDown(true);
+        }
+        const QImage detail = preview.grab(QRect(group->x() - 14, 0, group->width() + 28, 52)).toImage();
+        details->addWidget(
+            picture(detail.scaled(detail.size() * 3, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    }
+    details->addStretch();
+    page->addLayout(details);
 
     page->addWidget(
         caption(QStringLiteral("LANGUAGE PICKER — English, Turkish, Arabic; BRAND MARKS — suite logo "

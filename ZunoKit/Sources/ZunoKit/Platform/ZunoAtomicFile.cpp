@@ -1,6 +1,9 @@
 #include "ZunoAtomicFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -75,6 +78,16 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure, const
         return false;
     }
     return true;
+}
+
+QString rescuePath(const QString &directory, const QString &stem)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(directory);
+    QString path = dir.filePath(QStringLiteral("%1.corrupt-%2.json").arg(stem, stamp));
+    for (int suffix = 2; QFileInfo::exists(path); ++suffix)
+        path = dir.filePath(QStringLiteral("%1.corrupt-%2-%3.json").arg(stem, stamp).arg(suffix));
+    return path;
 }
 
 } // namespace ZunoAtomicFile

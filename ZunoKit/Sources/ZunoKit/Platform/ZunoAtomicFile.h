@@ -25,4 +25,8 @@ struct Options {
 bool write(
     const QString &path, const QByteArray &bytes, QString *failure = nullptr, const Options &options = {});
 
+// A free name beside a damaged file, for moving it aside: "<stem>.corrupt-<yyyyMMdd-HHmmss>.json",
+// with "-2", "-3"... before ".json" when that name is taken.
+QString rescuePath(const QString &directory, const QString &stem);
+
 } // namespace ZunoAtomicFile
