@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -29,8 +30,8 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("The agent browser's port."),
         QStringLiteral("N"), QString::number(ZunoAgentBrowserBridge::kDefaultPort));
-    const QCommandLineOption homeOption(
-        QStringLiteral("home"), QStringLiteral("The home folder that holds .zunoagentbrowser/token."), QStringLiteral("DIR"));
+    const QCommandLineOption homeOption(QStringLiteral("home"),
+        QStringLiteral("The home folder that holds .zunoagentbrowser/token."), QStringLiteral("DIR"));
     parser.addOption(portOption);
     parser.addOption(homeOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("health | lookup URL | open URL"));
@@ -59,12 +60,17 @@ int main(int argc, char **argv)
                             .arg(health.running ? QStringLiteral("yes") : QStringLiteral("no"),
                                 health.version.value_or(QStringLiteral("-"))));
     } else if (command == QLatin1String("open")) {
-        const bool opened = bridge.openExternalLink(arguments.at(1), QStringLiteral("agent-browser-demo"), true);
-        printed = print(QStringLiteral("opened: %1").arg(opened ? QStringLiteral("true") : QStringLiteral("false")));
+        const bool opened
+            = bridge.openExternalLink(arguments.at(1), QStringLiteral("agent-browser-demo"), true);
+        printed = print(
+            QStringLiteral("opened: %1").arg(opened ? QStringLiteral("true") : QStringLiteral("false")));
         code = opened ? 0 : 1;
     } else {
         try {
             printed = print(bridge.ephemeralWebLookup(arguments.at(1), QStringLiteral("agent-browser-demo")));
+            // The profile's release runs on after the answer; the process must not end before it.
+            if (!bridge.waitForReleases(std::chrono::seconds(31)))
+                std::fprintf(stderr, "AgentBrowserDemo: the profile was not released in time\n");
         } catch (const ZunoAgentBrowserBridgeError &error) {
             std::fprintf(stderr, "lookup failed (%d): %s\n", error.code(), qPrintable(error.description()));
             code = 1;

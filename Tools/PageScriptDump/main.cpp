@@ -99,7 +99,8 @@ int main(int argc, char **argv)
             results.push_back(run(call.at("function").get<std::string>(), arguments));
         }
         const std::string printed = results.dump() + "\n";
-        if (std::fwrite(printed.data(), 1, printed.size(), stdout) != printed.size() || std::fflush(stdout) != 0) {
+        if (std::fwrite(printed.data(), 1, printed.size(), stdout) != printed.size()
+            || std::fflush(stdout) != 0) {
             std::fprintf(stderr, "PageScriptDump: cannot write the output\n");
             return 1;
         }

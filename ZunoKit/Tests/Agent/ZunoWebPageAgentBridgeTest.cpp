@@ -45,7 +45,8 @@ TEST(ZunoWebPageAgentBridge, FramesEveryScriptWithItsConstantsInOrder)
         { "fill without label", Page::fillScript(QStringLiteral("@e1"), QStringLiteral("hi")),
             { "  const TARGET = \"@e1\";", "  const VALUE = \"hi\";", "  const BADGE = \"Draft\";" } },
         { "press key", Page::pressKeyScript(QStringLiteral("Enter")), { "  const KEY = \"Enter\";" } },
-        { "scroll", Page::scrollScript(QStringLiteral("UP"), 400), { "  const DIR = \"up\";", "  const PX = 400;" } },
+        { "scroll", Page::scrollScript(QStringLiteral("UP"), 400),
+            { "  const DIR = \"up\";", "  const PX = 400;" } },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,10 +64,14 @@ TEST(ZunoWebPageAgentBridge, ClampsNumbers)
         const char *line;
     };
     const QList<Case> cases {
-        { "nodes low", Page::snapshotScript(5, 4000, QStringLiteral("all"), false), "  const MAX_NODES = 10;" },
-        { "nodes high", Page::snapshotScript(500, 4000, QStringLiteral("all"), false), "  const MAX_NODES = 200;" },
-        { "text low", Page::snapshotScript(80, 100, QStringLiteral("all"), false), "  const MAX_TEXT = 400;" },
-        { "text high", Page::snapshotScript(80, 50000, QStringLiteral("all"), false), "  const MAX_TEXT = 16000;" },
+        { "nodes low", Page::snapshotScript(5, 4000, QStringLiteral("all"), false),
+            "  const MAX_NODES = 10;" },
+        { "nodes high", Page::snapshotScript(500, 4000, QStringLiteral("all"), false),
+            "  const MAX_NODES = 200;" },
+        { "text low", Page::snapshotScript(80, 100, QStringLiteral("all"), false),
+            "  const MAX_TEXT = 400;" },
+        { "text high", Page::snapshotScript(80, 50000, QStringLiteral("all"), false),
+            "  const MAX_TEXT = 16000;" },
         { "extract low", Page::extractTextScript(0), "  const MAX = 500;" },
         { "extract high", Page::extractTextScript(99999), "  const MAX = 20000;" },
         { "scroll low", Page::scrollScript(QStringLiteral("down"), 10), "  const PX = 80;" },
@@ -95,7 +100,7 @@ TEST(ZunoWebPageAgentBridge, WritesTextLiteralsWithThePlatformEscaping)
         EXPECT_EQ(Page::jsonStringLiteral(text), literal) << text.toStdString();
     // A target with a quote cannot end its literal early.
     EXPECT_TRUE(constantLines(Page::inspectTargetScript(QStringLiteral("\"; alert(1); \"")))
-            .contains(QStringLiteral("  const TARGET = \"\\\"; alert(1); \\\"\";")));
+                    .contains(QStringLiteral("  const TARGET = \"\\\"; alert(1); \\\"\";")));
 }
 
 TEST(ZunoWebPageAgentBridge, TellsRiskyActions)
@@ -137,20 +142,28 @@ TEST(ZunoWebPageAgentBridge, FormatsCompactSnapshots)
         { QStringLiteral("[1, 2]"), QStringLiteral("[1, 2]") },
         { QStringLiteral(R"({"title":"Inbox","url":"https://mail.test/"})"),
             QStringLiteral("PAGE: Inbox | https://mail.test/") },
-        { QStringLiteral(R"({"title":"","url":"u","elements":[],"text":""})"), QStringLiteral("PAGE: (untitled) | u") },
-        { QStringLiteral(R"({"title":"Inbox","url":"u","elements":["@e1 [button] \"Send\"","@e2 [a] \"Home\""],)"
-                         R"("text":"Hello\nWorld"})"),
-            QStringLiteral("PAGE: Inbox | u\nREFS (2):\n@e1 [button] \"Send\"\n@e2 [a] \"Home\"\nCONTENT:\nHello\nWorld") },
+        { QStringLiteral(R"({"title":"","url":"u","elements":[],"text":""})"),
+            QStringLiteral("PAGE: (untitled) | u") },
+        { QStringLiteral(
+              R"({"title":"Inbox","url":"u","elements":["@e1 [button] \"Send\"","@e2 [a] \"Home\""],)"
+              R"("text":"Hello\nWorld"})"),
+            QStringLiteral("PAGE: Inbox | u\nREFS (2):\n@e1 [button] \"Send\"\n@e2 [a] "
+                           "\"Home\"\nCONTENT:\nHello\nWorld") },
         { QStringLiteral(R"({"isDiff":true,"unchanged":true,"title":"Inbox","url":"u"})"),
             QStringLiteral("PAGE (DIFF · UNCHANGED): Inbox | u\nNo changes since previous snapshot.") },
-        { QStringLiteral(R"({"isDiff":true,"unchanged":false,"title":"Inbox %3","url":"u","nodeCount":12,)"
-                         R"("addedElements":["@e12 [button] \"Undo\""],"removedCount":2,"addedText":"Sent."})"),
-            QStringLiteral("PAGE (DIFF): Inbox %3 | u [total refs: 12, +1/-2]\nNEW REFS (1):\n@e12 [button] \"Undo\"\n"
-                           "NEW CONTENT:\nSent.") },
+        { QStringLiteral(
+              R"({"isDiff":true,"unchanged":false,"title":"Inbox %3","url":"u","nodeCount":12,)"
+              R"("addedElements":["@e12 [button] \"Undo\""],"removedCount":2,"addedText":"Sent."})"),
+            QStringLiteral(
+                "PAGE (DIFF): Inbox %3 | u [total refs: 12, +1/-2]\nNEW REFS (1):\n@e12 [button] \"Undo\"\n"
+                "NEW CONTENT:\nSent.") },
         // Missing counts: the removed count is 0 and the total the number added.
-        { QStringLiteral(R"({"isDiff":true,"title":"T","url":"u","addedElements":["@e1 [a] \"A\"","@e2 [a] \"B\""]})"),
-            QStringLiteral("PAGE (DIFF): T | u [total refs: 2, +2/-0]\nNEW REFS (2):\n@e1 [a] \"A\"\n@e2 [a] \"B\"") },
-        { QStringLiteral(R"({"isDiff":true,"title":"T","url":"u"})"), QStringLiteral("PAGE (DIFF): T | u [total refs: 0, +0/-0]") },
+        { QStringLiteral(
+              R"({"isDiff":true,"title":"T","url":"u","addedElements":["@e1 [a] \"A\"","@e2 [a] \"B\""]})"),
+            QStringLiteral(
+                "PAGE (DIFF): T | u [total refs: 2, +2/-0]\nNEW REFS (2):\n@e1 [a] \"A\"\n@e2 [a] \"B\"") },
+        { QStringLiteral(R"({"isDiff":true,"title":"T","url":"u"})"),
+            QStringLiteral("PAGE (DIFF): T | u [total refs: 0, +0/-0]") },
     };
     for (const auto &[json, text] : cases)
         EXPECT_EQ(Page::formatCompactSnapshot(json), text) << json.toStdString();

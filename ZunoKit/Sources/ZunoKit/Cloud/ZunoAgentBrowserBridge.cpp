@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -81,7 +82,8 @@ std::optional<QString> ZunoAgentBrowserBridge::readToken() const
         return std::nullopt;
     // One byte more than allowed tells an over-large file from one exactly at the limit.
     const QByteArray bytes = file.read(kMaxTokenFileBytes + 1);
-    if (bytes.size() > kMaxTokenFileBytes || file.error() != QFileDevice::NoError || !ZunoUtf8::isValid(bytes))
+    if (bytes.size() > kMaxTokenFileBytes || file.error() != QFileDevice::NoError
+        || !ZunoUtf8::isValid(bytes))
         return std::nullopt;
     const QString token = QString::fromUtf8(bytes).trimmed();
     if (token.toUcs4().size() < kMinTokenLength)
@@ -107,8 +109,8 @@ ZunoAgentBrowserBridge::Health ZunoAgentBrowserBridge::checkHealth(std::stop_tok
     }
     if (response.statusCode != 200)
         return health;
-    const nlohmann::json reply = nlohmann::json::parse(response.body.constData(),
-        response.body.constData() + response.body.size(), nullptr, false);
+    const nlohmann::json reply = nlohmann::json::parse(
+        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
     if (reply.is_discarded() || !reply.is_object())
         return health;
     const auto ok = reply.find("ok");
@@ -128,8 +130,8 @@ void ZunoAgentBrowserBridge::checkPortOwner() const
     const uid_t self = getuid();
     for (const unsigned owner : ZunoLoopbackListener::ownerUids(quint16(m_port), m_tableReader)) {
         if (owner != self)
-            throw ZunoAgentBrowserBridgeError(
-                403, QStringLiteral("ZunoAgentBrowser port is held by another user; the token was not sent."));
+            throw ZunoAgentBrowserBridgeError(403,
+                QStringLiteral("ZunoAgentBrowser port is held by another user; the token was not sent."));
     }
 }
 
@@ -167,8 +169,8 @@ ZunoAgentBrowserBridge::Json ZunoAgentBrowserBridge::call(const QString &path, c
         throw;
     }
 
-    Json reply = Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr,
-        false);
+    Json reply = Json::parse(
+        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
     if (reply.is_discarded() || !reply.is_object())
         reply = Json::object();
     if (response.statusCode >= 200 && response.statusCode <= 299)
@@ -180,11 +182,12 @@ ZunoAgentBrowserBridge::Json ZunoAgentBrowserBridge::call(const QString &path, c
     throw ZunoAgentBrowserBridgeError(response.statusCode, description);
 }
 
-QString ZunoAgentBrowserBridge::ephemeralWebLookup(const QString &url, const QString &agentId, std::stop_token stop)
+QString ZunoAgentBrowserBridge::ephemeralWebLookup(
+    const QString &url, const QString &agentId, std::stop_token stop)
 {
     const Json opened = call(QStringLiteral("/api/agent/open"), QStringLiteral("POST"),
-        Json { { "agentId", utf8(agentId) }, { "url", utf8(url) }, { "ephemeral", true }, { "snapshot", true },
-            { "tokenMode", "max" }, { "focus", false }, { "aiClient", kAIClient } },
+        Json { { "agentId", utf8(agentId) }, { "url", utf8(url) }, { "ephemeral", true },
+            { "snapshot", true }, { "tokenMode", "max" }, { "focus", false }, { "aiClient", kAIClient } },
         30.0, stop);
 
     // From here on the profile is released however the lookup ends.
@@ -217,15 +220,29 @@ void ZunoAgentBrowserBridge::scheduleRelease(const QString &agentId)
     std::lock_guard lock(m_releasesMutex);
     // Join and drop the releases that have finished.
     std::erase_if(m_releases, [](const Release &release) { return release.done->load(); });
-    m_releases.push_back(Release { done, std::jthread([this, agentId, done](std::stop_token stop) {
-        try {
-            call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"),
-                Json { { "agentId", utf8(agentId) }, { "deleteProfile", true } }, 30.0, stop);
-        } catch (...) {
-            // Nobody waits for the clean-up; its outcome is not reported.
-        }
-        done->store(true);
-    }) });
+    m_releases.push_back(
+        Release { done, std::jthread([this, agentId, done](std::stop_token stop) {
+                     try {
+                         call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"),
+                             Json { { "agentId", utf8(agentId) }, { "deleteProfile", true } }, 30.0, stop);
+                     } catch (...) {
+                         // Nobody waits for the clean-up; its outcome is not reported.
+                     }
+                     {
+                         std::lock_guard ended(m_releasesMutex);
+                         done->store(true);
+                     }
+                     m_releaseEnded.notify_all();
+                 }) });
+}
+
+bool ZunoAgentBrowserBridge::waitForReleases(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_releasesMutex);
+    return m_releaseEnded.wait_for(lock, timeout, [this] {
+        return std::all_of(m_releases.begin(), m_releases.end(),
+            [](const Release &release) { return release.done->load(); });
+    });
 }
 
 bool ZunoAgentBrowserBridge::openExternalLink(
@@ -242,8 +259,8 @@ bool ZunoAgentBrowserBridge::openExternalLink(
         return false;
     }
     try {
-        call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"), Json { { "agentId", utf8(agentId) } },
-            4.0, stop);
+        call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"),
+            Json { { "agentId", utf8(agentId) } }, 4.0, stop);
     } catch (...) {
         // The link is open; a failed release changes nothing for the caller.
     }

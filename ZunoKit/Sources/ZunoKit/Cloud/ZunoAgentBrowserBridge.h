@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -59,15 +61,20 @@ public:
 
     // An authorised request; `body` (a JSON object) is sent for every method but "GET". Returns the reply's
     // JSON object, or an empty object for any other reply body.
-    Json call(const QString &path, const QString &method, const std::optional<Json> &body, double timeoutSeconds,
-        std::stop_token stop = {}) const;
+    Json call(const QString &path, const QString &method, const std::optional<Json> &body,
+        double timeoutSeconds, std::stop_token stop = {}) const;
 
     // The page's compact text, read through a throw-away profile that is released afterwards without
     // waiting for the release.
     QString ephemeralWebLookup(const QString &url, const QString &agentId, std::stop_token stop = {});
 
     // Opens `url` in the agent browser; false when it is not running or refuses. Never fails.
-    bool openExternalLink(const QString &url, const QString &agentId, bool bringToFront, std::stop_token stop = {});
+    bool openExternalLink(
+        const QString &url, const QString &agentId, bool bringToFront, std::stop_token stop = {});
+
+    // Waits up to `timeout` for the releases scheduled by lookups to end; true when none is left running.
+    // A short-lived host calls it before it ends, since destroying the bridge cancels them.
+    bool waitForReleases(std::chrono::milliseconds timeout);
 
     // Tests: where the socket tables are read from. Set before the first request.
     void setListenerTableReader(ZunoLoopbackListener::FileReader reader);
@@ -82,6 +89,7 @@ private:
     ZunoLoopbackListener::FileReader m_tableReader;
 
     std::mutex m_releasesMutex;
+    std::condition_variable m_releaseEnded;
     // Each release marks itself done, so finished ones can be joined and dropped.
     struct Release {
         std::shared_ptr<std::atomic_bool> done;

@@ -6,8 +6,8 @@
 #include <string>
 
 // A failure the agent-browser bridge reports itself: the domain "ZunoAgentBrowserBridge", a code (401 no
-// token, 400 bad path, 403 port held by another user, 502 no HTTP answer, else the reply's HTTP status) and an
-// English description.
+// token, 400 bad path, 403 port held by another user, 502 no HTTP answer, else the reply's HTTP status) and
+// an English description.
 class ZunoAgentBrowserBridgeError : public std::exception {
 public:
     static constexpr char kDomain[] = "ZunoAgentBrowserBridge";

@@ -14,70 +14,76 @@ namespace ZunoWebPageAgentBridge {
 
 namespace {
 
-    using namespace ZunoWebPageAgentPageCode;
+using namespace ZunoWebPageAgentPageCode;
 
-    // Tested before the words, as plain substrings.
-    const char *const kRiskyMarkers[] = { R"(data-testid="send")", R"(data-icon="send")", R"(aria-label="send")",
-        R"(aria-label="gönder")", "send-button", "message-send" };
+// Tested before the words, as plain substrings.
+const char *const kRiskyMarkers[] = { R"(data-testid="send")", R"(data-icon="send")", R"(aria-label="send")",
+    R"(aria-label="gönder")", "send-button", "message-send" };
 
-    const char *const kRiskyWords[] = { "send", "gönder", "gonder", "reply", "yanıtla", "pay", "öde", "ode",
-        "checkout", "buy", "satın al", "satin al", "purchase", "order", "sipariş", "delete", "sil", "remove",
-        "kaldır", "kaldir", "block", "engelle", "report", "şikayet", "transfer", "confirm payment",
-        "onayla ve öde" };
+const char *const kRiskyWords[]
+    = { "send", "gönder", "gonder", "reply", "yanıtla", "pay", "öde", "ode", "checkout", "buy", "satın al",
+          "satin al", "purchase", "order", "sipariş", "delete", "sil", "remove", "kaldır", "kaldir", "block",
+          "engelle", "report", "şikayet", "transfer", "confirm payment", "onayla ve öde" };
 
-    using Constant = std::pair<const char *, QString>;
+using Constant = std::pair<const char *, QString>;
 
-    QString number(int value) { return QString::number(value); }
-    QString flag(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+QString number(int value)
+{
+    return QString::number(value);
+}
+QString flag(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
 
-    QString script(std::initializer_list<Constant> constants, std::initializer_list<const char *> code)
-    {
-        QString out = QStringLiteral("(function() {\n");
-        for (const auto &[name, value] : constants)
-            out += QStringLiteral("  const %1 = %2;\n").arg(QLatin1String(name), value);
-        for (const char *piece : code)
-            out += QString::fromUtf8(piece);
-        out += QStringLiteral("})();");
+QString script(std::initializer_list<Constant> constants, std::initializer_list<const char *> code)
+{
+    QString out = QStringLiteral("(function() {\n");
+    for (const auto &[name, value] : constants)
+        out += QStringLiteral("  const %1 = %2;\n").arg(QLatin1String(name), value);
+    for (const char *piece : code)
+        out += QString::fromUtf8(piece);
+    out += QStringLiteral("})();");
+    return out;
+}
+
+QString jsonString(const nlohmann::json &object, const char *key)
+{
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? QString::fromStdString(found->get<std::string>())
+                                                       : QString();
+}
+
+QStringList jsonStrings(const nlohmann::json &object, const char *key)
+{
+    QStringList out;
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_array())
         return out;
+    for (const auto &item : *found) {
+        if (item.is_string())
+            out << QString::fromStdString(item.get<std::string>());
     }
+    return out;
+}
 
-    QString jsonString(const nlohmann::json &object, const char *key)
-    {
-        const auto found = object.find(key);
-        return found != object.end() && found->is_string() ? QString::fromStdString(found->get<std::string>())
-                                                           : QString();
+std::optional<qint64> jsonInteger(const nlohmann::json &object, const char *key)
+{
+    const auto found = object.find(key);
+    if (found == object.end())
+        return std::nullopt;
+    try {
+        return ZunoJson::strictInteger(*found);
+    } catch (const nlohmann::json::exception &) {
+        return std::nullopt;
     }
+}
 
-    QStringList jsonStrings(const nlohmann::json &object, const char *key)
-    {
-        QStringList out;
-        const auto found = object.find(key);
-        if (found == object.end() || !found->is_array())
-            return out;
-        for (const auto &item : *found) {
-            if (item.is_string())
-                out << QString::fromStdString(item.get<std::string>());
-        }
-        return out;
-    }
-
-    std::optional<qint64> jsonInteger(const nlohmann::json &object, const char *key)
-    {
-        const auto found = object.find(key);
-        if (found == object.end())
-            return std::nullopt;
-        try {
-            return ZunoJson::strictInteger(*found);
-        } catch (const nlohmann::json::exception &) {
-            return std::nullopt;
-        }
-    }
-
-    bool jsonTrue(const nlohmann::json &object, const char *key)
-    {
-        const auto found = object.find(key);
-        return found != object.end() && found->is_boolean() && found->get<bool>();
-    }
+bool jsonTrue(const nlohmann::json &object, const char *key)
+{
+    const auto found = object.find(key);
+    return found != object.end() && found->is_boolean() && found->get<bool>();
+}
 
 } // namespace
 
@@ -95,7 +101,8 @@ QString snapshotScript(int maxNodes, int maxTextChars, const QString &mode, bool
 
 QString extractTextScript(int maxChars)
 {
-    return script({ { "MAX", number(std::clamp(maxChars, 500, 20000)) } }, { kTextFunctions, kExtractTextBody });
+    return script(
+        { { "MAX", number(std::clamp(maxChars, 500, 20000)) } }, { kTextFunctions, kExtractTextBody });
 }
 
 QString inspectTargetScript(const QString &target)
@@ -105,7 +112,8 @@ QString inspectTargetScript(const QString &target)
 
 QString clickScript(const QString &target, const std::optional<QString> &label)
 {
-    return script({ { "TARGET", jsonStringLiteral(target) }, { "BADGE", jsonStringLiteral(label.value_or(QString())) } },
+    return script({ { "TARGET", jsonStringLiteral(target) },
+                      { "BADGE", jsonStringLiteral(label.value_or(QString())) } },
         { kTargetFunction, kRingFunction, kClickBody });
 }
 
@@ -145,12 +153,13 @@ QString jsonStringLiteral(const QString &text)
     return QString::fromUtf8(ZunoJsonEscape::quoted(text));
 }
 
-bool isRiskyAction(
-    const QString &target, const std::optional<QString> &label, const std::optional<QString> &resolvedElementText)
+bool isRiskyAction(const QString &target, const std::optional<QString> &label,
+    const std::optional<QString> &resolvedElementText)
 {
-    const QString text = (target + u' ' + label.value_or(QString()) + u' ' + resolvedElementText.value_or(QString()))
-                             .toLower()
-                             .trimmed();
+    const QString text
+        = (target + u' ' + label.value_or(QString()) + u' ' + resolvedElementText.value_or(QString()))
+              .toLower()
+              .trimmed();
     if (text.isEmpty())
         return false;
     for (const char *marker : kRiskyMarkers) {

@@ -290,7 +290,8 @@ const char kPressKeyBody[] = R"JS(  const target = document.activeElement || doc
   return JSON.stringify({ ok: true, key: KEY });
 )JS";
 
-const char kScrollBody[] = R"JS(  const container = document.querySelector('[data-testid="conversation-panel-messages"], .MessageList, [role="main"], main')
+const char kScrollBody[]
+    = R"JS(  const container = document.querySelector('[data-testid="conversation-panel-messages"], .MessageList, [role="main"], main')
     || document.scrollingElement || document.documentElement;
   if (!container) return JSON.stringify({ ok: false, error: 'No scrollable container' });
   if (DIR === 'top') container.scrollTop = 0;

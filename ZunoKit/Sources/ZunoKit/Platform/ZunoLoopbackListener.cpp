@@ -11,43 +11,43 @@ namespace ZunoLoopbackListener {
 
 namespace {
 
-    constexpr QByteArrayView kListenState = "0A";
+constexpr QByteArrayView kListenState = "0A";
 
-    std::optional<QByteArray> readFile(const QString &path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+std::optional<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The kernel prints an address as 32-bit words in host byte order; memcpy turns each back into the
+// bytes as they lie in memory, which are the network-order bytes of the address.
+std::optional<QByteArray> addressBytes(QByteArrayView hex)
+{
+    if (hex.size() != 8 && hex.size() != 32)
+        return std::nullopt;
+    QByteArray bytes;
+    for (qsizetype at = 0; at < hex.size(); at += 8) {
+        bool ok = false;
+        const std::uint32_t word = hex.sliced(at, 8).toUInt(&ok, 16);
+        if (!ok)
             return std::nullopt;
-        return file.readAll();
+        char raw[4];
+        std::memcpy(raw, &word, 4);
+        bytes.append(raw, 4);
     }
+    return bytes;
+}
 
-    // The kernel prints an address as 32-bit words in host byte order; memcpy turns each back into the
-    // bytes as they lie in memory, which are the network-order bytes of the address.
-    std::optional<QByteArray> addressBytes(QByteArrayView hex)
-    {
-        if (hex.size() != 8 && hex.size() != 32)
-            return std::nullopt;
-        QByteArray bytes;
-        for (qsizetype at = 0; at < hex.size(); at += 8) {
-            bool ok = false;
-            const std::uint32_t word = hex.sliced(at, 8).toUInt(&ok, 16);
-            if (!ok)
-                return std::nullopt;
-            char raw[4];
-            std::memcpy(raw, &word, 4);
-            bytes.append(raw, 4);
-        }
-        return bytes;
-    }
-
-    bool isLoopbackOrWildcard(const QByteArray &address)
-    {
-        static const QByteArray loopback4("\x7f\x00\x00\x01", 4);
-        static const QByteArray any4(4, '\0');
-        static const QByteArray any6(16, '\0');
-        static const QByteArray mapped6 = QByteArray(10, '\0') + QByteArray("\xff\xff", 2) + loopback4;
-        return address == loopback4 || address == any4 || address == any6 || address == mapped6;
-    }
+bool isLoopbackOrWildcard(const QByteArray &address)
+{
+    static const QByteArray loopback4("\x7f\x00\x00\x01", 4);
+    static const QByteArray any4(4, '\0');
+    static const QByteArray any6(16, '\0');
+    static const QByteArray mapped6 = QByteArray(10, '\0') + QByteArray("\xff\xff", 2) + loopback4;
+    return address == loopback4 || address == any4 || address == any6 || address == mapped6;
+}
 
 } // namespace
 
@@ -55,7 +55,8 @@ std::vector<unsigned> ownerUids(quint16 port, const FileReader &reader)
 {
     std::vector<unsigned> uids;
     for (const char *path : { "/proc/net/tcp", "/proc/net/tcp6" }) {
-        const std::optional<QByteArray> table = reader ? reader(QString::fromLatin1(path)) : readFile(QString::fromLatin1(path));
+        const std::optional<QByteArray> table
+            = reader ? reader(QString::fromLatin1(path)) : readFile(QString::fromLatin1(path));
         if (!table)
             continue;
         const QList<QByteArray> rows = table->split('\n');
