@@ -5,15 +5,14 @@
 //   node standin.cjs [--port N] [--home DIR] [--dump PageScriptDump]
 // The token is read from DIR/.zunoagentbrowser/token (made, 32 hex characters, when missing).
 'use strict';
-const { chromium } = require('playwright-core');
 const crypto = require('node:crypto');
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
+const { CHROMIUM, launchChromium } = require('../Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const MAX_BODY = 1024 * 1024;
 
 function option(name, fallback) {
@@ -102,12 +101,7 @@ async function main() {
 
     async function ensureBrowser() {
         if (!browser) {
-            browser = await chromium.launch({
-                executablePath: CHROMIUM,
-                headless: true,
-                args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-                    '--disable-sync', '--no-first-run'],
-            });
+            browser = await launchChromium();
         }
         return browser;
     }

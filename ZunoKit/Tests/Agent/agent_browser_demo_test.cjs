@@ -6,25 +6,13 @@ const assert = require('node:assert/strict');
 const { execFile, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
-const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
+const { CHROMIUM, freePort } = require('../../../Tools/Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const SKIP = 77;
 const [demoPath, dumpPath, fixtureDir] = process.argv.slice(2);
 const standinPath = path.join(__dirname, '..', '..', '..', 'Tools', 'AgentBrowserStandIn', 'standin.cjs');
-
-function freePort() {
-    return new Promise((resolve, reject) => {
-        const probe = net.createServer();
-        probe.once('error', reject);
-        probe.listen(0, '127.0.0.1', () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
-}
 
 // The fixture pages, on 127.0.0.1 only.
 function serveFixtures() {

@@ -3,15 +3,14 @@
 // elements, the diff, target lookup, fill, click and the highlight ring (on the page clock), keys, scroll.
 //   node page_scripts_test.cjs <PageScriptDump executable> <fixture folder> <artifact folder>
 'use strict';
-const { chromium } = require('playwright-core');
 const assert = require('node:assert/strict');
 const { execFileSync, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
+const { CHROMIUM, launchChromium } = require('../../../Tools/Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const SKIP = 77;
 const [dumpPath, fixtureDir, artifactDir] = process.argv.slice(2);
 
@@ -79,12 +78,7 @@ async function main() {
         fillStale, fillBlank, fillTracked, fillParagraph, fillSpaces, clickSend, clickTextSend, clickLabelled,
         clickMissing, pressEnter, scrollDown, scrollUp, scrollBottom, scrollTop, quotes]);
 
-    const browser = await chromium.launch({
-        executablePath: CHROMIUM,
-        headless: true,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run'],
-    });
+    const browser = await launchChromium();
     try {
         const context = await browser.newContext({ viewport: { width: 640, height: 480 } });
         const page = await context.newPage();
