@@ -22,7 +22,10 @@ constexpr char kAIClient[] = "vadezuzi";
 
 std::chrono::milliseconds timeoutOf(double seconds)
 {
-    return std::chrono::milliseconds(std::llround(seconds * 1000.0));
+    // A time-out that is not a positive number leaves none to wait: the request fails at once.
+    if (!std::isfinite(seconds) || seconds <= 0)
+        return std::chrono::milliseconds(1);
+    return std::chrono::milliseconds(std::llround(std::min(seconds, 86400.0) * 1000.0));
 }
 
 QString stringMember(const nlohmann::json &object, const char *key)
@@ -56,7 +59,7 @@ ZunoAgentBrowserBridge::~ZunoAgentBrowserBridge()
     }
     for (Release &release : releases)
         release.thread.request_stop();
-    // The jthreads join as they go; a stopped transfer ends at once.
+    // Each jthread joins as `releases` goes out of scope; a stopped transfer ends at once.
 }
 
 ZunoAgentBrowserBridge &ZunoAgentBrowserBridge::shared()
