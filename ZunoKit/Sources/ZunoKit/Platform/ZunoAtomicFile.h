@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace ZunoAtomicFile {
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over `path`,
@@ -10,6 +12,16 @@ namespace ZunoAtomicFile {
 // truncated file must never replace a good one (Qt 6.4's QSaveFile renames one over it when the disk
 // or a file-size limit stops the write partway). Keeps an existing file's permissions. On failure
 // the old file is untouched, no temporary file is left and `failure` says which step failed.
-bool write(const QString &path, const QByteArray &bytes, QString *failure = nullptr);
+struct Options {
+    // Permission bits the new file gets whatever the old file's mode or the umask (0600 for secrets);
+    // the temporary file has them from before its first byte.
+    std::optional<unsigned> mode;
+};
+bool write(
+    const QString &path, const QByteArray &bytes, QString *failure = nullptr, const Options &options = {});
 
-}  // namespace ZunoAtomicFile
+// A free name beside a damaged file, for moving it aside: "<stem>.corrupt-<yyyyMMdd-HHmmss>.json",
+// with "-2", "-3"... before ".json" when that name is taken.
+QString rescuePath(const QString &directory, const QString &stem);
+
+} // namespace ZunoAtomicFile
