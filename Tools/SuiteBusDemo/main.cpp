@@ -1,5 +1,6 @@
-// Shows the suite registry and command vocabulary as this desktop sees them, and drives the
-// command-line bridge.
+// Shows the suite registry and command vocabulary as this desktop sees them, drives the
+// command-line bridge, and publishes, reads and watches live status on the telemetry bus.
+#include "Telemetry.h"
 #include "ZunoSuiteApp.h"
 #include "ZunoSuiteCLIBridge.h"
 #include "ZunoSuiteCommandKind.h"
@@ -24,7 +25,8 @@ int usage()
     std::fprintf(stderr,
         "usage: SuiteBusDemo apps | kinds\n"
         "       SuiteBusDemo invocation --kind K [--pid N] [--name S] [--payload S]\n"
-        "       SuiteBusDemo run --app RAW [--timeout S] [--extra-dir D]... -- ARGS...\n");
+        "       SuiteBusDemo run --app RAW [--timeout S] [--extra-dir D]... -- ARGS...\n"
+        "       SuiteBusDemo publish|read|watch|hover ... (telemetry; see their own usage)\n");
     return 2;
 }
 
@@ -175,6 +177,8 @@ int main(int argc, char **argv)
         return apps();
     if (command == QLatin1String("kinds"))
         return kinds();
+    if (isTelemetryCommand(command))
+        return runTelemetryCommand(command, arguments.mid(1));
     const Options options = parse(arguments.mid(1));
     if (!options.ok)
         return usage();
