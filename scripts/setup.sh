@@ -22,7 +22,7 @@ packages=(
     # tests
     libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
     gnome-keyring libxcb-xtest0-dev chromium
-    locales
+    locales tzdata
     # fonts
     fonts-inter fonts-jetbrains-mono fonts-dejavu-core
 )

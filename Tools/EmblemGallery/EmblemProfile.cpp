@@ -88,25 +88,6 @@ SubpathKinds classify(const QPainterPath &path, int from, int to)
     return kinds;
 }
 
-bool samePrimitive(const RecordedPrimitive &a, const RecordedPrimitive &b)
-{
-    return a.path == b.path && a.pen == b.pen && a.brush == b.brush && a.mode == b.mode
-        && a.transform == b.transform;
-}
-
-// Where the drawing of a shared shape appears as a run of primitives.
-bool containsRun(const std::vector<RecordedPrimitive> &all, const std::vector<RecordedPrimitive> &run)
-{
-    for (size_t start = 0; start + run.size() <= all.size(); ++start) {
-        bool match = true;
-        for (size_t i = 0; i < run.size() && match; ++i)
-            match = samePrimitive(all[start + i], run[i]);
-        if (match)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 const char *EmblemProfile::label(Kind kind)

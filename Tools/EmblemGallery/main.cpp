@@ -10,7 +10,6 @@
 #include "EmblemProbe.h"
 #include "EmblemProfile.h"
 #include "ZunoEmblemRenderer.h"
-#include "ZunoFlatDraw.h"
 #include "ZunoFonts.h"
 #include "ZunoGroundBackground.h"
 
@@ -21,6 +20,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -50,12 +51,18 @@ constexpr int kColumns = 6;
 constexpr int kMargin = 20;
 constexpr int kHeading = 44;
 
-bool isPlaceholder(ZunoAppIdentity app)
+// The applications whose picture equals another's: none, once every one has its own artwork.
+std::set<ZunoAppIdentity> sharedPictures()
 {
-    const ZunoEmblemTone &glass = ZunoEmblemTone::whiteGlass();
-    return EmblemProbe::renderDesign(48, [&](QPainter &p) {
-        ZunoEmblemRenderer::drawFlatEmblem(app, p, glass);
-    }) == EmblemProbe::renderDesign(48, [&](QPainter &p) { ZunoFlatDraw::placeholder(p, glass); });
+    std::map<QByteArray, std::vector<ZunoAppIdentity>> byPicture;
+    for (ZunoAppIdentity app : ZunoAppIdentities::allCases())
+        byPicture[ZunoEmblemRenderer::pngData(app, 48).value_or(QByteArray())].push_back(app);
+    std::set<ZunoAppIdentity> shared;
+    for (const auto &[picture, apps] : byPicture) {
+        if (apps.size() > 1)
+            shared.insert(apps.begin(), apps.end());
+    }
+    return shared;
 }
 
 bool writeEmblems(const QDir &out)
@@ -76,7 +83,7 @@ bool writeEmblems(const QDir &out)
     return true;
 }
 
-void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app)
+void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app, bool shared)
 {
     // White glass on the studio's ground: 64, 26 and 16 pixels.
     const QRect ground(at.x(), at.y(), 126, 84);
@@ -100,13 +107,13 @@ void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app)
     painter.setPen(QColor(0x1D, 0x23, 0x33));
     painter.setFont(ZunoFonts::system(12, QFont::Medium));
     QString caption = QStringLiteral("%1  %2").arg(ZunoAppIdentities::caseName(app)).arg(indexOf(app));
-    if (isPlaceholder(app))
-        caption += QStringLiteral("  (placeholder)");
+    if (shared)
+        caption += QStringLiteral("  (not its own)");
     painter.drawText(
         QRect(at.x(), at.y() + 88, kCellWidth - 8, 20), Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
-QImage contactSheet()
+QImage contactSheet(const std::set<ZunoAppIdentity> &shared)
 {
     int height = kMargin;
     for (const Group &group : kGroups)
@@ -126,9 +133,10 @@ QImage contactSheet()
         y += kHeading;
         for (int index = group.first; index <= group.last; ++index) {
             const int slot = index - group.first;
+            const ZunoAppIdentity app = ZunoAppIdentities::allCases()[index];
             drawCell(painter,
-                QPoint(kMargin + slot % kColumns * kCellWidth, y + slot / kColumns * kCellHeight),
-                ZunoAppIdentities::allCases()[index]);
+                QPoint(kMargin + slot % kColumns * kCellWidth, y + slot / kColumns * kCellHeight), app,
+                shared.contains(app));
         }
         y += ((group.last - group.first) / kColumns + 1) * kCellHeight;
     }
@@ -140,13 +148,11 @@ void printProfiles()
 {
     for (const Group &group : kGroups) {
         EmblemProfile profile;
-        int placeholders = 0;
         for (int index = group.first; index <= group.last; ++index) {
             const ZunoAppIdentity app = ZunoAppIdentities::allCases()[index];
             // The studio's screen is drawn by the renderer itself, not by a routine of the group.
             if (app == ZunoAppIdentity::zunoStudio)
                 continue;
-            placeholders += isPlaceholder(app);
             profile.add(recordEmblem(app, ZunoEmblemTone::whiteGlass()));
         }
         std::vector<int> counts = profile.elementCounts;
@@ -159,7 +165,6 @@ void printProfiles()
         for (int kind = 0; kind < EmblemProfile::kindCount; ++kind)
             std::printf("  %-22s %9d   %d\n", EmblemProfile::label(EmblemProfile::Kind(kind)),
                 profile.routinesUsing[kind], group.target[kind]);
-        std::printf("  %-22s %9d\n", "still on placeholder", placeholders);
     }
 }
 
@@ -181,12 +186,16 @@ int main(int argc, char **argv)
     if (!writeEmblems(out))
         return 1;
     const QString sheetPath = out.filePath(QStringLiteral("sheet.png"));
-    if (!contactSheet().save(sheetPath)) {
+    const std::set<ZunoAppIdentity> shared = sharedPictures();
+    if (!contactSheet(shared).save(sheetPath)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(sheetPath));
         return 1;
     }
     std::printf("%s\n%s (%zu files)\n\n", qPrintable(sheetPath),
         qPrintable(out.filePath(QStringLiteral("emblems"))), ZunoAppIdentities::allCases().size());
     printProfiles();
+    std::printf("\nemblems drawing the same picture as another: %zu\n", shared.size());
+    for (ZunoAppIdentity app : shared)
+        std::printf("  %s\n", qPrintable(ZunoAppIdentities::caseName(app)));
     return 0;
 }

@@ -1,5 +1,7 @@
-// Shows the suite registry and command vocabulary as this desktop sees them, and drives the
-// command-line bridge and the command bus.
+// Shows the suite registry and command vocabulary as this desktop sees them, drives the
+// command-line bridge and the command bus, and publishes, reads and watches live status on the
+// telemetry bus.
+#include "Telemetry.h"
 #include "ZunoSuiteApp.h"
 #include "ZunoSuiteCLIBridge.h"
 #include "ZunoSuiteCommandBus.h"
@@ -40,7 +42,8 @@ int usage()
         "       SuiteBusDemo send --from RAW --to RAW --kind K [--pid N] [--name S] [--payload S]\n"
         "                         [--no-launch] [--no-front]\n"
         "       SuiteBusDemo execute (as send) [--timeout S] [--extra-dir D]...\n"
-        "       SuiteBusDemo stress --to RAW --senders K --count M\n");
+        "       SuiteBusDemo stress --to RAW --senders K --count M\n"
+        "       SuiteBusDemo publish|read|watch|hover ... (telemetry; see their own usage)\n");
     return 2;
 }
 
@@ -409,6 +412,8 @@ int main(int argc, char **argv)
         return apps();
     if (command == QLatin1String("kinds"))
         return kinds();
+    if (isTelemetryCommand(command))
+        return runTelemetryCommand(command, arguments.mid(1));
     const Options options = parse(arguments.mid(1));
     if (!options.ok)
         return usage();

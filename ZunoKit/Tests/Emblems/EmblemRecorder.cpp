@@ -4,6 +4,8 @@
 
 #include <QPaintEngine>
 
+#include <algorithm>
+
 class EmblemRecordingEngine : public QPaintEngine {
 public:
     EmblemRecordingEngine()
@@ -183,6 +185,15 @@ std::vector<RecordedPrimitive> recordDrawing(const std::function<void(QPainter &
 std::vector<RecordedPrimitive> recordEmblem(ZunoAppIdentity app, const ZunoEmblemTone &tone)
 {
     return recordDrawing([&](QPainter &p) { ZunoEmblemRenderer::drawFlatEmblem(app, p, tone); });
+}
+
+bool containsRun(const std::vector<RecordedPrimitive> &all, const std::vector<RecordedPrimitive> &run)
+{
+    const auto same = [](const RecordedPrimitive &a, const RecordedPrimitive &b) {
+        return a.path == b.path && a.pen == b.pen && a.brush == b.brush && a.mode == b.mode
+            && a.transform == b.transform;
+    };
+    return !run.empty() && std::ranges::search(all, run, same).begin() != all.end();
 }
 
 QImage replay(const std::vector<RecordedPrimitive> &primitives, int pixels, int skip)

@@ -59,6 +59,9 @@ std::vector<RecordedPrimitive> recordDrawing(const std::function<void(QPainter &
 // Records an emblem in a tone.
 std::vector<RecordedPrimitive> recordEmblem(ZunoAppIdentity app, const ZunoEmblemTone &tone);
 
+// Whether run (say, a shared shape drawn alone) appears in all as consecutive primitives.
+bool containsRun(const std::vector<RecordedPrimitive> &all, const std::vector<RecordedPrimitive> &run);
+
 // Paints the recorded primitives into a transparent N x N bitmap with the renderer's design
 // transform, leaving out the one at index skip (none when negative).
 QImage replay(const std::vector<RecordedPrimitive> &primitives, int pixels, int skip = -1);

@@ -34,6 +34,14 @@ TEST(ZunoEmblemElement, PaintRolesResolveToTheTonesPaints)
         { "onPrimaryAccent", paint::onPrimaryAccent,
             [](const ZunoEmblemTone &t) { return t.onPrimaryAccent(); } },
         { "cutout", paint::cutout(0.42f), [](const ZunoEmblemTone &t) { return t.cutout(0.42f); } },
+        { "firstShade", paint::firstShade(ZunoFlatDraw::kBoxShades),
+            [](const ZunoEmblemTone &t) {
+                return ZunoFlatDraw::derivedShades(ZunoFlatDraw::kBoxShades, t).first;
+            } },
+        { "secondShade", paint::secondShade(ZunoFlatDraw::kFrameShades),
+            [](const ZunoEmblemTone &t) {
+                return ZunoFlatDraw::derivedShades(ZunoFlatDraw::kFrameShades, t).second;
+            } },
     };
     for (const Row &row : rows) {
         for (const ZunoEmblemTone &tone : { ZunoEmblemTone::whiteGlass(), kFlat })

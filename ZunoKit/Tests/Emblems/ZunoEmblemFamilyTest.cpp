@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 
 using namespace EmblemProbe;
@@ -34,17 +36,6 @@ const GroupRule &groupOf(ZunoAppIdentity app)
 {
     const int index = indexOf(app);
     return index <= kProductivity.last ? kProductivity : index <= kMedia.last ? kMedia : kSystemNet;
-}
-
-// The emblems whose artwork is finished: the productivity group and the studio's two.
-std::vector<ZunoAppIdentity> finishedEmblems()
-{
-    std::vector<ZunoAppIdentity> apps;
-    for (int index = kProductivity.first; index <= kProductivity.last; ++index)
-        apps.push_back(ZunoAppIdentities::allCases()[index]);
-    apps.push_back(ZunoAppIdentity::zunoCam);
-    apps.push_back(ZunoAppIdentity::zunoStudio);
-    return apps;
 }
 
 const QColor kPrimary(0x2B, 0x4C, 0xB8);
@@ -96,6 +87,16 @@ bool alphaIsAllowed(qreal alpha)
         if (std::abs(alpha - fixed) < 0.002)
             return true;
     return alpha >= 0.24 - 0.002 && alpha <= 0.95 + 0.002;
+}
+
+// The two emblems with shaded side faces, and their schemes.
+const ZunoFlatDraw::ShadeScheme *shadeSchemeOf(ZunoAppIdentity app)
+{
+    if (app == ZunoAppIdentity::zunoDownloader)
+        return &ZunoFlatDraw::kBoxShades;
+    if (app == ZunoAppIdentity::zunoFrame)
+        return &ZunoFlatDraw::kFrameShades;
+    return nullptr;
 }
 
 std::string nameOf(ZunoAppIdentity app)
@@ -272,13 +273,26 @@ TEST_P(ZunoEmblemFamily, FlatToneNeverErasesAndUsesOnlyTheToneColours)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ASSERT_EQ(qAlpha(image.pixel(x, y)), 255) << "a hole at " << x << "," << y;
+
+    // Only the box and the frame add side faces, each in the two shades of its own scheme.
+    std::vector<QRgb> allowed { kPrimary.rgb(), kAccent.rgb(), kPale.rgb() };
+    std::vector<QRgb> shades;
+    if (const ZunoFlatDraw::ShadeScheme *scheme = shadeSchemeOf(GetParam())) {
+        const auto [first, second] = ZunoFlatDraw::derivedShades(*scheme, kFlat);
+        shades = { first.colorValue().rgba(), second.colorValue().rgba() };
+        allowed.insert(allowed.end(), { first.colorValue().rgb(), second.colorValue().rgb() });
+    }
+    std::set<QRgb> shadesUsed;
     int element = 0;
     for (const RecordedPrimitive &primitive : recordEmblem(GetParam(), kFlat)) {
-        const QRgb rgb = primitive.color().rgb();
-        EXPECT_TRUE(rgb == kPrimary.rgb() || rgb == kAccent.rgb() || rgb == kPale.rgb())
-            << "element " << element << " paints " << primitive.color().name().toStdString();
+        const QColor color = primitive.color();
+        EXPECT_TRUE(std::ranges::find(allowed, color.rgb()) != allowed.end())
+            << "element " << element << " paints " << color.name().toStdString();
+        if (std::ranges::find(shades, color.rgba()) != shades.end())
+            shadesUsed.insert(color.rgba());
         ++element;
     }
+    EXPECT_EQ(shadesUsed.size(), shades.size()) << "both shades, opaque";
 }
 
 TEST_P(ZunoEmblemFamily, DrawsTheSamePictureEveryTime)
@@ -289,7 +303,7 @@ TEST_P(ZunoEmblemFamily, DrawsTheSamePictureEveryTime)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Finished, ZunoEmblemFamily, testing::ValuesIn(finishedEmblems()),
+INSTANTIATE_TEST_SUITE_P(All, ZunoEmblemFamily, testing::ValuesIn(ZunoAppIdentities::allCases()),
     [](const testing::TestParamInfo<ZunoAppIdentity> &info) { return nameOf(info.param); });
 
 TEST(ZunoEmblemFamily, EveryTwoEmblemsDifferMoreThanAPlaySignAndADot)
@@ -301,14 +315,12 @@ TEST(ZunoEmblemFamily, EveryTwoEmblemsDifferMoreThanAPlaySignAndADot)
     const qreal least = alphaDistance(bitmap(ZunoAppIdentity::zunoStudio, kPixels), frame);
     ASSERT_GT(least, 0.01);
 
-    const QImage placeholder = renderDesign(
-        kPixels, [](QPainter &p) { ZunoFlatDraw::placeholder(p, ZunoEmblemTone::whiteGlass()); });
-    const auto apps = finishedEmblems();
+    // So every application draws its own artwork.
+    const auto &apps = ZunoAppIdentities::allCases();
     qreal closest = 1;
     std::string closestPair;
     for (size_t i = 0; i < apps.size(); ++i) {
         const QImage a = bitmap(apps[i], kPixels);
-        EXPECT_GT(alphaDistance(a, placeholder), least) << nameOf(apps[i]) << " is the placeholder";
         for (size_t j = i + 1; j < apps.size(); ++j) {
             const qreal distance = alphaDistance(a, bitmap(apps[j], kPixels));
             if (distance < closest) {
@@ -318,4 +330,87 @@ TEST(ZunoEmblemFamily, EveryTwoEmblemsDifferMoreThanAPlaySignAndADot)
         }
     }
     EXPECT_GT(closest, least) << "closest pair: " << closestPair;
+}
+
+TEST(ZunoEmblemFamily, EachTechniqueBelongsToItsOwnEmblems)
+{
+    using App = ZunoAppIdentity;
+    const auto glass = ZunoEmblemTone::whiteGlass();
+    const auto shape = [&](void (*draw)(QPainter &, const ZunoEmblemTone &)) {
+        return recordDrawing([&](QPainter &p) { draw(p, glass); });
+    };
+    const auto frame = shape(ZunoFlatDraw::displayFrame);
+    const auto sheet = shape(ZunoFlatDraw::foldedSheet);
+    const auto shield = shape(ZunoFlatDraw::splitShield);
+    std::set<App> rotated, clipped, framed, sheeted, shielded;
+    for (App app : ZunoAppIdentities::allCases()) {
+        const auto primitives = recordEmblem(app, glass);
+        for (const RecordedPrimitive &primitive : primitives) {
+            if (primitive.transform.isRotating())
+                rotated.insert(app);
+            if (primitive.clipped)
+                clipped.insert(app);
+        }
+        if (containsRun(primitives, frame))
+            framed.insert(app);
+        if (containsRun(primitives, sheet))
+            sheeted.insert(app);
+        if (containsRun(primitives, shield))
+            shielded.insert(app);
+    }
+    EXPECT_EQ(rotated, (std::set { App::zunoWrite, App::zunoTune }));
+    EXPECT_EQ(clipped, (std::set { App::zunoRadio }));
+    EXPECT_EQ(framed, (std::set { App::zunoStudio, App::zunoVM }));
+    EXPECT_EQ(sheeted, (std::set { App::zunoSubtitle }));
+    EXPECT_EQ(shielded, (std::set { App::zunoVPN, App::zunoFirewall, App::zunoVault }));
+
+    // The pencil turns about (67, 33) and the tuning fork about the centre, by -45 degrees.
+    for (const auto &[app, pivot] :
+        { std::pair { App::zunoWrite, QPointF(67, 33) }, { App::zunoTune, QPointF(50, 50) } }) {
+        QTransform expected;
+        expected.translate(pivot.x(), pivot.y());
+        expected.rotate(-45);
+        for (const RecordedPrimitive &primitive : recordEmblem(app, glass)) {
+            if (primitive.transform.isRotating()) {
+                EXPECT_TRUE(qFuzzyCompare(primitive.transform, expected)) << nameOf(app);
+            }
+        }
+    }
+}
+
+TEST(ZunoEmblemFamily, TheRadioWavesStayAboveTheClipAndTheCallersClipSurvives)
+{
+    const auto primitives = recordEmblem(ZunoAppIdentity::zunoRadio, ZunoEmblemTone::whiteGlass());
+    int clippedStrokes = 0;
+    for (const RecordedPrimitive &primitive : primitives) {
+        if (!primitive.clipped)
+            continue;
+        EXPECT_TRUE(primitive.isStroke());
+        EXPECT_EQ(primitive.clip.boundingRect(), QRectF(0, 0, 100, 31.5));
+        EXPECT_LE(primitive.paintedBounds().bottom(), 31.5);
+        // Unclipped, the rings would reach well below the line: the clip is what keeps them above.
+        EXPECT_GT(primitive.transform.map(primitive.path).boundingRect().bottom(), 40);
+        ++clippedStrokes;
+    }
+    EXPECT_EQ(clippedStrokes, 2);
+
+    // Below the line the waves leave no trace: the picture there equals the radio without them.
+    std::vector<RecordedPrimitive> unclippedOnly;
+    std::ranges::copy_if(
+        primitives, std::back_inserter(unclippedOnly), [](const auto &p) { return !p.clipped; });
+    const QImage withWaves = replay(primitives, 256);
+    const QImage withoutWaves = replay(unclippedOnly, 256);
+    const int lineRow = int(std::ceil(toPixel({ 50, 31.5 }, 256).y()));
+    EXPECT_EQ(
+        withWaves.copy(0, lineRow, 256, 256 - lineRow), withoutWaves.copy(0, lineRow, 256, 256 - lineRow));
+    EXPECT_NE(withWaves, withoutWaves);
+
+    // A caller's own clip is the same after the emblem as before it.
+    renderDesign(64, [](QPainter &p) {
+        p.setClipRect(QRectF(10, 12, 80, 76));
+        const QPainterPath before = p.clipPath();
+        ZunoEmblemRenderer::drawFlatEmblem(ZunoAppIdentity::zunoRadio, p, ZunoEmblemTone::whiteGlass());
+        EXPECT_TRUE(p.hasClipping());
+        EXPECT_EQ(p.clipPath(), before);
+    });
 }

@@ -35,6 +35,10 @@ ZunoFlatPaint resolve(const Paint &paint, const ZunoEmblemTone &tone)
         return paint.flat == FlatStandIn::accent
             ? tone.accent()
             : ZunoFlatPaint::color(ZunoEmblemTone::flatCutoutColor(paint.amount));
+    case Paint::Role::firstShade:
+        return ZunoFlatDraw::derivedShades(*paint.shades, tone).first;
+    case Paint::Role::secondShade:
+        return ZunoFlatDraw::derivedShades(*paint.shades, tone).second;
     }
     return tone.primary();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZunoEmblemTone.h"
+#include "ZunoFlatDraw.h"
 
 #include <QPainterPath>
 
@@ -91,11 +92,14 @@ struct Paint {
         accentAlpha,
         onPrimaryAccent,
         cutout,
-        directCutout
+        directCutout,
+        firstShade,
+        secondShade
     };
     Role role;
     float amount = 0;
     FlatStandIn flat = FlatStandIn::pale;
+    const ZunoFlatDraw::ShadeScheme *shades = nullptr;
 };
 
 namespace paint {
@@ -122,6 +126,15 @@ constexpr Paint cutout(float alpha)
 constexpr Paint directCutout(float strength, FlatStandIn flat)
 {
     return { Paint::Role::directCutout, strength, flat };
+}
+// The side faces of a box or a bevel, in the two shades of scheme.
+constexpr Paint firstShade(const ZunoFlatDraw::ShadeScheme &scheme)
+{
+    return { Paint::Role::firstShade, 0, FlatStandIn::pale, &scheme };
+}
+constexpr Paint secondShade(const ZunoFlatDraw::ShadeScheme &scheme)
+{
+    return { Paint::Role::secondShade, 0, FlatStandIn::pale, &scheme };
 }
 } // namespace paint
 

@@ -1,0 +1,662 @@
+#include "ZunoVersionAndLogsView.h"
+
+#include "ZunoAppLogger.h"
+#include "ZunoBrandMark.h"
+#include "ZunoBundle.h"
+#include "ZunoButton.h"
+#include "ZunoContinuousShape.h"
+#include "ZunoFeedbackButton.h"
+#include "ZunoFonts.h"
+#include "ZunoGlassButtonStyle.h"
+#include "ZunoGlassCard.h"
+#include "ZunoGlassTokens.h"
+#include "ZunoGroundBackground.h"
+#include "ZunoReleaseLogReader.h"
+#include "ZunoSegmentedControl.h"
+#include "ZunoSymbolRegistry.h"
+#include "ZunoText.h"
+#include "ZunoVersionBadge.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kColumnSpacing = 16;
+constexpr int kPagePadding = 18;
+constexpr int kCardPadding = 16;
+constexpr int kCardRadius = 14;
+constexpr int kFilterWidth = 230;
+constexpr qreal kSymbolSpacing = 6;
+
+QFont monospaced(ZunoTextStyle style, QFont::Weight weight)
+{
+    return ZunoFonts::monospaced(ZunoFonts::metrics(style).size, weight);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+// Every label shows its text as written: a log message with markup is not markup.
+QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, bool wraps = false)
+{
+    auto *label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setFont(font);
+    label->setWordWrap(wraps);
+    setTextColor(label, color);
+    return label;
+}
+
+// A fixed-width single-line column; a text too long for it ends in an ellipsis.
+QLabel *columnLabel(const QString &text, const QFont &font, const QColor &color, int width)
+{
+    const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, width);
+    QLabel *label = plainLabel(shown, font, color);
+    label->setFixedWidth(width);
+    label->setAlignment(Qt::AlignLeading | Qt::AlignTop);
+    if (shown != text)
+        label->setToolTip(text);
+    return label;
+}
+
+// A symbol beside a one-line text, both in one colour; the text ends in an ellipsis when squeezed.
+class SymbolTitle : public QWidget {
+public:
+    SymbolTitle(const QString &symbol, const QString &text, const QFont &font, const QColor &color)
+        : m_symbol(symbol)
+        , m_text(text)
+        , m_color(color)
+    {
+        setFont(font);
+        setAccessibleName(text);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+
+    QString text() const { return m_text; }
+
+    QSize sizeHint() const override
+    {
+        const QFontMetricsF metrics(font());
+        const qreal side = ZunoSymbolRegistry::sideForFont(font());
+        return QSize(static_cast<int>(std::ceil(side + kSymbolSpacing + metrics.horizontalAdvance(m_text))),
+            static_cast<int>(std::ceil(std::max(side, metrics.height()))));
+    }
+    QSize minimumSizeHint() const override
+    {
+        const qreal side = ZunoSymbolRegistry::sideForFont(font());
+        return QSize(static_cast<int>(std::ceil(side + kSymbolSpacing + 24)), sizeHint().height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        const qreal side = ZunoSymbolRegistry::sideForFont(font());
+        const bool rtl = layoutDirection() == Qt::RightToLeft;
+        const QRectF bounds = rect();
+        const QRectF symbol(
+            rtl ? bounds.right() - side : bounds.left(), bounds.center().y() - side / 2, side, side);
+        ZunoSymbolRegistry::paint(painter, symbol, m_symbol, m_color);
+        const QRectF textBox = rtl ? bounds.adjusted(0, 0, -(side + kSymbolSpacing), 0)
+                                   : bounds.adjusted(side + kSymbolSpacing, 0, 0, 0);
+        painter.setPen(m_color);
+        painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeading | Qt::TextSingleLine,
+            QFontMetricsF(font()).elidedText(m_text, Qt::ElideRight, textBox.width() + 0.5));
+    }
+
+private:
+    QString m_symbol;
+    QString m_text;
+    QColor m_color;
+};
+
+// A continuous rounded rectangle behind its layout's content.
+class RoundedFill : public QWidget {
+public:
+    RoundedFill(qreal radius, const QColor &fill)
+        : m_radius(radius)
+        , m_fill(fill)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(ZunoContinuousShape::roundedRect(rect(), m_radius), m_fill);
+    }
+
+private:
+    qreal m_radius;
+    QColor m_fill;
+};
+
+// A borderless button that is its symbol alone.
+class PlainSymbolButton : public QAbstractButton {
+public:
+    PlainSymbolButton(const QString &symbol, qreal size, const QColor &color)
+        : m_symbol(symbol)
+        , m_color(color)
+        , m_side(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(size)))
+    {
+        setFocusPolicy(Qt::TabFocus);
+        setCursor(Qt::ArrowCursor);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const int side = static_cast<int>(std::ceil(m_side));
+        return { side, side };
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (isDown())
+            painter.setOpacity(0.6);
+        ZunoSymbolRegistry::paint(painter, rect(), m_symbol, m_color);
+    }
+
+private:
+    QString m_symbol;
+    QColor m_color;
+    qreal m_side;
+};
+
+QWidget *infoChip(const QString &title, const QString &value)
+{
+    auto *chip = new RoundedFill(6, ZunoGlassTokens::surface2());
+    chip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto *row = new QHBoxLayout(chip);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->setSpacing(4);
+    QLabel *titleLabel = plainLabel(
+        title + QLatin1Char(':'), ZunoFonts::style(ZunoTextStyle::caption2), ZunoGlassTokens::textMuted());
+    titleLabel->setObjectName(QStringLiteral("chipTitle"));
+    row->addWidget(titleLabel);
+    QLabel *valueLabel
+        = plainLabel(value, monospaced(ZunoTextStyle::caption2, QFont::Bold), ZunoGlassTokens::textPrimary());
+    valueLabel->setObjectName(QStringLiteral("chipValue"));
+    row->addWidget(valueLabel);
+    return chip;
+}
+
+// A column without margins; `owner` takes it as its layout.
+QVBoxLayout *column(QWidget *owner, int spacing)
+{
+    auto *layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QColor levelColor(ZunoLogLevel level)
+{
+    switch (level) {
+    case ZunoLogLevel::debug:
+        return ZunoGlassTokens::textMuted();
+    case ZunoLogLevel::info:
+        return ZunoGlassTokens::success();
+    case ZunoLogLevel::warn:
+        return ZunoGlassTokens::warning();
+    case ZunoLogLevel::error:
+        return ZunoGlassTokens::danger();
+    }
+    return ZunoGlassTokens::textMuted();
+}
+
+QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(static_cast<float>(color.alphaF() * opacity));
+    return color;
+}
+
+std::shared_ptr<const ZunoButtonStyle> toolbarStyle()
+{
+    return std::make_shared<ZunoGlassButtonStyle>(false, ZunoFonts::style(ZunoTextStyle::caption));
+}
+
+void removeAll(QVBoxLayout *layout)
+{
+    while (QLayoutItem *item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+}
+
+// A slim translucent scroll bar on the dark ground.
+constexpr char kScrollBarStyle[]
+    = "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
+      "QScrollBar::handle:vertical { background: rgba(255,255,255,0.22);"
+      " border-radius: 3px; min-height: 32px; }"
+      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+      " { background: transparent; }";
+
+} // namespace
+
+ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const ZunoAppVersion &version,
+    std::shared_ptr<ZunoAppLogger> logger, ZunoProductPalette palette, ZunoLanguage language,
+    QList<ZunoReleaseLogRecord> fallbackReleases, std::function<void()> onClose, QWidget *parent)
+    : QWidget(parent)
+    , m_appName(appName)
+    , m_version(version)
+    , m_logger(logger ? std::move(logger) : ZunoAppLogger::shared(appName))
+    , m_palette(palette)
+    , m_language(language)
+    , m_fallbackReleases(std::move(fallbackReleases))
+    , m_onClose(std::move(onClose))
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout *scrollHolder = outer;
+    if (isSheet()) {
+        auto *ground = new ZunoGroundBackground(palette);
+        outer->addWidget(ground);
+        scrollHolder = new QVBoxLayout(ground);
+        scrollHolder->setContentsMargins(0, 0, 0, 0);
+    }
+
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("versionLogsScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    scrollHolder->addWidget(scroll);
+
+    m_column = new QWidget;
+    auto *stack = new QVBoxLayout(m_column);
+    stack->setContentsMargins(kPagePadding, kPagePadding, kPagePadding, kPagePadding);
+    stack->setSpacing(kColumnSpacing);
+    if (isSheet())
+        stack->addWidget(buildHeader());
+    stack->addWidget(buildVersionCard());
+    stack->addWidget(buildReleaseCard());
+    stack->addWidget(buildLogCard());
+    stack->addStretch(1);
+    scroll->setWidget(m_column);
+    // The scroll area paints its page by default; the ground (or the host) shows through instead.
+    m_column->setAutoFillBackground(false);
+}
+
+ZunoVersionAndLogsView::~ZunoVersionAndLogsView() = default;
+
+QSize ZunoVersionAndLogsView::sizeHint() const
+{
+    const int width = m_column->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return QSize(width, m_column->heightForWidth(width));
+}
+
+QString ZunoVersionAndLogsView::text(const char *en, const char *tr) const
+{
+    return zunoText(QString::fromUtf8(en), QString::fromUtf8(tr), m_language);
+}
+
+QWidget *ZunoVersionAndLogsView::buildHeader()
+{
+    auto *header = new QWidget;
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(10);
+    const auto identity = ZunoAppIdentities::resolve(m_appName);
+    m_brandMark = new ZunoBrandMark(
+        24, identity ? ZunoBrandMarkStyle::app(*identity) : ZunoBrandMarkStyle::currentApp());
+    row->addWidget(m_brandMark, 0, Qt::AlignVCenter);
+    QLabel *title = plainLabel(m_appName + QStringLiteral(" · ") + text("Version & Logs", "Sürüm & Loglar"),
+        ZunoFonts::system(16, QFont::Bold), Qt::white);
+    title->setObjectName(QStringLiteral("sheetTitle"));
+    row->addWidget(title, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    m_closeButton
+        = new PlainSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
+    m_closeButton->setAccessibleName(text("Close", "Kapat"));
+    connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
+    row->addWidget(m_closeButton, 0, Qt::AlignVCenter);
+    return header;
+}
+
+QWidget *ZunoVersionAndLogsView::buildVersionCard()
+{
+    auto *content = new QWidget;
+    QVBoxLayout *stack = column(content, 10);
+
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setSpacing(10);
+    titleRow->addWidget(
+        new SymbolTitle(QStringLiteral("tag.fill"), text("Version & Release Info", "Sürüm Bilgileri"),
+            ZunoFonts::style(ZunoTextStyle::headline), ZunoProductPalettes::accentColor(m_palette)),
+        1, Qt::AlignVCenter);
+    titleRow->addWidget(new ZunoVersionBadge(m_version, true), 0, Qt::AlignVCenter);
+    stack->addLayout(titleRow);
+
+    stack->addWidget(
+        plainLabel(text("Application version details, full release changelog from initial release "
+                        "to latest, and runtime logs.",
+                       "Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
+                       "geçmişi ve çalışma logları."),
+            ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true));
+
+    auto *chips = new QHBoxLayout;
+    chips->setSpacing(12);
+    chips->addWidget(infoChip(text("Version", "Sürüm"), m_version.tag()), 0, Qt::AlignVCenter);
+    // "Build" is the same word in every language.
+    chips->addWidget(
+        infoChip(QStringLiteral("Build"), QLatin1Char('#') + m_version.buildNumber), 0, Qt::AlignVCenter);
+    chips->addStretch(1);
+    m_feedbackButton = new ZunoFeedbackButton(
+        m_appName, m_version, ZunoFeedbackKind::feature, m_language, ZunoFeedbackButtonStyle::labeledPill);
+    chips->addWidget(m_feedbackButton, 0, Qt::AlignVCenter);
+    QLabel *fileName = plainLabel(QFileInfo(m_logger->currentLogFilePath()).fileName(),
+        monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight),
+        ZunoGlassTokens::textMuted());
+    fileName->setObjectName(QStringLiteral("logFileName"));
+    chips->addWidget(fileName, 0, Qt::AlignVCenter);
+    stack->addLayout(chips);
+
+    return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
+}
+
+QWidget *ZunoVersionAndLogsView::buildReleaseCard()
+{
+    auto *content = new QWidget;
+    QVBoxLayout *stack = column(content, 12);
+    stack->addWidget(new SymbolTitle(QStringLiteral("clock.arrow.circlepath"),
+        text("Release History (CHANGELOG)", "Sürüm Geçmişi (Değişiklik Logu)"),
+        ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()));
+    m_releaseList = new QWidget;
+    m_releaseList->setObjectName(QStringLiteral("releaseList"));
+    m_releaseLayout = column(m_releaseList, 12);
+    stack->addWidget(m_releaseList);
+    showReleases();
+    return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
+}
+
+QWidget *ZunoVersionAndLogsView::buildLogCard()
+{
+    auto *content = new QWidget;
+    QVBoxLayout *stack = column(content, 12);
+
+    auto *toolbar = new QHBoxLayout;
+    toolbar->setSpacing(8);
+    toolbar->addWidget(new SymbolTitle(QStringLiteral("doc.text.magnifyingglass"),
+                           text("Rotating Runtime Logs", "Uygulama Çalışma Logları"),
+                           ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()),
+        1, Qt::AlignVCenter);
+
+    QStringList segments;
+    for (ZunoLogLevel level : ZunoLogLevels::allCases)
+        segments << filterTitle(level, m_language);
+    m_levelFilter = new ZunoSegmentedControl(segments);
+    m_levelFilter->setFixedWidth(kFilterWidth);
+    m_levelFilter->setAccessibleName(text("Level", "Seviye"));
+    m_levelFilter->setCurrentIndex(static_cast<int>(m_selectedMinLevel));
+    connect(m_levelFilter, &ZunoSegmentedControl::activated, this,
+        [this](int index) { setSelectedMinLevel(ZunoLogLevels::allCases[index]); });
+    toolbar->addWidget(m_levelFilter, 0, Qt::AlignVCenter);
+
+    m_refreshButton = new ZunoButton(QString(), toolbarStyle());
+    m_refreshButton->setSymbol(QStringLiteral("arrow.clockwise"));
+    m_refreshButton->setToolTip(text("Refresh logs", "Logları yenile"));
+    m_refreshButton->setAccessibleName(m_refreshButton->toolTip());
+    connect(m_refreshButton, &QAbstractButton::clicked, this, &ZunoVersionAndLogsView::refresh);
+    m_copyButton = new ZunoButton(QString(), toolbarStyle());
+    m_copyButton->setSymbol(QStringLiteral("doc.on.doc"));
+    connect(m_copyButton, &QAbstractButton::clicked, this, &ZunoVersionAndLogsView::copyLog);
+    m_folderButton = new ZunoButton(text("Folder", "Klasör"), toolbarStyle());
+    m_folderButton->setSymbol(QStringLiteral("folder"));
+    connect(m_folderButton, &QAbstractButton::clicked, this, &ZunoVersionAndLogsView::revealLog);
+    m_clearButton = new ZunoButton(text("Clear", "Temizle"), toolbarStyle());
+    m_clearButton->setSymbol(QStringLiteral("trash"));
+    connect(m_clearButton, &QAbstractButton::clicked, this, &ZunoVersionAndLogsView::clearLog);
+    for (ZunoButton *button : { m_refreshButton, m_copyButton, m_folderButton, m_clearButton })
+        toolbar->addWidget(button, 0, Qt::AlignVCenter);
+    updateCopyTitle();
+    stack->addLayout(toolbar);
+
+    m_clearFailureLabel
+        = plainLabel(text("Some log files could not be deleted.", "Bazı log dosyaları silinemedi."),
+            ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::warning(), true);
+    m_clearFailureLabel->setObjectName(QStringLiteral("clearFailure"));
+    m_clearFailureLabel->setVisible(false);
+    stack->addWidget(m_clearFailureLabel);
+
+    m_logEmptyLabel = plainLabel(
+        text("No runtime log entries match the filter yet.", "Filtreye uyan çalışma logu henüz yok."),
+        ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true);
+    m_logEmptyLabel->setObjectName(QStringLiteral("logEmpty"));
+    m_logEmptyLabel->setContentsMargins(0, 8, 0, 8);
+    stack->addWidget(m_logEmptyLabel);
+
+    m_logList = new QWidget;
+    m_logList->setObjectName(QStringLiteral("logList"));
+    m_logLayout = column(m_logList, 4);
+    stack->addWidget(m_logList);
+    showEntries();
+    return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
+}
+
+QString ZunoVersionAndLogsView::filterTitle(ZunoLogLevel level, ZunoLanguage language)
+{
+    switch (level) {
+    case ZunoLogLevel::debug:
+        return zunoText(QStringLiteral("All"), QStringLiteral("Tümü"), language);
+    case ZunoLogLevel::info:
+        return QStringLiteral("INFO+");
+    case ZunoLogLevel::warn:
+        return QStringLiteral("WARN+");
+    case ZunoLogLevel::error:
+        return QStringLiteral("ERROR");
+    }
+    return {};
+}
+
+QString ZunoVersionAndLogsView::timeColumnText(const QString &timestamp)
+{
+    const qsizetype t = timestamp.indexOf(QLatin1Char('T'));
+    if (t < 0)
+        return timestamp.left(8);
+    // The log stores UTC; people read their own clock.
+    const QDateTime parsed = QDateTime::fromString(timestamp, Qt::ISODateWithMs);
+    if (parsed.isValid())
+        return parsed.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    return timestamp.mid(t + 1, 8);
+}
+
+QWidget *ZunoVersionAndLogsView::logRow(const ZunoLogEntry &entry) const
+{
+    auto *row = new RoundedFill(6, withOpacity(ZunoGlassTokens::surface1(), 0.65));
+    row->setObjectName(QStringLiteral("logRow"));
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(6, 3, 6, 3);
+    layout->setSpacing(8);
+    QLabel *time = columnLabel(
+        timeColumnText(entry.timestamp), ZunoFonts::monospaced(10), ZunoGlassTokens::textMuted(), 66);
+    time->setObjectName(QStringLiteral("time"));
+    QLabel *level = columnLabel(
+        label(entry.level), ZunoFonts::monospaced(9.5, QFont::Bold), levelColor(entry.level), 42);
+    level->setObjectName(QStringLiteral("level"));
+    QLabel *category = columnLabel(QLatin1Char('[') + entry.category + QLatin1Char(']'),
+        ZunoFonts::monospaced(10), withOpacity(ZunoProductPalettes::accentColor(m_palette), 0.9), 82);
+    category->setObjectName(QStringLiteral("category"));
+    QLabel *message = plainLabel(entry.message, ZunoFonts::system(11), ZunoGlassTokens::textPrimary(), true);
+    message->setObjectName(QStringLiteral("message"));
+    message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    message->setAlignment(Qt::AlignLeading | Qt::AlignTop);
+    for (QLabel *column : { time, level, category })
+        layout->addWidget(column, 0, Qt::AlignTop);
+    layout->addWidget(message, 1, Qt::AlignTop);
+    return row;
+}
+
+QWidget *ZunoVersionAndLogsView::releaseRow(const ZunoReleaseLogRecord &record) const
+{
+    auto *row = new RoundedFill(10, ZunoGlassTokens::surface1());
+    row->setObjectName(QStringLiteral("releaseRow"));
+    auto *stack = new QVBoxLayout(row);
+    stack->setContentsMargins(10, 10, 10, 10);
+    stack->setSpacing(5);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(8);
+    QLabel *version = plainLabel(QLatin1Char('v') + record.toVersion,
+        monospaced(ZunoTextStyle::subheadline, QFont::Bold), ZunoProductPalettes::accentColor(m_palette));
+    version->setObjectName(QStringLiteral("releaseVersion"));
+    header->addWidget(version, 0, Qt::AlignVCenter);
+    const QFont caption2Mono
+        = monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight);
+    QLabel *build = plainLabel(QStringLiteral("Build ") + QString::number(record.toBuild)
+            + QStringLiteral(" · ") + record.bumpKind + QLatin1Char('/') + record.section,
+        caption2Mono, ZunoGlassTokens::textSecondary());
+    build->setObjectName(QStringLiteral("releaseBuild"));
+    header->addWidget(build, 0, Qt::AlignVCenter);
+    header->addStretch(1);
+    QLabel *date = plainLabel(record.shortDate(), caption2Mono, ZunoGlassTokens::textMuted());
+    date->setObjectName(QStringLiteral("releaseDate"));
+    header->addWidget(date, 0, Qt::AlignVCenter);
+    stack->addLayout(header);
+
+    const QString code = rawValue(m_language);
+    const QString summary = record.localizedSummary(code);
+    if (!summary.isEmpty()) {
+        QLabel *label = plainLabel(summary, ZunoFonts::style(ZunoTextStyle::caption, QFont::Medium),
+            ZunoGlassTokens::textPrimary(), true);
+        label->setObjectName(QStringLiteral("releaseSummary"));
+        stack->addWidget(label);
+    }
+    for (const QString &line : record.localizedDetails(code)) {
+        QLabel *label = plainLabel(QStringLiteral("• ") + line, ZunoFonts::style(ZunoTextStyle::caption2),
+            ZunoGlassTokens::textSecondary(), true);
+        label->setObjectName(QStringLiteral("releaseDetail"));
+        stack->addWidget(label);
+    }
+    return row;
+}
+
+void ZunoVersionAndLogsView::showReleases()
+{
+    removeAll(m_releaseLayout);
+    if (m_releases.isEmpty()) {
+        QLabel *empty = plainLabel(text("No release log records found for this build.",
+                                       "Bu derleme için sürüm geçmişi kaydı bulunamadı."),
+            ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true);
+        empty->setObjectName(QStringLiteral("releaseEmpty"));
+        m_releaseLayout->addWidget(empty);
+        return;
+    }
+    for (const ZunoReleaseLogRecord &record : m_releases)
+        m_releaseLayout->addWidget(releaseRow(record));
+}
+
+void ZunoVersionAndLogsView::showEntries()
+{
+    removeAll(m_logLayout);
+    for (const ZunoLogEntry &entry : m_entries)
+        m_logLayout->addWidget(logRow(entry));
+    m_logEmptyLabel->setVisible(m_entries.isEmpty());
+    m_logList->setVisible(!m_entries.isEmpty());
+}
+
+void ZunoVersionAndLogsView::updateCopyTitle()
+{
+    m_copyButton->setText(m_copiedToast ? text("Copied", "Kopyalandı") : text("Copy", "Kopyala"));
+}
+
+void ZunoVersionAndLogsView::reloadAll()
+{
+    QList<ZunoReleaseLogRecord> records = ZunoReleaseLogReader::loadBundled(m_appName, ZunoBundle::main());
+    if (records.isEmpty())
+        records = m_fallbackReleases;
+    m_releases = records;
+    showReleases();
+    reloadEntries();
+}
+
+void ZunoVersionAndLogsView::reloadEntries()
+{
+    m_entries = m_logger->recentEntries(kListedEntries, m_selectedMinLevel);
+    showEntries();
+}
+
+void ZunoVersionAndLogsView::setSelectedMinLevel(ZunoLogLevel level)
+{
+    m_selectedMinLevel = level;
+    m_levelFilter->setCurrentIndex(static_cast<int>(level));
+    reloadEntries();
+}
+
+void ZunoVersionAndLogsView::refresh()
+{
+    m_clearFailed = false;
+    m_clearFailureLabel->setVisible(false);
+    reloadEntries();
+}
+
+void ZunoVersionAndLogsView::copyLog()
+{
+    const QString exported = m_logger->exportPlainText(kCopiedEntries, m_selectedMinLevel);
+    QGuiApplication::clipboard()->setText(exported);
+    m_copiedToast = true;
+    updateCopyTitle();
+}
+
+void ZunoVersionAndLogsView::revealLog()
+{
+    m_logger->revealInFinder();
+}
+
+void ZunoVersionAndLogsView::clearLog()
+{
+    m_clearFailed = !m_logger->clear();
+    if (m_clearFailed)
+        m_logger->error(QStringLiteral("Could not delete every runtime log file."), QStringLiteral("logs"));
+    m_clearFailureLabel->setVisible(m_clearFailed);
+    reloadEntries();
+}
+
+void ZunoVersionAndLogsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        reloadAll();
+}
+
+void ZunoVersionAndLogsView::keyPressEvent(QKeyEvent *event)
+{
+    if (isSheet() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_onClose();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
