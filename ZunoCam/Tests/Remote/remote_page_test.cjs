@@ -1,30 +1,18 @@
 // The control page in headless Chromium against the real server (Tools/RemoteDemo): it renders the
-// served state, sends play/pause and steps, switches language, fits phone widths, shows when the
-// studio is gone, and leaves screenshots (the first one's pixels are checked).
+// served state, sends play/pause and steps, switches language, fits phone widths, cannot be driven
+// by another page, shows when the studio is gone, and leaves screenshots (the first one's pixels
+// are checked).
 //   node remote_page_test.cjs <RemoteDemo executable> <artifact folder>
 'use strict';
-const { chromium } = require('playwright-core');
 const assert = require('node:assert/strict');
 const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
-const net = require('node:net');
 const path = require('node:path');
+const { CHROMIUM, launchChromium, freePort } = require('../../../Tools/Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const SKIP = 77;
 const [demoPath, artifactDir] = process.argv.slice(2);
-
-function freePort() {
-    return new Promise((resolve, reject) => {
-        const probe = net.createServer();
-        probe.once('error', reject);
-        probe.listen(0, '127.0.0.1', () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
-}
 
 function startDemo(port) {
     const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
@@ -177,6 +165,27 @@ async function fitsPhoneWidths(browser, port, artifactDir) {
     }
 }
 
+// Another web page open in the same browser (another origin on this computer) posts a command the
+// way a form would: the studio refuses it, so the teleprompter does not move.
+async function otherPagesCannotDrive(browser, port) {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.goto(`http://localhost:${port}/`);
+    const before = await fetchState(port);
+    const outcome = await page.evaluate(async (p) => {
+        try {
+            await fetch(`http://127.0.0.1:${p}/api/command`, { method: 'POST', mode: 'no-cors',
+                headers: { 'Content-Type': 'text/plain' }, body: 'toggle' });
+            return 'sent';
+        } catch (error) {
+            return String(error);
+        }
+    }, port);
+    assert.equal(outcome, 'sent');
+    assert.equal((await fetchState(port)).isPlaying, before.isPlaying);
+    await context.close();
+}
+
 async function main() {
     if (!fs.existsSync(CHROMIUM)) {
         console.log('skipped: Debian chromium is not installed');
@@ -185,13 +194,7 @@ async function main() {
     fs.mkdirSync(artifactDir, { recursive: true });
     const port = await freePort();
     let demo = await startDemo(port);
-    // launch() gives the browser a fresh, temporary --user-data-dir of its own.
-    const browser = await chromium.launch({
-        executablePath: CHROMIUM,
-        headless: true,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run'],
-    });
+    const browser = await launchChromium();
     try {
         const english = await browser.newContext({ locale: 'en-GB', viewport: { width: 420, height: 900 } });
         const page = await english.newPage();
@@ -266,6 +269,10 @@ async function main() {
 
         await rendersCraftedStates(browser, port);
         await fitsPhoneWidths(browser, port, artifactDir);
+        await otherPagesCannotDrive(browser, port);
+        // The first page has polled the settled state (the steppers above went up and back down).
+        await waitForText(page, 'wpmVal', '160');
+        await waitForText(page, 'fontVal', '28');
 
         // The studio goes away: the page says so and keeps what it knew.
         demo.kill('SIGTERM');

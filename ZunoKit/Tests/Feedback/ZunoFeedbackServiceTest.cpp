@@ -171,3 +171,35 @@ TEST(ZunoFeedbackKind, RawValuesTitlesAndSymbols)
     EXPECT_FALSE(ZunoFeedbackKinds::fromRawValue("newApp"));
     EXPECT_FALSE(ZunoFeedbackKinds::fromRawValue("Bug"));
 }
+
+TEST(ZunoFeedbackService, ResolvedCurrentAppNameTakesTheFirstNonBlankName)
+{
+    const QString process = ZunoBundle::processName();
+    ASSERT_FALSE(process.isEmpty());
+    struct Case {
+        const char *name;
+        QVariantMap info;
+        QString expected;
+    };
+    const Case cases[] = {
+        { "display name first",
+            { { "CFBundleDisplayName", QStringLiteral(" Zuno Cam \n") },
+                { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("Zuno Cam") },
+        { "blank display name gives the name",
+            { { "CFBundleDisplayName", QStringLiteral(" \t") },
+                { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("ZunoCam") },
+        { "a display name that is not text is skipped",
+            { { "CFBundleDisplayName", 42 }, { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("ZunoCam") },
+        { "neither: the process name", { { "CFBundleName", QStringList { QStringLiteral("x") } } }, process },
+        { "empty dictionary: the process name", {}, process },
+    };
+    for (const Case &c : cases) {
+        ZunoBundle bundle;
+        bundle.infoDictionary = c.info;
+        EXPECT_EQ(ZunoFeedbackService::resolvedCurrentAppName(bundle, QStringLiteral("Fallback")), c.expected)
+            << c.name;
+    }
+}

@@ -86,6 +86,7 @@ struct ZunoFakeHttpServer::Impl {
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
     std::map<std::pair<QByteArray, QByteArray>, Reply> routes;
+    ZunoFakeHttpServer::Handler handler;
     std::vector<Request> requests;
     std::vector<Connection> connections;
 
@@ -287,17 +288,24 @@ struct ZunoFakeHttpServer::Impl {
             std::optional<Request> request = co_await readRequest(socket, buffer, index);
             if (!request)
                 break;
-            Reply reply = Reply::text(404, QByteArray("Not Found"));
+            std::optional<Reply> reply;
+            Handler fallback;
             {
                 std::lock_guard lock(mutex);
                 const qsizetype query = request->target.indexOf('?');
                 const QByteArray path = query < 0 ? request->target : request->target.left(query);
                 if (const auto found = routes.find({ request->method, path }); found != routes.end())
                     reply = found->second;
+                else
+                    fallback = handler;
                 requests.push_back(*request);
                 changed.notify_all();
             }
-            if (!co_await answer(socket, reply, index))
+            if (!reply && fallback)
+                reply = fallback(*request);
+            if (!reply)
+                reply = Reply::text(404, QByteArray("Not Found"));
+            if (!co_await answer(socket, *reply, index))
                 break;
         }
         sockets.erase(&socket);
@@ -431,6 +439,12 @@ void ZunoFakeHttpServer::route(const QByteArray &method, const QByteArray &path,
 {
     std::lock_guard lock(d->mutex);
     d->routes[{ method, path }] = std::move(reply);
+}
+
+void ZunoFakeHttpServer::setHandler(Handler handler)
+{
+    std::lock_guard lock(d->mutex);
+    d->handler = std::move(handler);
 }
 
 void ZunoFakeHttpServer::openGate(int count)

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -98,6 +99,9 @@ public:
 
     // `path` is matched without the query; an unrouted request gets 404.
     void route(const QByteArray &method, const QByteArray &path, Reply reply);
+    // Answers requests that no route matches (none: 404). Runs on the server thread, one request at a time.
+    using Handler = std::function<std::optional<Reply>(const Request &)>;
+    void setHandler(Handler handler);
     // Lets `count` more gated chunks go.
     void openGate(int count = 1);
 

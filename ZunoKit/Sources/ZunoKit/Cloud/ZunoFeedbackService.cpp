@@ -127,6 +127,20 @@ QString ZunoFeedbackService::resolvedBaseURL(const std::optional<QString> &overr
         ZunoServiceURL::Trimming::whiteSpaceAndSlashes);
 }
 
+QString ZunoFeedbackService::resolvedCurrentAppName(const ZunoBundle &bundle, const QString &fallback)
+{
+    for (const char *key : { "CFBundleDisplayName", "CFBundleName" }) {
+        const QVariant value = bundle.infoDictionary.value(QLatin1String(key));
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const QString name = value.toString().trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    const QString process = ZunoBundle::processName().trimmed();
+    return process.isEmpty() ? fallback : process;
+}
+
 std::optional<QUrl> ZunoFeedbackService::webFeedbackURL(const QString &appName, const ZunoAppVersion &version,
     ZunoFeedbackKind kind, ZunoLanguage language, const std::optional<QString> &baseURL)
 {

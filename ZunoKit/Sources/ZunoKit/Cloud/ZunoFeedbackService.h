@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZunoAppVersion.h"
+#include "ZunoBundle.h"
 #include "ZunoFeedbackError.h"
 #include "ZunoFeedbackKind.h"
 #include "ZunoFeedbackReceipt.h"
@@ -52,6 +53,11 @@ public:
     // is handed over; anything else opens nothing. Nothing is reported.
     static void openInBrowser(const QString &appName, const ZunoAppVersion &version, ZunoFeedbackKind kind,
         ZunoLanguage language, const std::optional<QString> &baseURL = std::nullopt);
+
+    // The running application's name: the bundle's "CFBundleDisplayName", then "CFBundleName" (only
+    // when they are strings), then the process name, each trimmed and taken when not empty; else
+    // `fallback` unchanged.
+    static QString resolvedCurrentAppName(const ZunoBundle &bundle, const QString &fallback);
 
     // A screenshot from the clipboard: its PNG data unchanged, else any image it offers that decodes,
     // re-encoded as PNG; none without an image. Named "clipboard-<seconds since 1970>.png".

@@ -88,6 +88,14 @@ template <typename T> QList<T> readList(const Json &object, const char *key)
     return list;
 }
 
+// As `readList`, or none when the key is missing or null.
+template <typename T> std::optional<QList<T>> readOptionalList(const Json &object, const char *key)
+{
+    if (!optional(object, key))
+        return std::nullopt;
+    return readList<T>(object, key);
+}
+
 // Writing: a number JSON cannot express throws `ZunoEncodingError` (nlohmann would write null).
 Json finite(double number, const char *key);
 

@@ -17,4 +17,6 @@ struct ZunoBundle {
     QString resourcePath(const QString &name) const;
 
     static const ZunoBundle &main();
+    // The running executable's file name (the process name).
+    static QString processName();
 };
