@@ -74,7 +74,10 @@ QSize ZunoAdaptiveGridLayout::sizeHint() const
 
 QSize ZunoAdaptiveGridLayout::minimumSize() const
 {
-    return sizeHint();
+    // The height follows the width (heightForWidth); a minimum height taken at one column would
+    // hold every wider grid at its tallest.
+    const QMargins margins = contentsMargins();
+    return QSize(static_cast<int>(std::ceil(m_minimumColumnWidth)) + margins.left() + margins.right(), 0);
 }
 
 void ZunoAdaptiveGridLayout::setGeometry(const QRect &rect)

@@ -314,7 +314,7 @@ void ZunoVirtualMemoryGaugeCard::resync()
 
     // The RAM application's actions, when it can be reached at all.
     const bool installed = isInstalled(ZunoSuiteApp::zunoRAM);
-    m_actions->setVisible(installed || ZunoSuiteCLIBridge::isCLIAvailable(ZunoSuiteApp::zunoRAM));
+    m_actions->setVisible(installed || isCLIAvailable(ZunoSuiteApp::zunoRAM));
     m_offload->setText(text("Smart Offload", "Akıllı RAM Aç"));
     m_thaw->setText(s.frozenAppCount >= 1
             ? text("Thaw (", "Uyandır (") + QString::number(s.frozenAppCount) + QLatin1Char(')')
