@@ -282,6 +282,14 @@ QColor ZunoVirtualMemoryGaugeCard::statusColor(const ZunoVirtualMemorySummary &s
     return ZunoGlassTokens::success();
 }
 
+QString ZunoVirtualMemoryGaugeCard::feedbackLine(
+    const ZunoSuiteCommandResult &result, const QString &fallback)
+{
+    if (result.succeeded && result.summary.isEmpty())
+        return fallback;
+    return result.summary;
+}
+
 bool ZunoVirtualMemoryGaugeCard::isHeaderWide() const
 {
     return m_header->isWide(m_header->width());
@@ -387,12 +395,8 @@ void ZunoVirtualMemoryGaugeCard::runCommand(bool thaw)
     ZunoVirtualMemoryCardActions::runRAMCommand(
         thaw ? ZunoSuiteCommandKind::ramThawAll : ZunoSuiteCommandKind::ramSmartOffload, m_sourceApp, this,
         [feedback = m_onFeedback, fallback](const ZunoSuiteCommandResult &result) {
-            if (!feedback)
-                return;
-            if (result.succeeded)
-                feedback(result.summary.isEmpty() ? fallback : result.summary);
-            else
-                feedback(result.summary);
+            if (feedback)
+                feedback(feedbackLine(result, fallback));
         });
 }
 

@@ -3,6 +3,7 @@
 #include "ZunoGlassCard.h"
 #include "ZunoLanguage.h"
 #include "ZunoSuiteApp.h"
+#include "ZunoSuiteCommandResult.h"
 #include "ZunoVirtualMemorySummary.h"
 
 #include <QColor>
@@ -36,6 +37,10 @@ public:
 
     // Critical pressure, then an active expansion, then swap in use, else success (no warning branch).
     static QColor statusColor(const ZunoVirtualMemorySummary &summary);
+
+    // The line a finished command reports: a success's summary, or `fallback` when it has none; a
+    // failure's summary as it is, even when empty.
+    static QString feedbackLine(const ZunoSuiteCommandResult &result, const QString &fallback);
 
     // The parts, for tests and the gallery.
     ZunoCapsuleLabel *stateBadge() const { return m_stateBadge; }
