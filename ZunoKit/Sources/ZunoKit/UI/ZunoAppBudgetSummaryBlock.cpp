@@ -98,6 +98,8 @@ ZunoAppBudgetSummaryBlock::ZunoAppBudgetSummaryBlock(const QString &appName,
     , m_layout(new QVBoxLayout(this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
+    // Extra height a host gives stays below the content.
+    m_layout->addStretch(1);
     rebuild();
 }
 
@@ -157,7 +159,7 @@ void ZunoAppBudgetSummaryBlock::rebuild()
     // Rebuilt whole from the inputs, as often as the host sets them.
     delete m_content;
     m_content = new QWidget(this);
-    m_layout->addWidget(m_content);
+    m_layout->insertWidget(0, m_content);
     auto *stack = new QVBoxLayout(m_content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(kSpacing);
@@ -271,7 +273,9 @@ QWidget *ZunoAppBudgetSummaryBlock::warningRow(QWidget *parent, const ZunoBudget
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignLeading | Qt::AlignTop);
-    message->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    line->addWidget(message, 1, Qt::AlignTop);
+    QSizePolicy policy = message->sizePolicy(); // keeps the height-for-width of the wrapping label
+    policy.setHorizontalPolicy(QSizePolicy::Expanding);
+    message->setSizePolicy(policy);
+    line->addWidget(message, 1);
     return box;
 }
