@@ -78,7 +78,8 @@ bool save(QWidget *view, const QString &folder, const QString &name, ZunoLanguag
     settle();
     frame.resize(kCardWidth + 48, frame.sizeHint().height());
     settle();
-    const QString path = QDir(folder).filePath(name + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
+    const QString path
+        = QDir(folder).filePath(name + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
     const QImage image = frame.grab().toImage();
     view->setParent(nullptr);
     if (!image.save(path)) {
@@ -89,8 +90,8 @@ bool save(QWidget *view, const QString &folder, const QString &name, ZunoLanguag
     return true;
 }
 
-ZunoAppBudgetStatus budget(std::optional<double> dailyCap, double spentToday, std::optional<double> monthlyCap,
-    double spentMonth)
+ZunoAppBudgetStatus budget(
+    std::optional<double> dailyCap, double spentToday, std::optional<double> monthlyCap, double spentMonth)
 {
     ZunoAppBudgetStatus status;
     status.app = QStringLiteral("ZunoCam");
@@ -142,7 +143,10 @@ bool renderSummaries(const QString &folder, ZunoLanguage language)
     return true;
 }
 
-bool renderEditor(const QString &, ZunoLanguage) { return true; }
+bool renderEditor(const QString &, ZunoLanguage)
+{
+    return true;
+}
 
 } // namespace
 

@@ -95,11 +95,12 @@ TEST(ZunoAppBudgetSummaryBlock, RowsShowAmountsPercentAndToneOfTheEffectiveRatio
         std::optional<double> todayBar; // ratio of the bar, none without one
         QColor todayTone;
     };
-    auto withRatios = [](ZunoAppBudgetStatus status, std::optional<double> daily, std::optional<double> monthly) {
-        status.dailyRatio = daily;
-        status.monthlyRatio = monthly;
-        return status;
-    };
+    auto withRatios
+        = [](ZunoAppBudgetStatus status, std::optional<double> daily, std::optional<double> monthly) {
+              status.dailyRatio = daily;
+              status.monthlyRatio = monthly;
+              return status;
+          };
     const Case cases[] = {
         { "80 of 100", budget(100, 80, std::nullopt, 3.2), ZunoLanguage::en, "80 / 100 cr (80%)",
             "3.2 cr \u00B7 No cap", 0.8, ZunoGlassTokens::warning() },
@@ -246,8 +247,9 @@ TEST(ZunoAppBudgetSummaryBlock, WarningsInOrderWithTheirSymbolsAndTones)
 {
     const QList<ZunoBudgetWarning> warnings = {
         warning(QStringLiteral("CRITICAL"), QStringLiteral("Monthly cap reached for ZunoCam.")),
-        warning(QStringLiteral("warning"), QStringLiteral("<b>Balance</b> is low and this message is long enough "
-                                                          "to wrap onto a second line in a narrow block.")),
+        warning(QStringLiteral("warning"),
+            QStringLiteral("<b>Balance</b> is low and this message is long enough "
+                           "to wrap onto a second line in a narrow block.")),
         warning(QString(), QStringLiteral("No severity.")),
     };
     ZunoSymbolRegistry::unknownNamesRequested();
@@ -256,7 +258,8 @@ TEST(ZunoAppBudgetSummaryBlock, WarningsInOrderWithTheirSymbolsAndTones)
     host.place(&block, QSize(260, block.heightForWidth(260) > 0 ? block.heightForWidth(260) : 400));
     const QWidget *list = block.findChild<QWidget *>(QStringLiteral("warnings"));
     ASSERT_NE(list, nullptr);
-    const QList<QWidget *> rows = list->findChildren<QWidget *>(QStringLiteral("warning"), Qt::FindDirectChildrenOnly);
+    const QList<QWidget *> rows
+        = list->findChildren<QWidget *>(QStringLiteral("warning"), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(rows.size(), 3);
     const struct {
         const char *symbol;

@@ -1,7 +1,7 @@
 // Monospaced digits: every digit takes the widest digit's cell, so amounts keep their width and line
 // up; the other characters keep their own advance.
-#include "ZunoFonts.h"
 #include "ZunoTabularFigures.h"
+#include "ZunoFonts.h"
 #include "ZunoTabularLabel.h"
 
 #include <QFontMetricsF>
@@ -48,7 +48,8 @@ TEST(ZunoTabularFigures, EveryDigitTakesTheWidestDigitsCell)
         ZunoTabularFigures::width(QStringLiteral("808"), font));
     // Other characters keep their shaped advance.
     EXPECT_DOUBLE_EQ(ZunoTabularFigures::width(QStringLiteral("12 / 100 cr"), font),
-        5 * cell + metrics.horizontalAdvance(QStringLiteral(" / ")) + metrics.horizontalAdvance(QStringLiteral(" cr")));
+        5 * cell + metrics.horizontalAdvance(QStringLiteral(" / "))
+            + metrics.horizontalAdvance(QStringLiteral(" cr")));
     EXPECT_DOUBLE_EQ(ZunoTabularFigures::width(QString(), font), 0);
 
     // A 1 is drawn centred in its cell: its ink starts later than in proportional text.

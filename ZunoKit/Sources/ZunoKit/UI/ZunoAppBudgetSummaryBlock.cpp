@@ -165,15 +165,17 @@ void ZunoAppBudgetSummaryBlock::rebuild()
     stack->setSpacing(kSpacing);
     stack->addWidget(header(m_content));
     if (m_budget) {
-        stack->addWidget(spendRow(m_content, QStringLiteral("today"), t(QStringLiteral("Today"), QStringLiteral("Bugün")),
-            m_budget->spentTodayCredits, m_budget->dailyLimitCredits, m_budget->dailyRatio));
+        stack->addWidget(
+            spendRow(m_content, QStringLiteral("today"), t(QStringLiteral("Today"), QStringLiteral("Bugün")),
+                m_budget->spentTodayCredits, m_budget->dailyLimitCredits, m_budget->dailyRatio));
         stack->addWidget(spendRow(m_content, QStringLiteral("month"),
             t(QStringLiteral("This Month"), QStringLiteral("Bu Ay")), m_budget->spentMonthCredits,
             m_budget->monthlyLimitCredits, m_budget->monthlyRatio));
     } else {
-        QLabel *none = label(t(QStringLiteral("No spending cap configured for ") + m_appName + QStringLiteral(" yet."),
-                                 m_appName + QStringLiteral(" için henüz harcama limiti tanımlanmadı.")),
-            ZunoFonts::system(11), ZunoGlassTokens::textMuted(), m_content);
+        QLabel *none
+            = label(t(QStringLiteral("No spending cap configured for ") + m_appName + QStringLiteral(" yet."),
+                        m_appName + QStringLiteral(" için henüz harcama limiti tanımlanmadı.")),
+                ZunoFonts::system(11), ZunoGlassTokens::textMuted(), m_content);
         none->setObjectName(QStringLiteral("noCap"));
         none->setWordWrap(true);
         stack->addWidget(none);
@@ -264,8 +266,8 @@ QWidget *ZunoAppBudgetSummaryBlock::warningRow(QWidget *parent, const ZunoBudget
     line->setAlignment(Qt::AlignTop);
     auto *symbolColumn = new QVBoxLayout;
     symbolColumn->setContentsMargins(0, 1, 0, 0);
-    symbolColumn->addWidget(new ZunoSymbolIcon(
-        critical ? QStringLiteral("exclamationmark.octagon.fill") : QStringLiteral("exclamationmark.triangle.fill"),
+    symbolColumn->addWidget(new ZunoSymbolIcon(critical ? QStringLiteral("exclamationmark.octagon.fill")
+                                                        : QStringLiteral("exclamationmark.triangle.fill"),
         ZunoFonts::system(11), tone, box));
     symbolColumn->addStretch(1);
     line->addLayout(symbolColumn);
