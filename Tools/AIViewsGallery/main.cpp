@@ -1,16 +1,21 @@
-// Renders the credits views for a visual check, one PNG per state in English and Turkish, on the
-// deepCoral ground inside a glass card as a popover shows them:
-//   summary: no budget; 80 of 100; 250 of 100 (cap reached); 1 of 1000; uncapped with an account
-//   ratio; critical and normal warnings;
-//   editor: collapsed; expanded with 250 and 2.50; the validation message; the saved notice; saving.
-// The editor works on the real credits store over the loopback fake gateway, with its account file
-// in a scratch folder.
+// Renders the credits views for a visual check, one PNG per state in English
+// and Turkish, on the deepCoral ground inside a glass card as a popover shows
+// them:
+//   summary: no budget; 80 of 100; 250 of 100 (cap reached); 1 of 1000;
+//   uncapped with an account ratio; critical and normal warnings; editor:
+//   collapsed; expanded with 250 and 2.50; the validation message; the saved
+//   notice; saving.
+// The editor works on the real credits store over the loopback fake gateway,
+// with its account file in a scratch folder.
 //
 //   AIViewsGallery FOLDER     (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "ZunoAppBudgetEditorBlock.h"
 #include "ZunoAppBudgetSummaryBlock.h"
+#include "ZunoBudgetEditorUIState.h"
 #include "ZunoButton.h"
 #include "ZunoCreditsAccountManager.h"
+#include "ZunoCreditsAccountStore.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassCard.h"
@@ -121,7 +126,8 @@ bool renderSummaries(const QString &folder, ZunoLanguage language)
     accountRatio.dailyRatio = 0.9;
     const QList<ZunoBudgetWarning> warnings = {
         { QStringLiteral("app_cap"), QStringLiteral("CRITICAL"), app,
-            QStringLiteral("ZunoCam reached its daily cap. Requests are paused until midnight UTC.") },
+            QStringLiteral("ZunoCam reached its daily cap. Requests are paused "
+                           "until midnight UTC.") },
         { QStringLiteral("low_balance"), QStringLiteral("warning"), std::nullopt,
             QStringLiteral("Your balance is below 5 credits.") },
     };
@@ -143,9 +149,62 @@ bool renderSummaries(const QString &folder, ZunoLanguage language)
     return true;
 }
 
-bool renderEditor(const QString &, ZunoLanguage)
+bool renderEditor(const QString &folder, ZunoLanguage language)
 {
-    return true;
+    QTemporaryDir scratch;
+    ZunoFakeGateway gateway;
+    auto manager = std::make_shared<ZunoCreditsAccountManager>(
+        scratch.filePath(QStringLiteral("account")), std::nullopt, gateway.baseURL());
+    manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
+    ZunoCreditsAccountStore store(manager);
+    store.refresh();
+    if (!waitFor([&] { return store.isSignedIn() && !store.isRefreshing(); })) {
+        std::fprintf(stderr, "the fake gateway did not sign in: %s\n",
+            qPrintable(store.lastError().value_or(QString())));
+        return false;
+    }
+    QFuture<bool> caps = store.saveAppBudget(std::nullopt, 250, 2.5, std::nullopt);
+    if (!waitFor([&] { return caps.isFinished(); }) || !caps.result())
+        return false;
+
+    const auto render
+        = [&](const char *name, const std::function<void(ZunoAppBudgetEditorBlock &)> &prepare) {
+              auto *block = new ZunoAppBudgetEditorBlock(store, language);
+              prepare(*block);
+              settle();
+              const bool saved = save(block, folder, QString::fromLatin1(name), language);
+              delete block;
+              return saved;
+          };
+    const auto typed = [](QLineEdit *field, const QString &text) {
+        field->setText(text);
+        emit field->textEdited(text);
+    };
+    bool ok = render("editor-collapsed", [](ZunoAppBudgetEditorBlock &) {});
+    ok = ok && render("editor-expanded", [](ZunoAppBudgetEditorBlock &block) { block.toggleExpanded(); });
+    ok = ok && render("editor-invalid", [&](ZunoAppBudgetEditorBlock &block) {
+        block.toggleExpanded();
+        typed(block.dailyField(), QStringLiteral("-5"));
+        block.saveCaps();
+    });
+    ok = ok && render("editor-saved", [&](ZunoAppBudgetEditorBlock &block) {
+        block.toggleExpanded();
+        typed(block.monthlyField(),
+            language == ZunoLanguage::tr ? QStringLiteral("1.234") : QStringLiteral("1,234"));
+        block.saveCaps();
+        waitFor([&] { return block.uiState()->savedNotice().has_value(); });
+    });
+    // A save the gateway answers only after the picture is taken.
+    gateway.script("PUT", "/v1/app-budgets",
+        { ZunoFakeHttpServer::Reply::text(
+            200, R"({"budget":{"app":"ZunoCam"}})", { { "Content-Type", "application/json" } })
+                .delayed(1500ms) });
+    ok = ok && render("editor-saving", [&](ZunoAppBudgetEditorBlock &block) {
+        block.toggleExpanded();
+        block.saveCaps();
+    });
+    waitFor([&] { return !store.isSavingBudget(); });
+    return ok;
 }
 
 } // namespace
