@@ -1,12 +1,10 @@
-// Renders the credits views for a visual check, one PNG per state in English
-// and Turkish, on the deepCoral ground inside a glass card as a popover shows
-// them:
-//   summary: no budget; 80 of 100; 250 of 100 (cap reached); 1 of 1000;
-//   uncapped with an account ratio; critical and normal warnings; editor:
-//   collapsed; expanded with 250 and 2.50; the validation message; the saved
-//   notice; saving.
-// The editor works on the real credits store over the loopback fake gateway,
-// with its account file in a scratch folder.
+// Renders the credits views for a visual check, one PNG per state in English and Turkish, on the deepCoral
+// ground inside a glass card as a popover shows them:
+//   summary: no budget; 80 of 100; 250 of 100 (cap reached); 1 of 1000; uncapped with an account ratio;
+//            critical and normal warnings;
+//   editor:  collapsed; expanded with 250 and 2.50; the validation message; the saved notice; saving.
+// The editor works on the real credits store over the loopback fake gateway, with its account file in a
+// scratch folder.
 //
 //   AIViewsGallery FOLDER     (offscreen unless QT_QPA_PLATFORM says otherwise)
 

@@ -1,7 +1,6 @@
-// The cap editor on the real credits store over the loopback fake gateway:
-// hydration, the save and clear flows with what reaches the gateway,
-// validation, the saving state, failures, Turkish, and a tiny cap that must
-// stay a cap.
+// The cap editor on the real credits store over the loopback fake gateway: hydration, the save and clear
+// flows with what reaches the gateway, validation, the saving state, failures, Turkish, and a tiny cap that
+// must stay a cap.
 #include "ZunoAppBudgetEditorBlock.h"
 
 #include "ZunoBudgetEditorUIState.h"

@@ -37,8 +37,8 @@ const std::array<std::pair<const char *, const char *>, 3> kMessages = { {
 } };
 enum Message { invalid, updated, removed };
 
-// A flat button that draws nothing of its own: its row of child widgets is the
-// label, and a click anywhere across its width counts.
+// A flat button that draws nothing of its own: its row of child widgets is the label, and a click anywhere
+// across its width counts.
 class HeaderButton : public QAbstractButton {
 public:
     explicit HeaderButton(QWidget *parent)
@@ -187,9 +187,8 @@ void ZunoAppBudgetEditorBlock::saveCaps()
             t(QString::fromUtf8(kMessages[invalid].first), QString::fromUtf8(kMessages[invalid].second)));
         return;
     }
-    // The application's object as the continuation's context, so that a block
-    // gone by then is only skipped; a panel collapsed by then still gets its
-    // notice.
+    // The application's object as the continuation's context, so that a block gone by then is only skipped; a
+    // panel collapsed by then still gets its notice.
     m_store.saveAppBudget(std::nullopt, daily.value, monthly.value, std::nullopt)
         .then(QCoreApplication::instance(), [block = QPointer<ZunoAppBudgetEditorBlock>(this)](bool saved) {
             if (!block || !saved)

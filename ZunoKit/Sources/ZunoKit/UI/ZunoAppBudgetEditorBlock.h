@@ -12,13 +12,11 @@ class ZunoButton;
 class ZunoCreditsAccountStore;
 class ZunoSymbolIcon;
 
-// The collapsible editor of the current application's daily and monthly caps.
-// Collapsed it is one header line; opening it fills the fields from the store's
-// current budget. Save sends both caps (blank or 0 is no cap), Clear removes
-// them; both go through the store, and a failure shows nothing here (the store
-// keeps it in `lastError`). A result that arrives after the block is gone is
-// dropped. The store is the host's; the block follows its `stateChanged`. Main
-// thread only.
+// The collapsible editor of the current application's daily and monthly caps. Collapsed it is one header
+// line; opening it fills the fields from the store's current budget. Save sends both caps (blank or 0 is no
+// cap), Clear removes them; both go through the store, and a failure shows nothing here (the store keeps it
+// in `lastError`). A result that arrives after the block is gone is dropped. The store is the host's; the
+// block follows its `stateChanged`. Main thread only.
 class ZunoAppBudgetEditorBlock : public QWidget {
     Q_OBJECT
 public:
