@@ -9,6 +9,7 @@ packages=(
     cmake ninja-build ccache g++ pkg-config git
     # Qt 6
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6svgwidgets6 qt6-qpa-plugins
+    qt6-image-formats-plugins
     # image, vision, inference
     libopencv-core-dev libopencv-imgproc-dev libopencv-objdetect-dev libopencv-video-dev opencv-data
     libxnnpack-dev libpthreadpool-dev
@@ -16,14 +17,15 @@ packages=(
     # camera and recording
     libavcodec-dev libavformat-dev libavdevice-dev libavutil-dev libswscale-dev libx264-dev ffmpeg
     # platform services
-    nlohmann-json3-dev libasio-dev libcurl4-openssl-dev libsecret-1-dev libpulse-dev libsystemd-dev
+    nlohmann-json3-dev libasio-dev libcurl4-openssl-dev ca-certificates libsecret-1-dev libpulse-dev libsystemd-dev
+    libglib2.0-dev
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
     libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick
     gnome-keyring libxcb-xtest0-dev chromium
-    locales
+    locales tzdata
     # fonts
-    fonts-inter fonts-jetbrains-mono fonts-dejavu-core
+    fonts-inter fonts-jetbrains-mono fonts-dejavu-core fonts-noto-color-emoji
 )
 
 as_root() {

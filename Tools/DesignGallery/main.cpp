@@ -3,9 +3,12 @@
 // a flow layout, glass input fields, version badges, the text styles, every registered symbol, the
 // studio's header bar in English, Turkish and Arabic, the language pickers and the brand marks.
 //
-//   DesignGallery [output.png]     (default: ./design-gallery.png; offscreen unless QT_QPA_PLATFORM says
-//   otherwise)
+//   DesignGallery [output.png [language]]     (default: ./design-gallery.png; offscreen unless
+//   QT_QPA_PLATFORM says otherwise)
+//   DesignGallery --version-logs FOLDER       the version badge button and its sheet, English and Turkish
 
+#include "GalleryWidgets.h"
+#include "VersionLogsGallery.h"
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
@@ -26,6 +29,7 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
+#include "ZunoWindowControls.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -45,6 +49,8 @@
 namespace {
 
 constexpr ZunoProductPalette kGround = ZunoProductPalette::deepCoral;
+using Gallery::HeaderPreview;
+using Gallery::text;
 
 QLabel *caption(const QString &text, QWidget *parent = nullptr)
 {
@@ -52,16 +58,6 @@ QLabel *caption(const QString &text, QWidget *parent = nullptr)
     label->setFont(ZunoFonts::style(ZunoTextStyle::caption, QFont::DemiBold));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ZunoGlassTokens::textMuted());
-    label->setPalette(palette);
-    return label;
-}
-
-QLabel *text(const QString &string, const QFont &font, const QColor &color)
-{
-    auto *label = new QLabel(string);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
     return label;
 }
@@ -169,46 +165,6 @@ QWidget *row(std::initializer_list<QWidget *> widgets, int spacing = 10)
     return holder;
 }
 
-// The top of a studio window in one language: its own window controls, the header bar with the brand
-// mark, name, version badge and language button.
-class HeaderPreview : public QWidget {
-public:
-    HeaderPreview(ZunoLanguage language, const ZunoWindowButtonLayout &controls)
-    {
-        resize(960, 52);
-        auto *titlebar = new ZunoUnifiedTitlebarWindow(this, ZunoUnifiedTitlebarMode::unifiedHeader, 16, 14);
-        titlebar->setButtonLayout(controls);
-        auto *page = new QVBoxLayout(this);
-        page->setContentsMargins(0, 0, 0, 0);
-        auto *header = new ZunoUnifiedHeaderBar(52, 18, 8, Qt::transparent);
-        QHBoxLayout *row = header->contentLayout();
-        row->setSpacing(10);
-        row->addWidget(new ZunoBrandMark(26, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
-        row->addWidget(text(QStringLiteral("ZunoCam"), ZunoFonts::system(15, QFont::DemiBold),
-                           ZunoGlassTokens::textPrimary()),
-            0, Qt::AlignVCenter);
-        row->addWidget(
-            new ZunoVersionBadge(ZunoAppVersion { QStringLiteral("1.0.0"), QStringLiteral("100") }, false), 0,
-            Qt::AlignVCenter);
-        row->addStretch(1);
-        row->addWidget(text(zunoText(QStringLiteral("Live Camera"), QStringLiteral("Canlı Kamera"), language),
-                           ZunoFonts::system(12, QFont::Medium), ZunoGlassTokens::textSecondary()),
-            0, Qt::AlignVCenter);
-        row->addWidget(new ZunoLanguageMenuButton(language), 0, Qt::AlignVCenter);
-        page->addWidget(header);
-        zunoLocaleEnvironment(this, language);
-        zunoContentLayoutDirection(this, language);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        ZunoGroundBackground::paint(painter, rect(), kGround);
-        painter.fillRect(rect(), QColor(0, 0, 0, 60));
-    }
-};
-
 // A rendered picture as a widget of the page.
 QLabel *picture(const QImage &image)
 {
@@ -226,6 +182,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc > 2 && qstrcmp(argv[1], "--version-logs") == 0)
+        return renderVersionLogsGallery(QString::fromLocal8Bit(argv[2]));
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
     const ZunoLanguage language
         = ZunoLanguages::fromRawValue(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en"))
@@ -335,20 +293,50 @@ int main(int argc, char **argv)
     styles->addStretch();
     page->addLayout(styles);
 
-    page->addWidget(caption(QStringLiteral("HEADER BAR — English (controls right), Turkish (controls left), "
-                                           "Arabic (right to left, controls right)")));
-    const ZunoWindowButtonLayout right
-        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
+    page->addWidget(
+        caption(QStringLiteral("HEADER BAR — English (GNOME's default: close alone), Turkish "
+                               "(three buttons on the left), Arabic (right to left, three buttons "
+                               "on the right)")));
+    const ZunoWindowButtonLayout closeOnly
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:close"));
     const ZunoWindowButtonLayout left
         = ZunoWindowButtonLayout::fromGnome(QStringLiteral("close,minimize,maximize:"));
+    const ZunoWindowButtonLayout right
+        = ZunoWindowButtonLayout::fromGnome(QStringLiteral("appmenu:minimize,maximize,close"));
     const std::pair<ZunoLanguage, ZunoWindowButtonLayout> headers[]
-        = { { ZunoLanguage::en, right }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
+        = { { ZunoLanguage::en, closeOnly }, { ZunoLanguage::tr, left }, { ZunoLanguage::ar, right } };
     for (const auto &[headerLanguage, controls] : headers) {
         HeaderPreview preview(headerLanguage, controls);
         preview.show();
         QCoreApplication::processEvents();
         page->addWidget(picture(preview.grab().toImage()));
     }
+
+    // The controls up close, three times their size: the pointer over minimise and maximise pressed;
+    // then a maximised window's, whose maximise shows restore.
+    page->addWidget(caption(QStringLiteral("WINDOW CONTROLS ×3 — pointer over minimise, maximise pressed; "
+                                           "a maximised window")));
+    auto *details = new QHBoxLayout;
+    details->setSpacing(16);
+    for (bool maximized : { false, true }) {
+        HeaderPreview preview(ZunoLanguage::en, right);
+        if (maximized)
+            preview.showMaximized();
+        else
+            preview.show();
+        QCoreApplication::processEvents();
+        auto *group
+            = ZunoUnifiedTitlebarWindow::find(&preview)->controls(ZunoWindowButtonLayout::Side::right);
+        if (!maximized) {
+            group->button(ZunoWindowButtonLayout::Button::minimize)->setAttribute(Qt::WA_UnderMouse, true);
+            group->button(ZunoWindowButtonLayout::Button::maximize)->setDown(true);
+        }
+        const QImage detail = preview.grab(QRect(group->x() - 14, 0, group->width() + 28, 52)).toImage();
+        details->addWidget(
+            picture(detail.scaled(detail.size() * 3, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    }
+    details->addStretch();
+    page->addLayout(details);
 
     page->addWidget(
         caption(QStringLiteral("LANGUAGE PICKER — English, Turkish, Arabic; BRAND MARKS — suite logo "

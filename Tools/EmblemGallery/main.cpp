@@ -1,114 +1,171 @@
-// Writes the studio's emblems as PNG files at 24, 64 and 256 pixels, and a contact sheet that
-// shows them on a dark backdrop (white glass), in a flat tone, as template widgets, and every
-// application of the suite at 48 pixels.
+// The contact sheet of the suite's emblems, and one 256-pixel PNG per application.
 //
 //   EmblemGallery [output folder]     (default: ./emblem-gallery)
+//
+// Writes sheet.png (per group a section; per application the white-glass emblem at 64, 26 and 16
+// pixels on the studio's ground, the flat tone at 64 pixels on a light card, and its case name and
+// number) and emblems/<raw value>.png, then prints each group's element profile beside the family's
+// target.
 
-#include "ZunoAppEmblem.h"
+#include "EmblemProbe.h"
+#include "EmblemProfile.h"
 #include "ZunoEmblemRenderer.h"
+#include "ZunoFonts.h"
+#include "ZunoGroundBackground.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPalette>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 
 namespace {
 
-constexpr ZunoAppIdentity kStudioEmblems[] = { ZunoAppIdentity::zunoCam, ZunoAppIdentity::zunoStudio };
-constexpr int kSizes[] = { 24, 64, 256 };
+struct Group {
+    const char *heading;
+    int first;
+    int last;
+    // The family's target for the group: routines, elements per routine and, per kind, the
+    // routines that use it.
+    int routines;
+    int minElements;
+    int maxElements;
+    std::array<int, EmblemProfile::kindCount> target;
+};
 
-bool writePngs(const QDir &out)
+const Group kGroups[] = {
+    { "Productivity (0\u201330)", 0, 30, 31, 3, 16, { 21, 17, 27, 13, 3, 3, 2, 17, 0 } },
+    { "Media (31\u201348)", 31, 48, 17, 2, 11, { 8, 6, 13, 6, 0, 2, 1, 12, 1 } },
+    { "System and network (49\u201381)", 49, 81, 33, 3, 12, { 25, 24, 16, 18, 6, 9, 5, 24, 4 } },
+};
+
+const ZunoEmblemTone kFlat = ZunoEmblemTone::flatLight(QColor(0x2B, 0x4C, 0xB8), QColor(0xF5, 0x8A, 0x1F));
+
+constexpr int kCellWidth = 232;
+constexpr int kCellHeight = 116;
+constexpr int kColumns = 6;
+constexpr int kMargin = 20;
+constexpr int kHeading = 44;
+
+// The applications whose picture equals another's: none, once every one has its own artwork.
+std::set<ZunoAppIdentity> sharedPictures()
 {
-    for (ZunoAppIdentity app : kStudioEmblems) {
-        for (int pixels : kSizes) {
-            const auto png = ZunoEmblemRenderer::pngData(app, pixels);
-            const QString path = out.filePath(QStringLiteral("%1_%2.png").arg(rawValue(app)).arg(pixels));
-            QFile file(path);
-            if (!png || !file.open(QIODevice::WriteOnly) || file.write(*png) != png->size()) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-                return false;
-            }
-            std::printf("%s\n", qPrintable(path));
+    std::map<QByteArray, std::vector<ZunoAppIdentity>> byPicture;
+    for (ZunoAppIdentity app : ZunoAppIdentities::allCases())
+        byPicture[ZunoEmblemRenderer::pngData(app, 48).value_or(QByteArray())].push_back(app);
+    std::set<ZunoAppIdentity> shared;
+    for (const auto &[picture, apps] : byPicture) {
+        if (apps.size() > 1)
+            shared.insert(apps.begin(), apps.end());
+    }
+    return shared;
+}
+
+bool writeEmblems(const QDir &out)
+{
+    if (!out.mkpath(QStringLiteral("emblems"))) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(out.filePath(QStringLiteral("emblems"))));
+        return false;
+    }
+    for (ZunoAppIdentity app : ZunoAppIdentities::allCases()) {
+        const auto png = ZunoEmblemRenderer::pngData(app, 256);
+        const QString path = out.filePath(QStringLiteral("emblems/%1.png").arg(rawValue(app)));
+        QFile file(path);
+        if (!png || !file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.flush()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
         }
     }
     return true;
 }
 
-QImage flatEmblem(ZunoAppIdentity app, int pixels, const ZunoEmblemTone &tone)
+void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app, bool shared)
 {
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal scale = pixels * 0.88 / 60;
-    painter.translate(pixels / 2.0, pixels / 2.0);
-    painter.scale(scale, scale);
-    painter.translate(-50, -50);
-    ZunoEmblemRenderer::drawFlatEmblem(app, painter, tone);
-    return image;
+    // White glass on the studio's ground: 64, 26 and 16 pixels.
+    const QRect ground(at.x(), at.y(), 126, 84);
+    painter.save();
+    painter.setClipRect(ground);
+    ZunoGroundBackground::paint(painter, ground, ZunoProductPalette::deepCoral);
+    painter.restore();
+    painter.drawImage(at + QPoint(10, 10), ZunoEmblemRenderer::image(app, 64, 1, false).bitmap);
+    painter.drawImage(at + QPoint(86, 14), ZunoEmblemRenderer::image(app, 26, 1, false).bitmap);
+    painter.drawImage(at + QPoint(91, 52), ZunoEmblemRenderer::image(app, 16, 1, false).bitmap);
+
+    // The flat tone on a light card.
+    const QRect card(at.x() + 134, at.y(), 84, 84);
+    painter.setPen(QColor(0xDD, 0xE1, 0xE8));
+    painter.setBrush(QColor(0xFB, 0xFC, 0xFE));
+    painter.drawRoundedRect(QRectF(card).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    painter.drawImage(card.topLeft() + QPoint(10, 10), EmblemProbe::renderDesign(64, [&](QPainter &p) {
+        ZunoEmblemRenderer::drawFlatEmblem(app, p, kFlat);
+    }));
+
+    painter.setPen(QColor(0x1D, 0x23, 0x33));
+    painter.setFont(ZunoFonts::system(12, QFont::Medium));
+    QString caption = QStringLiteral("%1  %2").arg(ZunoAppIdentities::caseName(app)).arg(indexOf(app));
+    if (shared)
+        caption += QStringLiteral("  (not its own)");
+    painter.drawText(
+        QRect(at.x(), at.y() + 88, kCellWidth - 8, 20), Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
-QImage contactSheet()
+QImage contactSheet(const std::set<ZunoAppIdentity> &shared)
 {
-    constexpr int kGap = 16;
-    constexpr int kCell = 48;
-    constexpr int kColumns = 14;
-    const int width = kGap + kColumns * (kCell + kGap);
-    QImage sheet(width, 1400, QImage::Format_ARGB32_Premultiplied);
+    int height = kMargin;
+    for (const Group &group : kGroups)
+        height += kHeading + ((group.last - group.first) / kColumns + 1) * kCellHeight;
+    const int width = 2 * kMargin + kColumns * kCellWidth;
+    QImage sheet(width, height + kMargin, QImage::Format_ARGB32_Premultiplied);
     sheet.fill(QColor(0xF4, 0xF5, 0xF8));
     QPainter painter(&sheet);
-    int y = kGap;
-
-    // White glass on a dark backdrop, at the three sizes, at one pixel per pixel.
-    painter.fillRect(QRect(0, y - kGap / 2, width, 256 + kGap), QColor(0x1D, 0x23, 0x33));
-    int x = kGap;
-    for (ZunoAppIdentity app : kStudioEmblems) {
-        for (int pixels : kSizes) {
-            painter.drawImage(
-                QPoint(x, y + 256 - pixels), ZunoEmblemRenderer::image(app, pixels, 1, false).bitmap);
-            x += pixels + kGap;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    int y = kMargin;
+    for (const Group &group : kGroups) {
+        painter.setPen(QColor(0x1D, 0x23, 0x33));
+        painter.setFont(ZunoFonts::system(20, QFont::DemiBold));
+        painter.drawText(QRect(kMargin, y, width - 2 * kMargin, kHeading - 8),
+            Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(group.heading));
+        y += kHeading;
+        for (int index = group.first; index <= group.last; ++index) {
+            const int slot = index - group.first;
+            const ZunoAppIdentity app = ZunoAppIdentities::allCases()[index];
+            drawCell(painter,
+                QPoint(kMargin + slot % kColumns * kCellWidth, y + slot / kColumns * kCellHeight), app,
+                shared.contains(app));
         }
+        y += ((group.last - group.first) / kColumns + 1) * kCellHeight;
     }
-    y += 256 + kGap * 2;
-
-    // A flat tone on the light backdrop.
-    const ZunoEmblemTone flat = ZunoEmblemTone::flatLight(QColor(0x2B, 0x4C, 0xB8), QColor(0xF5, 0x8A, 0x1F));
-    x = kGap;
-    for (ZunoAppIdentity app : kStudioEmblems) {
-        painter.drawImage(QPoint(x, y), flatEmblem(app, 256, flat));
-        x += 256 + kGap;
-    }
-    y += 256 + kGap;
-
-    // The emblem widget as a template, tinted by its foreground colour.
-    x = kGap;
-    for (ZunoAppIdentity app : kStudioEmblems) {
-        for (const QColor &tint : { QColor(0x1D, 0x23, 0x33), QColor(0xC0, 0x30, 0x50) }) {
-            ZunoAppEmblem emblem(app, 64, true);
-            QPalette palette = emblem.palette();
-            palette.setColor(emblem.foregroundRole(), tint);
-            emblem.setPalette(palette);
-            emblem.render(&painter, QPoint(x, y), QRegion(), QWidget::DrawChildren);
-            x += 64 + kGap;
-        }
-    }
-    y += 64 + kGap * 2;
-
-    // Every application, white glass at 48 pixels on the dark backdrop.
-    const int rows = (ZunoAppIdentities::kCount + kColumns - 1) / kColumns;
-    painter.fillRect(QRect(0, y - kGap / 2, width, rows * (kCell + kGap) + kGap), QColor(0x1D, 0x23, 0x33));
-    int index = 0;
-    for (ZunoAppIdentity app : ZunoAppIdentities::allCases()) {
-        const QPoint at(kGap + (index % kColumns) * (kCell + kGap), y + (index / kColumns) * (kCell + kGap));
-        painter.drawImage(at, ZunoEmblemRenderer::image(app, kCell, 1, false).bitmap);
-        ++index;
-    }
-    y += rows * (kCell + kGap) + kGap;
     painter.end();
-    return sheet.copy(0, 0, width, y);
+    return sheet;
+}
+
+void printProfiles()
+{
+    for (const Group &group : kGroups) {
+        EmblemProfile profile;
+        for (int index = group.first; index <= group.last; ++index) {
+            const ZunoAppIdentity app = ZunoAppIdentities::allCases()[index];
+            // The studio's screen is drawn by the renderer itself, not by a routine of the group.
+            if (app == ZunoAppIdentity::zunoStudio)
+                continue;
+            profile.add(recordEmblem(app, ZunoEmblemTone::whiteGlass()));
+        }
+        std::vector<int> counts = profile.elementCounts;
+        std::sort(counts.begin(), counts.end());
+        std::printf("%s\n", group.heading);
+        std::printf("  %-22s %9s   %s\n", "", "drawn", "target");
+        std::printf("  %-22s %9d   %d\n", "routines", profile.routines, group.routines);
+        std::printf("  %-22s %3d/%2d/%2d   %d to %d\n", "elements min/med/max", counts.front(),
+            counts[counts.size() / 2], counts.back(), group.minElements, group.maxElements);
+        for (int kind = 0; kind < EmblemProfile::kindCount; ++kind)
+            std::printf("  %-22s %9d   %d\n", EmblemProfile::label(EmblemProfile::Kind(kind)),
+                profile.routinesUsing[kind], group.target[kind]);
+    }
 }
 
 } // namespace
@@ -118,6 +175,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    ZunoFonts::applyApplicationFont();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("emblem-gallery");
     QDir out;
     if (!out.mkpath(folder)) {
@@ -125,13 +183,19 @@ int main(int argc, char **argv)
         return 1;
     }
     out.setPath(folder);
-    if (!writePngs(out))
+    if (!writeEmblems(out))
         return 1;
     const QString sheetPath = out.filePath(QStringLiteral("sheet.png"));
-    if (!contactSheet().save(sheetPath)) {
+    const std::set<ZunoAppIdentity> shared = sharedPictures();
+    if (!contactSheet(shared).save(sheetPath)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(sheetPath));
         return 1;
     }
-    std::printf("%s\n", qPrintable(sheetPath));
+    std::printf("%s\n%s (%zu files)\n\n", qPrintable(sheetPath),
+        qPrintable(out.filePath(QStringLiteral("emblems"))), ZunoAppIdentities::allCases().size());
+    printProfiles();
+    std::printf("\nemblems drawing the same picture as another: %zu\n", shared.size());
+    for (ZunoAppIdentity app : shared)
+        std::printf("  %s\n", qPrintable(ZunoAppIdentities::caseName(app)));
     return 0;
 }

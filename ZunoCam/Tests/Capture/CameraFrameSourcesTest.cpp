@@ -90,6 +90,26 @@ void PrintTo(const FileCodecCase &c, std::ostream *os)
     *os << c.name;
 }
 
+// Makes `path` with ffmpeg (`arguments` come before the path) and returns the first picture a file
+// source delivers from it; a null buffer, after a test failure, when either step fails.
+CameraPixelBuffer firstPictureOfNewFile(const QString &path, QStringList arguments)
+{
+    QString error;
+    if (!runFFmpeg(arguments << path, &error)) {
+        ADD_FAILURE() << error.toStdString();
+        return {};
+    }
+    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+    FrameCollector collector;
+    const bool delivered = source.start(collector.sink()) && collector.waitForFrames(1);
+    source.stop();
+    if (!delivered) {
+        ADD_FAILURE() << "no picture from " << path.toStdString();
+        return {};
+    }
+    return collector.frames()[0].image;
+}
+
 class CameraFileSourceCodecTest : public ::testing::TestWithParam<FileCodecCase> { };
 
 // A solid colour must come out as that colour: catches full/limited range and channel-order mistakes,
@@ -97,20 +117,10 @@ class CameraFileSourceCodecTest : public ::testing::TestWithParam<FileCodecCase>
 TEST_P(CameraFileSourceCodecTest, DecodesToTheRightColourAtCameraSize)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("solid.") + GetParam().container);
-    QString error;
-    ASSERT_TRUE(runFFmpeg(
+    const CameraPixelBuffer image = firstPictureOfNewFile(
+        dir.filePath(QStringLiteral("solid.") + GetParam().container),
         { "-f", "lavfi", "-i", "color=c=0x3366CC:size=320x240:rate=30:duration=0.3", "-c:v", GetParam().codec,
-            "-pix_fmt", QString::fromLatin1(GetParam().codec) == "mjpeg" ? "yuvj422p" : "yuv420p", path },
-        &error))
-        << error.toStdString();
-
-    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
-    FrameCollector collector;
-    ASSERT_TRUE(source.start(collector.sink()));
-    ASSERT_TRUE(collector.waitForFrames(2));
-    source.stop();
-    const CameraPixelBuffer image = collector.frames()[0].image;
+            "-pix_fmt", QString::fromLatin1(GetParam().codec) == "mjpeg" ? "yuvj422p" : "yuv420p" });
     ASSERT_EQ(image.width(), 1280);
     ASSERT_EQ(image.height(), 720);
     const std::uint8_t *pixel = image.constScanLine(360) + 640 * 4;
@@ -123,6 +133,56 @@ TEST_P(CameraFileSourceCodecTest, DecodesToTheRightColourAtCameraSize)
 INSTANTIATE_TEST_SUITE_P(Codecs, CameraFileSourceCodecTest,
     ::testing::Values(FileCodecCase { "mjpeg", "mjpeg", "mkv" }, FileCodecCase { "h264", "libx264", "mp4" }),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CameraFileSourceTest, OtherShapesAreCentreCroppedNeverStretched)
+{
+    // A white square in the middle with red bands at the edges that a 16:9 picture cannot hold: the
+    // square must stay square at camera size, and the bands must be cut off, not squeezed in.
+    struct Case {
+        int width, height;
+        const char *bands; // drawbox arguments of the two bands outside the 16:9 middle
+    };
+    const Case cases[] = {
+        { 640, 480, "x=0:y=0:w=640:h=56,drawbox=x=0:y=424:w=640:h=56" }, // 4:3, 640x360 kept
+        { 1024, 768, "x=0:y=0:w=1024:h=92,drawbox=x=0:y=676:w=1024:h=92" }, // 4:3, 1024x576 kept
+        { 960, 360, "x=0:y=0:w=156:h=360,drawbox=x=804:y=0:w=156:h=360" }, // wider: 640x360 kept
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(c.width).arg(c.height).toStdString());
+        const int side = c.height / 2;
+        const QString filter
+            = QStringLiteral("color=c=black:size=%1x%2:rate=30:duration=0.2,"
+                             "drawbox=x=%3:y=%4:w=%5:h=%5:color=white:t=fill,drawbox=%6:color=red:t=fill")
+                  .arg(c.width)
+                  .arg(c.height)
+                  .arg((c.width - side) / 2)
+                  .arg((c.height - side) / 2)
+                  .arg(side)
+                  .arg(QString::fromLatin1(c.bands));
+        QTemporaryDir dir;
+        const CameraPixelBuffer image = firstPictureOfNewFile(dir.filePath(QStringLiteral("shape.mkv")),
+            { "-f", "lavfi", "-i", filter, "-c:v", "mjpeg", "-q:v", "2", "-pix_fmt", "yuvj422p" });
+        ASSERT_EQ(image.width(), 1280);
+        ASSERT_EQ(image.height(), 720);
+        const auto isWhite = [&](int x, int y) {
+            const std::uint8_t *p = image.constScanLine(y) + 4 * x;
+            return p[0] > 128 && p[1] > 128 && p[2] > 128;
+        };
+        int squareWidth = 0, squareHeight = 0;
+        for (int x = 0; x < 1280; ++x)
+            squareWidth += isWhite(x, 360);
+        for (int y = 0; y < 720; ++y)
+            squareHeight += isWhite(640, y);
+        // Scaled from the kept 16:9 middle to 1280x720, width and height alike.
+        const double scale = 720.0 / std::min(c.height, c.width * 9 / 16);
+        EXPECT_NEAR(squareWidth, side * scale, 4);
+        EXPECT_NEAR(squareHeight, side * scale, 4);
+        for (auto [x, y] : { std::pair { 640, 2 }, { 640, 717 }, { 2, 360 }, { 1277, 360 } }) {
+            const std::uint8_t *p = image.constScanLine(y) + 4 * x;
+            EXPECT_LT(p[2], 60) << "edge " << x << "," << y << " shows a band";
+        }
+    }
+}
 
 TEST(CameraFileSourceTest, LoopsFromTheStartAtTheEndOfTheFile)
 {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 namespace {
 
 void expectRect(const QRectF &a, const QRectF &b)
@@ -211,4 +214,111 @@ TEST(CameraColorFilterEngine, ZoomCropsWithABottomLeftOrigin)
     EXPECT_EQ(px(out, 64, 5)[2], 0);
     CameraColorFilterEngine::process(in, a, { 0.5, 0.9 }, 1, out, ws);
     EXPECT_EQ(px(out, 64, 66)[2], 255);
+}
+
+TEST(CameraColorFilterEngine, TonalResponseOfEveryLook)
+{
+    // A 0..255 grey ramp through the whole pipeline with each look at the default settings (no
+    // vignette, so every column sees the same pass). Contrast works on the encoded values around
+    // their mid point: the ramp stays monotonic, mid grey keeps its level (moved only by the look's
+    // exposure), and only the first few levels reach black.
+    struct Case {
+        CameraLookPreset look;
+        int mostBlackInputs; // at most inputs 0 .. mostBlackInputs − 1 give 0 in every channel
+    };
+    const Case cases[] = {
+        { CameraLookPreset::natural, 3 }, // contrast 1.02
+        { CameraLookPreset::deepSeaCinema, 17 }, // 1.14
+        { CameraLookPreset::warmStudio, 3 }, // 1.02, brighter
+        { CameraLookPreset::crispDaylight, 11 }, // 1.10, brighter
+        { CameraLookPreset::noirMono, 22 }, // 1.20
+    };
+    CameraPixelBuffer ramp(256, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 256; ++x) {
+            std::uint8_t *p = ramp.scanLine(y) + 4 * x;
+            p[0] = p[1] = p[2] = static_cast<std::uint8_t>(x);
+            p[3] = 255;
+        }
+    const auto toLinear = [](double v) {
+        const double c = v / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const auto toEncoded = [](double l) {
+        return 255.0 * (l <= 0.0031308 ? l * 12.92 : 1.055 * std::pow(l, 1 / 2.4) - 0.055);
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(rawValue(c.look).toStdString());
+        CameraAdjustments a;
+        a.lookPreset = c.look;
+        a.isMirrored = false;
+        a.vignetteIntensity = 0;
+        CameraPixelBuffer out;
+        CameraColorFilterEngine::Workspace ws;
+        CameraColorFilterEngine::process(ramp, a, { 0.5, 0.5 }, 1, out, ws);
+
+        int black = 0;
+        while (black < 256 && px(out, black, 2)[0] == 0 && px(out, black, 2)[1] == 0
+            && px(out, black, 2)[2] == 0)
+            ++black;
+        EXPECT_LE(black, c.mostBlackInputs);
+        for (int x = 1; x < 256; ++x)
+            for (int ch = 0; ch < 3; ++ch)
+                ASSERT_GE(px(out, x, 2)[ch], px(out, x - 1, 2)[ch]) << "input " << x << ", channel " << ch;
+        // Mid grey: its Rec. 709 luma is where the look's exposure alone puts it.
+        const auto *mid = px(out, 128, 2);
+        const double luma = 0.2126 * toLinear(mid[2]) + 0.7152 * toLinear(mid[1]) + 0.0722 * toLinear(mid[0]);
+        const double exposure = CameraColorFilterEngine::applyLook(c.look, 0, 0, 1, 1).exposure;
+        EXPECT_NEAR(toEncoded(luma), toEncoded(toLinear(128) * std::exp2(exposure)), 2.0);
+    }
+}
+
+TEST(CameraColorFilterEngine, StillFaceGivesAStillPicture)
+{
+    // A bright spot stands for the face. The framing follows a face box that does not move; once it
+    // has settled, the spot may move less than a quarter pixel per frame (whole-pixel crops made it
+    // jump by more than a pixel whenever the crop crossed a pixel edge).
+    constexpr int kW = 640, kH = 360;
+    const double spotX = 371.3, spotY = 142.6; // top-left origin
+    CameraPixelBuffer frame(kW, kH);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const double d2 = (x - spotX) * (x - spotX) + (y - spotY) * (y - spotY);
+            std::uint8_t *p = frame.scanLine(y) + 4 * x;
+            p[0] = p[1] = p[2]
+                = static_cast<std::uint8_t>(std::lround(20 + 220 * std::exp(-d2 / (2 * 36.0))));
+            p[3] = 255;
+        }
+    // The box's centre is near the spot (bottom-left origin), 0.24 of the height tall.
+    const QRectF face(spotX / kW - 0.06, 1 - spotY / kH - 0.12, 0.12, 0.24);
+
+    CameraAdjustments a;
+    a.isMirrored = false;
+    a.vignetteIntensity = 0;
+    a.autoFaceFraming = true;
+    FaceFramingSmoother smoother;
+    CameraPixelBuffer out;
+    CameraColorFilterEngine::Workspace ws;
+    std::vector<QPointF> positions;
+    for (int frameIndex = 0; frameIndex < 60; ++frameIndex) {
+        const auto state = smoother.update(face, 0.14);
+        CameraColorFilterEngine::process(frame, a, { state.centerX, state.centerY }, state.zoom, out, ws);
+        // Centroid of the spot above its background.
+        double sum = 0, sx = 0, sy = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const double v = std::max(0, px(out, x, y)[1] - 40);
+                sum += v, sx += v * x, sy += v * y;
+            }
+        ASSERT_GT(sum, 0);
+        positions.emplace_back(sx / sum, sy / sum);
+    }
+    double largestSettledStep = 0;
+    for (std::size_t i = 31; i < positions.size(); ++i) {
+        const QPointF step = positions[i] - positions[i - 1];
+        largestSettledStep = std::max(largestSettledStep, std::hypot(step.x(), step.y()));
+    }
+    EXPECT_LT(largestSettledStep, 0.25);
+    // And the framing did follow the face: the spot moved towards the picture's middle.
+    EXPECT_LT(std::abs(positions.back().x() - kW / 2.0), std::abs(spotX - kW / 2.0));
 }

@@ -75,7 +75,7 @@ TEST(CameraColorMatrix, SaturationZeroGivesGrey)
 {
     const CameraPixelBuffer in = noise(64, 16);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(in, { CameraColorMatrix::colorControls(0, 1) }, out);
+    CameraImageKernels::colorPass(in, { CameraColorMatrix::saturation(0) }, out);
     for (int x = 0; x < 64; ++x) {
         const auto *p = px(out, x, 5);
         EXPECT_EQ(p[0], p[1]);
@@ -103,9 +103,11 @@ TEST(CameraColorMatrix, ContrastPivotsOnMidGreyAndIdentityIsExact)
 {
     const CameraPixelBuffer grey = solid(8, 8, 128, 128, 128);
     CameraPixelBuffer out;
-    CameraImageKernels::colorPass(grey, { CameraColorMatrix::colorControls(1, 1.4) }, out);
+    CameraImageKernels::ColorPass contrast;
+    contrast.contrast = 1.4;
+    CameraImageKernels::colorPass(grey, contrast, out);
     EXPECT_NEAR(px(out, 3, 3)[1], 128, 1);
-    CameraImageKernels::colorPass(solid(8, 8, 40, 40, 40), { CameraColorMatrix::colorControls(1, 1.4) }, out);
+    CameraImageKernels::colorPass(solid(8, 8, 40, 40, 40), contrast, out);
     EXPECT_LT(px(out, 3, 3)[1], 40);
 
     const CameraPixelBuffer in = noise(32, 8, 3);
@@ -130,7 +132,7 @@ TEST(CameraColorMatrix, WarmerTargetRaisesRedAgainstBlue)
 TEST(CameraColorMatrix, ComposesInOrder)
 {
     const auto a = CameraColorMatrix::exposure(1);
-    const auto b = CameraColorMatrix::colorControls(0.5, 1.2);
+    const auto b = CameraColorMatrix::saturation(0.5);
     const auto ab = a.then(b);
     // ab applied to (0.1, 0.2, 0.3) equals b(a(v)).
     const float v[3] = { 0.1f, 0.2f, 0.3f };
@@ -256,7 +258,8 @@ TEST(CameraImageKernels, VectorAndPortableRowsGiveTheSameBytes)
         for (int x = 0; x < 203; ++x)
             mask.scanLine(y)[x] = static_cast<std::uint8_t>(x * 37 + y * 11);
     const CameraImageKernels::ColorPass passes[] = {
-        { CameraColorMatrix::exposure(0.7).then(CameraColorMatrix::colorControls(1.3, 1.2)), true, 0.5, 1.8 },
+        { CameraColorMatrix::saturation(1.3).then(CameraColorMatrix::temperature(6500, 7500)), true, 0.5, 1.8,
+            0.7, 1.2 },
         { CameraColorMatrix::temperature(6500, 8000), false, 0, 1.8 },
     };
     for (const auto &pass : passes) {
@@ -264,6 +267,16 @@ TEST(CameraImageKernels, VectorAndPortableRowsGiveTheSameBytes)
         CameraImageKernels::colorPass(in, pass, vector);
         CameraImageKernels::setVectorPathsAllowed(false);
         CameraImageKernels::colorPass(in, pass, portable);
+        CameraImageKernels::setVectorPathsAllowed(true);
+        for (int y = 0; y < 9; ++y)
+            ASSERT_EQ(std::memcmp(vector.constScanLine(y), portable.constScanLine(y), 203 * 4), 0) << y;
+    }
+    for (const QRectF &crop :
+        { QRectF(3.3, 0.6, 150.2, 7.9), QRectF(0, 0, 203, 9), QRectF(190.5, 2.25, 12.5, 6.75) }) {
+        CameraPixelBuffer vector, portable;
+        CameraImageKernels::cropAndScale(in, crop, 203, 9, vector);
+        CameraImageKernels::setVectorPathsAllowed(false);
+        CameraImageKernels::cropAndScale(in, crop, 203, 9, portable);
         CameraImageKernels::setVectorPathsAllowed(true);
         for (int y = 0; y < 9; ++y)
             ASSERT_EQ(std::memcmp(vector.constScanLine(y), portable.constScanLine(y), 203 * 4), 0) << y;

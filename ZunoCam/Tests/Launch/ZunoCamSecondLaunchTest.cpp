@@ -1,8 +1,9 @@
 // Starts the studio twice on a private session bus and the test session's X display: the second
 // start must hand over to the first (whose window comes to the front and takes the focus) and exit 0.
 
-#include "ZunoTestTimeouts.h"
+#include "ZunoPrivateBus.h"
 #include "ZunoTestHome.h"
+#include "ZunoTestTimeouts.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,39 +24,6 @@
 namespace {
 
 constexpr char kServiceName[] = "com.quarnwell.ZunoCam";
-
-// A private session bus for the two starts, so that no other test or studio shares the name.
-class PrivateBus {
-public:
-    PrivateBus()
-    {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            return;
-        m_process.start(daemon,
-            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
-        if (!m_process.waitForStarted(5000))
-            return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) { }
-        address = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("zuno-launch-test"));
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    QDBusConnection connect() const
-    {
-        return QDBusConnection::connectToBus(address, QStringLiteral("zuno-launch-test"));
-    }
-
-    QString address;
-
-private:
-    QProcess m_process;
-};
 
 // The test's own view of the X display.
 class XDisplay {
@@ -167,7 +134,8 @@ TEST(ZunoCamSecondLaunch, BringsTheFirstWindowForwardAndExitsZero)
     ASSERT_TRUE(QFileInfo(studio).isExecutable()) << qPrintable(studio);
     XDisplay display;
     ASSERT_TRUE(display.ok());
-    PrivateBus bus;
+    // A private session bus for the two starts, so that no other test or studio shares the name.
+    ZunoPrivateBus bus;
     if (bus.address.isEmpty())
         GTEST_SKIP() << "cannot start a private D-Bus session bus";
     QDBusConnection connection = bus.connect();

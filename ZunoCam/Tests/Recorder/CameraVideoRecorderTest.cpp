@@ -4,6 +4,7 @@
 #include "ZunoTestHome.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -432,32 +433,80 @@ TEST_F(CameraVideoRecorderTest, WriterThatCannotStartIsReportedAtTheNextStop)
     EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::noFramesCaptured);
 }
 
-TEST_F(CameraVideoRecorderTest, WriteFailureThrowsWriterFailedAndKeepsTheFile)
+TEST_F(CameraVideoRecorderTest, WriteFailureEndsTheRecordingAtOnceAndStopReportsIt)
 {
     // Files may grow to 64 KiB only; a write beyond fails with EFBIG instead of a signal.
-    rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    struct FileSizeLimit {
+        rlimit saved {};
+        void (*previousHandler)(int) = nullptr;
+        FileSizeLimit()
+        {
+            getrlimit(RLIMIT_FSIZE, &saved);
+            previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 64 * 1024;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~FileSizeLimit()
+        {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+    } limit;
 
     SyntheticFrames frames(640, 480);
     const QString url = m_recorder.startRecording(folder(), kStart);
-    int written = 0;
-    // Once the file cannot grow, the writer takes no more frames.
-    while (written < 60 && appendEventually(m_recorder, frames.frame(written, written / 30.0), 500))
-        ++written;
-    const CameraRecorderError error = stopError(m_recorder);
+    int offered = 0, written = 0;
+    // Frames are taken until the file cannot grow; the next frame finds the failure.
+    while (offered < 600 && appendEventually(m_recorder, frames.frame(offered, offered / 30.0), 500))
+        ++offered, ++written;
+    ASSERT_GE(written, 1);
+    ASSERT_LT(offered, 600) << "the file never stopped growing";
 
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    EXPECT_GE(written, 1);
-    EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
-    EXPECT_FALSE(error.message().isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(url));
+    // Reported before any stop: not recording, the idle snapshot, one error line with the reason.
     EXPECT_FALSE(m_recorder.isRecording());
     EXPECT_EQ(m_snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
-    EXPECT_EQ(recorderLines().back(), "error|MP4 recording failed to finalize: " + error.message());
+    EXPECT_EQ(m_recorder.currentSnapshot(), CameraRecordingSnapshot::idle());
+    const QStringList lines = recorderLines();
+    ASSERT_TRUE(lines.back().startsWith("error|MP4 recording failed: ")) << lines.back().toStdString();
+    const std::size_t reports = m_snapshots.snapshots().size();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(m_recorder.append(frames.frame(offered + 1 + i, (offered + 1 + i) / 30.0)));
+    EXPECT_EQ(recorderLines(), lines) << "later frames are dropped without further lines";
+    EXPECT_EQ(m_snapshots.snapshots().size(), reports);
+
+    const CameraRecorderError error = stopError(m_recorder);
+    EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
+    EXPECT_FALSE(error.message().isEmpty());
+    EXPECT_EQ(lines.back(), "error|MP4 recording failed: " + error.message());
+    EXPECT_EQ(recorderLines(), lines) << "logged once";
+    EXPECT_TRUE(QFileInfo::exists(url));
+    EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::notRecording) << "reported once";
+    EXPECT_NO_THROW(m_recorder.startRecording(folder(), kStart));
+}
+
+TEST_F(CameraVideoRecorderTest, ShownDurationNeverGoesBackAtStop)
+{
+    // Four frames (0.1 s of media), then the camera stalls while the wall clock runs on: the live
+    // badge and the result share the media clock, so 00:10 can never turn into 00:09.
+    SyntheticFrames frames(320, 240);
+    m_recorder.startRecording(folder(), kStart);
+    double shown = 0;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(appendEventually(m_recorder, frames.frame(i, 50 + i / 30.0)));
+        const double now = m_recorder.currentSnapshot().elapsedSeconds;
+        EXPECT_GE(now, shown);
+        shown = now;
+    }
+    QElapsedTimer stall;
+    stall.start();
+    while (stall.elapsed() < 300)
+        QThread::msleep(10);
+    shown = m_recorder.currentSnapshot().elapsedSeconds;
+
+    const CameraRecordingResult result = m_recorder.stopRecording().result();
+    EXPECT_GE(result.durationSeconds, shown);
+    for (const CameraRecordingSnapshot &report : m_snapshots.snapshots())
+        EXPECT_LE(report.elapsedSeconds, result.durationSeconds);
+    EXPECT_NEAR(result.durationSeconds, 4 / 30.0, 1e-9);
 }

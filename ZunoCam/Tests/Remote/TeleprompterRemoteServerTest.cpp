@@ -4,6 +4,7 @@
 #include "ZunoAppLogger.h"
 
 #include <QStringList>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -298,7 +301,7 @@ TEST(TeleprompterRemoteServer, AssemblesSplitSends)
     RawClient client(running.port);
     client.send("GET /api/st");
     EXPECT_FALSE(client.readableWithin(100ms)) << "answered an incomplete request";
-    client.send("ate HTTP/1.1\r\nHost: x\r\n");
+    client.send("ate HTTP/1.1\r\nHost: localhost\r\n");
     EXPECT_FALSE(client.readableWithin(50ms));
     client.send("\r\n");
     EXPECT_EQ(parseAnswer(client.readAll()).status, 200);
@@ -549,4 +552,185 @@ TEST(TeleprompterRemoteServer, ListensOnEveryInterfaceUnlessToldLoopbackOnly)
     local.start(port);
     EXPECT_EQ(exchange(port, get("/api/state")).status, 200);
     EXPECT_FALSE(connectsOverIPv6Loopback(port));
+}
+
+TEST(TeleprompterRemoteServer, SilentOwnerGets503AndFreesTheConnection)
+{
+    // The owner never completes, neither the state nor the command: every request is answered 503
+    // after the owner timeout and closed, so even a full house of them cannot lock the remote out.
+    TeleprompterRemoteServer::Options options = loopback();
+    options.ownerTimeout = 300ms;
+    options.maxConnections = 3;
+    RunningServer running(options);
+    std::mutex mutex;
+    bool answerState = false;
+    std::vector<TeleprompterRemoteServer::StateCompletion> held;
+    int commandsApplied = 0;
+    running.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+        std::unique_lock lock(mutex);
+        if (!answerState) {
+            held.push_back(std::move(done));
+            return;
+        }
+        lock.unlock();
+        done(studioState(false));
+    });
+    running.server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteServer::StateCompletion done) {
+            std::lock_guard lock(mutex);
+            ++commandsApplied;
+            held.push_back(std::move(done));
+        });
+    running.start();
+
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (int i = 0; i < 3; ++i) {
+        silent.push_back(std::make_unique<RawClient>(running.port));
+        silent.back()->send(get("/api/state"));
+    }
+    for (const auto &client : silent) {
+        bool closed = false;
+        const HttpAnswer answer = parseAnswer(client->readAll(&closed, 10s));
+        EXPECT_EQ(answer.status, 503);
+        EXPECT_EQ(answer.head.left(answer.head.indexOf('\r')), "HTTP/1.1 503 Service Unavailable");
+        EXPECT_EQ(answer.header("Content-Type"), "application/json; charset=utf-8");
+        EXPECT_EQ(answer.header("Connection"), "close");
+        EXPECT_EQ(answer.json()["ok"], false);
+        EXPECT_TRUE(closed);
+    }
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+
+    // Late completions change nothing; the remote answers again once the owner does.
+    {
+        std::lock_guard lock(mutex);
+        for (const auto &done : held)
+            done(studioState(true));
+        held.clear();
+        answerState = true;
+    }
+    EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+
+    // A command whose handler stays silent: 503 too, and the command was handed over once.
+    bool closed = false;
+    RawClient command(running.port);
+    command.send(postCommand(R"({"command":"toggle"})"));
+    EXPECT_EQ(parseAnswer(command.readAll(&closed, 10s)).status, 503);
+    EXPECT_TRUE(closed);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(commandsApplied, 1);
+}
+
+TEST(TeleprompterRemoteServer, AnswersOnlyRequestsAddressedToThisComputer)
+{
+    RunningServer running;
+    std::atomic<int> asked { 0 };
+    running.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+        ++asked;
+        done(studioState(false));
+    });
+    running.start();
+    const QByteArray port = QByteArray::number(running.port);
+    const QByteArray machine = QSysInfo::machineHostName().toUtf8();
+    QByteArray interfaceAddress = "127.0.0.1";
+    if (const auto interfaces = TeleprompterNetworkInterfaces::ipv4Addresses()) {
+        for (const auto &entry : *interfaces)
+            if (!entry.isLoopback)
+                interfaceAddress = entry.address.toUtf8();
+    }
+
+    struct Case {
+        QByteArray host; // empty: no Host line
+        int status;
+    };
+    const Case cases[] = {
+        { "", 200 },
+        { "127.0.0.1", 200 },
+        { "127.0.0.1:" + port, 200 },
+        { "localhost:" + port, 200 },
+        { "LocalHost", 200 },
+        { "[::1]:" + port, 200 },
+        { "[::1]", 200 },
+        { interfaceAddress + ":" + port, 200 },
+        { machine, 200 },
+        { machine + ".local:" + port, 200 },
+        { "evil.example", 403 },
+        { "evil.example:" + port, 403 },
+        { "127.0.0.1.evil.example", 403 },
+        { "localhost.evil.example:" + port, 403 },
+        { "localhost:http", 403 },
+        { "[::1", 403 },
+        { "user@127.0.0.1", 403 },
+    };
+    int expectedAsks = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.host.toStdString());
+        const QByteArray request = c.host.isEmpty()
+            ? QByteArray("GET /api/state HTTP/1.1\r\n\r\n")
+            : "GET /api/state HTTP/1.1\r\nHost: " + c.host + "\r\n\r\n";
+        bool closed = false;
+        RawClient client(running.port);
+        client.send(request);
+        const HttpAnswer answer = parseAnswer(client.readAll(&closed));
+        EXPECT_EQ(answer.status, c.status);
+        EXPECT_TRUE(closed);
+        if (c.status == 403) {
+            EXPECT_EQ(answer.json()["ok"], false);
+        }
+        expectedAsks += c.status == 200;
+        EXPECT_EQ(asked.load(), expectedAsks) << "a refused request never reaches the studio";
+    }
+}
+
+TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginAreRefused)
+{
+    RunningServer running;
+    std::atomic<int> applied { 0 };
+    running.server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteServer::StateCompletion done) {
+            ++applied;
+            done(studioState(true));
+        });
+    running.start();
+    const QByteArray own = "127.0.0.1:" + QByteArray::number(running.port);
+    const QByteArray body = R"({"command":"toggle"})";
+
+    struct Case {
+        QByteArray method;
+        QByteArray host;
+        QByteArray origin; // empty: no Origin line
+        int status;
+    };
+    const Case cases[] = {
+        { "POST", own, "http://" + own, 200 }, // the page itself
+        { "POST", own, "HTTP://" + own, 200 },
+        { "POST", own, "", 200 }, // curl and scripts
+        { "POST", "", "", 200 },
+        { "POST", own, "http://evil.example", 403 },
+        { "POST", own, "null", 403 },
+        { "POST", own, "https://" + own, 403 },
+        { "POST", "localhost:" + QByteArray::number(running.port), "http://" + own, 403 },
+        { "POST", "", "http://" + own, 403 },
+        { "GET", own, "http://evil.example", 200 }, // reads stay unreadable to it: no CORS grant
+        { "OPTIONS", own, "http://evil.example", 204 },
+    };
+    int expectedApplied = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE((c.method + " Host " + c.host + " Origin " + c.origin).toStdString());
+        QByteArray request
+            = c.method + (c.method == "GET" ? " /api/state" : " /api/command") + " HTTP/1.1\r\n";
+        if (!c.host.isEmpty())
+            request += "Host: " + c.host + "\r\n";
+        if (!c.origin.isEmpty())
+            request += "Origin: " + c.origin + "\r\n";
+        if (c.method == "POST")
+            request += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size())
+                + "\r\n\r\n" + body;
+        else
+            request += "\r\n";
+        const HttpAnswer answer = exchange(running.port, request);
+        EXPECT_EQ(answer.status, c.status);
+        EXPECT_TRUE(answer.header("Access-Control-Allow-Origin").isEmpty());
+        expectedApplied += c.method == "POST" && c.status == 200;
+        EXPECT_EQ(applied.load(), expectedApplied);
+    }
 }

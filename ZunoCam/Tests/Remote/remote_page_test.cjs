@@ -1,35 +1,23 @@
 // The control page in headless Chromium against the real server (Tools/RemoteDemo): it renders the
-// served state, sends play/pause and steps, switches language, shows when the studio is gone, and
-// leaves a screenshot whose pixels are checked.
+// served state, sends play/pause and steps, switches language, fits phone widths, cannot be driven
+// by another page, shows when the studio is gone, and leaves screenshots (the first one's pixels
+// are checked).
 //   node remote_page_test.cjs <RemoteDemo executable> <artifact folder>
 'use strict';
-const { chromium } = require('playwright-core');
 const assert = require('node:assert/strict');
 const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
-const net = require('node:net');
 const path = require('node:path');
+const { CHROMIUM, launchChromium, freePort } = require('../../../Tools/Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const SKIP = 77;
 const [demoPath, artifactDir] = process.argv.slice(2);
-
-function freePort() {
-    return new Promise((resolve, reject) => {
-        const probe = net.createServer();
-        probe.once('error', reject);
-        probe.listen(0, '127.0.0.1', () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
-}
 
 function startDemo(port) {
     const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((resolve, reject) => {
-        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 10000);
+        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 20000);
         let output = '';
         child.stdout.on('data', (chunk) => {
             output += chunk;
@@ -56,7 +44,7 @@ const text = (page, id) => page.locator('#' + id).textContent();
 
 async function waitForText(page, id, expected) {
     await page.waitForFunction(([i, e]) => document.getElementById(i).textContent === e, [id, expected],
-        { timeout: 10000 }).catch(async () => {
+        { timeout: 20000 }).catch(async () => {
         throw new Error(`#${id} shows "${await text(page, id)}", expected "${expected}"`);
     });
 }
@@ -120,9 +108,81 @@ async function rendersCraftedStates(browser, port) {
     const before = stateRequests;
     await page.click('#resetBtn');
     await page.waitForFunction(() => document.getElementById('activeTitle').textContent === 'ZunoCam',
-        null, { timeout: 10000 });
+        null, { timeout: 20000 });
     assert.ok(stateRequests > before);
     assert.equal(await text(page, 'scriptsCount'), '0');
+    await context.close();
+}
+
+// Every phone width from 320 to 430 pixels, in both languages: nothing scrolls sideways, every card and
+// button lies wholly inside the page's column (so on screen), every button is at least 40 pixels
+// square, and the steppers still reach the studio.
+async function fitsPhoneWidths(browser, port, artifactDir) {
+    for (const width of [320, 360, 390, 430]) {
+        for (const [locale, label] of [['en-GB', 'en'], ['tr-TR', 'tr']]) {
+            const where = `${width} px, ${label}`;
+            const context = await browser.newContext({ locale, viewport: { width, height: 800 } });
+            const page = await context.newPage();
+            await page.goto(`http://127.0.0.1:${port}/`);
+            await waitForText(page, 'connPill', 'LIVE');
+            const layout = await page.evaluate(() => ({
+                scrollWidth: document.documentElement.scrollWidth,
+                innerWidth,
+                column: document.querySelector('.wrap').getBoundingClientRect().toJSON(),
+                boxes: [...document.querySelectorAll('button, .card')].map((element) => {
+                    const box = element.getBoundingClientRect();
+                    return { name: element.id || element.className, isButton: element.tagName === 'BUTTON',
+                        left: box.left, right: box.right, width: box.width, height: box.height };
+                }),
+                clipped: [...document.querySelectorAll('.value, .stepper')].filter(
+                    (element) => element.scrollWidth > element.clientWidth).map((element) => element.className),
+            }));
+            assert.ok(layout.scrollWidth <= layout.innerWidth && layout.column.left >= 0
+                && layout.column.right <= layout.innerWidth,
+                `${where}: page is ${layout.scrollWidth} px wide in a ${layout.innerWidth} px window`);
+            assert.ok(layout.boxes.filter((b) => b.isButton).length >= 10, `${where}: buttons missing`);
+            for (const b of layout.boxes) {
+                assert.ok(b.left >= layout.column.left && b.right <= layout.column.right,
+                    `${where}: ${b.name} spans ${b.left}..${b.right}, the column ${layout.column.left}..${layout.column.right}`);
+                if (b.isButton)
+                    assert.ok(b.width >= 40 && b.height >= 40, `${where}: ${b.name} is ${b.width}x${b.height}`);
+            }
+            assert.deepEqual(layout.clipped, [], `${where}: content wider than its box`);
+            if (width === 360)
+                fs.writeFileSync(path.join(artifactDir, `remote-page-360-${label}.png`), await page.screenshot());
+
+            // Each stepper button still sends its command (up, then back down).
+            for (const [value, up, down, step] of [['wpmVal', 'wpmUp', 'wpmDown', 10],
+                ['fontVal', 'fontUp', 'fontDown', 2]]) {
+                const before = Number(await text(page, value));
+                await page.click('#' + up);
+                await waitForText(page, value, String(before + step));
+                await page.click('#' + down);
+                await waitForText(page, value, String(before));
+            }
+            await context.close();
+        }
+    }
+}
+
+// Another web page open in the same browser (another origin on this computer) posts a command the
+// way a form would: the studio refuses it, so the teleprompter does not move.
+async function otherPagesCannotDrive(browser, port) {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.goto(`http://localhost:${port}/`);
+    const before = await fetchState(port);
+    const outcome = await page.evaluate(async (p) => {
+        try {
+            await fetch(`http://127.0.0.1:${p}/api/command`, { method: 'POST', mode: 'no-cors',
+                headers: { 'Content-Type': 'text/plain' }, body: 'toggle' });
+            return 'sent';
+        } catch (error) {
+            return String(error);
+        }
+    }, port);
+    assert.equal(outcome, 'sent');
+    assert.equal((await fetchState(port)).isPlaying, before.isPlaying);
     await context.close();
 }
 
@@ -134,13 +194,7 @@ async function main() {
     fs.mkdirSync(artifactDir, { recursive: true });
     const port = await freePort();
     let demo = await startDemo(port);
-    // launch() gives the browser a fresh, temporary --user-data-dir of its own.
-    const browser = await chromium.launch({
-        executablePath: CHROMIUM,
-        headless: true,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run'],
-    });
+    const browser = await launchChromium();
     try {
         const english = await browser.newContext({ locale: 'en-GB', viewport: { width: 420, height: 900 } });
         const page = await english.newPage();
@@ -214,6 +268,11 @@ async function main() {
         await turkish.close();
 
         await rendersCraftedStates(browser, port);
+        await fitsPhoneWidths(browser, port, artifactDir);
+        await otherPagesCannotDrive(browser, port);
+        // The first page has polled the settled state (the steppers above went up and back down).
+        await waitForText(page, 'wpmVal', '160');
+        await waitForText(page, 'fontVal', '28');
 
         // The studio goes away: the page says so and keeps what it knew.
         demo.kill('SIGTERM');

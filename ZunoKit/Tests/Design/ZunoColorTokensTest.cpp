@@ -166,6 +166,4 @@ TEST(ZunoGlassTokens, WhitesAtTheirOpacitiesAndOpaqueStatusColours)
     EXPECT_EQ(
         ZunoGlassTokens::accentViolet(), ZunoProductPalettes::accentColor(ZunoProductPalette::deepViolet));
     EXPECT_EQ(ZunoGlassTokens::accentCyan(), ZunoProductPalettes::accentColor(ZunoProductPalette::deepCyan));
-    // Made once and shared.
-    EXPECT_EQ(&ZunoGlassTokens::surface2(), &ZunoGlassTokens::surface2());
 }

@@ -33,7 +33,7 @@ QString stored()
 
 void store(const QString &value)
 {
-    ZunoDefaults::standard().setValue(QString::fromLatin1(ZunoLanguages::kDefaultsKey), value);
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(QString::fromLatin1(ZunoLanguages::kDefaultsKey), value));
 }
 
 // Everything that happens during a choice, in order: change notifications and the caller's handler

@@ -1,7 +1,10 @@
-#include "ZunoTestTimeouts.h"
+#include "DesignProbe.h"
 #include "ZunoDesktopWindowPreferences.h"
 #include "ZunoInitialFocusSink.h"
+#include "ZunoLanguage.h"
 #include "ZunoSidebarTitlebarClearance.h"
+#include "ZunoTestHome.h"
+#include "ZunoTestTimeouts.h"
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoWindowControls.h"
@@ -24,8 +27,10 @@ using Button = ZunoWindowButtonLayout::Button;
 using Side = ZunoWindowButtonLayout::Side;
 using Metrics = ZunoUnifiedTitlebarMetrics;
 
-const ZunoWindowButtonLayout kLeft { Side::left, { Button::close, Button::minimize, Button::maximize } };
-const ZunoWindowButtonLayout kRight { Side::right, { Button::minimize, Button::maximize, Button::close } };
+const ZunoWindowButtonLayout kLeft { { Button::close, Button::minimize, Button::maximize }, {} };
+const ZunoWindowButtonLayout kRight { {}, { Button::minimize, Button::maximize, Button::close } };
+// GNOME's default, "appmenu:close".
+const ZunoWindowButtonLayout kCloseOnly { {}, { Button::close } };
 
 // A window as the studio builds it: the title-bar kit at the root, a header row with a button and a
 // text field, content below.
@@ -87,17 +92,24 @@ TEST(ZunoUnifiedTitlebarMetrics, CalculateTable)
         expectMetrics(
             Metrics::calculate(c.maxX, c.centre, c.bottom, c.fullScreen, 16, 14, 14), c.expected, c.name);
 
-    expectMetrics(Metrics::calculateTrailing(78, 26, 33, false, 16, 14, 14), { 16, 26, 33, 47, false, 92 },
+    expectMetrics(Metrics::calculate(0, 78, 26, 33, false, 16, 14, 14), { 16, 26, 33, 47, false, 92 },
         "controls on the right");
-    expectMetrics(Metrics::calculateTrailing(0, 0, 0, false, 16, 14, 14), { 93, 26, 23, 37, false, 0 },
-        "no controls on the right");
+    expectMetrics(Metrics::calculate(0, 38.5, 26, 33, false, 16, 14, 14), { 16, 26, 33, 47, false, 53 },
+        "one control on the right, rounded up");
+    expectMetrics(Metrics::calculate(52, 68, 26, 38, false, 16, 14, 14), { 66, 26, 38, 52, false, 82 },
+        "controls on both sides");
+    expectMetrics(Metrics::calculate(0, 0, 0, 0, false, 16, 14, 14), { 93, 26, 23, 37, false, 0 },
+        "no controls on either side");
+    expectMetrics(Metrics::calculate(0, 78, 26, 33, true, 16, 14, 14), { 16, 26, 0, 16, true, 0 },
+        "full screen ignores the controls on the right");
     // The default value differs from the no-controls measurement in its bottom.
     expectMetrics(Metrics {}, { 93, 26, 33, 37, false, 0 }, "default");
     EXPECT_EQ(Metrics::standardHeight, 52);
     EXPECT_EQ(Metrics::fallbackLeadingClearance, 93);
 }
 
-TEST(ZunoWindowButtonLayout, DesktopLayoutsPickSideAndOrder)
+// The desktop's layout as it is: the buttons it names, on the side and in the order it names them.
+TEST(ZunoWindowButtonLayout, DesktopLayoutsAreTakenAsTheyAre)
 {
     struct Case {
         const char *layout;
@@ -105,42 +117,51 @@ TEST(ZunoWindowButtonLayout, DesktopLayoutsPickSideAndOrder)
     };
     const Case gnome[] = {
         { "appmenu:minimize,maximize,close", kRight },
-        { "appmenu:close", kRight },
+        { "appmenu:close", kCloseOnly },
         { "close,minimize,maximize:", kLeft },
-        { "close:appmenu", kLeft },
-        { "", kRight },
-        { "close,maximize:minimize", { Side::left, { Button::close, Button::maximize, Button::minimize } } },
-        { "icon:close,spacer,maximize",
-            { Side::right, { Button::minimize, Button::close, Button::maximize } } },
+        { "close:appmenu", { { Button::close }, {} } },
+        { "", { {}, {} } },
+        { "close,maximize:minimize", { { Button::close, Button::maximize }, { Button::minimize } } },
+        { "icon:close,spacer,maximize", { {}, { Button::close, Button::maximize } } },
+        { "close:close,minimize", { { Button::close }, { Button::minimize } } },
     };
     for (const Case &c : gnome)
         EXPECT_EQ(ZunoWindowButtonLayout::fromGnome(QString::fromLatin1(c.layout)), c.expected) << c.layout;
     EXPECT_EQ(ZunoWindowButtonLayout::fromKde(QStringLiteral("MS"), QStringLiteral("HIAX")), kRight);
     EXPECT_EQ(ZunoWindowButtonLayout::fromKde(QStringLiteral("XIA"), QStringLiteral("S")), kLeft);
+    EXPECT_EQ(ZunoWindowButtonLayout::fromKde(QStringLiteral("M"), QStringLiteral("X")), kCloseOnly);
 }
 
 TEST(ZunoUnifiedTitlebarWindow, MeasuresWhereTheControlsAre)
 {
     {
         TestWindow left(kLeft);
-        // 20 + three 14-pixel discs 8 apart = 78, plus the gap 14.
-        expectMetrics(left.titlebar->measure(), { 92, 26, 33, 47, false, 0 }, "left, unified header");
+        // 14 + three 24-pixel buttons 6 apart = 98, plus the gap 14; centred on 26 in 52.
+        expectMetrics(left.titlebar->measure(), { 112, 26, 38, 52, false, 0 }, "left, unified header");
         left.titlebar->configure(ZunoUnifiedTitlebarMode::fullHeightSidebar);
-        expectMetrics(left.titlebar->measure(), { 92, 14, 21, 35, false, 0 }, "left, full-height sidebar");
+        expectMetrics(left.titlebar->measure(), { 112, 14, 26, 40, false, 0 }, "left, full-height sidebar");
     }
     {
         TestWindow right(kRight);
-        expectMetrics(right.titlebar->measure(), { 16, 26, 33, 47, false, 92 }, "right");
+        expectMetrics(right.titlebar->measure(), { 16, 26, 38, 52, false, 112 }, "right");
         right.window->show();
-        EXPECT_EQ(right.titlebar->controls()->x(), 800 - 20 - 58);
+        EXPECT_EQ(right.titlebar->controls(Side::right)->x(), 800 - 14 - 84);
         right.window->resize(900, 500);
-        EXPECT_EQ(right.titlebar->controls()->x(), 900 - 20 - 58);
-        expectMetrics(right.titlebar->metrics(), { 16, 26, 33, 47, false, 92 }, "right, wider");
+        EXPECT_EQ(right.titlebar->controls(Side::right)->x(), 900 - 14 - 84);
+        expectMetrics(right.titlebar->metrics(), { 16, 26, 38, 52, false, 112 }, "right, wider");
+    }
+    {
+        TestWindow closeOnly(kCloseOnly);
+        expectMetrics(closeOnly.titlebar->measure(), { 16, 26, 38, 52, false, 52 }, "close only");
+    }
+    {
+        TestWindow both(ZunoWindowButtonLayout::fromGnome(QStringLiteral("close:minimize,maximize")));
+        expectMetrics(both.titlebar->measure(), { 52, 26, 38, 52, false, 82 }, "both sides");
     }
     {
         TestWindow hidden(kLeft);
         for (Button b : { Button::close, Button::minimize, Button::maximize })
-            hidden.titlebar->controls()->button(b)->hide();
+            hidden.titlebar->controlButton(b)->hide();
         expectMetrics(hidden.titlebar->measure(), { 93, 26, 23, 37, false, 0 }, "hidden controls");
     }
     {
@@ -148,9 +169,101 @@ TEST(ZunoUnifiedTitlebarWindow, MeasuresWhereTheControlsAre)
         full.window->showFullScreen();
         QTRY_VERIFY(full.window->isFullScreen());
         expectMetrics(full.titlebar->measure(), { 16, 26, 0, 16, true, 0 }, "full screen");
-        EXPECT_FALSE(full.titlebar->controls()->isVisible());
+        EXPECT_FALSE(full.titlebar->controls(Side::left)->isVisible());
         expectMetrics(full.titlebar->metrics(), { 16, 26, 0, 16, true, 0 }, "full screen, reported");
     }
+}
+
+// GNOME's default shows close alone; nothing adds minimise or maximise to it. A three-button layout
+// shows all three, in its order, each doing its job.
+TEST(ZunoWindowControls, ShowExactlyTheDesktopsButtons)
+{
+    {
+        TestWindow closeOnly(kCloseOnly);
+        EXPECT_EQ(closeOnly.titlebar->controls(Side::left), nullptr);
+        ASSERT_NE(closeOnly.titlebar->controls(Side::right), nullptr);
+        EXPECT_EQ(closeOnly.titlebar->controls(Side::right)->buttons().size(), 1u);
+        EXPECT_NE(closeOnly.titlebar->controlButton(Button::close), nullptr);
+        EXPECT_EQ(closeOnly.titlebar->controlButton(Button::minimize), nullptr);
+        EXPECT_EQ(closeOnly.titlebar->controlButton(Button::maximize), nullptr);
+    }
+    TestWindow three(kRight);
+    three.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(three.window.get(), kWindowWait));
+    const auto &buttons = three.titlebar->controls(Side::right)->buttons();
+    ASSERT_EQ(buttons.size(), 3u);
+    EXPECT_EQ(buttons[0]->kind(), Button::minimize);
+    EXPECT_EQ(buttons[1]->kind(), Button::maximize);
+    EXPECT_EQ(buttons[2]->kind(), Button::close);
+    EXPECT_LT(buttons[0]->x(), buttons[1]->x());
+    EXPECT_LT(buttons[1]->x(), buttons[2]->x());
+    for (auto *b : buttons)
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+
+    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    QTRY_VERIFY(three.window->isMaximized());
+    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    QTRY_VERIFY(!three.window->isMaximized());
+    QTest::mouseClick(buttons[2], Qt::LeftButton);
+    QTRY_VERIFY(!three.window->isVisible());
+}
+
+// Symbolic glyphs on round backgrounds: the close cross meets in the middle, the minimise bar lies
+// low and leaves the middle empty; the background brightens under the pointer.
+TEST(ZunoWindowControls, DrawSymbolicGlyphsOnRoundBackgrounds)
+{
+    DesignProbe::Host host(Qt::black);
+    auto *controls = host.place(new ZunoWindowControls(kRight.right, Side::right, nullptr));
+    host.widget()->activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(host.widget()->isActiveWindow(), kWindowWait);
+    // The pixel whose square holds the middle of the 24-pixel button.
+    const auto centre = [&](Button kind) {
+        return controls->button(kind)->pos() + QPoint(12, 12);
+    };
+    const QImage idle = host.grab();
+    const QPoint close = centre(Button::close);
+    const QPoint minimize = centre(Button::minimize);
+    // A corner of the button's square lies outside the circle: the ground shows.
+    EXPECT_EQ(DesignProbe::at(idle, controls->button(Button::close)->x(), 0), QColor(Qt::black));
+    EXPECT_GT(DesignProbe::at(idle, close.x(), close.y()).red(), 200);
+    // The middle of the minimise button is background, faintly lighter than the ground; its bar is bright.
+    const QColor minimizeMiddle = DesignProbe::at(idle, minimize.x(), minimize.y() - 3);
+    EXPECT_NEAR(minimizeMiddle.red(), DesignProbe::whiteOver(0, 0.10), 3);
+    EXPECT_GT(DesignProbe::at(idle, minimize.x(), minimize.y() + 3).red(), 200);
+    EXPECT_GT(DesignProbe::at(idle, minimize.x() + 3, minimize.y() + 3).red(), 200);
+
+    QEvent enter(QEvent::Enter);
+    controls->button(Button::minimize)->setAttribute(Qt::WA_UnderMouse, true);
+    QCoreApplication::sendEvent(controls->button(Button::minimize), &enter);
+    const QImage hovered = host.grab();
+    EXPECT_NEAR(
+        DesignProbe::at(hovered, minimize.x(), minimize.y() - 3).red(), DesignProbe::whiteOver(0, 0.16), 3);
+}
+
+TEST(ZunoWindowControls, AccessibleNamesFollowTheLanguage)
+{
+    ZunoTestHome home;
+    struct Case {
+        Button kind;
+        const char *en;
+        const char *tr;
+    };
+    const Case cases[] = {
+        { Button::close, "Close", "Kapat" },
+        { Button::minimize, "Minimize", "Simge Durumuna Küçült" },
+        { Button::maximize, "Maximize", "Büyüt" },
+    };
+    ZunoLanguages::setCurrent(ZunoLanguage::en);
+    ZunoWindowControls controls(kRight.right, Side::right, nullptr);
+    for (const Case &c : cases)
+        EXPECT_EQ(controls.button(c.kind)->accessibleName(), QString::fromUtf8(c.en));
+    ZunoLanguages::setCurrent(ZunoLanguage::tr);
+    QCoreApplication::processEvents();
+    for (const Case &c : cases) {
+        EXPECT_EQ(controls.button(c.kind)->accessibleName(), QString::fromUtf8(c.tr));
+        EXPECT_EQ(controls.button(c.kind)->toolTip(), QString::fromUtf8(c.tr));
+    }
+    ZunoLanguages::setCurrent(ZunoLanguage::en);
 }
 
 TEST(ZunoUnifiedTitlebarWindow, ReportsOnlyChanges)
@@ -169,7 +282,7 @@ TEST(ZunoUnifiedTitlebarWindow, ReportsOnlyChanges)
     test.window->resize(820, 500);
     test.titlebar->reportCurrentMetrics();
     ASSERT_EQ(reports.count(), 1);
-    expectMetrics(reports.at(0).at(0).value<Metrics>(), { 16, 26, 33, 47, false, 92 }, "reported");
+    expectMetrics(reports.at(0).at(0).value<Metrics>(), { 16, 26, 38, 52, false, 112 }, "reported");
 }
 
 TEST(ZunoUnifiedTitlebarWindow, ConfiguresFramelessOnceKeepingOtherFlags)
@@ -180,7 +293,10 @@ TEST(ZunoUnifiedTitlebarWindow, ConfiguresFramelessOnceKeepingOtherFlags)
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     titlebar->configure(ZunoUnifiedTitlebarMode::unifiedHeader);
     titlebar->configure(ZunoUnifiedTitlebarMode::fullHeightSidebar);
-    EXPECT_EQ(window.findChildren<ZunoWindowControls *>().size(), 1);
+    const auto groups = window.findChildren<ZunoWindowControls *>();
+    EXPECT_EQ(groups.size(),
+        size_t(!ZunoDesktopWindowPreferences::buttonLayout().left.empty())
+            + size_t(!ZunoDesktopWindowPreferences::buttonLayout().right.empty()));
     EXPECT_EQ(window.findChildren<ZunoInitialFocusSink *>().size(), 1);
     EXPECT_EQ(ZunoUnifiedTitlebarWindow::find(&window), titlebar);
     EXPECT_EQ(titlebar->mode(), ZunoUnifiedTitlebarMode::fullHeightSidebar);
@@ -195,17 +311,17 @@ TEST(ZunoUnifiedHeaderBar, PaddingFollowsTheControlsPhysically)
 {
     TestWindow left(kLeft);
     left.window->show();
-    EXPECT_EQ(left.header->contentsMargins(), QMargins(92, 8, 18, 8));
+    EXPECT_EQ(left.header->contentsMargins(), QMargins(112, 8, 18, 8));
     EXPECT_GE(left.header->height(), 52);
 
     TestWindow right(kRight);
     right.window->show();
-    EXPECT_EQ(right.header->contentsMargins(), QMargins(16, 8, 92, 8));
+    EXPECT_EQ(right.header->contentsMargins(), QMargins(16, 8, 112, 8));
     // Right to left mirrors the content, not the controls' clearance.
     right.window->setLayoutDirection(Qt::RightToLeft);
     QCoreApplication::processEvents();
-    EXPECT_EQ(right.header->contentsMargins(), QMargins(16, 8, 92, 8));
-    QTRY_VERIFY(right.button->geometry().right() <= right.header->width() - 92);
+    EXPECT_EQ(right.header->contentsMargins(), QMargins(16, 8, 112, 8));
+    QTRY_VERIFY(right.button->geometry().right() <= right.header->width() - 112);
     EXPECT_GT(right.button->x(), right.header->width() / 2);
 
     // Without the kit, the default metrics.
@@ -322,8 +438,8 @@ TEST(ZunoSidebarTitlebarClearance, SidebarStartsBelowTheControls)
     EXPECT_EQ(sidebar->contentsMargins().top(), 43);
     test.window->layout()->addWidget(sidebar);
     test.window->show();
-    // 28-pixel title-bar area: bottom 21, clearance 35.
-    EXPECT_EQ(sidebar->contentsMargins().top(), 41);
+    // 28-pixel title-bar area: bottom 26, clearance 40.
+    EXPECT_EQ(sidebar->contentsMargins().top(), 46);
     test.titlebar->configure(ZunoUnifiedTitlebarMode::unifiedHeader);
-    EXPECT_EQ(sidebar->contentsMargins().top(), 53);
+    EXPECT_EQ(sidebar->contentsMargins().top(), 58);
 }

@@ -61,11 +61,13 @@ inline qreal smoothAlphaAt(const QImage &image, const QPointF &design)
         + (a(x0, y0 + 1) * (1 - fx) + a(x0 + 1, y0 + 1) * fx) * fy;
 }
 
-// A transparent N x N bitmap with the renderer's design transform, drawn by draw.
-inline QImage renderDesign(int pixels, const std::function<void(QPainter &)> &draw)
+// An N x N bitmap with the renderer's design transform, drawn by draw over the background
+// (transparent unless given).
+inline QImage renderDesign(
+    int pixels, const std::function<void(QPainter &)> &draw, const QColor &background = Qt::transparent)
 {
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    image.fill(background);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal s = designScale(pixels);

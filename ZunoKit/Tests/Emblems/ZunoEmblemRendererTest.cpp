@@ -166,19 +166,32 @@ TEST(ZunoEmblemRenderer, EveryEmblemIsWhiteGlassAndLeavesThePainterAsFound)
 {
     for (ZunoAppIdentity app : ZunoAppIdentities::allCases()) {
         SCOPED_TRACE(ZunoAppIdentities::caseName(app).toStdString());
-        bool drawn = false;
-        const QImage image = renderDesign(64, [&](QPainter &p) {
-            p.setPen(QPen(Qt::green, 3));
-            p.setBrush(Qt::red);
-            const QTransform transform = p.transform();
-            drawn = ZunoEmblemRenderer::drawFlatEmblem(app, p, ZunoEmblemTone::whiteGlass());
-            EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_SourceOver);
-            EXPECT_EQ(p.pen(), QPen(Qt::green, 3));
-            EXPECT_EQ(p.brush(), QBrush(Qt::red));
-            EXPECT_EQ(p.transform(), transform);
-            EXPECT_FALSE(p.hasClipping());
-        });
-        EXPECT_TRUE(drawn);
+        const ZunoEmblemTone flat = ZunoEmblemTone::flatLight(QColor(40, 70, 160), QColor(250, 140, 20));
+        QImage image;
+        for (const ZunoEmblemTone &tone : { ZunoEmblemTone::whiteGlass(), flat }) {
+            bool drawn = false;
+            const auto draw = [&](QPainter &p) {
+                p.setPen(QPen(Qt::green, 3));
+                p.setBrush(Qt::red);
+                p.setOpacity(0.9);
+                const QTransform transform = p.transform();
+                const QPainter::RenderHints hints = p.renderHints();
+                drawn = ZunoEmblemRenderer::drawFlatEmblem(app, p, tone);
+                EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_SourceOver);
+                EXPECT_EQ(p.pen(), QPen(Qt::green, 3));
+                EXPECT_EQ(p.brush(), QBrush(Qt::red));
+                EXPECT_EQ(p.transform(), transform);
+                EXPECT_EQ(p.opacity(), 0.9);
+                EXPECT_EQ(p.renderHints(), hints);
+                EXPECT_FALSE(p.hasClipping());
+            };
+            const QImage first = renderDesign(64, draw);
+            EXPECT_TRUE(drawn);
+            // The same picture every time for the same tone.
+            EXPECT_EQ(renderDesign(64, draw), first);
+            if (tone.isWhiteGlass())
+                image = ZunoEmblemRenderer::image(app, 64, 1, false).bitmap;
+        }
         int visible = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
@@ -329,7 +342,8 @@ TEST(ZunoEmblemRenderer, ServesImagesToSeveralThreads)
         return images;
     });
     for (int i = 0; i < 12; ++i) {
-        const QImage reference = ZunoEmblemRenderer::image(ZunoAppIdentity::zunoCam, 30 + i, 1.5, false).bitmap;
+        const QImage reference
+            = ZunoEmblemRenderer::image(ZunoAppIdentity::zunoCam, 30 + i, 1.5, false).bitmap;
         for (const QList<QImage> &images : results)
             EXPECT_EQ(images[i], reference) << i;
     }

@@ -83,7 +83,6 @@ TEST(ZunoFlatDraw, EveryElementRestoresThePainter)
         { "display frame", [](QPainter &p) { ZunoFlatDraw::displayFrame(p, glass()); } },
         { "folded sheet", [](QPainter &p) { ZunoFlatDraw::foldedSheet(p, glass()); } },
         { "split shield", [](QPainter &p) { ZunoFlatDraw::splitShield(p, kFlat); } },
-        { "placeholder", [](QPainter &p) { ZunoFlatDraw::placeholder(p, glass()); } },
         { "zunoCam", [](QPainter &p) { ZunoEmblemArtworkMedia::drawZunoCam(p, glass()); } },
     };
     for (const auto &[name, draw] : elements) {
@@ -218,4 +217,54 @@ TEST(ZunoFlatDraw, SharedShapes)
     EXPECT_EQ(at(frame, 20.2, 45), kFlat.primaryColor()); // the screen's border
     EXPECT_EQ(at(frame, 50, 67).alpha(), 0);
     EXPECT_NEAR(at(frame, 50, 72.3).alpha(), 209, 1); // the stand at 0.82
+}
+
+TEST(ZunoFlatDraw, DerivedShades)
+{
+    struct Row {
+        const char *name;
+        const ZunoFlatDraw::ShadeScheme &scheme;
+        QColor primary;
+        std::array<qreal, 3> first; // red, green, blue out of 255
+        std::array<qreal, 3> second;
+    };
+    // 16-bit grey levels whose luma sits on either side of 0.72.
+    const QColor atThreshold = QColor::fromRgba64(47185, 47185, 47185);
+    const QColor aboveThreshold = QColor::fromRgba64(47186, 47186, 47186);
+    const Row rows[] = {
+        { "mixed with the pale colour", ZunoFlatDraw::kBoxShades, QColor(0x2B, 0x4C, 0xB8),
+            { 121.0, 142.0, 209.2 }, { 156.1, 171.7, 220.54 } },
+        { "the frame's own proportions", ZunoFlatDraw::kFrameShades, QColor(0x2B, 0x4C, 0xB8),
+            { 85.9, 112.3, 197.86 }, { 140.5, 158.5, 215.5 } },
+        { "near white takes the fixed pair", ZunoFlatDraw::kBoxShades, QColor(0xD8, 0xE4, 0xF0),
+            { 95, 134, 194 }, { 66, 98, 150 } },
+        { "the frame's fixed pair", ZunoFlatDraw::kFrameShades, QColor(0xD8, 0xE4, 0xF0), { 120, 132, 156 },
+            { 80, 92, 118 } },
+        { "luma 0.72 still mixes", ZunoFlatDraw::kBoxShades, atThreshold,
+            { 0.6 * 183.6 + 0.4 * 238, 0.6 * 183.6 + 0.4 * 241, 0.6 * 183.6 + 0.4 * 247 },
+            { 0.42 * 183.6 + 0.58 * 238, 0.42 * 183.6 + 0.58 * 241, 0.42 * 183.6 + 0.58 * 247 } },
+        { "just above 0.72 is fixed", ZunoFlatDraw::kBoxShades, aboveThreshold, { 95, 134, 194 },
+            { 66, 98, 150 } },
+        { "an invalid colour mixes the dark blue", ZunoFlatDraw::kBoxShades, QColor(),
+            { 121.21, 128.53, 181.42 }, { 156.25, 162.27, 201.09 } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto [first, second]
+            = ZunoFlatDraw::derivedShades(row.scheme, ZunoEmblemTone::flatLight(row.primary, Qt::red));
+        for (const auto &[paint, expected] : { std::pair { first, row.first }, { second, row.second } }) {
+            ASSERT_EQ(paint.kind(), ZunoFlatPaint::Kind::color);
+            const QColor c = paint.colorValue();
+            EXPECT_NEAR(c.redF() * 255, expected[0], 0.03);
+            EXPECT_NEAR(c.greenF() * 255, expected[1], 0.03);
+            EXPECT_NEAR(c.blueF() * 255, expected[2], 0.03);
+            EXPECT_EQ(c.alphaF(), 1) << "opaque on a flat tone";
+        }
+    }
+    // White glass: the primary at 0.46 and 0.28, whatever the scheme.
+    for (const auto *scheme : { &ZunoFlatDraw::kBoxShades, &ZunoFlatDraw::kFrameShades }) {
+        const auto [first, second] = ZunoFlatDraw::derivedShades(*scheme, glass());
+        EXPECT_EQ(first, glass().primaryAlpha(0.46));
+        EXPECT_EQ(second, glass().primaryAlpha(0.28));
+    }
 }

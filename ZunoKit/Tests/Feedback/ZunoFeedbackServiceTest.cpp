@@ -1,6 +1,7 @@
 #include "ZunoFeedbackService.h"
 #include "ZunoDefaults.h"
 #include "ZunoDesktopServices.h"
+#include "ZunoLoggerFakes.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
@@ -9,24 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingDesktop final : public ZunoDesktopServices {
-public:
-    void revealFile(const QString &) override { }
-    void openUrl(const QUrl &url) override { opened.append(url); }
-    QList<QUrl> opened;
-};
-
-// Points the desktop services at a recorder for one test.
-struct InstalledDesktop {
-    InstalledDesktop()
-        : previous(ZunoDesktopServices::replaceShared(desktop))
-    {
-    }
-    ~InstalledDesktop() { ZunoDesktopServices::replaceShared(previous); }
-    std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
-    std::shared_ptr<ZunoDesktopServices> previous;
-};
 
 const ZunoAppVersion kVersion { QStringLiteral("1.4.2"), QStringLiteral("100") };
 
@@ -49,8 +32,8 @@ TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("https://x.test//")), "https://x.test");
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral("   ")), builtIn);
 
-    ZunoDefaults::standard().setValue(
-        ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral(" https://d.test/"));
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(
+        ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral(" https://d.test/")));
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(QStringLiteral(" ")), "https://d.test");
     {
         ZunoScopedEnvironment fromEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "https://e.test/ ");
@@ -61,7 +44,8 @@ TEST(ZunoFeedbackService, BaseURLTakesTheFirstUsableCandidateTrimmed)
         ZunoScopedEnvironment blankEnv(ZunoFeedbackService::kBaseURLEnvironmentVariable, "  ");
         EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), "https://d.test");
     }
-    ZunoDefaults::standard().setValue(ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral("  "));
+    EXPECT_TRUE(
+        ZunoDefaults::standard().setValue(ZunoFeedbackService::kBaseURLDefaultsKey, QStringLiteral("  ")));
     EXPECT_EQ(ZunoFeedbackService::resolvedBaseURL(), builtIn);
 }
 
@@ -150,12 +134,12 @@ TEST(ZunoFeedbackService, OpenInBrowserOpensOnlyWebAddresses)
 {
     ZunoTestHome home;
     ZunoScopedEnvironment env(ZunoFeedbackService::kBaseURLEnvironmentVariable, QByteArray());
-    InstalledDesktop installed;
+    ZunoInstalled<ZunoDesktopServices, ZunoRecordingDesktop> installed;
 
     ZunoFeedbackService::openInBrowser(
         QStringLiteral("ZunoCam"), kVersion, ZunoFeedbackKind::feature, ZunoLanguage::tr);
-    ASSERT_EQ(installed.desktop->opened.size(), 1);
-    const QUrl opened = installed.desktop->opened.first();
+    ASSERT_EQ(installed.fake->opened.size(), 1);
+    const QUrl opened = installed.fake->opened.first();
     EXPECT_EQ(opened.toString(QUrl::RemoveQuery),
         QString::fromLatin1(ZunoFeedbackService::kDefaultBaseURL) + "/tr/geri-bildirim");
     EXPECT_EQ(queryOf(opened).queryItemValue("type"), "feature");
@@ -165,7 +149,7 @@ TEST(ZunoFeedbackService, OpenInBrowserOpensOnlyWebAddresses)
         ZunoFeedbackService::openInBrowser(
             QStringLiteral("ZunoCam"), kVersion, ZunoFeedbackKind::feature, ZunoLanguage::en, base);
     }
-    EXPECT_EQ(installed.desktop->opened.size(), 1);
+    EXPECT_EQ(installed.fake->opened.size(), 1);
 }
 
 TEST(ZunoFeedbackKind, RawValuesTitlesAndSymbols)
@@ -186,4 +170,36 @@ TEST(ZunoFeedbackKind, RawValuesTitlesAndSymbols)
     }
     EXPECT_FALSE(ZunoFeedbackKinds::fromRawValue("newApp"));
     EXPECT_FALSE(ZunoFeedbackKinds::fromRawValue("Bug"));
+}
+
+TEST(ZunoFeedbackService, ResolvedCurrentAppNameTakesTheFirstNonBlankName)
+{
+    const QString process = ZunoBundle::processName();
+    ASSERT_FALSE(process.isEmpty());
+    struct Case {
+        const char *name;
+        QVariantMap info;
+        QString expected;
+    };
+    const Case cases[] = {
+        { "display name first",
+            { { "CFBundleDisplayName", QStringLiteral(" Zuno Cam \n") },
+                { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("Zuno Cam") },
+        { "blank display name gives the name",
+            { { "CFBundleDisplayName", QStringLiteral(" \t") },
+                { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("ZunoCam") },
+        { "a display name that is not text is skipped",
+            { { "CFBundleDisplayName", 42 }, { "CFBundleName", QStringLiteral("ZunoCam") } },
+            QStringLiteral("ZunoCam") },
+        { "neither: the process name", { { "CFBundleName", QStringList { QStringLiteral("x") } } }, process },
+        { "empty dictionary: the process name", {}, process },
+    };
+    for (const Case &c : cases) {
+        ZunoBundle bundle;
+        bundle.infoDictionary = c.info;
+        EXPECT_EQ(ZunoFeedbackService::resolvedCurrentAppName(bundle, QStringLiteral("Fallback")), c.expected)
+            << c.name;
+    }
 }

@@ -165,34 +165,74 @@ INSTANTIATE_TEST_SUITE_P(Steps, ZunoSemVerTransition,
 
 TEST(ZunoSemVer, ErrorTexts)
 {
-    try {
-        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 2, 5 }, K::patch);
-    } catch (const ZunoSemVerError &e) {
-        EXPECT_EQ(e.errorDescription(),
+    struct Case {
+        ZunoSemVer from;
+        ZunoSemVer to;
+        ZunoVersionBumpKind kind;
+        const char *text;
+    };
+    const Case cases[] = {
+        { { 1, 2, 3 }, { 1, 2, 5 }, K::patch,
             "Multi-step version jump blocked by Quarnwell policy: 1.2.3 -> 1.2.5. Only +1 increments are "
-            "permitted.");
-    }
-    try {
-        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 3, 0 }, K::patch);
-    } catch (const ZunoSemVerError &e) {
-        EXPECT_EQ(e.expected(), K::patch);
-        EXPECT_EQ(e.errorDescription(), "Transition 1.2.3 -> 1.3.0 does not match requested 'patch' bump.");
-    }
-    try {
-        ZunoSemVer::validateTransition({ 1, 2, 3 }, { 1, 2, 2 }, K::patch);
-    } catch (const ZunoSemVerError &e) {
-        EXPECT_EQ(e.errorDescription(), "Version downgrade blocked: 1.2.3 -> 1.2.2.");
+            "permitted." },
+        { { 1, 2, 3 }, { 1, 3, 0 }, K::patch,
+            "Transition 1.2.3 -> 1.3.0 does not match requested 'patch' bump." },
+        { { 1, 2, 3 }, { 1, 2, 4 }, K::minor,
+            "Transition 1.2.3 -> 1.2.4 does not match requested 'minor' bump." },
+        { { 1, 2, 3 }, { 1, 2, 2 }, K::patch, "Version downgrade blocked: 1.2.3 -> 1.2.2." },
+    };
+    for (const Case &c : cases) {
+        EXPECT_THROW(
+            {
+                try {
+                    ZunoSemVer::validateTransition(c.from, c.to, c.kind);
+                } catch (const ZunoSemVerError &e) {
+                    EXPECT_EQ(e.errorDescription(), c.text);
+                    if (e.kind() == E::unexpectedBumpKind) {
+                        EXPECT_EQ(e.expected(), c.kind);
+                    }
+                    throw;
+                }
+            },
+            ZunoSemVerError)
+            << c.text;
     }
 }
 
-TEST(ZunoSemVer, JsonAndBumpKindCoding)
+TEST(ZunoSemVer, JsonCodingIsStrict)
 {
     EXPECT_EQ(
         nlohmann::json(ZunoSemVer(1, 4, 2)), nlohmann::json::parse(R"({"major":1,"minor":4,"patch":2})"));
+    // No policy range on decoding: a negative component decodes as it is; a whole number written with a
+    // fraction part counts.
     EXPECT_EQ(nlohmann::json::parse(R"({"major":-1,"minor":0,"patch":2})").get<ZunoSemVer>().major, -1);
-    EXPECT_THROW(
-        nlohmann::json::parse(R"({"major":1,"minor":0})").get<ZunoSemVer>(), nlohmann::json::exception);
-    EXPECT_EQ(zunoVersionBumpKindFromRawValue("minor"), K::minor);
-    EXPECT_EQ(zunoVersionBumpKindFromRawValue("Minor"), std::nullopt);
-    EXPECT_EQ(rawValue(K::build), "build");
+    EXPECT_EQ(
+        nlohmann::json::parse(R"({"major":2.0,"minor":0,"patch":9223372036854775807})").get<ZunoSemVer>(),
+        ZunoSemVer(2, 0, std::numeric_limits<std::int64_t>::max()));
+    const char *refused[] = {
+        R"({"major":1,"minor":0})",
+        R"({"major":1.5,"minor":0,"patch":0})",
+        R"({"major":1,"minor":0,"patch":9223372036854775808})",
+        R"({"major":1,"minor":0,"patch":1e19})",
+        R"({"major":1,"minor":true,"patch":0})",
+        R"({"major":"1","minor":0,"patch":0})",
+        R"({"major":null,"minor":0,"patch":0})",
+    };
+    for (const char *text : refused)
+        EXPECT_THROW(nlohmann::json::parse(text).get<ZunoSemVer>(), nlohmann::json::exception) << text;
+}
+
+TEST(ZunoVersionBumpKind, CasesAndCoding)
+{
+    EXPECT_EQ(ZunoVersionBumpKinds::allCases, (std::array { K::build, K::patch, K::minor, K::major }));
+    for (K kind : ZunoVersionBumpKinds::allCases) {
+        EXPECT_EQ(nlohmann::json(kind), rawValue(kind).toStdString());
+        EXPECT_EQ(nlohmann::json(kind).get<K>(), kind);
+        EXPECT_EQ(ZunoVersionBumpKinds::fromRawValue(rawValue(kind)), kind);
+    }
+    EXPECT_EQ(nlohmann::json(K::minor), "minor");
+    EXPECT_EQ(nlohmann::json::parse(R"("major")").get<K>(), K::major);
+    EXPECT_EQ(ZunoVersionBumpKinds::fromRawValue("Minor"), std::nullopt);
+    for (const char *text : { R"("Minor")", R"("")", "1", "null" })
+        EXPECT_THROW(nlohmann::json::parse(text).get<K>(), nlohmann::json::exception) << text;
 }

@@ -40,6 +40,42 @@ TEST(ZunoByteFormatter, Rates)
         EXPECT_EQ(formatRate(rate), text) << rate;
 }
 
+// printf rounds the exact binary value: a tie that is exact in binary goes to the even digit
+// (1.25 -> "1.2"), a decimal that only looks like a tie goes the way its binary value lies
+// (1.35 is a little above, 1.45 a little below).
+TEST(ZunoByteFormatter, RoundsTiesAsPrintfDoes)
+{
+    const std::pair<std::int64_t, const char *> sizes[] = {
+        { 1250, "1.2 KB" },
+        { 2250, "2.2 KB" },
+        { 1350, "1.4 KB" },
+        { 1450, "1.4 KB" },
+        { 1250000, "1.2 MB" },
+        { 3750000, "3.8 MB" },
+        { 1125000000, "1.12 GB" },
+        { 3375000000, "3.38 GB" },
+        { 1125000000000, "1.12 TB" },
+        { 999950, "1000.0 KB" },
+    };
+    for (const auto &[bytes, text] : sizes)
+        EXPECT_EQ(format(bytes), text) << bytes;
+    const std::pair<double, const char *> rates[] = {
+        { 1250, "1.2 KB/s" },
+        { 2250, "2.2 KB/s" },
+        { 1250000, "1.2 MB/s" },
+        { 1125000000, "1.12 GB/s" },
+        { 3375000000, "3.38 GB/s" },
+        // Every digit of a huge rate, none cut off.
+        { 1e300,
+            "100000000000000009635014392037411447194131245525184358312923120964207345071770458571464004890"
+            "198518720971974030499272717572705813243874681661564501323787165479391351363882693412937715289"
+            "6934732354722602044746013300944590451431923562399193436133392135634504915915015573579289946925"
+            "483474026496.00 GB/s" },
+    };
+    for (const auto &[rate, text] : rates)
+        EXPECT_EQ(formatRate(rate), text) << rate;
+}
+
 TEST(ZunoByteFormatter, Durations)
 {
     const std::pair<double, const char *> cases[] = {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
@@ -66,14 +68,47 @@ TEST(ZunoChecksum, PartialFingerprint)
         digest(expectedSmall + small.left(4) + small.right(4)));
 }
 
+// Lengths far beyond the file cost a file-sized read, not an allocation of the length; samples
+// larger than one read buffer still enter the digest whole.
+TEST(ZunoChecksum, HugeLengthsReadOnlyWhatTheFileHas)
+{
+    QTemporaryDir dir;
+    constexpr std::int64_t kHuge = std::numeric_limits<std::int64_t>::max();
+    const QByteArray small("hello");
+    const QString smallPath = writeFile(dir, "small", small);
+    QByteArray smallSize(8, '\0');
+    smallSize[0] = 5;
+    EXPECT_EQ(ZunoChecksum::sha256(smallPath, kHuge), digest(small));
+    EXPECT_EQ(ZunoChecksum::sha256(smallPath, std::int64_t(1) << 40), digest(small));
+    EXPECT_EQ(ZunoChecksum::partialFingerprint(smallPath, kHuge), digest(smallSize + small));
+
+    QByteArray large;
+    for (int i = 0; i < 3 * 1024 * 1024 + 5; ++i)
+        large.append(char(i * 7 + i / 4096));
+    const QString largePath = writeFile(dir, "large", large);
+    QByteArray largeSize(8, '\0');
+    for (int i = 0; i < 8; ++i)
+        largeSize[i] = char((std::uint64_t(large.size()) >> (8 * i)) & 0xff);
+    const int sample = 2 * 1024 * 1024 + 3;
+    EXPECT_EQ(ZunoChecksum::partialFingerprint(largePath, sample),
+        digest(largeSize + large.left(sample) + large.right(sample)));
+    EXPECT_EQ(ZunoChecksum::sha256(largePath, kHuge), digest(large));
+}
+
 TEST(ZunoChecksum, FileErrorsPropagate)
 {
     QTemporaryDir dir;
-    EXPECT_THROW(ZunoChecksum::sha256(dir.filePath("missing"), 16), ZunoFileError);
-    EXPECT_THROW(ZunoChecksum::partialFingerprint(dir.filePath("missing"), 16), ZunoFileError);
-    try {
-        ZunoChecksum::sha256(dir.filePath("missing"), 16);
-    } catch (const ZunoFileError &e) {
-        EXPECT_EQ(e.code().value(), ENOENT);
-    }
+    const QString missing = dir.filePath("missing");
+    EXPECT_THROW(ZunoChecksum::partialFingerprint(missing, 16), ZunoFileError);
+    EXPECT_THROW(
+        {
+            try {
+                ZunoChecksum::sha256(missing, 16);
+            } catch (const ZunoFileError &e) {
+                EXPECT_EQ(e.code().value(), ENOENT);
+                EXPECT_EQ(e.path(), missing);
+                throw;
+            }
+        },
+        ZunoFileError);
 }

@@ -2,6 +2,7 @@
 #include "ZunoDefaults.h"
 #include "ZunoJson.h"
 #include "ZunoMainThread.h"
+#include "ZunoMessageCapture.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoPaths.h"
 #include "ZunoSerialQueue.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -42,9 +44,10 @@ TEST(ZunoDefaults, StoresPerApplicationAndReadsBack)
     auto &defaults = ZunoDefaults::standard();
     EXPECT_EQ(defaults.filePath(), home.path() + "/.config/Quarnwell/ZunoCam.conf");
     EXPECT_FALSE(defaults.contains("com.quarnwell.preferredLanguage"));
-    defaults.setValue("com.quarnwell.preferredLanguage", QStringLiteral("tr"));
-    defaults.setValue("com.quarnwell.bookmarks", QVariantMap { { "a", 1 }, { "b", QStringLiteral("x") } });
-    defaults.setValue("number", 5);
+    EXPECT_TRUE(defaults.setValue("com.quarnwell.preferredLanguage", QStringLiteral("tr")));
+    EXPECT_TRUE(defaults.setValue(
+        "com.quarnwell.bookmarks", QVariantMap { { "a", 1 }, { "b", QStringLiteral("x") } }));
+    EXPECT_TRUE(defaults.setValue("number", 5));
 
     ZunoDefaults other(defaults.filePath());
     EXPECT_EQ(other.string("com.quarnwell.preferredLanguage"), "tr");
@@ -52,8 +55,34 @@ TEST(ZunoDefaults, StoresPerApplicationAndReadsBack)
     EXPECT_TRUE(other.dictionary("number").isEmpty());
     EXPECT_TRUE(other.string("missing").isEmpty());
 
-    defaults.remove("number");
+    EXPECT_TRUE(defaults.remove("number"));
     EXPECT_FALSE(ZunoDefaults(defaults.filePath()).contains("number"));
+}
+
+// A folder where the settings file should be: nothing can be written there, root or not.
+TEST(ZunoDefaults, AnUnwritableFileIsAFailureAndKeepsNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ZunoCam.conf"));
+    ASSERT_TRUE(QDir().mkdir(path));
+    ZunoDefaults defaults(path);
+    {
+        ZunoMessageCapture capture;
+        EXPECT_FALSE(defaults.setValue("language", QStringLiteral("tr")));
+        EXPECT_FALSE(defaults.remove("language"));
+        const QStringList warnings = capture.messages(QtWarningMsg);
+        ASSERT_EQ(warnings.size(), 2);
+        EXPECT_TRUE(warnings[0].contains(path)) << warnings[0].toStdString();
+        EXPECT_TRUE(warnings[0].contains(QStringLiteral("\"language\""))) << warnings[0].toStdString();
+    }
+    // Nothing looks saved that the next start would not find.
+    EXPECT_FALSE(defaults.contains("language"));
+    EXPECT_FALSE(ZunoDefaults(path).contains("language"));
+
+    // Once the file can be written, so can the store: a failure does not stick.
+    ASSERT_TRUE(QDir().rmdir(path));
+    EXPECT_TRUE(defaults.setValue("language", QStringLiteral("de")));
+    EXPECT_EQ(ZunoDefaults(path).string("language"), "de");
 }
 
 TEST(ZunoDefaults, ConcurrentWritersDoNotCorruptTheStore)
@@ -64,7 +93,7 @@ TEST(ZunoDefaults, ConcurrentWritersDoNotCorruptTheStore)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 50; ++i)
-                defaults.setValue(QStringLiteral("k%1").arg(t), i);
+                EXPECT_TRUE(defaults.setValue(QStringLiteral("k%1").arg(t), i));
         });
     for (auto &t : threads)
         t.join();

@@ -56,7 +56,7 @@ Bytes lzvnBlock(std::uint32_t rawBytes, const Bytes &payload)
     return out;
 }
 
-const Bytes kLZVNEnd = {0x06, 0, 0, 0, 0, 0, 0, 0};
+const Bytes kLZVNEnd = { 0x06, 0, 0, 0, 0, 0, 0, 0 };
 
 Bytes withEnd(Bytes payload)
 {
@@ -66,7 +66,7 @@ Bytes withEnd(Bytes payload)
 
 // An FSE block header: fields packed as the format lays them out, no frequency table.
 Bytes fseHeader(std::uint32_t rawBytes, std::uint32_t literals, std::uint32_t matches,
-                std::uint32_t headerBytes, std::uint32_t lState = 0)
+    std::uint32_t headerBytes, std::uint32_t lState = 0)
 {
     Bytes out;
     putText(out, "bvx2");
@@ -77,12 +77,12 @@ Bytes fseHeader(std::uint32_t rawBytes, std::uint32_t literals, std::uint32_t ma
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ZunoLZFSEDecoder, EveryTestFileDecodesToTheJsonBesideIt)
 {
     // stored, LZVN and FSE blocks; big holds several FSE blocks.
-    for (const char *name : {"tiny", "fr", "de", "ja", "ar", "big"}) {
+    for (const char *name : { "tiny", "fr", "de", "ja", "ar", "big" }) {
         SCOPED_TRACE(name);
         const Bytes compressed = readTestFile(QString::fromLatin1(name) + ".json.lzfse");
         const Bytes expected = readTestFile(QString::fromLatin1(name) + ".json");
@@ -94,13 +94,13 @@ TEST(ZunoLZFSEDecoder, EveryTestFileDecodesToTheJsonBesideIt)
 
 TEST(ZunoLZFSEDecoder, DamagedTestFilesAreRejected)
 {
-    for (const char *name : {"ar-truncated", "bad-magic", "de-no-end"}) {
+    for (const char *name : { "ar-truncated", "bad-magic", "de-no-end" }) {
         SCOPED_TRACE(name);
         const Bytes damaged = readTestFile(QString::fromLatin1(name) + ".json.lzfse");
         ASSERT_FALSE(damaged.empty());
         EXPECT_THROW(decode(damaged), ZunoLZFSEError);
     }
-    // Flipped payload bits may still decode, but never to the original text nor to valid JSON.
+    // Flipped payload bits may still decode, but never to the text that was compressed nor to valid JSON.
     const Bytes flipped = readTestFile("ar-bitflip.json.lzfse");
     ASSERT_FALSE(flipped.empty());
     try {
@@ -113,7 +113,7 @@ TEST(ZunoLZFSEDecoder, DamagedTestFilesAreRejected)
 
 TEST(ZunoLZFSEDecoder, EveryTruncationIsRejected)
 {
-    for (const char *name : {"tiny", "fr", "de", "ja"}) {
+    for (const char *name : { "tiny", "fr", "de", "ja" }) {
         SCOPED_TRACE(name);
         const Bytes whole = readTestFile(QString::fromLatin1(name) + ".json.lzfse");
         for (std::size_t length = 0; length < whole.size(); ++length)
@@ -126,12 +126,12 @@ TEST(ZunoLZFSEDecoder, EveryTruncationIsRejected)
 TEST(ZunoLZFSEDecoder, CorruptedBytesNeverEscapeTheLimit)
 {
     constexpr std::size_t kLimit = 4u << 20;
-    for (const char *name : {"de", "ja", "ar"}) {
+    for (const char *name : { "de", "ja", "ar" }) {
         SCOPED_TRACE(name);
         const Bytes whole = readTestFile(QString::fromLatin1(name) + ".json.lzfse");
         const std::size_t step = std::max<std::size_t>(1, whole.size() / 400);
         for (std::size_t at = 0; at < whole.size(); at += step) {
-            for (const std::uint8_t mask : {0x01, 0x80, 0xff}) {
+            for (const std::uint8_t mask : { 0x01, 0x80, 0xff }) {
                 Bytes damaged = whole;
                 damaged[at] ^= mask;
                 try {
@@ -164,10 +164,10 @@ TEST(ZunoLZFSEDecoder, HandMadeStreams)
     putText(twoBlocks, "bvx-");
     put32(twoBlocks, 3);
     putText(twoBlocks, "abc");
-    const Bytes second = lzvnBlock(4, withEnd({0x08, 0x01}));
+    const Bytes second = lzvnBlock(4, withEnd({ 0x08, 0x01 }));
     twoBlocks.insert(twoBlocks.end(), second.begin(), second.end());
     // 'x' with a match at distance 1 (xxxx), then a match that repeats that distance (xx).
-    const Bytes withPrevious = lzvnBlock(6, withEnd({0x40, 0x01, 'x', 0xf2}));
+    const Bytes withPrevious = lzvnBlock(6, withEnd({ 0x40, 0x01, 'x', 0xf2 }));
 
     Bytes fseBigHeader = fseHeader(0, 0, 0, 1000);
     fseBigHeader.resize(200, 0);
@@ -180,54 +180,54 @@ TEST(ZunoLZFSEDecoder, HandMadeStreams)
     fseVersion1.resize(800, 0);
 
     const std::vector<Case> cases = {
-        {"empty input", {}, false, ""},
-        {"end marker only", {'b', 'v', 'x', '$'}, true, ""},
-        {"stored block",
-         [] {
-             Bytes b;
-             putText(b, "bvx-");
-             put32(b, 3);
-             putText(b, "abcbvx$");
-             return b;
-         }(),
-         true, "abc"},
-        {"stored block longer than the input", storedShort, false, ""},
-        {"stored block of 4 GiB", storedHuge, false, ""},
-        {"LZVN literals", lzvnBlock(3, withEnd({0xe3, 'a', 'b', 'c'})), true, "abc"},
-        {"LZVN overlapping match", lzvnBlock(4, withEnd({0x40, 0x01, 'a'})), true, "aaaa"},
-        {"LZVN repeated distance", withPrevious, true, "xxxxxx"},
-        {"LZVN match into an earlier block", twoBlocks, true, "abccccc"},
-        {"LZVN match before the output", lzvnBlock(4, withEnd({0x40, 0x02, 'a'})), false, ""},
-        {"LZVN zero distance", lzvnBlock(4, withEnd({0x40, 0x00, 'a'})), false, ""},
-        {"LZVN previous distance before any", lzvnBlock(4, withEnd({0x46, 'a'})), false, ""},
-        {"LZVN undefined opcode", lzvnBlock(3, withEnd({0x70})), false, ""},
-        {"LZVN more output than declared", lzvnBlock(2, withEnd({0xe3, 'a', 'b', 'c'})), false, ""},
-        {"LZVN less output than declared", lzvnBlock(5, withEnd({0xe3, 'a', 'b', 'c'})), false, ""},
-        {"LZVN literals past the payload", lzvnBlock(15, {0xef, 'a'}), false, ""},
-        {"LZVN without its end instruction", lzvnBlock(3, {0xe3, 'a', 'b', 'c'}), false, ""},
-        {"LZVN bytes after its end instruction",
-         lzvnBlock(3,
-                   [] {
-                       Bytes p = withEnd({0xe3, 'a', 'b', 'c'});
-                       p.push_back(0);
-                       return p;
-                   }()),
-         false, ""},
-        {"LZVN block claiming 4 GiB", lzvnBlock(0xffffffffu, withEnd({0xe3, 'a', 'b', 'c'})), false, ""},
-        {"FSE header cut short",
-         [] {
-             Bytes b;
-             putText(b, "bvx2");
-             b.resize(20, 0);
-             return b;
-         }(),
-         false, ""},
-        {"FSE header size past the block", fseBigHeader, false, ""},
-        {"FSE header size below its fixed part", fseHeader(0, 0, 0, 8), false, ""},
-        {"FSE too many literals", fseManyLiterals, false, ""},
-        {"FSE start state out of range", fseBadState, false, ""},
-        {"FSE version 1 block", fseVersion1, false, ""},
-        {"unknown block", {'b', 'v', 'x', 'Z', 'b', 'v', 'x', '$'}, false, ""},
+        { "empty input", {}, false, "" },
+        { "end marker only", { 'b', 'v', 'x', '$' }, true, "" },
+        { "stored block",
+            [] {
+                Bytes b;
+                putText(b, "bvx-");
+                put32(b, 3);
+                putText(b, "abcbvx$");
+                return b;
+            }(),
+            true, "abc" },
+        { "stored block longer than the input", storedShort, false, "" },
+        { "stored block of 4 GiB", storedHuge, false, "" },
+        { "LZVN literals", lzvnBlock(3, withEnd({ 0xe3, 'a', 'b', 'c' })), true, "abc" },
+        { "LZVN overlapping match", lzvnBlock(4, withEnd({ 0x40, 0x01, 'a' })), true, "aaaa" },
+        { "LZVN repeated distance", withPrevious, true, "xxxxxx" },
+        { "LZVN match into an earlier block", twoBlocks, true, "abccccc" },
+        { "LZVN match before the output", lzvnBlock(4, withEnd({ 0x40, 0x02, 'a' })), false, "" },
+        { "LZVN zero distance", lzvnBlock(4, withEnd({ 0x40, 0x00, 'a' })), false, "" },
+        { "LZVN previous distance before any", lzvnBlock(4, withEnd({ 0x46, 'a' })), false, "" },
+        { "LZVN undefined opcode", lzvnBlock(3, withEnd({ 0x70 })), false, "" },
+        { "LZVN more output than declared", lzvnBlock(2, withEnd({ 0xe3, 'a', 'b', 'c' })), false, "" },
+        { "LZVN less output than declared", lzvnBlock(5, withEnd({ 0xe3, 'a', 'b', 'c' })), false, "" },
+        { "LZVN literals past the payload", lzvnBlock(15, { 0xef, 'a' }), false, "" },
+        { "LZVN without its end instruction", lzvnBlock(3, { 0xe3, 'a', 'b', 'c' }), false, "" },
+        { "LZVN bytes after its end instruction",
+            lzvnBlock(3,
+                [] {
+                    Bytes p = withEnd({ 0xe3, 'a', 'b', 'c' });
+                    p.push_back(0);
+                    return p;
+                }()),
+            false, "" },
+        { "LZVN block claiming 4 GiB", lzvnBlock(0xffffffffu, withEnd({ 0xe3, 'a', 'b', 'c' })), false, "" },
+        { "FSE header cut short",
+            [] {
+                Bytes b;
+                putText(b, "bvx2");
+                b.resize(20, 0);
+                return b;
+            }(),
+            false, "" },
+        { "FSE header size past the block", fseBigHeader, false, "" },
+        { "FSE header size below its fixed part", fseHeader(0, 0, 0, 8), false, "" },
+        { "FSE too many literals", fseManyLiterals, false, "" },
+        { "FSE start state out of range", fseBadState, false, "" },
+        { "FSE version 1 block", fseVersion1, false, "" },
+        { "unknown block", { 'b', 'v', 'x', 'Z', 'b', 'v', 'x', '$' }, false, "" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,5 @@
-#include "ZunoDefaults.h"
 #include "ZunoLanguage.h"
+#include "ZunoDefaults.h"
 #include "ZunoLocalizationStore.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoPaths.h"
@@ -24,8 +24,8 @@ namespace {
 // Sets the locale variables for one test and puts the old values back.
 class LocaleEnvironment : public ZunoScopedEnvironment {
 public:
-    LocaleEnvironment(const char *language, const char *lcAll, const char *lcMessages = "",
-                      const char *lang = "")
+    LocaleEnvironment(
+        const char *language, const char *lcAll, const char *lcMessages = "", const char *lang = "")
     {
         set("LANGUAGE", language);
         set("LC_ALL", lcAll);
@@ -36,7 +36,7 @@ public:
 
 void store(const QString &value)
 {
-    ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, value);
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, value));
 }
 
 QString stored()
@@ -50,10 +50,9 @@ public:
     ChangeRecorder()
     {
         ZunoNotificationCenter::shared().addObserver(ZunoLanguages::kLanguageDidChangeNotification,
-                                                     &m_context,
-                                                     [this](const QString &, const QVariant &payload) {
-                                                         languages.push_back(payload.value<ZunoLanguage>());
-                                                     });
+            &m_context, [this](const QString &, const QVariant &payload) {
+                languages.push_back(payload.value<ZunoLanguage>());
+            });
     }
     std::vector<ZunoLanguage> languages;
 
@@ -61,36 +60,52 @@ private:
     QObject m_context;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ZunoLanguage, MatchesTags)
 {
     using L = ZunoLanguage;
     const std::vector<std::pair<const char *, std::optional<L>>> cases = {
-        {"", std::nullopt},        {"   ", std::nullopt},
-        {" en_US \n", L::en},      {"en-GB", L::en},
-        {"PT_br", L::ptBR},        {"ZH-hant", L::zhHant},
-        {"zh", L::zhHans},         {"zh-CN", L::zhHans},
-        {"zh-SG", L::zhHans},      {"zh-Hans", L::zhHans},
-        {"zh-TW", L::zhHant},      {"zh-HK", L::zhHant},
-        {"zh-MO", L::zhHant},      {"zh-Hant-TW", L::zhHant},
-        {"zh-Hans-HK", L::zhHans},  // an explicit script wins over the region
-        {"zh_Hans_MO", L::zhHans}, {"zhx", std::nullopt},
-        {"pt", L::ptBR},           {"pt-AO", L::ptBR},
-        {"pt-MZ", L::ptBR},        {"pt-PT", L::ptPT},
-        {"pt_pt", L::ptPT},        {"no", L::nb},
-        {"nn-NO", L::nb},          {"nb", L::nb},
-        {"nob", std::nullopt},     {"iw-IL", L::he},
-        {"in-ID", L::id},          {"de-AT", L::de},
-        {"tr_TR", L::tr},          {"-fr-", L::fr},
-        {"fil", std::nullopt},     {"sr-Latn", std::nullopt},
-        {"english", std::nullopt},
+        { "", std::nullopt },
+        { "   ", std::nullopt },
+        { " en_US \n", L::en },
+        { "en-GB", L::en },
+        { "PT_br", L::ptBR },
+        { "ZH-hant", L::zhHant },
+        { "zh", L::zhHans },
+        { "zh-CN", L::zhHans },
+        { "zh-SG", L::zhHans },
+        { "zh-Hans", L::zhHans },
+        { "zh-TW", L::zhHant },
+        { "zh-HK", L::zhHant },
+        { "zh-MO", L::zhHant },
+        { "zh-Hant-TW", L::zhHant },
+        { "zh-Hans-HK", L::zhHans }, // an explicit script wins over the region
+        { "zh_Hans_MO", L::zhHans },
+        { "zhx", std::nullopt },
+        { "pt", L::ptBR },
+        { "pt-AO", L::ptBR },
+        { "pt-MZ", L::ptBR },
+        { "pt-PT", L::ptPT },
+        { "pt_pt", L::ptPT },
+        { "no", L::nb },
+        { "nn-NO", L::nb },
+        { "nb", L::nb },
+        { "nob", std::nullopt },
+        { "iw-IL", L::he },
+        { "in-ID", L::id },
+        { "de-AT", L::de },
+        { "tr_TR", L::tr },
+        { "-fr-", L::fr },
+        { "fil", std::nullopt },
+        { "sr-Latn", std::nullopt },
+        { "english", std::nullopt },
     };
     for (const auto &[tag, expected] : cases)
         EXPECT_EQ(ZunoLanguages::match(QString::fromUtf8(tag)), expected) << '"' << tag << '"';
 
-    EXPECT_EQ(ZunoLanguages::resolve({"fil", "sr-Latn", "nn", "de"}), L::nb);
-    EXPECT_EQ(ZunoLanguages::resolve({"fil", "english"}), L::en);
+    EXPECT_EQ(ZunoLanguages::resolve({ "fil", "sr-Latn", "nn", "de" }), L::nb);
+    EXPECT_EQ(ZunoLanguages::resolve({ "fil", "english" }), L::en);
     EXPECT_EQ(ZunoLanguages::resolve({}), L::en);
 }
 
@@ -103,8 +118,8 @@ TEST(ZunoLanguage, TableAndDerivedProperties)
         raws.insert(rawValue(language));
         EXPECT_EQ(ZunoLanguages::fromRawValue(rawValue(language)), language);
         EXPECT_EQ(ZunoLanguages::match(rawValue(language)), language);
-        EXPECT_EQ(isRTL(language), language == ZunoLanguage::ar || language == ZunoLanguage::fa
-                                       || language == ZunoLanguage::he);
+        EXPECT_EQ(isRTL(language),
+            language == ZunoLanguage::ar || language == ZunoLanguage::fa || language == ZunoLanguage::he);
     }
     EXPECT_EQ(raws.size(), 37);
     EXPECT_EQ(ZunoLanguages::fromRawValue("PT-BR"), std::nullopt);
@@ -133,7 +148,7 @@ TEST(ZunoLanguage, TableAndDerivedProperties)
     for (std::size_t i = 1; i < sorted.size(); ++i)
         EXPECT_LT(englishName(sorted[i - 1]).compare(englishName(sorted[i]), Qt::CaseInsensitive), 0);
     EXPECT_EQ(sorted.front(), ZunoLanguage::ar);
-    EXPECT_EQ(sorted[4], ZunoLanguage::zhHans);  // Arabic, Azerbaijani, Bulgarian, Catalan, Chinese
+    EXPECT_EQ(sorted[4], ZunoLanguage::zhHans); // Arabic, Azerbaijani, Bulgarian, Catalan, Chinese
     EXPECT_EQ(sorted.back(), ZunoLanguage::vi);
 }
 
@@ -141,7 +156,7 @@ TEST(ZunoLanguage, FollowsTheSystemWhenNothingIsStored)
 {
     ZunoTestHome home;
     LocaleEnvironment env("fil:de_AT.UTF-8:fr", "tr_TR.UTF-8");
-    EXPECT_EQ(ZunoLanguages::systemPreferredLanguages().mid(0, 3), QStringList({"fil", "de_AT", "fr"}));
+    EXPECT_EQ(ZunoLanguages::systemPreferredLanguages().mid(0, 3), QStringList({ "fil", "de_AT", "fr" }));
     EXPECT_EQ(ZunoLanguages::storedPreferenceCode(), "system");
     EXPECT_TRUE(ZunoLanguages::isFollowingSystem());
     EXPECT_EQ(ZunoLanguages::systemResolved(), ZunoLanguage::de);
@@ -178,22 +193,25 @@ TEST(ZunoLanguage, StoredPreferenceIsReadLeniently)
         ZunoLanguage current;
     };
     const std::vector<Case> cases = {
-        {"", true, ZunoLanguage::sv},          {"  \n", true, ZunoLanguage::sv},
-        {" SYSTEM\n", true, ZunoLanguage::sv}, {"de", false, ZunoLanguage::de},
-        {"pt_BR", false, ZunoLanguage::ptBR},  {" de-AT ", false, ZunoLanguage::de},
-        {"xx", false, ZunoLanguage::sv},
+        { "", true, ZunoLanguage::sv },
+        { "  \n", true, ZunoLanguage::sv },
+        { " SYSTEM\n", true, ZunoLanguage::sv },
+        { "de", false, ZunoLanguage::de },
+        { "pt_BR", false, ZunoLanguage::ptBR },
+        { " de-AT ", false, ZunoLanguage::de },
+        { "xx", false, ZunoLanguage::sv },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored);
         store(QString::fromUtf8(c.stored));
         EXPECT_EQ(ZunoLanguages::isFollowingSystem(), c.following);
         EXPECT_EQ(ZunoLanguages::current(), c.current);
-        EXPECT_EQ(ZunoLanguageSelection::current(), c.following
-                                                        ? ZunoLanguageSelection::system()
-                                                        : ZunoLanguageSelection::explicitLanguage(c.current));
+        EXPECT_EQ(ZunoLanguageSelection::current(),
+            c.following ? ZunoLanguageSelection::system()
+                        : ZunoLanguageSelection::explicitLanguage(c.current));
     }
     EXPECT_EQ(ZunoLanguages::storedPreferenceCode(), "xx");
-    ZunoDefaults::standard().remove(ZunoLanguages::kDefaultsKey);
+    EXPECT_TRUE(ZunoDefaults::standard().remove(ZunoLanguages::kDefaultsKey));
     EXPECT_EQ(ZunoLanguages::storedPreferenceCode(), "system");
 }
 
@@ -210,7 +228,7 @@ TEST(ZunoLanguage, ChangesAreStoredAndAnnounced)
     EXPECT_EQ(ZunoLanguages::current(), ZunoLanguage::zhHant);
     ZunoLanguages::setFollowSystem();
     EXPECT_EQ(stored(), "system");
-    EXPECT_EQ(changes.languages, (std::vector{ZunoLanguage::de, ZunoLanguage::zhHant, ZunoLanguage::it}));
+    EXPECT_EQ(changes.languages, (std::vector { ZunoLanguage::de, ZunoLanguage::zhHant, ZunoLanguage::it }));
 
     // The application's handler chooses the resolved language inside: "system" stays stored.
     changes.languages.clear();
@@ -220,8 +238,9 @@ TEST(ZunoLanguage, ChangesAreStoredAndAnnounced)
         ZunoLanguages::setCurrent(ZunoLanguages::systemResolved());
     });
     EXPECT_EQ(stored(), "system");
-    EXPECT_EQ(changes.languages, (std::vector{ZunoLanguage::fr, ZunoLanguage::it, ZunoLanguage::it,
-                                              ZunoLanguage::ja, ZunoLanguage::it}));
+    EXPECT_EQ(changes.languages,
+        (std::vector {
+            ZunoLanguage::fr, ZunoLanguage::it, ZunoLanguage::it, ZunoLanguage::ja, ZunoLanguage::it }));
     // Once the outermost closure is done, choices are stored again.
     ZunoLanguages::setCurrent(ZunoLanguage::ko);
     EXPECT_EQ(stored(), "ko");
@@ -254,14 +273,20 @@ TEST(ZunoLanguage, DecodesAnyStoredValue)
     ZunoTestHome home;
     LocaleEnvironment env("fi", "");
     const std::vector<std::pair<nlohmann::json, ZunoLanguage>> cases = {
-        {"", ZunoLanguage::fi},          {"system", ZunoLanguage::fi}, {"System", ZunoLanguage::fi},
-        {"not a tag", ZunoLanguage::fi}, {42, ZunoLanguage::fi},       {nullptr, ZunoLanguage::fi},
-        {"pt_br", ZunoLanguage::ptBR},   {" de ", ZunoLanguage::de},   {"zh-Hant", ZunoLanguage::zhHant},
+        { "", ZunoLanguage::fi },
+        { "system", ZunoLanguage::fi },
+        { "System", ZunoLanguage::fi },
+        { "not a tag", ZunoLanguage::fi },
+        { 42, ZunoLanguage::fi },
+        { nullptr, ZunoLanguage::fi },
+        { "pt_br", ZunoLanguage::ptBR },
+        { " de ", ZunoLanguage::de },
+        { "zh-Hant", ZunoLanguage::zhHant },
     };
     for (const auto &[value, expected] : cases) {
         EXPECT_EQ(value.get<ZunoLanguage>(), expected) << value.dump();
     }
     EXPECT_EQ(nlohmann::json(ZunoLanguage::ptBR), "pt-BR");
-    const nlohmann::json document = {{"language", ZunoLanguage::zhHans}};
+    const nlohmann::json document = { { "language", ZunoLanguage::zhHans } };
     EXPECT_EQ(document.at("language").get<ZunoLanguage>(), ZunoLanguage::zhHans);
 }

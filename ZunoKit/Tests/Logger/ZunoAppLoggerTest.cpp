@@ -427,9 +427,17 @@ TEST(ZunoAppLogger, RecentEntriesReadOnlyAReadableCurrentFile)
     ASSERT_TRUE(writeFile(logger.currentLogFilePath() + ".1", line));
     EXPECT_TRUE(logger.recentEntries(10, ZunoLogLevel::debug).isEmpty()) << "generations are never read";
 
-    ASSERT_TRUE(writeFile(logger.currentLogFilePath(), line + "\xff\xfe broken utf-8\n" + line));
-    EXPECT_TRUE(logger.recentEntries(10, ZunoLogLevel::debug).isEmpty()) << "a file that is not UTF-8";
-    EXPECT_TRUE(logger.exportPlainText(10, ZunoLogLevel::debug).isEmpty());
+    // A torn write leaves one line that is not UTF-8; only that line is lost.
+    ZunoLogEntry torn = entry(ZunoLogLevel::warn, "torn");
+    QByteArray tornLine = torn.encoded();
+    tornLine.replace("torn", "to\xffrn");
+    const QByteArray newer = entry(ZunoLogLevel::error, "after the tear").encoded() + "\n";
+    ASSERT_TRUE(writeFile(logger.currentLogFilePath(), line + tornLine + "\n" + newer));
+    QStringList messages;
+    for (const ZunoLogEntry &e : logger.recentEntries(10, ZunoLogLevel::debug))
+        messages << e.message;
+    EXPECT_EQ(messages, QStringList({ "after the tear", "kept in a generation" }));
+    EXPECT_EQ(logger.exportPlainText(10, ZunoLogLevel::debug).count(QLatin1Char('\n')), 1);
 
     ASSERT_TRUE(writeFile(logger.currentLogFilePath(), ""));
     EXPECT_TRUE(logger.recentEntries(10, ZunoLogLevel::debug).isEmpty());
@@ -463,10 +471,16 @@ TEST(ZunoAppLogger, ClearDeletesEveryGenerationAndKeepsTheFolder)
     logger.info(QStringLiteral("a"), QStringLiteral("camera"));
     for (int i : { 1, 3, 4 })
         ASSERT_TRUE(writeFile(logger.currentLogFilePath() + "." + QString::number(i), "old"));
-    logger.clear();
+    EXPECT_TRUE(logger.clear());
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList { "zunocam.log.4" })
         << "beyond the limit stays";
+
+    // A generation that cannot be deleted (root deletes any file, so a non-empty folder stands in).
+    logger.info(QStringLiteral("b"), QStringLiteral("camera"));
+    ASSERT_TRUE(QDir(folder).mkpath("zunocam.log.2/inside"));
+    EXPECT_FALSE(logger.clear());
+    EXPECT_FALSE(QFileInfo::exists(logger.currentLogFilePath())) << "the others are still deleted";
 }
 
 TEST(ZunoAppLogger, RevealShowsTheFileOrElseTheFolder)

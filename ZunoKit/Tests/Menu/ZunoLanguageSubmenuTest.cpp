@@ -89,7 +89,7 @@ protected:
 
 TEST_F(ZunoLanguageSubmenuTest, FollowingTheSystemTicksTheSystemRowOnly)
 {
-    ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, QStringLiteral("SYSTEM"));
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, QStringLiteral("SYSTEM")));
     const QStringList rows = openLanguages();
     ASSERT_EQ(rows.size(), 1 + ZunoLanguages::kCount);
     EXPECT_EQ(rows[0], "✓ System Language (Deutsch)");
@@ -126,7 +126,7 @@ TEST_F(ZunoLanguageSubmenuTest, ChoosingALanguageStoresItAnnouncesItThenCallsBac
 
 TEST_F(ZunoLanguageSubmenuTest, FollowingTheSystemKeepsSystemStoredWhenTheCallerSetsTheLanguage)
 {
-    ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, QStringLiteral("tr"));
+    EXPECT_TRUE(ZunoDefaults::standard().setValue(ZunoLanguages::kDefaultsKey, QStringLiteral("tr")));
     onSelect = [](ZunoLanguage chosen) { ZunoLanguages::setCurrent(chosen); };
 
     const QStringList rows = openLanguages();

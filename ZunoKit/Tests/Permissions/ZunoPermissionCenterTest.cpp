@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/fsuid.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 using Category = ZunoProtectedFolderCategory;
@@ -239,7 +240,7 @@ TEST(ZunoPermissionCenter, CameraProbeOnDeviceNodes)
             << turkish.toStdString();
     }
 
-    // One node that opens is enough.
+    // One permitted node is enough.
     createFile(dir.filePath(QStringLiteral("video1")), kEveryone);
     {
         OrdinaryUserFileAccess ordinary;
@@ -248,6 +249,32 @@ TEST(ZunoPermissionCenter, CameraProbeOnDeviceNodes)
         EXPECT_TRUE(access.deniedDevices.isEmpty());
         EXPECT_TRUE(ZunoPermissionCenter::cameraAccessHint(access).isEmpty());
     }
+}
+
+TEST(ZunoPermissionCenter, CameraProbeOpensNoDeviceNode)
+{
+    QTemporaryDir dir;
+    createFile(dir.filePath(QStringLiteral("video0")), kEveryone);
+    createFile(dir.filePath(QStringLiteral("video1")), QFile::ReadOwner | QFile::WriteOwner);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
+
+    EXPECT_EQ(ZunoPermissionCenter::cameraAccess(dir.path()).status, Status::authorized);
+
+    // Listing the folder opens the folder itself (an event without a name); no node may be opened.
+    QStringList opened;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t offset = 0; offset < n;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
+            if (event->len > 0)
+                opened.append(QString::fromUtf8(event->name));
+            offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch);
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(ZunoPermissionCenter, FullDiskAccessFollowsThePrivateFolders)

@@ -1,6 +1,7 @@
 #include "ZunoPermissionPromptLedger.h"
 #include "ZunoDefaults.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -66,11 +67,27 @@ TEST_F(ZunoPermissionPromptLedgerTest, MistypedEntriesReadAsEmpty)
     };
     for (const auto &[name, stored] : cases) {
         SCOPED_TRACE(name);
-        defaults.setValue(kKey, stored);
+        EXPECT_TRUE(defaults.setValue(kKey, stored));
         EXPECT_FALSE(ledger.hasPrompted(QStringLiteral("camera")));
         ledger.markPrompted(QStringLiteral("screen"), QDateTime::fromSecsSinceEpoch(5, Qt::UTC));
         EXPECT_EQ(defaults.dictionary(kKey), (QVariantMap { { QStringLiteral("screen"), 5.0 } }));
     }
+}
+
+// The settings file cannot be written (a folder stands at its path): no write reports success, and a
+// claim that is not recorded is not granted, so the prompt cannot come back at every start.
+TEST_F(ZunoPermissionPromptLedgerTest, AnUnwritableSettingsFileRecordsNothing)
+{
+    const QString blocked = dir.filePath(QStringLiteral("blocked.conf"));
+    ASSERT_TRUE(QDir().mkdir(blocked));
+    ZunoDefaults unwritable(blocked);
+    ZunoPermissionPromptLedger blockedLedger(kKey, unwritable);
+    EXPECT_FALSE(blockedLedger.claimOneTimePrompt(QStringLiteral("camera")));
+    EXPECT_FALSE(blockedLedger.hasPrompted(QStringLiteral("camera")));
+    EXPECT_FALSE(blockedLedger.markPrompted(QStringLiteral("camera")));
+    EXPECT_FALSE(blockedLedger.hasPrompted(QStringLiteral("camera")));
+    EXPECT_FALSE(blockedLedger.reset(QStringLiteral("camera")));
+    EXPECT_FALSE(blockedLedger.resetAll());
 }
 
 TEST_F(ZunoPermissionPromptLedgerTest, ConcurrentClaimsHaveOneWinner)

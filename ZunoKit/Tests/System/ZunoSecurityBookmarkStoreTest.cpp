@@ -107,7 +107,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, MistypedEntriesReadAsEmptyAndAreReplaced)
     const QString file = homeFile(QStringLiteral("f"));
     for (const QVariant &bad : { QVariant(QStringLiteral("not a dictionary")),
              QVariant(QVariantMap { { file, QByteArray("ok") }, { QStringLiteral("/x"), 42 } }) }) {
-        defaults.setValue(kKey, bad);
+        EXPECT_TRUE(defaults.setValue(kKey, bad));
         EXPECT_TRUE(store.savedPaths().isEmpty());
         EXPECT_FALSE(store.hasBookmark(file));
         EXPECT_EQ(store.resolveBookmark(file), std::nullopt);
@@ -120,6 +120,20 @@ TEST_F(ZunoSecurityBookmarkStoreTest, SavingSomethingMissingThrowsAndStoresNothi
 {
     EXPECT_THROW(store.saveBookmark(home.filePath(QStringLiteral("missing"))), std::system_error);
     EXPECT_TRUE(store.savedPaths().isEmpty());
+}
+
+// The settings file cannot be written (a folder stands at its path): the save throws and nothing
+// looks saved.
+TEST_F(ZunoSecurityBookmarkStoreTest, SavingIntoAnUnwritableSettingsFileThrows)
+{
+    const QString blocked = settingsDir.filePath(QStringLiteral("blocked.conf"));
+    ASSERT_TRUE(QDir().mkdir(blocked));
+    ZunoDefaults unwritable(blocked);
+    ZunoSecurityBookmarkStore blockedStore(kKey, unwritable);
+    const QString file = homeFile(QStringLiteral("Documents/report.txt"));
+    EXPECT_THROW(blockedStore.saveBookmark(file), std::system_error);
+    EXPECT_FALSE(blockedStore.hasBookmark(file));
+    EXPECT_TRUE(blockedStore.savedPaths().isEmpty());
 }
 
 TEST_F(ZunoSecurityBookmarkStoreTest, ReplacedItemIsStaleAndRenewed)
@@ -155,7 +169,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, UnresolvableBookmarksYieldNothingAndStay)
     EXPECT_TRUE(store.hasBookmark(gone));
 
     // Data that is not a bookmark does not resolve either.
-    defaults.setValue(kKey, QVariantMap { { kept, QByteArray("{\"path\": 3}") } });
+    EXPECT_TRUE(defaults.setValue(kKey, QVariantMap { { kept, QByteArray("{\"path\": 3}") } }));
     EXPECT_EQ(store.resolveBookmark(kept), std::nullopt);
 }
 
@@ -224,7 +238,7 @@ TEST_F(ZunoSecurityBookmarkStoreTest, RemoveStopsAccessAndDeletesBothKeyForms)
     // An entry stored under the path exactly as written goes as well.
     QVariantMap dictionary = defaults.dictionary(kKey);
     dictionary.insert(QStringLiteral("~/r"), QByteArray("raw"));
-    defaults.setValue(kKey, dictionary);
+    EXPECT_TRUE(defaults.setValue(kKey, dictionary));
     store.removeBookmark(QStringLiteral("~/r"));
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
     EXPECT_EQ(store.savedPaths(), QStringList { other });

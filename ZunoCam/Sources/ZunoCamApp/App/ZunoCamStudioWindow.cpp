@@ -2,6 +2,7 @@
 
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
+#include "ZunoBundle.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguageMenuButton.h"
@@ -10,7 +11,7 @@
 #include "ZunoNotificationCenter.h"
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
-#include "ZunoVersionBadge.h"
+#include "ZunoVersionBadgeButton.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -49,7 +50,10 @@ ZunoCamStudioWindow::ZunoCamStudioWindow(QWidget *parent)
     palette.setColor(QPalette::WindowText, ZunoGlassTokens::textPrimary());
     title->setPalette(palette);
     row->addWidget(title, 0, Qt::AlignVCenter);
-    row->addWidget(new ZunoVersionBadge(ZunoAppVersion::current(), false), 0, Qt::AlignVCenter);
+    m_versionBadge = new ZunoVersionBadgeButton(QStringLiteral("ZunoCam"),
+        ZunoAppVersion::current(ZunoBundle::main(), QStringLiteral("1.0.0"), QStringLiteral("100")), nullptr,
+        ZunoProductPalette::deepCoral, m_language, false, true);
+    row->addWidget(m_versionBadge, 0, Qt::AlignVCenter);
     row->addStretch(1);
     m_languageButton = new ZunoLanguageMenuButton(m_language, [this](ZunoLanguage l) { applyLanguage(l); });
     row->addWidget(m_languageButton, 0, Qt::AlignVCenter);
@@ -77,6 +81,7 @@ void ZunoCamStudioWindow::applyLanguage(ZunoLanguage language)
     zunoLocaleEnvironment(this, language);
     zunoContentLayoutDirection(this, language);
     m_languageButton->setLanguage(language);
+    m_versionBadge->setLanguage(language);
     update();
 }
 

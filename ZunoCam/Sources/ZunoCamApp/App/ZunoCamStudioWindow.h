@@ -9,11 +9,13 @@ class ZunoBrandMark;
 class ZunoLanguageMenuButton;
 class ZunoUnifiedHeaderBar;
 class ZunoUnifiedTitlebarWindow;
+class ZunoVersionBadgeButton;
 
 // The studio window: identifier "studio", title "ZunoCam", 1220 x 770 by default, at least
 // 1060 x 680, without a system title bar. Its header bar carries the brand mark, the name, the
-// version badge and the language button; below it a placeholder until the studio views fill it.
-// It follows the language preference: texts and the layout direction change with it.
+// version badge button (release history and logs, feedback) and the language button; below it a
+// placeholder until the studio views fill it. It follows the language preference: texts and the layout
+// direction change with it.
 class ZunoCamStudioWindow : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +31,7 @@ public:
 
     ZunoUnifiedHeaderBar *headerBar() const { return m_header; }
     ZunoLanguageMenuButton *languageButton() const { return m_languageButton; }
+    ZunoVersionBadgeButton *versionBadge() const { return m_versionBadge; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -39,4 +42,5 @@ private:
     ZunoUnifiedHeaderBar *m_header;
     ZunoBrandMark *m_brandMark;
     ZunoLanguageMenuButton *m_languageButton;
+    ZunoVersionBadgeButton *m_versionBadge;
 };

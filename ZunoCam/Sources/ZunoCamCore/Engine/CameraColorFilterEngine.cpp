@@ -5,16 +5,19 @@
 #include <algorithm>
 #include <cmath>
 
-CameraColorMatrix CameraColorFilterPlan::colorMatrix() const
+CameraImageKernels::ColorPass CameraColorFilterPlan::colorPass() const
 {
-    CameraColorMatrix m;
-    if (exposureEV)
-        m = m.then(CameraColorMatrix::exposure(*exposureEV));
-    m = m.then(CameraColorMatrix::colorControls(saturation, contrast));
+    CameraImageKernels::ColorPass pass;
+    pass.exposureEV = exposureEV.value_or(0);
+    pass.contrast = contrast;
+    pass.matrix = CameraColorMatrix::saturation(saturation);
     if (targetNeutralKelvin)
-        m = m.then(
+        pass.matrix = pass.matrix.then(
             CameraColorMatrix::temperature(CameraColorFilterEngine::kNeutralKelvin, *targetNeutralKelvin));
-    return m;
+    pass.mirror = mirror;
+    pass.vignetteIntensity = vignetteIntensity.value_or(0);
+    pass.vignetteRadius = vignetteRadius;
+    return pass;
 }
 
 namespace CameraColorFilterEngine {
@@ -73,12 +76,7 @@ void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustment
         CameraImageKernels::cropAndScale(image, pixels, w, h, workspace.zoomed);
         source = &workspace.zoomed;
     }
-    CameraImageKernels::ColorPass pass;
-    pass.matrix = p.colorMatrix();
-    pass.mirror = p.mirror;
-    pass.vignetteIntensity = p.vignetteIntensity.value_or(0);
-    pass.vignetteRadius = p.vignetteRadius;
-    CameraImageKernels::colorPass(*source, pass, output);
+    CameraImageKernels::colorPass(*source, p.colorPass(), output);
 }
 
 } // namespace CameraColorFilterEngine

@@ -21,8 +21,9 @@ struct CameraColorFilterPlan {
     std::optional<double> vignetteIntensity;
     double vignetteRadius = 1.8;
 
-    // Exposure, colour controls and white point as one matrix, in that order.
-    CameraColorMatrix colorMatrix() const;
+    // Exposure and contrast (the tone of each channel), then saturation and white point, as one
+    // colour pass.
+    CameraImageKernels::ColorPass colorPass() const;
 };
 
 // The look and adjustments applied to every frame: zoom and face framing, mirroring, look preset,

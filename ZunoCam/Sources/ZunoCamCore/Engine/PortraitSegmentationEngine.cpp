@@ -66,9 +66,10 @@ CameraPixelBuffer PortraitSegmentationEngine::composite(const CameraPixelBuffer 
         CameraImageKernels::gaussianBlur(foreground, kStrongBlurRadius, ws.background, ws.blur);
         break;
     case PortraitBackgroundMode::studioDim: {
-        const CameraColorMatrix grade
-            = CameraColorMatrix::exposure(kStudioDimExposureEV)
-                  .then(CameraColorMatrix::colorControls(kStudioDimSaturation, kStudioDimContrast));
+        CameraImageKernels::ColorPass grade;
+        grade.exposureEV = kStudioDimExposureEV;
+        grade.contrast = kStudioDimContrast;
+        grade.matrix = CameraColorMatrix::saturation(kStudioDimSaturation);
         CameraImageKernels::gaussianBlur(foreground, kStudioDimBlurRadius, ws.background, ws.blur, &grade);
         break;
     }

@@ -25,7 +25,7 @@ header{display:flex;align-items:center;gap:12px}
 .heading p{font-size:12px;color:var(--muted)}
 button{font:inherit;color:inherit;border:1px solid var(--border);background:var(--glass);cursor:pointer;transition:transform .12s ease,opacity .12s ease,background .2s ease}
 button:active{transform:scale(.97);opacity:.85}
-.lang{padding:7px 12px;border-radius:999px;font-size:12px;font-weight:700;letter-spacing:.06em}
+.lang{min-width:44px;min-height:40px;padding:0 12px;border-radius:999px;font-size:12px;font-weight:700;letter-spacing:.06em}
 .card{background:var(--glass);border:1px solid var(--border);border-radius:20px;padding:16px;backdrop-filter:blur(18px);-webkit-backdrop-filter:blur(18px);box-shadow:0 10px 30px rgba(0,0,0,.28)}
 .status-row{display:flex;align-items:center;justify-content:space-between;gap:10px;margin-bottom:12px}
 .pill{display:inline-flex;align-items:center;gap:8px;padding:6px 12px;border-radius:999px;background:var(--glass2);border:1px solid var(--border);font-size:13px;font-weight:600}
@@ -44,11 +44,12 @@ button:active{transform:scale(.97);opacity:.85}
 .reset-btn{width:84px;min-height:64px;border-radius:20px;display:flex;flex-direction:column;align-items:center;justify-content:center;gap:2px}
 .reset-btn .glyph{font-size:22px;line-height:1}
 .reset-btn .small{font-size:11px;color:var(--muted)}
-.steppers{display:grid;grid-template-columns:1fr 1fr;gap:14px}
+.steppers{display:grid;grid-template-columns:minmax(0,1fr) minmax(0,1fr);gap:14px}
+.steppers .card{min-width:0}
 .card-title{font-size:11px;font-weight:700;text-transform:uppercase;letter-spacing:.1em;color:var(--muted);margin-bottom:10px}
 .stepper{display:flex;align-items:center;justify-content:space-between;gap:6px}
-.step{width:46px;height:46px;border-radius:14px;font-size:24px;font-weight:600;display:flex;align-items:center;justify-content:center}
-.value{text-align:center}
+.step{flex:none;width:46px;height:46px;border-radius:14px;font-size:24px;font-weight:600;display:flex;align-items:center;justify-content:center}
+.value{flex:1 1 0;min-width:0;text-align:center;white-space:nowrap}
 .value b{display:block;font-size:24px;font-weight:800}
 .value span{font-size:11px;color:var(--muted)}
 .scripts-head{display:flex;justify-content:space-between;align-items:baseline}
@@ -58,6 +59,9 @@ button:active{transform:scale(.97);opacity:.85}
 .script-item .name{flex:1;min-width:0;white-space:nowrap;overflow:hidden;text-overflow:ellipsis;font-weight:600}
 .script-item .words{flex:none;font-size:12px;color:var(--muted)}
 .script-item.active{background:var(--glass2);border-color:var(--accent)}
+/* Narrow phones: the same controls, closer together; stepper buttons never under 40 px. */
+@media (max-width:419px){body{padding-left:12px;padding-right:12px}.steppers{gap:10px}.stepper{gap:2px}.value b{font-size:21px}}
+@media (max-width:389px){body{padding-left:10px;padding-right:10px}.wrap{gap:12px}.steppers{gap:8px}.steppers .card{padding:12px 8px}.step{width:40px;height:40px;border-radius:12px;font-size:22px}.value b{font-size:19px}}
 </style>
 </head>
 <body>

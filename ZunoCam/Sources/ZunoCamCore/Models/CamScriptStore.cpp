@@ -16,17 +16,6 @@ namespace {
 
 const char kFileName[] = "zunocam-store.json";
 
-// Beside the document, named so that a listing shows what it is and when it was set aside.
-QString rescueFilePath(const QString &directory)
-{
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QDir dir(directory);
-    QString path = dir.filePath(QStringLiteral("zunocam-store.corrupt-%1.json").arg(stamp));
-    for (int suffix = 2; QFileInfo::exists(path); ++suffix)
-        path = dir.filePath(QStringLiteral("zunocam-store.corrupt-%1-%2.json").arg(stamp).arg(suffix));
-    return path;
-}
-
 } // namespace
 
 CamScriptStore::CamScriptStore(const std::optional<QString> &directory)
@@ -98,7 +87,7 @@ bool CamScriptStore::rescueUnreadableDocument(QString *failure)
         m_unreadableOnDisk = false;
         return true;
     }
-    const QString target = rescueFilePath(m_directory);
+    const QString target = ZunoAtomicFile::rescuePath(m_directory, QStringLiteral("zunocam-store"));
     if (!QFile::rename(m_fileURL, target)) {
         // Overwriting it would lose the user's scripts for good; keep refusing until it can move.
         *failure = QStringLiteral("the unreadable document %1 could not be moved aside to %2")

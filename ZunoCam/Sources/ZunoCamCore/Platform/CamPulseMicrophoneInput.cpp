@@ -47,9 +47,9 @@ void CamPulseMicrophoneInput::Impl::onStreamState(pa_stream *stream, void *userd
     auto *self = static_cast<Impl *>(userdata);
     if (pa_stream_get_state(stream) == PA_STREAM_READY) {
         // The server has fixed the source's own channel count and rate; this runs before any data.
-        const pa_sample_spec *spec = pa_stream_get_sample_spec(stream);
-        self->format = { spec->channels, double(spec->rate) };
-        self->blockSamples = kBlockFrames * spec->channels;
+        const pa_sample_spec *sampleSpec = pa_stream_get_sample_spec(stream);
+        self->format = { sampleSpec->channels, double(sampleSpec->rate) };
+        self->blockSamples = kBlockFrames * sampleSpec->channels;
         self->blockFill = 0;
     }
     pa_threaded_mainloop_signal(self->loop, 0);
@@ -190,7 +190,8 @@ bool CamPulseMicrophoneInput::start(BlockHandler handler)
     bool ready = d.waitUntil(settled) && pa_context_get_state(d.context) == PA_CONTEXT_READY;
 
     if (ready) {
-        // A provisional spec: FIX_CHANNELS and FIX_RATE make the server replace both with the source's.
+        // A provisional sample format: FIX_CHANNELS and FIX_RATE make the server replace both with the
+        // source's.
         const pa_sample_spec request { PA_SAMPLE_FLOAT32NE, 48000, 1 };
         d.stream = pa_stream_new(d.context, "Voice level", &request, nullptr);
         ready = d.stream != nullptr;

@@ -11,6 +11,7 @@ extern "C" {
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <mutex>
 
@@ -85,8 +86,28 @@ struct CameraAVStreamReader::Impl {
         draining = false;
     }
 
+    // Pictures of another shape (a 4:3 webcam) lose their outer rows or columns, centred, so that
+    // scaling to the output size never stretches people. Offsets stay even for subsampled chroma.
+    void cropToOutputShape()
+    {
+        const std::int64_t w = frame->width, h = frame->height;
+        std::int64_t keptWidth = w, keptHeight = h;
+        if (w * outputHeight > h * outputWidth)
+            keptWidth = (h * outputWidth / outputHeight) & ~std::int64_t(1);
+        else
+            keptHeight = (w * outputHeight / outputWidth) & ~std::int64_t(1);
+        if (keptWidth < 2 || keptHeight < 2 || (keptWidth == w && keptHeight == h))
+            return;
+        frame->crop_left = static_cast<size_t>(((w - keptWidth) / 2) & ~std::int64_t(1));
+        frame->crop_right = static_cast<size_t>(w - keptWidth) - frame->crop_left;
+        frame->crop_top = static_cast<size_t>(((h - keptHeight) / 2) & ~std::int64_t(1));
+        frame->crop_bottom = static_cast<size_t>(h - keptHeight) - frame->crop_top;
+        av_frame_apply_cropping(frame, AV_FRAME_CROP_UNALIGNED);
+    }
+
     bool scale(CameraPixelBuffer &image)
     {
+        cropToOutputShape();
         bool fullRange = false;
         const AVPixelFormat source = plainFormat(static_cast<AVPixelFormat>(frame->format), fullRange);
         fullRange = fullRange || frame->color_range == AVCOL_RANGE_JPEG;

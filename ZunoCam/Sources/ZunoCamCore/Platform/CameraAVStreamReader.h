@@ -9,7 +9,8 @@
 #include <vector>
 
 // Reads the video stream of an FFmpeg input (a V4L2 device through libavdevice, or a file), decodes
-// it and scales every picture to BGRA of a fixed size with libswscale. Used by one capture thread;
+// it and scales every picture to BGRA of a fixed size with libswscale; a picture of another aspect
+// ratio is centre-cropped to the output's first, never stretched. Used by one capture thread;
 // interrupt() may be called from any thread to end a read that waits for the device.
 class CameraAVStreamReader {
 public:

@@ -7,7 +7,6 @@ namespace {
 
 using Mat3 = double[3][3];
 
-constexpr double kMidGreyLinear = 0.2140; // sRGB 0.5
 constexpr double kLumaR = 0.2126, kLumaG = 0.7152, kLumaB = 0.0722;
 
 // Linear sRGB (D65) <-> XYZ.
@@ -75,18 +74,14 @@ CameraColorMatrix CameraColorMatrix::exposure(double ev)
     return fromMat3(a);
 }
 
-CameraColorMatrix CameraColorMatrix::colorControls(double saturation, double contrast)
+CameraColorMatrix CameraColorMatrix::saturation(double saturation)
 {
     const double s = saturation;
     const double luma[3] = { kLumaR, kLumaG, kLumaB };
     CameraColorMatrix r;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            const double sat = (1 - s) * luma[j] + (i == j ? s : 0);
-            r.m[i][j] = static_cast<float>(contrast * sat);
-        }
-        r.m[i][3] = static_cast<float>(kMidGreyLinear * (1 - contrast));
-    }
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r.m[i][j] = static_cast<float>((1 - s) * luma[j] + (i == j ? s : 0));
     return r;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// An affine colour transform on linear-light RGB: out = M · (r, g, b) + offset. Exposure, colour
-// controls and white-point change compose into one matrix, so a frame's colour costs one pass.
+// An affine colour transform on linear-light RGB: out = M · (r, g, b) + offset. Exposure, saturation
+// and white-point change compose into matrices applied inside one pass over the frame (contrast is
+// not linear in light, so it is a table of that pass: CameraImageKernels::ColorPass).
 struct CameraColorMatrix {
     // Rows r, g, b; columns r, g, b, offset.
     float m[3][4] = { { 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 } };
@@ -9,9 +10,8 @@ struct CameraColorMatrix {
     static CameraColorMatrix identity() { return {}; }
     // Multiplies linear values by 2^ev.
     static CameraColorMatrix exposure(double ev);
-    // Saturation mixes each colour with its Rec. 709 luma; contrast scales around mid grey
-    // (sRGB 0.5, linear 0.214).
-    static CameraColorMatrix colorControls(double saturation, double contrast);
+    // Mixes each colour with its Rec. 709 luma: 0 gives grey, 1 leaves the colour.
+    static CameraColorMatrix saturation(double saturation);
     // Adapts a picture shot under a `neutralKelvin` white so that a `targetKelvin` white becomes
     // neutral (Bradford); a target above the neutral warms the picture.
     static CameraColorMatrix temperature(double neutralKelvin, double targetKelvin);

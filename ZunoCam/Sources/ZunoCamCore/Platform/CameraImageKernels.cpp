@@ -10,7 +10,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -70,10 +72,61 @@ const TransferTables &tables()
     return t;
 }
 
+double encodeSrgb(double linear)
+{
+    return linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+}
+
+double decodeSrgb(double encoded)
+{
+    return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
+// The tone of each channel, from the 8-bit input to linear light: exposure (a factor on linear
+// values), then contrast on the encoded values around their mid point: (encoded − 0.5) · contrast
+// + 0.5, black below zero and brighter than white above one. Contrast scaled around a linear mid
+// grey instead would crush every shadow below about 5 % of the range to black.
+struct ToneTable {
+    double exposureEV = 0;
+    double contrast = 1;
+    alignas(64) std::array<float, 256> toLinear;
+
+    ToneTable(double ev, double c)
+        : exposureEV(ev)
+        , contrast(c)
+    {
+        const double gain = std::exp2(ev);
+        for (int i = 0; i < 256; ++i) {
+            const double encoded = (encodeSrgb(decodeSrgb(i / 255.0) * gain) - 0.5) * c + 0.5;
+            toLinear[i] = encoded <= 0 ? 0.0f : static_cast<float>(decodeSrgb(encoded));
+        }
+    }
+};
+
+// The pipeline and the studio background use a tone each: a few tables are kept.
+std::shared_ptr<const ToneTable> toneTable(double exposureEV, double contrast)
+{
+    static std::mutex mutex;
+    static std::array<std::shared_ptr<const ToneTable>, 4> cached;
+    static std::size_t next = 0;
+    std::lock_guard lock(mutex);
+    for (const auto &table : cached)
+        if (table && table->exposureEV == exposureEV && table->contrast == contrast)
+            return table;
+    auto table = std::make_shared<const ToneTable>(exposureEV, contrast);
+    cached[next] = table;
+    next = (next + 1) % cached.size();
+    return table;
+}
+
+inline int tableIndex(float linear)
+{
+    return static_cast<int>(std::sqrt(std::clamp(linear, 0.0f, 1.0f)) * kEncodeEntries + 0.5f);
+}
+
 inline std::uint8_t encode(const TransferTables &t, float linear)
 {
-    const float clamped = std::clamp(linear, 0.0f, 1.0f);
-    return static_cast<std::uint8_t>(t.toSrgb[static_cast<int>(std::sqrt(clamped) * kEncodeEntries + 0.5f)]);
+    return static_cast<std::uint8_t>(t.toSrgb[tableIndex(linear)]);
 }
 
 // The vignette is separable into a column term and a row term: factor = 1 - (col[x] + row[y]),
@@ -125,7 +178,8 @@ struct RowJob {
     const std::uint8_t *in;
     std::uint8_t *out;
     int width;
-    const float (&m)[3][4];
+    const float *toLinear; // 256 entries: decode, or decode with exposure and contrast
+    const float (*m)[4];
     const float *column; // vignette column terms, or null
     float rowTerm;
     bool mirror;
@@ -139,7 +193,7 @@ inline void colorPixel(const RowJob &j, int x)
 {
     const std::uint8_t *p = j.in + 4 * x;
     const TransferTables &t = *j.t;
-    const float b = t.toLinear[p[0]], g = t.toLinear[p[1]], r = t.toLinear[p[2]];
+    const float b = j.toLinear[p[0]], g = j.toLinear[p[1]], r = j.toLinear[p[2]];
     float r2 = j.m[0][0] * r + j.m[0][1] * g + j.m[0][2] * b + j.m[0][3];
     float g2 = j.m[1][0] * r + j.m[1][1] * g + j.m[1][2] * b + j.m[1][3];
     float b2 = j.m[2][0] * r + j.m[2][1] * g + j.m[2][2] * b + j.m[2][3];
@@ -186,11 +240,11 @@ __attribute__((target("avx2,fma"))) void colorRowAvx2(const RowJob &j)
     int x = 0;
     for (; x + 8 <= j.width; x += 8) {
         const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(j.in + 4 * x));
-        const __m256 b = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(px, byteMask), 4);
+        const __m256 b = _mm256_i32gather_ps(j.toLinear, _mm256_and_si256(px, byteMask), 4);
         const __m256 g
-            = _mm256_i32gather_ps(t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 8), byteMask), 4);
-        const __m256 r = _mm256_i32gather_ps(
-            t.toLinear.data(), _mm256_and_si256(_mm256_srli_epi32(px, 16), byteMask), 4);
+            = _mm256_i32gather_ps(j.toLinear, _mm256_and_si256(_mm256_srli_epi32(px, 8), byteMask), 4);
+        const __m256 r
+            = _mm256_i32gather_ps(j.toLinear, _mm256_and_si256(_mm256_srli_epi32(px, 16), byteMask), 4);
         __m256 r2
             = _mm256_fmadd_ps(m[0][0], r, _mm256_fmadd_ps(m[0][1], g, _mm256_fmadd_ps(m[0][2], b, m[0][3])));
         __m256 g2
@@ -275,6 +329,111 @@ BlendRowKernel blendRowKernel()
     return vectorPathsAllowed && hasAvx2() ? blendRowAvx2 : blendRowScalar;
 }
 
+// Bilinear sampling in fixed point: weights in 64ths of a pixel, so a crop moves in steps of 1/64
+// source pixel. A pass first mixes two neighbouring pixels along each needed source row
+// (p0 · (64 − f) + p1 · f, at most 16320 in 16 bits), then two such rows.
+constexpr int kWeightOne = 64;
+
+// Where each output column or row samples: the first of the two source pixels and the weight of
+// the second. The sample positions are clamped to [first, last] source pixel.
+struct SampleAxis {
+    std::vector<std::int32_t> index;
+    std::vector<std::uint8_t> weight;
+};
+
+SampleAxis sampleAxis(int outputCount, double start, double length, int first, int last)
+{
+    SampleAxis axis;
+    axis.index.resize(outputCount);
+    axis.weight.resize(outputCount);
+    const double scale = length / outputCount;
+    for (int i = 0; i < outputCount; ++i) {
+        const double position = std::clamp(start + (i + 0.5) * scale - 0.5, double(first), double(last));
+        int index = static_cast<int>(std::floor(position));
+        int weight = static_cast<int>(std::lround((position - index) * kWeightOne));
+        if (weight == kWeightOne)
+            ++index, weight = 0;
+        // The pair must lie inside the source: the last pixel is the second of its pair, weighted whole.
+        if (index >= last && index > first)
+            index = last - 1, weight = kWeightOne;
+        axis.index[i] = index;
+        axis.weight[i] = static_cast<std::uint8_t>(weight);
+    }
+    return axis;
+}
+
+// One source row mixed horizontally: four 16-bit channels per output pixel. `offsets` are byte
+// offsets of the first pixel of each pair; `weights` hold (64 − f, f) four times per pixel.
+using HorizontalRowKernel
+    = void (*)(const std::uint8_t *, const std::int32_t *, const std::uint64_t *, std::int16_t *, int);
+// Two mixed rows mixed vertically into BGRA bytes.
+using VerticalRowKernel = void (*)(const std::int16_t *, const std::int16_t *, int, std::uint8_t *, int);
+
+void horizontalRowScalar(const std::uint8_t *row, const std::int32_t *offsets, const std::uint64_t *weights,
+    std::int16_t *out, int w)
+{
+    for (int x = 0; x < w; ++x) {
+        const std::uint8_t *p = row + offsets[x];
+        const int w1 = static_cast<int>((weights[x] >> 8) & 0xff), w0 = static_cast<int>(weights[x] & 0xff);
+        for (int c = 0; c < 4; ++c)
+            out[4 * x + c] = static_cast<std::int16_t>(p[c] * w0 + p[4 + c] * w1);
+    }
+}
+
+void verticalRowScalar(
+    const std::int16_t *top, const std::int16_t *bottom, int weight, std::uint8_t *out, int w)
+{
+    const int keep = kWeightOne - weight;
+    for (int i = 0; i < 4 * w; ++i)
+        out[i] = static_cast<std::uint8_t>((top[i] * keep + bottom[i] * weight + 2048) >> 12);
+}
+
+__attribute__((target("avx2"))) void horizontalRowAvx2(const std::uint8_t *row, const std::int32_t *offsets,
+    const std::uint64_t *weights, std::int16_t *out, int w)
+{
+    // Each 64-bit lane holds a pixel pair; interleave it channel by channel so that one multiply-add
+    // of unsigned bytes with signed weights gives p0 · (64 − f) + p1 · f per channel.
+    const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1,
+        5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+    const auto *base = reinterpret_cast<const long long *>(row);
+    int x = 0;
+    for (; x + 4 <= w; x += 4) {
+        const __m128i index = _mm_loadu_si128(reinterpret_cast<const __m128i *>(offsets + x));
+        const __m256i pairs = _mm256_shuffle_epi8(_mm256_i32gather_epi64(base, index, 1), interleave);
+        const __m256i weight = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(weights + x));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 4 * x), _mm256_maddubs_epi16(pairs, weight));
+    }
+    horizontalRowScalar(row, offsets + x, weights + x, out + 4 * x, w - x);
+}
+
+// Sixteen 16-bit channels of two rows mixed: back in their order within each 128-bit half.
+__attribute__((target("avx2"))) inline __m256i mixRows16(
+    const std::int16_t *top, const std::int16_t *bottom, __m256i weights)
+{
+    const __m256i round = _mm256_set1_epi32(2048);
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(top));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(bottom));
+    const __m256i lo = _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), weights);
+    const __m256i hi = _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), weights);
+    return _mm256_packs_epi32(_mm256_srai_epi32(_mm256_add_epi32(lo, round), 12),
+        _mm256_srai_epi32(_mm256_add_epi32(hi, round), 12));
+}
+
+__attribute__((target("avx2"))) void verticalRowAvx2(
+    const std::int16_t *top, const std::int16_t *bottom, int weight, std::uint8_t *out, int w)
+{
+    const __m256i weights = _mm256_set1_epi32((weight << 16) | (kWeightOne - weight));
+    const int n = 4 * w;
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i bytes = _mm256_packus_epi16(
+            mixRows16(top + i, bottom + i, weights), mixRows16(top + i + 16, bottom + i + 16, weights));
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i *>(out + i), _mm256_permute4x64_epi64(bytes, _MM_SHUFFLE(3, 1, 2, 0)));
+    }
+    verticalRowScalar(top + i, bottom + i, weight, out + i, (n - i) / 4);
+}
+
 } // namespace
 
 namespace CameraImageKernels {
@@ -305,18 +464,59 @@ void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width
     destination.ensure(width, height, source.format());
     if (source.isNull() || destination.isNull())
         return;
-    const QRectF bounds(0, 0, source.width(), source.height());
-    const QRectF crop = rect.intersected(bounds);
+    const QRectF crop = rect.intersected(QRectF(0, 0, source.width(), source.height()));
     if (crop.isEmpty())
         return;
-    // Whole source pixels: cv::resize on a region is several times faster than a sub-pixel warp,
-    // and the smoothed framing moves slowly enough that a step of one source pixel does not show.
-    const int left = std::clamp(static_cast<int>(std::lround(crop.left())), 0, source.width() - 1);
-    const int top = std::clamp(static_cast<int>(std::lround(crop.top())), 0, source.height() - 1);
-    const int cw = std::clamp(static_cast<int>(std::lround(crop.width())), 1, source.width() - left);
-    const int ch = std::clamp(static_cast<int>(std::lround(crop.height())), 1, source.height() - top);
-    cv::Mat out = matOf(destination);
-    cv::resize(matOf(source)(cv::Rect(left, top, cw, ch)), out, out.size(), 0, 0, cv::INTER_LINEAR);
+    const auto firstPixel = [](double edge) { return static_cast<int>(std::floor(edge)); };
+    const auto lastPixel = [](double edge) { return static_cast<int>(std::ceil(edge)) - 1; };
+    const int left = std::max(firstPixel(crop.left()), 0), top = std::max(firstPixel(crop.top()), 0);
+    const int right = std::clamp(lastPixel(crop.right()), left, source.width() - 1);
+    const int bottom = std::clamp(lastPixel(crop.bottom()), top, source.height() - 1);
+    if (source.format() != CameraPixelBuffer::Format::BGRA8 || right == left || bottom == top) {
+        // Masks and single-pixel strips: whole pixels are enough.
+        cv::Mat out = matOf(destination);
+        cv::resize(matOf(source)(cv::Rect(left, top, right - left + 1, bottom - top + 1)), out, out.size(), 0,
+            0, cv::INTER_LINEAR);
+        return;
+    }
+
+    const SampleAxis columns = sampleAxis(width, crop.left(), crop.width(), left, right);
+    const SampleAxis rows = sampleAxis(height, crop.top(), crop.height(), top, bottom);
+    std::vector<std::int32_t> offsets(width);
+    std::vector<std::uint64_t> weights(width);
+    for (int x = 0; x < width; ++x) {
+        offsets[x] = 4 * columns.index[x];
+        const std::uint64_t pair = (kWeightOne - columns.weight[x]) | (std::uint64_t(columns.weight[x]) << 8);
+        weights[x] = pair * 0x0001000100010001ull;
+    }
+    const bool vector = vectorPathsAllowed && hasAvx2();
+    const HorizontalRowKernel horizontal = vector ? horizontalRowAvx2 : horizontalRowScalar;
+    const VerticalRowKernel vertical = vector ? verticalRowAvx2 : verticalRowScalar;
+
+    forRows(height, [&](int y0, int y1) {
+        // The two mixed source rows of the previous output row, reused while the next one needs them.
+        std::vector<std::int16_t> upper(4 * width), lower(4 * width);
+        int upperRow = -1, lowerRow = -1;
+        for (int y = y0; y < y1; ++y) {
+            const int sourceRow = rows.index[y];
+            if (upperRow != sourceRow) {
+                if (lowerRow == sourceRow) {
+                    std::swap(upper, lower);
+                    std::swap(upperRow, lowerRow);
+                } else {
+                    horizontal(
+                        source.constScanLine(sourceRow), offsets.data(), weights.data(), upper.data(), width);
+                    upperRow = sourceRow;
+                }
+            }
+            if (lowerRow != sourceRow + 1) {
+                horizontal(
+                    source.constScanLine(sourceRow + 1), offsets.data(), weights.data(), lower.data(), width);
+                lowerRow = sourceRow + 1;
+            }
+            vertical(upper.data(), lower.data(), rows.weight[y], destination.scanLine(y), width);
+        }
+    });
 }
 
 float vignetteFactor(int x, int y, int width, int height, double intensity, double radius)
@@ -337,6 +537,10 @@ void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPix
     if (vignette)
         vt = vignetteTables(w, h, pass.vignetteIntensity, pass.vignetteRadius);
     const TransferTables &t = tables();
+    std::shared_ptr<const ToneTable> tone;
+    if (pass.exposureEV != 0 || std::fabs(pass.contrast - 1) > 1e-6)
+        tone = toneTable(pass.exposureEV, pass.contrast);
+    const float *toLinear = tone ? tone->toLinear.data() : t.toLinear.data();
     float m[3][4];
     std::memcpy(m, pass.matrix.m, sizeof m);
     const bool mirror = pass.mirror;
@@ -344,7 +548,7 @@ void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPix
     const RowKernel kernel = colorRowKernel();
     forRows(h, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
-            const RowJob job { source.constScanLine(y), destination.scanLine(y), w, m,
+            const RowJob job { source.constScanLine(y), destination.scanLine(y), w, toLinear, m,
                 vignette ? vt->column.data() : nullptr, vignette ? vt->row[y] : 0.0f, mirror, &t };
             kernel(job);
         }
@@ -352,7 +556,7 @@ void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPix
 }
 
 void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuffer &destination,
-    BlurScratch &scratch, const CameraColorMatrix *grade)
+    BlurScratch &scratch, const ColorPass *grade)
 {
     const int w = source.width(), h = source.height();
     destination.ensure(w, h, source.format());
@@ -381,7 +585,10 @@ void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuf
     if (sigma > 0.05)
         cv::GaussianBlur(work, work, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
     if (grade) {
-        colorPass(*level, { *grade, false, 0, 1.8 }, scratch.graded);
+        ColorPass plain = *grade;
+        plain.mirror = false;
+        plain.vignetteIntensity = 0;
+        colorPass(*level, plain, scratch.graded);
         level = &scratch.graded;
     }
     if (reduced || grade) {

@@ -19,19 +19,26 @@ int threadCount();
 void setVectorPathsAllowed(bool allowed);
 bool vectorPathsActive();
 
-// Crops `source` to `rect` and scales the crop to `width` x `height` (bilinear).
+// Scales the part of a BGRA `source` under `rect` to `width` x `height` (bilinear). The rectangle may
+// start and end between pixels, so a crop that moves by a fraction of a pixel moves the picture by
+// that fraction; samples never reach beyond the rectangle's outer pixels.
 void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
     CameraPixelBuffer &destination);
 
 struct ColorPass {
-    CameraColorMatrix matrix; // applied in linear light
+    CameraColorMatrix matrix; // linear light, after the tone (saturation, white point)
     bool mirror = false; // flip about the vertical centre line
     double vignetteIntensity = 0; // 0: no vignette
     double vignetteRadius = 1.8;
+    // The tone of each channel, before the matrix: exposure multiplies linear values by 2^EV, then
+    // contrast scales the sRGB-encoded values around their mid point (0.5), the way a contrast
+    // control is seen: mid grey stays, and only values below 0.5 − 0.5 / contrast become black.
+    double exposureEV = 0;
+    double contrast = 1;
 };
 
-// One fused pass: sRGB decode, matrix, vignette, sRGB encode, mirror. `source` and `destination`
-// must not be the same buffer.
+// One fused pass: sRGB decode with the tone, matrix, vignette, sRGB encode, mirror. `source` and
+// `destination` must not be the same buffer.
 void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPixelBuffer &destination);
 
 // The vignette's brightness factor at a pixel centre (what colorPass multiplies linear values by).
@@ -46,9 +53,10 @@ struct BlurScratch {
 
 // Gaussian blur with standard deviation `radius` and clamped edges (edge pixels extend outwards, so
 // borders do not darken). Large radii run at reduced resolution. With `grade`, that colour
-// transform is applied to the blurred picture on the way (cheap at the reduced size).
+// transform is applied to the blurred picture on the way (cheap at the reduced size; its mirror and
+// vignette are not used).
 void gaussianBlur(const CameraPixelBuffer &source, double radius, CameraPixelBuffer &destination,
-    BlurScratch &scratch, const CameraColorMatrix *grade = nullptr);
+    BlurScratch &scratch, const ColorPass *grade = nullptr);
 
 // Stretches a one-channel mask to `width` x `height` (bilinear), then feathers it with a Gaussian
 // of `featherRadius` (clamped edges).

@@ -6,7 +6,7 @@
 #include <memory>
 
 // A frame's pixels: 8-bit BGRA (alpha opaque; QImage's ARGB32 on little-endian machines) or an 8-bit
-// one-channel mask. Copies share the pixels (like the original's pixel buffers); wrapping foreign
+// one-channel mask. Copies share the pixels (a frame is never copied on its way); wrapping foreign
 // memory and handing the pixels to a QImage never copies them.
 class CameraPixelBuffer {
 public:

@@ -119,6 +119,7 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
         if (closed)
             return;
         closed = true;
+        onAnswerDeadline = nullptr;
         transport.unwatchReadDeadline(id);
         clearDeadline();
         std::error_code ignored;
@@ -145,6 +146,7 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     asio::steady_timer deadline;
     quint64 deadlineToken = 0;
     std::chrono::steady_clock::time_point readDeadline;
+    std::function<void()> onAnswerDeadline; // set: the deadline waits for an answer, not for bytes
     quint64 id;
     // Not zero-filled: a connection usually reads one small request into it.
     std::unique_ptr<char[]> buffer;
@@ -370,6 +372,12 @@ void TeleprompterTcpTransport::Impl::sweepReadDeadlines()
     }
     // Closing ends the pending receive, which then reports timedOut.
     for (const auto &connection : expired) {
+        if (auto onAnswerDeadline = std::move(connection->onAnswerDeadline)) {
+            connection->onAnswerDeadline = nullptr;
+            readDeadlines.erase(connection->id);
+            onAnswerDeadline();
+            continue;
+        }
         connection->timedOut = true;
         connection->close();
     }
@@ -379,6 +387,7 @@ void TeleprompterTcpTransport::Impl::sweepReadDeadlines()
 
 void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::milliseconds timeout)
 {
+    d->onAnswerDeadline = nullptr;
     d->readDeadline = std::chrono::steady_clock::now() + timeout;
     // Checked a few times per timeout, at most once a second and at least every 10 ms.
     const auto period = std::clamp<std::chrono::steady_clock::duration>(
@@ -387,8 +396,18 @@ void TeleprompterTcpTransport::Connection::armReadDeadline(std::chrono::millisec
     d->transport.watchReadDeadline(d);
 }
 
+void TeleprompterTcpTransport::Connection::armAnswerDeadline(
+    std::chrono::milliseconds timeout, std::function<void()> expired)
+{
+    if (d->closed)
+        return;
+    armReadDeadline(timeout);
+    d->onAnswerDeadline = std::move(expired);
+}
+
 void TeleprompterTcpTransport::Connection::disarmReadDeadline()
 {
+    d->onAnswerDeadline = nullptr;
     d->transport.unwatchReadDeadline(d->id);
 }
 
@@ -414,6 +433,7 @@ void TeleprompterTcpTransport::Connection::receive(std::size_t maximum, ReceiveH
 void TeleprompterTcpTransport::Connection::sendAndClose(
     QByteArray bytes, bool drainPeer, std::function<void()> completion)
 {
+    disarmReadDeadline();
     d->clearDeadline();
     // Most answers fit the socket's send buffer: write at once and skip the asynchronous round.
     std::error_code error;

@@ -72,6 +72,11 @@ public:
     // Closes the connection when `timeout` passes before disarmReadDeadline(); a pending receive
     // then completes with timedOut.
     void armReadDeadline(std::chrono::milliseconds timeout);
+    // Runs `expired` (on the transport's thread) when `timeout` passes before an answer is sent
+    // with sendAndClose, the deadline is disarmed or the connection closes. It replaces a read
+    // deadline; both are checked by the same sweep, so they fire up to a quarter of the timeout
+    // (at most a second) late.
+    void armAnswerDeadline(std::chrono::milliseconds timeout, std::function<void()> expired);
     void disarmReadDeadline();
     // Reads between 1 and `maximum` bytes; the handler runs once.
     void receive(std::size_t maximum, ReceiveHandler handler);

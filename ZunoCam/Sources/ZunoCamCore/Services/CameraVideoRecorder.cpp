@@ -5,7 +5,6 @@
 #include "ZunoPaths.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -49,7 +48,6 @@ struct PendingLog {
 
 struct CameraVideoRecorder::ActiveSession {
     QString outputURL;
-    QElapsedTimer startedAt; // monotonic: a clock change does not bend the elapsed time
     std::unique_ptr<CameraMP4Writer> writer;
     std::optional<QSize> videoSize;
     std::optional<double> firstPTS;
@@ -129,8 +127,7 @@ QString CameraVideoRecorder::startRecording(const std::optional<QString> &direct
         m_state = LifecycleState::recording;
         m_activeSession = std::make_unique<ActiveSession>();
         m_activeSession->outputURL = url;
-        m_activeSession->startedAt.start();
-        m_setupFailure.reset();
+        m_keptFailure.reset();
         callback = m_onStatusChange;
     }
     m_logger->log(ZunoLogLevel::info, kCategory, QStringLiteral("MP4 recording started: ") + fileName(url));
@@ -185,7 +182,7 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
                     line = PendingLog { ZunoLogLevel::error,
                         QStringLiteral("MP4 writer configuration failed: ") + description };
                     // The recording is over, but not silently: the next stop reports the failure.
-                    m_setupFailure = setupError;
+                    m_keptFailure = failedFuture(setupError);
                     abandonedFile = session.outputURL;
                     m_state = LifecycleState::idle;
                     m_activeSession.reset();
@@ -195,7 +192,27 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             }
         }
 
-        if (m_activeSession && session.writer) {
+        if (m_activeSession && session.writer
+            && session.writer->status() == CameraMP4Writer::Status::failed) {
+            // Writing failed (a full disk, a removed drive): the recording ends now, not at stop.
+            const QString reason = session.writer->errorMessage();
+            line = PendingLog { ZunoLogLevel::error, QStringLiteral("MP4 recording failed: ") + reason };
+            std::shared_ptr<ActiveSession> failed = std::move(m_activeSession);
+            m_state = LifecycleState::finishing;
+            report = CameraRecordingSnapshot::idle();
+            callback = m_onStatusChange;
+            m_finishing = QtConcurrent::run([this, failed, reason]() -> CameraRecordingResult {
+                // The index is still written, so that what was recorded stays playable where possible.
+                failed->writer->finish();
+                failed->writer.reset();
+                {
+                    std::lock_guard lock(m_lock);
+                    m_state = LifecycleState::idle;
+                }
+                throw CameraRecorderError::writerFailed(reason);
+            });
+            m_keptFailure = m_finishing;
+        } else if (m_activeSession && session.writer) {
             CameraMP4Writer &writer = *session.writer;
             const bool ready
                 = writer.status() == CameraMP4Writer::Status::writing && writer.isReadyForMoreMediaData();
@@ -234,10 +251,10 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
     {
         std::lock_guard lock(m_lock);
         if (m_state != LifecycleState::recording || !m_activeSession) {
-            if (m_state == LifecycleState::idle && m_setupFailure) {
-                const CameraRecorderError failure = *m_setupFailure;
-                m_setupFailure.reset();
-                return failedFuture(failure);
+            if (m_keptFailure) {
+                const QFuture<CameraRecordingResult> failure = *m_keptFailure;
+                m_keptFailure.reset();
+                return failure;
             }
             return failedFuture(CameraRecorderError::notRecording());
         }
@@ -326,9 +343,7 @@ CameraRecordingSnapshot CameraVideoRecorder::currentSnapshot() const
     if (m_state != LifecycleState::recording || !m_activeSession)
         return CameraRecordingSnapshot::idle();
     const ActiveSession &session = *m_activeSession;
-    const double sinceStart = session.startedAt.nsecsElapsed() / 1e9;
-    return CameraRecordingSnapshot { true, std::max(sinceStart, session.elapsedSeconds), session.frameCount,
-        session.outputURL };
+    return CameraRecordingSnapshot { true, session.elapsedSeconds, session.frameCount, session.outputURL };
 }
 
 QString CameraVideoRecorder::defaultOutputDirectory()

@@ -45,9 +45,10 @@ public:
     bool isRecording() const;
 
     // Progress for the owner: on the video queue at the first frame and at each new whole second of
-    // elapsed time (and with the idle snapshot when the encoder cannot be set up); on the caller's
-    // thread at start, cancel and a stop without frames; on a worker thread when a stop finishes a
-    // file. Set it before recording.
+    // elapsed time, and with the idle snapshot as soon as the recording ends by itself (the encoder
+    // could not be set up, or writing failed: the next stop reports why); on the caller's thread at
+    // start, cancel and a stop without frames; on a worker thread when a stop finishes a file. Set
+    // it before recording.
     void setOnStatusChange(StatusCallback callback);
 
     // Creates the folder (default: defaultOutputDirectory()), picks a free file name from `date` in
@@ -57,12 +58,16 @@ public:
     QString startRecording(const std::optional<QString> &directory, const QDateTime &date);
 
     // Writes one frame; true only when it was taken. Frames while not recording, without a usable
-    // time, not after the last one, or while the encoder is busy are dropped.
+    // time, not after the last one, or while the encoder is busy are dropped. A write or encode
+    // failure in the middle of a recording ends it here: one error line, the idle snapshot, and the
+    // file finished as far as it can be; later frames are dropped silently.
     bool append(const CameraRecorderFrame &frame);
 
     // Ends the recording. The future fails with CameraRecorderError: notRecording unless recording;
     // noFramesCaptured (file removed) when no frame was written; writerSetupFailed when the encoder
-    // could not be set up for this recording; writerFailed when the file could not be finished.
+    // could not be set up for this recording; writerFailed when writing failed during the recording
+    // or the file could not be finished. A failure that ended the recording by itself is reported by
+    // the one stop that follows it.
     // Otherwise it yields the file, its media duration (first to last frame plus one frame) and the
     // frame count. Chain with `.then(context, ...)` to continue on the main thread.
     QFuture<CameraRecordingResult> stopRecording();
@@ -70,7 +75,8 @@ public:
     // Abandons a running recording and deletes its file; does nothing unless recording.
     void cancelRecording();
 
-    // Live progress: while recording, the longer of the time since start and the frames' time span.
+    // Live progress: while recording, the media time of the last frame written (first to last frame),
+    // the same clock as the result's duration, so the shown time never goes back at stop.
     CameraRecordingSnapshot currentSnapshot() const;
 
     // The XDG videos folder plus "ZunoCam".
@@ -97,8 +103,8 @@ private:
     const std::shared_ptr<ZunoAppLogger> m_logger;
     LifecycleState m_state = LifecycleState::idle;
     std::unique_ptr<ActiveSession> m_activeSession;
-    // An encoder that could not be set up ends the recording; the next stop reports it.
-    std::optional<CameraRecorderError> m_setupFailure;
+    // A recording that ended by itself (no encoder, or writing failed); the next stop returns it.
+    std::optional<QFuture<CameraRecordingResult>> m_keptFailure;
     StatusCallback m_onStatusChange;
     QFuture<CameraRecordingResult> m_finishing;
 };

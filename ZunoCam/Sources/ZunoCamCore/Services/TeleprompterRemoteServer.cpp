@@ -1,8 +1,11 @@
 #include "TeleprompterRemoteServer.h"
 
 #include "TeleprompterRemoteProtocol.h"
+#include "TeleprompterRemoteRequestGuard.h"
 #include "TeleprompterTcpTransport.h"
 #include "ZunoAppLogger.h"
+
+#include <QSysInfo>
 
 #include <atomic>
 #include <mutex>
@@ -70,6 +73,11 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer,
         const QByteArray &chunk, Connection::ReceiveStatus status);
     void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
+    // Whether the request's Host names this computer (the shown address, an interface address, the
+    // host name, its ".local" name or loopback).
+    bool addressedHere(const TeleprompterHTTPRequest &request) const;
+    // The owner did not complete in time: 503, and whatever it completes later is ignored.
+    void ownerTimedOut(const std::shared_ptr<Connection> &connection);
     void respond(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPRequest &request,
         const TeleprompterRemoteState &state, const CommandHandler &handler);
     // `drainPeer` when the peer may still be sending (an oversized request).
@@ -320,6 +328,18 @@ void TeleprompterRemoteServer::Core::dispatch(
                 400, QStringLiteral("Bad Request"), QStringLiteral("Malformed HTTP request.")));
         return;
     }
+    if (!addressedHere(*request)) {
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(403, QStringLiteral("Forbidden"),
+                QStringLiteral("This remote answers only requests addressed to this computer.")));
+        return;
+    }
+    if (TeleprompterRemoteRequestGuard::hasForeignOrigin(*request)) {
+        send(connection,
+            TeleprompterRemoteProtocol::makeErrorResponse(403, QStringLiteral("Forbidden"),
+                QStringLiteral("Commands are accepted only from the remote's own page.")));
+        return;
+    }
     StateProvider provider;
     CommandHandler handler;
     {
@@ -331,9 +351,51 @@ void TeleprompterRemoteServer::Core::dispatch(
         respond(connection, *request, TeleprompterRemoteState::fallback(), handler);
         return;
     }
+    connection->armAnswerDeadline(options.ownerTimeout,
+        [weak = weak_from_this(), weakConnection = std::weak_ptr<Connection>(connection)] {
+            const auto core = weak.lock();
+            const auto connection = weakConnection.lock();
+            if (core && connection)
+                core->ownerTimedOut(connection);
+        });
     provider(completionOnQueue(connection,
         [request = *request, handler](Core &core, const auto &connection,
             const TeleprompterRemoteState &state) { core.respond(connection, request, state, handler); }));
+}
+
+bool TeleprompterRemoteServer::Core::addressedHere(const TeleprompterHTTPRequest &request) const
+{
+    QSet<QString> names;
+    {
+        std::lock_guard lock(mutex);
+        if (currentURLString)
+            names.insert(TeleprompterRemoteRequestGuard::hostName(
+                currentURLString->mid(QStringLiteral("http://").size())));
+    }
+    const QString machine = QSysInfo::machineHostName().toLower();
+    if (!machine.isEmpty()) {
+        names.insert(machine);
+        names.insert(machine + QStringLiteral(".local"));
+    }
+    if (TeleprompterRemoteRequestGuard::hasAllowedHost(request, names))
+        return true;
+    // Another address of this computer (a second network, or one that changed since the start).
+    if (const auto interfaces = TeleprompterNetworkInterfaces::ipv4Addresses()) {
+        for (const TeleprompterNetworkInterfaceAddress &entry : *interfaces)
+            names.insert(entry.address);
+    }
+    return TeleprompterRemoteRequestGuard::hasAllowedHost(request, names);
+}
+
+void TeleprompterRemoteServer::Core::ownerTimedOut(const std::shared_ptr<Connection> &connection)
+{
+    if (!isActive(connection->identity()))
+        return;
+    send(connection,
+        TeleprompterRemoteProtocol::makeErrorResponse(503, QStringLiteral("Service Unavailable"),
+            QStringLiteral("The studio did not answer in time.")));
+    // Forgotten at once, so that a completion arriving later neither answers nor applies a command.
+    forget(connection->identity());
 }
 
 void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &connection,

@@ -70,8 +70,11 @@ private:
 // and closed. All sockets run on the server's own thread ("remote-server"), which never waits on
 // the owner: the state provider and command handler get a completion that the owner calls later,
 // from any thread, exactly once. Requests are answered independently, so a slow provider delays
-// only its own connection. A request must arrive whole within the read timeout, and at most
-// `maxConnections` connections are open at once; further ones are closed at once.
+// only its own connection, and an owner that has not completed within the owner timeout gets its
+// request answered with 503 (later completions are ignored). A request must arrive whole within
+// the read timeout, and at most `maxConnections` connections are open at once; further ones are
+// closed at once. Requests whose Host names another computer, and commands from another web
+// page's Origin, get 403 without reaching the owner (TeleprompterRemoteRequestGuard).
 class TeleprompterRemoteServer {
 public:
     using StateCompletion = std::function<void(const TeleprompterRemoteState &)>;
@@ -82,6 +85,8 @@ public:
     struct Options {
         // A request must arrive whole within this time after the connection opens.
         std::chrono::milliseconds readTimeout { 10000 };
+        // The state provider and the command handler together must complete within this time.
+        std::chrono::milliseconds ownerTimeout { 5000 };
         int maxConnections = 64;
         // Listen on 127.0.0.1 only instead of every interface (tests, local demos).
         bool loopbackOnly = false;

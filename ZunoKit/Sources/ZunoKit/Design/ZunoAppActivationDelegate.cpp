@@ -6,13 +6,10 @@
 #include "ZunoWindowManagerHints.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSysInfo>
 #include <QTimer>
 #include <QWindow>
-
-#include <cerrno>
 
 namespace {
 
@@ -27,13 +24,6 @@ bool isShownWindow(const QWindow *window)
     const Qt::WindowType type = window->type();
     return (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool) && window->isVisible()
         && !(window->windowStates() & Qt::WindowMinimized);
-}
-
-QString processName()
-{
-    if (QCoreApplication::instance())
-        return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    return QString::fromLocal8Bit(program_invocation_short_name);
 }
 
 } // namespace
@@ -56,7 +46,7 @@ QString ZunoAppActivationDelegate::applicationName(const ZunoBundle &bundle)
         if (value.typeId() == QMetaType::QString)
             return value.toString();
     }
-    return processName();
+    return ZunoBundle::processName();
 }
 
 QString ZunoAppActivationDelegate::systemVersionString()

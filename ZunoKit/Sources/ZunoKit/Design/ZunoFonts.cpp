@@ -36,7 +36,7 @@ QFont ZunoFonts::monospaced(qreal size, QFont::Weight weight)
 
 ZunoTextStyleMetrics ZunoFonts::metrics(ZunoTextStyle style)
 {
-    // The desktop type ramp of the original platform.
+    // The desktop type ramp: sizes and weights per style.
     switch (style) {
     case ZunoTextStyle::largeTitle:
         return { 26, QFont::Normal };

@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-// The text styles of the original's type ramp.
+// The text styles of the design's type ramp, largest first.
 enum class ZunoTextStyle {
     largeTitle,
     title,
@@ -24,9 +24,8 @@ struct ZunoTextStyleMetrics {
 };
 
 // The fonts of the design, set explicitly so that every machine draws the same text: Inter for text
-// and JetBrains Mono for monospaced text. A size in points of the original is the same number of
-// device-independent pixels here, drawn at the nearest whole pixel (12.5 draws at 13). Hinting is
-// off, as on the original.
+// and JetBrains Mono for monospaced text. A size of N points is N device-independent pixels, drawn at
+// the nearest whole pixel (12.5 draws at 13). Hinting is off, so glyphs keep their designed shapes.
 namespace ZunoFonts {
 
 inline constexpr const char *kTextFamily = "Inter";

@@ -8,7 +8,7 @@
 
 QFont ZunoGlassButtonStyle::font() const
 {
-    return ZunoFonts::system(12.5, QFont::Medium);
+    return m_font.value_or(ZunoFonts::system(12.5, QFont::Medium));
 }
 
 QColor ZunoGlassButtonStyle::foreground() const

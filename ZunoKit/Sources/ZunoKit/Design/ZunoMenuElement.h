@@ -17,7 +17,7 @@ struct ZunoMenuItemElement {
     std::function<QString()> title;
     // Lower-case character ("," or "n"); empty for no shortcut.
     QString keyEquivalent;
-    // The shortcut's modifiers; Control stands where the original platform used Command.
+    // The shortcut's modifiers; the suite's command key is Control here.
     Qt::KeyboardModifiers modifiers;
     std::function<bool()> isEnabled;
     std::function<bool()> isHidden;

@@ -25,15 +25,16 @@ ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarMetrics::calculate(qreal trafficLi
     return m;
 }
 
-ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarMetrics::calculateTrailing(qreal trafficLightInset,
+ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarMetrics::calculate(qreal leadingMaxX, qreal trailingInset,
     qreal trafficLightCenterY, qreal trafficLightBottomY, bool isFullScreen, qreal fullscreenLeading,
     qreal gap, qreal sidebarVerticalGap)
 {
-    ZunoUnifiedTitlebarMetrics m = calculate(trafficLightInset, trafficLightCenterY, trafficLightBottomY,
+    ZunoUnifiedTitlebarMetrics m = calculate(leadingMaxX, trafficLightCenterY, trafficLightBottomY,
         isFullScreen, fullscreenLeading, gap, sidebarVerticalGap);
-    if (isFullScreen || trafficLightInset <= 0)
+    if (isFullScreen || trailingInset <= 0)
         return m;
-    m.trailingClearance = m.leadingClearance;
-    m.leadingClearance = fullscreenLeading;
+    m.trailingClearance = std::ceil(trailingInset + gap);
+    if (leadingMaxX <= 0)
+        m.leadingClearance = fullscreenLeading;
     return m;
 }

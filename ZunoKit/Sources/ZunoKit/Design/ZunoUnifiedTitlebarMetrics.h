@@ -13,8 +13,8 @@ enum class ZunoUnifiedTitlebarMode {
 };
 
 // Where the window controls sit, in device-independent pixels from the window's top-left corner.
-// `trailingClearance` is the space content leaves free at the right edge when the desktop puts the
-// controls there (0 when they are on the left); `leadingClearance` is the left-edge space.
+// `leadingClearance` is the space content leaves free at the left edge, `trailingClearance` at the
+// right edge (0 when the desktop puts no controls there).
 struct ZunoUnifiedTitlebarMetrics {
     static constexpr qreal standardHeight = 52;
     static constexpr qreal fallbackLeadingClearance = 93;
@@ -35,12 +35,13 @@ struct ZunoUnifiedTitlebarMetrics {
     static ZunoUnifiedTitlebarMetrics calculate(qreal trafficLightMaxX, qreal trafficLightCenterY,
         qreal trafficLightBottomY, bool isFullScreen, qreal fullscreenLeading, qreal gap,
         qreal sidebarVerticalGap);
-    // Controls on the right, `trafficLightInset` being the distance from the window's right edge to
-    // the leftmost control: trailingClearance = ceil(inset + gap) and the left edge keeps only the
-    // full-screen margin; without controls, as `calculate`.
-    static ZunoUnifiedTitlebarMetrics calculateTrailing(qreal trafficLightInset, qreal trafficLightCenterY,
-        qreal trafficLightBottomY, bool isFullScreen, qreal fullscreenLeading, qreal gap,
-        qreal sidebarVerticalGap);
+    // Controls on either side or both: `leadingMaxX` is the right end of the left group (0 without
+    // one), `trailingInset` the distance from the window's right edge to the right group's left end
+    // (0 without one). The left edge is as `calculate` gives it, keeping only the full-screen margin
+    // when the controls are all on the right; trailingClearance = ceil(trailingInset + gap).
+    static ZunoUnifiedTitlebarMetrics calculate(qreal leadingMaxX, qreal trailingInset,
+        qreal trafficLightCenterY, qreal trafficLightBottomY, bool isFullScreen, qreal fullscreenLeading,
+        qreal gap, qreal sidebarVerticalGap);
 
     bool operator==(const ZunoUnifiedTitlebarMetrics &) const = default;
 };

@@ -34,7 +34,7 @@ ZunoUnifiedTitlebarWindow::ZunoUnifiedTitlebarWindow(
     , m_gap(trafficLightGap)
 {
     setObjectName(QStringLiteral("zunoUnifiedTitlebarWindow"));
-    m_controls = new ZunoWindowControls(ZunoDesktopWindowPreferences::buttonLayout(), window);
+    createControls(ZunoDesktopWindowPreferences::buttonLayout());
     configure(mode);
     window->installEventFilter(this);
     watchWindowHandle();
@@ -78,11 +78,40 @@ void ZunoUnifiedTitlebarWindow::setButtonLayout(const ZunoWindowButtonLayout &la
 {
     if (!m_window)
         return;
-    delete m_controls;
-    m_controls = new ZunoWindowControls(layout, m_window);
-    m_controls->show();
+    createControls(layout);
+    for (ZunoWindowControls *group : { m_leftControls, m_rightControls }) {
+        if (group)
+            group->show();
+    }
     placeControls();
     reportCurrentMetrics();
+}
+
+void ZunoUnifiedTitlebarWindow::createControls(const ZunoWindowButtonLayout &layout)
+{
+    delete m_leftControls;
+    delete m_rightControls;
+    m_leftControls = nullptr;
+    m_rightControls = nullptr;
+    using Side = ZunoWindowButtonLayout::Side;
+    if (!layout.left.empty())
+        m_leftControls = new ZunoWindowControls(layout.left, Side::left, m_window);
+    if (!layout.right.empty())
+        m_rightControls = new ZunoWindowControls(layout.right, Side::right, m_window);
+}
+
+ZunoWindowControls *ZunoUnifiedTitlebarWindow::controls(ZunoWindowButtonLayout::Side side) const
+{
+    return side == ZunoWindowButtonLayout::Side::left ? m_leftControls : m_rightControls;
+}
+
+QWidget *ZunoUnifiedTitlebarWindow::controlButton(ZunoWindowButtonLayout::Button kind) const
+{
+    for (ZunoWindowControls *group : { m_leftControls, m_rightControls }) {
+        if (QWidget *button = group ? group->button(kind) : nullptr)
+            return button;
+    }
+    return nullptr;
 }
 
 ZunoInitialFocusSink *ZunoUnifiedTitlebarWindow::focusSink() const
@@ -92,13 +121,18 @@ ZunoInitialFocusSink *ZunoUnifiedTitlebarWindow::focusSink() const
 
 void ZunoUnifiedTitlebarWindow::placeControls()
 {
-    if (!m_window || !m_controls)
+    if (!m_window)
         return;
     const bool fullScreen = m_window->isFullScreen();
-    m_controls->setVisible(!fullScreen);
-    m_controls->place(m_mode == ZunoUnifiedTitlebarMode::unifiedHeader
-            ? ZunoUnifiedTitlebarMetrics::standardHeight
-            : kSidebarTitlebarHeight);
+    const qreal height = m_mode == ZunoUnifiedTitlebarMode::unifiedHeader
+        ? ZunoUnifiedTitlebarMetrics::standardHeight
+        : kSidebarTitlebarHeight;
+    for (ZunoWindowControls *group : { m_leftControls, m_rightControls }) {
+        if (!group)
+            continue;
+        group->setVisible(!fullScreen);
+        group->place(height);
+    }
 }
 
 ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarWindow::measure() const
@@ -108,28 +142,29 @@ ZunoUnifiedTitlebarMetrics ZunoUnifiedTitlebarWindow::measure() const
         return ZunoUnifiedTitlebarMetrics::calculate(0, 0, 0, true, m_fullscreenLeading, m_gap, sidebarGap);
     qreal bottom = 0;
     qreal centre = 0;
-    qreal maxX = 0;
-    qreal minX = -1;
-    const QSize windowSize = m_window->size();
-    for (auto kind : { ZunoWindowButtonLayout::Button::close, ZunoWindowButtonLayout::Button::minimize,
-             ZunoWindowButtonLayout::Button::maximize }) {
-        QWidget *button = m_controls ? m_controls->button(kind) : nullptr;
-        if (!button || button->isHidden() || !m_controls->isVisibleTo(m_window))
+    qreal leadingMaxX = 0;
+    qreal trailingMinX = -1;
+    for (ZunoWindowControls *group : { m_leftControls, m_rightControls }) {
+        if (!group || !group->isVisibleTo(m_window))
             continue;
-        const QRect frame(button->mapTo(m_window, QPoint(0, 0)), button->size());
-        if (frame.width() <= 0 || frame.height() <= 0)
-            continue;
-        const qreal buttonBottom = frame.top() + frame.height();
-        bottom = std::max(bottom, buttonBottom);
-        centre = (frame.top() + buttonBottom) * 0.5;
-        maxX = std::max<qreal>(maxX, frame.left() + frame.width());
-        minX = minX < 0 ? frame.left() : std::min<qreal>(minX, frame.left());
+        for (ZunoWindowControlButton *button : group->buttons()) {
+            if (button->isHidden())
+                continue;
+            const QRect frame(button->mapTo(m_window, QPoint(0, 0)), button->size());
+            if (frame.width() <= 0 || frame.height() <= 0)
+                continue;
+            const qreal buttonBottom = frame.top() + frame.height();
+            bottom = std::max(bottom, buttonBottom);
+            centre = (frame.top() + buttonBottom) * 0.5;
+            if (group == m_leftControls)
+                leadingMaxX = std::max<qreal>(leadingMaxX, frame.left() + frame.width());
+            else
+                trailingMinX = trailingMinX < 0 ? frame.left() : std::min<qreal>(trailingMinX, frame.left());
+        }
     }
-    if (m_controls && m_controls->buttonLayout().side == ZunoWindowButtonLayout::Side::right && minX >= 0)
-        return ZunoUnifiedTitlebarMetrics::calculateTrailing(
-            windowSize.width() - minX, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
+    const qreal trailingInset = trailingMinX < 0 ? 0 : m_window->width() - trailingMinX;
     return ZunoUnifiedTitlebarMetrics::calculate(
-        maxX, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
+        leadingMaxX, trailingInset, centre, bottom, false, m_fullscreenLeading, m_gap, sidebarGap);
 }
 
 void ZunoUnifiedTitlebarWindow::reportCurrentMetrics()

@@ -12,7 +12,7 @@ class ZunoInitialFocusSink;
 class ZunoWindowControls;
 
 // Makes a top-level widget a window without a system title bar whose content runs to the top:
-// it draws its own window controls (on the side the desktop puts them), measures where they are and
+// it draws its own window controls (as the desktop lays them out), measures where they are and
 // publishes it as metrics for the header bar, lets the window be resized from its edges, and keeps
 // the window from opening with a control focused (a text field that took focus keeps it). One per
 // window, a child of it; the header bar finds it with `find`. Main thread only.
@@ -40,7 +40,10 @@ public:
     // The last reported measurement (the default metrics before the first).
     ZunoUnifiedTitlebarMetrics metrics() const { return m_metrics; }
 
-    ZunoWindowControls *controls() const { return m_controls; }
+    // The controls of one side, or null when the desktop puts none there.
+    ZunoWindowControls *controls(ZunoWindowButtonLayout::Side side) const;
+    // The control of that kind on whichever side it is, or null when the desktop does not show it.
+    QWidget *controlButton(ZunoWindowButtonLayout::Button kind) const;
     // The desktop's button layout unless another is set here (previews, tests).
     void setButtonLayout(const ZunoWindowButtonLayout &layout);
     ZunoInitialFocusSink *focusSink() const;
@@ -57,6 +60,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createControls(const ZunoWindowButtonLayout &layout);
     void placeControls();
     void watchWindowHandle();
     Qt::Edges resizeEdges(const QPointF &position) const;
@@ -66,7 +70,8 @@ private:
     ZunoUnifiedTitlebarMode m_mode;
     qreal m_fullscreenLeading;
     qreal m_gap;
-    ZunoWindowControls *m_controls = nullptr;
+    ZunoWindowControls *m_leftControls = nullptr;
+    ZunoWindowControls *m_rightControls = nullptr;
     ZunoUnifiedTitlebarMetrics m_metrics;
     bool m_hasReported = false;
     bool m_hasClearedInitialFocus = false;

@@ -1,6 +1,9 @@
 #include "ZunoWindowControls.h"
 
-#include "ZunoHexColor.h"
+#include "ZunoGlassTokens.h"
+#include "ZunoMainThread.h"
+#include "ZunoNotificationCenter.h"
+#include "ZunoText.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -11,10 +14,41 @@
 namespace {
 
 using Button = ZunoWindowButtonLayout::Button;
+using Side = ZunoWindowButtonLayout::Side;
 
-int indexOf(Button kind)
+// The glyphs of the desktop's symbolic icons: an 8-pixel figure drawn with 1.5-pixel round strokes
+// in the middle of the 24-pixel button.
+constexpr qreal kGlyphHalf = 4;
+constexpr qreal kStroke = 1.5;
+
+void drawGlyph(QPainter &painter, Button kind, bool maximized, const QPointF &c)
 {
-    return static_cast<int>(kind);
+    const qreal h = kGlyphHalf;
+    switch (kind) {
+    case Button::close:
+        painter.drawLine(c + QPointF(-h, -h), c + QPointF(h, h));
+        painter.drawLine(c + QPointF(-h, h), c + QPointF(h, -h));
+        break;
+    case Button::minimize:
+        // A bar near the bottom of the figure, where the window goes.
+        painter.drawLine(c + QPointF(-h, h - 0.5), c + QPointF(h, h - 0.5));
+        break;
+    case Button::maximize:
+        if (!maximized) {
+            painter.drawRoundedRect(QRectF(c.x() - h, c.y() - h, 2 * h, 2 * h), 1.5, 1.5);
+        } else {
+            // Restore: a smaller window in front of the one behind it.
+            painter.drawRoundedRect(QRectF(c.x() - h, c.y() - h + 2.5, 2 * h - 2.5, 2 * h - 2.5), 1.2, 1.2);
+            QPainterPath behind;
+            behind.moveTo(c + QPointF(-h + 2.5, -h + 1));
+            behind.lineTo(c + QPointF(-h + 2.5, -h));
+            behind.lineTo(c + QPointF(h, -h));
+            behind.lineTo(c + QPointF(h, h - 2.5));
+            behind.lineTo(c + QPointF(h - 1, h - 2.5));
+            painter.drawPath(behind);
+        }
+        break;
+    }
 }
 
 } // namespace
@@ -26,103 +60,119 @@ ZunoWindowControlButton::ZunoWindowControlButton(Button kind, QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(kDiameter, kDiameter);
     setAttribute(Qt::WA_Hover);
+    setLanguage(ZunoLanguages::current());
+}
+
+QString ZunoWindowControlButton::title(Button kind, ZunoLanguage language)
+{
     switch (kind) {
     case Button::close:
-        setAccessibleName(QStringLiteral("Close"));
-        break;
+        return zunoText(QStringLiteral("Close"), QStringLiteral("Kapat"), language);
     case Button::minimize:
-        setAccessibleName(QStringLiteral("Minimize"));
-        break;
+        return zunoText(QStringLiteral("Minimize"), QStringLiteral("Simge Durumuna Küçült"), language);
     case Button::maximize:
-        setAccessibleName(QStringLiteral("Zoom"));
-        break;
+        return zunoText(QStringLiteral("Maximize"), QStringLiteral("Büyüt"), language);
     }
+    return {};
+}
+
+void ZunoWindowControlButton::setLanguage(ZunoLanguage language)
+{
+    setAccessibleName(title(m_kind, language));
+    setToolTip(accessibleName());
 }
 
 void ZunoWindowControlButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill;
-    switch (m_kind) {
-    case Button::close:
-        fill = zunoColorFromHex(0xFF5F57);
-        break;
-    case Button::minimize:
-        fill = zunoColorFromHex(0xFEBC2E);
-        break;
-    case Button::maximize:
-        fill = zunoColorFromHex(0x28C840);
-        break;
-    }
-    if (!window()->isActiveWindow() && !underMouse())
-        fill = QColor(255, 255, 255, 56);
+    const QRectF circle = QRectF(rect());
+    QColor background = ZunoGlassTokens::surface2();
     if (isDown())
-        fill = fill.darker(120);
-    const QRectF disc = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
-    painter.setBrush(fill);
-    painter.drawEllipse(disc);
+        background = ZunoGlassTokens::borderStrong();
+    else if (underMouse())
+        background = ZunoGlassTokens::surface3();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(background);
+    painter.drawEllipse(circle);
 
-    const auto *group = qobject_cast<const ZunoWindowControls *>(parentWidget());
-    if (!group || !group->isHovered())
-        return;
-    painter.setPen(QPen(QColor(0, 0, 0, 150), 1.2, Qt::SolidLine, Qt::RoundCap));
-    const QPointF c = disc.center();
-    const qreal r = kDiameter * 0.22;
-    switch (m_kind) {
-    case Button::close:
-        painter.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
-        painter.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-        break;
-    case Button::minimize:
-        painter.drawLine(c + QPointF(-r * 1.2, 0), c + QPointF(r * 1.2, 0));
-        break;
-    case Button::maximize:
-        painter.drawLine(c + QPointF(-r * 1.2, 0), c + QPointF(r * 1.2, 0));
-        painter.drawLine(c + QPointF(0, -r * 1.2), c + QPointF(0, r * 1.2));
-        break;
-    }
+    // An inactive window's controls step back, as the desktop's do.
+    const bool active = window()->isActiveWindow() || underMouse();
+    QPen pen(active ? ZunoGlassTokens::textPrimary() : ZunoGlassTokens::textMuted(), kStroke, Qt::SolidLine,
+        Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    drawGlyph(painter, m_kind, window()->isMaximized(), circle.center());
 }
 
 bool ZunoWindowControlButton::event(QEvent *event)
 {
-    // Inactive windows show grey controls.
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
         update();
+        break;
+    default:
+        break;
+    }
     return QAbstractButton::event(event);
 }
 
-ZunoWindowControls::ZunoWindowControls(const ZunoWindowButtonLayout &layout, QWidget *window)
+ZunoWindowControls::ZunoWindowControls(const std::vector<Button> &buttons, Side side, QWidget *window)
     : QWidget(window)
-    , m_layout(layout)
+    , m_side(side)
 {
-    setObjectName(QStringLiteral("zunoWindowControls"));
+    setObjectName(side == Side::left ? QStringLiteral("zunoWindowControlsLeft")
+                                     : QStringLiteral("zunoWindowControlsRight"));
     setFocusPolicy(Qt::NoFocus);
-    for (Button kind : { Button::close, Button::minimize, Button::maximize })
-        m_buttons[indexOf(kind)] = new ZunoWindowControlButton(kind, this);
     int x = 0;
-    for (Button kind : m_layout.order) {
-        m_buttons[indexOf(kind)]->move(x, 0);
+    for (Button kind : buttons) {
+        auto *button = new ZunoWindowControlButton(kind, this);
+        button->move(x, 0);
         x += ZunoWindowControlButton::kDiameter + kSpacing;
+        m_buttons.push_back(button);
+        switch (kind) {
+        case Button::close:
+            connect(button, &QAbstractButton::clicked, this, [this] { this->window()->close(); });
+            break;
+        case Button::minimize:
+            connect(button, &QAbstractButton::clicked, this, [this] { this->window()->showMinimized(); });
+            break;
+        case Button::maximize:
+            connect(button, &QAbstractButton::clicked, this, [this] {
+                QWidget *w = this->window();
+                if (w->isMaximized())
+                    w->showNormal();
+                else
+                    w->showMaximized();
+            });
+            break;
+        }
     }
-    setFixedSize(x - kSpacing, ZunoWindowControlButton::kDiameter);
+    setFixedSize(std::max(x - kSpacing, 0), ZunoWindowControlButton::kDiameter);
 
-    connect(button(Button::close), &QAbstractButton::clicked, this, [this] { this->window()->close(); });
-    connect(button(Button::minimize), &QAbstractButton::clicked, this,
-        [this] { this->window()->showMinimized(); });
-    connect(button(Button::maximize), &QAbstractButton::clicked, this, [this] {
-        QWidget *w = this->window();
-        if (w->isMaximized())
-            w->showNormal();
-        else
-            w->showMaximized();
-    });
+    // The change may be posted from any thread; the names change on the main thread.
+    ZunoNotificationCenter::shared().addObserver(QLatin1String(ZunoLanguages::kLanguageDidChangeNotification),
+        this, [this](const QString &, const QVariant &payload) {
+            if (!payload.canConvert<ZunoLanguage>())
+                return;
+            const auto language = payload.value<ZunoLanguage>();
+            ZunoMainThread::post(this, [this, language] {
+                for (ZunoWindowControlButton *b : m_buttons)
+                    b->setLanguage(language);
+            });
+        });
 }
 
 ZunoWindowControlButton *ZunoWindowControls::button(Button kind) const
 {
-    return m_buttons[indexOf(kind)];
+    for (ZunoWindowControlButton *b : m_buttons) {
+        if (b->kind() == kind)
+            return b;
+    }
+    return nullptr;
 }
 
 void ZunoWindowControls::place(qreal titlebarHeight)
@@ -131,24 +181,7 @@ void ZunoWindowControls::place(qreal titlebarHeight)
     if (!w)
         return;
     const int top = static_cast<int>(std::lround(titlebarHeight / 2 - height() / 2.0));
-    const int left = m_layout.side == ZunoWindowButtonLayout::Side::left ? kEdgeMargin
-                                                                         : w->width() - kEdgeMargin - width();
+    const int left = m_side == Side::left ? kEdgeMargin : w->width() - kEdgeMargin - width();
     move(left, top);
     raise();
-}
-
-void ZunoWindowControls::enterEvent(QEnterEvent *event)
-{
-    QWidget::enterEvent(event);
-    m_hovered = true;
-    for (auto *b : m_buttons)
-        b->update();
-}
-
-void ZunoWindowControls::leaveEvent(QEvent *event)
-{
-    QWidget::leaveEvent(event);
-    m_hovered = false;
-    for (auto *b : m_buttons)
-        b->update();
 }

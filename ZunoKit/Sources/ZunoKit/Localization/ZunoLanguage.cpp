@@ -18,47 +18,47 @@ struct LanguageRow {
     const char *rawValue;
     const char *nativeName;
     const char *englishName;
-    const char *shortCode;  // null: the raw value upper-cased
+    const char *shortCode; // null: the raw value upper-cased
 };
 
 constexpr LanguageRow kRows[ZunoLanguages::kCount] = {
-    {"ar", "العربية", "Arabic", nullptr},
-    {"az", "Azərbaycanca", "Azerbaijani", nullptr},
-    {"bg", "Български", "Bulgarian", nullptr},
-    {"ca", "Català", "Catalan", nullptr},
-    {"cs", "Čeština", "Czech", nullptr},
-    {"da", "Dansk", "Danish", nullptr},
-    {"de", "Deutsch", "German", nullptr},
-    {"el", "Ελληνικά", "Greek", nullptr},
-    {"en", "English", "English", nullptr},
-    {"es", "Español", "Spanish", nullptr},
-    {"fa", "فارسی", "Persian", nullptr},
-    {"fi", "Suomi", "Finnish", nullptr},
-    {"fr", "Français", "French", nullptr},
-    {"he", "עברית", "Hebrew", nullptr},
-    {"hi", "हिन्दी", "Hindi", nullptr},
-    {"hr", "Hrvatski", "Croatian", nullptr},
-    {"hu", "Magyar", "Hungarian", nullptr},
-    {"id", "Bahasa Indonesia", "Indonesian", nullptr},
-    {"it", "Italiano", "Italian", nullptr},
-    {"ja", "日本語", "Japanese", nullptr},
-    {"ko", "한국어", "Korean", nullptr},
-    {"ms", "Bahasa Melayu", "Malay", nullptr},
-    {"nb", "Norsk Bokmål", "Norwegian Bokmål", nullptr},
-    {"nl", "Nederlands", "Dutch", nullptr},
-    {"pl", "Polski", "Polish", nullptr},
-    {"pt-BR", "Português (Brasil)", "Portuguese (Brazil)", "PT"},
-    {"pt-PT", "Português (Portugal)", "Portuguese (Portugal)", "PT-PT"},
-    {"ro", "Română", "Romanian", nullptr},
-    {"ru", "Русский", "Russian", nullptr},
-    {"sk", "Slovenčina", "Slovak", nullptr},
-    {"sv", "Svenska", "Swedish", nullptr},
-    {"th", "ไทย", "Thai", nullptr},
-    {"tr", "Türkçe", "Turkish", nullptr},
-    {"uk", "Українська", "Ukrainian", nullptr},
-    {"vi", "Tiếng Việt", "Vietnamese", nullptr},
-    {"zh-Hans", "简体中文", "Chinese (Simplified)", "ZH"},
-    {"zh-Hant", "繁體中文", "Chinese (Traditional)", "ZH-TW"},
+    { "ar", "العربية", "Arabic", nullptr },
+    { "az", "Azərbaycanca", "Azerbaijani", nullptr },
+    { "bg", "Български", "Bulgarian", nullptr },
+    { "ca", "Català", "Catalan", nullptr },
+    { "cs", "Čeština", "Czech", nullptr },
+    { "da", "Dansk", "Danish", nullptr },
+    { "de", "Deutsch", "German", nullptr },
+    { "el", "Ελληνικά", "Greek", nullptr },
+    { "en", "English", "English", nullptr },
+    { "es", "Español", "Spanish", nullptr },
+    { "fa", "فارسی", "Persian", nullptr },
+    { "fi", "Suomi", "Finnish", nullptr },
+    { "fr", "Français", "French", nullptr },
+    { "he", "עברית", "Hebrew", nullptr },
+    { "hi", "हिन्दी", "Hindi", nullptr },
+    { "hr", "Hrvatski", "Croatian", nullptr },
+    { "hu", "Magyar", "Hungarian", nullptr },
+    { "id", "Bahasa Indonesia", "Indonesian", nullptr },
+    { "it", "Italiano", "Italian", nullptr },
+    { "ja", "日本語", "Japanese", nullptr },
+    { "ko", "한국어", "Korean", nullptr },
+    { "ms", "Bahasa Melayu", "Malay", nullptr },
+    { "nb", "Norsk Bokmål", "Norwegian Bokmål", nullptr },
+    { "nl", "Nederlands", "Dutch", nullptr },
+    { "pl", "Polski", "Polish", nullptr },
+    { "pt-BR", "Português (Brasil)", "Portuguese (Brazil)", "PT" },
+    { "pt-PT", "Português (Portugal)", "Portuguese (Portugal)", "PT-PT" },
+    { "ro", "Română", "Romanian", nullptr },
+    { "ru", "Русский", "Russian", nullptr },
+    { "sk", "Slovenčina", "Slovak", nullptr },
+    { "sv", "Svenska", "Swedish", nullptr },
+    { "th", "ไทย", "Thai", nullptr },
+    { "tr", "Türkçe", "Turkish", nullptr },
+    { "uk", "Українська", "Ukrainian", nullptr },
+    { "vi", "Tiếng Việt", "Vietnamese", nullptr },
+    { "zh-Hans", "简体中文", "Chinese (Simplified)", "ZH" },
+    { "zh-Hant", "繁體中文", "Chinese (Traditional)", "ZH-TW" },
 };
 
 const LanguageRow &row(ZunoLanguage language)
@@ -106,7 +106,7 @@ bool isSystemCode(const QString &code)
 QString localeTag(const QString &value)
 {
     QString tag = value.trimmed();
-    for (const char stop : {'@', '.'}) {
+    for (const char stop : { '@', '.' }) {
         const qsizetype at = tag.indexOf(QLatin1Char(stop));
         if (at >= 0)
             tag.truncate(at);
@@ -119,18 +119,18 @@ QString localeTag(const QString &value)
 void announce(ZunoLanguage language)
 {
     ZunoLocalizationStore::shared().preloadIfNeeded(language);
-    ZunoNotificationCenter::shared().post(QLatin1String(ZunoLanguages::kLanguageDidChangeNotification),
-                                          QVariant::fromValue(language));
+    ZunoNotificationCenter::shared().post(
+        QLatin1String(ZunoLanguages::kLanguageDidChangeNotification), QVariant::fromValue(language));
 }
 
-}  // namespace
+} // namespace
 
 namespace ZunoLanguages {
 
 const std::array<ZunoLanguage, kCount> &allCases()
 {
     static const auto cases = [] {
-        std::array<ZunoLanguage, kCount> all{};
+        std::array<ZunoLanguage, kCount> all {};
         for (int i = 0; i < kCount; ++i)
             all[i] = static_cast<ZunoLanguage>(i);
         return all;
@@ -143,9 +143,8 @@ std::vector<ZunoLanguage> sortedCases()
     std::vector<ZunoLanguage> cases(allCases().begin(), allCases().end());
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(cases.begin(), cases.end(), [&](ZunoLanguage a, ZunoLanguage b) {
-        return collator.compare(englishName(a), englishName(b)) < 0;
-    });
+    std::stable_sort(cases.begin(), cases.end(),
+        [&](ZunoLanguage a, ZunoLanguage b) { return collator.compare(englishName(a), englishName(b)) < 0; });
     return cases;
 }
 
@@ -222,7 +221,7 @@ QStringList systemPreferredLanguages()
     };
     for (const QString &entry : qEnvironmentVariable("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts))
         add(localeTag(entry));
-    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    for (const char *variable : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
         const QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty()) {
             add(localeTag(value));
@@ -262,15 +261,16 @@ ZunoLanguage current()
 
 void setCurrent(ZunoLanguage language)
 {
+    // A write that fails is logged by the store; the change is announced all the same.
     if (ZunoLanguagePersistenceGuard::shared().depth() < 1)
-        ZunoDefaults::standard().setValue(QLatin1String(kDefaultsKey), rawValue(language));
+        static_cast<void>(ZunoDefaults::standard().setValue(QLatin1String(kDefaultsKey), rawValue(language)));
     announce(language);
 }
 
 void setFollowSystem()
 {
-    ZunoDefaults::standard().setValue(QLatin1String(kDefaultsKey),
-                                      QString::fromLatin1(kSystemPreferenceCode));
+    static_cast<void>(ZunoDefaults::standard().setValue(
+        QLatin1String(kDefaultsKey), QString::fromLatin1(kSystemPreferenceCode)));
     announce(systemResolved());
 }
 
@@ -282,15 +282,15 @@ void applyFollowSystem(const std::function<void()> &apply)
     struct Leave {
         ZunoLanguagePersistenceGuard &guard;
         ~Leave() { guard.leave(); }
-    } leave{guard};
+    } leave { guard };
     if (apply)
         apply();
 }
 
 ZunoLanguage decode(const nlohmann::json &value)
 {
-    const QString text =
-        value.is_string() ? QString::fromStdString(value.get<std::string>()).trimmed() : QString();
+    const QString text
+        = value.is_string() ? QString::fromStdString(value.get<std::string>()).trimmed() : QString();
     if (text.isEmpty() || isSystemCode(text))
         return systemResolved();
     if (const auto language = fromRawValue(text))
@@ -300,7 +300,7 @@ ZunoLanguage decode(const nlohmann::json &value)
     return systemResolved();
 }
 
-}  // namespace ZunoLanguages
+} // namespace ZunoLanguages
 
 QString rawValue(ZunoLanguage language)
 {
@@ -345,12 +345,12 @@ QLocale locale(ZunoLanguage language)
 std::optional<ZunoLanguage> fallbackParent(ZunoLanguage language)
 {
     switch (language) {
-        case ZunoLanguage::ptPT:
-            return ZunoLanguage::ptBR;
-        case ZunoLanguage::zhHant:
-            return ZunoLanguage::zhHans;
-        default:
-            return std::nullopt;
+    case ZunoLanguage::ptPT:
+        return ZunoLanguage::ptBR;
+    case ZunoLanguage::zhHant:
+        return ZunoLanguage::zhHans;
+    default:
+        return std::nullopt;
     }
 }
 

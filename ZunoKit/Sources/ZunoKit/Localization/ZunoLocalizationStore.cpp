@@ -48,8 +48,8 @@ private:
 };
 
 // The first occurrence of `needle` in text[from, end) that starts and ends between characters.
-qsizetype findWhole(const QString &text, const Graphemes &characters, const QString &needle, qsizetype from,
-                    qsizetype end)
+qsizetype findWhole(
+    const QString &text, const Graphemes &characters, const QString &needle, qsizetype from, qsizetype end)
 {
     for (qsizetype at = text.indexOf(needle, from); at >= 0 && at + needle.size() <= end;
          at = text.indexOf(needle, at + 1)) {
@@ -67,10 +67,10 @@ QString placeholder(int index)
 // ---- Templates ---------------------------------------------------------------------------------
 
 struct CompiledTemplate {
-    QStringList sourceLiterals;  // always placeholderCount + 1 pieces, any of them may be empty
+    QStringList sourceLiterals; // always placeholderCount + 1 pieces, any of them may be empty
     int placeholderCount = 0;
     QString targetTemplate;
-    qsizetype literalWeight = 0;  // characters in sourceLiterals
+    qsizetype literalWeight = 0; // characters in sourceLiterals
 
     static std::optional<CompiledTemplate> compile(const QString &source, const QString &target)
     {
@@ -140,7 +140,7 @@ struct CompiledTemplate {
             if (targetTemplate.at(i) == QLatin1Char('{')) {
                 qsizetype j = i + 1;
                 while (j < n && j - i <= 9 && targetTemplate.at(j).isDigit()
-                       && targetTemplate.at(j).unicode() < 128)
+                    && targetTemplate.at(j).unicode() < 128)
                     ++j;
                 const qsizetype digits = j - i - 1;
                 const bool leadingZero = digits > 1 && targetTemplate.at(i + 1) == QLatin1Char('0');
@@ -173,7 +173,7 @@ std::optional<QString> bucketKey(const QString &literal, bool fromStart)
 }
 
 void tryBucket(const QHash<QString, std::vector<CompiledTemplate>> &buckets, const QString &key,
-               const QString &text, const Graphemes &characters, std::optional<QString> &result)
+    const QString &text, const Graphemes &characters, std::optional<QString> &result)
 {
     if (result || key.isEmpty())
         return;
@@ -262,14 +262,16 @@ bool mergePackFile(const QString &path, QMap<QString, QString> &strings, QMap<QS
     return false;
 }
 
-// Where this file lay when the framework was built, up to the framework's root folder.
+// The framework's language packs in the source tree it was built from, for development builds: an
+// absolute path given by the build, never one derived from this file's name (which the compiler
+// cache records relative to the checkout, so it would name a folder wherever the studio is started).
 QString developmentDirectory()
 {
-    QStringList components = QString::fromUtf8(__FILE__).split(QLatin1Char('/'));
-    if (components.size() < 6)
-        return {};
-    components.resize(components.size() - 4);
-    return components.join(QLatin1Char('/')) + QStringLiteral("/Resources/Localizations");
+#ifdef ZUNO_DEVELOPMENT_LOCALIZATIONS
+    return QString::fromUtf8(ZUNO_DEVELOPMENT_LOCALIZATIONS);
+#else
+    return {};
+#endif
 }
 
 QString normalizedDirectory(const QString &directory)
@@ -277,7 +279,7 @@ QString normalizedDirectory(const QString &directory)
     return QDir::cleanPath(directory);
 }
 
-}  // namespace
+} // namespace
 
 // ---- Catalog -----------------------------------------------------------------------------------
 
@@ -292,8 +294,8 @@ struct ZunoLocalizationStore::Catalog {
         return catalog;
     }
 
-    static std::shared_ptr<const Catalog> build(const QMap<QString, QString> &strings,
-                                                const QMap<QString, QString> &templates)
+    static std::shared_ptr<const Catalog> build(
+        const QMap<QString, QString> &strings, const QMap<QString, QString> &templates)
     {
         auto catalog = std::make_shared<Catalog>();
         for (auto it = strings.cbegin(); it != strings.cend(); ++it)
@@ -388,14 +390,15 @@ QStringList ZunoLocalizationStore::candidateDirectories() const
     if (!resources.isEmpty())
         folders.append(resources + QStringLiteral("/Localizations"));
     folders.append(sharedSuiteLocalizationsDirectory());
-    const QString development = developmentDirectory();
-    if (!development.isEmpty())
-        folders.append(development);
+    folders.append(developmentDirectory());
+    // A relative folder would be looked up from wherever the process was started: whoever can place
+    // a folder there could change any text on screen.
+    folders.removeIf([](const QString &folder) { return !QDir::isAbsolutePath(folder); });
     return folders;
 }
 
-QString ZunoLocalizationStore::resolve(const std::optional<QString> &key, const QString &en,
-                                       const QString &tr, ZunoLanguage language) const
+QString ZunoLocalizationStore::resolve(
+    const std::optional<QString> &key, const QString &en, const QString &tr, ZunoLanguage language) const
 {
     {
         std::lock_guard lock(m_lock);
@@ -442,8 +445,8 @@ std::shared_ptr<const ZunoLocalizationStore::Catalog> ZunoLocalizationStore::cat
         if (!mergePackFile(dir.filePath(code + QStringLiteral(".json.lzfse")), strings, templates))
             mergePackFile(dir.filePath(code + QStringLiteral(".json")), strings, templates);
     }
-    const auto loaded =
-        strings.isEmpty() && templates.isEmpty() ? Catalog::empty() : Catalog::build(strings, templates);
+    const auto loaded
+        = strings.isEmpty() && templates.isEmpty() ? Catalog::empty() : Catalog::build(strings, templates);
 
     std::lock_guard lock(m_lock);
     m_loadedCatalogs.insert(code, loaded);

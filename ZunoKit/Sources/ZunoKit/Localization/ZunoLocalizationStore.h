@@ -16,7 +16,8 @@ class ZunoLocalizationPackError : public std::runtime_error {
 public:
     enum class Kind { readFailed, decompressionFailed, decodingFailed };
     ZunoLocalizationPackError(Kind kind, const std::string &message)
-        : std::runtime_error(message), m_kind(kind)
+        : std::runtime_error(message)
+        , m_kind(kind)
     {
     }
     Kind kind() const { return m_kind; }
@@ -47,8 +48,8 @@ public:
 
     // Override, then English or Turkish, then the language's pack, then its fallback parent's pack,
     // then English.
-    QString resolve(const std::optional<QString> &key, const QString &en, const QString &tr,
-                    ZunoLanguage language) const;
+    QString resolve(
+        const std::optional<QString> &key, const QString &en, const QString &tr, ZunoLanguage language) const;
     QString string(const QString &key, const QString &en, const QString &tr, ZunoLanguage language) const
     {
         return resolve(key, en, tr, language);
@@ -73,7 +74,8 @@ public:
     static QString customLanguagePacksDirectory();
 
     // The folders searched, earliest winning: the registered ones (latest first), the custom folder,
-    // the application's resources, the shared folder and the framework's source resources.
+    // the application's resources, the shared folder and, in development builds, the framework's
+    // resources in its source tree. Only absolute folders: a relative one is left out.
     QStringList candidateDirectories() const;
 
 private:

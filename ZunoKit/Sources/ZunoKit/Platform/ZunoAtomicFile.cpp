@@ -1,6 +1,9 @@
 #include "ZunoAtomicFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -20,7 +23,7 @@ QString systemError(const char *step, int error)
 
 namespace ZunoAtomicFile {
 
-bool write(const QString &path, const QByteArray &bytes, QString *failure)
+bool write(const QString &path, const QByteArray &bytes, QString *failure, const Options &options)
 {
     const QByteArray target = QFile::encodeName(path);
     QByteArray temporary = target + ".XXXXXX";
@@ -40,7 +43,9 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure)
 
     // Keep the permissions the user gave the file; a new one gets the usual rw-r--r--.
     struct stat existing { };
-    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    if (options.mode)
+        mode = static_cast<mode_t>(*options.mode & 07777);
     if (::fchmod(fd, mode) != 0)
         return abandon("setting permissions", errno);
 
@@ -56,7 +61,7 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure)
         data += written;
         remaining -= written;
     }
-    if (::fsync(fd) != 0)
+    if (options.sync && ::fsync(fd) != 0)
         return abandon("flushing to disk", errno);
     if (::close(fd) != 0) {
         const int error = errno;
@@ -73,6 +78,16 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure)
         return false;
     }
     return true;
+}
+
+QString rescuePath(const QString &directory, const QString &stem)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(directory);
+    QString path = dir.filePath(QStringLiteral("%1.corrupt-%2.json").arg(stem, stamp));
+    for (int suffix = 2; QFileInfo::exists(path); ++suffix)
+        path = dir.filePath(QStringLiteral("%1.corrupt-%2-%3.json").arg(stem, stamp).arg(suffix));
+    return path;
 }
 
 } // namespace ZunoAtomicFile

@@ -29,6 +29,13 @@ QString findResourceDirectory()
 
 } // namespace
 
+QString ZunoBundle::processName()
+{
+    if (QCoreApplication::instance())
+        return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName();
+}
+
 QString ZunoBundle::resourcePath(const QString &name) const
 {
     if (resourceDirectory.isEmpty() || name.isEmpty())

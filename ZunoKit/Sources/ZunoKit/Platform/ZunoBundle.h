@@ -3,12 +3,12 @@
 #include <QString>
 #include <QVariantMap>
 
-// An application's identity record and resource folder: what the original reads from a bundle and
-// its Info.plist. `main()` is the running application, built from the CMake-generated record.
+// An application's identity record and resource folder. `main()` is the running application, built
+// from the record that the build generates.
 struct ZunoBundle {
     QString bundleIdentifier;
-    // Keys as the original's information dictionary: "CFBundleIdentifier", "CFBundleDisplayName",
-    // "CFBundleName", "CFBundleShortVersionString", "CFBundleVersion".
+    // The suite's identity keys, shared by all its applications: "CFBundleIdentifier",
+    // "CFBundleDisplayName", "CFBundleName", "CFBundleShortVersionString", "CFBundleVersion".
     QVariantMap infoDictionary;
     // Installed resources (share/zunocam); may be empty when none was found.
     QString resourceDirectory;
@@ -17,4 +17,6 @@ struct ZunoBundle {
     QString resourcePath(const QString &name) const;
 
     static const ZunoBundle &main();
+    // The running executable's file name (the process name).
+    static QString processName();
 };

@@ -45,18 +45,38 @@ bool ZunoDefaults::contains(const QString &key) const
     return m_settings->contains(key);
 }
 
-void ZunoDefaults::setValue(const QString &key, const QVariant &value)
+bool ZunoDefaults::setValue(const QString &key, const QVariant &value)
 {
-    std::lock_guard lock(m_mutex);
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    return write(key, value);
 }
 
-void ZunoDefaults::remove(const QString &key)
+bool ZunoDefaults::remove(const QString &key)
+{
+    return write(key, std::nullopt);
+}
+
+bool ZunoDefaults::write(const QString &key, const std::optional<QVariant> &value)
 {
     std::lock_guard lock(m_mutex);
-    m_settings->remove(key);
-    m_settings->sync();
+    // QSettings keeps the first error for the object's life, so each write goes through a fresh
+    // object whose status speaks of this write alone; objects on one file share its contents.
+    QSettings writer(m_filePath, QSettings::IniFormat);
+    const std::optional<QVariant> previous
+        = writer.contains(key) ? std::optional<QVariant>(writer.value(key)) : std::nullopt;
+    if (value)
+        writer.setValue(key, *value);
+    else
+        writer.remove(key);
+    writer.sync();
+    if (writer.status() == QSettings::NoError)
+        return true;
+    qWarning().noquote()
+        << QStringLiteral("Settings: cannot write \"%1\" to %2; the change is not kept").arg(key, m_filePath);
+    if (previous)
+        writer.setValue(key, *previous);
+    else
+        writer.remove(key);
+    return false;
 }
 
 QString ZunoDefaults::string(const QString &key) const

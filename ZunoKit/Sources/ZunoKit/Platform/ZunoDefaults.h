@@ -6,12 +6,14 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QSettings;
 
-// The per-application settings store (the original's user defaults): one settings file per
-// application, $XDG_CONFIG_HOME/Quarnwell/<App>.conf. Thread-safe; every write is flushed at once so
-// another instance or process reads it back.
+// The per-application settings store: one settings file per application,
+// $XDG_CONFIG_HOME/Quarnwell/<App>.conf. Thread-safe; every write is flushed at once so another
+// instance or process reads it back. A write that cannot reach the file is logged and undone in
+// memory, so the store never shows a value that the next start would not find.
 class ZunoDefaults {
 public:
     explicit ZunoDefaults(const QString &filePath);
@@ -26,8 +28,9 @@ public:
 
     QVariant value(const QString &key) const;
     bool contains(const QString &key) const;
-    void setValue(const QString &key, const QVariant &value);
-    void remove(const QString &key);
+    // False (and logged) when the file could not be written; the store then keeps what it held.
+    [[nodiscard]] bool setValue(const QString &key, const QVariant &value);
+    [[nodiscard]] bool remove(const QString &key);
 
     // A string, or empty when absent or not a string.
     QString string(const QString &key) const;
@@ -37,6 +40,8 @@ public:
     QString filePath() const { return m_filePath; }
 
 private:
+    bool write(const QString &key, const std::optional<QVariant> &value);
+
     QString m_filePath;
     mutable std::mutex m_mutex;
     std::unique_ptr<QSettings> m_settings;

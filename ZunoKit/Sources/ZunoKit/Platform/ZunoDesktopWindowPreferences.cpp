@@ -10,7 +10,6 @@
 namespace {
 
 using Button = ZunoWindowButtonLayout::Button;
-using Side = ZunoWindowButtonLayout::Side;
 
 std::optional<Button> gnomeButton(const QString &name)
 {
@@ -38,29 +37,27 @@ std::optional<Button> kdeButton(QChar letter)
     }
 }
 
+// A button named twice stays where it was first named.
 ZunoWindowButtonLayout build(const std::vector<Button> &left, const std::vector<Button> &right)
 {
     ZunoWindowButtonLayout layout;
-    layout.side = left.size() > right.size() ? Side::left : Side::right;
-    std::vector<Button> order = layout.side == Side::left ? left : right;
-    const bool onLeft = layout.side == Side::left;
-    auto has = [&order](Button b) { return std::find(order.begin(), order.end(), b) != order.end(); };
-    // A missing minimise or maximise joins on the inner end, a missing close on the outer end, so
-    // that the three keep their usual order.
-    if (onLeft) {
-        for (Button b : { Button::minimize, Button::maximize })
-            if (!has(b))
-                order.push_back(b);
-        if (!has(Button::close))
-            order.insert(order.begin(), Button::close);
-    } else {
-        for (Button b : { Button::maximize, Button::minimize })
-            if (!has(b))
-                order.insert(order.begin(), b);
-        if (!has(Button::close))
-            order.push_back(Button::close);
+    layout.left.clear();
+    layout.right.clear();
+    auto placed = [&layout](Button b) {
+        for (const auto *side : { &layout.left, &layout.right }) {
+            if (std::find(side->begin(), side->end(), b) != side->end())
+                return true;
+        }
+        return false;
+    };
+    for (Button b : left) {
+        if (!placed(b))
+            layout.left.push_back(b);
     }
-    layout.order = order;
+    for (Button b : right) {
+        if (!placed(b))
+            layout.right.push_back(b);
+    }
     return layout;
 }
 
@@ -143,8 +140,7 @@ ZunoWindowButtonLayout ZunoWindowButtonLayout::fromGnome(const QString &layout)
     auto buttons = [](const QString &text) {
         std::vector<Button> list;
         for (const QString &name : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const auto b = gnomeButton(name);
-            if (b && std::find(list.begin(), list.end(), *b) == list.end())
+            if (const auto b = gnomeButton(name))
                 list.push_back(*b);
         }
         return list;
@@ -157,8 +153,7 @@ ZunoWindowButtonLayout ZunoWindowButtonLayout::fromKde(const QString &left, cons
     auto buttons = [](const QString &text) {
         std::vector<Button> list;
         for (QChar letter : text) {
-            const auto b = kdeButton(letter);
-            if (b && std::find(list.begin(), list.end(), *b) == list.end())
+            if (const auto b = kdeButton(letter))
                 list.push_back(*b);
         }
         return list;

@@ -12,7 +12,7 @@ struct Key {
     const char *name;
 };
 
-// The original's ANSI-layout virtual key codes with their X keysyms.
+// The portable virtual key codes of an ANSI keyboard with their X keysyms.
 constexpr std::array kKeys {
     Key { 0x00, 'a', "A" },
     Key { 0x01, 's', "S" },
@@ -98,14 +98,14 @@ const Key *find(uint32_t keyCode)
     return nullptr;
 }
 
-constexpr uint32_t kCarbonCommand = 0x100;
-constexpr uint32_t kCarbonShift = 0x200;
-constexpr uint32_t kCarbonAlphaLock = 0x400;
-constexpr uint32_t kCarbonOption = 0x800;
-constexpr uint32_t kCarbonControl = 0x1000;
-constexpr uint32_t kCarbonRightShift = 0x2000;
-constexpr uint32_t kCarbonRightOption = 0x4000;
-constexpr uint32_t kCarbonRightControl = 0x8000;
+constexpr uint32_t kMaskCommand = 0x100;
+constexpr uint32_t kMaskShift = 0x200;
+constexpr uint32_t kMaskAlphaLock = 0x400;
+constexpr uint32_t kMaskOption = 0x800;
+constexpr uint32_t kMaskControl = 0x1000;
+constexpr uint32_t kMaskRightShift = 0x2000;
+constexpr uint32_t kMaskRightOption = 0x4000;
+constexpr uint32_t kMaskRightControl = 0x8000;
 
 } // namespace
 
@@ -123,20 +123,20 @@ QString keyName(uint32_t keyCode)
     return {};
 }
 
-std::optional<uint32_t> modifiers(uint32_t carbonModifiers)
+std::optional<uint32_t> modifiers(uint32_t mask)
 {
-    constexpr uint32_t known = kCarbonCommand | kCarbonShift | kCarbonAlphaLock | kCarbonOption
-        | kCarbonControl | kCarbonRightShift | kCarbonRightOption | kCarbonRightControl;
-    if (carbonModifiers & ~known)
+    constexpr uint32_t known = kMaskCommand | kMaskShift | kMaskAlphaLock | kMaskOption | kMaskControl
+        | kMaskRightShift | kMaskRightOption | kMaskRightControl;
+    if (mask & ~known)
         return std::nullopt;
     uint32_t result = 0;
-    if (carbonModifiers & kCarbonCommand)
+    if (mask & kMaskCommand)
         result |= Super;
-    if (carbonModifiers & (kCarbonShift | kCarbonRightShift))
+    if (mask & (kMaskShift | kMaskRightShift))
         result |= Shift;
-    if (carbonModifiers & (kCarbonOption | kCarbonRightOption))
+    if (mask & (kMaskOption | kMaskRightOption))
         result |= Alt;
-    if (carbonModifiers & (kCarbonControl | kCarbonRightControl))
+    if (mask & (kMaskControl | kMaskRightControl))
         result |= Control;
     return result;
 }

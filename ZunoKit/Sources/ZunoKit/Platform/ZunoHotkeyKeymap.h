@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-// Translates the original's virtual key codes and Carbon modifier masks into X11 terms. Pure
-// tables: no display is needed.
+// Translates the suite's portable hot-key numbering (virtual key codes of an ANSI keyboard and a
+// command/option/control/shift modifier mask) into X11 terms. Pure tables: no display is needed.
 namespace ZunoHotkeyKeymap {
 
 // Modifiers of a Linux key combination, combined by OR.
@@ -27,7 +27,7 @@ QString keyName(uint32_t keyCode);
 // Command -> Super, option -> Alt, control -> Control, shift -> Shift (left and right variants
 // alike; caps lock is ignored because every lock state is grabbed). None when the mask has a bit
 // that has no Linux counterpart.
-std::optional<uint32_t> modifiers(uint32_t carbonModifiers);
+std::optional<uint32_t> modifiers(uint32_t mask);
 
 // "Super+Ctrl+Alt+Shift+" in that order, then the key.
 QString shortcutText(uint32_t modifiers, const QString &keyName);

@@ -4,7 +4,7 @@
 
 class QObject;
 
-// Hops to the Qt GUI thread (the original's main actor).
+// Hops to the Qt GUI thread, where every view and store lives.
 namespace ZunoMainThread {
 
 bool isMainThread();

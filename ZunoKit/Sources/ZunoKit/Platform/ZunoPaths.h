@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The per-user folders of the original, on XDG. Each call reads the environment again, so tests
+// The per-user folders the suite keeps its files in, on XDG. Each call reads the environment again, so tests
 // can point HOME and XDG_* at a temporary folder.
 namespace ZunoPaths {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-// One named thread running tasks in order (the original's serial dispatch queue). The destructor
+// One named thread running tasks in order, one at a time. The destructor
 // runs what is already queued, then joins.
 class ZunoSerialQueue {
 public:

@@ -10,13 +10,6 @@
 
 namespace {
 
-// A regular file (or a link to one) that this process may execute; a folder of that name is no tool.
-bool isExecutableFile(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && ::access(QFile::encodeName(path).constData(), X_OK) == 0;
-}
-
 QString candidate(const QString &directory, const QString &name)
 {
     return QFileInfo(QDir(directory).filePath(name)).absoluteFilePath();
@@ -25,6 +18,12 @@ QString candidate(const QString &directory, const QString &name)
 } // namespace
 
 namespace ZunoBinaryLocator {
+
+bool isExecutableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && ::access(QFile::encodeName(path).constData(), X_OK) == 0;
+}
 
 QStringList fixedDirectories()
 {

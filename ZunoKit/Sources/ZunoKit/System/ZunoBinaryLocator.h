@@ -12,6 +12,9 @@
 // folders (/usr/local/bin, /usr/bin, /bin, ~/.local/bin, /snap/bin), then the entries of PATH.
 namespace ZunoBinaryLocator {
 
+// A regular file (or a link to one) that this process may execute; a folder of that name is no tool.
+bool isExecutableFile(const QString &path);
+
 // The folders searched after the extra ones and before PATH, in order ("~" is the home folder).
 QStringList fixedDirectories();
 

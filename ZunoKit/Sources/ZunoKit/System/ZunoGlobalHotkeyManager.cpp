@@ -3,16 +3,28 @@
 #include "ZunoHotkeyBus.h"
 #include "ZunoHotkeyKeymap.h"
 #include "ZunoMainThread.h"
+#include "ZunoSingleInstanceService.h"
 #include "ZunoX11HotkeyBackend.h"
 
 #include <QObject>
+#include <QtGlobal>
 
 #include <limits>
 
 ZunoGlobalHotkeyManager::ZunoGlobalHotkeyManager()
     : m_context(std::make_unique<QObject>())
 {
-    m_backend = ZunoX11HotkeyBackend::create([this](uint32_t id) { handlePress(id); });
+    // Under Wayland the studio may still be on XWayland, where a grab succeeds but fires only while
+    // a studio window has focus: such a grab is no global hot key.
+    if (!isWaylandSession())
+        m_backend = ZunoX11HotkeyBackend::create([this](uint32_t id) { handlePress(id); });
+}
+
+bool ZunoGlobalHotkeyManager::isWaylandSession()
+{
+    const QString sessionType = qEnvironmentVariable("XDG_SESSION_TYPE");
+    return sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 ZunoGlobalHotkeyManager::~ZunoGlobalHotkeyManager()
@@ -34,15 +46,38 @@ std::optional<uint32_t> ZunoGlobalHotkeyManager::registerHotkey(
     else
         ++m_nextID;
 
-    if (auto *bus = ZunoHotkeyBus::shared())
-        bus->add(descriptor.shortcutText(), this, id, m_context.get(), action);
-
+    const QString shortcut = descriptor.shortcutText();
+    ZunoHotkeyBus *bus = ZunoHotkeyBus::shared();
+    if (!m_backend) {
+        // No grabs here: the bus action is the registration.
+        if (shortcut.isEmpty() || !bus || !bus->isExported())
+            return std::nullopt;
+        bus->add(shortcut, this, id, m_context.get(), std::move(action));
+        if (isWaylandSession())
+            explainWaylandBinding(shortcut);
+        return id;
+    }
     const auto keysym = ZunoHotkeyKeymap::keysym(descriptor.keyCode);
     const auto modifiers = ZunoHotkeyKeymap::modifiers(descriptor.carbonModifiers);
-    if (!m_backend || !keysym || !modifiers || !m_backend->grab(id, *keysym, *modifiers))
+    if (!keysym || !modifiers || !m_backend->grab(id, *keysym, *modifiers))
         return std::nullopt;
+    if (bus)
+        bus->add(shortcut, this, id, m_context.get(), action);
     m_handlers[id] = std::move(action);
     return id;
+}
+
+void ZunoGlobalHotkeyManager::explainWaylandBinding(const QString &shortcut)
+{
+    if (m_explainedBinding)
+        return;
+    m_explainedBinding = true;
+    qInfo().noquote() << QStringLiteral(
+        "Hot keys: a Wayland session lets no application grab keys; bind each shortcut in the desktop's "
+        "keyboard settings to a command such as: gdbus call --session --dest %1 --object-path %2 "
+        "--method com.quarnwell.Hotkeys.Activate %3")
+                             .arg(QLatin1String(ZunoSingleInstanceService::kServiceName),
+                                 QLatin1String(ZunoHotkeyBus::kObjectPath), shortcut);
 }
 
 void ZunoGlobalHotkeyManager::unregister(uint32_t id)

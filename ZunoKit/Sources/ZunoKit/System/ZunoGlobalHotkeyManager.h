@@ -9,13 +9,16 @@
 #include <optional>
 
 class QObject;
+class QString;
 class ZunoX11HotkeyBackend;
 
-// System-wide key combinations, each with an action that runs on the main thread. On X11 the keys
-// are grabbed on the display (command becomes Super, option Alt); where no X11 display exists
-// every registration is refused, and the actions stay reachable through `ZunoHotkeyBus` on the
-// session bus. Ids count up from 1 and are never reused, a refused registration spends its id.
-// Every member is called on the main thread.
+// System-wide key combinations, each with an action that runs on the main thread. In an X11
+// session the keys are grabbed on the display (command becomes Super, option Alt). A Wayland session
+// lets no application grab keys (grabs through XWayland fire only while one of our windows has
+// focus), so there, and wherever no X11 display exists, nothing is grabbed: the actions are
+// published on the session bus through `ZunoHotkeyBus` for the desktop's own shortcuts to call.
+// Every registered action is published there; a refused one never is. Ids count up from 1 and are
+// never reused, a refused registration spends its id. Every member is called on the main thread.
 class ZunoGlobalHotkeyManager {
 public:
     using Action = std::function<void()>;
@@ -26,22 +29,28 @@ public:
     ZunoGlobalHotkeyManager(const ZunoGlobalHotkeyManager &) = delete;
     ZunoGlobalHotkeyManager &operator=(const ZunoGlobalHotkeyManager &) = delete;
 
-    // The combination's id, or none when the system refuses it (no X11 display, a key or modifier
-    // without a Linux counterpart, a combination held by another client) or every id is spent.
+    // The combination's id, or none when it is refused: a key or modifier without a Linux
+    // counterpart, a combination held by another client, no session bus where keys cannot be
+    // grabbed, or every id spent.
     std::optional<uint32_t> registerHotkey(const ZunoHotkeyDescriptor &descriptor, Action action);
     // Removes one hot key and its action; an id that is not registered changes nothing.
     void unregister(uint32_t id);
     // Removes every hot key and action; ids go on counting.
     void unregisterAll();
 
-    // Whether key grabs are possible here (an X11 display).
+    // Whether registrations grab their keys (an X11 session); otherwise they are bus actions only.
     bool canGrabKeys() const { return m_backend != nullptr; }
+
+    // XDG_SESSION_TYPE is "wayland" or WAYLAND_DISPLAY is set.
+    static bool isWaylandSession();
 
 private:
     void handlePress(uint32_t id);
+    void explainWaylandBinding(const QString &shortcut);
 
     uint32_t m_nextID = 1;
     bool m_idsSpent = false;
+    bool m_explainedBinding = false;
     std::map<uint32_t, Action> m_handlers;
     // Guards queued presses: destroyed first, so no press reaches a manager that is gone.
     std::unique_ptr<QObject> m_context;

@@ -12,8 +12,8 @@
 // not possible (Wayland): a desktop shortcut binds a command such as
 //   gdbus call --session --dest com.quarnwell.ZunoCam --object-path /com/quarnwell/Hotkeys
 //       --method com.quarnwell.Hotkeys.Activate Super+Alt+T
-// Every registration of a `ZunoGlobalHotkeyManager` is published here under its shortcut text,
-// whether or not the key grab succeeded. Main thread only.
+// Every registration that a `ZunoGlobalHotkeyManager` accepts is published here under its shortcut
+// text; a refused one never is. Main thread only.
 class ZunoHotkeyBus : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.quarnwell.Hotkeys")

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <functional>
 
-// A global hot key in the original's numbering: a virtual key code (0x11 T, 0x25 L, 0x2E M) and a
-// Carbon modifier mask (command 0x100, shift 0x200, option 0x800, control 0x1000, combined by OR).
-// On Linux, command becomes Super and option becomes Alt.
+// A global hot key in the suite's portable numbering, the one its stored settings use: a virtual key
+// code of an ANSI keyboard (0x11 T, 0x25 L, 0x2E M) and a modifier mask (command 0x100, shift 0x200,
+// option 0x800, control 0x1000, combined by OR). On Linux, command becomes Super and option Alt.
 struct ZunoHotkeyDescriptor {
     uint32_t keyCode = 0;
     uint32_t carbonModifiers = 0;

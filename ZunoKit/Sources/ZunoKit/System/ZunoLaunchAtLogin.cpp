@@ -13,7 +13,7 @@ namespace ZunoLaunchAtLogin {
 
 namespace {
 
-// Characters that make the desktop entry specification require a quoted argument.
+// Characters that the desktop entry format requires a quoted argument for.
 const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 
 QString displayName()

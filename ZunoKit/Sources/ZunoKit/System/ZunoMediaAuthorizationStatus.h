@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // Whether the application may use a capture device. Linux asks nobody, so `notDetermined` is
-// never probed here; it is kept for callers that handle the original's four states.
+// never probed here; it is kept so that callers handle all four states the suite shares.
 enum class ZunoMediaAuthorizationStatus { notDetermined, restricted, denied, authorized };
 
 // The camera probe's findings: the status, and for a denial the device nodes refused and the

@@ -21,7 +21,8 @@ namespace ZunoPermissionCenter {
 
 namespace {
 
-// Folders below ~/Library whose listing alone raises a prompt on the original's platform.
+// Folders below ~/Library that hold other programs' private data (mail, messages, contacts): a walk
+// does not list them unless the user chose one as its root.
 const std::array<const char *, 20> kLibraryTrapSubpaths {
     "Accounts",
     "Application Support/AddressBook",
@@ -234,28 +235,25 @@ ZunoCameraAccess cameraAccess(const QString &deviceDirectory)
     const QDir dir(deviceDirectory);
     const QStringList nodes
         = dir.entryList({ QStringLiteral("video*") }, QDir::System | QDir::Files, QDir::Name);
-    bool opened = false;
+    bool usable = false;
     for (const QString &node : nodes) {
         const QString path = dir.filePath(node);
         const QByteArray native = QFile::encodeName(path);
-        const int fd = ::open(native.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            opened = true;
+        // A permission check, not an open: opening a capture node powers many cameras up (and lights
+        // their LED). The effective ids are the ones an open would be checked against.
+        if (::faccessat(AT_FDCWD, native.constData(), R_OK | W_OK, AT_EACCESS) == 0) {
+            usable = true;
             continue;
         }
         const int error = errno;
-        if (error == EBUSY) {
-            // In use by another program, but ours to open.
-            opened = true;
-        } else if (error == EACCES || error == EPERM) {
+        if (error == EACCES || error == EPERM) {
             access.deniedDevices.append(path);
             struct stat info { };
             if (access.deviceGroup.isEmpty() && ::stat(native.constData(), &info) == 0)
                 access.deviceGroup = groupName(info.st_gid);
         }
     }
-    if (!opened && !access.deniedDevices.isEmpty()) {
+    if (!usable && !access.deniedDevices.isEmpty()) {
         access.status = ZunoMediaAuthorizationStatus::denied;
         if (access.deviceGroup.isEmpty())
             access.deviceGroup = QStringLiteral("video");

@@ -46,9 +46,10 @@ bool shouldSkipSubdirectoryToAvoidTCCPrompts(const QString &path, const QString 
 // nothing where none is known or its program is not installed.
 void openSystemSettings(ZunoSystemPermissionKind kind);
 
-// Opens every "video*" node in `deviceDirectory` read-write: one that opens (or is busy) means
-// access; only refusals (EACCES, EPERM) mean `denied`. No camera at all counts as authorised, so
-// the capture service reports the missing device itself.
+// Checks read-write permission on every "video*" node in `deviceDirectory` without opening any (an
+// open would power the camera up): one permitted node means access; only refusals (EACCES, EPERM)
+// mean `denied`. No camera at all counts as authorised, so the capture service reports the missing
+// device itself.
 ZunoCameraAccess cameraAccess(const QString &deviceDirectory = QStringLiteral("/dev"));
 ZunoMediaAuthorizationStatus cameraAuthorizationStatus();
 // The user-visible advice for a denied camera: join the group that owns the device nodes.

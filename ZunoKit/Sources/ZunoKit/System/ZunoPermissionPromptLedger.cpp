@@ -42,9 +42,9 @@ QVariantMap ZunoPermissionPromptLedger::load() const
     return prompts;
 }
 
-void ZunoPermissionPromptLedger::store(const QVariantMap &prompts)
+bool ZunoPermissionPromptLedger::store(const QVariantMap &prompts)
 {
-    m_defaults.setValue(m_storageKey, prompts);
+    return m_defaults.setValue(m_storageKey, prompts);
 }
 
 bool ZunoPermissionPromptLedger::hasPrompted(const QString &key) const
@@ -53,12 +53,12 @@ bool ZunoPermissionPromptLedger::hasPrompted(const QString &key) const
     return load().contains(key);
 }
 
-void ZunoPermissionPromptLedger::markPrompted(const QString &key, const QDateTime &at)
+bool ZunoPermissionPromptLedger::markPrompted(const QString &key, const QDateTime &at)
 {
     std::lock_guard lock(m_mutex);
     QVariantMap prompts = load();
     prompts.insert(key, secondsSince1970(at));
-    store(prompts);
+    return store(prompts);
 }
 
 bool ZunoPermissionPromptLedger::claimOneTimePrompt(const QString &key, const QDateTime &at)
@@ -68,20 +68,20 @@ bool ZunoPermissionPromptLedger::claimOneTimePrompt(const QString &key, const QD
     if (prompts.contains(key))
         return false;
     prompts.insert(key, secondsSince1970(at));
-    store(prompts);
-    return true;
+    // A claim that cannot be recorded is no claim: the prompt would otherwise come back every start.
+    return store(prompts);
 }
 
-void ZunoPermissionPromptLedger::reset(const QString &key)
+bool ZunoPermissionPromptLedger::reset(const QString &key)
 {
     std::lock_guard lock(m_mutex);
     QVariantMap prompts = load();
     prompts.remove(key);
-    store(prompts);
+    return store(prompts);
 }
 
-void ZunoPermissionPromptLedger::resetAll()
+bool ZunoPermissionPromptLedger::resetAll()
 {
     std::lock_guard lock(m_mutex);
-    m_defaults.remove(m_storageKey);
+    return m_defaults.remove(m_storageKey);
 }

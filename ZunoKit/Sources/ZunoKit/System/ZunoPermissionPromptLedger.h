@@ -17,18 +17,22 @@ public:
     ZunoPermissionPromptLedger(const QString &storageKey, ZunoDefaults &defaults);
 
     bool hasPrompted(const QString &key) const;
+    // Every write returns false when the settings file could not be written (the store logs it and
+    // keeps what it held).
+
     // Stores `at` under the key, replacing an earlier time.
-    void markPrompted(const QString &key, const QDateTime &at = QDateTime::currentDateTimeUtc());
-    // Stores `at` and returns true when the key is absent; otherwise changes nothing, false.
+    bool markPrompted(const QString &key, const QDateTime &at = QDateTime::currentDateTimeUtc());
+    // Stores `at` and returns true when the key is absent and the claim was written; otherwise
+    // changes nothing, false.
     bool claimOneTimePrompt(const QString &key, const QDateTime &at = QDateTime::currentDateTimeUtc());
     // Removes the key and writes the dictionary back, also when nothing was removed.
-    void reset(const QString &key);
+    bool reset(const QString &key);
     // Removes the whole entry.
-    void resetAll();
+    bool resetAll();
 
 private:
     QVariantMap load() const;
-    void store(const QVariantMap &prompts);
+    bool store(const QVariantMap &prompts);
 
     ZunoDefaults &m_defaults;
     QString m_storageKey;

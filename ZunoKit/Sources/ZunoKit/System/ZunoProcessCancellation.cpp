@@ -25,3 +25,11 @@ void ZunoProcessCancellation::cancel()
     if (const auto child = m_process.lock())
         child->terminate();
 }
+
+void ZunoProcessCancellation::kill()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    if (const auto child = m_process.lock())
+        child->kill();
+}

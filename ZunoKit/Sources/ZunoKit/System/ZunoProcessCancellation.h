@@ -19,6 +19,9 @@ public:
     void attach(const std::weak_ptr<ZunoChildProcess> &process);
     // Marks the token cancelled and asks a running attached child to terminate (SIGTERM).
     void cancel();
+    // Marks the token cancelled and ends a running attached child at once (SIGKILL), for a child that
+    // ignored `cancel()`.
+    void kill();
 
 private:
     mutable std::mutex m_mutex;

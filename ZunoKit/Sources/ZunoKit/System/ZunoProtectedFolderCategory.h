@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Folders whose listing the original's platform guards with a permission prompt.
+// Kinds of folders that hold the user's private files or other programs' data, which a directory
+// walk should not list unless the user chose them.
 enum class ZunoProtectedFolderCategory {
     desktop,
     documents,

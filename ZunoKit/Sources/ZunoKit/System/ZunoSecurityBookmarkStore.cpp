@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <pwd.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -67,7 +68,10 @@ void ZunoSecurityBookmarkStore::writeBookmark(const QString &url)
     std::lock_guard lock(m_mutex);
     QVariantMap dictionary = readDictionary();
     dictionary.insert(key, data);
-    m_defaults.setValue(m_storageKey, dictionary);
+    if (!m_defaults.setValue(m_storageKey, dictionary))
+        throw std::system_error(std::make_error_code(std::errc::io_error),
+            "cannot store the bookmark of " + key.toStdString() + " in "
+                + m_defaults.filePath().toStdString());
 }
 
 void ZunoSecurityBookmarkStore::saveBookmark(const QString &url)
@@ -207,5 +211,6 @@ void ZunoSecurityBookmarkStore::removeBookmark(const QString &path)
     QVariantMap dictionary = readDictionary();
     dictionary.remove(path);
     dictionary.remove(key);
-    m_defaults.setValue(m_storageKey, dictionary);
+    // A failed write is logged by the store, which keeps the bookmark it still has on disk.
+    static_cast<void>(m_defaults.setValue(m_storageKey, dictionary));
 }

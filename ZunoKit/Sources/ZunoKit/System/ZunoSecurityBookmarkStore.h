@@ -29,7 +29,7 @@ public:
     ZunoSecurityBookmarkStore &operator=(const ZunoSecurityBookmarkStore &) = delete;
 
     // Creates and stores the item's bookmark under the URL's key; throws std::system_error when the
-    // item cannot be bookmarked (nothing is stored then).
+    // item cannot be bookmarked or the settings file cannot be written (nothing is stored then).
     void saveBookmark(const QString &url);
     bool hasBookmark(const QString &path) const;
     // Every stored key, ascending.

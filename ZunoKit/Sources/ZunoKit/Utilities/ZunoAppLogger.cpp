@@ -215,13 +215,11 @@ QList<ZunoLogEntry> ZunoAppLogger::recentEntries(int limit, ZunoLogLevel minimum
     }
     if (content.isEmpty())
         return {};
-    if (!ZunoUtf8::isValid(content))
-        return {};
 
     QList<ZunoLogEntry> result;
     const QList<QByteArray> lines = content.split('\n');
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (line->isEmpty())
+        if (line->isEmpty() || !ZunoUtf8::isValid(*line))
             continue;
         const auto entry = ZunoLogEntry::decoded(*line);
         if (!entry || entry->level < minimumLevel)
@@ -257,12 +255,16 @@ void ZunoAppLogger::revealInFinder() const
         desktop->openUrl(QUrl::fromLocalFile(m_logDirectoryPath));
 }
 
-void ZunoAppLogger::clear()
+bool ZunoAppLogger::clear()
 {
+    const auto removed = [](const QString &path) {
+        return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
+    };
     std::lock_guard lock(m_mutex);
-    ::unlink(QFile::encodeName(m_currentLogFilePath).constData());
+    bool everyFileGone = removed(m_currentLogFilePath);
     for (std::int64_t i = 1; i <= m_maxRotatedFiles; ++i)
-        ::unlink(QFile::encodeName(generationPath(i)).constData());
+        everyFileGone = removed(generationPath(i)) && everyFileGone;
+    return everyFileGone;
 }
 
 QString ZunoAppLogger::redactSecrets(const QString &text)

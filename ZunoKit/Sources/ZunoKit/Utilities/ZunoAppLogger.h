@@ -60,14 +60,16 @@ public:
     }
 
     // Up to `limit` readable entries of the current file at `minimumLevel` or above, newest first.
-    // Generations are not read; unreadable files and lines are skipped.
+    // Generations are not read; an unreadable file gives none. A line that is not valid UTF-8 (a torn
+    // write) or not an entry is skipped on its own.
     QList<ZunoLogEntry> recentEntries(int limit, ZunoLogLevel minimumLevel) const;
     // Those entries oldest first, one "[timestamp] [LEVEL] [vVERSION#BUILD] [category] message" per line.
     QString exportPlainText(int limit, ZunoLogLevel minimumLevel) const;
     // Shows the current file in the file manager, or the folder when there is no file yet.
     void revealInFinder() const;
-    // Deletes the current file and every generation; the folder stays. Errors are ignored.
-    void clear();
+    // Deletes the current file and every generation; the folder stays. True when every one of them is
+    // gone afterwards (a file that was not there counts as gone).
+    bool clear();
 
     // Hides bearer tokens, API keys and passwords.
     static QString redactSecrets(const QString &text);

@@ -1,15 +1,21 @@
 #include "ZunoByteFormatter.h"
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
-// printf-style "%.Nf" with a full stop: QString::number never follows the locale, unlike
-// std::snprintf, whose LC_NUMERIC Qt sets from the environment.
+// printf's "%.Nf" with a full stop: std::to_chars rounds the exact binary value as printf does (an
+// exact tie such as 1.25 goes to the even digit, "1.2"), and never follows LC_NUMERIC, which Qt
+// sets from the environment.
 QString fixed(double value, int decimals, const char *unit)
 {
-    QString text = QString::number(value, 'f', decimals);
-    return text + QLatin1Char(' ') + QLatin1String(unit);
+    // Room for the largest double written out in full (309 digits) and its decimals.
+    char buffer[400];
+    const auto result
+        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::fixed, decimals);
+    return QString::fromLatin1(buffer, result.ptr - buffer) + QLatin1Char(' ') + QLatin1String(unit);
 }
 
 std::int64_t roundHalfAwayFromZero(double value)

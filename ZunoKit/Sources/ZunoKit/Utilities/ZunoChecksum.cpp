@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +44,13 @@ public:
         return total;
     }
 
+    // The size the file has now; 0 for what has none (pipes, most of /proc).
+    std::int64_t size() const
+    {
+        struct stat info { };
+        return ::fstat(m_fd, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : 0;
+    }
+
     void seek(std::int64_t offset)
     {
         if (::lseek(m_fd, offset, SEEK_SET) < 0)
@@ -53,6 +61,24 @@ private:
     QString m_path;
     int m_fd = -1;
 };
+
+// The smallest buffer worth reading into: a file without a size may still have content.
+constexpr std::int64_t kMinimumBuffer = 64 * 1024;
+// A sample is read through a buffer of at most this size, so a huge sample length costs no memory.
+constexpr std::int64_t kSamplePiece = 1024 * 1024;
+
+// Feeds the next `count` bytes of the file (fewer at its end) into the hash, piece by piece.
+void feed(ReadOnlyFile &file, QCryptographicHash &hash, std::int64_t count, std::vector<char> &buffer)
+{
+    while (count > 0) {
+        const std::int64_t want = std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size()));
+        const std::int64_t n = file.read(buffer.data(), want);
+        hash.addData(QByteArrayView(buffer.data(), n));
+        if (n < want)
+            return;
+        count -= n;
+    }
+}
 
 QString hex(const QCryptographicHash &hash)
 {
@@ -72,9 +98,11 @@ namespace ZunoChecksum {
 QString sha256(const QString &path, std::int64_t chunkSize)
 {
     if (chunkSize <= 0)
-        chunkSize = 64 * 1024;
+        chunkSize = kMinimumBuffer;
     ReadOnlyFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
+    // A chunk larger than the file would only be allocated, never filled.
+    chunkSize = std::min(chunkSize, std::max(file.size(), kMinimumBuffer));
     std::vector<char> chunk(static_cast<size_t>(chunkSize));
     for (;;) {
         const std::int64_t n = file.read(chunk.data(), chunkSize);
@@ -100,11 +128,11 @@ QString partialFingerprint(const QString &path, std::int64_t sampleBytes)
         sizeBytes[i] = static_cast<char>((static_cast<std::uint64_t>(size) >> (8 * i)) & 0xff);
     hash.addData(QByteArrayView(sizeBytes, 8));
 
-    std::vector<char> buffer(static_cast<size_t>(sample));
-    hash.addData(QByteArrayView(buffer.data(), file.read(buffer.data(), sample)));
+    std::vector<char> buffer(static_cast<size_t>(std::clamp<std::int64_t>(sample, 1, kSamplePiece)));
+    feed(file, hash, sample, buffer);
     if (sample < size) {
         file.seek(std::max<std::int64_t>(size - sample, 0));
-        hash.addData(QByteArrayView(buffer.data(), file.read(buffer.data(), sample)));
+        feed(file, hash, sample, buffer);
     }
     return hex(hash);
 }

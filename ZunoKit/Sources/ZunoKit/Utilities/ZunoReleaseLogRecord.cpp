@@ -4,9 +4,6 @@
 
 #include <QTextBoundaryFinder>
 
-#include <cmath>
-#include <limits>
-
 namespace {
 
 using nlohmann::json;
@@ -39,23 +36,8 @@ QStringList stringList(const json &value)
 void decodeInteger(const json &object, const char *key, std::int64_t &field)
 {
     const json &value = member(object, key);
-    if (value.is_null())
-        return;
-    if (value.is_number_integer()) {
-        if (value.is_number_unsigned() && value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
-            throw json::out_of_range::create(406, "build number out of range", &value);
-        field = value.get<std::int64_t>();
-        return;
-    }
-    // A number written with a fraction counts when it is a whole number in range.
-    if (value.is_number_float()) {
-        const double number = value.get<double>();
-        if (std::trunc(number) == number && number >= -9.2e18 && number <= 9.2e18) {
-            field = static_cast<std::int64_t>(number);
-            return;
-        }
-    }
-    throw json::type_error::create(302, "expected an integer", &value);
+    if (!value.is_null())
+        field = ZunoJson::strictInteger(value);
 }
 
 json stringListJson(const QStringList &list)

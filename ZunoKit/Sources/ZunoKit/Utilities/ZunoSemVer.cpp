@@ -1,8 +1,8 @@
 #include "ZunoSemVer.h"
 
-#include <QStringList>
+#include "ZunoJson.h"
 
-#include <nlohmann/json.hpp>
+#include <QStringList>
 
 #include <limits>
 
@@ -66,14 +66,26 @@ QString rawValue(ZunoVersionBumpKind kind)
     return {};
 }
 
-std::optional<ZunoVersionBumpKind> zunoVersionBumpKindFromRawValue(const QString &raw)
+std::optional<ZunoVersionBumpKind> ZunoVersionBumpKinds::fromRawValue(const QString &raw)
 {
-    for (auto kind : { ZunoVersionBumpKind::build, ZunoVersionBumpKind::patch, ZunoVersionBumpKind::minor,
-             ZunoVersionBumpKind::major }) {
+    for (auto kind : allCases) {
         if (rawValue(kind) == raw)
             return kind;
     }
     return std::nullopt;
+}
+
+void to_json(nlohmann::json &j, ZunoVersionBumpKind kind)
+{
+    j = rawValue(kind).toStdString();
+}
+
+void from_json(const nlohmann::json &j, ZunoVersionBumpKind &kind)
+{
+    const auto decoded = ZunoVersionBumpKinds::fromRawValue(QString::fromStdString(j.get<std::string>()));
+    if (!decoded)
+        throw nlohmann::json::other_error::create(501, "unknown version bump kind", &j);
+    kind = *decoded;
 }
 
 ZunoSemVer::ZunoSemVer(std::int64_t major, std::int64_t minor, std::int64_t patch)
@@ -150,10 +162,9 @@ void to_json(nlohmann::json &j, const ZunoSemVer &v)
 
 void from_json(const nlohmann::json &j, ZunoSemVer &v)
 {
-    // All three keys are required; no range check on decoding.
-    v.major = j.at("major").get<std::int64_t>();
-    v.minor = j.at("minor").get<std::int64_t>();
-    v.patch = j.at("patch").get<std::int64_t>();
+    v.major = ZunoJson::strictInteger(j.at("major"));
+    v.minor = ZunoJson::strictInteger(j.at("minor"));
+    v.patch = ZunoJson::strictInteger(j.at("patch"));
 }
 
 ZunoSemVerError ZunoSemVerError::invalidFormat(const QString &input)

@@ -5,15 +5,30 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 
+// The kind of a release step; the raw value is the lower-case case name.
 enum class ZunoVersionBumpKind { build, patch, minor, major };
 
+namespace ZunoVersionBumpKinds {
+
+// Every case in order: build, patch, minor, major.
+inline constexpr std::array<ZunoVersionBumpKind, 4> allCases { ZunoVersionBumpKind::build,
+    ZunoVersionBumpKind::patch, ZunoVersionBumpKind::minor, ZunoVersionBumpKind::major };
+// Exact raw value only.
+std::optional<ZunoVersionBumpKind> fromRawValue(const QString &raw);
+
+} // namespace ZunoVersionBumpKinds
+
 QString rawValue(ZunoVersionBumpKind kind);
-std::optional<ZunoVersionBumpKind> zunoVersionBumpKindFromRawValue(const QString &raw);
+
+// Coded as the raw value; decoding anything else throws.
+void to_json(nlohmann::json &j, ZunoVersionBumpKind kind);
+void from_json(const nlohmann::json &j, ZunoVersionBumpKind &kind);
 
 // MAJOR.MINOR.PATCH release numbers and the suite's policy of single, forward steps.
 struct ZunoSemVer {
@@ -42,6 +57,9 @@ struct ZunoSemVer {
     friend auto operator<=>(const ZunoSemVer &, const ZunoSemVer &) = default;
 };
 
+// {"major", "minor", "patch"}, all three required. Decoding checks no policy range (a negative
+// component decodes), but each must be a whole number in the 64-bit range: a fraction, a number out
+// of range, a boolean or text throws.
 void to_json(nlohmann::json &j, const ZunoSemVer &v);
 void from_json(const nlohmann::json &j, ZunoSemVer &v);
 

@@ -1,9 +1,14 @@
 // Key grabs on a real X display (the test session's Xvfb): the id sequence against a combination
 // that another client holds, ungrabbing, and synthetic presses through XTest.
-#include "ZunoTestTimeouts.h"
+#include "../HotkeyBusCall.h"
 #include "ZunoGlobalHotkeyManager.h"
+#include "ZunoHotkeyBus.h"
+#include "ZunoMessageCapture.h"
+#include "ZunoScopedEnvironment.h"
+#include "ZunoTestTimeouts.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTest>
 #include <QThread>
 
@@ -99,16 +104,20 @@ private:
 
 constexpr xcb_keysym_t kSuperL = 0xffeb, kAltL = 0xffe9, kCapsLock = 0xffe5;
 
+// An X11 session, whatever desktop the tests were started from.
 class ZunoGlobalHotkeyX11 : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        session.set("XDG_SESSION_TYPE", "x11");
+        session.set("WAYLAND_DISPLAY", QByteArray());
         manager = std::make_unique<ZunoGlobalHotkeyManager>();
         if (!manager->canGrabKeys())
             GTEST_SKIP() << "no X11 display";
         ASSERT_TRUE(other.isConnected());
     }
 
+    ZunoScopedEnvironment session;
     OtherClient other;
     std::unique_ptr<ZunoGlobalHotkeyManager> manager;
 };
@@ -125,6 +134,10 @@ TEST_F(ZunoGlobalHotkeyX11, IdsCountUpAndARefusalSpendsOne)
     // The same combination twice is refused as well, the first grab kept.
     EXPECT_EQ(manager->registerHotkey({ kKeyF2, kCmdOption }, [] {}), std::nullopt);
     EXPECT_FALSE(other.grab(0xffbf)); // F2 still ours
+
+    // Refused combinations are not published on the bus either: no caller holds their ids.
+    EXPECT_EQ(ZunoHotkeyBus::shared()->Shortcuts(), (QStringList { "Super+Alt+F1", "Super+Alt+F2" }));
+    EXPECT_FALSE(ZunoHotkeyBus::shared()->Activate(QStringLiteral("Super+Alt+Q")));
 
     other.ungrab('q');
     manager->unregisterAll();
@@ -189,4 +202,55 @@ TEST_F(ZunoGlobalHotkeyX11, SyntheticPressRunsTheActionOnceOnTheMainThread)
     other.type({ kSuperL, kAltL, 'l' });
     ASSERT_TRUE(QTest::qWaitFor([&] { return laser > 1; }, kWindowWait));
     EXPECT_EQ(teleprompter, 1);
+}
+
+// Under Wayland the studio may run on XWayland, where a grab would succeed yet fire only while one of
+// its windows has focus: nothing is grabbed, the bus action is the registration, and one info line
+// tells how to bind it.
+TEST(ZunoGlobalHotkeyWayland, GrabsNothingAndAnswersOnTheBus)
+{
+    const std::pair<const char *, const char *> sessions[] = {
+        { "XDG_SESSION_TYPE", "wayland" },
+        { "WAYLAND_DISPLAY", "wayland-0" },
+    };
+    for (const auto &[variable, value] : sessions) {
+        SCOPED_TRACE(variable);
+        ZunoScopedEnvironment session;
+        session.set("XDG_SESSION_TYPE", "x11");
+        session.set("WAYLAND_DISPLAY", QByteArray());
+        session.set(variable, value);
+        OtherClient other;
+        if (!other.isConnected() || QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "no X11 display";
+        auto *bus = ZunoHotkeyBus::shared();
+        if (!bus || !bus->isExported())
+            GTEST_SKIP() << "no D-Bus session bus";
+
+        ZunoMessageCapture capture;
+        int teleprompter = 0, laser = 0;
+        ZunoGlobalHotkeyManager manager;
+        EXPECT_FALSE(manager.canGrabKeys());
+        EXPECT_EQ(manager.registerHotkey({ kKeyT, kCmdOption }, [&] { ++teleprompter; }), 1u);
+        EXPECT_EQ(manager.registerHotkey({ kKeyL, kCmdOption }, [&] { ++laser; }), 2u);
+
+        // Nothing is grabbed: another client may take the combinations.
+        EXPECT_TRUE(other.grab('t'));
+        other.ungrab('t');
+        EXPECT_TRUE(other.grab('l'));
+        other.ungrab('l');
+
+        const QDBusMessage reply
+            = callHotkeyBus(QStringLiteral("Activate"), { QStringLiteral("Super+Alt+T") });
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        EXPECT_TRUE(reply.arguments().value(0).toBool());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return teleprompter > 0; }, kWindowWait));
+        EXPECT_EQ(laser, 0);
+
+        const QStringList info = capture.messages(QtInfoMsg);
+        ASSERT_EQ(info.size(), 1) << info.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(info[0].contains(QStringLiteral("gdbus call --session --dest com.quarnwell.ZunoCam "
+                                                    "--object-path /com/quarnwell/Hotkeys --method "
+                                                    "com.quarnwell.Hotkeys.Activate Super+Alt+T")))
+            << info[0].toStdString();
+    }
 }

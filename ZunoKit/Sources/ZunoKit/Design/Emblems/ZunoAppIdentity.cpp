@@ -3,7 +3,6 @@
 #include "ZunoBundle.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QHash>
 #include <QStringList>
 
@@ -58,14 +57,6 @@ const QHash<QString, ZunoAppIdentity> &rawValueTable()
     return table;
 }
 
-QString processName()
-{
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationName();
-    QFile comm(QStringLiteral("/proc/self/comm"));
-    return comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
-}
-
 } // namespace
 
 namespace ZunoAppIdentities {
@@ -114,7 +105,7 @@ std::optional<ZunoAppIdentity> current()
                 return app;
         }
     }
-    return resolve(processName());
+    return resolve(ZunoBundle::processName());
 }
 
 QString caseName(ZunoAppIdentity app)

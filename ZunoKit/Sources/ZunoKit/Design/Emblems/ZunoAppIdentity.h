@@ -122,7 +122,7 @@ inline QString id(ZunoAppIdentity app)
 {
     return rawValue(app);
 }
-inline int indexOf(ZunoAppIdentity app)
+constexpr int indexOf(ZunoAppIdentity app)
 {
     return static_cast<int>(app);
 }

@@ -42,31 +42,61 @@ void drawZunoStudio(QPainter &painter, const ZunoEmblemTone &tone)
 
 bool drawMedia(ZunoAppIdentity app, QPainter &painter, const ZunoEmblemTone &tone)
 {
+    using namespace ZunoEmblemArtworkMedia;
     switch (app) {
+    case ZunoAppIdentity::zunoPhoto:
+        drawZunoPhoto(painter, tone);
+        return true;
+    case ZunoAppIdentity::zunoMusic:
+        drawZunoMusic(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoCam:
-        ZunoEmblemArtworkMedia::drawZunoCam(painter, tone);
+        drawZunoCam(painter, tone);
         return true;
     case ZunoAppIdentity::zunoStudio:
         drawZunoStudio(painter, tone);
         return true;
-    case ZunoAppIdentity::zunoPhoto:
-    case ZunoAppIdentity::zunoMusic:
     case ZunoAppIdentity::zunoMixer:
+        drawZunoMixer(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoDownloader:
+        drawZunoDownloader(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoVideo:
+        drawZunoVideo(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoPodcast:
+        drawZunoPodcast(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoRadio:
+        drawZunoRadio(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoCast:
+        drawZunoCast(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoFrame:
+        drawZunoFrame(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoWall:
+        drawZunoWall(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoGIF:
+        drawZunoGIF(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoVoice:
+        drawZunoVoice(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoSubtitle:
+        drawZunoSubtitle(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoPlayer:
+        drawZunoPlayer(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoReel:
+        drawZunoReel(painter, tone);
+        return true;
     case ZunoAppIdentity::zunoTune:
-        // Their own artwork is not drawn yet.
-        ZunoFlatDraw::placeholder(painter, tone);
+        drawZunoTune(painter, tone);
         return true;
     default:
         return false;

@@ -169,13 +169,31 @@ void splitShield(QPainter &painter, const ZunoEmblemTone &tone)
     fillPath(painter, right, tone.mid());
 }
 
-void placeholder(QPainter &painter, const ZunoEmblemTone &tone)
+std::pair<ZunoFlatPaint, ZunoFlatPaint> derivedShades(const ShadeScheme &scheme, const ZunoEmblemTone &tone)
 {
-    // Four tiles, the one at the top right in the accent colour.
-    fillPath(painter, roundedRect(QRectF(28, 28, 20, 20), 5.5), tone.primary());
-    fillPath(painter, roundedRect(QRectF(52, 28, 20, 20), 5.5), tone.accent());
-    fillPath(painter, roundedRect(QRectF(28, 52, 20, 20), 5.5), tone.primary());
-    fillPath(painter, roundedRect(QRectF(52, 52, 20, 20), 5.5), tone.mid());
+    if (tone.isWhiteGlass())
+        return { tone.primaryAlpha(0.46), tone.primaryAlpha(0.28) };
+    const QColor primary = tone.primaryColor().toRgb();
+    std::array<qreal, 3> rgb { scheme.standIn[0], scheme.standIn[1], scheme.standIn[2] };
+    if (primary.isValid())
+        rgb = { primary.redF(), primary.greenF(), primary.blueF() };
+    const auto opaque = [](const std::array<qreal, 3> &c) {
+        return ZunoFlatPaint::color(QColor::fromRgbF(float(c[0]), float(c[1]), float(c[2])));
+    };
+    if (0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2] > 0.72) {
+        const auto fixed = [](const std::array<float, 3> &c) {
+            return std::array<qreal, 3> { c[0], c[1], c[2] };
+        };
+        return { opaque(fixed(scheme.lightFirst)), opaque(fixed(scheme.lightSecond)) };
+    }
+    const std::array<qreal, 3> pale { 238 / 255.0, 241 / 255.0, 247 / 255.0 };
+    const auto mix = [&](qreal share) {
+        std::array<qreal, 3> c {};
+        for (int i = 0; i < 3; ++i)
+            c[i] = share * rgb[i] + (1 - share) * pale[i];
+        return opaque(c);
+    };
+    return { mix(scheme.firstShare), mix(scheme.secondShare) };
 }
 
 } // namespace ZunoFlatDraw

@@ -6,7 +6,9 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <array>
 #include <initializer_list>
+#include <utility>
 
 class QPainter;
 
@@ -38,8 +40,27 @@ void displayFrame(QPainter &painter, const ZunoEmblemTone &tone);
 void foldedSheet(QPainter &painter, const ZunoEmblemTone &tone);
 void splitShield(QPainter &painter, const ZunoEmblemTone &tone);
 
-// A neutral emblem in the family's style (four rounded tiles in three paints), for
-// the applications whose own artwork is not drawn yet.
-void placeholder(QPainter &painter, const ZunoEmblemTone &tone);
+// How two side faces are shaded from the primary colour on a flat tone (on white glass they are
+// always the primary at alpha 0.46 and 0.28). Colours are red, green and blue from 0 to 1.
+struct ShadeScheme {
+    // Stands in for a primary colour that gives no components.
+    std::array<float, 3> standIn;
+    // The fixed pair for a primary whose luma exceeds 0.72, where mixing would wash out.
+    std::array<float, 3> lightFirst;
+    std::array<float, 3> lightSecond;
+    // The primary's share in each shade's mix with the pale #EEF1F7.
+    float firstShare;
+    float secondShare;
+};
+
+// The open box: 60 % and 42 % of the primary, a dark blue standing in.
+inline constexpr ShadeScheme kBoxShades { { 0.17f, 0.21f, 0.54f },
+    { 95 / 255.0f, 134 / 255.0f, 194 / 255.0f }, { 66 / 255.0f, 98 / 255.0f, 150 / 255.0f }, 0.60f, 0.42f };
+// The picture frame's bevels: lit faces at 78 % and shaded ones at 50 %, a slate standing in.
+inline constexpr ShadeScheme kFrameShades { { 0.24f, 0.27f, 0.36f },
+    { 120 / 255.0f, 132 / 255.0f, 156 / 255.0f }, { 80 / 255.0f, 92 / 255.0f, 118 / 255.0f }, 0.78f, 0.50f };
+
+// The two shades of a scheme in tone: opaque colours on a flat tone.
+std::pair<ZunoFlatPaint, ZunoFlatPaint> derivedShades(const ShadeScheme &scheme, const ZunoEmblemTone &tone);
 
 } // namespace ZunoFlatDraw

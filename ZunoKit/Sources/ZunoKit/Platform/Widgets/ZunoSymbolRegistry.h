@@ -9,11 +9,11 @@
 class QFont;
 class QPainter;
 
-// The original's symbol names mapped to icons of the open SVG icon set that the build copies into the
-// resources ("symbols/outline/…svg", "symbols/filled/…svg"). Icons are drawn with QtSvg in any colour
-// and size. A name missing from the table is a programming error: it draws nothing, warns once and is
-// remembered, so that a view's test can fail on it (`unknownNamesRequested()`); the registry's own
-// test lists every name the studio and the framework use. Main thread only.
+// The suite's symbol names ("video.fill", "xmark.circle.fill") mapped to icons of the open SVG icon set that
+// the build copies into the resources ("symbols/outline/…svg", "symbols/filled/…svg"). Icons are drawn with
+// QtSvg in any colour and size. A name missing from the table is a programming error: it draws nothing, warns
+// once and is remembered, so that a view's test can fail on it (`unknownNamesRequested()`); the registry's
+// own test lists every name the studio and the framework use. Main thread only.
 namespace ZunoSymbolRegistry {
 
 bool contains(const QString &name);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "TeleprompterHTTPRequest.h"
+
+#include <QSet>
+#include <QString>
+
+// Which requests the LAN remote answers at all. A Host header must name this computer, so that a
+// web page whose own name was re-pointed at this computer (DNS rebinding) cannot reach the remote;
+// and a command carrying an Origin must come from the page the remote served itself, so that other
+// web pages open in a browser cannot drive the teleprompter. Requests without those headers (curl,
+// scripts) are answered as before. Pure functions, callable from any thread.
+namespace TeleprompterRemoteRequestGuard {
+
+// The host of a Host header value, lower-cased, without its port and without a final dot; an IPv6
+// literal keeps its brackets ("[::1]"). Empty when the value is not a host with an optional port.
+QString hostName(const QString &hostHeader);
+
+// Whether the request may be answered: no Host header, or one naming 127.0.0.1, localhost, [::1]
+// or one of `localNames` (lower-case host names and addresses), with or without a port.
+bool hasAllowedHost(const TeleprompterHTTPRequest &request, const QSet<QString> &localNames);
+
+// A POST with an Origin that is not "http://" followed by the Host the request named.
+bool hasForeignOrigin(const TeleprompterHTTPRequest &request);
+
+} // namespace TeleprompterRemoteRequestGuard

@@ -1,0 +1,8 @@
+#include "ZunoFeedbackScreenshot.h"
+
+#include "ZunoByteFormatter.h"
+
+QString ZunoFeedbackScreenshot::formattedSize() const
+{
+    return ZunoByteFormatter::format(data.size());
+}

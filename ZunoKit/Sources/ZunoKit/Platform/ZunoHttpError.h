@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ZunoLanguage.h"
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+// Why an HTTP transfer failed. `detail` is the transport's own text (empty where the kind says it all).
+class ZunoHttpError : public std::exception {
+public:
+    enum class Kind {
+        unsupportedURL,
+        invalidHeader,
+        cannotFindHost,
+        cannotConnect,
+        timedOut,
+        secureConnectionFailed,
+        connectionLost,
+        badServerResponse,
+        responseTooLarge,
+        cancelled,
+        other
+    };
+
+    explicit ZunoHttpError(Kind kind, const QString &detail = {});
+
+    Kind kind() const { return m_kind; }
+    QString detail() const { return m_detail; }
+    QString description(ZunoLanguage language) const;
+    // The description in the language current when the error was made.
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+private:
+    Kind m_kind;
+    QString m_detail;
+    std::string m_what;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QUrl>
+
+#include <chrono>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// One HTTP request. Headers are sent in the order given, after the transport's own (Host, Accept,
+// Content-Length).
+struct ZunoHttpRequest {
+    // The framework's cap on a whole response body: larger answers are refused, not buffered.
+    static constexpr std::int64_t kDefaultMaxBodyBytes = 16 * 1024 * 1024;
+
+    QByteArray method = "GET";
+    QUrl url;
+    std::vector<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    // Bounds connecting; for `send()` also the whole exchange, for `stream()` the silence between bytes.
+    std::chrono::milliseconds timeout = std::chrono::seconds(60);
+    // Decoded bytes `send()` accepts.
+    std::int64_t maxBodyBytes = kDefaultMaxBodyBytes;
+
+    ZunoHttpRequest &setHeader(const QByteArray &name, const QByteArray &value)
+    {
+        headers.emplace_back(name, value);
+        return *this;
+    }
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ZunoHttpRequest.h"
+#include "ZunoHttpResponse.h"
+
+#include <QByteArrayView>
+
+#include <functional>
+#include <memory>
+#include <stop_token>
+
+// What a streamed transfer reports, on the calling thread: `head` once with the status and headers, then
+// `body` with each piece as it arrives. Either returning false ends the transfer quietly.
+struct ZunoHttpStreamHandler {
+    std::function<bool(const ZunoHttpResponse &head)> head;
+    std::function<bool(QByteArrayView bytes)> body;
+};
+
+// The framework's HTTP client (libcurl underneath). Every transfer takes http and https only, bounds its
+// waits with the request's time-out, ends at once with `cancelled` when its stop token is triggered, and
+// does not follow redirects for a request that carries "Authorization" or is not a GET (the 3xx is the
+// answer). TLS verification is always on. Loopback hosts never go through a proxy.
+// Thread-safe: one transfer per call, run on the calling thread until it ends. Failures throw
+// `ZunoHttpError`. The two calls are virtual so that tests can wrap the session.
+class ZunoHttpSession {
+public:
+    ZunoHttpSession();
+    virtual ~ZunoHttpSession();
+    ZunoHttpSession(const ZunoHttpSession &) = delete;
+    ZunoHttpSession &operator=(const ZunoHttpSession &) = delete;
+
+    // The process's session.
+    static std::shared_ptr<ZunoHttpSession> shared();
+
+    // The whole response; the time-out bounds the whole exchange, and a body over `maxBodyBytes` (decoded)
+    // is `responseTooLarge`. Gzip and deflate answers are decoded.
+    virtual ZunoHttpResponse send(const ZunoHttpRequest &request, std::stop_token stop = {});
+    // Streams the response into `handler` and returns when the transfer ends. The time-out bounds connecting
+    // and each silence between arriving bytes; there is no total limit.
+    virtual void stream(
+        const ZunoHttpRequest &request, const ZunoHttpStreamHandler &handler, std::stop_token stop = {});
+};

@@ -1,0 +1,46 @@
+#include "ZunoCreditsError.h"
+
+#include <gtest/gtest.h>
+
+TEST(ZunoCreditsError, MessagesInEnglishAndTurkish)
+{
+    struct Case {
+        ZunoCreditsError error;
+        const char *en;
+        const char *tr;
+    };
+    const Case cases[] = {
+        { ZunoCreditsError::insufficientCredits(42),
+            "Insufficient Quarnwell Credits. Top up at quarnwell.com or switch to your own API key / local "
+            "Ollama.",
+            "Quarnwell Krediniz yetersiz. quarnwell.com üzerinden kredi yükleyebilir veya kendi API "
+            "anahtarınıza / "
+            "yerel Ollama'ya geçebilirsiniz." },
+        { ZunoCreditsError::serverError(502, QStringLiteral("Bad gateway")), "HTTP 502: Bad gateway",
+            "HTTP 502: Bad gateway" },
+        { ZunoCreditsError::serverError(0, QString()), "HTTP 0: ", "HTTP 0: " },
+        { ZunoCreditsError::signInFailed(QStringLiteral("Code refused")), "Code refused", "Code refused" },
+        { ZunoCreditsError::invalidGatewayURL(), "Invalid Quarnwell API gateway URL.",
+            "Geçersiz Quarnwell API geçit adresi." },
+        { ZunoCreditsError::notSignedIn(),
+            "Connect your quarnwell.com account first to use Quarnwell Credits.",
+            "Quarnwell Kredisi kullanmak için önce quarnwell.com hesabınızı bağlayın." },
+        { ZunoCreditsError::unauthorized(),
+            "Your Quarnwell session expired. Please reconnect your quarnwell.com account.",
+            "Quarnwell oturumunuzun süresi doldu. Lütfen quarnwell.com hesabınızı yeniden bağlayın." },
+        { ZunoCreditsError::signInTimedOut(), "Browser sign-in timed out. Please try connecting again.",
+            "Tarayıcı bağlantısı zaman aşımına uğradı. Lütfen yeniden bağlanmayı deneyin." },
+        { ZunoCreditsError::signInCancelled(), "Sign-in was cancelled.", "Hesap bağlantısı iptal edildi." },
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.error.description(ZunoLanguage::en), QString::fromUtf8(c.en));
+        EXPECT_EQ(c.error.description(ZunoLanguage::tr), QString::fromUtf8(c.tr));
+    }
+    // The untranslated cases read the same in every language.
+    EXPECT_EQ(ZunoCreditsError::serverError(500, QString()).description(ZunoLanguage::de),
+        QStringLiteral("HTTP 500: "));
+    EXPECT_EQ(ZunoCreditsError::insufficientCredits(7).availableMicros(), 7);
+    EXPECT_FALSE(ZunoCreditsError::insufficientCredits(std::nullopt).availableMicros());
+    EXPECT_EQ(ZunoCreditsError::serverError(401, QStringLiteral("x")),
+        ZunoCreditsError::serverError(401, QStringLiteral("x")));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ZunoHotkeyBus.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QSignalSpy>
+
+// Calls a method of this process's hot-key object through the bus daemon, from a second connection,
+// as a desktop shortcut's command does. The main loop keeps running while the call is under way, so
+// the object (served on the main thread) can answer.
+inline QDBusMessage callHotkeyBus(const QString &method, const QVariantList &arguments)
+{
+    QDBusConnection caller = QDBusConnection::connectToBus(
+        QDBusConnection::SessionBus, QStringLiteral("zuno-hotkey-test-caller"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
+        QString::fromLatin1(ZunoHotkeyBus::kObjectPath), QStringLiteral("com.quarnwell.Hotkeys"), method);
+    message.setArguments(arguments);
+    QDBusPendingCallWatcher watcher(caller.asyncCall(message, 5000));
+    QSignalSpy finished(&watcher, &QDBusPendingCallWatcher::finished);
+    if (!watcher.isFinished())
+        finished.wait(5000);
+    return watcher.reply();
+}
