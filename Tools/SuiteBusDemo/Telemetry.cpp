@@ -7,9 +7,12 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -24,7 +27,8 @@ int usage()
         "[--notify]\n"
         "       SuiteBusDemo read ram|pulse|kill|mixer|music|focus|task|tiles [--max-age S]\n"
         "       SuiteBusDemo watch\n"
-        "       SuiteBusDemo hover mini|studio|none\n");
+        "       SuiteBusDemo hover mini|studio|none\n"
+        "       SuiteBusDemo summary [--json] [--root DIR] [--repeat N]\n");
     return 2;
 }
 
@@ -213,11 +217,116 @@ int hover(const QStringList &arguments)
     return 0;
 }
 
+Json stringList(const QStringList &list)
+{
+    Json array = Json::array();
+    for (const QString &item : list)
+        array.push_back(item.toStdString());
+    return array;
+}
+
+Json summaryJson(const ZunoVirtualMemorySummary &s)
+{
+    return Json {
+        { "physicalTotalBytes", s.physicalTotalBytes },
+        { "physicalUsedBytes", s.physicalUsedBytes },
+        { "compressedBytes", s.compressedBytes },
+        { "swapTotalBytes", s.swapTotalBytes },
+        { "swapUsedBytes", s.swapUsedBytes },
+        { "swapFileCount", s.swapFileCount },
+        { "swapEncrypted", s.swapEncrypted },
+        { "pressureLevel", s.pressureLevel.toStdString() },
+        { "isZunoRAMRunning", s.isZunoRAMRunning },
+        { "activeDiskPoolCount", s.activeDiskPoolCount },
+        { "diskPoolVirtualBytes", s.diskPoolVirtualBytes },
+        { "diskPoolActualDiskBytes", s.diskPoolActualDiskBytes },
+        { "diskPoolNames", stringList(s.diskPoolNames) },
+        { "mountedSparseDiskCount", s.mountedSparseDiskCount },
+        { "sparseDiskVirtualBytes", s.sparseDiskVirtualBytes },
+        { "sparseDiskActualBytes", s.sparseDiskActualBytes },
+        { "sparseDiskNames", stringList(s.sparseDiskNames) },
+        { "mountedRAMDiskCount", s.mountedRAMDiskCount },
+        { "ramDiskTotalBytes", s.ramDiskTotalBytes },
+        { "ramDiskNames", stringList(s.ramDiskNames) },
+        { "frozenAppCount", s.frozenAppCount },
+        { "frozenPIDs", ZunoLiveStatusSupport::int32ListJson(s.frozenPIDs) },
+        { "reclaimedFromFrozenBytes", s.reclaimedFromFrozenBytes },
+        { "isZunoRAMVirtualExpansionActive", s.isZunoRAMVirtualExpansionActive() },
+        { "isAnyVirtualMemoryActive", s.isAnyVirtualMemoryActive() },
+        { "isSwapActive", s.isSwapActive() },
+        { "physicalUsedPercent", s.physicalUsedPercent() },
+        { "swapUsedPercent", s.swapUsedPercent() },
+        { "totalZunoRAMVirtualCapacityBytes", s.totalZunoRAMVirtualCapacityBytes() },
+        { "totalVirtualAllocatedBytes", s.totalVirtualAllocatedBytes() },
+        { "totalVirtualUsedBytes", s.totalVirtualUsedBytes() },
+        { "virtualUsedPercent", s.virtualUsedPercent() },
+        { "totalEffectiveMemoryCapacityBytes", s.totalEffectiveMemoryCapacityBytes() },
+        { "totalEffectiveUsedBytes", s.totalEffectiveUsedBytes() },
+        { "compactBadgeText", s.compactBadgeText().toStdString() },
+        { "virtualSpaceUsageText", s.virtualSpaceUsageText().toStdString() },
+        { "compactVirtualUsedToken", s.compactVirtualUsedToken().toStdString() },
+    };
+}
+
+int summary(const QStringList &list)
+{
+    bool asJson = false;
+    QString root = QStringLiteral("/");
+    int repeat = 0;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        bool ok = true;
+        if (list[i] == QLatin1String("--json"))
+            asJson = true;
+        else if (list[i] == QLatin1String("--root") && i + 1 < list.size())
+            root = list[++i];
+        else if (list[i] == QLatin1String("--repeat") && i + 1 < list.size())
+            repeat = list[++i].toInt(&ok);
+        else
+            ok = false;
+        if (!ok || repeat < 0)
+            return usage();
+    }
+    const ZunoSuiteTelemetryBus bus(std::nullopt, nullptr, ZunoKernelMemory(root));
+    const ZunoVirtualMemorySummary result = bus.readVirtualMemorySummary(QDateTime::currentDateTimeUtc());
+    const Json json = summaryJson(result);
+    if (asJson) {
+        printLine(QByteArray::fromStdString(json.dump()));
+    } else {
+        // In the record's order, not nlohmann's sorted one.
+        for (const char *key :
+            { "physicalTotalBytes", "physicalUsedBytes", "compressedBytes", "swapTotalBytes", "swapUsedBytes",
+                "swapFileCount", "swapEncrypted", "pressureLevel", "isZunoRAMRunning", "activeDiskPoolCount",
+                "diskPoolVirtualBytes", "diskPoolActualDiskBytes", "diskPoolNames", "mountedSparseDiskCount",
+                "sparseDiskVirtualBytes", "sparseDiskActualBytes", "sparseDiskNames", "mountedRAMDiskCount",
+                "ramDiskTotalBytes", "ramDiskNames", "frozenAppCount", "frozenPIDs",
+                "reclaimedFromFrozenBytes", "isZunoRAMVirtualExpansionActive", "isAnyVirtualMemoryActive",
+                "isSwapActive", "physicalUsedPercent", "swapUsedPercent", "totalZunoRAMVirtualCapacityBytes",
+                "totalVirtualAllocatedBytes", "totalVirtualUsedBytes", "virtualUsedPercent",
+                "totalEffectiveMemoryCapacityBytes", "totalEffectiveUsedBytes", "compactBadgeText",
+                "virtualSpaceUsageText", "compactVirtualUsedToken" })
+            printLine(QByteArray(key) + ": " + QByteArray::fromStdString(json.at(key).dump()));
+    }
+    if (repeat > 0) {
+        std::vector<qint64> nanoseconds;
+        nanoseconds.reserve(repeat);
+        for (int i = 0; i < repeat; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            const auto again = bus.readVirtualMemorySummary(QDateTime::currentDateTimeUtc());
+            nanoseconds.push_back(timer.nsecsElapsed());
+            (void)again;
+        }
+        std::nth_element(nanoseconds.begin(), nanoseconds.begin() + repeat / 2, nanoseconds.end());
+        std::fprintf(stderr, "median read of %d: %.3f ms\n", repeat, double(nanoseconds[repeat / 2]) / 1e6);
+    }
+    return 0;
+}
+
 } // namespace
 
 bool isTelemetryCommand(const QString &command)
 {
-    return QStringList { "publish", "read", "watch", "hover" }.contains(command);
+    return QStringList { "publish", "read", "watch", "hover", "summary" }.contains(command);
 }
 
 int runTelemetryCommand(const QString &command, const QStringList &arguments)
@@ -226,6 +335,8 @@ int runTelemetryCommand(const QString &command, const QStringList &arguments)
         return arguments.isEmpty() ? watch(*QCoreApplication::instance()) : usage();
     if (command == QLatin1String("hover"))
         return hover(arguments);
+    if (command == QLatin1String("summary"))
+        return summary(arguments);
     const Arguments parsed = parse(arguments);
     if (!parsed.ok)
         return usage();

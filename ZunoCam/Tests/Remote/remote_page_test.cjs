@@ -17,7 +17,7 @@ const [demoPath, artifactDir] = process.argv.slice(2);
 function startDemo(port) {
     const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((resolve, reject) => {
-        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 10000);
+        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 20000);
         let output = '';
         child.stdout.on('data', (chunk) => {
             output += chunk;
@@ -44,7 +44,7 @@ const text = (page, id) => page.locator('#' + id).textContent();
 
 async function waitForText(page, id, expected) {
     await page.waitForFunction(([i, e]) => document.getElementById(i).textContent === e, [id, expected],
-        { timeout: 10000 }).catch(async () => {
+        { timeout: 20000 }).catch(async () => {
         throw new Error(`#${id} shows "${await text(page, id)}", expected "${expected}"`);
     });
 }
@@ -108,7 +108,7 @@ async function rendersCraftedStates(browser, port) {
     const before = stateRequests;
     await page.click('#resetBtn');
     await page.waitForFunction(() => document.getElementById('activeTitle').textContent === 'ZunoCam',
-        null, { timeout: 10000 });
+        null, { timeout: 20000 });
     assert.ok(stateRequests > before);
     assert.equal(await text(page, 'scriptsCount'), '0');
     await context.close();

@@ -94,6 +94,14 @@ double unitInterval(double value)
     return std::isnan(value) ? 0.0 : clamped(value, 0.0, 1.0);
 }
 
+qint64 saturatingSum(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return a > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+}
+
 bool isFresh(const QDateTime &timestamp, qint32 senderPID, const QDateTime &now, double maxAgeSeconds)
 {
     if (!timestamp.isValid() || !now.isValid())

@@ -46,6 +46,9 @@ double clamped(double value, double minimum, double maximum);
 // Within 0...1; a NaN becomes 0.
 double unitInterval(double value);
 
+// a + b, stopping at the 64-bit limits.
+qint64 saturatingSum(qint64 a, qint64 b);
+
 // Within `maxAgeSeconds` of `now` either way (a NaN age is never fresh), then the publisher alive.
 bool isFresh(const QDateTime &timestamp, qint32 senderPID, const QDateTime &now, double maxAgeSeconds);
 

@@ -2,22 +2,8 @@
 
 #include "ZunoLiveStatusSupport.h"
 
-#include <limits>
-
 using namespace ZunoStrictJson;
 using namespace ZunoLiveStatusSupport;
-
-namespace {
-
-qint64 saturatingSum(qint64 a, qint64 b)
-{
-    qint64 sum = 0;
-    if (!__builtin_add_overflow(a, b, &sum))
-        return sum;
-    return a > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
-}
-
-} // namespace
 
 ZunoRAMLiveStatus::ZunoRAMLiveStatus(QDateTime timestamp, qint32 senderPID, qint64 physicalTotalBytes,
     qint64 physicalUsedBytes, qint64 compressedBytes, double usedPercent, qint64 swapTotalBytes,

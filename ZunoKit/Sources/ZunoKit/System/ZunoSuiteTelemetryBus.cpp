@@ -3,11 +3,15 @@
 #include "ZunoAtomicFile.h"
 #include "ZunoLiveStatusSupport.h"
 #include "ZunoMainThread.h"
+#include "ZunoPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QSet>
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,6 +28,8 @@ const QString kMixerFile = QStringLiteral("zunomixer-live.json");
 const QString kMusicFile = QStringLiteral("zunomusic-live.json");
 const QString kFocusFile = QStringLiteral("zunofocus-live.json");
 const QString kTaskFile = QStringLiteral("zunotask-live.json");
+// How old (or how far ahead) the RAM application's file may be for the memory summary.
+constexpr double kSummaryMaxAgeSeconds = 18;
 
 // The seven applications that publish a live file.
 std::optional<QString> liveFileName(ZunoSuiteApp app)
@@ -72,6 +78,24 @@ void removeFile(const QString &path)
         qCWarning(lcTelemetry).noquote() << "cannot remove" << path << ":" << file.errorString();
 }
 
+// The RAM application's own pool folder, when its configuration names one: used as written, only
+// trimmed; anything unreadable or not a non-blank string is ignored.
+std::optional<QString> customPoolDirectory()
+{
+    QFile file(ZunoPaths::applicationSupport() + QStringLiteral("/ZunoRAM/config.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    const auto json = nlohmann::json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
+    if (!json.is_object())
+        return std::nullopt;
+    const auto value = json.find("customPoolDirectory");
+    if (value == json.end() || !value->is_string())
+        return std::nullopt;
+    const QString path = QString::fromStdString(value->get<std::string>()).trimmed();
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
 bool matchesTarget(const QRectF &dragged, const std::optional<QRectF> &target)
 {
     if (!target)
@@ -97,10 +121,11 @@ ZunoSuiteTelemetryBus &ZunoSuiteTelemetryBus::shared()
 }
 
 ZunoSuiteTelemetryBus::ZunoSuiteTelemetryBus(
-    std::optional<QString> baseDirectory, ZunoDistributedNotificationCenter *center)
+    std::optional<QString> baseDirectory, ZunoDistributedNotificationCenter *center, ZunoKernelMemory kernel)
     : m_folder(std::move(baseDirectory))
     , m_sharedCenter(center == nullptr)
     , m_center(center)
+    , m_kernel(std::move(kernel))
 {
 }
 
@@ -345,4 +370,66 @@ std::optional<QString> ZunoSuiteTelemetryBus::detectDockDropTarget(const QRectF 
     if (matchesTarget(draggedFrame, studioTarget))
         return QStringLiteral("studio");
     return std::nullopt;
+}
+
+ZunoKernelMemory::Figures ZunoSuiteTelemetryBus::readKernelMemoryAndSwap() const
+{
+    return m_kernel.read();
+}
+
+ZunoSuiteTelemetryBus::SparseDisks ZunoSuiteTelemetryBus::detectMountedZunoRAMSparseDisks() const
+{
+    QStringList folders { ZunoPaths::caches() + QStringLiteral("/ZunoRAM/Pools") };
+    if (const auto custom = customPoolDirectory())
+        folders << *custom;
+    SparseDisks disks;
+    QSet<QString> seen;
+    for (const QString &folder : std::as_const(folders)) {
+        const QFileInfoList entries
+            = QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
+        for (const QFileInfo &entry : entries) {
+            const QString suffix = entry.suffix();
+            if (entry.fileName().startsWith(QLatin1Char('.'))
+                || suffix.toLower() != QLatin1String("sparsebundle"))
+                continue;
+            // A name counts once, even when the second folder holds a bundle of that name.
+            const QString name = entry.fileName().chopped(suffix.size() + 1);
+            if (seen.contains(name))
+                continue;
+            seen.insert(name);
+            const auto mountPoint = m_kernel.userMountPoint(name);
+            const auto capacity = mountPoint ? m_kernel.volumeCapacity(*mountPoint) : std::nullopt;
+            if (!capacity || capacity->total < 1)
+                continue;
+            ++disks.count;
+            disks.totalCapacityBytes
+                = ZunoLiveStatusSupport::saturatingSum(disks.totalCapacityBytes, capacity->total);
+            disks.usedBytes = ZunoLiveStatusSupport::saturatingSum(
+                disks.usedBytes, std::max<qint64>(0, capacity->total - capacity->available));
+            disks.names << name;
+        }
+    }
+    return disks;
+}
+
+ZunoVirtualMemorySummary ZunoSuiteTelemetryBus::readVirtualMemorySummary(const QDateTime &now) const
+{
+    const ZunoKernelMemory::Figures kernel = readKernelMemoryAndSwap();
+    if (const auto ram = readRAMStatus(now, kSummaryMaxAgeSeconds)) {
+        const auto positiveOr
+            = [](qint64 fromFile, qint64 fromKernel) { return fromFile > 0 ? fromFile : fromKernel; };
+        return ZunoVirtualMemorySummary(positiveOr(ram->physicalTotalBytes, kernel.physicalTotal),
+            positiveOr(ram->physicalUsedBytes, kernel.physicalUsed),
+            positiveOr(ram->compressedBytes, kernel.compressed),
+            std::max(kernel.swapTotal, ram->swapTotalBytes), std::max(kernel.swapUsed, ram->swapUsedBytes),
+            ram->swapFileCount, ram->swapEncrypted, ram->pressureLevel, true, ram->activeDiskPoolCount,
+            ram->diskPoolVirtualBytes, ram->diskPoolActualDiskBytes, ram->diskPoolNames,
+            ram->mountedSparseDiskCount, ram->sparseDiskVirtualBytes, ram->sparseDiskActualBytes,
+            ram->sparseDiskNames, ram->mountedRAMDiskCount, ram->ramDiskTotalBytes, ram->ramDiskNames,
+            ram->frozenAppCount, ram->frozenPIDs, ram->reclaimedFromFrozenBytes);
+    }
+    const SparseDisks sparse = detectMountedZunoRAMSparseDisks();
+    return ZunoVirtualMemorySummary(kernel.physicalTotal, kernel.physicalUsed, kernel.compressed,
+        kernel.swapTotal, kernel.swapUsed, 0, kernel.swapEncrypted, kernel.pressureLevel, false, 0, 0, 0, {},
+        sparse.count, sparse.totalCapacityBytes, sparse.usedBytes, sparse.names, 0, 0, {}, 0, {}, 0);
 }

@@ -2,6 +2,7 @@
 
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoFocusLiveStatus.h"
+#include "ZunoKernelMemory.h"
 #include "ZunoKillLiveStatus.h"
 #include "ZunoLiveActivityTile.h"
 #include "ZunoMixerLiveStatus.h"
@@ -11,6 +12,7 @@
 #include "ZunoSuiteApp.h"
 #include "ZunoSuiteFolder.h"
 #include "ZunoTaskLiveStatus.h"
+#include "ZunoVirtualMemorySummary.h"
 
 #include <QDateTime>
 #include <QList>
@@ -43,9 +45,10 @@ public:
     static ZunoSuiteTelemetryBus &shared();
 
     // A given base folder is used as it is. Without a `center`, the session's shared centre is
-    // looked up at each post or observation. Touches no file.
+    // looked up at each post or observation. `kernel` reads the memory figures (the real system's
+    // by default). Touches no file.
     explicit ZunoSuiteTelemetryBus(std::optional<QString> baseDirectory = std::nullopt,
-        ZunoDistributedNotificationCenter *center = nullptr);
+        ZunoDistributedNotificationCenter *center = nullptr, ZunoKernelMemory kernel = ZunoKernelMemory());
 
     QString baseDirectory() const { return m_folder.path(); }
 
@@ -86,12 +89,28 @@ public:
     Token observeFocusDockHover(std::function<void(const std::optional<QString> &target)> handler) const;
     void removeObserver(Token token) const;
 
+    // Memory now: the kernel's figures, with the RAM application's live file when it is fresh (18 s
+    // either way, its sender alive), else with the scan for its mounted pool images. Synchronous, any
+    // thread, never fails.
+    ZunoVirtualMemorySummary readVirtualMemorySummary(const QDateTime &now) const;
+
     // "mini" or "studio", whichever target (mini first) the dragged frame's centre lies in or covers
     // with at least 22 % of the frame's area; frames 1 point or less across never match.
     static std::optional<QString> detectDockDropTarget(const QRectF &draggedFrame,
         const std::optional<QRectF> &miniTarget, const std::optional<QRectF> &studioTarget);
 
 private:
+    struct SparseDisks {
+        qint64 count = 0;
+        qint64 totalCapacityBytes = 0;
+        qint64 usedBytes = 0;
+        QStringList names;
+    };
+
+    ZunoKernelMemory::Figures readKernelMemoryAndSwap() const;
+    // The RAM application's pool images (".sparsebundle") in its pool folders that udisks has
+    // mounted for this user.
+    SparseDisks detectMountedZunoRAMSparseDisks() const;
     ZunoDistributedNotificationCenter *center() const;
     void postTelemetryUpdated() const;
     template <typename Record> void publish(const QString &fileName, const Record &record) const;
@@ -101,4 +120,5 @@ private:
     ZunoSuiteFolder m_folder;
     bool m_sharedCenter;
     QPointer<ZunoDistributedNotificationCenter> m_center;
+    ZunoKernelMemory m_kernel;
 };
