@@ -11,6 +11,7 @@
 #include "ZunoGlassCard.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoGroundBackground.h"
+#include "ZunoPlainSymbolButton.h"
 #include "ZunoReleaseLogReader.h"
 #include "ZunoSegmentedControl.h"
 #include "ZunoSymbolRegistry.h"
@@ -154,41 +155,6 @@ protected:
 private:
     qreal m_radius;
     QColor m_fill;
-};
-
-// A borderless button that is its symbol alone.
-class PlainSymbolButton : public QAbstractButton {
-public:
-    PlainSymbolButton(const QString &symbol, qreal size, const QColor &color)
-        : m_symbol(symbol)
-        , m_color(color)
-        , m_side(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(size)))
-    {
-        setFocusPolicy(Qt::TabFocus);
-        setCursor(Qt::ArrowCursor);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-    QSize sizeHint() const override
-    {
-        const int side = static_cast<int>(std::ceil(m_side));
-        return { side, side };
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (isDown())
-            painter.setOpacity(0.6);
-        ZunoSymbolRegistry::paint(painter, rect(), m_symbol, m_color);
-    }
-
-private:
-    QString m_symbol;
-    QColor m_color;
-    qreal m_side;
 };
 
 QWidget *infoChip(const QString &title, const QString &value)
@@ -339,8 +305,8 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
     title->setObjectName(QStringLiteral("sheetTitle"));
     row->addWidget(title, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    m_closeButton
-        = new PlainSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
+    m_closeButton = new ZunoPlainSymbolButton(
+        QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
     m_closeButton->setAccessibleName(text("Close", "Kapat"));
     connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
     row->addWidget(m_closeButton, 0, Qt::AlignVCenter);
