@@ -1,7 +1,7 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoDraggableFloatingPanel.h"
 #include "PanelProbe.h"
 #include "ZunoCustomDragTrackingView.h"
-#include "ZunoTestTimeouts.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
+#include "ZunoTestTimeouts.h"
 #include "ZunoFloatingPanelController.h"
 #include "PanelProbe.h"
 #include "ZunoFirstClickHostingView.h"
-#include "ZunoTestTimeouts.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,5 +1,5 @@
-#include "ZunoTearOffDragRegion.h"
 #include "ZunoTestTimeouts.h"
+#include "ZunoTearOffDragRegion.h"
 
 #include <QTest>
 #include <QVBoxLayout>
