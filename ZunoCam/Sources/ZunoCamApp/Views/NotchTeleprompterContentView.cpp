@@ -284,9 +284,12 @@ void NotchTeleprompterContentView::paintScript(QPainter &painter)
 {
     const QRect area = scriptArea();
     painter.save();
+    // The area's bottom corners follow the card's.
     painter.setClipRect(area, Qt::IntersectClip);
+    painter.setClipPath(ZunoContinuousShape::roundedRect(QRectF(rect()), kCornerRadius), Qt::IntersectClip);
     painter.fillRect(readingBand(), withAlpha(accent(), kBandOpacity));
 
+    const QTransform unmirrored = painter.transform();
     if (m_state.mirrorTextHorizontally) {
         painter.translate(2 * area.x() + area.width(), 0);
         painter.scale(-1, 1);
@@ -302,12 +305,13 @@ void NotchTeleprompterContentView::paintScript(QPainter &painter)
         --it;
     for (; it != m_lines.end() && originY + it->y < area.bottom() + 1; ++it)
         m_layouts[it->layout]->lineAt(it->line).draw(&painter, origin);
-    painter.restore();
 
     if (m_state.countdownRemaining >= 1) {
+        painter.setTransform(unmirrored);
         painter.fillRect(area, withAlpha(Qt::black, kDimOpacity));
         painter.setFont(ZunoFonts::system(kCountdownSize, QFont::Black));
         painter.setPen(accent());
         painter.drawText(area, Qt::AlignCenter, QString::number(m_state.countdownRemaining));
     }
+    painter.restore();
 }
