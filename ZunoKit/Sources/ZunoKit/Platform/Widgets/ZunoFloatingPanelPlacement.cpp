@@ -1,5 +1,8 @@
 #include "ZunoFloatingPanelPlacement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <algorithm>
 #include <cmath>
 
@@ -11,4 +14,12 @@ QPoint ZunoFloatingPanelPlacement::topCentre(
     const auto x = static_cast<int>(std::lround(midX - size.width() / 2.0));
     const int top = std::max(screenGeometry.y() + offset, availableGeometry.y() + kBelowTopBar);
     return { x, top };
+}
+
+QScreen *ZunoFloatingPanelPlacement::screen()
+{
+    if (QScreen *primary = QGuiApplication::primaryScreen())
+        return primary;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return screens.isEmpty() ? nullptr : screens.first();
 }
