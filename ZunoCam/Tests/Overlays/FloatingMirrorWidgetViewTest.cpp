@@ -1,8 +1,8 @@
 #include "FloatingMirrorWidgetView.h"
 #include "OverlayPixels.h"
 #include "ZunoActivityIndicator.h"
-#include "ZunoPlainSymbolButton.h"
 #include "ZunoProductPalette.h"
+#include "ZunoSymbolButton.h"
 
 #include <gtest/gtest.h>
 

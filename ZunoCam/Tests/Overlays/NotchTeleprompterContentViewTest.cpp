@@ -1,8 +1,8 @@
 #include "NotchTeleprompterContentView.h"
 #include "OverlayPixels.h"
 #include "ZunoGlassTokens.h"
-#include "ZunoPlainSymbolButton.h"
 #include "ZunoProductPalette.h"
+#include "ZunoSymbolButton.h"
 
 #include <gtest/gtest.h>
 

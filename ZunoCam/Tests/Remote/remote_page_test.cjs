@@ -4,33 +4,20 @@
 // are checked).
 //   node remote_page_test.cjs <RemoteDemo executable> <artifact folder>
 'use strict';
-const { chromium } = require('playwright-core');
 const assert = require('node:assert/strict');
 const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
-const net = require('node:net');
 const path = require('node:path');
+const { CHROMIUM, launchChromium, freePort } = require('../../../Tools/Common/headless_chromium.cjs');
 
-const CHROMIUM = '/usr/bin/chromium';
 const SKIP = 77;
 const [demoPath, artifactDir] = process.argv.slice(2);
-
-function freePort() {
-    return new Promise((resolve, reject) => {
-        const probe = net.createServer();
-        probe.once('error', reject);
-        probe.listen(0, '127.0.0.1', () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
-}
 
 function startDemo(port) {
     const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((resolve, reject) => {
-        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 10000);
+        const timer = setTimeout(() => reject(new Error('RemoteDemo did not start')), 20000);
         let output = '';
         child.stdout.on('data', (chunk) => {
             output += chunk;
@@ -57,7 +44,7 @@ const text = (page, id) => page.locator('#' + id).textContent();
 
 async function waitForText(page, id, expected) {
     await page.waitForFunction(([i, e]) => document.getElementById(i).textContent === e, [id, expected],
-        { timeout: 10000 }).catch(async () => {
+        { timeout: 20000 }).catch(async () => {
         throw new Error(`#${id} shows "${await text(page, id)}", expected "${expected}"`);
     });
 }
@@ -121,7 +108,7 @@ async function rendersCraftedStates(browser, port) {
     const before = stateRequests;
     await page.click('#resetBtn');
     await page.waitForFunction(() => document.getElementById('activeTitle').textContent === 'ZunoCam',
-        null, { timeout: 10000 });
+        null, { timeout: 20000 });
     assert.ok(stateRequests > before);
     assert.equal(await text(page, 'scriptsCount'), '0');
     await context.close();
@@ -207,13 +194,7 @@ async function main() {
     fs.mkdirSync(artifactDir, { recursive: true });
     const port = await freePort();
     let demo = await startDemo(port);
-    // launch() gives the browser a fresh, temporary --user-data-dir of its own.
-    const browser = await chromium.launch({
-        executablePath: CHROMIUM,
-        headless: true,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run'],
-    });
+    const browser = await launchChromium();
     try {
         const english = await browser.newContext({ locale: 'en-GB', viewport: { width: 420, height: 900 } });
         const page = await english.newPage();

@@ -1,6 +1,7 @@
 // Finding a sibling's tool, running it under a time limit, and the summary line of what it said.
 #include "ZunoSuiteCLIBridge.h"
 #include "FakeSuiteWorkspace.h"
+#include "SuiteTestFiles.h"
 #include "ZunoDesktopSuiteWorkspace.h"
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoPrivateBus.h"
@@ -22,24 +23,6 @@
 namespace {
 
 using A = ZunoSuiteApp;
-
-void writeFile(const QString &path, const QByteArray &content, bool executable = true)
-{
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-    file.close();
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        permissions |= QFile::ExeOwner;
-    ASSERT_TRUE(QFile::setPermissions(path, permissions));
-}
-
-void writeTool(const QString &path, const QByteArray &script)
-{
-    writeFile(path, "#!/bin/sh\n" + script + "\n");
-}
 
 ZunoSuiteCommandEnvelope envelope(ZunoSuiteCommandKind kind, A target)
 {
@@ -181,7 +164,7 @@ TEST_F(ZunoSuiteCLIBridgeTest, ToolThatIsMissingOrCannotStart)
             zunoText("ZunoPulse CLI is not installed.", "ZunoPulse CLI aracı kurulu değil.") }));
 
     // Executable by its mode, but not a program the system can start.
-    writeFile(extra + "/zunopulse", "not a program\n");
+    writeFile(extra + "/zunopulse", "not a program\n", true);
     const auto broken = ZunoSuiteCLIBridge::runRawCLI(A::zunoPulse, {}, { extra }, 10);
     EXPECT_FALSE(broken.succeeded);
     EXPECT_EQ(broken.exitCode, -1);

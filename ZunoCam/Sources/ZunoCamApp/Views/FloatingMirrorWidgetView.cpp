@@ -3,8 +3,8 @@
 #include "ZunoActivityIndicator.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFonts.h"
-#include "ZunoPlainSymbolButton.h"
 #include "ZunoProductPalette.h"
+#include "ZunoSymbolButton.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -45,7 +45,7 @@ FloatingMirrorWidgetView::FloatingMirrorWidgetView(QWidget *parent)
     resize(kWidth, kHeight);
     QColor closeColor = Qt::white;
     closeColor.setAlphaF(kCloseOpacity);
-    m_close = new ZunoPlainSymbolButton(QStringLiteral("xmark.circle.fill"), kCloseSize, closeColor, this);
+    m_close = new ZunoSymbolButton(QStringLiteral("xmark.circle.fill"), kCloseSize, closeColor, this);
     m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setAccessibleName(QStringLiteral("Close"));
     connect(m_close, &QAbstractButton::clicked, this, [this] {

@@ -8,7 +8,7 @@
 #include <functional>
 
 class ZunoActivityIndicator;
-class ZunoPlainSymbolButton;
+class ZunoSymbolButton;
 
 // The camera mirror panel's content, 340 x 224: the latest processed frame filling the card (cropped,
 // never stretched) or, before the first frame, a dark fill with a spinner; a badge naming the framing
@@ -35,7 +35,7 @@ public:
 
     std::function<void()> onClose;
 
-    ZunoPlainSymbolButton *closeButton() const { return m_close; }
+    ZunoSymbolButton *closeButton() const { return m_close; }
     ZunoActivityIndicator *spinner() const { return m_spinner; }
 
     QSize sizeHint() const override { return { kWidth, kHeight }; }
@@ -51,6 +51,6 @@ private:
     QImage m_sourceFrame; // shares the caller's pixels (implicitly shared, no copy)
     QImage m_scaledFrame;
     QRect m_badgeRect;
-    ZunoPlainSymbolButton *m_close;
+    ZunoSymbolButton *m_close;
     ZunoActivityIndicator *m_spinner;
 };

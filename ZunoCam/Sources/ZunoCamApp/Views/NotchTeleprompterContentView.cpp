@@ -4,8 +4,8 @@
 #include "ZunoContinuousShape.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
-#include "ZunoPlainSymbolButton.h"
 #include "ZunoProductPalette.h"
+#include "ZunoSymbolButton.h"
 
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -75,7 +75,7 @@ NotchTeleprompterContentView::NotchTeleprompterContentView(QWidget *parent)
     setAttribute(Qt::WA_TranslucentBackground);
     const auto button
         = [this](const QString &symbol, std::function<void()> NotchTeleprompterContentView::*action) {
-              auto *result = new ZunoPlainSymbolButton(symbol, kSymbolTextSize, Qt::white, this);
+              auto *result = new ZunoSymbolButton(symbol, kSymbolTextSize, Qt::white, this);
               result->setFocusPolicy(Qt::NoFocus);
               connect(result, &QAbstractButton::clicked, this, [this, action] {
                   if (this->*action)

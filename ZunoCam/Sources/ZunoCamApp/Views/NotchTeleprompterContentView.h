@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-class ZunoPlainSymbolButton;
+class ZunoSymbolButton;
 
 // What the teleprompter panel shows, already bounded (see NotchTeleprompterMetrics). The scroll
 // offset is apart: it changes 60 times a second.
@@ -60,11 +60,11 @@ public:
     QRect readingBand() const;
     QRect statusDot() const;
     QRect badgeRect() const { return m_badgeRect; }
-    ZunoPlainSymbolButton *slowerButton() const { return m_slower; }
-    ZunoPlainSymbolButton *fasterButton() const { return m_faster; }
-    ZunoPlainSymbolButton *rewindButton() const { return m_rewind; }
-    ZunoPlainSymbolButton *playPauseButton() const { return m_playPause; }
-    ZunoPlainSymbolButton *closeButton() const { return m_close; }
+    ZunoSymbolButton *slowerButton() const { return m_slower; }
+    ZunoSymbolButton *fasterButton() const { return m_faster; }
+    ZunoSymbolButton *rewindButton() const { return m_rewind; }
+    ZunoSymbolButton *playPauseButton() const { return m_playPause; }
+    ZunoSymbolButton *closeButton() const { return m_close; }
     // The pace as shown, "135 WPM".
     static QString paceText(double wordsPerMinute);
 
@@ -91,11 +91,11 @@ private:
 
     NotchTeleprompterContentState m_state;
     double m_scrollOffset = 0;
-    ZunoPlainSymbolButton *m_slower;
-    ZunoPlainSymbolButton *m_faster;
-    ZunoPlainSymbolButton *m_rewind;
-    ZunoPlainSymbolButton *m_playPause;
-    ZunoPlainSymbolButton *m_close;
+    ZunoSymbolButton *m_slower;
+    ZunoSymbolButton *m_faster;
+    ZunoSymbolButton *m_rewind;
+    ZunoSymbolButton *m_playPause;
+    ZunoSymbolButton *m_close;
     QRect m_titleRect;
     QRect m_badgeRect;
     QRect m_paceRect;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -90,6 +91,21 @@ public:
         const std::optional<QString> &tokenOverride = std::nullopt, std::stop_token stop = {}) const;
     // Tells the gateway (ignoring any outcome) when a token is saved, then always forgets the token.
     void signOut() const;
+
+    // One-click browser sign-in: listens on 127.0.0.1, hands the portal's connect page (with the PKCE
+    // challenge, the state and the listener as redirect) to `onConnectURLReady` (on this thread) and,
+    // when `openBrowser`, to the desktop's browser; waits up to `timeoutSeconds` for the browser's
+    // callback, redeems its code (which saves the token) and answers the browser with a result page.
+    // Blocking: call it on a worker. Throws `ZunoCreditsError` (signInTimedOut, signInCancelled when
+    // `stop` is requested, signInFailed, invalidGatewayURL) or the redemption's error. Every descriptor
+    // is closed on every way out.
+    QString startOneClickSignIn(const QString &portalBase, double timeoutSeconds, bool openBrowser,
+        bool syncSharedStore, const std::function<void(const QUrl &)> &onConnectURLReady = {},
+        std::stop_token stop = {}) const;
+    // How a successful sign-in with `syncSharedStore` refreshes the process's account store; installed
+    // by the store. Called on the sign-in's worker; it must return when `stop` is requested.
+    using SharedStoreSync = std::function<void(std::stop_token stop)>;
+    static void setSharedStoreSync(SharedStoreSync sync);
 
     // "<portal>/kredi" (Turkish) or "<portal>/en/credits"; none when that is not a web address.
     static std::optional<QUrl> topUpURL(const QString &portalBase, ZunoLanguage language);

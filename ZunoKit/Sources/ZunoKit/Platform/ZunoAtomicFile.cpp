@@ -61,7 +61,7 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure, const
         data += written;
         remaining -= written;
     }
-    if (::fsync(fd) != 0)
+    if (options.sync && ::fsync(fd) != 0)
         return abandon("flushing to disk", errno);
     if (::close(fd) != 0) {
         const int error = errno;

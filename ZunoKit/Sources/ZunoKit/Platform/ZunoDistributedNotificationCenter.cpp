@@ -87,8 +87,15 @@ ZunoDistributedNotificationCenter::Token ZunoDistributedNotificationCenter::addO
     if (m_connection.isConnected()) {
         observer->connected = m_connection.connect(QString(), kPath, kInterfaceName, kMemberName,
             QStringList { name }, QStringLiteral("ss"), observer, SLOT(deliver(QString, QString)));
-        if (!observer->connected)
+        if (!observer->connected) {
             qWarning("ZunoDistributedNotificationCenter: cannot observe %s", qPrintable(name));
+        } else {
+            // The match rule goes to the bus without a reply; one round trip on the same connection
+            // makes sure the bus has it, so that a post made after this returns is delivered.
+            m_connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus.Peer"),
+                QStringLiteral("Ping")));
+        }
     }
     m_observers.insert(token, observer);
     return token;

@@ -39,6 +39,7 @@ public:
     bool post(const QString &name, const QString &object = {});
 
     // Calls `handler` on the main thread for every post of `name`, until `removeObserver(token)`.
+    // Returns once the bus knows the observer (one round trip), so later posts reach it.
     Token addObserver(const QString &name, Handler handler);
     void removeObserver(Token token);
 

@@ -104,17 +104,6 @@ std::optional<ZunoRunningApplication> firstRunning(ZunoSuiteApp app, ZunoSuiteWo
     return std::nullopt;
 }
 
-std::optional<QString> installedIn(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
-{
-    const QString entry = bundleIdentifier(app) + QStringLiteral(".desktop");
-    for (const QString &folder : workspace.applicationFolders()) {
-        const QString path = folder + QLatin1Char('/') + entry;
-        if (QFileInfo::exists(path))
-            return path;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 namespace ZunoSuiteApps {
@@ -173,7 +162,18 @@ QStringList cliBinaryNames(ZunoSuiteApp app)
 
 std::optional<QString> installedURL(ZunoSuiteApp app)
 {
-    return installedIn(app, *ZunoSuiteWorkspace::shared());
+    return installedURL(app, *ZunoSuiteWorkspace::shared());
+}
+
+std::optional<QString> installedURL(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
+{
+    const QString entry = bundleIdentifier(app) + QStringLiteral(".desktop");
+    for (const QString &folder : workspace.applicationFolders()) {
+        const QString path = folder + QLatin1Char('/') + entry;
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return std::nullopt;
 }
 
 bool isInstalled(ZunoSuiteApp app)
@@ -183,22 +183,31 @@ bool isInstalled(ZunoSuiteApp app)
 
 bool isRunning(ZunoSuiteApp app)
 {
-    return firstRunning(app, *ZunoSuiteWorkspace::shared()).has_value();
+    return isRunning(app, *ZunoSuiteWorkspace::shared());
+}
+
+bool isRunning(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
+{
+    return firstRunning(app, workspace).has_value();
 }
 
 bool launch(ZunoSuiteApp app)
 {
-    const std::shared_ptr<ZunoSuiteWorkspace> workspace = ZunoSuiteWorkspace::shared();
-    if (const auto running = firstRunning(app, *workspace)) {
+    return launch(app, *ZunoSuiteWorkspace::shared());
+}
+
+bool launch(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
+{
+    if (const auto running = firstRunning(app, workspace)) {
         // A process found only in /proc has no handle to bring it forward on Linux.
         if (running->busName)
-            workspace->activate(*running->busName);
+            workspace.activate(*running->busName);
         return true;
     }
-    const std::optional<QString> entry = installedIn(app, *workspace);
+    const std::optional<QString> entry = installedURL(app, workspace);
     if (!entry)
         return false;
-    return workspace->openDesktopEntry(*entry, true);
+    return workspace.openDesktopEntry(*entry, true);
 }
 
 void to_json(nlohmann::json &j, ZunoSuiteApp app)

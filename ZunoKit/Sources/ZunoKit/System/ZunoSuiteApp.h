@@ -8,6 +8,8 @@
 #include <array>
 #include <optional>
 
+class ZunoSuiteWorkspace;
+
 // The fixed registry of the suite's applications that the command and telemetry buses address.
 // It keeps no state: installed and running are looked up through `ZunoSuiteWorkspace::shared()` at
 // the moment of the call. A separate list from `ZunoAppIdentity` (the emblems' list).
@@ -104,6 +106,11 @@ bool isRunning(ZunoSuiteApp app);
 // otherwise starts its installed desktop entry, true once that was requested; false when it is
 // neither running nor installed. Main thread.
 bool launch(ZunoSuiteApp app);
+
+// The same three, asking a given workspace instead of the shared one.
+std::optional<QString> installedURL(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace);
+bool isRunning(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace);
+bool launch(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace);
 
 // Coded as the raw value; decoding anything else throws.
 void to_json(nlohmann::json &j, ZunoSuiteApp app);

@@ -4,6 +4,7 @@
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoPaths.h"
 #include "ZunoProcessRunner.h"
+#include "ZunoSuiteWorkspace.h"
 #include "ZunoText.h"
 
 #include <QDir>
@@ -338,10 +339,62 @@ std::chrono::milliseconds watchdogDelay(double timeoutSeconds)
     return std::chrono::milliseconds(std::llround(seconds * 1000.0));
 }
 
-ZunoSuiteCommandResult runTool(const QString &executable, const QStringList &arguments, double timeoutSeconds)
+} // namespace
+
+namespace ZunoSuiteCLIBridge {
+
+std::optional<ZunoSuiteCLIInvocation> invocation(const ZunoSuiteCommandEnvelope &envelope)
+{
+    return mapped(envelope);
+}
+
+QString dataChangedNotificationName(ZunoSuiteApp app)
+{
+    return QStringLiteral("com.quarnwell.suite.datachanged.") + rawValue(app).toLower();
+}
+
+bool postDataChanged(ZunoSuiteApp app, ZunoDistributedNotificationCenter *center)
+{
+    if (!center)
+        center = ZunoDistributedNotificationCenter::shared();
+    return center && center->post(dataChangedNotificationName(app));
+}
+
+std::optional<ZunoSuiteCommandResult> runCLI(const ZunoSuiteCommandEnvelope &envelope,
+    const QStringList &extraSearchDirectories, double timeoutSeconds,
+    const std::shared_ptr<ZunoProcessCancellation> &cancellation)
+{
+    const auto command = invocation(envelope);
+    if (!command)
+        return std::nullopt;
+    const auto tool = cliExecutableURL(command->targetApp, extraSearchDirectories);
+    if (!tool)
+        return std::nullopt;
+    return runExecutable(*tool, command->arguments, timeoutSeconds, cancellation);
+}
+
+ZunoSuiteCommandResult runRawCLI(ZunoSuiteApp app, const QStringList &arguments,
+    const QStringList &extraSearchDirectories, double timeoutSeconds,
+    const std::shared_ptr<ZunoProcessCancellation> &cancellation)
+{
+    if (const auto tool = cliExecutableURL(app, extraSearchDirectories))
+        return runExecutable(*tool, arguments, timeoutSeconds, cancellation);
+    const QString name = rawValue(app);
+    ZunoSuiteCommandResult result;
+    result.exitCode = 127;
+    result.stderr = name + QStringLiteral(" CLI binary not found.");
+    result.transport = ZunoSuiteCommandTransport::unavailable();
+    result.summary = zunoText(
+        name + QStringLiteral(" CLI is not installed."), name + QStringLiteral(" CLI aracı kurulu değil."));
+    return result;
+}
+
+ZunoSuiteCommandResult runExecutable(const QString &executable, const QStringList &arguments,
+    double timeoutSeconds, const std::shared_ptr<ZunoProcessCancellation> &givenCancellation)
 {
     const QString binaryName = QFileInfo(executable).fileName();
-    const auto cancellation = std::make_shared<ZunoProcessCancellation>();
+    const auto cancellation
+        = givenCancellation ? givenCancellation : std::make_shared<ZunoProcessCancellation>();
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
@@ -386,54 +439,6 @@ ZunoSuiteCommandResult runTool(const QString &executable, const QStringList &arg
     return result;
 }
 
-} // namespace
-
-namespace ZunoSuiteCLIBridge {
-
-std::optional<ZunoSuiteCLIInvocation> invocation(const ZunoSuiteCommandEnvelope &envelope)
-{
-    return mapped(envelope);
-}
-
-QString dataChangedNotificationName(ZunoSuiteApp app)
-{
-    return QStringLiteral("com.quarnwell.suite.datachanged.") + rawValue(app).toLower();
-}
-
-bool postDataChanged(ZunoSuiteApp app, ZunoDistributedNotificationCenter *center)
-{
-    if (!center)
-        center = ZunoDistributedNotificationCenter::shared();
-    return center && center->post(dataChangedNotificationName(app));
-}
-
-std::optional<ZunoSuiteCommandResult> runCLI(const ZunoSuiteCommandEnvelope &envelope,
-    const QStringList &extraSearchDirectories, double timeoutSeconds)
-{
-    const auto command = invocation(envelope);
-    if (!command)
-        return std::nullopt;
-    const auto tool = cliExecutableURL(command->targetApp, extraSearchDirectories);
-    if (!tool)
-        return std::nullopt;
-    return runTool(*tool, command->arguments, timeoutSeconds);
-}
-
-ZunoSuiteCommandResult runRawCLI(ZunoSuiteApp app, const QStringList &arguments,
-    const QStringList &extraSearchDirectories, double timeoutSeconds)
-{
-    if (const auto tool = cliExecutableURL(app, extraSearchDirectories))
-        return runTool(*tool, arguments, timeoutSeconds);
-    const QString name = rawValue(app);
-    ZunoSuiteCommandResult result;
-    result.exitCode = 127;
-    result.stderr = name + QStringLiteral(" CLI binary not found.");
-    result.transport = ZunoSuiteCommandTransport::unavailable();
-    result.summary = zunoText(
-        name + QStringLiteral(" CLI is not installed."), name + QStringLiteral(" CLI aracı kurulu değil."));
-    return result;
-}
-
 QString extractSummary(
     const QString &stdoutText, const QString &stderrText, const QString &binaryName, std::int32_t exitCode)
 {
@@ -464,9 +469,15 @@ QString extractSummary(
 
 std::optional<QString> cliExecutableURL(ZunoSuiteApp app, const QStringList &extraSearchDirectories)
 {
+    return cliExecutableURL(app, extraSearchDirectories, *ZunoSuiteWorkspace::shared());
+}
+
+std::optional<QString> cliExecutableURL(
+    ZunoSuiteApp app, const QStringList &extraSearchDirectories, ZunoSuiteWorkspace &workspace)
+{
     const QStringList names = cliBinaryNames(app);
     QStringList folders = extraSearchDirectories;
-    if (const auto entry = installedURL(app)) {
+    if (const auto entry = installedURL(app, workspace)) {
         // An entry at <prefix>/share/applications/ marks the installation prefix; one anywhere else
         // says nothing about where the tool lies.
         const QDir applications = QFileInfo(*entry).absoluteDir();

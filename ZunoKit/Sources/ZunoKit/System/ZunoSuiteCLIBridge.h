@@ -9,9 +9,12 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class ZunoDistributedNotificationCenter;
+class ZunoProcessCancellation;
+class ZunoSuiteWorkspace;
 
 // Runs a sibling's command-line tool for a background command: the argument vector of each mapped
 // kind, the tool search, a run under a time limit, and the one-line summary of what the tool said.
@@ -31,13 +34,20 @@ QString dataChangedNotificationName(ZunoSuiteApp app);
 // shared one by default). False when it could not be posted.
 bool postDataChanged(ZunoSuiteApp app, ZunoDistributedNotificationCenter *center = nullptr);
 
-// Runs the tool of the envelope's invocation; none when there is no invocation or no tool.
+// Runs the tool of the envelope's invocation; none when there is no invocation or no tool. A given
+// cancellation token lets the caller stop the run early (its result is then the cancellation's).
 std::optional<ZunoSuiteCommandResult> runCLI(const ZunoSuiteCommandEnvelope &envelope,
-    const QStringList &extraSearchDirectories, double timeoutSeconds);
+    const QStringList &extraSearchDirectories, double timeoutSeconds,
+    const std::shared_ptr<ZunoProcessCancellation> &cancellation = nullptr);
 // Runs the application's tool with the arguments as given; without a tool, the not-found result
 // (exit code 127, transport unavailable).
 ZunoSuiteCommandResult runRawCLI(ZunoSuiteApp app, const QStringList &arguments,
-    const QStringList &extraSearchDirectories, double timeoutSeconds);
+    const QStringList &extraSearchDirectories, double timeoutSeconds,
+    const std::shared_ptr<ZunoProcessCancellation> &cancellation = nullptr);
+// Runs exactly this tool file: asked to stop (SIGTERM) when the time limit of max(T, 1) seconds is
+// over, and killed when it has not ended 2 s later.
+ZunoSuiteCommandResult runExecutable(const QString &executable, const QStringList &arguments,
+    double timeoutSeconds, const std::shared_ptr<ZunoProcessCancellation> &cancellation = nullptr);
 
 // One line from a tool's output: a JSON object's "summary", "message" or "error" text; the element
 // count of a JSON array; else the first non-blank line (of standard error on failure, when there is
@@ -52,4 +62,7 @@ QString extractSummary(
 // with <name> the raw value lower-cased), then ~/.local/bin, each with every tool name in order; then
 // `ZunoBinaryLocator::locate` for each name. The first executable regular file wins.
 std::optional<QString> cliExecutableURL(ZunoSuiteApp app, const QStringList &extraSearchDirectories = {});
+// The same, with the installation as a given workspace reports it.
+std::optional<QString> cliExecutableURL(
+    ZunoSuiteApp app, const QStringList &extraSearchDirectories, ZunoSuiteWorkspace &workspace);
 bool isCLIAvailable(ZunoSuiteApp app);

@@ -1,56 +1,9 @@
 #include "ZunoLogEntry.h"
 
 #include "ZunoJson.h"
+#include "ZunoJsonEscape.h"
 
 namespace {
-
-// The platform encoder's escaping: quotation mark, backslash and solidus get a backslash, the short
-// forms for the usual control characters, \u00xx (lower-case hex) for the others; the rest raw.
-void appendJsonString(QByteArray &out, const QString &value)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    const QByteArray utf8 = value.toUtf8();
-    out.reserve(out.size() + utf8.size() + 2);
-    out.append('"');
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
-        case '"':
-            out.append("\\\"");
-            break;
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '/':
-            out.append("\\/");
-            break;
-        case '\b':
-            out.append("\\b");
-            break;
-        case '\f':
-            out.append("\\f");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        default:
-            if (byte < 0x20) {
-                out.append("\\u00");
-                out.append(kHex[byte >> 4]);
-                out.append(kHex[byte & 0xF]);
-            } else {
-                out.append(c);
-            }
-        }
-    }
-    out.append('"');
-}
 
 void appendMember(QByteArray &out, const char *key, const QString &value, bool first = false)
 {
@@ -59,7 +12,7 @@ void appendMember(QByteArray &out, const char *key, const QString &value, bool f
     out.append('"');
     out.append(key);
     out.append("\":");
-    appendJsonString(out, value);
+    ZunoJsonEscape::appendString(out, value);
 }
 
 } // namespace

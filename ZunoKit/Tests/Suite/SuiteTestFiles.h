@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+// Writes a file of the test's, with its folders; `executable` gives it the owner's execute bit.
+inline void writeFile(const QString &path, const QByteArray &content, bool executable = false)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(content), content.size());
+    file.close();
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+        permissions |= QFile::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(path, permissions));
+}
+
+// A small shell-script tool.
+inline void writeTool(const QString &path, const QByteArray &script)
+{
+    writeFile(path, "#!/bin/sh\n" + script + "\n", true);
+}
