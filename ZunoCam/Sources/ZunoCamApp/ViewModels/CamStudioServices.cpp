@@ -1,7 +1,5 @@
 #include "CamStudioServices.h"
 
-#include "NotchTeleprompterPanelController.h"
-
 #include "CameraCaptureService.h"
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"

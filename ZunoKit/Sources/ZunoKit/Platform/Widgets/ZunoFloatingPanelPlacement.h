@@ -14,11 +14,11 @@ namespace ZunoFloatingPanelPlacement {
 
 inline constexpr int kBelowTopBar = 6;
 
-// The panel's top-left corner: x = lround(midX(screen) - width / 2),
-// y = max(screen top + offset, available top + 6).
 // The screen panels go on: the primary screen, else the first; none without screens.
 QScreen *screen();
 
+// The panel's top-left corner: x = lround(midX(screen) - width / 2),
+// y = max(screen top + offset, available top + 6).
 QPoint topCentre(const QRect &screenGeometry, const QRect &availableGeometry, const QSize &size, int offset);
 
 } // namespace ZunoFloatingPanelPlacement

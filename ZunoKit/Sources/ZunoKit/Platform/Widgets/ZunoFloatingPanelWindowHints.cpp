@@ -143,10 +143,8 @@ int defaultScreenNumber()
 
 bool ZunoFloatingPanelWindowHints::isCompositing()
 {
-    const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QLatin1String("wayland")))
-        return true;
-    if (platform != QLatin1String("xcb"))
+    // Wayland compositors always composite; offscreen renders keep their transparency.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return true;
     xcb_connection_t *connection = x11Connection();
     if (!connection)
