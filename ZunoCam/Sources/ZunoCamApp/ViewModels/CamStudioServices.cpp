@@ -4,6 +4,7 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "NotchTeleprompterPanelController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -148,6 +149,9 @@ CamStudioServices CamStudioServices::standard()
     services.hotkeys = std::make_unique<ZunoGlobalHotkeyManager>();
     services.system = desktopSystem();
     services.clock = CamStudioClock::system();
+    services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
+        return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
+    };
     return services;
 }
 

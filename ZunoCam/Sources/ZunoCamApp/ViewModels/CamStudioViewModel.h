@@ -121,6 +121,9 @@ public:
     // After a change of `teleprompter`: saves, and while the teleprompter shows, re-lays out its panel
     // and starts or stops voice monitoring.
     void applyTeleprompterSettings();
+    // Whether the desktop can keep the teleprompter out of screen sharing (no Linux desktop can today);
+    // the teleprompter tab offers `hideFromScreenShare` as unavailable when not.
+    static bool canHideFromScreenShare();
 
     // A new toast replaces the current one at once and clears 2.8 s after it was shown.
     void showToast(const QString &message, bool isError);
