@@ -1,6 +1,11 @@
 #include "ZunoAIClientTestSupport.h"
 
+#include "ZunoCreditsAccountStore.h"
+#include "ZunoFakeGateway.h"
 #include "ZunoHttpError.h"
+
+#include <QCoreApplication>
+#include <QTest>
 
 #include <chrono>
 
@@ -193,4 +198,42 @@ TEST_F(ZunoAIChatStreamTest, ErrorBodyIsCutWithoutBreakingACharacter)
         Reply::text(402, R"({"error":{"code":"app_budget_exceeded","app":"ZunoCam","message":"limit"}})"));
     EXPECT_EQ(errorOf<ZunoAIClientError>(drain(*budget).error),
         ZunoAIClientError::appBudgetExceeded(QStringLiteral("ZunoCam"), QStringLiteral("limit")));
+}
+
+TEST(ZunoAIClientBilling, WithoutACallbackTheSharedStoreGetsTheBalanceWithOneTheStoreStaysAsItIs)
+{
+    ZunoTestHome home;
+    ZunoScopedEnvironment environment;
+    for (const char *name : { "QUARNWELL_ACCOUNT_DIR", "DEZEVEVEZU_ACCOUNT_DIR", "QUARNWELL_API_URL" })
+        environment.set(name, QByteArray());
+    ZunoFakeGateway gateway;
+    const auto manager = std::make_shared<ZunoCreditsAccountManager>(
+        home.filePath(QStringLiteral("account")), std::nullopt, gateway.baseURL());
+    manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
+    const ZunoAIConfig config(
+        ZunoAIProvider::quarnwellCredits, gateway.baseURL() + "/v1/ai/chat/completions");
+    ZunoCreditsAccountStore &store = ZunoCreditsAccountStore::shared();
+    ASSERT_FALSE(store.profile());
+
+    // Read on the main thread, where the store lives: the hand-over must not wait for this reader.
+    std::vector<QString> expected;
+    for (const QByteArray &piece : ZunoFakeGateway::chatPieces())
+        expected.push_back(QString::fromUtf8(piece));
+    auto stream = ZunoAIClient(ZunoHttpSession::shared(), manager).completeStreaming("s", "u", config);
+    const auto drained = drain(*stream);
+    EXPECT_FALSE(drained.error);
+    EXPECT_EQ(drained.pieces, expected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.profile().has_value(); }, 20000));
+    EXPECT_DOUBLE_EQ(store.profile()->creditsAvailable(), 4987.5);
+    EXPECT_EQ(
+        gateway.requests().back().header("Authorization"), QByteArray("Bearer ") + ZunoFakeGateway::kToken);
+
+    // With a callback, the callback alone hears of the balance.
+    std::optional<double> reported;
+    const ZunoAIClient withCallback(ZunoHttpSession::shared(), manager,
+        [&](std::optional<double>, std::optional<double> credits) { reported = credits; });
+    EXPECT_EQ(withCallback.complete("s", "u", config), "Hello from the fake gateway.");
+    EXPECT_EQ(reported, 4975.0);
+    QCoreApplication::processEvents();
+    EXPECT_DOUBLE_EQ(store.profile()->creditsAvailable(), 4987.5);
 }

@@ -13,6 +13,24 @@
 #include <mutex>
 #include <vector>
 
+// Every piece until the end, and the error that ended the stream, if any.
+struct Drained {
+    std::vector<QString> pieces;
+    std::exception_ptr error;
+};
+
+inline Drained drain(ZunoAIChatStream &stream)
+{
+    Drained drained;
+    try {
+        while (auto piece = stream.next())
+            drained.pieces.push_back(*piece);
+    } catch (...) {
+        drained.error = std::current_exception();
+    }
+    return drained;
+}
+
 // A client on a fresh account folder whose gateway is the loopback test server, recording every balance.
 class ZunoAIClientTestBase : public ::testing::Test {
 protected:
@@ -43,23 +61,6 @@ protected:
         const nlohmann::json object
             = { { "choices", { { { "delta", { { "content", piece.toStdString() } } } } } } };
         return "data: " + QByteArray::fromStdString(object.dump()) + "\n\n";
-    }
-
-    // Every piece until the end, and the error that ended the stream, if any.
-    struct Drained {
-        std::vector<QString> pieces;
-        std::exception_ptr error;
-    };
-    static Drained drain(ZunoAIChatStream &stream)
-    {
-        Drained drained;
-        try {
-            while (auto piece = stream.next())
-                drained.pieces.push_back(*piece);
-        } catch (...) {
-            drained.error = std::current_exception();
-        }
-        return drained;
     }
 
     ZunoTestHome home;

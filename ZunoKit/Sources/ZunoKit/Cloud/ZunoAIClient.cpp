@@ -1,5 +1,6 @@
 #include "ZunoAIClient.h"
 
+#include "ZunoCreditsAccountStore.h"
 #include "ZunoHttpError.h"
 #include "ZunoHttpLineReader.h"
 #include "ZunoMainThread.h"
@@ -444,8 +445,8 @@ void ZunoAIClient::notifyBillingUpdate(const BillingBalance &balance) const
     }
     // Handed over, not waited for: a reader on the main thread must not wait for its own store.
     ZunoMainThread::post(nullptr, [balance] {
-        // wired to the shared account store below
-        (void)balance;
+        ZunoCreditsAccountStore::shared().applyLiveBillingBalance(
+            balance.availableUSD, balance.creditsAvailable);
     });
 }
 
