@@ -213,19 +213,35 @@ bool ZunoAIClient::isLoopbackEndpoint(const QUrl &url)
     return parts.front() == QLatin1String("127");
 }
 
-std::optional<QString> ZunoAIClient::savedTokenFor(const QUrl &endpoint) const
+std::optional<QString> ZunoAIClient::bearerCredential(ZunoAIProvider provider, const QUrl &endpoint,
+    const std::optional<QString> &apiKey, const ZunoCreditsAccountManager *accountManager)
 {
-    if (!m_accountManager)
+    std::optional<QString> key;
+    if (apiKey && !apiKey->trimmed().isEmpty())
+        key = apiKey->trimmed();
+    switch (provider) {
+    case ZunoAIProvider::ollamaLocal:
         return std::nullopt;
-    const auto gateway = ZunoWebURL::parse(
-        ZunoCreditsAccountManager::resolvedGatewayURL(m_accountManager->gatewayURLOverride()));
+    case ZunoAIProvider::openAI:
+        // A server on this computer needs no key.
+        if (!key && !isLoopbackEndpoint(endpoint))
+            throw ZunoAIClientError::missingAPIKey();
+        return key;
+    case ZunoAIProvider::quarnwellCredits:
+        break;
+    }
+    if (key)
+        return key;
     // The account token belongs to one gateway; another host never sees it.
+    const auto gateway = accountManager ? ZunoWebURL::parse(ZunoCreditsAccountManager::resolvedGatewayURL(
+                             accountManager->gatewayURLOverride()))
+                                        : std::nullopt;
     if (!gateway || gateway->scheme().toLower() != endpoint.scheme().toLower()
         || gateway->host() != endpoint.host() || defaultPort(*gateway) != defaultPort(endpoint))
-        return std::nullopt;
-    auto token = m_accountManager->savedToken();
-    if (token && token->trimmed().isEmpty())
-        return std::nullopt;
+        throw ZunoAIClientError::missingAPIKey();
+    const auto token = accountManager->savedToken();
+    if (!token || token->trimmed().isEmpty())
+        throw ZunoAIClientError::missingAPIKey();
     return token;
 }
 
@@ -236,25 +252,8 @@ ZunoHttpRequest ZunoAIClient::buildRequest(const QString &systemPrompt, const QS
     if (!url)
         throw ZunoAIClientError::invalidEndpoint();
 
-    std::optional<QString> key;
-    if (apiKey && !apiKey->trimmed().isEmpty())
-        key = apiKey->trimmed();
-    std::optional<QString> credential;
-    switch (config.provider) {
-    case ZunoAIProvider::ollamaLocal:
-        break;
-    case ZunoAIProvider::openAI:
-        // A server on this computer needs no key.
-        if (!key && !isLoopbackEndpoint(*url))
-            throw ZunoAIClientError::missingAPIKey();
-        credential = key;
-        break;
-    case ZunoAIProvider::quarnwellCredits:
-        credential = key ? key : savedTokenFor(*url);
-        if (!credential)
-            throw ZunoAIClientError::missingAPIKey();
-        break;
-    }
+    const std::optional<QString> credential
+        = bearerCredential(config.provider, *url, apiKey, m_accountManager.get());
 
     ZunoHttpRequest request;
     request.method = "POST";

@@ -72,12 +72,16 @@ public:
         const ZunoHttpHeaders *http, const nlohmann::json *jsonObject);
     // A local server on this computer (localhost, 127.0.0.0/8, ::1) needs no key.
     static bool isLoopbackEndpoint(const QUrl &url);
+    // The bearer credential for a request to `endpoint` (already a web address), the one rule for every
+    // caller of these endpoints: Ollama none; OpenAI-compatible the trimmed key, none on a loopback host
+    // without one; the credits gateway the trimmed key, else the manager's saved token, but only for an
+    // endpoint on the gateway that token belongs to (scheme, host and port). Throws `missingAPIKey`.
+    static std::optional<QString> bearerCredential(ZunoAIProvider provider, const QUrl &endpoint,
+        const std::optional<QString> &apiKey, const ZunoCreditsAccountManager *accountManager);
 
 private:
     ZunoHttpRequest buildRequest(const QString &systemPrompt, const QString &userPrompt,
         const ZunoAIConfig &config, const std::optional<QString> &apiKey, bool stream) const;
-    // The saved token, only for an endpoint on the gateway the token belongs to.
-    std::optional<QString> savedTokenFor(const QUrl &endpoint) const;
     void streamAnswer(const QString &systemPrompt, const QString &userPrompt, const ZunoAIConfig &config,
         const std::optional<QString> &apiKey, const ZunoAIChatStream::Yield &yield,
         std::stop_token stop) const;
