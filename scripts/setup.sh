@@ -9,6 +9,7 @@ packages=(
     cmake ninja-build ccache g++ pkg-config git
     # Qt 6
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6svgwidgets6 qt6-qpa-plugins
+    qt6-image-formats-plugins
     # image, vision, inference
     libopencv-core-dev libopencv-imgproc-dev libopencv-objdetect-dev libopencv-video-dev opencv-data
     libxnnpack-dev libpthreadpool-dev
@@ -24,7 +25,7 @@ packages=(
     gnome-keyring libxcb-xtest0-dev chromium
     locales tzdata
     # fonts
-    fonts-inter fonts-jetbrains-mono fonts-dejavu-core
+    fonts-inter fonts-jetbrains-mono fonts-dejavu-core fonts-noto-color-emoji
 )
 
 as_root() {

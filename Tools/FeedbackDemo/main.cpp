@@ -3,22 +3,37 @@
 //
 //   FeedbackDemo --submit --base-url URL --email E --message M [--app NAME] [--name N] [--subject S]
 //                [--kind bug|feature|new_app|general] [--language tr] [--screenshot FILE]...
+//
+// With --window it shows the feedback composer instead, presented as a sheet in a window, with or
+// without a close action (--no-close). --pick feeds files to its pick step as if chosen in the dialog,
+// --paste-sample pastes a generated image, --fill types sample text, --send presses send, and --grab
+// saves the window as a picture (after --after milliseconds) and quits.
 
+#include "ComposerWindow.h"
 #include "ZunoAppVersion.h"
 #include "ZunoFeedbackService.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QUuid>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The windowed mode needs widgets; the submit mode needs no display.
+    bool windowed = false;
+    for (int i = 1; i < argc; ++i)
+        windowed = windowed || qstrcmp(argv[i], "--window") == 0;
+    if (windowed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app = windowed ? std::make_unique<QApplication>(argc, argv)
+                                                     : std::make_unique<QCoreApplication>(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Sends feedback with screenshots to a feedback server."));
     parser.addHelpOption();
@@ -43,9 +58,22 @@ int main(int argc, char **argv)
         QStringLiteral("screenshot"), QStringLiteral("An image to attach."), QStringLiteral("FILE"));
     parser.addOptions(
         { submit, baseURL, email, message, appName, name, subject, kind, language, screenshot });
-    parser.process(app);
+    parser.addOptions({ { QStringLiteral("window"), QStringLiteral("Show the composer in a window.") },
+        { QStringLiteral("no-close"), QStringLiteral("Present the composer without a close action.") },
+        { QStringLiteral("pick"), QStringLiteral("A file for the composer's pick step."),
+            QStringLiteral("FILE") },
+        { QStringLiteral("paste-sample"), QStringLiteral("Paste a generated image.") },
+        { QStringLiteral("fill"), QStringLiteral("Type sample text into the form.") },
+        { QStringLiteral("send"), QStringLiteral("Press send once shown.") },
+        { QStringLiteral("grab"), QStringLiteral("Save the window as a picture and quit."),
+            QStringLiteral("FILE") },
+        { QStringLiteral("after"), QStringLiteral("Milliseconds before the grab."), QStringLiteral("MS"),
+            QStringLiteral("300") } });
+    parser.process(*app);
+    if (parser.isSet(QStringLiteral("window")))
+        return runComposerWindow(parser);
     if (!parser.isSet(submit)) {
-        std::fprintf(stderr, "nothing to do: give --submit\n");
+        std::fprintf(stderr, "nothing to do: give --submit or --window\n");
         return 2;
     }
     const auto feedbackKind = ZunoFeedbackKinds::fromRawValue(parser.value(kind));

@@ -25,6 +25,12 @@ public:
     }
     static ZunoBrandMarkStyle currentApp() { return ZunoBrandMarkStyle(Kind::currentApp, std::nullopt); }
     static ZunoBrandMarkStyle tindrelSuite() { return ZunoBrandMarkStyle(Kind::tindrelSuite, std::nullopt); }
+    // The application a name resolves to, else the running application.
+    static ZunoBrandMarkStyle forAppName(const QString &name)
+    {
+        const auto identity = ZunoAppIdentities::resolve(name);
+        return identity ? app(*identity) : currentApp();
+    }
 
     Kind kind() const { return m_kind; }
     // The application of `app`; none for the other cases.

@@ -54,6 +54,30 @@ void ZunoButton::setSymbolColor(std::optional<QColor> color)
     update();
 }
 
+void ZunoButton::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy && !m_spin) {
+        m_spin = new QVariantAnimation(this);
+        m_spin->setStartValue(0.0);
+        m_spin->setEndValue(360.0);
+        m_spin->setDuration(900);
+        m_spin->setLoopCount(-1);
+        connect(m_spin, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+            m_spinAngle = value.toReal();
+            update();
+        });
+    }
+    if (busy)
+        m_spin->start();
+    else if (m_spin)
+        m_spin->stop();
+    updateGeometry();
+    update();
+}
+
 void ZunoButton::followPressedState()
 {
     const bool down = isDown();
@@ -81,7 +105,7 @@ QSizeF ZunoButton::labelSize() const
     const QFontMetricsF metrics(m_style->font());
     qreal width = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
     qreal height = metrics.height();
-    if (!m_symbol.isEmpty()) {
+    if (!m_symbol.isEmpty() || m_busy) {
         const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
         width += side + (text().isEmpty() ? 0 : kLabelSpacing);
         height = std::max(height, side);
@@ -100,7 +124,7 @@ QSize ZunoButton::sizeHint() const
 QSize ZunoButton::minimumSizeHint() const
 {
     const QMarginsF padding = m_style->padding();
-    const qreal symbol = m_symbol.isEmpty() ? 0 : ZunoSymbolRegistry::sideForFont(m_style->font());
+    const qreal symbol = m_symbol.isEmpty() && !m_busy ? 0 : ZunoSymbolRegistry::sideForFont(m_style->font());
     return QSize(static_cast<int>(std::ceil(symbol + padding.left() + padding.right())), sizeHint().height());
 }
 
@@ -134,12 +158,22 @@ void ZunoButton::paintButton(QPainter &painter) const
     QRectF box(content.center().x() - width / 2, content.top(), width, content.height());
     const bool rtl = layoutDirection() == Qt::RightToLeft;
     QRectF textBox = box;
-    if (!m_symbol.isEmpty()) {
+    if (!m_symbol.isEmpty() || m_busy) {
         const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
         const QRectF symbolBox(
             rtl ? box.right() - side : box.left(), box.center().y() - side / 2, side, side);
-        ZunoSymbolRegistry::paint(
-            painter, symbolBox, m_symbol, m_symbolColor.value_or(m_style->foreground()));
+        const QColor color = m_symbolColor.value_or(m_style->foreground());
+        if (m_busy) {
+            // Three quarters of a ring, turning.
+            const qreal width = std::max<qreal>(1.5, side / 8);
+            QPen pen(color, width, Qt::SolidLine, Qt::RoundCap);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            const QRectF ring = symbolBox.adjusted(width, width, -width, -width);
+            painter.drawArc(ring, int(-m_spinAngle * 16), 270 * 16);
+        } else {
+            ZunoSymbolRegistry::paint(painter, symbolBox, m_symbol, color);
+        }
         const qreal used = side + kLabelSpacing;
         textBox = rtl ? box.adjusted(0, 0, -used, 0) : box.adjusted(used, 0, 0, 0);
     }
@@ -160,7 +194,7 @@ void ZunoButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const qreal opacity = m_style->opacity(m_pressProgress);
+    const qreal opacity = m_style->opacity(m_pressProgress) * (isEnabled() ? 1 : kDisabledOpacity);
     if (opacity >= 1) {
         paintButton(painter);
         return;

@@ -11,11 +11,13 @@ class QVariantAnimation;
 
 // A button drawn by a `ZunoButtonStyle` (primary or glass): a one-line label of an optional leading
 // symbol and a text, inside the style's padding and chrome. Only the style's rounded rectangle takes
-// clicks. A text that does not fit is cut short with an ellipsis.
+// clicks. A text that does not fit is cut short with an ellipsis. While busy a small spinning arc
+// stands where the symbol would; a disabled button is drawn at half opacity.
 class ZunoButton : public QAbstractButton {
     Q_OBJECT
 public:
     static constexpr qreal kLabelSpacing = 6;
+    static constexpr qreal kDisabledOpacity = 0.5;
 
     ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyle> style, QWidget *parent = nullptr);
 
@@ -27,6 +29,10 @@ public:
     void setSymbol(const QString &name);
     // The symbol takes the label's colour unless it is given its own.
     void setSymbolColor(std::optional<QColor> color);
+
+    // Shows the spinning indicator in the symbol's place.
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy);
 
     // How far the button is drawn pressed: 0 released, 1 pressed, in between while animating.
     qreal pressProgress() const { return m_pressProgress; }
@@ -52,4 +58,7 @@ private:
     qreal m_pressProgress = 0;
     bool m_drawnDown = false;
     QVariantAnimation *m_animation;
+    bool m_busy = false;
+    qreal m_spinAngle = 0;
+    QVariantAnimation *m_spin = nullptr;
 };

@@ -4,16 +4,21 @@
 #include "ZunoBrandMark.h"
 #include "ZunoBundle.h"
 #include "ZunoButton.h"
+#include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackButton.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
+#include "ZunoGlassScrollArea.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoGroundBackground.h"
+#include "ZunoPlainLabel.h"
 #include "ZunoReleaseLogReader.h"
+#include "ZunoRoundedFill.h"
 #include "ZunoSegmentedControl.h"
-#include "ZunoSymbolRegistry.h"
+#include "ZunoSymbolButton.h"
+#include "ZunoSymbolLabel.h"
 #include "ZunoText.h"
 #include "ZunoVersionBadge.h"
 
@@ -28,7 +33,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -42,38 +46,17 @@ constexpr int kPagePadding = 18;
 constexpr int kCardPadding = 16;
 constexpr int kCardRadius = 14;
 constexpr int kFilterWidth = 230;
-constexpr qreal kSymbolSpacing = 6;
 
 QFont monospaced(ZunoTextStyle style, QFont::Weight weight)
 {
     return ZunoFonts::monospaced(ZunoFonts::metrics(style).size, weight);
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
-// Every label shows its text as written: a log message with markup is not markup.
-QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, bool wraps = false)
-{
-    auto *label = new QLabel;
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setFont(font);
-    label->setWordWrap(wraps);
-    setTextColor(label, color);
-    return label;
-}
-
 // A fixed-width single-line column; a text too long for it ends in an ellipsis.
 QLabel *columnLabel(const QString &text, const QFont &font, const QColor &color, int width)
 {
     const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, width);
-    QLabel *label = plainLabel(shown, font, color);
+    QLabel *label = zunoPlainLabel(shown, font, color);
     label->setFixedWidth(width);
     label->setAlignment(Qt::AlignLeading | Qt::AlignTop);
     if (shown != text)
@@ -81,141 +64,22 @@ QLabel *columnLabel(const QString &text, const QFont &font, const QColor &color,
     return label;
 }
 
-// A symbol beside a one-line text, both in one colour; the text ends in an ellipsis when squeezed.
-class SymbolTitle : public QWidget {
-public:
-    SymbolTitle(const QString &symbol, const QString &text, const QFont &font, const QColor &color)
-        : m_symbol(symbol)
-        , m_text(text)
-        , m_color(color)
-    {
-        setFont(font);
-        setAccessibleName(text);
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    }
-
-    QString text() const { return m_text; }
-
-    QSize sizeHint() const override
-    {
-        const QFontMetricsF metrics(font());
-        const qreal side = ZunoSymbolRegistry::sideForFont(font());
-        return QSize(static_cast<int>(std::ceil(side + kSymbolSpacing + metrics.horizontalAdvance(m_text))),
-            static_cast<int>(std::ceil(std::max(side, metrics.height()))));
-    }
-    QSize minimumSizeHint() const override
-    {
-        const qreal side = ZunoSymbolRegistry::sideForFont(font());
-        return QSize(static_cast<int>(std::ceil(side + kSymbolSpacing + 24)), sizeHint().height());
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        const qreal side = ZunoSymbolRegistry::sideForFont(font());
-        const bool rtl = layoutDirection() == Qt::RightToLeft;
-        const QRectF bounds = rect();
-        const QRectF symbol(
-            rtl ? bounds.right() - side : bounds.left(), bounds.center().y() - side / 2, side, side);
-        ZunoSymbolRegistry::paint(painter, symbol, m_symbol, m_color);
-        const QRectF textBox = rtl ? bounds.adjusted(0, 0, -(side + kSymbolSpacing), 0)
-                                   : bounds.adjusted(side + kSymbolSpacing, 0, 0, 0);
-        painter.setPen(m_color);
-        painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeading | Qt::TextSingleLine,
-            QFontMetricsF(font()).elidedText(m_text, Qt::ElideRight, textBox.width() + 0.5));
-    }
-
-private:
-    QString m_symbol;
-    QString m_text;
-    QColor m_color;
-};
-
-// A continuous rounded rectangle behind its layout's content.
-class RoundedFill : public QWidget {
-public:
-    RoundedFill(qreal radius, const QColor &fill)
-        : m_radius(radius)
-        , m_fill(fill)
-    {
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(ZunoContinuousShape::roundedRect(rect(), m_radius), m_fill);
-    }
-
-private:
-    qreal m_radius;
-    QColor m_fill;
-};
-
-// A borderless button that is its symbol alone.
-class PlainSymbolButton : public QAbstractButton {
-public:
-    PlainSymbolButton(const QString &symbol, qreal size, const QColor &color)
-        : m_symbol(symbol)
-        , m_color(color)
-        , m_side(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(size)))
-    {
-        setFocusPolicy(Qt::TabFocus);
-        setCursor(Qt::ArrowCursor);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-    QSize sizeHint() const override
-    {
-        const int side = static_cast<int>(std::ceil(m_side));
-        return { side, side };
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (isDown())
-            painter.setOpacity(0.6);
-        ZunoSymbolRegistry::paint(painter, rect(), m_symbol, m_color);
-    }
-
-private:
-    QString m_symbol;
-    QColor m_color;
-    qreal m_side;
-};
-
 QWidget *infoChip(const QString &title, const QString &value)
 {
-    auto *chip = new RoundedFill(6, ZunoGlassTokens::surface2());
+    auto *chip = new ZunoRoundedFill(6, ZunoGlassTokens::surface2());
     chip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto *row = new QHBoxLayout(chip);
     row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(4);
-    QLabel *titleLabel = plainLabel(
+    QLabel *titleLabel = zunoPlainLabel(
         title + QLatin1Char(':'), ZunoFonts::style(ZunoTextStyle::caption2), ZunoGlassTokens::textMuted());
     titleLabel->setObjectName(QStringLiteral("chipTitle"));
     row->addWidget(titleLabel);
-    QLabel *valueLabel
-        = plainLabel(value, monospaced(ZunoTextStyle::caption2, QFont::Bold), ZunoGlassTokens::textPrimary());
+    QLabel *valueLabel = zunoPlainLabel(
+        value, monospaced(ZunoTextStyle::caption2, QFont::Bold), ZunoGlassTokens::textPrimary());
     valueLabel->setObjectName(QStringLiteral("chipValue"));
     row->addWidget(valueLabel);
     return chip;
-}
-
-// A column without margins; `owner` takes it as its layout.
-QVBoxLayout *column(QWidget *owner, int spacing)
-{
-    auto *layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
 }
 
 QColor levelColor(ZunoLogLevel level)
@@ -252,15 +116,6 @@ void removeAll(QVBoxLayout *layout)
     }
 }
 
-// A slim translucent scroll bar on the dark ground.
-constexpr char kScrollBarStyle[]
-    = "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
-      "QScrollBar::handle:vertical { background: rgba(255,255,255,0.22);"
-      " border-radius: 3px; min-height: 32px; }"
-      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-      " { background: transparent; }";
-
 } // namespace
 
 ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const ZunoAppVersion &version,
@@ -285,17 +140,6 @@ ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const Zun
         scrollHolder->setContentsMargins(0, 0, 0, 0);
     }
 
-    auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("versionLogsScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    scrollHolder->addWidget(scroll);
-
     m_column = new QWidget;
     auto *stack = new QVBoxLayout(m_column);
     stack->setContentsMargins(kPagePadding, kPagePadding, kPagePadding, kPagePadding);
@@ -306,9 +150,9 @@ ZunoVersionAndLogsView::ZunoVersionAndLogsView(const QString &appName, const Zun
     stack->addWidget(buildReleaseCard());
     stack->addWidget(buildLogCard());
     stack->addStretch(1);
-    scroll->setWidget(m_column);
-    // The scroll area paints its page by default; the ground (or the host) shows through instead.
-    m_column->setAutoFillBackground(false);
+    QScrollArea *scroll = zunoGlassScrollArea(m_column);
+    scroll->setObjectName(QStringLiteral("versionLogsScroll"));
+    scrollHolder->addWidget(scroll);
 }
 
 ZunoVersionAndLogsView::~ZunoVersionAndLogsView() = default;
@@ -330,19 +174,15 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    const auto identity = ZunoAppIdentities::resolve(m_appName);
-    m_brandMark = new ZunoBrandMark(
-        24, identity ? ZunoBrandMarkStyle::app(*identity) : ZunoBrandMarkStyle::currentApp());
+    m_brandMark = new ZunoBrandMark(24, ZunoBrandMarkStyle::forAppName(m_appName));
     row->addWidget(m_brandMark, 0, Qt::AlignVCenter);
-    QLabel *title = plainLabel(m_appName + QStringLiteral(" · ") + text("Version & Logs", "Sürüm & Loglar"),
-        ZunoFonts::system(16, QFont::Bold), Qt::white);
+    QLabel *title
+        = zunoPlainLabel(m_appName + QStringLiteral(" · ") + text("Version & Logs", "Sürüm & Loglar"),
+            ZunoFonts::system(16, QFont::Bold), Qt::white);
     title->setObjectName(QStringLiteral("sheetTitle"));
     row->addWidget(title, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    m_closeButton
-        = new PlainSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary());
-    m_closeButton->setAccessibleName(text("Close", "Kapat"));
-    connect(m_closeButton, &QAbstractButton::clicked, this, [this] { m_onClose(); });
+    m_closeButton = ZunoSymbolButton::closeButton(m_language, m_onClose);
     row->addWidget(m_closeButton, 0, Qt::AlignVCenter);
     return header;
 }
@@ -350,22 +190,22 @@ QWidget *ZunoVersionAndLogsView::buildHeader()
 QWidget *ZunoVersionAndLogsView::buildVersionCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 10);
+    QVBoxLayout *stack = zunoColumn(content, 10);
 
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
     titleRow->addWidget(
-        new SymbolTitle(QStringLiteral("tag.fill"), text("Version & Release Info", "Sürüm Bilgileri"),
+        new ZunoSymbolLabel(QStringLiteral("tag.fill"), text("Version & Release Info", "Sürüm Bilgileri"),
             ZunoFonts::style(ZunoTextStyle::headline), ZunoProductPalettes::accentColor(m_palette)),
         1, Qt::AlignVCenter);
     titleRow->addWidget(new ZunoVersionBadge(m_version, true), 0, Qt::AlignVCenter);
     stack->addLayout(titleRow);
 
     stack->addWidget(
-        plainLabel(text("Application version details, full release changelog from initial release "
-                        "to latest, and runtime logs.",
-                       "Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
-                       "geçmişi ve çalışma logları."),
+        zunoPlainLabel(text("Application version details, full release changelog from initial release "
+                            "to latest, and runtime logs.",
+                           "Uygulama sürüm bilgileri, ilk sürümden son sürüme kadar tüm değişiklik "
+                           "geçmişi ve çalışma logları."),
             ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true));
 
     auto *chips = new QHBoxLayout;
@@ -378,7 +218,7 @@ QWidget *ZunoVersionAndLogsView::buildVersionCard()
     m_feedbackButton = new ZunoFeedbackButton(
         m_appName, m_version, ZunoFeedbackKind::feature, m_language, ZunoFeedbackButtonStyle::labeledPill);
     chips->addWidget(m_feedbackButton, 0, Qt::AlignVCenter);
-    QLabel *fileName = plainLabel(QFileInfo(m_logger->currentLogFilePath()).fileName(),
+    QLabel *fileName = zunoPlainLabel(QFileInfo(m_logger->currentLogFilePath()).fileName(),
         monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight),
         ZunoGlassTokens::textMuted());
     fileName->setObjectName(QStringLiteral("logFileName"));
@@ -391,13 +231,13 @@ QWidget *ZunoVersionAndLogsView::buildVersionCard()
 QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 12);
-    stack->addWidget(new SymbolTitle(QStringLiteral("clock.arrow.circlepath"),
+    QVBoxLayout *stack = zunoColumn(content, 12);
+    stack->addWidget(new ZunoSymbolLabel(QStringLiteral("clock.arrow.circlepath"),
         text("Release History (CHANGELOG)", "Sürüm Geçmişi (Değişiklik Logu)"),
         ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()));
     m_releaseList = new QWidget;
     m_releaseList->setObjectName(QStringLiteral("releaseList"));
-    m_releaseLayout = column(m_releaseList, 12);
+    m_releaseLayout = zunoColumn(m_releaseList, 12);
     stack->addWidget(m_releaseList);
     showReleases();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
@@ -406,11 +246,11 @@ QWidget *ZunoVersionAndLogsView::buildReleaseCard()
 QWidget *ZunoVersionAndLogsView::buildLogCard()
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 12);
+    QVBoxLayout *stack = zunoColumn(content, 12);
 
     auto *toolbar = new QHBoxLayout;
     toolbar->setSpacing(8);
-    toolbar->addWidget(new SymbolTitle(QStringLiteral("doc.text.magnifyingglass"),
+    toolbar->addWidget(new ZunoSymbolLabel(QStringLiteral("doc.text.magnifyingglass"),
                            text("Rotating Runtime Logs", "Uygulama Çalışma Logları"),
                            ZunoFonts::style(ZunoTextStyle::headline), ZunoGlassTokens::textPrimary()),
         1, Qt::AlignVCenter);
@@ -446,13 +286,13 @@ QWidget *ZunoVersionAndLogsView::buildLogCard()
     stack->addLayout(toolbar);
 
     m_clearFailureLabel
-        = plainLabel(text("Some log files could not be deleted.", "Bazı log dosyaları silinemedi."),
+        = zunoPlainLabel(text("Some log files could not be deleted.", "Bazı log dosyaları silinemedi."),
             ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::warning(), true);
     m_clearFailureLabel->setObjectName(QStringLiteral("clearFailure"));
     m_clearFailureLabel->setVisible(false);
     stack->addWidget(m_clearFailureLabel);
 
-    m_logEmptyLabel = plainLabel(
+    m_logEmptyLabel = zunoPlainLabel(
         text("No runtime log entries match the filter yet.", "Filtreye uyan çalışma logu henüz yok."),
         ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true);
     m_logEmptyLabel->setObjectName(QStringLiteral("logEmpty"));
@@ -461,7 +301,7 @@ QWidget *ZunoVersionAndLogsView::buildLogCard()
 
     m_logList = new QWidget;
     m_logList->setObjectName(QStringLiteral("logList"));
-    m_logLayout = column(m_logList, 4);
+    m_logLayout = zunoColumn(m_logList, 4);
     stack->addWidget(m_logList);
     showEntries();
     return new ZunoGlassCard(kCardPadding, kCardRadius, content, nullptr);
@@ -496,7 +336,7 @@ QString ZunoVersionAndLogsView::timeColumnText(const QString &timestamp)
 
 QWidget *ZunoVersionAndLogsView::logRow(const ZunoLogEntry &entry) const
 {
-    auto *row = new RoundedFill(6, withOpacity(ZunoGlassTokens::surface1(), 0.65));
+    auto *row = new ZunoRoundedFill(6, withOpacity(ZunoGlassTokens::surface1(), 0.65));
     row->setObjectName(QStringLiteral("logRow"));
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(6, 3, 6, 3);
@@ -510,7 +350,8 @@ QWidget *ZunoVersionAndLogsView::logRow(const ZunoLogEntry &entry) const
     QLabel *category = columnLabel(QLatin1Char('[') + entry.category + QLatin1Char(']'),
         ZunoFonts::monospaced(10), withOpacity(ZunoProductPalettes::accentColor(m_palette), 0.9), 82);
     category->setObjectName(QStringLiteral("category"));
-    QLabel *message = plainLabel(entry.message, ZunoFonts::system(11), ZunoGlassTokens::textPrimary(), true);
+    QLabel *message
+        = zunoPlainLabel(entry.message, ZunoFonts::system(11), ZunoGlassTokens::textPrimary(), true);
     message->setObjectName(QStringLiteral("message"));
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     message->setAlignment(Qt::AlignLeading | Qt::AlignTop);
@@ -522,7 +363,7 @@ QWidget *ZunoVersionAndLogsView::logRow(const ZunoLogEntry &entry) const
 
 QWidget *ZunoVersionAndLogsView::releaseRow(const ZunoReleaseLogRecord &record) const
 {
-    auto *row = new RoundedFill(10, ZunoGlassTokens::surface1());
+    auto *row = new ZunoRoundedFill(10, ZunoGlassTokens::surface1());
     row->setObjectName(QStringLiteral("releaseRow"));
     auto *stack = new QVBoxLayout(row);
     stack->setContentsMargins(10, 10, 10, 10);
@@ -530,19 +371,19 @@ QWidget *ZunoVersionAndLogsView::releaseRow(const ZunoReleaseLogRecord &record) 
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    QLabel *version = plainLabel(QLatin1Char('v') + record.toVersion,
+    QLabel *version = zunoPlainLabel(QLatin1Char('v') + record.toVersion,
         monospaced(ZunoTextStyle::subheadline, QFont::Bold), ZunoProductPalettes::accentColor(m_palette));
     version->setObjectName(QStringLiteral("releaseVersion"));
     header->addWidget(version, 0, Qt::AlignVCenter);
     const QFont caption2Mono
         = monospaced(ZunoTextStyle::caption2, ZunoFonts::metrics(ZunoTextStyle::caption2).weight);
-    QLabel *build = plainLabel(QStringLiteral("Build ") + QString::number(record.toBuild)
+    QLabel *build = zunoPlainLabel(QStringLiteral("Build ") + QString::number(record.toBuild)
             + QStringLiteral(" · ") + record.bumpKind + QLatin1Char('/') + record.section,
         caption2Mono, ZunoGlassTokens::textSecondary());
     build->setObjectName(QStringLiteral("releaseBuild"));
     header->addWidget(build, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    QLabel *date = plainLabel(record.shortDate(), caption2Mono, ZunoGlassTokens::textMuted());
+    QLabel *date = zunoPlainLabel(record.shortDate(), caption2Mono, ZunoGlassTokens::textMuted());
     date->setObjectName(QStringLiteral("releaseDate"));
     header->addWidget(date, 0, Qt::AlignVCenter);
     stack->addLayout(header);
@@ -550,13 +391,13 @@ QWidget *ZunoVersionAndLogsView::releaseRow(const ZunoReleaseLogRecord &record) 
     const QString code = rawValue(m_language);
     const QString summary = record.localizedSummary(code);
     if (!summary.isEmpty()) {
-        QLabel *label = plainLabel(summary, ZunoFonts::style(ZunoTextStyle::caption, QFont::Medium),
+        QLabel *label = zunoPlainLabel(summary, ZunoFonts::style(ZunoTextStyle::caption, QFont::Medium),
             ZunoGlassTokens::textPrimary(), true);
         label->setObjectName(QStringLiteral("releaseSummary"));
         stack->addWidget(label);
     }
     for (const QString &line : record.localizedDetails(code)) {
-        QLabel *label = plainLabel(QStringLiteral("• ") + line, ZunoFonts::style(ZunoTextStyle::caption2),
+        QLabel *label = zunoPlainLabel(QStringLiteral("• ") + line, ZunoFonts::style(ZunoTextStyle::caption2),
             ZunoGlassTokens::textSecondary(), true);
         label->setObjectName(QStringLiteral("releaseDetail"));
         stack->addWidget(label);
@@ -568,8 +409,8 @@ void ZunoVersionAndLogsView::showReleases()
 {
     removeAll(m_releaseLayout);
     if (m_releases.isEmpty()) {
-        QLabel *empty = plainLabel(text("No release log records found for this build.",
-                                       "Bu derleme için sürüm geçmişi kaydı bulunamadı."),
+        QLabel *empty = zunoPlainLabel(text("No release log records found for this build.",
+                                           "Bu derleme için sürüm geçmişi kaydı bulunamadı."),
             ZunoFonts::style(ZunoTextStyle::caption), ZunoGlassTokens::textSecondary(), true);
         empty->setObjectName(QStringLiteral("releaseEmpty"));
         m_releaseLayout->addWidget(empty);
