@@ -71,8 +71,15 @@ protected:
     {
         gateway.setProfile(body);
         manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
-        await(store->refresh());
+        refreshNow();
         ASSERT_TRUE(store->isSignedIn());
+    }
+
+    // A refresh of its own, after one a view started on showing.
+    void refreshNow()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !store->isRefreshing(); }, kWaitMs));
+        await(store->refresh());
     }
 
     // A device sign-in that waits for approval until the test ends it.

@@ -173,7 +173,6 @@ ZunoCreditsWalletPopover::ZunoCreditsWalletPopover(ZunoCreditsAccountStore &stor
     setFixedWidth(kWidth);
     QVBoxLayout *stack = column(this, kSpacing);
     stack->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    stack->setSizeConstraint(QLayout::SetMinAndMaxSize);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
