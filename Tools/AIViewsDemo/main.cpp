@@ -9,6 +9,7 @@
 #include "ZunoDesktopServices.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFonts.h"
+#include "ZunoGlassTokens.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoLanguage.h"
 
@@ -110,6 +111,9 @@ int main(int argc, char **argv)
     header->setContentsMargins(16, 10, 16, 10);
     auto *title = new QLabel(QStringLiteral("ZunoCam"), &window);
     title->setFont(ZunoFonts::system(13, QFont::DemiBold));
+    QPalette palette = title->palette();
+    palette.setColor(QPalette::WindowText, ZunoGlassTokens::textPrimary());
+    title->setPalette(palette);
     header->addWidget(title);
     header->addStretch(1);
     header->addWidget(new ZunoCreditsHeaderPill(store, QColor(0x38, 0xE8, 0xFF), language, &window));
