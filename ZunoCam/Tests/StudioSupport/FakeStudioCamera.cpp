@@ -57,8 +57,10 @@ bool FakeStudioCamera::start(const std::optional<QString> &deviceID)
     std::lock_guard lock(m_lock);
     m_lastFailure.reset();
     if (!m_startSucceeds || m_failure) {
-        m_lastFailure = m_failure ? m_failure
-                                  : CameraCaptureService::StartFailure { CameraCaptureService::StartFailure::Kind::noMatchingCamera, {} };
+        m_lastFailure = m_failure
+            ? m_failure
+            : CameraCaptureService::StartFailure { CameraCaptureService::StartFailure::Kind::noMatchingCamera,
+                  {} };
         return false;
     }
     m_startedDevice = deviceID;

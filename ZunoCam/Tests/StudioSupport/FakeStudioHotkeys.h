@@ -16,7 +16,8 @@ public:
     {
     }
 
-    std::optional<uint32_t> registerHotkey(const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
+    std::optional<uint32_t> registerHotkey(
+        const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
     {
         if (refused.contains(descriptor.shortcutText()))
             return std::nullopt;

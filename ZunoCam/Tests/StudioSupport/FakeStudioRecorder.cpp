@@ -42,7 +42,8 @@ QFuture<CameraRecordingResult> FakeStudioRecorder::stopRecording()
     m_log->add(QStringLiteral("recorder.stop"));
     std::lock_guard lock(m_lock);
     if (m_keptFailure)
-        return QtFuture::makeExceptionalFuture<CameraRecordingResult>(*std::exchange(m_keptFailure, std::nullopt));
+        return QtFuture::makeExceptionalFuture<CameraRecordingResult>(
+            *std::exchange(m_keptFailure, std::nullopt));
     if (!m_recording)
         return QtFuture::makeExceptionalFuture<CameraRecordingResult>(CameraRecorderError::notRecording());
     m_recording = false;

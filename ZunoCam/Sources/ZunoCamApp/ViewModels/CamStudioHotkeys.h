@@ -13,5 +13,7 @@ public:
     virtual ~CamStudioHotkeys() = default;
 
     // The id, or none when the combination is refused.
-    virtual std::optional<uint32_t> registerHotkey(const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) = 0;
+    virtual std::optional<uint32_t> registerHotkey(
+        const ZunoHotkeyDescriptor &descriptor, std::function<void()> action)
+        = 0;
 };

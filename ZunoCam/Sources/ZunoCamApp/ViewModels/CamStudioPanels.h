@@ -45,7 +45,8 @@ public:
 // that is empty, or gives none, leaves the studio without that panel (headless runs).
 struct CamStudioPanelFactory {
     std::function<std::unique_ptr<CamNotchPanel>(CamStudioViewModel &viewModel)> makeNotchPanel;
-    std::function<std::unique_ptr<CamLaserOverlay>(CamStudioViewModel &viewModel, std::function<void()> onDismiss)>
+    std::function<std::unique_ptr<CamLaserOverlay>(
+        CamStudioViewModel &viewModel, std::function<void()> onDismiss)>
         makeLaserOverlay;
     std::function<std::unique_ptr<CamMirrorPanel>(CamStudioViewModel &viewModel)> makeMirrorPanel;
 };

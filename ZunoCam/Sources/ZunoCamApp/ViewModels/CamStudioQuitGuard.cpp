@@ -8,13 +8,15 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-CamStudioQuitGuard::CamStudioQuitGuard(CamStudioViewModel &viewModel, ZunoTerminationSignals *terminationSignals, QObject *parent)
+CamStudioQuitGuard::CamStudioQuitGuard(
+    CamStudioViewModel &viewModel, ZunoTerminationSignals *terminationSignals, QObject *parent)
     : QObject(parent)
     , m_viewModel(viewModel)
 {
     QCoreApplication::instance()->installEventFilter(this);
     if (terminationSignals)
-        connect(terminationSignals, &ZunoTerminationSignals::terminationRequested, this, &CamStudioQuitGuard::onTerminationSignal);
+        connect(terminationSignals, &ZunoTerminationSignals::terminationRequested, this,
+            &CamStudioQuitGuard::onTerminationSignal);
     connect(&viewModel, &CamStudioViewModel::recordingChanged, this, &CamStudioQuitGuard::checkFinished);
 }
 

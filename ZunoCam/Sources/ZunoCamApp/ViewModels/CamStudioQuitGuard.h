@@ -18,7 +18,8 @@ public:
     static constexpr double kBoundSeconds = 10;
 
     // `terminationSignals` may be null (no signal handling).
-    CamStudioQuitGuard(CamStudioViewModel &viewModel, ZunoTerminationSignals *terminationSignals, QObject *parent = nullptr);
+    CamStudioQuitGuard(
+        CamStudioViewModel &viewModel, ZunoTerminationSignals *terminationSignals, QObject *parent = nullptr);
     ~CamStudioQuitGuard() override;
 
     bool isWaiting() const { return m_waiting; }

@@ -163,7 +163,8 @@ public:
 
 class HotkeyManagerAdapter : public CamStudioHotkeys {
 public:
-    std::optional<uint32_t> registerHotkey(const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
+    std::optional<uint32_t> registerHotkey(
+        const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
     {
         return m_manager.registerHotkey(descriptor, std::move(action));
     }

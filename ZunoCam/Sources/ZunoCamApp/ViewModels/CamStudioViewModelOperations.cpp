@@ -37,14 +37,19 @@ void CamStudioViewModel::startCameraWithPermission()
                     guard->setCameraRunning(guard->m_services.camera->start(guard->m_selectedCameraID));
                     return;
                 }
-                guard->m_services.logger->warn(QStringLiteral("Camera permission denied by user."), kCameraCategory);
-                guard->showToast(guard->text(QStringLiteral("Camera permission denied."), QStringLiteral("Kamera izni reddedildi.")), true);
+                guard->m_services.logger->warn(
+                    QStringLiteral("Camera permission denied by user."), kCameraCategory);
+                guard->showToast(guard->text(QStringLiteral("Camera permission denied."),
+                                     QStringLiteral("Kamera izni reddedildi.")),
+                    true);
             });
         });
         return;
     case CameraAuthorizationStatus::denied:
     case CameraAuthorizationStatus::restricted:
-        m_services.logger->warn(QStringLiteral("Camera preview blocked: no permission to open the camera device."), kCameraCategory);
+        m_services.logger->warn(
+            QStringLiteral("Camera preview blocked: no permission to open the camera device."),
+            kCameraCategory);
         showToast(m_services.system->cameraAccessHint(m_language), true);
         return;
     }
@@ -56,18 +61,26 @@ void CamStudioViewModel::reportCameraStartFailure()
     using Kind = CameraCaptureService::StartFailure::Kind;
     if (failure && failure->kind == Kind::openFailed) {
         // The camera is there but busy or broken: say so, not that it is missing.
-        m_services.logger->warn(QStringLiteral("Camera preview start failed: %1").arg(failure->message), kCameraCategory);
-        showToast(text(QStringLiteral("The camera could not be opened: %1"), QStringLiteral("Kamera açılamadı: %1")).arg(failure->message),
+        m_services.logger->warn(
+            QStringLiteral("Camera preview start failed: %1").arg(failure->message), kCameraCategory);
+        showToast(
+            text(QStringLiteral("The camera could not be opened: %1"), QStringLiteral("Kamera açılamadı: %1"))
+                .arg(failure->message),
             true);
         return;
     }
     if (failure && failure->kind == Kind::accessDenied) {
-        m_services.logger->warn(QStringLiteral("Camera preview blocked: no permission to open the camera device."), kCameraCategory);
+        m_services.logger->warn(
+            QStringLiteral("Camera preview blocked: no permission to open the camera device."),
+            kCameraCategory);
         showToast(m_services.system->cameraAccessHint(m_language), true);
         return;
     }
-    m_services.logger->warn(QStringLiteral("Camera preview start failed: no camera device detected."), kCameraCategory);
-    showToast(text(QStringLiteral("No available camera detected."), QStringLiteral("Kullanılabilir kamera algılanamadı.")), true);
+    m_services.logger->warn(
+        QStringLiteral("Camera preview start failed: no camera device detected."), kCameraCategory);
+    showToast(text(QStringLiteral("No available camera detected."),
+                  QStringLiteral("Kullanılabilir kamera algılanamadı.")),
+        true);
 }
 
 void CamStudioViewModel::toggleCameraPreview()
@@ -131,7 +144,8 @@ void CamStudioViewModel::saveSnapshotPNG()
     }
     // The frame of this moment, whatever arrives while the dialog is open.
     const QImage frame = m_latestCameraFrame;
-    const std::optional<QString> path = m_services.system->chooseSnapshotFile(QStringLiteral("ZunoCam-Snapshot.png"));
+    const std::optional<QString> path
+        = m_services.system->chooseSnapshotFile(QStringLiteral("ZunoCam-Snapshot.png"));
     if (!path || path->isEmpty())
         return;
 
@@ -141,18 +155,23 @@ void CamStudioViewModel::saveSnapshotPNG()
     QImageWriter writer(&buffer, "png");
     if (!writer.write(frame)) {
         m_services.logger->error(QStringLiteral("Failed to encode snapshot PNG."), kCameraCategory);
-        showToast(text(QStringLiteral("The snapshot could not be encoded as PNG."), QStringLiteral("Fotoğraf PNG olarak kodlanamadı.")),
+        showToast(text(QStringLiteral("The snapshot could not be encoded as PNG."),
+                      QStringLiteral("Fotoğraf PNG olarak kodlanamadı.")),
             true);
         return;
     }
     QString failure;
     if (!ZunoAtomicFile::write(*path, bytes, &failure)) {
-        m_services.logger->error(QStringLiteral("Failed to save snapshot PNG: %1").arg(failure), kCameraCategory);
+        m_services.logger->error(
+            QStringLiteral("Failed to save snapshot PNG: %1").arg(failure), kCameraCategory);
         showToast(failure, true);
         return;
     }
-    m_services.logger->info(QStringLiteral("Saved snapshot PNG: %1").arg(QFileInfo(*path).fileName()), kCameraCategory);
-    showToast(text(QStringLiteral("Saved graded snapshot PNG."), QStringLiteral("Renk ayarlı fotoğraf kaydedildi.")), false);
+    m_services.logger->info(
+        QStringLiteral("Saved snapshot PNG: %1").arg(QFileInfo(*path).fileName()), kCameraCategory);
+    showToast(text(QStringLiteral("Saved graded snapshot PNG."),
+                  QStringLiteral("Renk ayarlı fotoğraf kaydedildi.")),
+        false);
 }
 
 void CamStudioViewModel::toggleLaserOverlay()
@@ -165,28 +184,34 @@ void CamStudioViewModel::toggleLaserOverlay()
         return;
     }
     if (!m_laserController && m_services.panels.makeLaserOverlay) {
-        m_laserController = m_services.panels.makeLaserOverlay(*this, [guard = QPointer<CamStudioViewModel>(this)] {
-            if (!guard)
-                return;
-            guard->setLaserOverlayVisible(false);
-            guard->m_services.logger->info(QStringLiteral("Presentation laser overlay dismissed via ESC."), kPresenterCategory);
-        });
+        m_laserController
+            = m_services.panels.makeLaserOverlay(*this, [guard = QPointer<CamStudioViewModel>(this)] {
+                  if (!guard)
+                      return;
+                  guard->setLaserOverlayVisible(false);
+                  guard->m_services.logger->info(
+                      QStringLiteral("Presentation laser overlay dismissed via ESC."), kPresenterCategory);
+              });
     }
     const std::optional<CamTextPair> failure = m_laserController
         ? m_laserController->show(m_overlayMode)
         : std::optional<CamTextPair>(CamTextPair { QStringLiteral("no overlay panel is available"),
-              QStringLiteral("kullanılabilir bir sunum paneli yok") });
+            QStringLiteral("kullanılabilir bir sunum paneli yok") });
     if (failure) {
         // Only an overlay that really shows counts as visible.
-        m_services.logger->warn(QStringLiteral("Presentation laser overlay could not be shown: %1").arg(failure->en), kPresenterCategory);
-        showToast(text(QStringLiteral("The presentation overlay could not be opened: %1"), QStringLiteral("Sunum katmanı açılamadı: %1"))
+        m_services.logger->warn(
+            QStringLiteral("Presentation laser overlay could not be shown: %1").arg(failure->en),
+            kPresenterCategory);
+        showToast(text(QStringLiteral("The presentation overlay could not be opened: %1"),
+                      QStringLiteral("Sunum katmanı açılamadı: %1"))
                       .arg(text(failure->en, failure->tr)),
             true);
         return;
     }
     setLaserOverlayVisible(true);
     m_services.logger->info(
-        QStringLiteral("Presentation laser overlay activated (mode=%1).").arg(rawValue(m_overlayMode)), kPresenterCategory);
+        QStringLiteral("Presentation laser overlay activated (mode=%1).").arg(rawValue(m_overlayMode)),
+        kPresenterCategory);
     showToast(text(QStringLiteral("Presentation overlay active — press ESC to exit."),
                   QStringLiteral("Sunum katmanı aktif — çıkmak için ESC’ye basın.")),
         false);
@@ -199,7 +224,8 @@ void CamStudioViewModel::setOverlayMode(PresentationOverlayMode mode)
         emit overlayModeChanged();
     }
     persist();
-    m_services.logger->info(QStringLiteral("Presentation overlay mode changed to %1.").arg(rawValue(mode)), kPresenterCategory);
+    m_services.logger->info(
+        QStringLiteral("Presentation overlay mode changed to %1.").arg(rawValue(mode)), kPresenterCategory);
     if (m_isLaserOverlayVisible && m_laserController)
         m_laserController->setMode(mode);
 }
@@ -242,7 +268,8 @@ void CamStudioViewModel::registerHotkeys()
         void (CamStudioViewModel::*action)();
     };
     const Hotkey hotkeys[] { { 0x11, &CamStudioViewModel::toggleTeleprompterOverlay },
-        { 0x25, &CamStudioViewModel::toggleLaserOverlay }, { 0x2E, &CamStudioViewModel::toggleFloatingMirror } };
+        { 0x25, &CamStudioViewModel::toggleLaserOverlay },
+        { 0x2E, &CamStudioViewModel::toggleFloatingMirror } };
     for (const Hotkey &hotkey : hotkeys) {
         const ZunoHotkeyDescriptor descriptor(hotkey.keyCode, kCommandOption);
         const auto registered = m_services.hotkeys->registerHotkey(
@@ -268,8 +295,10 @@ void CamStudioViewModel::toggleLaunchAtLogin(bool wanted)
         emit launchAtLoginChanged();
     }
     if (!done)
-        showToast(text(QStringLiteral("Launch at Login could not be changed: the autostart entry could not be written."),
-                      QStringLiteral("Açılışta Başlat değiştirilemedi: otomatik başlatma girdisi yazılamadı.")),
+        showToast(
+            text(QStringLiteral(
+                     "Launch at Login could not be changed: the autostart entry could not be written."),
+                QStringLiteral("Açılışta Başlat değiştirilemedi: otomatik başlatma girdisi yazılamadı.")),
             true);
 }
 

@@ -20,12 +20,13 @@
 void CamStudioViewModel::configureStudioProServices()
 {
     // The recorder reports from its own threads; the snapshot hops here.
-    m_services.recorder->setOnStatusChange([guard = QPointer<CamStudioViewModel>(this)](const CameraRecordingSnapshot &snapshot) {
-        ZunoMainThread::post(nullptr, [guard, snapshot] {
-            if (guard)
-                guard->handleRecorderStatus(snapshot);
+    m_services.recorder->setOnStatusChange(
+        [guard = QPointer<CamStudioViewModel>(this)](const CameraRecordingSnapshot &snapshot) {
+            ZunoMainThread::post(nullptr, [guard, snapshot] {
+                if (guard)
+                    guard->handleRecorderStatus(snapshot);
+            });
         });
-    });
 }
 
 void CamStudioViewModel::startVideoRecording()
@@ -46,14 +47,16 @@ void CamStudioViewModel::startVideoRecording()
         failure = QString::fromLocal8Bit(error.what());
     }
     if (!failure.isNull()) {
-        m_services.logger->error(QStringLiteral("Failed to start MP4 recording: %1").arg(failure), kRecorderCategory);
+        m_services.logger->error(
+            QStringLiteral("Failed to start MP4 recording: %1").arg(failure), kRecorderCategory);
         showToast(failure, true);
         return;
     }
     setRecordingFlags(true, false);
     setRecordingProgress(0, 0);
     startRecordingClockTimer();
-    showToast(text(QStringLiteral("Recording MP4 started."), QStringLiteral("MP4 video kaydı başladı.")), false);
+    showToast(
+        text(QStringLiteral("Recording MP4 started."), QStringLiteral("MP4 video kaydı başladı.")), false);
 }
 
 void CamStudioViewModel::startRecordingClockTimer()
@@ -68,12 +71,14 @@ void CamStudioViewModel::startRecordingClockTimer()
 
 void CamStudioViewModel::handleRecorderStatus(const CameraRecordingSnapshot &snapshot)
 {
-    setRecordingProgress(snapshot.isRecording ? snapshot.elapsedSeconds : m_recordingDurationSeconds, snapshot.frameCount);
+    setRecordingProgress(
+        snapshot.isRecording ? snapshot.elapsedSeconds : m_recordingDurationSeconds, snapshot.frameCount);
     // A recorder that ended the recording by itself (its encoder could not start, the disk failed)
     // reports idle while the studio still shows a recording: end it now through the normal stop,
     // which shows the recorder's kept failure. A stale idle report of an earlier recording is told
     // apart by the recorder still recording.
-    if (!snapshot.isRecording && m_isRecordingVideo && !m_isFinalizingVideo && !m_services.recorder->isRecording())
+    if (!snapshot.isRecording && m_isRecordingVideo && !m_isFinalizingVideo
+        && !m_services.recorder->isRecording())
         stopVideoRecording();
 }
 
@@ -101,18 +106,20 @@ void CamStudioViewModel::stopVideoRecording(std::function<void()> onFinished)
     });
 }
 
-void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result, const QString &failure,
-    const std::function<void()> &onFinished)
+void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result,
+    const QString &failure, const std::function<void()> &onFinished)
 {
     if (result) {
         m_lastRecordedVideoURL = result->url;
         setRecordingProgress(result->durationSeconds, result->frameCount);
         const QString name = QFileInfo(result->url).fileName();
-        showToast(text(QStringLiteral("Saved MP4: %1"), QStringLiteral("Video kaydedildi: %1")).arg(name), false);
+        showToast(
+            text(QStringLiteral("Saved MP4: %1"), QStringLiteral("Video kaydedildi: %1")).arg(name), false);
         if (m_camera.revealRecordingInFinder)
             ZunoDesktopServices::shared()->revealFile(result->url);
     } else {
-        m_services.logger->error(QStringLiteral("Failed to stop MP4 recording: %1").arg(failure), kRecorderCategory);
+        m_services.logger->error(
+            QStringLiteral("Failed to stop MP4 recording: %1").arg(failure), kRecorderCategory);
         showToast(failure, true);
     }
     setRecordingFlags(false, false);
@@ -129,7 +136,8 @@ void CamStudioViewModel::openRecordingsFolder()
     else
         ZunoDesktopServices::shared()->openUrl(QUrl::fromLocalFile(folder));
     m_services.logger->info(
-        QStringLiteral("Opened ZunoCam recordings directory: %1").arg(QFileInfo(folder).fileName()), kRecorderCategory);
+        QStringLiteral("Opened ZunoCam recordings directory: %1").arg(QFileInfo(folder).fileName()),
+        kRecorderCategory);
 }
 
 void CamStudioViewModel::requestQuit()
