@@ -178,7 +178,16 @@ private:
 CamStudioServices::CamStudioServices() = default;
 CamStudioServices::CamStudioServices(CamStudioServices &&) noexcept = default;
 CamStudioServices &CamStudioServices::operator=(CamStudioServices &&) noexcept = default;
-CamStudioServices::~CamStudioServices() = default;
+CamStudioServices::~CamStudioServices()
+{
+    // The camera first, so no frame reaches a recording being finished; the recorder then finishes a
+    // recording still running.
+    camera.reset();
+    recorder.reset();
+    remote.reset();
+    voiceMonitor.reset();
+    hotkeys.reset();
+}
 
 CamStudioServices CamStudioServices::standard()
 {
