@@ -69,10 +69,12 @@ TEST_F(StudioTest, CameraStartFollowsAuthorizationAndTellsWhyItFailed)
         const QStringList warnings = messages(QStringLiteral("camera"), ZunoLogLevel::warn);
         EXPECT_EQ(warnings.value(warnings.size() - 1), c.line) << c.name;
         EXPECT_EQ(vm->toastMessage().value_or(QString()), c.toast) << c.name;
-        if (!c.toast.isEmpty())
+        if (!c.toast.isEmpty()) {
             EXPECT_TRUE(vm->toastIsError()) << c.name;
-        if (c.running)
+        }
+        if (c.running) {
             EXPECT_EQ(fakes.camera->startedDevice(), QStringLiteral("cam-1")) << c.name;
+        }
         vm.reset();
     }
 }
@@ -189,20 +191,24 @@ TEST_F(StudioTest, SnapshotCasesFromNoFrameToASavedPNG)
         }
         vm->saveSnapshotPNG();
         const QString toast = vm->toastMessage().value_or(QString());
-        if (c.toast == QLatin1String("*"))
+        if (c.toast == QLatin1String("*")) {
             EXPECT_FALSE(toast.isEmpty()) << c.name << ": the write failure's reason alone";
-        else
+        } else {
             EXPECT_EQ(toast, c.toast) << c.name;
-        if (!c.toast.isEmpty())
+        }
+        if (!c.toast.isEmpty()) {
             EXPECT_EQ(vm->toastIsError(), c.error) << c.name;
+        }
         const QStringList lines = messages(QStringLiteral("camera"), ZunoLogLevel::info);
         const QString line = lines.value(lines.size() - 1);
-        if (c.line.endsWith(QLatin1Char('*')))
+        if (c.line.endsWith(QLatin1Char('*'))) {
             EXPECT_EQ(line, c.line.chopped(1) + toast) << c.name;
-        else
+        } else {
             EXPECT_EQ(line, c.line) << c.name;
-        if (c.file && !c.frame.isNull())
+        }
+        if (c.file && !c.frame.isNull()) {
             EXPECT_EQ(fakes.system->proposedSnapshotName(), QStringLiteral("ZunoCam-Snapshot.png"));
+        }
         vm.reset();
     }
     QImage saved(QDir(folder()).filePath(QStringLiteral("shot.png")));

@@ -103,8 +103,9 @@ TEST_F(StudioRecordingTest, StartThatCannotBeginStaysIdle)
             ASSERT_EQ(errors.size(), 1) << c.name;
             const QString shown = vm->toastMessage().value_or(QString());
             EXPECT_FALSE(shown.isEmpty());
-            if (c.failure != QLatin1String("*"))
+            if (c.failure != QLatin1String("*")) {
                 EXPECT_EQ(shown, c.failure) << c.name;
+            }
             EXPECT_EQ(errors.first(), QStringLiteral("Failed to start MP4 recording: ") + shown) << c.name;
             EXPECT_TRUE(vm->toastIsError());
         }

@@ -4,6 +4,7 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "NotchTeleprompterPanelController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -202,6 +203,9 @@ CamStudioServices CamStudioServices::standard()
     services.hotkeys = globalHotkeys();
     services.system = desktopSystem();
     services.clock = CamStudioClock::system();
+    services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
+        return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
+    };
     return services;
 }
 

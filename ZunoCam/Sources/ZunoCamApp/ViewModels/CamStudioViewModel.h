@@ -129,6 +129,9 @@ public:
     // After a change of `teleprompter`: saves, and while the teleprompter shows, re-lays out its panel
     // and starts or stops voice monitoring.
     void applyTeleprompterSettings();
+    // Whether the desktop can keep the teleprompter out of screen sharing (no Linux desktop can today);
+    // the teleprompter tab offers `hideFromScreenShare` as unavailable when not.
+    static bool canHideFromScreenShare();
 
     // Camera, snapshots, presentation tools and settings.
     void startCameraWithPermission();

@@ -6,6 +6,7 @@
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
 #include "ZunoMainThread.h"
+#include "ZunoScreenCaptureExclusion.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -259,4 +260,9 @@ void CamStudioViewModel::setVoiceGateOpen(bool open)
         m_isVoiceGateOpen = open;
         emit prompterStateChanged();
     }
+}
+
+bool CamStudioViewModel::canHideFromScreenShare()
+{
+    return ZunoScreenCaptureExclusion::isSupported();
 }
