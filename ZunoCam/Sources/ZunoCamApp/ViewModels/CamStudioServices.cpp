@@ -4,6 +4,7 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "FloatingCameraMirrorController.h"
 #include "NotchTeleprompterPanelController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
@@ -205,6 +206,9 @@ CamStudioServices CamStudioServices::standard()
     services.clock = CamStudioClock::system();
     services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
         return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
+    };
+    services.panels.makeMirrorPanel = [](CamStudioViewModel &viewModel) {
+        return std::make_unique<FloatingCameraMirrorController>(viewModel);
     };
     return services;
 }
