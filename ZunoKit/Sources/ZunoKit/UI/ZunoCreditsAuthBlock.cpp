@@ -68,11 +68,6 @@ QHBoxLayout *row(QWidget *parent, int spacing)
     return layout;
 }
 
-QString portalHost()
-{
-    return QUrl(QString::fromLatin1(ZunoCreditsAccountManager::kDefaultPortalURL)).host();
-}
-
 void open(const std::optional<QUrl> &url)
 {
     if (url)
@@ -189,7 +184,7 @@ QString ZunoCreditsAuthBlock::t(const QString &en, const QString &tr) const
 
 QString ZunoCreditsAuthBlock::connectionCodePlaceholder() const
 {
-    const QString host = portalHost();
+    const QString host = ZunoCreditsViewText::portalHost();
     return t(QStringLiteral("Paste ") + host + QStringLiteral(" connection code (vrk_\u2026)\u2026"),
         host + QStringLiteral(" bağlantı kodunu yapıştırın (vrk_\u2026)\u2026"));
 }

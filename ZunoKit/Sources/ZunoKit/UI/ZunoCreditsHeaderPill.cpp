@@ -35,11 +35,6 @@ QFont markFont()
     return ZunoFonts::system(10, QFont::DemiBold);
 }
 
-QString portalHost()
-{
-    return QUrl(QString::fromLatin1(ZunoCreditsAccountManager::kDefaultPortalURL)).host();
-}
-
 constexpr int kPopupGap = 4;
 
 } // namespace
@@ -130,14 +125,14 @@ QString ZunoCreditsHeaderPill::pillLabel() const
 QString ZunoCreditsHeaderPill::tooltipText() const
 {
     if (m_store.profile() && m_store.isSignedIn()) {
-        QString text
-            = pillLabel() + QStringLiteral(" \u00B7 ") + m_store.profile()->email.value_or(portalHost());
+        QString text = pillLabel() + QStringLiteral(" \u00B7 ")
+            + m_store.profile()->email.value_or(ZunoCreditsViewText::portalHost());
         const QList<ZunoBudgetWarning> warnings = m_store.budgetWarnings();
         if (!warnings.isEmpty())
             text += QStringLiteral(" \u2014 ") + warnings.first().message;
         return text;
     }
-    const QString host = portalHost();
+    const QString host = ZunoCreditsViewText::portalHost();
     return t(QStringLiteral("Connect your ") + host + QStringLiteral(" shared credits wallet"),
         host + QStringLiteral(" ortak kredi cüzdanınızı bağlayın"));
 }

@@ -133,11 +133,6 @@ QString dollars(qint64 micros)
     return QStringLiteral("\u2248 $") + QString::fromLatin1(buffer, end - buffer);
 }
 
-QString portalHost()
-{
-    return QUrl(QString::fromLatin1(ZunoCreditsAccountManager::kDefaultPortalURL)).host();
-}
-
 } // namespace
 
 struct ZunoCreditsWalletPopover::Account {
@@ -402,7 +397,7 @@ void ZunoCreditsWalletPopover::updateTexts()
         m_account->auth->setLanguage(l);
     }
     if (m_connect) {
-        const QString host = portalHost();
+        const QString host = ZunoCreditsViewText::portalHost();
         m_connect->sentence->setText(t(QStringLiteral("Connect your ") + host
                 + QStringLiteral(
                     " account once to share Quarnwell AI credits and per-app spending limits across "
@@ -418,21 +413,50 @@ void ZunoCreditsWalletPopover::updateTexts()
         follow();
 }
 
-#define ZUNO_PART(type, name, section, field)                                                                \
-    type ZunoCreditsWalletPopover::name() const                                                              \
-    {                                                                                                        \
-        return section ? section->field : nullptr;                                                           \
-    }
-ZUNO_PART(ZunoTabularLabel *, creditsLabel, m_account, credits)
-ZUNO_PART(ZunoTabularLabel *, dollarsLabel, m_account, dollars)
-ZUNO_PART(QLabel *, emailLabel, m_account, email)
-ZUNO_PART(ZunoTabularLabel *, heldLabel, m_account, held)
-ZUNO_PART(ZunoAppBudgetSummaryBlock *, summaryBlock, m_account, summary)
-ZUNO_PART(ZunoAppBudgetEditorBlock *, editorBlock, m_account, editor)
-ZUNO_PART(ZunoButton *, refreshButton, m_account, refresh)
-ZUNO_PART(ZunoButton *, signOutButton, m_account, signOut)
-ZUNO_PART(QLabel *, connectSentence, m_connect, sentence)
-#undef ZUNO_PART
+ZunoTabularLabel *ZunoCreditsWalletPopover::creditsLabel() const
+{
+    return m_account ? m_account->credits : nullptr;
+}
+
+ZunoTabularLabel *ZunoCreditsWalletPopover::dollarsLabel() const
+{
+    return m_account ? m_account->dollars : nullptr;
+}
+
+QLabel *ZunoCreditsWalletPopover::emailLabel() const
+{
+    return m_account ? m_account->email : nullptr;
+}
+
+ZunoTabularLabel *ZunoCreditsWalletPopover::heldLabel() const
+{
+    return m_account ? m_account->held : nullptr;
+}
+
+ZunoAppBudgetSummaryBlock *ZunoCreditsWalletPopover::summaryBlock() const
+{
+    return m_account ? m_account->summary : nullptr;
+}
+
+ZunoAppBudgetEditorBlock *ZunoCreditsWalletPopover::editorBlock() const
+{
+    return m_account ? m_account->editor : nullptr;
+}
+
+ZunoButton *ZunoCreditsWalletPopover::refreshButton() const
+{
+    return m_account ? m_account->refresh : nullptr;
+}
+
+ZunoButton *ZunoCreditsWalletPopover::signOutButton() const
+{
+    return m_account ? m_account->signOut : nullptr;
+}
+
+QLabel *ZunoCreditsWalletPopover::connectSentence() const
+{
+    return m_connect ? m_connect->sentence : nullptr;
+}
 
 ZunoCreditsAuthBlock *ZunoCreditsWalletPopover::authBlock() const
 {
