@@ -7,6 +7,7 @@
 #include "ZunoGlassTokens.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 
 using namespace CreditsViews;
 
@@ -154,6 +155,15 @@ TEST_F(ZunoCreditsHeaderPillTest, AClickOpensThePopupBelowAndEscapeOrAnotherClic
 
     p->click();
     EXPECT_TRUE(p->isPopoverPresented());
+    QPointer<QWidget> popup = p->popupWindow();
     p->click();
     EXPECT_FALSE(p->isPopoverPresented());
+    EXPECT_TRUE(popup.isNull() || !popup->isVisible());
+
+    // A pill that goes away with its popup open takes the popup along.
+    p->click();
+    popup = p->popupWindow();
+    ASSERT_FALSE(popup.isNull());
+    delete p;
+    EXPECT_TRUE(popup.isNull());
 }

@@ -99,7 +99,12 @@ ZunoCreditsHeaderPill::ZunoCreditsHeaderPill(ZunoCreditsAccountStore &store, con
     follow();
 }
 
-ZunoCreditsHeaderPill::~ZunoCreditsHeaderPill() = default;
+ZunoCreditsHeaderPill::~ZunoCreditsHeaderPill()
+{
+    // The popup's hide reports to the state; nothing may reach this half-destroyed pill.
+    m_state->blockSignals(true);
+    m_popup.reset();
+}
 
 ZunoLanguage ZunoCreditsHeaderPill::language() const
 {
@@ -192,8 +197,10 @@ void ZunoCreditsHeaderPill::present(bool presented)
 {
     if (!presented) {
         if (m_popup) {
-            // Closing happens inside the popup's own hide: delete it after that returns.
-            m_popup.release()->deleteLater();
+            // This may run inside the popup's own hide: delete it after that returns.
+            Popup *popup = m_popup.release();
+            popup->hide();
+            popup->deleteLater();
         }
         return;
     }
