@@ -2,6 +2,7 @@
 #include "PresentationLaserOverlayController.h"
 #include "CamStudioFakeServices.h"
 #include "CamStudioViewModel.h"
+#include "CountingDocumentStore.h"
 #include "LaserCanvasView.h"
 
 #include <QTemporaryDir>
@@ -51,7 +52,9 @@ TEST_F(LaserOverlayTest, EachShowStartsFreshAndEscapeLeavesOnce)
     EXPECT_TRUE(canvas().isFading());
     EXPECT_EQ(canvas().state().mode(), PresentationOverlayMode::numberedStamp);
 
-    // Draw, choose another tool and colour by key: the view model's tool stays.
+    // Draw, choose another tool and colour by key: the view model's tool and the document stay.
+    ASSERT_TRUE(vm->flushDocument(std::chrono::milliseconds(20000)));
+    const int saves = fakes.store->saves();
     QTest::mouseClick(&canvas(), Qt::LeftButton, {}, QPoint(100, 100));
     QTest::keyClick(&canvas(), Qt::Key_3);
     QTest::keyClick(&canvas(), Qt::Key_B);
@@ -59,6 +62,8 @@ TEST_F(LaserOverlayTest, EachShowStartsFreshAndEscapeLeavesOnce)
     EXPECT_EQ(canvas().state().annotations().size(), 1u);
     EXPECT_EQ(canvas().state().mode(), PresentationOverlayMode::arrowTool);
     EXPECT_EQ(vm->overlayMode(), PresentationOverlayMode::numberedStamp);
+    ASSERT_TRUE(vm->flushDocument(std::chrono::milliseconds(20000)));
+    EXPECT_EQ(fakes.store->saves(), saves);
 
     QPointer<QWidget> window = laser->window();
     QTest::keyClick(&canvas(), Qt::Key_Escape);
