@@ -189,23 +189,23 @@ TEST(LaserCanvasState, KeysChooseToolsColoursAndDimmingAndSwallowTheRest)
 TEST(LaserCanvasState, TrailFadesOnTheClock)
 {
     Canvas canvas;
-    EXPECT_FALSE(canvas.state.tickFade()); // empty: no redraw
+    EXPECT_FALSE(canvas.state.tickFade(canvas.now)); // empty: no redraw
     canvas.state.mouseDown({ 1, 1 });
     canvas.now += 0.25;
     canvas.state.mouseDragged({ 2, 2 });
     ASSERT_EQ(canvas.state.laserTrail().size(), 2u);
 
     canvas.now += 0.5; // first point exactly 0.75 s old: stays
-    EXPECT_TRUE(canvas.state.tickFade());
+    EXPECT_TRUE(canvas.state.tickFade(canvas.now));
     EXPECT_EQ(canvas.state.laserTrail().size(), 2u);
     canvas.now += 0.001;
-    EXPECT_TRUE(canvas.state.tickFade());
+    EXPECT_TRUE(canvas.state.tickFade(canvas.now));
     ASSERT_EQ(canvas.state.laserTrail().size(), 1u);
     EXPECT_EQ(canvas.state.laserTrail()[0].point, QPointF(2, 2));
     canvas.now += 0.25;
-    EXPECT_TRUE(canvas.state.tickFade());
+    EXPECT_TRUE(canvas.state.tickFade(canvas.now));
     EXPECT_TRUE(canvas.state.laserTrail().empty());
-    EXPECT_FALSE(canvas.state.tickFade());
+    EXPECT_FALSE(canvas.state.tickFade(canvas.now));
     EXPECT_TRUE(canvas.state.trailBounds().isEmpty());
 
     // Moves redraw only for the spotlight.

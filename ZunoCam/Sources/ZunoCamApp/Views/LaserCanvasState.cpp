@@ -156,11 +156,10 @@ void LaserCanvasState::clearStrokes()
     m_nextStampNumber = 1;
 }
 
-bool LaserCanvasState::tickFade()
+bool LaserCanvasState::tickFade(double now)
 {
     if (m_laserTrail.empty())
         return false;
-    const double now = m_clock();
     std::erase_if(m_laserTrail, [now](const TimedPoint &point) { return now - point.time > kTrailLife; });
     return true;
 }

@@ -87,9 +87,9 @@ public:
     // Empties the trail, the annotations and the stroke in progress, ends a drag and starts the stamps
     // at 1 again; the tool, the colour and the dimming stay.
     void clearStrokes();
-    // Drops trail points older than the trail's life (one exactly that old stays). False, with nothing
-    // done, when the trail is empty.
-    bool tickFade();
+    // Drops trail points older than the trail's life at `now` (one exactly that old stays). False, with
+    // nothing done, when the trail is empty.
+    bool tickFade(double now);
 
     // The area the trail covers, widened by its widest stroke; empty without a trail.
     QRectF trailBounds() const;

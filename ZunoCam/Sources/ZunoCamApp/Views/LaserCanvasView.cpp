@@ -47,7 +47,7 @@ void LaserCanvasView::setBackdrop(const QImage &backdrop)
 void LaserCanvasView::tickFade()
 {
     const QRectF before = m_state.trailBounds();
-    repaintAfter(m_state.tickFade(), before);
+    repaintAfter(m_state.tickFade(m_state.now()), before);
 }
 
 void LaserCanvasView::repaintAfter(bool needed, const QRectF &trailBefore)

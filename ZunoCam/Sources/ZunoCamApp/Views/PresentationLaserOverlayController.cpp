@@ -51,7 +51,9 @@ bool grabKeyboard(QWidget *window)
             return true;
         if (waited.elapsed() >= PresentationLaserOverlayController::kGrabWaitMs)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // The window's mapping and exposure, not the user's input (a second toggle must not start
+        // another show while this one waits).
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         QThread::msleep(5);
     }
 }
