@@ -69,12 +69,6 @@ void drawArrow(QPainter &painter, QPointF start, QPointF end, const QColor &colo
     painter.drawPolyline(head, 3);
 }
 
-QRectF spanned(QPointF a, QPointF b)
-{
-    return { std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
-        std::abs(b.y() - a.y()) };
-}
-
 void drawAnnotation(QPainter &painter, const AnnotationItem &item)
 {
     if (const auto *pen = std::get_if<AnnotationItem::Pen>(&item.shape)) {
@@ -166,7 +160,7 @@ void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter,
         if (state.mode() == PresentationOverlayMode::highlightBox) {
             painter.setPen(linePen(color, kBoxPreviewWidth));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(spanned(*start, state.cursorLocation()));
+            painter.drawRect(LaserCanvasState::spannedRect(*start, state.cursorLocation()));
         } else if (state.mode() == PresentationOverlayMode::arrowTool) {
             drawArrow(painter, *start, state.cursorLocation(), color);
         }

@@ -9,12 +9,6 @@ constexpr double kPaletteAlpha = 0.96;
 // The widest trail stroke (1.5 + 6.5 at full life), for repaint bounds.
 constexpr double kWidestTrailStroke = 8;
 
-QRectF spanned(QPointF a, QPointF b)
-{
-    return { std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
-        std::abs(b.y() - a.y()) };
-}
-
 } // namespace
 
 LaserCanvasState::LaserCanvasState(Clock clock, PresentationOverlayMode mode)
@@ -82,7 +76,7 @@ bool LaserCanvasState::mouseUp(QPointF point)
         break;
     case PresentationOverlayMode::highlightBox:
         if (m_dragStart) {
-            const QRectF rect = spanned(*m_dragStart, point);
+            const QRectF rect = spannedRect(*m_dragStart, point);
             if (rect.width() > kMinimumBoxSide && rect.height() > kMinimumBoxSide)
                 m_annotations.push_back({ AnnotationItem::Box { rect }, currentColor() });
         }
@@ -180,4 +174,10 @@ QRectF LaserCanvasState::trailBounds() const
     }
     const double margin = kWidestTrailStroke / 2 + 1;
     return QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-margin, -margin, margin, margin);
+}
+
+QRectF LaserCanvasState::spannedRect(QPointF a, QPointF b)
+{
+    return { std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
+        std::abs(b.y() - a.y()) };
 }

@@ -91,6 +91,8 @@ public:
     // nothing done, when the trail is empty.
     bool tickFade(double now);
 
+    // The rectangle two corners span, whichever way the drag went.
+    static QRectF spannedRect(QPointF a, QPointF b);
     // The area the trail covers, widened by its widest stroke; empty without a trail.
     QRectF trailBounds() const;
 

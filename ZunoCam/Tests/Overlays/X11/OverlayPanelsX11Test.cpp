@@ -101,14 +101,13 @@ TEST_F(OverlayX11Test, PanelsFloatOnEveryWorkspaceNeverTakeTheFocusAndTheTelepro
     vm->toggleFloatingMirror();
     ASSERT_TRUE(mirror && mirror->panel());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(mirror->panel(), kWindowWait));
-    for (QWidget *panel :
-        { static_cast<QWidget *>(notch->panel()), static_cast<QWidget *>(mirror->panel()) }) {
+    for (QWidget *panel : { static_cast<QWidget *>(notch->panel()), static_cast<QWidget *>(mirror->panel()) }) {
         const auto window = static_cast<xcb_window_t>(panel->winId());
         EXPECT_EQ(client.property(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL),
             std::vector<uint32_t> { 0xFFFFFFFF });
         const auto states = client.property(window, "_NET_WM_STATE", XCB_ATOM_ATOM);
-        for (const char *state : { "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",
-                 "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" })
+        for (const char *state : { "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+                 "_NET_WM_STATE_SKIP_PAGER" })
             EXPECT_TRUE(contains(states, client.atom(state))) << state;
         EXPECT_EQ(client.inputHint(window), std::optional(false));
     }
