@@ -1,9 +1,11 @@
 #include "ZunoCreditsViewText.h"
 
 #include "ZunoCreditsAccountManager.h"
+#include "ZunoGlassTokens.h"
 #include "ZunoText.h"
 
 #include <QLabel>
+#include <QPalette>
 
 namespace ZunoCreditsViewText {
 
@@ -34,6 +36,17 @@ QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(color.alphaF() * opacity);
     return color;
+}
+
+QWidget *divider(QWidget *parent)
+{
+    auto *line = new QWidget(parent);
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
+    line->setPalette(palette);
+    return line;
 }
 
 QString unit(ZunoLanguage language)

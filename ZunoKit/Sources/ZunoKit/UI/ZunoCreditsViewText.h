@@ -18,6 +18,8 @@ void setColor(QLabel *label, const QColor &color);
 QColor color(const QLabel *label);
 // The colour at its own opacity times `opacity`.
 QColor withOpacity(QColor color, qreal opacity);
+// A 1-pixel line in `borderSubtle`.
+QWidget *divider(QWidget *parent = nullptr);
 // The credit unit: "cr" / "kr".
 QString unit(ZunoLanguage language);
 // The account portal's host name ("quarnwell.com"), as the sign-in texts name it.

@@ -66,18 +66,6 @@ private:
     QColor m_color;
 };
 
-// A 1-pixel line in `borderSubtle`.
-QWidget *divider(QWidget *parent)
-{
-    auto *line = new QWidget(parent);
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
-    line->setPalette(palette);
-    return line;
-}
-
 // One line of text cut in the middle when it does not fit (an e-mail address).
 class MiddleElidedLabel : public QLabel {
 public:
@@ -279,10 +267,10 @@ void ZunoCreditsWalletPopover::buildAccount()
     a->summary = new ZunoAppBudgetSummaryBlock(
         m_store.currentAppName(), m_store.currentAppBudget(), m_store.budgetWarnings(), l, section);
     stack->addWidget(a->summary);
-    stack->addWidget(divider(section));
+    stack->addWidget(ZunoCreditsViewText::divider(section));
     a->editor = new ZunoAppBudgetEditorBlock(m_store, l, section);
     stack->addWidget(a->editor);
-    stack->addWidget(divider(section));
+    stack->addWidget(ZunoCreditsViewText::divider(section));
 
     auto *actions = new QWidget(section);
     auto *flow = new ZunoFlowLayout(7, 7, actions);
@@ -314,7 +302,7 @@ void ZunoCreditsWalletPopover::buildConnect()
     stack->addWidget(c->sentence);
     c->auth = new ZunoCreditsAuthBlock(m_store, m_accent, language(), true, section);
     stack->addWidget(c->auth);
-    stack->addWidget(divider(section));
+    stack->addWidget(ZunoCreditsViewText::divider(section));
     auto *links = new QWidget(section);
     auto *flow = new ZunoFlowLayout(7, 7, links);
     c->topUp = new ZunoButton(QString(), glass(), links);
