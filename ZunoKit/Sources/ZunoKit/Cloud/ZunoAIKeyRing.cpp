@@ -73,4 +73,13 @@ std::optional<QString> keyFor(const ZunoAIConfig &config)
     return load(originFor(config));
 }
 
+ZunoAIKeyHooks cardHooks()
+{
+    ZunoAIKeyHooks hooks;
+    hooks.hasSavedKey = [](const QString &origin) { return exists(origin); };
+    hooks.saveKey = [](const QString &origin, const QString &key) { return save(origin, key); };
+    hooks.clearKey = [](const QString &origin) { return remove(origin); };
+    return hooks;
+}
+
 } // namespace ZunoAIKeyRing

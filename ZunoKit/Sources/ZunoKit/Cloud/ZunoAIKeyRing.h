@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZunoAIConfig.h"
+#include "ZunoAIKeyHooks.h"
 
 #include <QString>
 
@@ -28,5 +29,7 @@ bool save(const QString &origin, const QString &key);
 bool remove(const QString &origin);
 // The key stored for the config's origin, if any.
 std::optional<QString> keyFor(const ZunoAIConfig &config);
+// The settings card's key functions on this ring (no ZunoMind hand-over).
+ZunoAIKeyHooks cardHooks();
 
 } // namespace ZunoAIKeyRing

@@ -21,6 +21,12 @@ void ZunoSymbolIcon::setSymbol(const QString &symbol)
     update();
 }
 
+void ZunoSymbolIcon::setColor(const QColor &color)
+{
+    m_color = color;
+    update();
+}
+
 QSize ZunoSymbolIcon::sizeHint() const
 {
     const int side = static_cast<int>(std::ceil(ZunoSymbolRegistry::sideForFont(font())));
