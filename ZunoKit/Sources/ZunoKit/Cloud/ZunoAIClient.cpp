@@ -1,13 +1,13 @@
 #include "ZunoAIClient.h"
 
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
 #include "ZunoHttpLineReader.h"
 #include "ZunoMainThread.h"
 #include "ZunoWebURL.h"
 
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 #include <nlohmann/json.hpp>
 
@@ -164,18 +164,6 @@ QByteArray withoutCutSequence(QByteArray data)
         break;
     }
     return data;
-}
-
-QString firstCharacters(const QString &text, qsizetype count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        end = finder.toNextBoundary();
-        if (end < 0)
-            return text;
-    }
-    return text.left(end);
 }
 
 int defaultPort(const QUrl &url)
@@ -438,8 +426,13 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
 
 void ZunoAIClient::notifyBillingUpdate(const BillingBalance &balance) const
 {
-    if (m_onBillingUpdate) {
-        m_onBillingUpdate(balance.availableUSD, balance.creditsAvailable);
+    deliverBillingBalance(balance, m_onBillingUpdate);
+}
+
+void ZunoAIClient::deliverBillingBalance(const BillingBalance &balance, const BillingUpdate &onBillingUpdate)
+{
+    if (onBillingUpdate) {
+        onBillingUpdate(balance.availableUSD, balance.creditsAvailable);
         return;
     }
     // Handed over, not waited for: a reader on the main thread must not wait for its own store.
@@ -486,7 +479,7 @@ ZunoAIClientError ZunoAIClient::parseHTTPError(int statusCode, const QByteArray 
         text = *message;
     else if (code && !code->isEmpty())
         text = *code;
-    return ZunoAIClientError::httpError(statusCode, firstCharacters(text, kErrorMessageCharacters));
+    return ZunoAIClientError::httpError(statusCode, ZunoGraphemes::prefix(text, kErrorMessageCharacters));
 }
 
 ZunoAIClient::BillingBalance ZunoAIClient::extractBillingBalance(
