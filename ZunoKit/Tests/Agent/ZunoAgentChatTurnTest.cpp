@@ -4,7 +4,7 @@
 
 namespace {
 
-class ZunoAgentChatTurnTest : public ZunoAgentTestBase {};
+class ZunoAgentChatTurnTest : public ZunoAgentTestBase { };
 
 } // namespace
 
@@ -16,7 +16,8 @@ TEST_F(ZunoAgentChatTurnTest, CredentialsAndRequestShape)
     const ZunoAIConfig elsewhere(
         ZunoAIProvider::quarnwellCredits, QString::fromLatin1(foreign.url("/v1/chat")), QStringLiteral("m"));
     const ZunoAIConfig empty(ZunoAIProvider::openAI, QString(), QStringLiteral("m"));
-    const ZunoAIConfig remote(ZunoAIProvider::openAI, QStringLiteral("https://api.example.invalid/v1"), QStringLiteral("m"));
+    const ZunoAIConfig remote(
+        ZunoAIProvider::openAI, QStringLiteral("https://api.example.invalid/v1"), QStringLiteral("m"));
 
     // Failures before any request.
     EXPECT_EQ(failureOf<ZunoAIClientError>([&] { run("go", 8, std::nullopt, &empty); }),
@@ -40,7 +41,8 @@ TEST_F(ZunoAgentChatTurnTest, CredentialsAndRequestShape)
         { "ollama with a key", ZunoAIProvider::ollamaLocal, QStringLiteral("k"), std::nullopt, false },
         { "openAI on loopback without a key", ZunoAIProvider::openAI, std::nullopt, std::nullopt, true },
         { "openAI, trimmed key", ZunoAIProvider::openAI, QStringLiteral(" sk \n"), "Bearer sk", true },
-        { "credits with the saved token", ZunoAIProvider::quarnwellCredits, std::nullopt, "Bearer saved-token", true },
+        { "credits with the saved token", ZunoAIProvider::quarnwellCredits, std::nullopt,
+            "Bearer saved-token", true },
     };
     const QByteArray app = ZunoCreditsAccountManager::currentAppHeader().toUtf8();
     for (const Case &c : cases) {
@@ -97,7 +99,8 @@ TEST_F(ZunoAgentChatTurnTest, ReplyShapes)
         std::optional<QString> answer; // none: emptyResponse
     };
     const Case cases[] = {
-        { R"({"choices":[{"message":{"content":[{"type":"text","text":"a"},{"type":"image"},{"text":"b"}]}}]})", "a\nb" },
+        { R"({"choices":[{"message":{"content":[{"type":"text","text":"a"},{"type":"image"},{"text":"b"}]}}]})",
+            "a\nb" },
         { R"({"message":{"content":"  ollama \n"}})", "ollama" },
         { R"({"message":{"content":[{"text":"parts are not read here"}]}})", "Done." },
         { R"({"response":"generated"})", "generated" },
@@ -111,7 +114,8 @@ TEST_F(ZunoAgentChatTurnTest, ReplyShapes)
         if (c.answer)
             EXPECT_EQ(run(), *c.answer) << c.body;
         else
-            EXPECT_EQ(failureOf<ZunoAIClientError>([&] { run(); }), ZunoAIClientError::emptyResponse()) << c.body;
+            EXPECT_EQ(failureOf<ZunoAIClientError>([&] { run(); }), ZunoAIClientError::emptyResponse())
+                << c.body;
     }
     script({ Reply::rawBytes("garbage\r\n\r\n") });
     EXPECT_EQ(failureOf<ZunoAIClientError>([&] { run(); }), ZunoAIClientError::emptyResponse());
@@ -122,18 +126,23 @@ TEST_F(ZunoAgentChatTurnTest, NativeToolCalls)
     const Json message = { { "content", nullptr },
         { "tool_calls",
             { call("c1", "add", { { "a", 2 }, { "b", 3 } }), call(nullptr, "clock"),
-                { { "id", "c2" }, { "function", { { "name", "search" }, { "arguments", { { "q", "x" } } } } } },
+                { { "id", "c2" },
+                    { "function", { { "name", "search" }, { "arguments", { { "q", "x" } } } } } },
                 { { "id", "c3" }, { "function", { { "name", "broken" }, { "arguments", "{broken" } } } },
-                { { "id", "c4" }, { "type", "function" } }, { { "id", "c5" }, { "function", { { "name", 7 } } } },
-                call("", "empty"), call("c1", "again") } } };
+                { { "id", "c4" }, { "type", "function" } },
+                { { "id", "c5" }, { "function", { { "name", 7 } } } }, call("", "empty"),
+                call("c1", "again") } } };
     const auto parsed = ZunoAgentChatEngine::parseNativeToolCalls(message);
     EXPECT_EQ(parsed.raw, message["tool_calls"]);
     ASSERT_EQ(parsed.calls.size(), 6);
-    EXPECT_EQ(parsed.calls[0], (ZunoAgentToolCall { "c1", "add", { { "a", AnySendableValue::number(2) }, { "b", AnySendableValue::number(3) } } }));
+    EXPECT_EQ(parsed.calls[0],
+        (ZunoAgentToolCall {
+            "c1", "add", { { "a", AnySendableValue::number(2) }, { "b", AnySendableValue::number(3) } } }));
     EXPECT_EQ(parsed.calls[1].name, "clock");
     EXPECT_EQ(parsed.calls[1].id.size(), 36);
     EXPECT_EQ(parsed.calls[1].id, parsed.calls[1].id.toUpper());
-    EXPECT_EQ(parsed.calls[2], (ZunoAgentToolCall { "c2", "search", { { "q", AnySendableValue::string("x") } } }));
+    EXPECT_EQ(
+        parsed.calls[2], (ZunoAgentToolCall { "c2", "search", { { "q", AnySendableValue::string("x") } } }));
     EXPECT_EQ(parsed.calls[3], (ZunoAgentToolCall { "c3", "broken", {} }));
     // An empty or repeated id gets a fresh one, and the echoed entry carries it.
     EXPECT_EQ(parsed.calls[4].name, "empty");
@@ -146,7 +155,8 @@ TEST_F(ZunoAgentChatTurnTest, NativeToolCalls)
     EXPECT_EQ(parsed.echoed[2]["function"], message["tool_calls"][2]["function"]);
 
     // Not an array of objects: nothing.
-    EXPECT_TRUE(ZunoAgentChatEngine::parseNativeToolCalls({ { "tool_calls", { call("c1", "add"), 3 } } }).raw.empty());
+    EXPECT_TRUE(ZunoAgentChatEngine::parseNativeToolCalls({ { "tool_calls", { call("c1", "add"), 3 } } })
+                    .raw.empty());
 }
 
 TEST_F(ZunoAgentChatTurnTest, CreditsBalanceReachesTheCallbackBeforeTheTurnReturns)

@@ -6,7 +6,7 @@
 
 namespace {
 
-class ZunoAgentLoopTest : public ZunoAgentTestBase {};
+class ZunoAgentLoopTest : public ZunoAgentTestBase { };
 
 const QString kFamily = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
 
@@ -29,7 +29,8 @@ TEST_F(ZunoAgentLoopTest, StepLimit)
 {
     const QString limit
         = QStringLiteral("Reached maximum tool steps for this turn. Ask a follow-up to continue.");
-    for (const auto &[maxSteps, requests] : { std::pair { 0, 1u }, { -3, 1u }, { 1, 1u }, { 3, 3u }, { 100, 14u } }) {
+    for (const auto &[maxSteps, requests] :
+        { std::pair { 0, 1u }, { -3, 1u }, { 1, 1u }, { 3, 3u }, { 100, 14u } }) {
         scriptJson({ reply(nullptr, Json::array({ call("c1", "add", { { "a", 2 } }) })) });
         steps.clear();
         const std::size_t before = server.requests().size();
@@ -74,7 +75,8 @@ TEST_F(ZunoAgentLoopTest, ToolResultsFedBackAndCut)
     // Exactly 6000 characters stay whole; 6001 are cut, with the marker.
     for (const int length : { 6000, 6001 }) {
         toolOutput = repeated(kFamily, length);
-        scriptJson({ reply("thinking", Json::array({ call("c1", "add", { { "a", 2 }, { "b", 3 } }) })), reply("Five.") });
+        scriptJson({ reply("thinking", Json::array({ call("c1", "add", { { "a", 2 }, { "b", 3 } }) })),
+            reply("Five.") });
         const std::size_t first = server.requests().size();
         EXPECT_EQ(run(), "Five.");
         const Json sent = body(first + 1)["messages"];
@@ -82,9 +84,11 @@ TEST_F(ZunoAgentLoopTest, ToolResultsFedBackAndCut)
         EXPECT_EQ(sent[2]["role"], "assistant");
         EXPECT_EQ(sent[2]["content"], "thinking");
         EXPECT_EQ(sent[2]["tool_calls"][0]["id"], "c1");
-        const QString fed = length == 6000 ? toolOutput : repeated(kFamily, 6000) + QStringLiteral("\n…[truncated]");
+        const QString fed
+            = length == 6000 ? toolOutput : repeated(kFamily, 6000) + QStringLiteral("\n…[truncated]");
         EXPECT_TRUE(sent[3]
-            == (Json { { "role", "tool" }, { "tool_call_id", "c1" }, { "name", "add" }, { "content", fed.toStdString() } }))
+            == (Json { { "role", "tool" }, { "tool_call_id", "c1" }, { "name", "add" },
+                { "content", fed.toStdString() } }))
             << length;
     }
     ASSERT_EQ(steps.size(), 2u);
@@ -123,7 +127,8 @@ TEST_F(ZunoAgentLoopTest, RepeatedAndMissingIdsAreAnsweredOnceEach)
 TEST_F(ZunoAgentLoopTest, FallbackCallsAreAnsweredInText)
 {
     // Beside a malformed native entry: the plain form, nothing echoed.
-    scriptJson({ reply(R"({"tool":"clock","arguments":{"zone":"UTC"}})", Json::array({ { { "id", "x" }, { "type", "function" } } })),
+    scriptJson({ reply(R"({"tool":"clock","arguments":{"zone":"UTC"}})",
+                     Json::array({ { { "id", "x" }, { "type", "function" } } })),
         reply("It is noon.") });
     EXPECT_EQ(run(), "It is noon.");
     ASSERT_EQ(executed.size(), 1u);
@@ -131,7 +136,8 @@ TEST_F(ZunoAgentLoopTest, FallbackCallsAreAnsweredInText)
     EXPECT_EQ(executed[0].arguments.at("zone"), AnySendableValue::string("UTC"));
     const Json sent = body(1)["messages"];
     ASSERT_EQ(sent.size(), 4u);
-    EXPECT_EQ(sent[2], (Json { { "role", "assistant" }, { "content", R"({"tool":"clock","arguments":{"zone":"UTC"}})" } }));
+    EXPECT_EQ(sent[2],
+        (Json { { "role", "assistant" }, { "content", R"({"tool":"clock","arguments":{"zone":"UTC"}})" } }));
     EXPECT_EQ(sent[3], Json::parse(R"({"role":"user","content":"[Tool result for clock]:\n5"})"));
 }
 
@@ -156,7 +162,8 @@ TEST_F(ZunoAgentLoopTest, StopBeforeARequestAndBeforeATool)
     std::stop_source stopped;
     stopped.request_stop();
     scriptJson({ reply("x") });
-    auto error = failureOf<ZunoHttpError>([&] { run("go", 8, QStringLiteral("k"), nullptr, {}, stopped.get_token()); });
+    auto error = failureOf<ZunoHttpError>(
+        [&] { run("go", 8, QStringLiteral("k"), nullptr, {}, stopped.get_token()); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), ZunoHttpError::Kind::cancelled);
     EXPECT_TRUE(server.requests().empty());
@@ -164,7 +171,8 @@ TEST_F(ZunoAgentLoopTest, StopBeforeARequestAndBeforeATool)
     std::stop_source duringTool;
     onExecute = [&](const ZunoAgentToolCall &) { duringTool.request_stop(); };
     scriptJson({ reply(nullptr, Json::array({ call("c1", "add"), call("c2", "clock") })) });
-    error = failureOf<ZunoHttpError>([&] { run("go", 8, QStringLiteral("k"), nullptr, {}, duringTool.get_token()); });
+    error = failureOf<ZunoHttpError>(
+        [&] { run("go", 8, QStringLiteral("k"), nullptr, {}, duringTool.get_token()); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), ZunoHttpError::Kind::cancelled);
     EXPECT_EQ(executed.size(), 1u);
@@ -179,7 +187,8 @@ TEST(ZunoAgentChatEngineStatics, FallbackToolCall)
         AnySendableValue::Object arguments;
     };
     const Case cases[] = {
-        { R"( {"tool":"search","arguments":{"q":"cats"}} )", "search", { { "q", AnySendableValue::string("cats") } } },
+        { R"( {"tool":"search","arguments":{"q":"cats"}} )", "search",
+            { { "q", AnySendableValue::string("cats") } } },
         { "Let me look.\n```json\n{\"tool\":\" search \",\"arguments\":{\"q\":1}}\n```\nThen more.", "search",
             { { "q", AnySendableValue::number(1) } } },
         { R"({"tool":"search","arguments":"{\"q\":1}","other":true})", "search", {} },
@@ -214,9 +223,12 @@ TEST(ZunoAgentChatEngineStatics, Summaries)
         { {}, "search" },
         { { { "b", V::number(1) }, { "a", V::string("x") }, { "c", V::number(2) } }, "search(a=x, b=1)" },
         { { { "apiToken", V::string("abc") } }, QStringLiteral("search(apiToken=••••)") },
-        { { { "Password", V::string("p") }, { "user", V::null() } }, QStringLiteral("search(Password=••••, user=…)") },
-        { { { "q", V::string(QString(40, u'x')) } }, QStringLiteral("search(q=") + QString(36, u'x') + QStringLiteral("…)") },
-        { { { "q", V::string(repeated(kFamily, 36)) } }, QStringLiteral("search(q=") + repeated(kFamily, 36) + ")" },
+        { { { "Password", V::string("p") }, { "user", V::null() } },
+            QStringLiteral("search(Password=••••, user=…)") },
+        { { { "q", V::string(QString(40, u'x')) } },
+            QStringLiteral("search(q=") + QString(36, u'x') + QStringLiteral("…)") },
+        { { { "q", V::string(repeated(kFamily, 36)) } },
+            QStringLiteral("search(q=") + repeated(kFamily, 36) + ")" },
         { { { "é", V::boolean(true) }, { "z", V::number(2.5) } }, QStringLiteral("search(z=2.5, é=true)") },
     };
     for (const Case &c : cases)
@@ -225,14 +237,16 @@ TEST(ZunoAgentChatEngineStatics, Summaries)
 
 TEST(ZunoAgentChatEngineStatics, FriendlyErrors)
 {
-    const QString local = QStringLiteral(
-        "Could not reach your local AI server (Ollama / LM Studio). Start it or switch to Quarnwell Credits in AI Settings.");
-    const QString localTr = QStringLiteral("Yerel AI motoruna (Ollama / LM Studio) ulaşılamadı. Uygulamanın açık olduğundan "
-                                           "emin olun veya AI Ayarları'ndan Quarnwell Kredisi seçin.");
+    const QString local = QStringLiteral("Could not reach your local AI server (Ollama / LM Studio). Start "
+                                         "it or switch to Quarnwell Credits in AI Settings.");
+    const QString localTr
+        = QStringLiteral("Yerel AI motoruna (Ollama / LM Studio) ulaşılamadı. Uygulamanın açık olduğundan "
+                         "emin olun veya AI Ayarları'ndan Quarnwell Kredisi seçin.");
     const QString auth = QStringLiteral(
         "Authentication failed. Check your Quarnwell sign-in or API key in Settings → AI Assistant.");
-    const QString authTr = QStringLiteral("Kimlik doğrulama başarısız. Ayarlar → AI Asistan bölümünden Quarnwell oturumunuzu "
-                                          "veya API anahtarınızı kontrol edin.");
+    const QString authTr
+        = QStringLiteral("Kimlik doğrulama başarısız. Ayarlar → AI Asistan bölümünden Quarnwell oturumunuzu "
+                         "veya API anahtarınızı kontrol edin.");
     struct Case {
         std::function<void()> raise;
         ZunoLanguage language;
@@ -241,7 +255,9 @@ TEST(ZunoAgentChatEngineStatics, FriendlyErrors)
     const Case cases[] = {
         { [] { throw ZunoHttpError(ZunoHttpError::Kind::cannotConnect); }, ZunoLanguage::en, local },
         { [] { throw ZunoHttpError(ZunoHttpError::Kind::cannotConnect); }, ZunoLanguage::tr, localTr },
-        { [] { throw ZunoHttpError(ZunoHttpError::Kind::other, "Failed to connect to 127.0.0.1 port 11434"); },
+        { [] {
+             throw ZunoHttpError(ZunoHttpError::Kind::other, "Failed to connect to 127.0.0.1 port 11434");
+         },
             ZunoLanguage::en, local },
         { [] { throw std::runtime_error("connection refused by peer"); }, ZunoLanguage::en, local },
         { [] { throw std::runtime_error("server said 401"); }, ZunoLanguage::tr, authTr },
@@ -263,7 +279,8 @@ TEST(ZunoAgentChatEngineStatics, FriendlyErrors)
             c.raise();
             ADD_FAILURE();
         } catch (const std::exception &error) {
-            EXPECT_EQ(ZunoAgentChatEngine::friendlyErrorMessage(error, c.language), c.expected) << error.what();
+            EXPECT_EQ(ZunoAgentChatEngine::friendlyErrorMessage(error, c.language), c.expected)
+                << error.what();
         }
     }
 }

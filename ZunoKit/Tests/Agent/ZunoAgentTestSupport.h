@@ -56,7 +56,8 @@ protected:
     }
     static Json call(const Json &id, const std::string &name, const Json &arguments = Json::object())
     {
-        Json entry = { { "type", "function" }, { "function", { { "name", name }, { "arguments", arguments.dump() } } } };
+        Json entry = { { "type", "function" },
+            { "function", { { "name", name }, { "arguments", arguments.dump() } } } };
         if (!id.is_null())
             entry["id"] = id;
         return entry;
@@ -69,14 +70,15 @@ protected:
 
     // Runs a turn with tools "add", "clock" and "confirm"; "confirm" needs the user.
     QString run(const QString &userMessage = QStringLiteral("go"), int maxSteps = 8,
-        const std::optional<QString> &key = QStringLiteral("key"), const ZunoAIConfig *configuration = nullptr,
-        const QList<ZunoAgentChatMessage> &history = {}, std::stop_token stop = {})
+        const std::optional<QString> &key = QStringLiteral("key"),
+        const ZunoAIConfig *configuration = nullptr, const QList<ZunoAgentChatMessage> &history = {},
+        std::stop_token stop = {})
     {
-        const QList<ZunoAgentToolDefinition> tools { { "add", "Adds a and b.", {} }, { "clock", "The time.", {} },
-            { "confirm", "Asks the user.", {} } };
-        return engine.runAgentLoop(QStringLiteral("system"), history, userMessage, tools,
-            configuration ? *configuration : config(), key, maxSteps,
-            [this](const ZunoAgentStepRecord &step) { steps.push_back(step); },
+        const QList<ZunoAgentToolDefinition> tools { { "add", "Adds a and b.", {} },
+            { "clock", "The time.", {} }, { "confirm", "Asks the user.", {} } };
+        return engine.runAgentLoop(
+            QStringLiteral("system"), history, userMessage, tools, configuration ? *configuration : config(),
+            key, maxSteps, [this](const ZunoAgentStepRecord &step) { steps.push_back(step); },
             [this](const ZunoAgentToolCall &call) {
                 executed.push_back(call);
                 if (onExecute)
@@ -101,7 +103,9 @@ protected:
         home.filePath(QStringLiteral("account")), std::nullopt, QString::fromLatin1(server.url("")));
     std::vector<ZunoAIClient::BillingBalance> balances;
     ZunoAgentChatEngine engine { ZunoHttpSession::shared(), manager,
-        [this](std::optional<double> usd, std::optional<double> credits) { balances.push_back({ usd, credits }); } };
+        [this](std::optional<double> usd, std::optional<double> credits) {
+            balances.push_back({ usd, credits });
+        } };
     std::vector<ZunoAgentStepRecord> steps;
     std::vector<ZunoAgentToolCall> executed;
     std::function<void(const ZunoAgentToolCall &)> onExecute;

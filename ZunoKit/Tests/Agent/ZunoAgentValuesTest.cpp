@@ -29,7 +29,8 @@ TEST(AnySendableValue, FromTheGenericTree)
     EXPECT_EQ(m.at("none"), V::null());
     EXPECT_EQ(m.at("list"), V::array({ V::number(1), V::string("a"), V::array({ V::boolean(false) }) }));
     EXPECT_EQ(m.at("big"), V::number(18446744073709551615.0));
-    EXPECT_EQ(value.toJson(), Json::parse(R"({"flag":true,"two":2.0,"ratio":1.5,"text":"2","zero":0.0,"none":null,
+    EXPECT_EQ(
+        value.toJson(), Json::parse(R"({"flag":true,"two":2.0,"ratio":1.5,"text":"2","zero":0.0,"none":null,
         "list":[1.0,"a",[false]],"big":18446744073709551615.0})"));
 }
 
@@ -96,8 +97,9 @@ TEST(AnySendableValue, Equality)
 
 TEST(AnySendableValue, WrappedForm)
 {
-    const V nested = V::object({ { "name", V::string("x") }, { "n", V::number(2.5) }, { "flag", V::boolean(true) },
-        { "none", V::null() }, { "list", V::array({ V::number(1), V::object({}) }) } });
+    const V nested
+        = V::object({ { "name", V::string("x") }, { "n", V::number(2.5) }, { "flag", V::boolean(true) },
+            { "none", V::null() }, { "list", V::array({ V::number(1), V::object({}) }) } });
     EXPECT_EQ(V::decoded(nested.encoded()), nested);
     EXPECT_EQ(V::string("x").encoded(), Json::parse(R"({"string":{"_0":"x"}})"));
     EXPECT_EQ(V::null().encoded(), Json::parse(R"({"null":{}})"));
@@ -116,7 +118,8 @@ TEST(AnySendableValue, WrappedForm)
     const Failure failures[] = {
         { R"({"string":{"_0":"x"},"bool":{"_0":true}})", "", "Invalid number of keys found, expected one." },
         { R"({})", "", "Invalid number of keys found, expected one." },
-        { R"({"array":{"_0":[{"number":{"_0":1}},{}]}})", "array._0[1]", "Invalid number of keys found, expected one." },
+        { R"({"array":{"_0":[{"number":{"_0":1}},{}]}})", "array._0[1]",
+            "Invalid number of keys found, expected one." },
         { R"({"string":{}})", "string._0", "" },
         { R"({"number":{"_0":"1"}})", "number._0", "" },
         { R"({"bool":{"_0":1}})", "bool._0", "" },
@@ -140,13 +143,16 @@ TEST(ZunoAgentRecords, ToolEntryAndCoding)
 {
     const ZunoAgentToolDefinition bare { "clock", "Tells the time.", {} };
     EXPECT_EQ(bare.toOpenAIDictionary(),
-        Json::parse(R"({"type":"function","function":{"name":"clock","description":"Tells the time.","parameters":{}}})"));
+        Json::parse(
+            R"({"type":"function","function":{"name":"clock","description":"Tells the time.","parameters":{}}})"));
     const ZunoAgentToolDefinition add { "add", "Adds.",
         { { "type", V::string("object") }, { "required", V::array({ V::string("a") }) } } };
-    EXPECT_EQ(add.toOpenAIDictionary()["function"]["parameters"], Json::parse(R"({"type":"object","required":["a"]})"));
+    EXPECT_EQ(add.toOpenAIDictionary()["function"]["parameters"],
+        Json::parse(R"({"type":"object","required":["a"]})"));
 
     // 2001-01-02T00:00:00.5Z is 86400.5 seconds after the reference date.
-    const QDateTime when = QDateTime::fromString(QStringLiteral("2001-01-02T00:00:00.500Z"), Qt::ISODateWithMs);
+    const QDateTime when
+        = QDateTime::fromString(QStringLiteral("2001-01-02T00:00:00.500Z"), Qt::ISODateWithMs);
     const ZunoAgentStepRecord step { QUuid::createUuid(), "add", "add(a=2, b=3)", true, when };
     const ZunoAgentChatMessage message { QUuid::createUuid(), ZunoAgentChatMessage::Role::assistant, "5",
         { step, step }, false, when };
