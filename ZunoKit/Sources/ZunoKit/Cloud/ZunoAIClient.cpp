@@ -1,5 +1,6 @@
 #include "ZunoAIClient.h"
 
+#include "ZunoChatJson.h"
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
@@ -18,18 +19,7 @@ using Json = nlohmann::json;
 
 namespace {
 
-bool isSuccess(int status)
-{
-    return status >= 200 && status <= 299;
-}
-
-const Json *member(const Json &object, const char *key)
-{
-    if (!object.is_object())
-        return nullptr;
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
+using ZunoChatJson::member;
 
 std::optional<QString> stringMember(const Json *object, const char *key)
 {
@@ -282,7 +272,7 @@ QString ZunoAIClient::complete(const QString &systemPrompt, const QString &userP
             throw ZunoAIClientError::emptyResponse();
         throw;
     }
-    if (!isSuccess(response.statusCode))
+    if (!ZunoChatJson::isSuccessStatus(response.statusCode))
         throw parseHTTPError(response.statusCode, response.body);
 
     const Json parsed = Json::parse(
@@ -381,12 +371,12 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
     ZunoHttpStreamHandler handler;
     handler.head = [&](const ZunoHttpResponse &head) {
         status = head.statusCode;
-        if (isSuccess(status) && credits)
+        if (ZunoChatJson::isSuccessStatus(status) && credits)
             held = extractBillingBalance(&head.headers, nullptr);
         return true;
     };
     handler.body = [&](QByteArrayView bytes) {
-        if (!isSuccess(status)) {
+        if (!ZunoChatJson::isSuccessStatus(status)) {
             errorBody.append(bytes.first(std::min(bytes.size(), kStreamErrorBodyBytes - errorBody.size())));
             return errorBody.size() < kStreamErrorBodyBytes;
         }
@@ -409,7 +399,7 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
         return;
     if (status == 0)
         throw ZunoAIClientError::emptyResponse();
-    if (!isSuccess(status)) {
+    if (!ZunoChatJson::isSuccessStatus(status)) {
         if (errorBody.size() >= kStreamErrorBodyBytes)
             errorBody = withoutCutSequence(errorBody);
         throw parseHTTPError(status, errorBody);

@@ -3,6 +3,7 @@
 
 #include "ZunoAgentChatEngine.h"
 
+#include "ZunoChatJson.h"
 #include "ZunoHttpError.h"
 #include "ZunoJson.h"
 #include "ZunoWebURL.h"
@@ -13,18 +14,7 @@ using Json = nlohmann::json;
 
 namespace {
 
-bool isSuccess(int status)
-{
-    return status >= 200 && status <= 299;
-}
-
-const Json *member(const Json &object, const char *key)
-{
-    if (!object.is_object())
-        return nullptr;
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
+using ZunoChatJson::member;
 
 QString newCallId()
 {
@@ -140,7 +130,7 @@ ZunoAgentChatEngine::SingleTurnResult ZunoAgentChatEngine::sendSingleTurn(const 
             throw ZunoAIClientError::emptyResponse();
         throw;
     }
-    if (!isSuccess(response.statusCode)) {
+    if (!ZunoChatJson::isSuccessStatus(response.statusCode)) {
         // Some local models refuse tools outright: ask once more without them.
         if (ollama && allowTools && response.statusCode == 400
             && QString::fromUtf8(response.body).toLower().contains(QLatin1String("tool")))
