@@ -2,6 +2,7 @@
 //
 //   StudioGallery FOLDER      (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "LaserScenes.h"
 #include "OverlayScenes.h"
 #include "ZunoFonts.h"
 
@@ -25,5 +26,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "could not make %s\n", qPrintable(folder));
         return 1;
     }
-    return writeOverlayScenes(folder) ? 0 : 1;
+    const bool overlays = writeOverlayScenes(folder);
+    const bool laser = writeLaserScenes(folder);
+    return overlays && laser ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "CameraVideoRecorder.h"
 #include "FloatingCameraMirrorController.h"
 #include "NotchTeleprompterPanelController.h"
+#include "PresentationLaserOverlayController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -210,6 +211,10 @@ CamStudioServices CamStudioServices::standard()
     services.panels.makeMirrorPanel = [](CamStudioViewModel &viewModel) {
         return std::make_unique<FloatingCameraMirrorController>(viewModel);
     };
+    services.panels.makeLaserOverlay
+        = [logger = services.logger](CamStudioViewModel &, std::function<void()> onDismiss) {
+              return std::make_unique<PresentationLaserOverlayController>(std::move(onDismiss), logger);
+          };
     return services;
 }
 
