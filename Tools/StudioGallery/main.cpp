@@ -4,6 +4,7 @@
 
 #include "LaserScenes.h"
 #include "OverlayScenes.h"
+#include "ShellScenes.h"
 #include "ZunoFonts.h"
 
 #include <QApplication>
@@ -28,5 +29,6 @@ int main(int argc, char **argv)
     }
     const bool overlays = writeOverlayScenes(folder);
     const bool laser = writeLaserScenes(folder);
-    return overlays && laser ? 0 : 1;
+    const bool shell = writeShellScenes(folder);
+    return overlays && laser && shell ? 0 : 1;
 }
