@@ -15,6 +15,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -162,7 +163,7 @@ void MenuBarCamPopoverView::sync()
 QPoint MenuBarCamPopoverView::placement(const QRect &anchor, const QSize &size, const QRect &available)
 {
     // Under the anchor when it fits, else above it; centred on it, kept inside the screen.
-    int x = anchor.center().x() - size.width() / 2;
+    int x = anchor.x() + anchor.width() / 2 - size.width() / 2;
     int y = anchor.bottom() + 1 + 4;
     if (y + size.height() > available.bottom() + 1)
         y = anchor.top() - 4 - size.height();
@@ -191,4 +192,13 @@ void MenuBarCamPopoverView::paintEvent(QPaintEvent *)
     const QRectF panel = QRectF(rect());
     p.fillPath(ZunoContinuousShape::roundedRect(panel, kCornerRadius), QColor(0x14, 0x14, 0x18, 245));
     ZunoContinuousShape::strokeBorder(p, panel, kCornerRadius, ZunoGlassTokens::borderSubtle());
+}
+
+void MenuBarCamPopoverView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
