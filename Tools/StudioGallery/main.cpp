@@ -4,6 +4,7 @@
 
 #include "LaserScenes.h"
 #include "OverlayScenes.h"
+#include "TabScenes.h"
 #include "ZunoFonts.h"
 
 #include <QApplication>
@@ -28,5 +29,6 @@ int main(int argc, char **argv)
     }
     const bool overlays = writeOverlayScenes(folder);
     const bool laser = writeLaserScenes(folder);
-    return overlays && laser ? 0 : 1;
+    const bool tabs = writeTabScenes(folder);
+    return overlays && laser && tabs ? 0 : 1;
 }
