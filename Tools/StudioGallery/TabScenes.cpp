@@ -1,8 +1,10 @@
 #include "TabScenes.h"
 
 #include "CamScriptStore.h"
+#include "CamSettingsView.h"
 #include "CamStudioServices.h"
 #include "CamStudioViewModel.h"
+#include "PresentationToolsView.h"
 #include "TeleprompterStudioView.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
@@ -72,6 +74,16 @@ bool writeTabScenes(const QString &folder)
         auto viewModel = makeViewModel(documents.path(), language);
         ok = writeTab(QDir(folder).filePath(QStringLiteral("tab-teleprompter-%1.png").arg(suffix)),
                  new TeleprompterStudioView(*viewModel, accent))
+            && ok;
+        for (const PresentationOverlayMode mode : PresentationOverlayModes::allCases()) {
+            viewModel->setOverlayMode(mode);
+            ok = writeTab(QDir(folder).filePath(
+                              QStringLiteral("tab-presenter-%1-%2.png").arg(rawValue(mode), suffix)),
+                     new PresentationToolsView(*viewModel, accent))
+                && ok;
+        }
+        ok = writeTab(QDir(folder).filePath(QStringLiteral("tab-settings-%1.png").arg(suffix)),
+                 new CamSettingsView(*viewModel))
             && ok;
         viewModel->flushDocument(std::chrono::seconds(10));
     }
