@@ -2,9 +2,9 @@
 
 #include "CamStudioViewModel.h"
 #include "StudioSliderControl.h"
+#include "StudioTabPage.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassCard.h"
-#include "ZunoGlassScrollArea.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguagePicker.h"
 #include "ZunoText.h"
@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 CamSettingsView::CamSettingsView(CamStudioViewModel &viewModel, QWidget *parent)
@@ -23,12 +22,7 @@ CamSettingsView::CamSettingsView(CamStudioViewModel &viewModel, QWidget *parent)
     auto *column = new QVBoxLayout(content);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(14);
-    const QColor primary = ZunoGlassTokens::textPrimary();
-    const QString primaryCss = QStringLiteral("color: rgba(%1,%2,%3,%4);")
-                                   .arg(primary.red())
-                                   .arg(primary.green())
-                                   .arg(primary.blue())
-                                   .arg(primary.alphaF());
+    const QString primaryCss = studioTextCss(ZunoGlassTokens::textPrimary());
 
     m_heading = new QLabel(content);
     m_heading->setFont(ZunoFonts::system(15, QFont::Bold));
@@ -60,14 +54,7 @@ CamSettingsView::CamSettingsView(CamStudioViewModel &viewModel, QWidget *parent)
     languageRow->addWidget(m_picker);
     column->addLayout(languageRow);
 
-    auto *page = new QWidget;
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(22, 22, 22, 22);
-    pageLayout->addWidget(new ZunoGlassCard(18, 16, content, page));
-    pageLayout->addStretch(1);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(zunoGlassScrollArea(page));
+    installStudioTabPage(this, new ZunoGlassCard(18, 16, content, nullptr));
 
     connect(&m_viewModel, &CamStudioViewModel::launchAtLoginChanged, this, [this] { sync(); });
     connect(&m_viewModel, &CamStudioViewModel::languageChanged, this, [this] { sync(); });

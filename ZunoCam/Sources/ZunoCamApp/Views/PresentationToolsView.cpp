@@ -2,10 +2,10 @@
 
 #include "CamStudioViewModel.h"
 #include "PresentationToolTile.h"
+#include "StudioTabPage.h"
 #include "ZunoButton.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassCard.h"
-#include "ZunoGlassScrollArea.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolLabel.h"
@@ -13,7 +13,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 PresentationToolsView::PresentationToolsView(
@@ -39,12 +38,7 @@ PresentationToolsView::PresentationToolsView(
     m_description = new QLabel(content);
     m_description->setWordWrap(true);
     m_description->setFont(ZunoFonts::system(12.5));
-    const QColor secondary = ZunoGlassTokens::textSecondary();
-    m_description->setStyleSheet(QStringLiteral("color: rgba(%1,%2,%3,%4);")
-                                     .arg(secondary.red())
-                                     .arg(secondary.green())
-                                     .arg(secondary.blue())
-                                     .arg(secondary.alphaF()));
+    m_description->setStyleSheet(studioTextCss(ZunoGlassTokens::textSecondary()));
     column->addWidget(m_description);
 
     auto *tiles = new QHBoxLayout;
@@ -58,15 +52,7 @@ PresentationToolsView::PresentationToolsView(
     }
     column->addLayout(tiles);
 
-    auto *page = new QWidget;
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(22, 22, 22, 22);
-    pageLayout->setSpacing(18);
-    pageLayout->addWidget(new ZunoGlassCard(20, 16, content, page));
-    pageLayout->addStretch(1);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(zunoGlassScrollArea(page));
+    installStudioTabPage(this, new ZunoGlassCard(20, 16, content, nullptr));
 
     connect(&m_viewModel, &CamStudioViewModel::overlayModeChanged, this, [this] { sync(); });
     connect(&m_viewModel, &CamStudioViewModel::presentationChanged, this, [this] { sync(); });

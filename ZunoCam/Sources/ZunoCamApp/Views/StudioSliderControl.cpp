@@ -1,5 +1,6 @@
 #include "StudioSliderControl.h"
 
+#include "StudioTabPage.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 
@@ -11,19 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-QString rgba(const QColor &color)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF());
-}
-
-} // namespace
 
 StudioSliderControl::StudioSliderControl(
     double minimum, double maximum, const QColor &accent, QWidget *parent)
@@ -38,7 +26,8 @@ StudioSliderControl::StudioSliderControl(
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
     m_title->setFont(ZunoFonts::system(12));
-    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(rgba(ZunoGlassTokens::textSecondary())));
+    m_title->setStyleSheet(
+        QStringLiteral("color: %1;").arg(studioCssColor(ZunoGlassTokens::textSecondary())));
     column->addWidget(m_title);
 
     auto *row = new QHBoxLayout;
@@ -50,7 +39,7 @@ StudioSliderControl::StudioSliderControl(
                        "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: %2; }"
                        "QSlider::handle:horizontal { width: 14px; margin: -5px 0; border-radius: 7px;"
                        " background: white; }")
-            .arg(rgba(ZunoGlassTokens::surface3()), rgba(accent)));
+            .arg(studioCssColor(ZunoGlassTokens::surface3()), studioCssColor(accent)));
     row->addWidget(m_slider, 1);
     m_value->setFont(ZunoFonts::monospaced(11.5, QFont::Bold));
     m_value->setStyleSheet(QStringLiteral("color: white;"));
@@ -91,6 +80,7 @@ QCheckBox *makeStudioSwitch(QWidget *parent)
     auto *toggle = new QCheckBox(parent);
     toggle->setFont(ZunoFonts::system(12.5));
     toggle->setStyleSheet(QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
-                              .arg(rgba(ZunoGlassTokens::textPrimary()), rgba(ZunoGlassTokens::textMuted())));
+                              .arg(studioCssColor(ZunoGlassTokens::textPrimary()),
+                                  studioCssColor(ZunoGlassTokens::textMuted())));
     return toggle;
 }

@@ -1,5 +1,6 @@
 #include "TeleprompterScriptRow.h"
 
+#include "StudioTabPage.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolButton.h"
@@ -15,15 +16,6 @@ QColor withAlpha(QColor color, double alpha)
 {
     color.setAlphaF(alpha);
     return color;
-}
-
-QString colorCss(const QColor &color)
-{
-    return QStringLiteral("color: rgba(%1,%2,%3,%4);")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF());
 }
 
 } // namespace
@@ -42,11 +34,11 @@ TeleprompterScriptRow::TeleprompterScriptRow(const QUuid &id, const QColor &acce
     auto *column = new QVBoxLayout;
     column->setSpacing(3);
     m_titleLabel->setFont(ZunoFonts::system(12.5, QFont::DemiBold));
-    m_titleLabel->setStyleSheet(colorCss(ZunoGlassTokens::textPrimary()));
+    m_titleLabel->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
     m_titleLabel->setMinimumWidth(1);
     m_titleLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_wordCount->setFont(ZunoFonts::monospaced(10.5));
-    m_wordCount->setStyleSheet(colorCss(ZunoGlassTokens::textMuted()));
+    m_wordCount->setStyleSheet(studioTextCss(ZunoGlassTokens::textMuted()));
     column->addWidget(m_titleLabel);
     column->addWidget(m_wordCount);
     row->addLayout(column, 1);

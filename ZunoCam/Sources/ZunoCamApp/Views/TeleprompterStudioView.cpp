@@ -2,6 +2,7 @@
 
 #include "CamStudioViewModel.h"
 #include "StudioSliderControl.h"
+#include "StudioTabPage.h"
 #include "TeleprompterPacingEngine.h"
 #include "TeleprompterScriptRow.h"
 #include "ZunoButton.h"
@@ -24,20 +25,6 @@
 #include <cmath>
 
 namespace {
-
-QString rgba(const QColor &color)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF());
-}
-
-QString colorCss(const QColor &color)
-{
-    return QStringLiteral("color: %1;").arg(rgba(color));
-}
 
 // The whole part of a stored value, as the value frames show it.
 qint64 wholePart(double value)
@@ -110,7 +97,7 @@ QWidget *TeleprompterStudioView::makeScriptColumn()
     auto *header = new QHBoxLayout;
     m_scriptsHeader = new QLabel(column);
     m_scriptsHeader->setFont(ZunoFonts::system(13, QFont::Bold));
-    m_scriptsHeader->setStyleSheet(colorCss(ZunoGlassTokens::textPrimary()));
+    m_scriptsHeader->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
     header->addWidget(m_scriptsHeader);
     header->addStretch(1);
     m_addButton = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), column);
@@ -146,13 +133,13 @@ QWidget *TeleprompterStudioView::makeScriptCard()
     m_readingTime->setFont(ZunoFonts::monospaced(12, QFont::Bold));
     m_readingTime->setStyleSheet(
         QStringLiteral("color: %1; background: %2; border-radius: 11px; padding: 5px 10px;")
-            .arg(rgba(m_accent), rgba(ZunoGlassTokens::surface2())));
+            .arg(studioCssColor(m_accent), studioCssColor(ZunoGlassTokens::surface2())));
     top->addWidget(m_readingTime);
     layout->addLayout(top);
 
     m_wordCount = new QLabel(content);
     m_wordCount->setFont(ZunoFonts::monospaced(10.5));
-    m_wordCount->setStyleSheet(colorCss(ZunoGlassTokens::textMuted()));
+    m_wordCount->setStyleSheet(studioTextCss(ZunoGlassTokens::textMuted()));
     layout->addWidget(m_wordCount);
 
     m_bodyEditor = new QPlainTextEdit(content);
@@ -163,7 +150,7 @@ QWidget *TeleprompterStudioView::makeScriptCard()
     m_bodyEditor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_bodyEditor->setStyleSheet(QStringLiteral(
         "QPlainTextEdit { background: rgba(0,0,0,0.25); border-radius: 10px; padding: 10px; %1 }")
-                                    .arg(colorCss(ZunoGlassTokens::textPrimary())));
+                                    .arg(studioTextCss(ZunoGlassTokens::textPrimary())));
     connect(m_bodyEditor, &QPlainTextEdit::textChanged, this,
         [this] { m_viewModel.updateActiveScript(std::nullopt, m_bodyEditor->toPlainText()); });
     layout->addWidget(m_bodyEditor, 1);
@@ -202,7 +189,7 @@ QWidget *TeleprompterStudioView::makeSettingsCard()
         [this](bool on) { changeSettings([on](TeleprompterSettings &s) { s.hideFromScreenShare = on; }); });
     m_screenShareNote = new QLabel(content);
     m_screenShareNote->setFont(ZunoFonts::system(11));
-    m_screenShareNote->setStyleSheet(colorCss(ZunoGlassTokens::textMuted()));
+    m_screenShareNote->setStyleSheet(studioTextCss(ZunoGlassTokens::textMuted()));
     switches->addWidget(m_voicePacing);
     switches->addWidget(m_screenShare);
     switches->addWidget(m_screenShareNote);
