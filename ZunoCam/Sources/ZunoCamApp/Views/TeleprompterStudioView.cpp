@@ -215,8 +215,12 @@ void TeleprompterStudioView::syncRows()
     for (std::size_t i = 0; sameList && i < scripts.size(); ++i)
         sameList = scripts[i].id == m_rows[i]->id();
     if (!sameList) {
-        for (TeleprompterScriptRow *row : m_rows)
-            delete row;
+        // Later: the row's own trash button may be the one emitting right now.
+        for (TeleprompterScriptRow *row : m_rows) {
+            row->hide();
+            m_rowsLayout->removeWidget(row);
+            row->deleteLater();
+        }
         m_rows.clear();
         for (const TeleprompterScript &script : scripts) {
             auto *row = new TeleprompterScriptRow(script.id, m_accent);
