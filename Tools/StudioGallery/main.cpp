@@ -5,6 +5,7 @@
 #include "LaserScenes.h"
 #include "OverlayScenes.h"
 #include "ShellScenes.h"
+#include "TabScenes.h"
 #include "ZunoFonts.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int main(int argc, char **argv)
     }
     const bool overlays = writeOverlayScenes(folder);
     const bool laser = writeLaserScenes(folder);
+    const bool tabs = writeTabScenes(folder);
     const bool shell = writeShellScenes(folder);
-    return overlays && laser && shell ? 0 : 1;
+    return overlays && laser && tabs && shell ? 0 : 1;
 }

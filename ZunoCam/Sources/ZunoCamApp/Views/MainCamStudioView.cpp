@@ -1,8 +1,11 @@
 #include "MainCamStudioView.h"
 
+#include "CamSettingsView.h"
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
 #include "CamStudioViewModel.h"
+#include "PresentationToolsView.h"
+#include "TeleprompterStudioView.h"
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
 #include "ZunoBundle.h"
@@ -173,9 +176,24 @@ QWidget *MainCamStudioView::buildHeader()
 
 QWidget *MainCamStudioView::makeTabView(CamStudioTab tab)
 {
-    auto *page = new QWidget;
+    QWidget *page = nullptr;
+    switch (tab) {
+    case CamStudioTab::teleprompter:
+        page = new TeleprompterStudioView(m_viewModel, m_accent);
+        break;
+    case CamStudioTab::presenter:
+        page = new PresentationToolsView(m_viewModel, m_accent);
+        break;
+    case CamStudioTab::settings:
+        page = new CamSettingsView(m_viewModel);
+        break;
+    case CamStudioTab::camera:
+        // An empty page until the camera tab exists.
+        page = new QWidget;
+        page->setAttribute(Qt::WA_TranslucentBackground);
+        break;
+    }
     page->setObjectName(rawValue(tab));
-    page->setAttribute(Qt::WA_TranslucentBackground);
     return page;
 }
 
