@@ -52,19 +52,23 @@ bool writeLanguage(const QString &folder, ZunoLanguage language)
     window.show();
     for (const CamStudioTab tab : CamStudioTabs::allCases()) {
         viewModel.setSelectedTab(tab);
-        ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-%1-%2.png").arg(rawValue(tab), suffix)));
+        ok &= save(
+            window, QDir(folder).filePath(QStringLiteral("studio-%1-%2.png").arg(rawValue(tab), suffix)));
     }
     viewModel.setSelectedTab(CamStudioTab::teleprompter);
-    viewModel.showToast(language == ZunoLanguage::tr ? QStringLiteral("Kayıt kaydedildi") : QStringLiteral("Recording saved"),
+    viewModel.showToast(
+        language == ZunoLanguage::tr ? QStringLiteral("Kayıt kaydedildi") : QStringLiteral("Recording saved"),
         false);
     ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-toast-%1.png").arg(suffix)));
-    viewModel.showToast(language == ZunoLanguage::tr ? QStringLiteral("Kamera bulunamadı") : QStringLiteral("No camera found"),
+    viewModel.showToast(language == ZunoLanguage::tr ? QStringLiteral("Kamera bulunamadı")
+                                                     : QStringLiteral("No camera found"),
         true);
     ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-toast-error-%1.png").arg(suffix)));
     viewModel.showTeleprompterOverlay();
     ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-prompter-shown-%1.png").arg(suffix)));
 
-    MenuBarCamPopoverView popover(viewModel, [] {}, accent);
+    MenuBarCamPopoverView popover(
+        viewModel, [] {}, accent);
     viewModel.hideTeleprompterOverlay();
     popover.popUp(QRect(QPoint(200, 0), QSize(24, 24)));
     ok &= save(popover, QDir(folder).filePath(QStringLiteral("popover-idle-%1.png").arg(suffix)));

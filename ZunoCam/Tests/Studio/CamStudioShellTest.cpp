@@ -33,15 +33,15 @@ TEST(CamPlatformPreferenceTest, PrefersXWaylandOnlyOnWaylandWithADisplayAndNoCho
 {
     const std::optional<QString> xcb = QStringLiteral("xcb;wayland");
     const std::vector<PlatformCase> cases = {
-        {{"", "wayland", "wayland-0", ":0"}, xcb},
-        {{"", "wayland", "", ":1"}, xcb},
-        {{"", "", "wayland-0", ":0"}, xcb}, // a session type the desktop did not set
-        {{"", "Wayland", "wayland-0", ":0"}, xcb},
-        {{"wayland", "wayland", "wayland-0", ":0"}, std::nullopt}, // the user's own choice wins
-        {{"offscreen", "wayland", "wayland-0", ":0"}, std::nullopt},
-        {{"", "wayland", "wayland-0", ""}, std::nullopt}, // no XWayland
-        {{"", "x11", "", ":0"}, std::nullopt},             // plain X11 needs nothing
-        {{"", "tty", "", ""}, std::nullopt},
+        { { "", "wayland", "wayland-0", ":0" }, xcb },
+        { { "", "wayland", "", ":1" }, xcb },
+        { { "", "", "wayland-0", ":0" }, xcb }, // a session type the desktop did not set
+        { { "", "Wayland", "wayland-0", ":0" }, xcb },
+        { { "wayland", "wayland", "wayland-0", ":0" }, std::nullopt }, // the user's own choice wins
+        { { "offscreen", "wayland", "wayland-0", ":0" }, std::nullopt },
+        { { "", "wayland", "wayland-0", "" }, std::nullopt }, // no XWayland
+        { { "", "x11", "", ":0" }, std::nullopt }, // plain X11 needs nothing
+        { { "", "tty", "", "" }, std::nullopt },
     };
     for (const PlatformCase &c : cases) {
         EXPECT_EQ(CamPlatformPreference::preferredPlatform(c.environment), c.expected)
@@ -60,14 +60,14 @@ TEST(CamStatusAppearanceTest, SymbolFollowsThePrompterAndRecordingOutranksTheLas
     const QColor red(0xFF, 0x3B, 0x30);
     const QColor pink(0xFF, 0x2D, 0x55);
     const std::vector<Case> cases = {
-        {false, false, false, "camera.aperture", std::nullopt},
-        {false, false, true, "camera.aperture", pink},
-        {false, true, false, "camera.aperture", red},
-        {false, true, true, "camera.aperture", red},
-        {true, false, false, "text.viewfinder", std::nullopt},
-        {true, false, true, "text.viewfinder", pink},
-        {true, true, false, "text.viewfinder", red},
-        {true, true, true, "text.viewfinder", red},
+        { false, false, false, "camera.aperture", std::nullopt },
+        { false, false, true, "camera.aperture", pink },
+        { false, true, false, "camera.aperture", red },
+        { false, true, true, "camera.aperture", red },
+        { true, false, false, "text.viewfinder", std::nullopt },
+        { true, false, true, "text.viewfinder", pink },
+        { true, true, false, "text.viewfinder", red },
+        { true, true, true, "text.viewfinder", red },
     };
     for (const Case &c : cases) {
         const auto appearance = CamStatusAppearance::of(c.prompter, c.recording, c.laser);
@@ -78,7 +78,7 @@ TEST(CamStatusAppearanceTest, SymbolFollowsThePrompterAndRecordingOutranksTheLas
 
 TEST(CamStatusAppearanceTest, RenderedIconCarriesTheDotInTheLowerTrailingCorner)
 {
-    for (const int side : {16, 22, 24, 32, 48}) {
+    for (const int side : { 16, 22, 24, 32, 48 }) {
         // The badge's centre, about 3/16 of the side in from the lower right corner.
         const int at = side - qRound(side * CamStatusAppearance::kDotFraction / 2);
         const QImage recording = CamStatusAppearance::of(false, true, true).render(side);
@@ -104,7 +104,7 @@ TEST(CamStatusAppearanceTest, RenderedIconCarriesTheDotInTheLowerTrailingCorner)
     EXPECT_GT(light, 40);
 }
 
-class CamStudioShellTest : public StudioTest {};
+class CamStudioShellTest : public StudioTest { };
 
 TEST_F(CamStudioShellTest, CommandsCarryTitlesShortcutsAndTheirOperations)
 {
@@ -112,12 +112,12 @@ TEST_F(CamStudioShellTest, CommandsCarryTitlesShortcutsAndTheirOperations)
     QWidget window;
     CamStudioCommands commands(*vm, &window);
     ASSERT_EQ(commands.actions().size(), 3);
-    const QStringList keys = {"Super+Alt+T", "Super+Alt+L", "Super+Alt+C"};
+    const QStringList keys = { "Super+Alt+T", "Super+Alt+L", "Super+Alt+C" };
     const QStringList english
-        = {"Toggle Notch Teleprompter", "Toggle Presentation Laser / Draw", "Toggle Live Camera Mirror"};
-    const QStringList turkish = {"Çentik Altı Teleprompter Aç/Kapat", "Sunum Lazer / Çizim Katmanı Aç/Kapat",
-        "Canlı Kamera Önizlemesini Aç/Kapat"};
-    const Qt::Key letters[] = {Qt::Key_T, Qt::Key_L, Qt::Key_C};
+        = { "Toggle Notch Teleprompter", "Toggle Presentation Laser / Draw", "Toggle Live Camera Mirror" };
+    const QStringList turkish = { "Çentik Altı Teleprompter Aç/Kapat", "Sunum Lazer / Çizim Katmanı Aç/Kapat",
+        "Canlı Kamera Önizlemesini Aç/Kapat" };
+    const Qt::Key letters[] = { Qt::Key_T, Qt::Key_L, Qt::Key_C };
     for (int i = 0; i < 3; ++i) {
         QAction *action = commands.actions()[i];
         EXPECT_EQ(action->shortcut(), QKeySequence(Qt::META | Qt::ALT | letters[i]));
@@ -131,7 +131,8 @@ TEST_F(CamStudioShellTest, CommandsCarryTitlesShortcutsAndTheirOperations)
     // The words of the hot-key descriptor for T and L, never Qt's "Meta".
     EXPECT_EQ(CamStudioCommands::shortcutText(CamStudioCommands::teleprompter),
         ZunoHotkeyDescriptor(0x11, 0x900).shortcutText());
-    EXPECT_EQ(CamStudioCommands::shortcutText(CamStudioCommands::laser), ZunoHotkeyDescriptor(0x25, 0x900).shortcutText());
+    EXPECT_EQ(CamStudioCommands::shortcutText(CamStudioCommands::laser),
+        ZunoHotkeyDescriptor(0x25, 0x900).shortcutText());
 
     commands.action(CamStudioCommands::teleprompter)->trigger();
     EXPECT_TRUE(vm->isTeleprompterVisible());
@@ -206,14 +207,16 @@ TEST_F(CamStudioShellTest, TrayItemFollowsTheStateAndItsMenuTheLanguage)
     auto texts = [&] {
         QStringList result;
         for (QAction *action : item->menu()->actions())
-            result.append(action->isSeparator() && action->text().isEmpty() ? QStringLiteral("-") : action->text());
+            result.append(
+                action->isSeparator() && action->text().isEmpty() ? QStringLiteral("-") : action->text());
         return result;
     };
     vm->setLanguage(ZunoLanguage::tr);
     EXPECT_EQ(texts(),
-        (QStringList{"ZunoCam", "Çentik Altı Teleprompter Aç/Kapat\tSuper+Alt+T",
-            "Sunum Lazer / Çizim Katmanı Aç/Kapat\tSuper+Alt+L", "Canlı Kamera Önizlemesini Aç/Kapat\tSuper+Alt+C",
-            "Toplantı Öncesi Çentik Aynası (Super+Alt+M)", "-", "Stüdyoyu Aç", "Çıkış"}));
+        (QStringList { "ZunoCam", "Çentik Altı Teleprompter Aç/Kapat\tSuper+Alt+T",
+            "Sunum Lazer / Çizim Katmanı Aç/Kapat\tSuper+Alt+L",
+            "Canlı Kamera Önizlemesini Aç/Kapat\tSuper+Alt+C", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
+            "-", "Stüdyoyu Aç", "Çıkış" }));
 
     // A click opens the popover; another closes it.
     item->togglePopover();
@@ -229,7 +232,8 @@ TEST_F(CamStudioShellTest, QuitFromThePopoverFinishesTheRecordingFirst)
     vm->startVideoRecording();
     ASSERT_TRUE(vm->isRecordingVideo());
     CamStudioQuitGuard guard(*vm, nullptr);
-    MenuBarCamPopoverView popover(*vm, [] {}, Qt::magenta);
+    MenuBarCamPopoverView popover(
+        *vm, [] {}, Qt::magenta);
     bool finishedBeforeQuit = false;
     QObject::connect(vm.get(), &CamStudioViewModel::recordingChanged, vm.get(), [&] {
         if (vm->isFinalizingVideo())

@@ -1,8 +1,8 @@
 // The studio window's content (header, tabs, launch button, toast) and the tray popover's texts and
 // actions.
+#include "MainCamStudioView.h"
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
-#include "MainCamStudioView.h"
 #include "MenuBarCamPopoverView.h"
 #include "StudioTestFixture.h"
 #include "ZunoButton.h"
@@ -52,12 +52,14 @@ protected:
 
 TEST_F(MainCamStudioViewTest, HeaderTabsAndLaunchButtonFollowTheLanguage)
 {
-    EXPECT_EQ(tabTexts(), (QStringList{"Teleprompter", "Camera & LUT", "Laser & Spot", "Settings"}));
+    EXPECT_EQ(tabTexts(), (QStringList { "Teleprompter", "Camera & LUT", "Laser & Spot", "Settings" }));
     QStringList symbols;
     for (ZunoButton *button : view->tabButtons())
         symbols.append(button->symbol());
-    EXPECT_EQ(symbols, (QStringList{"text.viewfinder", "camera.aperture", "wand.and.stars", "gearshape.fill"}));
-    EXPECT_EQ(view->taglineLabel()->text(), QStringLiteral("Notch Teleprompter · Webcam LUT · Presentation Laser"));
+    EXPECT_EQ(
+        symbols, (QStringList { "text.viewfinder", "camera.aperture", "wand.and.stars", "gearshape.fill" }));
+    EXPECT_EQ(
+        view->taglineLabel()->text(), QStringLiteral("Notch Teleprompter · Webcam LUT · Presentation Laser"));
     EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Launch Prompter (Super+Alt+T)"));
     EXPECT_EQ(view->launchButton()->symbol(), QStringLiteral("text.viewfinder"));
     const auto names = view->findChildren<QLabel *>();
@@ -67,8 +69,9 @@ TEST_F(MainCamStudioViewTest, HeaderTabsAndLaunchButtonFollowTheLanguage)
     EXPECT_TRUE(hasName());
 
     vm->setLanguage(ZunoLanguage::tr);
-    EXPECT_EQ(tabTexts(), (QStringList{"Teleprompter", "Kamera & LUT", "Lazer & Spot", "Ayarlar"}));
-    EXPECT_EQ(view->taglineLabel()->text(), QStringLiteral("Çentik Teleprompter · Kamera LUT · Sunum Lazeri"));
+    EXPECT_EQ(tabTexts(), (QStringList { "Teleprompter", "Kamera & LUT", "Lazer & Spot", "Ayarlar" }));
+    EXPECT_EQ(
+        view->taglineLabel()->text(), QStringLiteral("Çentik Teleprompter · Kamera LUT · Sunum Lazeri"));
     EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Prompter Aç (Super+Alt+T)"));
     EXPECT_TRUE(hasName());
 
@@ -136,8 +139,8 @@ TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsCli
 
     // A button under the toast still takes the click.
     auto *under = new QPushButton(QStringLiteral("under"), view->tabView());
-    under->setGeometry(
-        QRect(view->tabView()->mapFrom(view.get(), replaced->geometry().center()) - QPoint(30, 10), QSize(60, 20)));
+    under->setGeometry(QRect(
+        view->tabView()->mapFrom(view.get(), replaced->geometry().center()) - QPoint(30, 10), QSize(60, 20)));
     under->show();
     view->toastLayer()->raise();
     QSignalSpy clicks(under, &QPushButton::clicked);
@@ -151,13 +154,14 @@ TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsCli
     QTRY_VERIFY_WITH_TIMEOUT(view->findChildren<ZunoToastBanner *>().isEmpty(), kWait);
 }
 
-class MenuBarCamPopoverViewTest : public StudioTest {};
+class MenuBarCamPopoverViewTest : public StudioTest { };
 
 TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperations)
 {
     start();
     int opened = 0;
-    MenuBarCamPopoverView popover(*vm, [&] { ++opened; }, Qt::magenta);
+    MenuBarCamPopoverView popover(
+        *vm, [&] { ++opened; }, Qt::magenta);
     popover.popUp(QRect(100, 0, 24, 24));
     EXPECT_EQ(popover.width(), 280);
     EXPECT_TRUE(popover.windowFlags() & Qt::Popup);
@@ -166,20 +170,21 @@ TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperatio
         QStringList idle, active;
     };
     const std::vector<Case> cases = {
-        {ZunoLanguage::en,
-            {"Launch Notch Teleprompter (Super+Alt+T)", "Start Presentation Laser (Super+Alt+L)",
-                "Pop-Out Pre-Meeting Mirror (Super+Alt+M)", "Open Studio", "Quit"},
-            {"Hide Notch Teleprompter", "Stop Presentation Laser", "Pop-Out Pre-Meeting Mirror (Super+Alt+M)",
-                "Open Studio", "Quit"}},
-        {ZunoLanguage::tr,
-            {"Çentik Teleprompter Aç (Super+Alt+T)", "Sunum Lazerini Başlat (Super+Alt+L)",
-                "Toplantı Öncesi Çentik Aynası (Super+Alt+M)", "Stüdyoyu Aç", "Çıkış"},
-            {"Teleprompter’ı Gizle", "Sunum Lazerini Kapat", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
-                "Stüdyoyu Aç", "Çıkış"}},
+        { ZunoLanguage::en,
+            { "Launch Notch Teleprompter (Super+Alt+T)", "Start Presentation Laser (Super+Alt+L)",
+                "Pop-Out Pre-Meeting Mirror (Super+Alt+M)", "Open Studio", "Quit" },
+            { "Hide Notch Teleprompter", "Stop Presentation Laser",
+                "Pop-Out Pre-Meeting Mirror (Super+Alt+M)", "Open Studio", "Quit" } },
+        { ZunoLanguage::tr,
+            { "Çentik Teleprompter Aç (Super+Alt+T)", "Sunum Lazerini Başlat (Super+Alt+L)",
+                "Toplantı Öncesi Çentik Aynası (Super+Alt+M)", "Stüdyoyu Aç", "Çıkış" },
+            { "Teleprompter’ı Gizle", "Sunum Lazerini Kapat", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
+                "Stüdyoyu Aç", "Çıkış" } },
     };
     auto texts = [&] {
-        return QStringList{popover.teleprompterButton()->text(), popover.laserButton()->text(),
-            popover.mirrorButton()->text(), popover.openStudioButton()->text(), popover.quitButton()->text()};
+        return QStringList { popover.teleprompterButton()->text(), popover.laserButton()->text(),
+            popover.mirrorButton()->text(), popover.openStudioButton()->text(),
+            popover.quitButton()->text() };
     };
     for (const Case &c : cases) {
         vm->setLanguage(c.language);

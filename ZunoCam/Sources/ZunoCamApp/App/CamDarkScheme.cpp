@@ -11,8 +11,8 @@ namespace {
 QColor over(const QColor &base, const QColor &glass)
 {
     const qreal a = glass.alphaF();
-    return QColor::fromRgbF(base.redF() * (1 - a) + glass.redF() * a, base.greenF() * (1 - a) + glass.greenF() * a,
-        base.blueF() * (1 - a) + glass.blueF() * a);
+    return QColor::fromRgbF(base.redF() * (1 - a) + glass.redF() * a,
+        base.greenF() * (1 - a) + glass.greenF() * a, base.blueF() * (1 - a) + glass.blueF() * a);
 }
 
 } // namespace
@@ -49,7 +49,7 @@ QPalette palette()
     p.setColor(QPalette::HighlightedText, Qt::white);
     p.setColor(QPalette::Link, ZunoGlassTokens::accentCyan());
     p.setColor(QPalette::LinkVisited, accent);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
         p.setColor(QPalette::Disabled, role, muted);
     p.setColor(QPalette::Disabled, QPalette::Highlight, over(window, ZunoGlassTokens::surface3()));
     return p;

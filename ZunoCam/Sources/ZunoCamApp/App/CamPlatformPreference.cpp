@@ -17,8 +17,8 @@ std::optional<QString> preferredPlatform(const Environment &environment)
 
 Environment currentEnvironment()
 {
-    return Environment{qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("XDG_SESSION_TYPE"),
-        qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")};
+    return Environment { qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("XDG_SESSION_TYPE"),
+        qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY") };
 }
 
 void apply()

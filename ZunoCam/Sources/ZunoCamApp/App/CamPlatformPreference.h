@@ -12,10 +12,10 @@ namespace CamPlatformPreference {
 inline constexpr char kPreferredPlatforms[] = "xcb;wayland";
 
 struct Environment {
-    QString qtPlatform;     // QT_QPA_PLATFORM
-    QString sessionType;    // XDG_SESSION_TYPE
+    QString qtPlatform; // QT_QPA_PLATFORM
+    QString sessionType; // XDG_SESSION_TYPE
     QString waylandDisplay; // WAYLAND_DISPLAY
-    QString display;        // DISPLAY
+    QString display; // DISPLAY
 };
 
 // "xcb;wayland" when the studio should set QT_QPA_PLATFORM; none to leave it alone.

@@ -50,7 +50,7 @@ QImage CamStatusAppearance::render(int side) const
 QIcon CamStatusAppearance::icon() const
 {
     QIcon icon;
-    for (const int side : {16, 22, 24, 32, 48})
+    for (const int side : { 16, 22, 24, 32, 48 })
         icon.addPixmap(QPixmap::fromImage(render(side)));
     return icon;
 }

@@ -20,7 +20,8 @@ struct CamStatusAppearance {
     QString symbol;
     std::optional<QColor> dot;
 
-    static CamStatusAppearance of(bool isTeleprompterVisible, bool isRecordingVideo, bool isLaserOverlayVisible);
+    static CamStatusAppearance of(
+        bool isTeleprompterVisible, bool isRecordingVideo, bool isLaserOverlayVisible);
 
     // The symbol in near-white with a thin dark outline (legible on dark and light panels), with the
     // dot as a round badge in the lower trailing corner.

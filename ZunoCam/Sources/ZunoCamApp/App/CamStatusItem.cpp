@@ -38,8 +38,8 @@ CamStatusItem::CamStatusItem(CamStudioViewModel &viewModel, QList<QAction *> com
     connect(&m_viewModel, &CamStudioViewModel::prompterStateChanged, this, &CamStatusItem::syncAppearance);
     connect(&m_viewModel, &CamStudioViewModel::recordingChanged, this, &CamStatusItem::syncAppearance);
     connect(&m_viewModel, &CamStudioViewModel::presentationChanged, this, &CamStatusItem::syncAppearance);
-    m_appearance = CamStatusAppearance::of(
-        m_viewModel.isTeleprompterVisible(), m_viewModel.isRecordingVideo(), m_viewModel.isLaserOverlayVisible());
+    m_appearance = CamStatusAppearance::of(m_viewModel.isTeleprompterVisible(),
+        m_viewModel.isRecordingVideo(), m_viewModel.isLaserOverlayVisible());
     m_tray->setIcon(m_appearance.icon());
     m_tray->show();
 }
@@ -72,8 +72,8 @@ void CamStatusItem::relabelMenu()
 
 void CamStatusItem::syncAppearance()
 {
-    const auto appearance = CamStatusAppearance::of(
-        m_viewModel.isTeleprompterVisible(), m_viewModel.isRecordingVideo(), m_viewModel.isLaserOverlayVisible());
+    const auto appearance = CamStatusAppearance::of(m_viewModel.isTeleprompterVisible(),
+        m_viewModel.isRecordingVideo(), m_viewModel.isLaserOverlayVisible());
     if (appearance == m_appearance)
         return;
     m_appearance = appearance;

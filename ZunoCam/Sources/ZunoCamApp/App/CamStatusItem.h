@@ -21,8 +21,8 @@ class QSystemTrayIcon;
 class CamStatusItem : public QObject {
     Q_OBJECT
 public:
-    CamStatusItem(CamStudioViewModel &viewModel, QList<QAction *> commands, std::function<void()> onOpenStudio,
-        const QColor &accent, QObject *parent = nullptr);
+    CamStatusItem(CamStudioViewModel &viewModel, QList<QAction *> commands,
+        std::function<void()> onOpenStudio, const QColor &accent, QObject *parent = nullptr);
     ~CamStatusItem() override;
 
     QSystemTrayIcon *trayIcon() const { return m_tray; }

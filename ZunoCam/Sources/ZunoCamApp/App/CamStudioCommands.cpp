@@ -11,7 +11,7 @@ CamStudioCommands::CamStudioCommands(CamStudioViewModel &viewModel, QWidget *win
     : QObject(window)
     , m_viewModel(viewModel)
 {
-    for (const Command command : {teleprompter, laser, cameraPreview}) {
+    for (const Command command : { teleprompter, laser, cameraPreview }) {
         auto *action = new QAction(window);
         action->setShortcut(shortcut(command));
         action->setShortcutContext(Qt::ApplicationShortcut);
@@ -25,7 +25,8 @@ CamStudioCommands::CamStudioCommands(CamStudioViewModel &viewModel, QWidget *win
             m_viewModel.showTeleprompterOverlay();
     });
     connect(m_actions[laser], &QAction::triggered, this, [this] { m_viewModel.toggleLaserOverlay(); });
-    connect(m_actions[cameraPreview], &QAction::triggered, this, [this] { m_viewModel.toggleCameraPreview(); });
+    connect(
+        m_actions[cameraPreview], &QAction::triggered, this, [this] { m_viewModel.toggleCameraPreview(); });
     connect(&m_viewModel, &CamStudioViewModel::languageChanged, this, &CamStudioCommands::relabel);
     relabel();
 }
@@ -34,14 +35,14 @@ QString CamStudioCommands::title(Command command, ZunoLanguage language)
 {
     switch (command) {
     case teleprompter:
-        return zunoText(QStringLiteral("Toggle Notch Teleprompter"), QStringLiteral("Çentik Altı Teleprompter Aç/Kapat"),
-            language);
+        return zunoText(QStringLiteral("Toggle Notch Teleprompter"),
+            QStringLiteral("Çentik Altı Teleprompter Aç/Kapat"), language);
     case laser:
         return zunoText(QStringLiteral("Toggle Presentation Laser / Draw"),
             QStringLiteral("Sunum Lazer / Çizim Katmanı Aç/Kapat"), language);
     case cameraPreview:
-        return zunoText(QStringLiteral("Toggle Live Camera Mirror"), QStringLiteral("Canlı Kamera Önizlemesini Aç/Kapat"),
-            language);
+        return zunoText(QStringLiteral("Toggle Live Camera Mirror"),
+            QStringLiteral("Canlı Kamera Önizlemesini Aç/Kapat"), language);
     }
     return {};
 }
@@ -62,14 +63,14 @@ QString CamStudioCommands::shortcutText(Command command)
 
 QKeySequence CamStudioCommands::shortcut(Command command)
 {
-    static constexpr Qt::Key keys[] = {Qt::Key_T, Qt::Key_L, Qt::Key_C};
+    static constexpr Qt::Key keys[] = { Qt::Key_T, Qt::Key_L, Qt::Key_C };
     return QKeySequence(Qt::META | Qt::ALT | keys[command]);
 }
 
 void CamStudioCommands::relabel()
 {
     const ZunoLanguage language = m_viewModel.language();
-    for (const Command command : {teleprompter, laser, cameraPreview}) {
+    for (const Command command : { teleprompter, laser, cameraPreview }) {
         // A tab makes menus show these words for the keys instead of the key sequence's own "Meta".
         m_actions[command]->setText(title(command, language) + QLatin1Char('\t') + shortcutText(command));
     }

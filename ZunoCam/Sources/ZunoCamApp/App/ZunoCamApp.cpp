@@ -21,8 +21,8 @@ ZunoCamApp::ZunoCamApp(CamStudioViewModel &viewModel, std::optional<bool> withTr
     // Made first so that the tray menu can carry them; the window holds their shortcuts.
     m_commands = new CamStudioCommands(viewModel, m_window.get());
     if (tray) {
-        m_statusItem
-            = std::make_unique<CamStatusItem>(viewModel, m_commands->actions(), [this] { openStudio(); }, accent);
+        m_statusItem = std::make_unique<CamStatusItem>(
+            viewModel, m_commands->actions(), [this] { openStudio(); }, accent);
         QApplication::setQuitOnLastWindowClosed(false);
         m_window->setCloseHandler([this] { m_window->hide(); });
     } else {

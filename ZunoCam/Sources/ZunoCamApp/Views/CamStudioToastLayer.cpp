@@ -19,9 +19,8 @@ CamStudioToastLayer::CamStudioToastLayer(QWidget *parent)
 QRect CamStudioToastLayer::restingGeometry(const ZunoToastBanner *banner) const
 {
     const QSize size = banner->sizeHint();
-    const QRectF capsule = banner->capsuleRect().isEmpty()
-        ? QRectF(QPointF(0, 0), QSizeF(size))
-        : banner->capsuleRect();
+    const QRectF capsule
+        = banner->capsuleRect().isEmpty() ? QRectF(QPointF(0, 0), QSizeF(size)) : banner->capsuleRect();
     // The shadow's margin below the capsule does not count towards the 22 pixels.
     const qreal below = size.height() - capsule.bottom();
     const int x = (width() - size.width()) / 2;
@@ -49,7 +48,8 @@ void CamStudioToastLayer::place(ZunoToastBanner *banner, qreal progress, bool sl
         effect->setOpacity(progress);
 }
 
-void CamStudioToastLayer::animate(ZunoToastBanner *banner, qreal from, qreal to, bool slides, bool deleteAtEnd)
+void CamStudioToastLayer::animate(
+    ZunoToastBanner *banner, qreal from, qreal to, bool slides, bool deleteAtEnd)
 {
     auto *animation = new QVariantAnimation(banner);
     animation->setStartValue(from);

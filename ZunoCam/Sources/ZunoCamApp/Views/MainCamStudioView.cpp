@@ -5,6 +5,7 @@
 #include "CamStudioToastLayer.h"
 #include "CamStudioViewModel.h"
 #include "PresentationToolsView.h"
+#include "StudioTabPage.h"
 #include "TeleprompterStudioView.h"
 #include "ZunoAppVersion.h"
 #include "ZunoBrandMark.h"
@@ -20,7 +21,6 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoVersionBadgeButton.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -53,13 +53,7 @@ MainCamStudioView::MainCamStudioView(CamStudioViewModel &viewModel, const QColor
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildHeader());
-    auto *divider = new QFrame;
-    divider->setFixedHeight(1);
-    divider->setAutoFillBackground(true);
-    QPalette dividerPalette = divider->palette();
-    dividerPalette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
-    divider->setPalette(dividerPalette);
-    column->addWidget(divider);
+    column->addWidget(studioDivider());
     m_tabView = makeTabView(m_shownTab);
     column->addWidget(m_tabView, 1);
 
@@ -80,7 +74,8 @@ QString MainCamStudioView::launchTitle(bool isTeleprompterVisible, ZunoLanguage 
     if (isTeleprompterVisible)
         return zunoText(QStringLiteral("Close Prompter"), QStringLiteral("Prompter’ı Kapat"), language);
     const QString keys = ZunoHotkeyDescriptor(0x11, ZunoHotkeyDescriptor::cmdOptionFlag).shortcutText();
-    return zunoText(QStringLiteral("Launch Prompter (%1)"), QStringLiteral("Prompter Aç (%1)"), language).arg(keys);
+    return zunoText(QStringLiteral("Launch Prompter (%1)"), QStringLiteral("Prompter Aç (%1)"), language)
+        .arg(keys);
 }
 
 QString MainCamStudioView::tabTitle(CamStudioTab tab, ZunoLanguage language)

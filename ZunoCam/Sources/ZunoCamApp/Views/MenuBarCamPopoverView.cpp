@@ -1,6 +1,7 @@
 #include "MenuBarCamPopoverView.h"
 
 #include "CamStudioViewModel.h"
+#include "StudioTabPage.h"
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
@@ -12,7 +13,6 @@
 #include "ZunoProminentButtonStyle.h"
 #include "ZunoText.h"
 
-#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -26,17 +26,6 @@ namespace {
 QString keys(uint32_t keyCode)
 {
     return ZunoHotkeyDescriptor(keyCode, ZunoHotkeyDescriptor::cmdOptionFlag).shortcutText();
-}
-
-QFrame *divider()
-{
-    auto *line = new QFrame;
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
-    line->setPalette(palette);
-    return line;
 }
 
 ZunoButton *smallGlassButton()
@@ -72,16 +61,16 @@ MenuBarCamPopoverView::MenuBarCamPopoverView(
     title->addWidget(name, 0, Qt::AlignVCenter);
     title->addStretch(1);
     column->addLayout(title);
-    column->addWidget(divider());
+    column->addWidget(studioDivider());
 
     m_teleprompter = new ZunoButton(
         QString(), std::make_shared<ZunoProminentButtonStyle>(accent, ZunoProminentButtonStyle::Size::small));
     m_teleprompter->setFocusPolicy(Qt::NoFocus);
     m_laser = smallGlassButton();
     m_mirror = smallGlassButton();
-    for (ZunoButton *button : {m_teleprompter, m_laser, m_mirror})
+    for (ZunoButton *button : { m_teleprompter, m_laser, m_mirror })
         column->addWidget(button, 0, Qt::AlignLeading);
-    column->addWidget(divider());
+    column->addWidget(studioDivider());
     auto *footer = new QHBoxLayout;
     m_openStudio = smallGlassButton();
     m_quit = smallGlassButton();
@@ -116,18 +105,20 @@ MenuBarCamPopoverView::MenuBarCamPopoverView(
 QString MenuBarCamPopoverView::teleprompterTitle(bool isTeleprompterVisible, ZunoLanguage language)
 {
     if (isTeleprompterVisible)
-        return zunoText(QStringLiteral("Hide Notch Teleprompter"), QStringLiteral("Teleprompter’ı Gizle"), language);
-    return zunoText(QStringLiteral("Launch Notch Teleprompter (%1)"), QStringLiteral("Çentik Teleprompter Aç (%1)"),
-        language)
+        return zunoText(
+            QStringLiteral("Hide Notch Teleprompter"), QStringLiteral("Teleprompter’ı Gizle"), language);
+    return zunoText(QStringLiteral("Launch Notch Teleprompter (%1)"),
+        QStringLiteral("Çentik Teleprompter Aç (%1)"), language)
         .arg(keys(0x11));
 }
 
 QString MenuBarCamPopoverView::laserTitle(bool isLaserOverlayVisible, ZunoLanguage language)
 {
     if (isLaserOverlayVisible)
-        return zunoText(QStringLiteral("Stop Presentation Laser"), QStringLiteral("Sunum Lazerini Kapat"), language);
-    return zunoText(QStringLiteral("Start Presentation Laser (%1)"), QStringLiteral("Sunum Lazerini Başlat (%1)"),
-        language)
+        return zunoText(
+            QStringLiteral("Stop Presentation Laser"), QStringLiteral("Sunum Lazerini Kapat"), language);
+    return zunoText(QStringLiteral("Start Presentation Laser (%1)"),
+        QStringLiteral("Sunum Lazerini Başlat (%1)"), language)
         .arg(keys(0x25));
 }
 

@@ -1,6 +1,7 @@
 #include "StudioTabPage.h"
 
 #include "ZunoGlassScrollArea.h"
+#include "ZunoGlassTokens.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -31,4 +32,15 @@ void installStudioTabPage(QWidget *tab, QWidget *card)
     auto *outer = new QVBoxLayout(tab);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(zunoGlassScrollArea(page));
+}
+
+QWidget *studioDivider()
+{
+    auto *line = new QWidget;
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
+    line->setPalette(palette);
+    return line;
 }

@@ -49,8 +49,8 @@ public:
     bool canGrab(xcb_keysym_t keysym)
     {
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        auto cookie = xcb_grab_key_checked(m_connection, 1, root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1, keycode(keysym),
-            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        auto cookie = xcb_grab_key_checked(m_connection, 1, root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1,
+            keycode(keysym), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
         free(error);
         if (!error)
@@ -110,7 +110,7 @@ protected:
     // Types the keys, then lets every event of the press arrive (a second toggle would come with them).
     void press(xcb_keysym_t letter)
     {
-        typist.type({kSuperL, kAltL, letter});
+        typist.type({ kSuperL, kAltL, letter });
         QTest::qWait(400);
     }
 
