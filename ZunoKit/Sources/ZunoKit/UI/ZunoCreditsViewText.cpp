@@ -7,6 +7,10 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <charconv>
+#include <cmath>
+#include <iterator>
+
 namespace ZunoCreditsViewText {
 
 QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
@@ -47,6 +51,16 @@ QWidget *divider(QWidget *parent)
     palette.setColor(QPalette::Window, ZunoGlassTokens::borderSubtle());
     line->setPalette(palette);
     return line;
+}
+
+QString dollars(qint64 micros)
+{
+    double d = static_cast<double>(micros) / 1'000'000.0;
+    if (!std::isfinite(d) || d < 0)
+        d = 0;
+    char buffer[400];
+    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), d, std::chars_format::fixed, 2).ptr;
+    return QStringLiteral("\u2248 $") + QString::fromLatin1(buffer, end - buffer);
 }
 
 QString unit(ZunoLanguage language)

@@ -20,6 +20,8 @@ QColor color(const QLabel *label);
 QColor withOpacity(QColor color, qreal opacity);
 // A 1-pixel line in `borderSubtle`.
 QWidget *divider(QWidget *parent = nullptr);
+// "≈ $12.50": dollars of micro-dollars, two decimals in the C locale; 0 for a negative amount.
+QString dollars(qint64 micros);
 // The credit unit: "cr" / "kr".
 QString unit(ZunoLanguage language);
 // The account portal's host name ("quarnwell.com"), as the sign-in texts name it.

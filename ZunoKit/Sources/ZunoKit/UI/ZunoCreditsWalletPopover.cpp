@@ -4,7 +4,6 @@
 #include "ZunoAppBudgetEditorBlock.h"
 #include "ZunoAppBudgetSummaryBlock.h"
 #include "ZunoButton.h"
-#include "ZunoContinuousShape.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoCreditsAuthBlock.h"
@@ -19,7 +18,6 @@
 #include "ZunoGlassTokens.h"
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolButton.h"
-#include "ZunoSymbolIcon.h"
 #include "ZunoTabularLabel.h"
 #include "ZunoText.h"
 
@@ -29,42 +27,9 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include <charconv>
-#include <cmath>
-#include <iterator>
-
 using ZunoCreditsViewText::label;
 
 namespace {
-
-// A filled circle of one colour.
-class Dot : public QWidget {
-public:
-    Dot(int side, QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedSize(side, side);
-    }
-    void setColor(const QColor &color)
-    {
-        m_color = color;
-        update();
-    }
-    QColor color() const { return m_color; }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(m_color);
-        painter.drawEllipse(QRectF(rect()));
-    }
-
-private:
-    QColor m_color;
-};
 
 // One line of text cut in the middle when it does not fit (an e-mail address).
 class MiddleElidedLabel : public QLabel {
@@ -83,21 +48,6 @@ protected:
     }
 };
 
-// The store's last error: a warning triangle and the text on danger at 0.16.
-class Banner : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(ZunoContinuousShape::roundedRect(rect(), 8),
-            ZunoCreditsViewText::withOpacity(ZunoGlassTokens::danger(), 0.16));
-    }
-};
-
 QVBoxLayout *column(QWidget *parent, int spacing)
 {
     auto *layout = new QVBoxLayout(parent);
@@ -109,16 +59,6 @@ QVBoxLayout *column(QWidget *parent, int spacing)
 std::shared_ptr<const ZunoButtonStyle> glass()
 {
     return std::make_shared<ZunoGlassButtonStyle>(false);
-}
-
-QString dollars(qint64 micros)
-{
-    double d = static_cast<double>(micros) / 1'000'000.0;
-    if (!std::isfinite(d) || d < 0)
-        d = 0;
-    char buffer[400];
-    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), d, std::chars_format::fixed, 2).ptr;
-    return QStringLiteral("\u2248 $") + QString::fromLatin1(buffer, end - buffer);
 }
 
 } // namespace
@@ -159,7 +99,7 @@ ZunoCreditsWalletPopover::ZunoCreditsWalletPopover(ZunoCreditsAccountStore &stor
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    m_dot = new Dot(8, this);
+    m_dot = new ZunoCreditsHealthDot(8, this);
     m_title = label(QString(), ZunoFonts::system(13.5, QFont::Bold), ZunoGlassTokens::textPrimary(), this);
     m_refreshSymbol
         = new ZunoSymbolButton(QStringLiteral("arrow.clockwise"), 12, ZunoGlassTokens::textSecondary(), this);
@@ -175,22 +115,8 @@ ZunoCreditsWalletPopover::ZunoCreditsWalletPopover(ZunoCreditsAccountStore &stor
     column(m_sectionHost, 0);
     stack->addWidget(m_sectionHost);
 
-    m_banner = new Banner(this);
-    auto *banner = new QHBoxLayout(m_banner);
-    banner->setContentsMargins(8, 8, 8, 8);
-    banner->setSpacing(6);
-    auto *symbol = new QVBoxLayout;
-    symbol->setContentsMargins(0, 1, 0, 0);
-    symbol->addWidget(new ZunoSymbolIcon(QStringLiteral("exclamationmark.triangle.fill"),
-        ZunoFonts::system(11), ZunoGlassTokens::warning(), m_banner));
-    symbol->addStretch(1);
-    banner->addLayout(symbol);
-    m_bannerText = label(QString(), ZunoFonts::system(11), ZunoGlassTokens::textPrimary(), m_banner);
-    m_bannerText->setWordWrap(true);
-    QSizePolicy policy = m_bannerText->sizePolicy();
-    policy.setHorizontalPolicy(QSizePolicy::Expanding);
-    m_bannerText->setSizePolicy(policy);
-    banner->addWidget(m_bannerText, 1);
+    m_banner = new ZunoCreditsErrorBanner(11, 8, this);
+    m_bannerText = m_banner->textLabel();
     stack->addWidget(m_banner);
 
     connect(m_refreshSymbol, &QAbstractButton::clicked, this, [this] { m_store.refresh(); });
@@ -335,7 +261,7 @@ void ZunoCreditsWalletPopover::follow()
         updateTexts();
     }
 
-    static_cast<Dot *>(m_dot)->setColor(zunoCreditsHealthColor(m_store.healthStatus()));
+    m_dot->setColor(zunoCreditsHealthColor(m_store.healthStatus()));
     const bool refreshing = m_store.isRefreshing();
     m_refreshSymbol->setVisible(!refreshing);
     m_refreshSymbol->setEnabled(!refreshing);
@@ -348,7 +274,7 @@ void ZunoCreditsWalletPopover::follow()
             = profile.creditUnitMicros >= 2 ? static_cast<double>(profile.creditUnitMicros) : 1.0;
         m_account->credits->setText(ZunoCreditsUIFormatter::formatCredits(profile.availableMicros / unit, l)
             + QLatin1Char(' ') + ZunoCreditsViewText::unit(l));
-        m_account->dollars->setText(dollars(profile.availableMicros));
+        m_account->dollars->setText(ZunoCreditsViewText::dollars(profile.availableMicros));
         const QString email = profile.email.value_or(QString());
         m_account->email->setText(email);
         m_account->email->setVisible(!email.isEmpty());
@@ -362,9 +288,7 @@ void ZunoCreditsWalletPopover::follow()
         m_account->refresh->setEnabled(!refreshing);
     }
 
-    const std::optional<QString> &error = m_store.lastError();
-    m_banner->setVisible(error && !error->isEmpty());
-    m_bannerText->setText(error.value_or(QString()));
+    m_banner->setMessage(m_store.lastError());
 }
 
 void ZunoCreditsWalletPopover::updateTexts()

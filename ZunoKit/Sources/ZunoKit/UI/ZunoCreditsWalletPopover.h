@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZunoCreditsErrorBanner.h"
+#include "ZunoCreditsHealthDot.h"
 #include "ZunoLanguage.h"
 
 #include <QColor>
@@ -78,7 +80,7 @@ private:
     QColor m_accent;
     std::optional<ZunoLanguage> m_override;
     ZunoCreditsWalletPopoverUIState *m_state;
-    QWidget *m_dot;
+    ZunoCreditsHealthDot *m_dot;
     QLabel *m_title;
     ZunoSymbolButton *m_refreshSymbol;
     ZunoActivityIndicator *m_refreshSpinner;
@@ -86,6 +88,6 @@ private:
     Account *m_account = nullptr;
     Connect *m_connect = nullptr;
     QWidget *m_section = nullptr;
-    QWidget *m_banner;
+    ZunoCreditsErrorBanner *m_banner;
     QLabel *m_bannerText;
 };
