@@ -4,13 +4,13 @@
 #include "ZunoAppBudgetSummaryBlock.h"
 #include "ZunoButton.h"
 #include "ZunoCapsuleLabel.h"
+#include "ZunoColumn.h"
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoCreditsAuthBlock.h"
 #include "ZunoCreditsDisclosureButton.h"
 #include "ZunoCreditsErrorBanner.h"
 #include "ZunoCreditsHealthColors.h"
 #include "ZunoCreditsHealthDot.h"
-#include "ZunoCreditsUIFormatter.h"
 #include "ZunoCreditsViewText.h"
 #include "ZunoFlowLayout.h"
 #include "ZunoFonts.h"
@@ -27,14 +27,6 @@
 using ZunoCreditsViewText::label;
 
 namespace {
-
-QVBoxLayout *column(QWidget *parent, int spacing)
-{
-    auto *layout = new QVBoxLayout(parent);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 std::shared_ptr<const ZunoButtonStyle> glass()
 {
@@ -68,7 +60,7 @@ ZunoAICreditsSection::ZunoAICreditsSection(
     , m_language(language)
 {
     auto *content = new QWidget;
-    QVBoxLayout *stack = column(content, 12);
+    QVBoxLayout *stack = zunoColumn(content, 12);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
@@ -87,7 +79,7 @@ ZunoAICreditsSection::ZunoAICreditsSection(
     stack->addLayout(header);
 
     m_partHost = new QWidget(content);
-    column(m_partHost, 0);
+    zunoColumn(m_partHost, 0);
     stack->addWidget(m_partHost);
 
     m_banner = new ZunoCreditsErrorBanner(11.5, 9, content);
@@ -131,7 +123,7 @@ void ZunoAICreditsSection::buildAccount()
 {
     auto *part = new QWidget(m_partHost);
     Account *a = new Account;
-    a->stack = column(part, 12);
+    a->stack = zunoColumn(part, 12);
 
     auto *row = new QHBoxLayout;
     row->setSpacing(12);
@@ -186,7 +178,7 @@ void ZunoAICreditsSection::buildAccount()
 void ZunoAICreditsSection::buildOffer()
 {
     auto *part = new QWidget(m_partHost);
-    QVBoxLayout *stack = column(part, 12);
+    QVBoxLayout *stack = zunoColumn(part, 12);
     Offer *o = new Offer;
     o->text = label(QString(), ZunoFonts::system(12), ZunoGlassTokens::textSecondary(), part);
     o->text->setWordWrap(true);
@@ -243,11 +235,7 @@ void ZunoAICreditsSection::follow()
 
     if (m_account) {
         const ZunoCreditAccountProfile &profile = *m_store.profile();
-        const double unit
-            = profile.creditUnitMicros >= 2 ? static_cast<double>(profile.creditUnitMicros) : 1.0;
-        m_account->credits->setText(
-            ZunoCreditsUIFormatter::formatCredits(profile.availableMicros / unit, m_language)
-            + QLatin1Char(' ') + ZunoCreditsViewText::unit(m_language));
+        m_account->credits->setText(ZunoCreditsViewText::credits(profile, m_language));
         m_account->dollars->setText(ZunoCreditsViewText::dollars(profile.availableMicros));
         const QString email = profile.email.value_or(QString());
         m_account->email->setText(email);

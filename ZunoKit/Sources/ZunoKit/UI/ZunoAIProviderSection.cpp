@@ -133,7 +133,6 @@ ZunoAIProviderSection::ZunoAIProviderSection(
         connect(m_creditsStore, &ZunoCreditsAccountStore::stateChanged, this,
             &ZunoAIProviderSection::refreshTexts);
 
-    m_origin = ZunoAIKeyRing::originFor(m_config);
     setFeedback(std::nullopt, false);
     refreshTexts();
     savedKeysChanged();
@@ -150,7 +149,9 @@ void ZunoAIProviderSection::resync(const ZunoAIConfig &config, ZunoLanguage lang
 {
     m_config = config;
     m_language = language;
-    const QString origin = ZunoAIKeyRing::originFor(config);
+    // Keys matter only for the own-key provider; the keyring is not asked about other services.
+    const QString origin
+        = config.provider == ZunoAIProvider::openAI ? ZunoAIKeyRing::originFor(config) : QString();
     const bool originChanged = origin != m_origin;
     m_origin = origin;
     refreshTexts();
@@ -195,7 +196,7 @@ void ZunoAIProviderSection::saveKey()
 {
     const QString sentText = m_keyField->text();
     const QString key = sentText.trimmed();
-    if (key.isEmpty() || m_keyCallRunning)
+    if (key.isEmpty() || m_keyCallRunning || m_origin.isEmpty())
         return;
     m_keyCallRunning = true;
     refreshKeyBlock();
@@ -212,7 +213,7 @@ void ZunoAIProviderSection::saveKey()
 
 void ZunoAIProviderSection::clearKey()
 {
-    if (!m_hooks.clearKey || m_keyCallRunning)
+    if (!m_hooks.clearKey || m_keyCallRunning || m_origin.isEmpty())
         return;
     m_keyCallRunning = true;
     refreshKeyBlock();

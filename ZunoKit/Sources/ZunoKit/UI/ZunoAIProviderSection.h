@@ -35,7 +35,8 @@ public:
     // removes the key feedback.
     void selectProvider(ZunoAIProvider provider);
 
-    // Where keys of the current endpoint are kept: its origin, or the provider default's.
+    // Where keys of the current endpoint are kept, for the own-key provider: the endpoint's origin, or
+    // the provider default's. Empty for the other providers.
     QString origin() const { return m_origin; }
     bool hasSavedKey() const { return m_hasSavedKey; }
     // A key call or a saved-key query is running.

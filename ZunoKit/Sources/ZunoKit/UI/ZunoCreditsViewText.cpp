@@ -1,6 +1,8 @@
 #include "ZunoCreditsViewText.h"
 
+#include "ZunoCreditAccountProfile.h"
 #include "ZunoCreditsAccountManager.h"
+#include "ZunoCreditsUIFormatter.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoText.h"
 
@@ -61,6 +63,17 @@ QString dollars(qint64 micros)
     char buffer[400];
     const auto end = std::to_chars(std::begin(buffer), std::end(buffer), d, std::chars_format::fixed, 2).ptr;
     return QStringLiteral("\u2248 $") + QString::fromLatin1(buffer, end - buffer);
+}
+
+double unitMicros(const ZunoCreditAccountProfile &profile)
+{
+    return profile.creditUnitMicros >= 2 ? static_cast<double>(profile.creditUnitMicros) : 1.0;
+}
+
+QString credits(const ZunoCreditAccountProfile &profile, ZunoLanguage language)
+{
+    return ZunoCreditsUIFormatter::formatCredits(profile.availableMicros / unitMicros(profile), language)
+        + QLatin1Char(' ') + unit(language);
 }
 
 QString unit(ZunoLanguage language)

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 
+struct ZunoCreditAccountProfile;
 class QLabel;
 class QWidget;
 
@@ -22,6 +23,10 @@ QColor withOpacity(QColor color, qreal opacity);
 QWidget *divider(QWidget *parent = nullptr);
 // "≈ $12.50": dollars of micro-dollars, two decimals in the C locale; 0 for a negative amount.
 QString dollars(qint64 micros);
+// Micro-dollars per credit: the profile's unit when it is 2 or more, else 1.
+double unitMicros(const ZunoCreditAccountProfile &profile);
+// The available balance in credits with the unit word: "12,500 cr".
+QString credits(const ZunoCreditAccountProfile &profile, ZunoLanguage language);
 // The credit unit: "cr" / "kr".
 QString unit(ZunoLanguage language);
 // The account portal's host name ("quarnwell.com"), as the sign-in texts name it.

@@ -270,10 +270,8 @@ void ZunoCreditsWalletPopover::follow()
     if (m_account) {
         const ZunoCreditAccountProfile &profile = *m_store.profile();
         const ZunoLanguage l = language();
-        const double unit
-            = profile.creditUnitMicros >= 2 ? static_cast<double>(profile.creditUnitMicros) : 1.0;
-        m_account->credits->setText(ZunoCreditsUIFormatter::formatCredits(profile.availableMicros / unit, l)
-            + QLatin1Char(' ') + ZunoCreditsViewText::unit(l));
+        const double unit = ZunoCreditsViewText::unitMicros(profile);
+        m_account->credits->setText(ZunoCreditsViewText::credits(profile, l));
         m_account->dollars->setText(ZunoCreditsViewText::dollars(profile.availableMicros));
         const QString email = profile.email.value_or(QString());
         m_account->email->setText(email);
