@@ -15,6 +15,8 @@ pkg_check_modules(LIBSYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
 pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-keysyms)
+# Locale-aware number formatting of the credits views.
+pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-i18n icu-uc)
 
 # XNNPACK ships no CMake or pkg-config file on Debian.
 find_path(XNNPACK_INCLUDE_DIR xnnpack.h REQUIRED)

@@ -18,7 +18,7 @@ packages=(
     libavcodec-dev libavformat-dev libavdevice-dev libavutil-dev libswscale-dev libx264-dev ffmpeg
     # platform services
     nlohmann-json3-dev libasio-dev libcurl4-openssl-dev ca-certificates libsecret-1-dev libpulse-dev libsystemd-dev
-    libglib2.0-dev
+    libglib2.0-dev libicu-dev
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests
     libgtest-dev libgmock-dev xvfb xauth x11-utils dbus dbus-x11 pulseaudio espeak-ng sox imagemagick

@@ -24,7 +24,8 @@ struct ZunoTextStyleMetrics {
 };
 
 // The fonts of the design, set explicitly so that every machine draws the same text: Inter for text
-// and JetBrains Mono for monospaced text. A size of N points is N device-independent pixels, drawn at
+// and JetBrains Mono for monospaced text. Inter has no rounded face: text meant in a rounded design
+// is drawn in Inter too. A size of N points is N device-independent pixels, drawn at
 // the nearest whole pixel (12.5 draws at 13). Hinting is off, so glyphs keep their designed shapes.
 namespace ZunoFonts {
 
