@@ -210,11 +210,9 @@ void ZunoAIAllModelsSection::updateListHeight()
     // Before the first layout the list has no width of its own yet; the section's is close enough.
     const int width
         = m_list->viewport()->width() > 1 ? m_list->viewport()->width() : std::max(1, this->width());
-    int content = 0;
-    for (int row = 0; row < m_model->rowCount() && content < kMaximumListHeight; ++row) {
-        content += m_delegate->cardHeight(*m_model, row, width) + ZunoModelRowDelegate::kGap;
-    }
-    content += 2 * ZunoModelRowDelegate::kListPadding - ZunoModelRowDelegate::kGap;
+    int content = 2 * ZunoModelRowDelegate::kListPadding;
+    for (int row = 0; row < m_model->rowCount() && content < kMaximumListHeight; ++row)
+        content += m_delegate->cardHeight(*m_model, row, width) + (row > 0 ? ZunoModelRowDelegate::kGap : 0);
     m_list->setFixedHeight(std::clamp(content, kMinimumListHeight, kMaximumListHeight));
 }
 
