@@ -1,17 +1,21 @@
 // Renders the virtual-memory pill and gauge card for a set of named summaries, in English and Turkish,
 // with and without the RAM application's action group, on the studio's ground.
 
+#include "ZunoActivityIndicator.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoLanguage.h"
+#include "ZunoOffloadProgressBanner.h"
 #include "ZunoSuiteApp.h"
+#include "ZunoSuiteQuickActionsStrip.h"
 #include "ZunoVirtualMemoryGaugeCard.h"
 #include "ZunoVirtualMemoryHeaderPill.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -250,21 +254,77 @@ public:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath("system")));
     }
 
-    void setRAMInstalled(bool installed)
+    void setInstalled(ZunoSuiteApp app, bool installed)
     {
-        const QString entry = m_dir.filePath("share/applications/com.quarnwell.zunoram.desktop");
+        const QString entry = m_dir.filePath("share/applications/" + bundleIdentifier(app) + ".desktop");
         if (!installed) {
             QFile::remove(entry);
             return;
         }
         QFile file(entry);
         if (file.open(QIODevice::WriteOnly))
-            file.write("[Desktop Entry]\nType=Application\nName=ZunoRAM\nExec=zunoram\n");
+            file.write("[Desktop Entry]\nType=Application\nName=" + rawValue(app).toUtf8() + "\n");
     }
+    void setRAMInstalled(bool installed) { setInstalled(ZunoSuiteApp::zunoRAM, installed); }
 
 private:
     QTemporaryDir m_dir;
 };
+
+ZunoRAMOffloadLiveProgress offload(
+    bool running, bool completed, qint64 step, double fraction, const char *pressure)
+{
+    return ZunoRAMOffloadLiveProgress(QDateTime::currentDateTimeUtc(), running, completed, step, 4, fraction,
+        completed ? "Offload complete" : "Swap wave in progress",
+        completed ? "Rahatlatma tamamlandı" : "Swap dalgası sürüyor",
+        completed ? "Freed 3.40 GB; 2 apps frozen" : "Moving cold pages of 2 frozen apps to swap",
+        completed ? "3,40 GB boşaltıldı; 2 uygulama donduruldu"
+                  : "2 donuk uygulamanın soğuk sayfaları swap'a taşınıyor",
+        running ? 1'400'000'000 : 3'400'000'000, 4'000'000'000, { "Browser", "Chat" }, pressure);
+}
+
+// The quick-actions strips and offload banners, for one language.
+std::vector<Section> actionSections(ZunoLanguage language)
+{
+    const QString tag
+        = language == ZunoLanguage::tr ? QStringLiteral(" — Turkish") : QStringLiteral(" — English");
+    std::vector<Section> sections;
+    ZunoVirtualMemorySummary frozen = zero();
+    frozen.frozenAppCount = 3;
+    const ZunoKillLiveStatus kill(
+        QDateTime::currentDateTimeUtc(), 1, 400, 1, 2, { "Editor" }, 0, {}, std::nullopt, 0, 0);
+    const auto strip = [&](ZunoSuiteApp host, bool counts, bool compact) {
+        ZunoSuiteQuickActionsStrip widget(host, counts ? std::optional(frozen) : std::nullopt,
+            counts ? std::optional(kill) : std::nullopt, language, compact, nullptr);
+        return render(&widget, compact ? 700 : 1280);
+    };
+    sections.push_back({ "Quick actions, hosted by ZunoCam, with counts" + tag,
+        { strip(ZunoSuiteApp::zunoCam, true, false) } });
+    sections.push_back({ "Quick actions, hosted by ZunoCam, no counts" + tag,
+        { strip(ZunoSuiteApp::zunoCam, false, false) } });
+    sections.push_back(
+        { "Quick actions, hosted by ZunoRAM" + tag, { strip(ZunoSuiteApp::zunoRAM, true, false) } });
+    sections.push_back({ "Quick actions, compact: ZunoCam with counts, ZunoRAM" + tag,
+        { strip(ZunoSuiteApp::zunoCam, true, true), strip(ZunoSuiteApp::zunoRAM, false, true) } });
+
+    const auto banner = [&](const ZunoRAMOffloadLiveProgress &progress, bool compact) {
+        ZunoOffloadProgressBanner widget(
+            progress, language, compact, [] {}, [] {});
+        widget.spinner()->setFixedPhase(0.15);
+        return render(&widget, compact ? 380 : 540);
+    };
+    const ZunoRAMOffloadLiveProgress running = offload(true, false, 3, 0.62, "normal");
+    const ZunoRAMOffloadLiveProgress critical = offload(true, false, 2, 0.125, "critical");
+    const ZunoRAMOffloadLiveProgress completed = offload(false, true, 4, 1, "normal");
+    const ZunoRAMOffloadLiveProgress idle = offload(false, false, 3, 0.5, "warning");
+    sections.push_back({ "Offload banner: running, running under critical pressure" + tag,
+        { banner(running, false), banner(critical, false) } });
+    sections.push_back({ "Offload banner: completed, idle at step 3" + tag,
+        { banner(completed, false), banner(idle, false) } });
+    sections.push_back({ "Offload banner, compact: running, critical, completed, idle" + tag,
+        { banner(running, true), banner(critical, true), banner(completed, true), banner(idle, true) } });
+    return sections;
+}
 
 } // namespace
 
@@ -277,6 +337,7 @@ int main(int argc, char **argv)
     GalleryHome home;
 
     QString output = QStringLiteral("suite-memory.png");
+    std::optional<QString> page;
     std::optional<QString> summaryFile;
     std::optional<ZunoLanguage> onlyLanguage;
     const QStringList arguments = app.arguments().mid(1);
@@ -289,10 +350,14 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "unknown language %s\n", qPrintable(arguments[i]));
                 return 2;
             }
+        } else if (arguments[i] == QLatin1String("--page") && i + 1 < arguments.size()) {
+            page = arguments[++i];
         } else if (!arguments[i].startsWith(QLatin1String("--"))) {
             output = arguments[i];
         } else {
-            std::fprintf(stderr, "usage: SuiteGallery [output.png] [--summary FILE.json] [--language tr]\n");
+            std::fprintf(stderr,
+                "usage: SuiteGallery [output.png] [--page memory|actions] [--summary FILE.json] [--language "
+                "tr]\n");
             return 2;
         }
     }
@@ -307,8 +372,18 @@ int main(int argc, char **argv)
         return images;
     };
 
+    // The actions page unless asked otherwise when the file is named for it.
+    const bool actions = page ? *page == QLatin1String("actions")
+                              : QFileInfo(output).fileName().startsWith(QLatin1String("suite-actions"));
     home.setRAMInstalled(true);
-    if (summaryFile) {
+    if (actions) {
+        home.setInstalled(ZunoSuiteApp::zunoKill, true);
+        home.setInstalled(ZunoSuiteApp::zunoPulse, true);
+        for (const ZunoLanguage language : languages) {
+            std::vector<Section> part = actionSections(language);
+            sections.insert(sections.end(), part.begin(), part.end());
+        }
+    } else if (summaryFile) {
         const auto summary = summaryFromFile(*summaryFile);
         if (!summary) {
             std::fprintf(stderr, "%s is not a JSON object\n", qPrintable(*summaryFile));
@@ -329,8 +404,8 @@ int main(int argc, char **argv)
             both(summaries[2].summary, 620) });
     }
 
-    const QImage page = compose(sections);
-    if (!page.save(output)) {
+    const QImage image = compose(sections);
+    if (!image.save(output)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
     }

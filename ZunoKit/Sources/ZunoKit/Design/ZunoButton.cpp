@@ -1,5 +1,6 @@
 #include "ZunoButton.h"
 
+#include "ZunoActivityIndicator.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoSymbolRegistry.h"
 
@@ -63,7 +64,7 @@ void ZunoButton::setBusy(bool busy)
         m_spin = new QVariantAnimation(this);
         m_spin->setStartValue(0.0);
         m_spin->setEndValue(360.0);
-        m_spin->setDuration(900);
+        m_spin->setDuration(ZunoActivityIndicator::kTurnMs);
         m_spin->setLoopCount(-1);
         connect(m_spin, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
             m_spinAngle = value.toReal();
@@ -164,13 +165,11 @@ void ZunoButton::paintButton(QPainter &painter) const
             rtl ? box.right() - side : box.left(), box.center().y() - side / 2, side, side);
         const QColor color = m_symbolColor.value_or(m_style->foreground());
         if (m_busy) {
-            // Three quarters of a ring, turning.
-            const qreal width = std::max<qreal>(1.5, side / 8);
-            QPen pen(color, width, Qt::SolidLine, Qt::RoundCap);
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            const QRectF ring = symbolBox.adjusted(width, width, -width, -width);
-            painter.drawArc(ring, int(-m_spinAngle * 16), 270 * 16);
+            // The design's spinner at its mini size, in the label's colour (it stands on the fill).
+            const qreal mini = ZunoActivityIndicator::kMiniSide;
+            ZunoActivityIndicator::paint(painter,
+                QRectF(symbolBox.center().x() - mini / 2, symbolBox.center().y() - mini / 2, mini, mini),
+                color, m_spinAngle / 360);
         } else {
             ZunoSymbolRegistry::paint(painter, symbolBox, m_symbol, color);
         }

@@ -25,6 +25,13 @@ void ZunoCapsuleLabel::setText(const QString &text)
     update();
 }
 
+void ZunoCapsuleLabel::setLabelFont(const QFont &font)
+{
+    m_font = font;
+    updateGeometry();
+    update();
+}
+
 void ZunoCapsuleLabel::setColors(const QColor &fill, const QColor &text, const QColor &border)
 {
     m_fill = fill;

@@ -12,6 +12,7 @@ public:
     ZunoCapsuleLabel(const QFont &font, qreal paddingX, qreal paddingY, QWidget *parent = nullptr);
 
     QString text() const { return m_text; }
+    void setLabelFont(const QFont &font);
     void setText(const QString &text);
     // The capsule's fill, the text's colour and the border's (none: no border).
     void setColors(const QColor &fill, const QColor &text, const QColor &border = QColor());

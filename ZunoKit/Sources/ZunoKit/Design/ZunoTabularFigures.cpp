@@ -14,8 +14,7 @@ bool isDigit(QChar c)
 
 // Calls segment(text, x, isDigit) for every run of non-digits and every single digit, left to right;
 // returns the total advance.
-template <typename Segment>
-qreal walk(const QString &text, const QFont &font, Segment segment)
+template <typename Segment> qreal walk(const QString &text, const QFont &font, Segment segment)
 {
     const QFontMetricsF metrics(font);
     const qreal cell = ZunoTabularFigures::digitWidth(font);

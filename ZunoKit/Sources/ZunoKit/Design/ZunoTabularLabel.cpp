@@ -8,7 +8,8 @@
 
 #include <cmath>
 
-ZunoTabularLabel::ZunoTabularLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
+ZunoTabularLabel::ZunoTabularLabel(
+    const QString &text, const QFont &font, const QColor &color, QWidget *parent)
     : QWidget(parent)
     , m_text(text)
     , m_color(color)

@@ -98,6 +98,8 @@ ZunoAppBudgetSummaryBlock::ZunoAppBudgetSummaryBlock(const QString &appName,
     , m_layout(new QVBoxLayout(this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
+    // Extra height a host gives stays below the content.
+    m_layout->addStretch(1);
     rebuild();
 }
 
@@ -157,21 +159,23 @@ void ZunoAppBudgetSummaryBlock::rebuild()
     // Rebuilt whole from the inputs, as often as the host sets them.
     delete m_content;
     m_content = new QWidget(this);
-    m_layout->addWidget(m_content);
+    m_layout->insertWidget(0, m_content);
     auto *stack = new QVBoxLayout(m_content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(kSpacing);
     stack->addWidget(header(m_content));
     if (m_budget) {
-        stack->addWidget(spendRow(m_content, QStringLiteral("today"), t(QStringLiteral("Today"), QStringLiteral("Bugün")),
-            m_budget->spentTodayCredits, m_budget->dailyLimitCredits, m_budget->dailyRatio));
+        stack->addWidget(
+            spendRow(m_content, QStringLiteral("today"), t(QStringLiteral("Today"), QStringLiteral("Bugün")),
+                m_budget->spentTodayCredits, m_budget->dailyLimitCredits, m_budget->dailyRatio));
         stack->addWidget(spendRow(m_content, QStringLiteral("month"),
             t(QStringLiteral("This Month"), QStringLiteral("Bu Ay")), m_budget->spentMonthCredits,
             m_budget->monthlyLimitCredits, m_budget->monthlyRatio));
     } else {
-        QLabel *none = label(t(QStringLiteral("No spending cap configured for ") + m_appName + QStringLiteral(" yet."),
-                                 m_appName + QStringLiteral(" için henüz harcama limiti tanımlanmadı.")),
-            ZunoFonts::system(11), ZunoGlassTokens::textMuted(), m_content);
+        QLabel *none
+            = label(t(QStringLiteral("No spending cap configured for ") + m_appName + QStringLiteral(" yet."),
+                        m_appName + QStringLiteral(" için henüz harcama limiti tanımlanmadı.")),
+                ZunoFonts::system(11), ZunoGlassTokens::textMuted(), m_content);
         none->setObjectName(QStringLiteral("noCap"));
         none->setWordWrap(true);
         stack->addWidget(none);
@@ -262,8 +266,8 @@ QWidget *ZunoAppBudgetSummaryBlock::warningRow(QWidget *parent, const ZunoBudget
     line->setAlignment(Qt::AlignTop);
     auto *symbolColumn = new QVBoxLayout;
     symbolColumn->setContentsMargins(0, 1, 0, 0);
-    symbolColumn->addWidget(new ZunoSymbolIcon(
-        critical ? QStringLiteral("exclamationmark.octagon.fill") : QStringLiteral("exclamationmark.triangle.fill"),
+    symbolColumn->addWidget(new ZunoSymbolIcon(critical ? QStringLiteral("exclamationmark.octagon.fill")
+                                                        : QStringLiteral("exclamationmark.triangle.fill"),
         ZunoFonts::system(11), tone, box));
     symbolColumn->addStretch(1);
     line->addLayout(symbolColumn);
@@ -271,7 +275,9 @@ QWidget *ZunoAppBudgetSummaryBlock::warningRow(QWidget *parent, const ZunoBudget
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignLeading | Qt::AlignTop);
-    message->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    line->addWidget(message, 1, Qt::AlignTop);
+    QSizePolicy policy = message->sizePolicy(); // keeps the height-for-width of the wrapping label
+    policy.setHorizontalPolicy(QSizePolicy::Expanding);
+    message->setSizePolicy(policy);
+    line->addWidget(message, 1);
     return box;
 }

@@ -90,9 +90,9 @@ std::optional<QString> ungrouped(const QString &text, ZunoLanguage language)
         return std::nullopt;
     if (decimal == group)
         return std::nullopt;
-    const QRegularExpression grouped(QStringLiteral("^[1-9][0-9]{0,2}(?:%1[0-9]{3})+(?:%2[0-9]+)?$")
-                                         .arg(QRegularExpression::escape(group),
-                                             QRegularExpression::escape(decimal)));
+    const QRegularExpression grouped(
+        QStringLiteral("^[1-9][0-9]{0,2}(?:%1[0-9]{3})+(?:%2[0-9]+)?$")
+            .arg(QRegularExpression::escape(group), QRegularExpression::escape(decimal)));
     if (!grouped.match(text).hasMatch())
         return std::nullopt;
     QString plain = text;

@@ -1,0 +1,22 @@
+# Runs AIViewsGallery into FOLDER and checks its pictures: cmake -DGALLERY=... -DIDENTIFY=... -DFOLDER=... -P
+file(REMOVE_RECURSE ${FOLDER})
+execute_process(COMMAND ${GALLERY} ${FOLDER} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "AIViewsGallery failed: ${result}")
+endif()
+set(scenes
+    summary-no-budget summary-80-of-100 summary-250-of-100 summary-1-of-1000 summary-uncapped-ratio
+    summary-warnings
+    editor-collapsed editor-expanded editor-invalid editor-saved editor-saving)
+foreach(language en tr)
+    foreach(scene IN LISTS scenes)
+        set(png ${FOLDER}/${scene}-${language}.png)
+        if(NOT EXISTS ${png})
+            message(FATAL_ERROR "missing ${png}")
+        endif()
+        execute_process(COMMAND ${IDENTIFY} -format "%k" ${png} OUTPUT_VARIABLE colours RESULT_VARIABLE result)
+        if(NOT result EQUAL 0 OR colours LESS 2)
+            message(FATAL_ERROR "${png} is one flat colour (${colours})")
+        endif()
+    endforeach()
+endforeach()

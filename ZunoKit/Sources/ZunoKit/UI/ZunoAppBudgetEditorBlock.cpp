@@ -1,0 +1,260 @@
+#include "ZunoAppBudgetEditorBlock.h"
+
+#include "ZunoBudgetEditorUIState.h"
+#include "ZunoButton.h"
+#include "ZunoCreditsAccountStore.h"
+#include "ZunoCreditsUIFormatter.h"
+#include "ZunoCreditsViewText.h"
+#include "ZunoFonts.h"
+#include "ZunoGlassButtonStyle.h"
+#include "ZunoGlassCard.h"
+#include "ZunoGlassInputField.h"
+#include "ZunoGlassTokens.h"
+#include "ZunoPrimaryButtonStyle.h"
+#include "ZunoSymbolIcon.h"
+#include "ZunoText.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include <array>
+#include <utility>
+
+using ZunoCreditsViewText::label;
+
+namespace {
+
+const std::array<std::pair<const char *, const char *>, 3> kMessages = { {
+    { "Enter valid non-negative numbers (or leave blank for unlimited).",
+        "Geçerli, negatif olmayan sayılar girin (limitsiz için boş bırakın)." },
+    { "App limits updated.", "Uygulama limitleri güncellendi." },
+    { "Caps removed.", "Limitler kaldırıldı." },
+} };
+enum Message { invalid, updated, removed };
+
+// A flat button that draws nothing of its own: its row of child widgets is the label, and a click anywhere
+// across its width counts.
+class HeaderButton : public QAbstractButton {
+public:
+    explicit HeaderButton(QWidget *parent)
+        : QAbstractButton(parent)
+    {
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override { }
+};
+
+QVBoxLayout *column(QWidget *parent, int spacing)
+{
+    auto *layout = new QVBoxLayout(parent);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+} // namespace
+
+ZunoAppBudgetEditorBlock::ZunoAppBudgetEditorBlock(
+    ZunoCreditsAccountStore &store, ZunoLanguage language, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_language(language)
+    , m_state(new ZunoBudgetEditorUIState(this))
+{
+    QVBoxLayout *stack = column(this, 8);
+
+    m_header = new HeaderButton(this);
+    auto *headerRow = new QHBoxLayout(m_header);
+    headerRow->setContentsMargins(0, 0, 0, 0);
+    headerRow->setSpacing(6);
+    m_chevron = new ZunoSymbolIcon(QStringLiteral("chevron.right"), ZunoFonts::system(10, QFont::DemiBold),
+        ZunoGlassTokens::textSecondary(), m_header);
+    m_title = label(
+        QString(), ZunoFonts::system(11.5, QFont::DemiBold), ZunoGlassTokens::textPrimary(), m_header);
+    m_action
+        = label(QString(), ZunoFonts::system(11, QFont::Medium), ZunoGlassTokens::textSecondary(), m_header);
+    for (QWidget *part : { static_cast<QWidget *>(m_chevron), static_cast<QWidget *>(m_title),
+             static_cast<QWidget *>(m_action) })
+        part->setAttribute(Qt::WA_TransparentForMouseEvents);
+    headerRow->addWidget(m_chevron);
+    headerRow->addWidget(m_title);
+    headerRow->addStretch(1);
+    headerRow->addWidget(m_action);
+    stack->addWidget(m_header);
+    connect(m_header, &QAbstractButton::clicked, this, &ZunoAppBudgetEditorBlock::toggleExpanded);
+
+    auto *panel = new ZunoGlassCard(10, 10, this);
+    m_panel = panel;
+    auto *content = new QWidget;
+    QVBoxLayout *panelStack = column(content, 8);
+    auto *fields = new QHBoxLayout;
+    fields->setSpacing(8);
+    const auto field = [&](QLabel *&caption, QLineEdit *&edit) {
+        auto *fieldColumn = new QVBoxLayout;
+        fieldColumn->setSpacing(3);
+        caption = label(
+            QString(), ZunoFonts::system(10.5, QFont::Medium), ZunoGlassTokens::textSecondary(), content);
+        edit = zunoGlassInputField(new QLineEdit(content), 8, 8, 5);
+        fieldColumn->addWidget(caption);
+        fieldColumn->addWidget(edit);
+        fields->addLayout(fieldColumn, 1);
+    };
+    field(m_dailyCaption, m_daily);
+    field(m_monthlyCaption, m_monthly);
+    panelStack->addLayout(fields);
+    m_status = label(QString(), ZunoFonts::system(11), ZunoGlassTokens::success(), content);
+    m_status->setWordWrap(true);
+    panelStack->addWidget(m_status);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    m_save = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>(), content);
+    m_clear = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), content);
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_clear);
+    buttons->addStretch(1);
+    panelStack->addLayout(buttons);
+    panel->setContent(content);
+    stack->addWidget(panel);
+
+    // Only Save saves: Return in a field does nothing.
+    connect(m_daily, &QLineEdit::textEdited, m_state, &ZunoBudgetEditorUIState::setDailyLimitText);
+    connect(m_monthly, &QLineEdit::textEdited, m_state, &ZunoBudgetEditorUIState::setMonthlyLimitText);
+    connect(m_save, &QAbstractButton::clicked, this, &ZunoAppBudgetEditorBlock::saveCaps);
+    connect(m_clear, &QAbstractButton::clicked, this, &ZunoAppBudgetEditorBlock::clearCaps);
+    connect(m_state, &ZunoBudgetEditorUIState::changed, this, &ZunoAppBudgetEditorBlock::updateFromState);
+    connect(
+        &m_store, &ZunoCreditsAccountStore::stateChanged, this, &ZunoAppBudgetEditorBlock::updateFromStore);
+
+    updateTexts();
+    updateFromState();
+    updateFromStore();
+}
+
+QString ZunoAppBudgetEditorBlock::t(const QString &en, const QString &tr) const
+{
+    return zunoText(en, tr, m_language);
+}
+
+void ZunoAppBudgetEditorBlock::setLanguage(ZunoLanguage language)
+{
+    if (language == m_language)
+        return;
+    // A message already shown follows the language too.
+    const auto translated = [&](const std::optional<QString> &message) -> std::optional<QString> {
+        if (!message)
+            return message;
+        for (const auto &[en, tr] : kMessages) {
+            if (*message == t(QString::fromUtf8(en), QString::fromUtf8(tr)))
+                return zunoText(QString::fromUtf8(en), QString::fromUtf8(tr), language);
+        }
+        return message;
+    };
+    const std::optional<QString> error = translated(m_state->validationError());
+    const std::optional<QString> notice = translated(m_state->savedNotice());
+    m_language = language;
+    m_state->setValidationError(error);
+    m_state->setSavedNotice(notice);
+    updateTexts();
+    updateFromState();
+}
+
+void ZunoAppBudgetEditorBlock::toggleExpanded()
+{
+    if (!m_state->isExpanded()) {
+        m_state->hydrate(m_store.currentAppBudget());
+        m_state->setSavedNotice(std::nullopt);
+    }
+    m_state->setExpanded(!m_state->isExpanded());
+}
+
+void ZunoAppBudgetEditorBlock::saveCaps()
+{
+    using ZunoCreditsUIFormatter::parseLimitInput;
+    m_state->setValidationError(std::nullopt);
+    m_state->setSavedNotice(std::nullopt);
+    const ZunoLimitInput daily = parseLimitInput(m_state->dailyLimitText(), m_language);
+    const ZunoLimitInput monthly = parseLimitInput(m_state->monthlyLimitText(), m_language);
+    if (!daily.valid || !monthly.valid) {
+        m_state->setValidationError(
+            t(QString::fromUtf8(kMessages[invalid].first), QString::fromUtf8(kMessages[invalid].second)));
+        return;
+    }
+    // The application's object as the continuation's context, so that a block gone by then is only skipped; a
+    // panel collapsed by then still gets its notice.
+    m_store.saveAppBudget(std::nullopt, daily.value, monthly.value, std::nullopt)
+        .then(QCoreApplication::instance(), [block = QPointer<ZunoAppBudgetEditorBlock>(this)](bool saved) {
+            if (!block || !saved)
+                return;
+            block->m_state->setSavedNotice(block->t(
+                QString::fromUtf8(kMessages[updated].first), QString::fromUtf8(kMessages[updated].second)));
+        });
+}
+
+void ZunoAppBudgetEditorBlock::clearCaps()
+{
+    m_store.deleteAppBudget(std::nullopt)
+        .then(QCoreApplication::instance(), [block = QPointer<ZunoAppBudgetEditorBlock>(this)](bool deleted) {
+            if (!block || !deleted)
+                return;
+            ZunoBudgetEditorUIState *state = block->m_state;
+            state->setDailyLimitText(QString());
+            state->setMonthlyLimitText(QString());
+            state->setValidationError(std::nullopt);
+            state->setSavedNotice(block->t(
+                QString::fromUtf8(kMessages[removed].first), QString::fromUtf8(kMessages[removed].second)));
+        });
+}
+
+void ZunoAppBudgetEditorBlock::updateTexts()
+{
+    m_title->setText(t(QStringLiteral("App Spending Caps"), QStringLiteral("Uygulama Harcama Limitleri")));
+    m_dailyCaption->setText(t(QStringLiteral("Daily Cap (cr)"), QStringLiteral("Günlük Limit (kr)")));
+    m_monthlyCaption->setText(t(QStringLiteral("Monthly Cap (cr)"), QStringLiteral("Aylık Limit (kr)")));
+    const QString unlimited = t(QStringLiteral("Unlimited"), QStringLiteral("Limitsiz"));
+    m_daily->setPlaceholderText(unlimited);
+    m_monthly->setPlaceholderText(unlimited);
+    m_save->setText(t(QStringLiteral("Save Caps"), QStringLiteral("Limitleri Kaydet")));
+    m_clear->setText(t(QStringLiteral("Clear"), QStringLiteral("Kaldır")));
+}
+
+void ZunoAppBudgetEditorBlock::updateFromState()
+{
+    const bool expanded = m_state->isExpanded();
+    m_chevron->setSymbol(expanded ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"));
+    m_action->setText(expanded ? t(QStringLiteral("Hide"), QStringLiteral("Gizle"))
+                               : t(QStringLiteral("Edit"), QStringLiteral("Düzenle")));
+    m_panel->setVisible(expanded);
+    // Rewriting a field the user is typing in would move the cursor.
+    if (m_daily->text() != m_state->dailyLimitText())
+        m_daily->setText(m_state->dailyLimitText());
+    if (m_monthly->text() != m_state->monthlyLimitText())
+        m_monthly->setText(m_state->monthlyLimitText());
+    if (m_state->validationError()) {
+        m_status->setText(*m_state->validationError());
+        ZunoCreditsViewText::setColor(m_status, ZunoGlassTokens::danger());
+    } else if (m_state->savedNotice()) {
+        m_status->setText(*m_state->savedNotice());
+        ZunoCreditsViewText::setColor(m_status, ZunoGlassTokens::success());
+    } else {
+        m_status->clear();
+    }
+    m_status->setVisible(m_state->validationError() || m_state->savedNotice());
+}
+
+void ZunoAppBudgetEditorBlock::updateFromStore()
+{
+    const bool saving = m_store.isSavingBudget();
+    m_save->setEnabled(!saving);
+    m_save->setBusy(saving);
+    m_clear->setEnabled(!saving);
+    const std::optional<ZunoAppBudgetStatus> budget = m_store.currentAppBudget();
+    m_clear->setVisible(budget && budget->hasAnyLimit());
+}
