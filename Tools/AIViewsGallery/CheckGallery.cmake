@@ -7,7 +7,8 @@ endif()
 set(scenes
     summary-no-budget summary-80-of-100 summary-250-of-100 summary-1-of-1000 summary-uncapped-ratio
     summary-warnings
-    editor-collapsed editor-expanded editor-invalid editor-saved editor-saving)
+    editor-collapsed editor-expanded editor-invalid editor-saved editor-saving
+    card-empty card-empty-installed card-test card-test-pro card-test-installed)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)
         set(png ${FOLDER}/${scene}-${language}.png)

@@ -8,6 +8,7 @@
 //
 //   AIViewsGallery FOLDER     (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "AISettingsCardScenes.h"
 #include "ZunoAppBudgetEditorBlock.h"
 #include "ZunoAppBudgetSummaryBlock.h"
 #include "ZunoBudgetEditorUIState.h"
@@ -213,8 +214,10 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc == 2 && QLatin1String(argv[1]) == QLatin1String("--benchmark"))
+        return benchmarkSettingsCard();
     if (argc != 2) {
-        std::fprintf(stderr, "usage: AIViewsGallery FOLDER\n");
+        std::fprintf(stderr, "usage: AIViewsGallery FOLDER | --benchmark\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -223,7 +226,8 @@ int main(int argc, char **argv)
         return 1;
     }
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
-        if (!renderSummaries(folder, language) || !renderEditor(folder, language))
+        if (!renderSummaries(folder, language) || !renderEditor(folder, language)
+            || !renderSettingsCards(folder, language))
             return 1;
     }
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();

@@ -39,6 +39,8 @@ public:
     }
 
     ZunoAIModelCatalogStore *store() const { return m_store.get(); }
+    // Where the test catalog is served, for stores that probe other local servers.
+    QString catalogURL() { return QString::fromLatin1(m_server.url("/models.json")); }
     ZunoFakeHttpServer &server() { return m_server; }
 
     // Syncs the catalog and finds the local models; false when that did not end within `timeoutMs`.
