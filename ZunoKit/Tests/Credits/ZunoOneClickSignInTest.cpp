@@ -355,22 +355,21 @@ TEST(ZunoLoopbackHTTP, SilentAndDribblingClientsAreDroppedAfterTheClientLimit)
 
     const int silent = connectTo(port);
     const int dribbler = connectTo(port);
-    // One byte every 100 ms for up to 5 s; the server must close well before the last one.
+    // One byte every 100 ms for up to 20 s; the server must close well before the last one.
     std::atomic<bool> closedEarly { false };
     std::thread dribbling([dribbler, &closedEarly] {
-        const QByteArray request = "GET /?code=late&state=s HTTP/1.1\r\n\r\n";
-        for (int i = 0; i < 50 && i < request.size(); ++i) {
+        const QByteArray request
+            = "GET /?code=late&state=s&padding=" + QByteArray(160, 'p') + " HTTP/1.1\r\n\r\n";
+        for (int i = 0; i < request.size(); ++i) {
             if (::send(dribbler, request.constData() + i, 1, MSG_NOSIGNAL) != 1) {
                 closedEarly = true;
                 return;
             }
             pollfd entry { dribbler, POLLIN, 0 };
-            if (::poll(&entry, 1, 100) > 0 && (entry.revents & (POLLIN | POLLHUP | POLLERR))) {
-                char byte;
-                if (::recv(dribbler, &byte, 1, MSG_DONTWAIT) <= 0) {
-                    closedEarly = true;
-                    return;
-                }
+            // The server hung up (or answered): it stopped waiting for the rest.
+            if (::poll(&entry, 1, 100) > 0) {
+                closedEarly = true;
+                return;
             }
         }
     });
@@ -453,4 +452,29 @@ TEST_F(ZunoOneClickSignInTest, OpensTheBrowserOnTheMainThreadWhenAsked)
     ZunoDesktopServices::replaceShared(previous);
     ASSERT_EQ(recorder->opened.size(), 1);
     EXPECT_TRUE(recorder->opened[0].toString().startsWith(QStringLiteral("https://quarnwell.com/baglan?")));
+}
+
+TEST(ZunoLoopbackHTTP, RequestTargetNeedsAWholeRequestLine)
+{
+    struct Case {
+        QByteArray sent;
+        std::optional<QString> target;
+    };
+    const Case cases[] = {
+        { "GET /?code=abc&state=s HTTP/1.1\r\nHost: x\r\n\r\n", QStringLiteral("/?code=abc&state=s") },
+        { "GET  /spaced   HTTP/1.1\r\n", QStringLiteral("/spaced") },
+        // Cut off before the line ends: the code could be cut too.
+        { "GET /?code=ab", std::nullopt },
+        { "GET\r\n", std::nullopt },
+        { "GET /\xFF HTTP/1.1\r\n", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const Case &c : cases) {
+        int ends[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+        ::send(ends[1], c.sent.constData(), static_cast<size_t>(c.sent.size()), MSG_NOSIGNAL);
+        EXPECT_EQ(ZunoLoopbackHTTP::readRequestTarget(ends[0], 200ms), c.target) << c.sent.constData();
+        ::close(ends[0]);
+        ::close(ends[1]);
+    }
 }

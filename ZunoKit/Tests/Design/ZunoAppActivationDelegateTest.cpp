@@ -1,8 +1,8 @@
-#include "ZunoTestTimeouts.h"
 #include "ZunoAppActivationDelegate.h"
 #include "ZunoAppLogger.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoTestHome.h"
+#include "ZunoTestTimeouts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -178,4 +178,17 @@ TEST(ZunoAppActivationDelegate, MinimisedWindowsDoNotCountAsVisible)
     studio->showMinimized();
     QTRY_VERIFY(studio->isMinimized());
     EXPECT_FALSE(ZunoAppActivationDelegate::hasVisibleWindows());
+}
+
+TEST(ZunoAppActivationDelegate, ReopenWithOnlyAPanelUpAsksForTheStudioWindow)
+{
+    // The studio window closed to the tray, a floating panel still showing: the panel counts as a
+    // visible window, but only reopening brings the studio back.
+    auto panel = shownWindow(Qt::Tool);
+    ASSERT_TRUE(ZunoAppActivationDelegate::hasVisibleWindows());
+    ZunoAppActivationDelegate delegate(bundleWith({}));
+    ReopenCounter reopen;
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(ZunoAppActivationDelegate::hasVisibleWindows()));
+    EXPECT_EQ(reopen.count, 1);
+    EXPECT_TRUE(panel->isVisible());
 }

@@ -1,3 +1,4 @@
+#include "CamStudioViewModel.h"
 #include "ZunoCamDisplayCheck.h"
 #include "ZunoCamStudioWindow.h"
 
@@ -39,6 +40,10 @@ int main(int argc, char *argv[])
     case ZunoSingleInstanceService::Role::primary:
         break;
     }
+
+    // Only the one studio of the session reads the document, opens the services and logs: a second
+    // launch has handed over and left above. Destroyed before the application.
+    CamStudioViewModel viewModel(CamStudioServices::standard());
 
     ZunoFonts::applyApplicationFont();
     ZunoAppActivationDelegate delegate;

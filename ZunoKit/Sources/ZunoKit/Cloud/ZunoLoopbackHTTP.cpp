@@ -180,8 +180,12 @@ std::optional<QString> readRequestTarget(int clientFD, milliseconds limit)
     }
     if (!ZunoUtf8::isValid(bytes))
         return std::nullopt;
+    // A request line cut off by the deadline or the size limit is no request: its code could be cut too.
     const QString text = QString::fromUtf8(bytes);
-    const QString requestLine = text.left(text.indexOf(QStringLiteral("\r\n")));
+    const qsizetype lineEnd = text.indexOf(QStringLiteral("\r\n"));
+    if (lineEnd < 0)
+        return std::nullopt;
+    const QString requestLine = text.left(lineEnd);
     const QStringList pieces = requestLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (pieces.size() < 2)
         return std::nullopt;

@@ -71,14 +71,14 @@ void ZunoAppActivationDelegate::applicationDidFinishLaunching()
 
 bool ZunoAppActivationDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
 {
-    if (hasVisibleWindows)
-        bringStudioWindowToFront();
-    else
+    // Only floating panels up (the studio window closed to the tray) counts as visible too, yet there
+    // is no studio window to bring forward: the application has to reopen it.
+    if (!hasVisibleWindows || !bringStudioWindowToFront())
         ZunoNotificationCenter::shared().post(QString::fromLatin1(kReopenStudioWindowNotification));
     return true;
 }
 
-void ZunoAppActivationDelegate::bringStudioWindowToFront()
+bool ZunoAppActivationDelegate::bringStudioWindowToFront()
 {
     for (QWindow *window : QGuiApplication::topLevelWindows()) {
         if (!isStudioCandidate(window))
@@ -89,8 +89,9 @@ void ZunoAppActivationDelegate::bringStudioWindowToFront()
         window->requestActivate();
         // Another process's request (a second launch) needs the window manager's consent too.
         ZunoWindowManagerHints::activateWindow(window);
-        return;
+        return true;
     }
+    return false;
 }
 
 bool ZunoAppActivationDelegate::hasVisibleWindows()

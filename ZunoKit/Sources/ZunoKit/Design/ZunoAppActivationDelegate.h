@@ -23,13 +23,13 @@ public:
     // Logs "<name> v<version> (<build>) launched (<system>)" at info in "lifecycle" with the
     // application's logger, then schedules bringing the studio window forward 0.1 s later.
     void applicationDidFinishLaunching();
-    // Brings the studio window forward when `hasVisibleWindows`, else posts the reopen notification.
-    // Always true.
+    // Brings the studio window forward when `hasVisibleWindows`; posts the reopen notification when
+    // there are none or when the visible ones are only panels. Always true.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
 
     // The first top-level window (in creation order) that is a normal window or dialog, not a tool
-    // panel, and shown: restored when minimised, raised and activated. Nothing when there is none.
-    static void bringStudioWindowToFront();
+    // panel, and shown: restored when minimised, raised and activated. False when there is none.
+    static bool bringStudioWindowToFront();
     // Whether a top-level window is shown and not minimised.
     static bool hasVisibleWindows();
 

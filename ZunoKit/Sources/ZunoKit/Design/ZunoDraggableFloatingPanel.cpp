@@ -23,12 +23,13 @@ constexpr double kDragThreshold = 4.0;
 
 } // namespace
 
-ZunoDraggableFloatingPanel::ZunoDraggableFloatingPanel(QWidget *parent)
+ZunoDraggableFloatingPanel::ZunoDraggableFloatingPanel(
+    QWidget *parent, ZunoFloatingPanelWindowHints::Focus focus)
     : QWidget(parent)
     , screenMouseLocationProvider([this] { return m_eventScreenPoint; })
     , m_eventScreenPoint(QCursor::pos())
 {
-    ZunoFloatingPanelWindowHints::configure(this);
+    ZunoFloatingPanelWindowHints::configure(this, focus);
 }
 
 ZunoDraggableFloatingPanel::~ZunoDraggableFloatingPanel()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZunoFloatingPanelWindowHints.h"
+
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -13,10 +15,12 @@ class QWindow;
 // control. A press starts tracking; after 4 px of movement the panel follows the pointer by the whole
 // offset and the content sees no more of that drag; the release after a drag reaches the content far
 // outside every control, so nothing under the pointer is clicked. Escape, losing the focus and hiding
-// abandon a started drag. Shown without taking the focus. Main thread only.
+// abandon a started drag. Shown without taking the focus; a never-focus panel never takes it at all.
+// Main thread only.
 class ZunoDraggableFloatingPanel : public QWidget {
 public:
-    explicit ZunoDraggableFloatingPanel(QWidget *parent = nullptr);
+    explicit ZunoDraggableFloatingPanel(QWidget *parent = nullptr,
+        ZunoFloatingPanelWindowHints::Focus focus = ZunoFloatingPanelWindowHints::Focus::acceptsFocus);
     ~ZunoDraggableFloatingPanel() override;
 
     std::function<void()> onEscapePressed;

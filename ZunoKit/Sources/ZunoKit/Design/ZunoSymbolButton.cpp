@@ -17,6 +17,15 @@ ZunoSymbolButton::ZunoSymbolButton(const QString &symbol, qreal size, const QCol
 {
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    resize(sizeHint());
+}
+
+void ZunoSymbolButton::setSymbol(const QString &symbol)
+{
+    if (symbol == m_symbol)
+        return;
+    m_symbol = symbol;
+    update();
 }
 
 ZunoSymbolButton *ZunoSymbolButton::closeButton(ZunoLanguage language, std::function<void()> action)

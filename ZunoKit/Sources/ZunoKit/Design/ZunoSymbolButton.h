@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZunoCustomDragTrackingView.h"
 #include "ZunoLanguage.h"
 
 #include <QAbstractButton>
@@ -8,8 +9,8 @@
 #include <functional>
 
 // A borderless button that is its symbol alone, as large as the symbol beside text of `size` pixels;
-// drawn lighter while pressed. It takes focus by Tab only.
-class ZunoSymbolButton : public QAbstractButton {
+// drawn lighter while pressed. It takes focus by Tab only. A draggable panel never starts moving from it.
+class ZunoSymbolButton : public QAbstractButton, public ZunoCustomDragTrackingView {
     Q_OBJECT
 public:
     ZunoSymbolButton(const QString &symbol, qreal size, const QColor &color, QWidget *parent = nullptr);
@@ -18,6 +19,7 @@ public:
     static ZunoSymbolButton *closeButton(ZunoLanguage language, std::function<void()> action);
 
     QString symbol() const { return m_symbol; }
+    void setSymbol(const QString &symbol);
     QSize sizeHint() const override;
 
 protected:

@@ -1,6 +1,8 @@
-#include "ZunoTestTimeouts.h"
 #include "ZunoDraggableFloatingPanel.h"
 #include "ZunoFloatingPanelController.h"
+#include "ZunoFloatingPanelWindowHints.h"
+#include "ZunoTestTimeouts.h"
+#include "ZunoX11TestClient.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -8,9 +10,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWindow>
-
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 #include <gtest/gtest.h>
 
@@ -28,77 +27,6 @@ const bool kPlatformChosen = [] {
     return true;
 }();
 
-// A second X client that reads window properties and drives the pointer through XTest.
-class X11Client {
-public:
-    X11Client()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        if (!xcb_connection_has_error(m_connection))
-            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~X11Client() { xcb_disconnect(m_connection); }
-    bool ok() const { return m_root != 0; }
-
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply = xcb_intern_atom_reply(m_connection,
-            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : 0;
-        free(reply);
-        return value;
-    }
-
-    std::vector<uint32_t> property(xcb_window_t window, const char *name, xcb_atom_t type)
-    {
-        std::vector<uint32_t> values;
-        auto *reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, window, atom(name), type, 0, 64), nullptr);
-        if (reply && reply->format == 32) {
-            const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
-        }
-        free(reply);
-        return values;
-    }
-
-    xcb_window_t inputFocus()
-    {
-        auto *reply = xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-        const xcb_window_t focus = reply ? reply->focus : 0;
-        free(reply);
-        return focus;
-    }
-
-    void moveTo(QPoint global)
-    {
-        xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root,
-            static_cast<int16_t>(global.x()), static_cast<int16_t>(global.y()), 0);
-        xcb_flush(m_connection);
-    }
-    void button(bool down)
-    {
-        xcb_test_fake_input(m_connection, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME,
-            XCB_NONE, 0, 0, 0);
-        xcb_flush(m_connection);
-    }
-
-private:
-    xcb_connection_t *m_connection;
-    xcb_window_t m_root = 0;
-};
-
-bool waitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(kWindowWait);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 bool contains(const std::vector<uint32_t> &values, uint32_t value)
 {
     return std::find(values.begin(), values.end(), value) != values.end();
@@ -111,7 +39,7 @@ protected:
         if (QGuiApplication::platformName() != QLatin1String("xcb") || !client.ok())
             GTEST_SKIP() << "needs an X display";
     }
-    X11Client client;
+    ZunoX11TestClient client;
 };
 
 } // namespace
@@ -164,7 +92,7 @@ TEST_F(PanelX11Test, DraggablePanelLeavesTheFocusWhereItWasControllerPanelTakesI
 
     // Clicking back into the studio window takes the focus away: the panel goes.
     studio.activateWindow();
-    ASSERT_TRUE(waitFor([&] { return !controller.isVisible(); }));
+    ASSERT_TRUE(zunoWaitFor([&] { return !controller.isVisible(); }));
     EXPECT_EQ(dismissed, 1);
 }
 
@@ -181,16 +109,72 @@ TEST_F(PanelX11Test, RealPointerDragMovesThePanel)
 
     const QPoint start = panel.mapToGlobal(QPoint(100, 60));
     client.moveTo(start);
-    ASSERT_TRUE(waitFor([&] { return QCursor::pos() == start; }));
+    ASSERT_TRUE(zunoWaitFor([&] { return QCursor::pos() == start; }));
     client.button(true);
     QTest::qWait(0);
     client.moveTo(start + QPoint(2, 2));
     client.moveTo(start + QPoint(30, 20));
-    ASSERT_TRUE(waitFor([&] { return panel.pos() == QPoint(430, 320); }))
+    ASSERT_TRUE(zunoWaitFor([&] { return panel.pos() == QPoint(430, 320); }))
         << panel.pos().x() << "," << panel.pos().y();
     client.moveTo(start + QPoint(60, 45));
-    ASSERT_TRUE(waitFor([&] { return panel.pos() == QPoint(460, 345); }));
+    ASSERT_TRUE(zunoWaitFor([&] { return panel.pos() == QPoint(460, 345); }));
     client.button(false);
-    ASSERT_TRUE(waitFor([&] { return !ended.isNull(); }));
+    ASSERT_TRUE(zunoWaitFor([&] { return !ended.isNull(); }));
     EXPECT_EQ(ended, QPoint(460, 345));
+}
+
+TEST_F(PanelX11Test, NeverFocusPanelSaysSoInItsHintsAndKeepsTheFocusAway)
+{
+    QWidget studio;
+    studio.setGeometry(50, 50, 300, 200);
+    studio.show();
+    studio.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&studio, kWindowWait));
+    const xcb_window_t focusBefore = client.inputFocus();
+
+    ZunoDraggableFloatingPanel panel(nullptr, ZunoFloatingPanelWindowHints::Focus::neverFocus);
+    ZunoDraggableFloatingPanel focusable;
+    for (ZunoDraggableFloatingPanel *each : { &panel, &focusable }) {
+        each->resize(200, 120);
+        each->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(each, kWindowWait));
+    }
+    EXPECT_EQ(client.inputHint(static_cast<xcb_window_t>(panel.winId())), std::optional(false));
+    EXPECT_NE(client.inputHint(static_cast<xcb_window_t>(focusable.winId())), std::optional(false));
+
+    // Even asked to, the never-focus panel does not take the keyboard.
+    panel.activateWindow();
+    QTest::qWait(50);
+    EXPECT_EQ(client.inputFocus(), focusBefore);
+    EXPECT_TRUE(studio.isActiveWindow());
+}
+
+TEST_F(PanelX11Test, CompositingFollowsTheSelectionOwnerAndRoundedPanelsAreMaskedWithoutIt)
+{
+    ZunoDraggableFloatingPanel panel;
+    panel.resize(200, 120);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
+    ASSERT_FALSE(ZunoFloatingPanelWindowHints::isCompositing()) << "the test display runs no compositor";
+    ZunoFloatingPanelWindowHints::applyRoundedShape(&panel, 20);
+    EXPECT_FALSE(panel.mask().isEmpty());
+    EXPECT_FALSE(panel.mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(panel.mask().contains(QPoint(199, 119)));
+    EXPECT_TRUE(panel.mask().contains(QPoint(100, 60)));
+    EXPECT_TRUE(panel.mask().contains(QPoint(100, 0)));
+
+    // A compositing manager announces itself by owning _NET_WM_CM_S<screen>.
+    xcb_connection_t *connection = client.connection();
+    const xcb_window_t owner = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, client.root(), 0, 0, 1, 1, 0,
+        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(connection, owner, client.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+    xcb_flush(connection);
+    EXPECT_TRUE(zunoWaitFor([] { return ZunoFloatingPanelWindowHints::isCompositing(); }));
+    ZunoFloatingPanelWindowHints::applyRoundedShape(&panel, 20);
+    EXPECT_TRUE(panel.mask().isEmpty());
+
+    xcb_destroy_window(connection, owner);
+    xcb_flush(connection);
+    EXPECT_TRUE(zunoWaitFor([] { return !ZunoFloatingPanelWindowHints::isCompositing(); }));
 }

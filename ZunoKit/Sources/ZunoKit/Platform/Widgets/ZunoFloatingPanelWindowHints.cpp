@@ -1,6 +1,10 @@
 #include "ZunoFloatingPanelWindowHints.h"
 
+#include "ZunoContinuousShape.h"
+
 #include <QGuiApplication>
+#include <QPainterPath>
+#include <QRegion>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -8,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -70,9 +75,12 @@ void sendToRoot(xcb_connection_t *connection, xcb_window_t root, xcb_window_t wi
 
 } // namespace
 
-void ZunoFloatingPanelWindowHints::configure(QWidget *panel)
+void ZunoFloatingPanelWindowHints::configure(QWidget *panel, Focus focus)
 {
-    panel->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    if (focus == Focus::neverFocus)
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    panel->setWindowFlags(flags);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     // Tool windows are hidden when the application loses the focus on some platforms; panels stay.
@@ -114,4 +122,50 @@ void ZunoFloatingPanelWindowHints::applyNativeHints(QWidget *panel)
         }
     }
     xcb_flush(connection);
+}
+
+namespace {
+
+// The X screen the application's display names (":0.1" is screen 1).
+int defaultScreenNumber()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype colon = display.lastIndexOf(':');
+    const qsizetype dot = display.indexOf('.', colon < 0 ? 0 : colon);
+    if (colon < 0 || dot < 0)
+        return 0;
+    bool ok = false;
+    const int screen = display.mid(dot + 1).toInt(&ok);
+    return ok ? screen : 0;
+}
+
+} // namespace
+
+bool ZunoFloatingPanelWindowHints::isCompositing()
+{
+    // Wayland compositors always composite; offscreen renders keep their transparency.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return false;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(defaultScreenNumber());
+    const xcb_atom_t selection = internAtom(connection, name.c_str());
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t *reply
+        = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    free(reply);
+    return owned;
+}
+
+void ZunoFloatingPanelWindowHints::applyRoundedShape(QWidget *panel, double radius)
+{
+    if (isCompositing()) {
+        panel->clearMask();
+        return;
+    }
+    const QPainterPath shape = ZunoContinuousShape::roundedRect(QRectF(panel->rect()), radius);
+    panel->setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }

@@ -1,0 +1,131 @@
+#include "CamStudioViewModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Options {
+    double prompterSeconds = 0;
+    int persistCount = 0;
+};
+
+bool parse(const QStringList &arguments, Options &options)
+{
+    for (qsizetype index = 1; index < arguments.size(); ++index) {
+        const QString &argument = arguments[index];
+        if (index + 1 >= arguments.size())
+            return false;
+        bool ok = false;
+        if (argument == QLatin1String("--prompter"))
+            options.prompterSeconds = arguments[++index].toDouble(&ok);
+        else if (argument == QLatin1String("--persist"))
+            options.persistCount = arguments[++index].toInt(&ok);
+        if (!ok)
+            return false;
+    }
+    if (options.prompterSeconds <= 0 && options.persistCount <= 0)
+        options.prompterSeconds = 6;
+    return options.prompterSeconds >= 0 && options.persistCount >= 0;
+}
+
+void line(const QString &text)
+{
+    std::printf("%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+// The services and the view model, timed together: what start-up spends before the first window.
+std::unique_ptr<CamStudioViewModel> makeViewModel(const std::function<CamStudioServices()> &services)
+{
+    QElapsedTimer timer;
+    timer.start();
+    auto viewModel = std::make_unique<CamStudioViewModel>(services());
+    line(QStringLiteral("services and view model constructed in %1 ms")
+             .arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1));
+    return viewModel;
+}
+
+void timePersist(int count)
+{
+    QTemporaryDir folder;
+    auto viewModel = makeViewModel([&folder] {
+        CamStudioServices services = CamStudioServices::standard();
+        services.store = CamStudioServices::documentStore(std::make_unique<CamScriptStore>(folder.path()));
+        return services;
+    });
+    std::vector<double> micros;
+    QElapsedTimer timer;
+    for (int step = 0; step < count; ++step) {
+        timer.start();
+        viewModel->nudgePrompterWPM(step % 2 == 0 ? 1 : -1);
+        micros.push_back(timer.nsecsElapsed() / 1e3);
+    }
+    std::sort(micros.begin(), micros.end());
+    timer.start();
+    const bool flushed = viewModel->flushDocument(std::chrono::seconds(30));
+    line(QStringLiteral("persist: %1 saves, main thread median %2 us, p95 %3 us; writer done %4 ms later%5")
+             .arg(count)
+             .arg(micros[micros.size() / 2], 0, 'f', 1)
+             .arg(micros[micros.size() * 95 / 100], 0, 'f', 1)
+             .arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1)
+             .arg(flushed ? QString() : QStringLiteral(" (not finished)")));
+}
+
+void runPrompter(double seconds)
+{
+    auto viewModel = makeViewModel(&CamStudioServices::standard);
+    CamStudioViewModel *vm = viewModel.get();
+    QElapsedTimer clock;
+    const auto stamp = [&clock] { return QStringLiteral("%1s").arg(clock.nsecsElapsed() / 1e9, 5, 'f', 2); };
+    QObject::connect(vm, &CamStudioViewModel::prompterStateChanged, vm, [=] {
+        line(QStringLiteral("%1 visible=%2 countdown=%3 scrolling=%4 gate=%5")
+                 .arg(stamp(), vm->isTeleprompterVisible() ? "yes" : "no")
+                 .arg(vm->prompterCountdownRemaining())
+                 .arg(vm->isPrompterScrolling() ? "yes" : "no", vm->isVoiceGateOpen() ? "open" : "closed"));
+    });
+    QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [=] {
+        line(QStringLiteral("%1 toast: %2%3")
+                 .arg(stamp(), vm->toastMessage().value_or(QStringLiteral("(cleared)")),
+                     vm->toastIsError() ? QStringLiteral(" [error]") : QString()));
+    });
+    QTimer report;
+    report.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&report, &QTimer::timeout, vm, [=] {
+        line(QStringLiteral("%1 offset=%2").arg(stamp()).arg(vm->prompterScrollOffset(), 0, 'f', 2));
+    });
+    clock.start();
+    report.start(1000);
+    vm->showTeleprompterOverlay();
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000) + 50, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    vm->hideTeleprompterOverlay();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
+    Options options;
+    if (!parse(QApplication::arguments(), options)) {
+        std::fprintf(stderr, "usage: StudioDemo [--prompter SECONDS] [--persist COUNT]\n");
+        return 2;
+    }
+    if (options.persistCount > 0)
+        timePersist(options.persistCount);
+    if (options.prompterSeconds > 0)
+        runPrompter(options.prompterSeconds);
+    return 0;
+}

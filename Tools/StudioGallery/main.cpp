@@ -1,0 +1,29 @@
+// Renders studio views to PNG files for a visual check.
+//
+//   StudioGallery FOLDER      (offscreen unless QT_QPA_PLATFORM says otherwise)
+
+#include "OverlayScenes.h"
+#include "ZunoFonts.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ZunoFonts::applyApplicationFont();
+    if (app.arguments().size() < 2) {
+        std::fprintf(stderr, "usage: StudioGallery FOLDER\n");
+        return 2;
+    }
+    const QString folder = app.arguments().at(1);
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "could not make %s\n", qPrintable(folder));
+        return 1;
+    }
+    return writeOverlayScenes(folder) ? 0 : 1;
+}

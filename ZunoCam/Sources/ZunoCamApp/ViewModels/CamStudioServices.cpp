@@ -1,0 +1,167 @@
+#include "CamStudioServices.h"
+
+#include "CameraCaptureService.h"
+#include "CameraDeviceDirectory.h"
+#include "CameraSystemDevices.h"
+#include "CameraVideoRecorder.h"
+#include "NotchTeleprompterPanelController.h"
+#include "TeleprompterRemoteServer.h"
+#include "VoiceActivityMonitorService.h"
+#include "ZunoAppLogger.h"
+#include "ZunoGlobalHotkeyManager.h"
+#include "ZunoLaunchAtLogin.h"
+#include "ZunoPermissionCenter.h"
+
+namespace {
+
+class ScriptStoreAdapter : public CamStudioDocumentStore {
+public:
+    explicit ScriptStoreAdapter(std::unique_ptr<CamScriptStore> store)
+        : m_store(std::move(store))
+    {
+    }
+    CamPersistedPayload load() override { return m_store->load(); }
+    CamScriptStore::SaveResult save(const CamPersistedPayload &payload) override
+    {
+        return m_store->save(payload);
+    }
+    void setMessageHandler(CamScriptStore::MessageHandler handler) override
+    {
+        m_store->setMessageHandler(std::move(handler));
+    }
+
+private:
+    std::unique_ptr<CamScriptStore> m_store;
+};
+
+class RecorderAdapter : public CamStudioRecorder {
+public:
+    explicit RecorderAdapter(std::shared_ptr<ZunoAppLogger> logger)
+        : m_recorder(std::move(logger))
+    {
+    }
+    bool isRecording() const override { return m_recorder.isRecording(); }
+    bool append(const CameraRecorderFrame &frame) override { return m_recorder.append(frame); }
+    void setOnStatusChange(StatusCallback callback) override
+    {
+        m_recorder.setOnStatusChange(std::move(callback));
+    }
+    QString startRecording(const std::optional<QString> &directory, const QDateTime &date) override
+    {
+        return m_recorder.startRecording(directory, date);
+    }
+    QFuture<CameraRecordingResult> stopRecording() override { return m_recorder.stopRecording(); }
+    void cancelRecording() override { m_recorder.cancelRecording(); }
+    CameraRecordingSnapshot currentSnapshot() const override { return m_recorder.currentSnapshot(); }
+    QString defaultOutputDirectory() const override { return CameraVideoRecorder::defaultOutputDirectory(); }
+
+private:
+    CameraVideoRecorder m_recorder;
+};
+
+class CaptureAdapter : public CamStudioCamera {
+public:
+    CaptureAdapter(std::shared_ptr<ZunoAppLogger> logger, std::shared_ptr<CameraDeviceDirectory> devices)
+        : m_service(std::move(logger), dependencies(std::move(devices)))
+    {
+    }
+    void setOnFrame(FrameCallback callback) override { m_service.onFrame = std::move(callback); }
+    void updateAdjustments(const CameraAdjustments &adjustments) override
+    {
+        m_service.updateAdjustments(adjustments);
+    }
+    void attachRecorder(std::shared_ptr<CamStudioRecorder> recorder) override
+    {
+        m_service.attachFrameRecorder(std::move(recorder));
+    }
+    bool start(const std::optional<QString> &deviceID) override { return m_service.start(deviceID); }
+    void stop() override { m_service.stop(); }
+
+private:
+    static CameraCaptureService::Dependencies dependencies(std::shared_ptr<CameraDeviceDirectory> devices)
+    {
+        CameraCaptureService::Dependencies result = CameraCaptureService::defaultDependencies();
+        result.devices = std::move(devices);
+        return result;
+    }
+
+    CameraCaptureService m_service;
+};
+
+class RemoteAdapter : public CamStudioRemote {
+public:
+    explicit RemoteAdapter(std::shared_ptr<ZunoAppLogger> logger)
+        : m_server(std::move(logger))
+    {
+    }
+    QString start(quint16 port) override { return m_server.start(port); }
+    void stop(bool silent) override { m_server.stop(silent); }
+    bool isRunning() const override { return m_server.isRunning(); }
+    void setStateProvider(TeleprompterRemoteServer::StateProvider provider) override
+    {
+        m_server.setStateProvider(std::move(provider));
+    }
+    void setCommandHandler(TeleprompterRemoteServer::CommandHandler handler) override
+    {
+        m_server.setCommandHandler(std::move(handler));
+    }
+    void setOnEvent(TeleprompterRemoteServer::EventHandler handler) override
+    {
+        m_server.setOnEvent(std::move(handler));
+    }
+
+private:
+    TeleprompterRemoteServer m_server;
+};
+
+class DesktopSystem : public CamStudioSystem {
+public:
+    ZunoMediaAuthorizationStatus microphoneAuthorizationStatus() override
+    {
+        return ZunoPermissionCenter::microphoneAuthorizationStatus();
+    }
+    void requestMicrophoneAccess(std::function<void(bool)> completion) override
+    {
+        completion(ZunoPermissionCenter::microphoneAuthorizationStatus()
+            == ZunoMediaAuthorizationStatus::authorized);
+    }
+    bool isLaunchAtLoginEnabled() override { return ZunoLaunchAtLogin::isEnabled(); }
+    bool setLaunchAtLoginEnabled(bool enabled) override { return ZunoLaunchAtLogin::setEnabled(enabled); }
+};
+
+} // namespace
+
+CamStudioServices::CamStudioServices() = default;
+CamStudioServices::CamStudioServices(CamStudioServices &&) noexcept = default;
+CamStudioServices &CamStudioServices::operator=(CamStudioServices &&) noexcept = default;
+CamStudioServices::~CamStudioServices() = default;
+
+CamStudioServices CamStudioServices::standard()
+{
+    CamStudioServices services;
+    services.logger = ZunoAppLogger::shared(QStringLiteral("ZunoCam"));
+    services.store = documentStore(std::make_unique<CamScriptStore>());
+    services.cameraDevices = std::make_shared<CameraSystemDevices>();
+    services.camera = std::make_unique<CaptureAdapter>(services.logger, services.cameraDevices);
+    services.recorder = std::make_shared<RecorderAdapter>(services.logger);
+    services.remote = std::make_unique<RemoteAdapter>(services.logger);
+    services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
+    services.hotkeys = std::make_unique<ZunoGlobalHotkeyManager>();
+    services.system = desktopSystem();
+    services.clock = CamStudioClock::system();
+    services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
+        return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
+    };
+    return services;
+}
+
+std::unique_ptr<CamStudioDocumentStore> CamStudioServices::documentStore(
+    std::unique_ptr<CamScriptStore> store)
+{
+    return std::make_unique<ScriptStoreAdapter>(std::move(store));
+}
+
+std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
+{
+    return std::make_unique<DesktopSystem>();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CamStudioCamera.h"
+#include "CamStudioClock.h"
+#include "CamStudioDocumentStore.h"
+#include "CamStudioPanels.h"
+#include "CamStudioRecorder.h"
+#include "CamStudioRemote.h"
+#include "CamStudioSystem.h"
+
+#include <memory>
+
+class CameraDeviceDirectory;
+class VoiceActivityMonitorService;
+class ZunoAppLogger;
+class ZunoGlobalHotkeyManager;
+
+// Everything the studio view model owns and drives, handed to it whole at construction. standard()
+// builds the real services; tests and tools put fakes in the members they need to watch. The members'
+// destructors stop and join their own threads.
+struct CamStudioServices {
+    CamStudioServices();
+    CamStudioServices(CamStudioServices &&) noexcept;
+    CamStudioServices &operator=(CamStudioServices &&) noexcept;
+    ~CamStudioServices();
+
+    std::shared_ptr<ZunoAppLogger> logger;
+    std::unique_ptr<CamStudioDocumentStore> store;
+    // The camera list (start-up and refresh read it) and the camera that opens them.
+    std::shared_ptr<CameraDeviceDirectory> cameraDevices;
+    std::unique_ptr<CamStudioCamera> camera;
+    std::shared_ptr<CamStudioRecorder> recorder;
+    std::unique_ptr<CamStudioRemote> remote;
+    std::unique_ptr<VoiceActivityMonitorService> voiceMonitor;
+    std::unique_ptr<ZunoGlobalHotkeyManager> hotkeys;
+    std::unique_ptr<CamStudioSystem> system;
+    std::unique_ptr<CamStudioClock> clock;
+    CamStudioPanelFactory panels;
+
+    // The real services, made in this order: the "ZunoCam" logger, the document store in its default
+    // folder, the system's cameras with the capture service, the recorder, the remote server, the
+    // voice monitor, the hot keys; then the desktop's answers, the system clock and the teleprompter
+    // panel. Needs a QApplication.
+    static CamStudioServices standard();
+
+    // Real adapters over existing objects, for callers that build part of the bundle themselves.
+    static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
+    static std::unique_ptr<CamStudioSystem> desktopSystem();
+};

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "CamScriptStore.h"
+#include "CamStudioFakeServices.h"
+#include "CamStudioViewModel.h"
+#include "CamStudioVirtualClock.h"
+#include "CountingDocumentStore.h"
+#include "FakeMicrophone.h"
+#include "FakeNotchPanel.h"
+#include "FakeStudioCamera.h"
+#include "FakeStudioSystem.h"
+#include "ZunoAppLogger.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+// A view model on fakes and virtual time, in a temporary folder that holds its document and log.
+// Tests that prepare the document or the fakes do so before start().
+class StudioTest : public ::testing::Test {
+protected:
+    static constexpr int kWait = 20000;
+
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    void TearDown() override
+    {
+        // The fakes belong to the view model once it is made.
+        if (vm)
+            fakes.system->releaseMicrophoneProbe();
+        vm.reset();
+    }
+
+    QString documentFolder() const { return m_dir.filePath(QStringLiteral("ZunoCam")); }
+    QString folder() const { return m_dir.path(); }
+
+    // Writes the studio document the view model will read.
+    void writeDocument(const CamPersistedPayload &payload)
+    {
+        CamScriptStore store(documentFolder());
+        ASSERT_TRUE(store.save(payload));
+    }
+
+    void makeFakes(int cameras = 1)
+    {
+        if (!fakes.clock)
+            fakes = CamStudioFakeServices::make(folder(), cameras);
+    }
+
+    void start(int cameras = 1)
+    {
+        makeFakes(cameras);
+        vm = std::make_unique<CamStudioViewModel>(std::move(fakes.services));
+    }
+
+    // Waits for the document writer and runs what it posted back.
+    void flush()
+    {
+        ASSERT_TRUE(vm->flushDocument(std::chrono::milliseconds(kWait)));
+        QCoreApplication::processEvents();
+    }
+
+    // The log's messages of a category, oldest first.
+    QStringList messages(const QString &category, ZunoLogLevel level = ZunoLogLevel::debug) const
+    {
+        QStringList result;
+        for (const ZunoLogEntry &entry : fakes.logger->recentEntries(10000, level)) {
+            if (entry.category == category)
+                result.prepend(entry.message);
+        }
+        return result;
+    }
+
+    CamStudioVirtualClock &clock() { return *fakes.clock; }
+
+    TeleprompterSettings settingsWith(const std::function<void(TeleprompterSettings &)> &change) const
+    {
+        TeleprompterSettings settings = vm->teleprompter();
+        change(settings);
+        return settings;
+    }
+
+    QTemporaryDir m_dir;
+    CamStudioFakeServices fakes;
+    std::unique_ptr<CamStudioViewModel> vm;
+};

@@ -1,0 +1,60 @@
+#include "FakeStudioRemote.h"
+
+QString FakeStudioRemote::start(quint16 port)
+{
+    m_log->add(QStringLiteral("remote.start"));
+    if (port < 1024)
+        throw TeleprompterRemoteServerError::invalidPort(port);
+    std::lock_guard lock(m_lock);
+    m_running = true;
+    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+}
+
+void FakeStudioRemote::stop(bool silent)
+{
+    m_log->add(silent ? QStringLiteral("remote.stop.silent") : QStringLiteral("remote.stop"));
+    std::lock_guard lock(m_lock);
+    m_running = false;
+}
+
+bool FakeStudioRemote::isRunning() const
+{
+    std::lock_guard lock(m_lock);
+    return m_running;
+}
+
+void FakeStudioRemote::setStateProvider(TeleprompterRemoteServer::StateProvider provider)
+{
+    std::lock_guard lock(m_lock);
+    m_stateProvider = std::move(provider);
+}
+
+void FakeStudioRemote::setCommandHandler(TeleprompterRemoteServer::CommandHandler handler)
+{
+    std::lock_guard lock(m_lock);
+    m_commandHandler = std::move(handler);
+}
+
+void FakeStudioRemote::setOnEvent(TeleprompterRemoteServer::EventHandler handler)
+{
+    std::lock_guard lock(m_lock);
+    m_onEvent = std::move(handler);
+}
+
+TeleprompterRemoteServer::StateProvider FakeStudioRemote::stateProvider() const
+{
+    std::lock_guard lock(m_lock);
+    return m_stateProvider;
+}
+
+TeleprompterRemoteServer::CommandHandler FakeStudioRemote::commandHandler() const
+{
+    std::lock_guard lock(m_lock);
+    return m_commandHandler;
+}
+
+TeleprompterRemoteServer::EventHandler FakeStudioRemote::eventHandler() const
+{
+    std::lock_guard lock(m_lock);
+    return m_onEvent;
+}
