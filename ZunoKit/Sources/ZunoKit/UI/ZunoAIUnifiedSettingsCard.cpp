@@ -7,6 +7,7 @@
 #include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoCreditsViewText.h"
 #include "ZunoDisclosureCard.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassCard.h"
@@ -22,12 +23,6 @@
 #include <QPainter>
 
 namespace {
-
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(color.alphaF() * alpha);
-    return color;
-}
 
 // "Active: <name>": 11 semibold in the accent, padded 9 × 4 on an accent capsule at 0.14 edged at 0.35.
 class ActiveChip : public QLabel {
@@ -50,8 +45,10 @@ protected:
         {
             QPainter painter(this);
             painter.setRenderHint(QPainter::Antialiasing);
-            painter.fillPath(ZunoContinuousShape::capsule(rect()), withAlpha(m_accent, 0.14));
-            ZunoContinuousShape::strokeBorder(painter, rect(), -1, withAlpha(m_accent, 0.35));
+            painter.fillPath(
+                ZunoContinuousShape::capsule(rect()), ZunoCreditsViewText::withOpacity(m_accent, 0.14));
+            ZunoContinuousShape::strokeBorder(
+                painter, rect(), -1, ZunoCreditsViewText::withOpacity(m_accent, 0.35));
         }
         QLabel::paintEvent(event);
     }

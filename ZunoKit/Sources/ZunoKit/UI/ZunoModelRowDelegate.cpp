@@ -1,6 +1,7 @@
 #include "ZunoModelRowDelegate.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoCreditsViewText.h"
 #include "ZunoFlowLayout.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
@@ -45,12 +46,6 @@ QFont checkmarkFont()
     return ZunoFonts::system(13);
 }
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(color.alphaF() * alpha);
-    return color;
-}
-
 QSizeF chipSize(const QString &text)
 {
     const QFontMetricsF metrics(chipFont());
@@ -60,7 +55,7 @@ QSizeF chipSize(const QString &text)
 
 void paintChip(QPainter &painter, const QRectF &rect, const ZunoModelRowChips::Chip &chip)
 {
-    painter.fillPath(ZunoContinuousShape::capsule(rect), withAlpha(chip.tint, 0.14));
+    painter.fillPath(ZunoContinuousShape::capsule(rect), ZunoCreditsViewText::withOpacity(chip.tint, 0.14));
     painter.setFont(chipFont());
     painter.setPen(chip.tint);
     painter.drawText(rect, Qt::AlignCenter, chip.text);
@@ -179,8 +174,8 @@ void ZunoModelRowDelegate::paint(
     painter->setRenderHint(QPainter::Antialiasing);
     painter->fillPath(ZunoContinuousShape::roundedRect(card, kRadius),
         selected ? ZunoGlassTokens::surface3() : ZunoGlassTokens::surface1());
-    ZunoContinuousShape::strokeBorder(
-        *painter, card, kRadius, selected ? withAlpha(m_accent, 0.8) : ZunoGlassTokens::borderSubtle());
+    ZunoContinuousShape::strokeBorder(*painter, card, kRadius,
+        selected ? ZunoCreditsViewText::withOpacity(m_accent, 0.8) : ZunoGlassTokens::borderSubtle());
 
     const qreal left = card.left() + kHorizontalPadding;
     const qreal inner = card.width() - 2 * kHorizontalPadding;

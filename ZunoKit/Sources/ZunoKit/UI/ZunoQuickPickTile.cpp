@@ -1,6 +1,7 @@
 #include "ZunoQuickPickTile.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoCreditsViewText.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoTwoLineText.h"
@@ -32,12 +33,6 @@ QFont hintFont()
 QFont nameFont()
 {
     return ZunoFonts::system(10.5, QFont::Medium);
-}
-
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(color.alphaF() * alpha);
-    return color;
 }
 
 } // namespace
@@ -92,9 +87,9 @@ void ZunoQuickPickTile::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = rect();
     painter.fillPath(ZunoContinuousShape::roundedRect(bounds, kRadius),
-        m_selected ? withAlpha(m_accent, 0.16) : ZunoGlassTokens::surface1());
-    ZunoContinuousShape::strokeBorder(
-        painter, bounds, kRadius, m_selected ? withAlpha(m_accent, 0.8) : ZunoGlassTokens::borderSubtle());
+        m_selected ? ZunoCreditsViewText::withOpacity(m_accent, 0.16) : ZunoGlassTokens::surface1());
+    ZunoContinuousShape::strokeBorder(painter, bounds, kRadius,
+        m_selected ? ZunoCreditsViewText::withOpacity(m_accent, 0.8) : ZunoGlassTokens::borderSubtle());
 
     const qreal inner = width() - 2 * kPadding;
     qreal y = kPadding;
@@ -115,7 +110,7 @@ void ZunoQuickPickTile::paintEvent(QPaintEvent *)
     const QRectF badgeRect(kPadding + titleWidth + kBadgeGap,
         y + (topRow - badge.height() - 2 * kBadgeVertical) / 2, badgeWidth,
         badge.height() + 2 * kBadgeVertical);
-    painter.fillPath(ZunoContinuousShape::capsule(badgeRect), withAlpha(tint, 0.15));
+    painter.fillPath(ZunoContinuousShape::capsule(badgeRect), ZunoCreditsViewText::withOpacity(tint, 0.15));
     painter.setFont(badgeFont());
     painter.setPen(tint);
     painter.drawText(badgeRect, Qt::AlignCenter, badgeLabel);
