@@ -1,5 +1,10 @@
 #include "ZunoModelRowChips.h"
+#include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
+#include "ZunoModelRowDelegate.h"
+#include "ZunoModelRowListModel.h"
+
+#include <QFontMetricsF>
 
 #include <gtest/gtest.h>
 
@@ -133,4 +138,28 @@ TEST(ZunoModelRowChips, Tints)
     row.supportsReasoning = false;
     EXPECT_EQ(ZunoModelRowChips::chips(row, ZunoLanguage::en, kAccent).last().tint,
         ZunoGlassTokens::textSecondary());
+}
+
+TEST(ZunoModelRowDelegate, AnEmptySummaryLeavesNoGapAndLongOnesStopAtTwoLines)
+{
+    ZunoUnifiedModelRowItem bare;
+    bare.id = QStringLiteral("a");
+    bare.displayName = QStringLiteral("Model");
+    ZunoUnifiedModelRowItem oneLine = bare;
+    oneLine.id = QStringLiteral("b");
+    oneLine.summaryText = QStringLiteral("Short.");
+    ZunoUnifiedModelRowItem long_ = bare;
+    long_.id = QStringLiteral("c");
+    long_.summaryText = QStringLiteral("word ").repeated(200);
+    ZunoModelRowListModel model;
+    model.setRows({ bare, oneLine, long_ }, { false, false, false });
+    ZunoModelRowDelegate delegate(kAccent, ZunoLanguage::en);
+
+    const qreal line = QFontMetricsF(ZunoFonts::system(11)).lineSpacing();
+    const int withoutSummary = delegate.cardHeight(model, 0, 400);
+    const int withOneLine = delegate.cardHeight(model, 1, 400);
+    const int withTwoLines = delegate.cardHeight(model, 2, 400);
+    // One line of summary adds the line and the column's 5-pixel spacing; nothing more.
+    EXPECT_NEAR(withOneLine - withoutSummary, line + 5, 1.0);
+    EXPECT_NEAR(withTwoLines - withOneLine, line, 1.0);
 }
