@@ -16,6 +16,12 @@ Json parse(const QByteArray &body)
 
 } // namespace
 
+const std::vector<QByteArray> &ZunoFakeGateway::chatPieces()
+{
+    static const std::vector<QByteArray> pieces { "Hello", " from", " the", " fake", " gateway." };
+    return pieces;
+}
+
 ZunoFakeGateway::ZunoFakeGateway()
     : m_profile({ { "user_id", "user-1" }, { "email", "user@example.com" }, { "name", "Test User" },
         { "available_micros", 5'000'000 }, { "held_micros", 250'000 }, { "credit_unit_micros", 1000 } })
@@ -129,7 +135,48 @@ std::optional<ZunoFakeGateway::Reply> ZunoFakeGateway::answer(const Request &req
                         { "status", "available" }, { "price_multiplier", 1.25 }, { "hold_usd", 0.05 },
                         { "models", { "gpt-4o-mini" } } } } } });
     }
+    if (method == "POST" && path == "/v1/ai/chat/completions")
+        return chat(body);
     if (method == "POST" && path == "/v1/logout")
         return Reply::text(204, {});
     return std::nullopt;
+}
+
+ZunoFakeGateway::Reply ZunoFakeGateway::chat(const nlohmann::json &body)
+{
+    const qint64 unit = std::max<qint64>(1, m_profile.value("credit_unit_micros", qint64(1000)));
+    const qint64 left = std::max<qint64>(0, m_profile.value("available_micros", qint64(0)) - kChatCostMicros);
+    m_profile["available_micros"] = left;
+    const double usd = double(left) / 1'000'000.0;
+    const double credits = double(left) / double(unit);
+    const Json billing = { { "available_micros", left }, { "credits_available", credits } };
+    const QByteArray usdHeader = QByteArray::number(usd, 'f', 6);
+    const QByteArray creditsHeader = QByteArray::number(credits, 'f', 3);
+
+    QByteArray whole;
+    for (const QByteArray &piece : chatPieces())
+        whole += piece;
+    if (!body.value("stream", false)) {
+        const Json answer
+            = { { "choices",
+                    { { { "message", { { "role", "assistant" }, { "content", whole.toStdString() } } } } } },
+                  { "quarnwell_billing", billing } };
+        return json(200, answer)
+            .withHeader("X-Tindrel-Available-Usd", usdHeader)
+            .withHeader("X-Tindrel-Credits-Available", creditsHeader);
+    }
+    std::vector<QByteArray> events;
+    const auto &pieces = chatPieces();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        Json event = { { "choices", { { { "delta", { { "content", pieces[i].toStdString() } } } } } } };
+        if (i + 1 == pieces.size())
+            event["quarnwell_billing"] = billing;
+        events.push_back("data: " + QByteArray::fromStdString(event.dump()) + "\n\n");
+    }
+    events.push_back("data: [DONE]\n\n");
+    Reply reply = Reply::chunkedBody(std::move(events), kChatEventPause);
+    reply.withHeader("Content-Type", "text/event-stream")
+        .withHeader("X-Tindrel-Available-Usd", usdHeader)
+        .withHeader("X-Tindrel-Credits-Available", creditsHeader);
+    return reply;
 }

@@ -2,7 +2,8 @@
 
 // A loopback stand-in for the maker's account gateway, on `ZunoFakeHttpServer`: the eight account
 // calls against one user whose profile and budgets it keeps in memory, with scripted answers per call
-// where a test needs them (the device poll: pending, pending, approved). Every request is recorded.
+// where a test needs them (the device poll: pending, pending, approved), and a chat completion that is
+// charged to the user's balance. Every request is recorded.
 
 #include "ZunoFakeHttpServer.h"
 
@@ -11,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -25,6 +27,12 @@ public:
     static constexpr char kDeviceCode[] = "device-code-1";
     static constexpr char kUserCode[] = "ABCD-EFGH";
     static constexpr char kConnectCode[] = "connect-code-1";
+
+    // What one chat completion costs, and its answer (streamed: one piece per event, 150 ms apart, the
+    // balance in the last event and in the headers).
+    static constexpr qint64 kChatCostMicros = 12'500;
+    static constexpr std::chrono::milliseconds kChatEventPause { 150 };
+    static const std::vector<QByteArray> &chatPieces();
 
     ZunoFakeGateway();
 
@@ -44,6 +52,8 @@ private:
     std::optional<Reply> answer(const Request &request);
     Reply json(int status, const nlohmann::json &body) const;
     bool authorized(const Request &request) const;
+    // Charges the chat to the balance; the answer carries the balance left.
+    Reply chat(const nlohmann::json &body);
 
     ZunoFakeHttpServer m_server;
     mutable std::mutex m_mutex;
