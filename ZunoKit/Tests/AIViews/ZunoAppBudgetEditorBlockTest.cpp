@@ -119,6 +119,11 @@ TEST_F(ZunoAppBudgetEditorBlockTest, HeaderOpensAndHydratesTheFields)
     EXPECT_FALSE(block.panel()->isVisible());
     const auto *action = block.headerButton()->findChildren<QLabel *>().last();
     EXPECT_EQ(action->text(), QStringLiteral("Edit"));
+    // The header's texts draw in their own colours, not in the button's text colour.
+    const QList<QLabel *> header = block.headerButton()->findChildren<QLabel *>();
+    ASSERT_EQ(header.size(), 2);
+    EXPECT_EQ(header[0]->palette().color(header[0]->foregroundRole()), ZunoGlassTokens::textPrimary());
+    EXPECT_EQ(action->palette().color(action->foregroundRole()), ZunoGlassTokens::textSecondary());
 
     // No budget: empty fields with the placeholder, no Clear.
     block.headerButton()->click();

@@ -10,6 +10,8 @@ QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidg
 {
     auto *label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
+    // Inside a button a label would take the button's text role.
+    label->setForegroundRole(QPalette::WindowText);
     label->setFont(font);
     setColor(label, color);
     return label;
