@@ -1,4 +1,7 @@
+#include "CamStudioQuitGuard.h"
 #include "CamStudioViewModel.h"
+#include "CameraSystemDevices.h"
+#include "ZunoTerminationSignals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -8,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -15,6 +19,8 @@ namespace {
 struct Options {
     double prompterSeconds = 0;
     int persistCount = 0;
+    QString camera; // ZUNOCAM_VIRTUAL_CAMERA: "pattern" or a video file
+    std::optional<double> recordSeconds; // 0: until a signal
 };
 
 bool parse(const QStringList &arguments, Options &options)
@@ -28,12 +34,17 @@ bool parse(const QStringList &arguments, Options &options)
             options.prompterSeconds = arguments[++index].toDouble(&ok);
         else if (argument == QLatin1String("--persist"))
             options.persistCount = arguments[++index].toInt(&ok);
+        else if (argument == QLatin1String("--camera"))
+            options.camera = arguments[++index], ok = !options.camera.isEmpty();
+        else if (argument == QLatin1String("--record"))
+            options.recordSeconds = arguments[++index].toDouble(&ok);
         if (!ok)
             return false;
     }
-    if (options.prompterSeconds <= 0 && options.persistCount <= 0)
+    if (options.prompterSeconds <= 0 && options.persistCount <= 0 && !options.recordSeconds)
         options.prompterSeconds = 6;
-    return options.prompterSeconds >= 0 && options.persistCount >= 0;
+    return options.prompterSeconds >= 0 && options.persistCount >= 0
+        && options.recordSeconds.value_or(0) >= 0;
 }
 
 void line(const QString &text)
@@ -110,6 +121,49 @@ void runPrompter(double seconds)
     vm->hideTeleprompterOverlay();
 }
 
+// Starts the camera, records, and quits through the quit guard after `seconds` (0: on a signal), so
+// the file is finished first. True when the application may return normally.
+bool runRecording(double seconds)
+{
+    auto viewModel = makeViewModel(&CamStudioServices::standard);
+    CamStudioViewModel *vm = viewModel.get();
+    ZunoTerminationSignals terminationSignals;
+    CamStudioQuitGuard guard(*vm, &terminationSignals);
+    QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [vm] {
+        if (vm->toastMessage())
+            line(QStringLiteral("toast: %1%2")
+                     .arg(*vm->toastMessage(), vm->toastIsError() ? QStringLiteral(" [error]") : QString()));
+    });
+    auto printedSecond = std::make_shared<qint64>(0);
+    QObject::connect(vm, &CamStudioViewModel::recordingChanged, vm, [vm, printedSecond] {
+        const auto second = static_cast<qint64>(vm->recordingDurationSeconds());
+        if (vm->isRecordingVideo() && !vm->isFinalizingVideo() && second > *printedSecond) {
+            *printedSecond = second;
+            line(QStringLiteral("recorded %1 s").arg(second));
+        }
+        if (!vm->isRecordingVideo() && vm->lastRecordedVideoURL())
+            line(QStringLiteral("file: %1 (%2 s, %3 frames)")
+                     .arg(*vm->lastRecordedVideoURL())
+                     .arg(vm->recordingDurationSeconds(), 0, 'f', 2)
+                     .arg(vm->recordedFrameCount()));
+    });
+    vm->startVideoRecording();
+    if (!vm->isRecordingVideo())
+        return true;
+    if (seconds > 0)
+        QTimer::singleShot(
+            static_cast<int>(seconds * 1000), Qt::PreciseTimer, vm, [vm] { vm->requestQuit(); });
+    else
+        line(QStringLiteral("recording; Ctrl+C finishes the file and quits"));
+    QApplication::exec();
+    if (guard.boundExpired()) {
+        vm->flushDocument(std::chrono::seconds(2));
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -120,9 +174,15 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
     Options options;
     if (!parse(QApplication::arguments(), options)) {
-        std::fprintf(stderr, "usage: StudioDemo [--prompter SECONDS] [--persist COUNT]\n");
+        std::fprintf(stderr,
+            "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
+            "SECONDS]\n");
         return 2;
     }
+    if (!options.camera.isEmpty())
+        qputenv(CameraSystemDevices::kVirtualCameraVariable, options.camera.toLocal8Bit());
+    if (options.recordSeconds)
+        runRecording(*options.recordSeconds);
     if (options.persistCount > 0)
         timePersist(options.persistCount);
     if (options.prompterSeconds > 0)

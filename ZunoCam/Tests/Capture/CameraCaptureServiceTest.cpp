@@ -404,13 +404,22 @@ TEST_F(CameraCaptureServiceTest, StartFailuresLogAndKeepTheRunningCamera)
     EXPECT_FALSE(service->start(QStringLiteral("no-such-camera")));
     service->stop(); // not running: logs nothing
     startOn(QStringLiteral("cam-a"), cameraA());
+    EXPECT_FALSE(service->lastStartFailure()) << "a start that succeeds clears the reason";
     pushAndWait(cameraA(), halves());
 
+    using Kind = CameraCaptureService::StartFailure::Kind;
     EXPECT_FALSE(service->start(QStringLiteral("no-such-camera")));
+    ASSERT_TRUE(service->lastStartFailure());
+    EXPECT_EQ(service->lastStartFailure()->kind, Kind::noMatchingCamera);
     cameraB()->setOpenFailure(QStringLiteral("Device or resource busy"));
     EXPECT_FALSE(service->start(QStringLiteral("cam-b")));
+    ASSERT_TRUE(service->lastStartFailure());
+    EXPECT_EQ(service->lastStartFailure()->kind, Kind::openFailed);
+    EXPECT_EQ(service->lastStartFailure()->message, QStringLiteral("Device or resource busy"));
     directory->status = CameraAuthorizationStatus::denied;
     EXPECT_FALSE(service->start(QStringLiteral("cam-b")));
+    ASSERT_TRUE(service->lastStartFailure());
+    EXPECT_EQ(service->lastStartFailure()->kind, Kind::accessDenied);
     directory->status = CameraAuthorizationStatus::restricted;
     EXPECT_FALSE(service->start(std::nullopt));
 

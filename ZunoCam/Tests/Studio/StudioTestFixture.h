@@ -21,6 +21,11 @@
 #include <chrono>
 #include <memory>
 
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 // A view model on fakes and virtual time, in a temporary folder that holds its document and log.
 // Tests that prepare the document or the fakes do so before start().
 class StudioTest : public ::testing::Test {
@@ -49,8 +54,10 @@ protected:
 
     void makeFakes(int cameras = 1)
     {
-        if (!fakes.clock)
-            fakes = CamStudioFakeServices::make(folder(), cameras);
+        if (fakes.clock)
+            return;
+        fakes = CamStudioFakeServices::make(folder(), cameras);
+        fakes.logger->clear(); // a table's earlier rows wrote to the same log
     }
 
     void start(int cameras = 1)

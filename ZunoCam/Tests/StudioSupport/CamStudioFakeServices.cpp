@@ -5,12 +5,13 @@
 #include "FakeMicrophone.h"
 #include "FakeNotchPanel.h"
 #include "FakeStudioCamera.h"
+#include "FakeStudioHotkeys.h"
+#include "FakeStudioPanels.h"
 #include "FakeStudioRecorder.h"
 #include "FakeStudioRemote.h"
 #include "FakeStudioSystem.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
-#include "ZunoGlobalHotkeyManager.h"
 
 #include <QDir>
 
@@ -51,7 +52,9 @@ CamStudioFakeServices CamStudioFakeServices::make(const QString &directory, int 
     fakes.microphone = std::make_shared<FakeMicrophone>(fakes.log);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>(fakes.microphone->inputFactory());
     fakes.voiceMonitor = services.voiceMonitor.get();
-    services.hotkeys = std::make_unique<ZunoGlobalHotkeyManager>();
+    auto hotkeys = std::make_unique<FakeStudioHotkeys>(CamStudioServices::globalHotkeys());
+    fakes.hotkeys = hotkeys.get();
+    services.hotkeys = std::move(hotkeys);
 
     auto system = std::make_unique<FakeStudioSystem>();
     fakes.system = system.get();
@@ -66,6 +69,19 @@ CamStudioFakeServices CamStudioFakeServices::make(const QString &directory, int 
         auto panel = std::make_unique<FakeNotchPanel>(log);
         *made = panel.get();
         return std::unique_ptr<CamNotchPanel>(std::move(panel));
+    };
+    fakes.laserOverlay = std::make_shared<FakeLaserOverlay *>(nullptr);
+    services.panels.makeLaserOverlay = [log = fakes.log, made = fakes.laserOverlay](
+                                           CamStudioViewModel &, std::function<void()> onDismiss) {
+        auto overlay = std::make_unique<FakeLaserOverlay>(log, std::move(onDismiss));
+        *made = overlay.get();
+        return std::unique_ptr<CamLaserOverlay>(std::move(overlay));
+    };
+    fakes.mirrorPanel = std::make_shared<FakeMirrorPanel *>(nullptr);
+    services.panels.makeMirrorPanel = [log = fakes.log, made = fakes.mirrorPanel](CamStudioViewModel &) {
+        auto panel = std::make_unique<FakeMirrorPanel>(log);
+        *made = panel.get();
+        return std::unique_ptr<CamMirrorPanel>(std::move(panel));
     };
     return fakes;
 }

@@ -54,9 +54,15 @@ void FakeStudioCamera::attachRecorder(std::shared_ptr<CamStudioRecorder> recorde
 bool FakeStudioCamera::start(const std::optional<QString> &deviceID)
 {
     m_log->add(QStringLiteral("camera.start"));
-    if (!m_startSucceeds)
-        return false;
     std::lock_guard lock(m_lock);
+    m_lastFailure.reset();
+    if (!m_startSucceeds || m_failure) {
+        m_lastFailure = m_failure
+            ? m_failure
+            : CameraCaptureService::StartFailure { CameraCaptureService::StartFailure::Kind::noMatchingCamera,
+                  {} };
+        return false;
+    }
     m_startedDevice = deviceID;
     m_running = true;
     return true;
@@ -95,4 +101,16 @@ std::optional<QString> FakeStudioCamera::startedDevice() const
 {
     std::lock_guard lock(m_lock);
     return m_startedDevice;
+}
+
+std::optional<CameraCaptureService::StartFailure> FakeStudioCamera::lastStartFailure() const
+{
+    std::lock_guard lock(m_lock);
+    return m_lastFailure;
+}
+
+void FakeStudioCamera::setStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure)
+{
+    std::lock_guard lock(m_lock);
+    m_failure = failure;
 }

@@ -44,9 +44,12 @@ public:
     void attachRecorder(std::shared_ptr<CamStudioRecorder> recorder) override;
     bool start(const std::optional<QString> &deviceID) override;
     void stop() override;
+    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const override;
 
     void pushFrame(const QImage &frame);
     void setStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
+    // Starts fail with this reason (none: starts succeed).
+    void setStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure);
     bool isRunning() const { return m_running; }
     CameraAdjustments adjustments() const;
     std::shared_ptr<CamStudioRecorder> recorder() const;
@@ -59,6 +62,8 @@ private:
     CameraAdjustments m_adjustments;
     std::shared_ptr<CamStudioRecorder> m_recorder;
     std::optional<QString> m_startedDevice;
+    std::optional<CameraCaptureService::StartFailure> m_failure;
+    std::optional<CameraCaptureService::StartFailure> m_lastFailure;
     std::atomic<bool> m_startSucceeds { true };
     std::atomic<bool> m_running { false };
 };

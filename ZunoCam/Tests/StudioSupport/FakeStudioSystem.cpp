@@ -79,3 +79,43 @@ void FakeStudioSystem::setLaunchAtLoginWritable(bool writable)
     std::lock_guard lock(m_lock);
     m_launchAtLoginWritable = writable;
 }
+
+void FakeStudioSystem::requestCameraAccess(std::function<void(bool granted)> completion)
+{
+    bool grants = false;
+    {
+        std::lock_guard lock(m_lock);
+        grants = m_cameraRequestGrants;
+    }
+    completion(grants);
+}
+
+QString FakeStudioSystem::cameraAccessHint(ZunoLanguage language)
+{
+    return language == ZunoLanguage::tr ? QStringLiteral("Kamera ipucu") : QStringLiteral("Camera hint");
+}
+
+std::optional<QString> FakeStudioSystem::chooseSnapshotFile(const QString &proposedName)
+{
+    std::lock_guard lock(m_lock);
+    m_proposedSnapshotName = proposedName;
+    return m_snapshotFile;
+}
+
+void FakeStudioSystem::setCameraRequestGrants(bool grants)
+{
+    std::lock_guard lock(m_lock);
+    m_cameraRequestGrants = grants;
+}
+
+void FakeStudioSystem::setSnapshotFile(const std::optional<QString> &path)
+{
+    std::lock_guard lock(m_lock);
+    m_snapshotFile = path;
+}
+
+QString FakeStudioSystem::proposedSnapshotName() const
+{
+    std::lock_guard lock(m_lock);
+    return m_proposedSnapshotName;
+}

@@ -11,6 +11,9 @@ class FakeStudioSystem : public CamStudioSystem {
 public:
     ZunoMediaAuthorizationStatus microphoneAuthorizationStatus() override;
     void requestMicrophoneAccess(std::function<void(bool granted)> completion) override;
+    void requestCameraAccess(std::function<void(bool granted)> completion) override;
+    QString cameraAccessHint(ZunoLanguage language) override;
+    std::optional<QString> chooseSnapshotFile(const QString &proposedName) override;
     bool isLaunchAtLoginEnabled() override;
     bool setLaunchAtLoginEnabled(bool enabled) override;
 
@@ -20,6 +23,11 @@ public:
     void holdMicrophoneProbe();
     void releaseMicrophoneProbe();
     int microphoneProbes() const;
+
+    void setCameraRequestGrants(bool grants);
+    // The dialog's answer: a path, or none for a cancelled dialog.
+    void setSnapshotFile(const std::optional<QString> &path);
+    QString proposedSnapshotName() const;
 
     void setLaunchAtLoginState(bool enabled);
     // When false, setLaunchAtLoginEnabled changes nothing and answers false.
@@ -32,6 +40,9 @@ private:
     bool m_requestGrants = true;
     bool m_probeHeld = false;
     int m_probes = 0;
+    bool m_cameraRequestGrants = true;
+    std::optional<QString> m_snapshotFile;
+    QString m_proposedSnapshotName;
     bool m_launchAtLogin = false;
     bool m_launchAtLoginWritable = true;
 };

@@ -1,3 +1,4 @@
+#include "CamStudioQuitGuard.h"
 #include "CamStudioViewModel.h"
 #include "ZunoCamDisplayCheck.h"
 #include "ZunoCamStudioWindow.h"
@@ -7,10 +8,13 @@
 #include "ZunoFonts.h"
 #include "ZunoNotificationCenter.h"
 #include "ZunoSingleInstanceService.h"
+#include "ZunoTerminationSignals.h"
 
 #include <QApplication>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -44,6 +48,9 @@ int main(int argc, char *argv[])
     // Only the one studio of the session reads the document, opens the services and logs: a second
     // launch has handed over and left above. Destroyed before the application.
     CamStudioViewModel viewModel(CamStudioServices::standard());
+    // Every quit (tray, window, signals) waits for a recording to be finished, within a bound.
+    ZunoTerminationSignals terminationSignals;
+    CamStudioQuitGuard quitGuard(viewModel, &terminationSignals);
 
     ZunoFonts::applyApplicationFont();
     ZunoAppActivationDelegate delegate;
@@ -59,5 +66,13 @@ int main(int argc, char *argv[])
         });
     window.show();
     delegate.applicationDidFinishLaunching();
-    return app.exec();
+    const int code = app.exec();
+    if (quitGuard.boundExpired()) {
+        // The recorder's destructor would wait for the stop that ran out of time: save what can be
+        // saved, then leave without it.
+        viewModel.flushDocument(std::chrono::seconds(2));
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    return code;
 }

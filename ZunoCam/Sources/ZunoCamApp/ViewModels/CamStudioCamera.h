@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CameraAdjustments.h"
+#include "CameraCaptureService.h"
 
 #include <QImage>
 #include <QString>
@@ -27,4 +28,6 @@ public:
     // Opens that camera (the default one for none); false when it cannot.
     virtual bool start(const std::optional<QString> &deviceID) = 0;
     virtual void stop() = 0;
+    // Why the last start failed; none after a start that succeeded.
+    virtual std::optional<CameraCaptureService::StartFailure> lastStartFailure() const = 0;
 };

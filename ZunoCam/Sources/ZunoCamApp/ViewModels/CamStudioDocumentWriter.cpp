@@ -44,11 +44,12 @@ void CamStudioDocumentWriter::writeNext()
     if (!payload)
         return;
     const CamScriptStore::SaveResult result = m_store.save(*payload);
+    // Reported before the writer counts as idle, so a flush that returns has seen every result.
+    if (m_onResult)
+        m_onResult(result);
     {
         std::lock_guard lock(m_lock);
         m_writing = false;
     }
     m_idle.notify_all();
-    if (m_onResult)
-        m_onResult(result);
 }

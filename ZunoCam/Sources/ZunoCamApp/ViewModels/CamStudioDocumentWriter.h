@@ -28,8 +28,8 @@ public:
     CamStudioDocumentWriter &operator=(const CamStudioDocumentWriter &) = delete;
 
     void submit(CamPersistedPayload payload);
-    // Waits until every submitted document is saved (or failed), at most `limit`; false when the time
-    // ran out first.
+    // Waits until every submitted document is saved (or failed) and its result reported, at most
+    // `limit`; false when the time ran out first.
     bool flush(std::chrono::milliseconds limit);
 
 private:

@@ -12,6 +12,11 @@
 #include "ZunoLaunchAtLogin.h"
 #include "ZunoPermissionCenter.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
 namespace {
 
 class ScriptStoreAdapter : public CamStudioDocumentStore {
@@ -76,6 +81,10 @@ public:
     }
     bool start(const std::optional<QString> &deviceID) override { return m_service.start(deviceID); }
     void stop() override { m_service.stop(); }
+    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const override
+    {
+        return m_service.lastStartFailure();
+    }
 
 private:
     static CameraCaptureService::Dependencies dependencies(std::shared_ptr<CameraDeviceDirectory> devices)
@@ -125,8 +134,44 @@ public:
         completion(ZunoPermissionCenter::microphoneAuthorizationStatus()
             == ZunoMediaAuthorizationStatus::authorized);
     }
+    void requestCameraAccess(std::function<void(bool)> completion) override
+    {
+        completion(ZunoPermissionCenter::cameraAccess().status == ZunoMediaAuthorizationStatus::authorized);
+    }
+    QString cameraAccessHint(ZunoLanguage language) override
+    {
+        return ZunoPermissionCenter::cameraAccessHint(ZunoPermissionCenter::cameraAccess(), language);
+    }
+    std::optional<QString> chooseSnapshotFile(const QString &proposedName) override
+    {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(QStringLiteral("PNG (*.png)"));
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        dialog.setWindowModality(Qt::WindowModal);
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        dialog.setDirectory(pictures);
+        dialog.selectFile(QDir(pictures).filePath(proposedName));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString path = dialog.selectedFiles().constFirst();
+        return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+    }
     bool isLaunchAtLoginEnabled() override { return ZunoLaunchAtLogin::isEnabled(); }
     bool setLaunchAtLoginEnabled(bool enabled) override { return ZunoLaunchAtLogin::setEnabled(enabled); }
+};
+
+class HotkeyManagerAdapter : public CamStudioHotkeys {
+public:
+    std::optional<uint32_t> registerHotkey(
+        const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
+    {
+        return m_manager.registerHotkey(descriptor, std::move(action));
+    }
+
+private:
+    ZunoGlobalHotkeyManager m_manager;
 };
 
 } // namespace
@@ -134,7 +179,16 @@ public:
 CamStudioServices::CamStudioServices() = default;
 CamStudioServices::CamStudioServices(CamStudioServices &&) noexcept = default;
 CamStudioServices &CamStudioServices::operator=(CamStudioServices &&) noexcept = default;
-CamStudioServices::~CamStudioServices() = default;
+CamStudioServices::~CamStudioServices()
+{
+    // The camera first, so no frame reaches a recording being finished; the recorder then finishes a
+    // recording still running.
+    camera.reset();
+    recorder.reset();
+    remote.reset();
+    voiceMonitor.reset();
+    hotkeys.reset();
+}
 
 CamStudioServices CamStudioServices::standard()
 {
@@ -146,7 +200,7 @@ CamStudioServices CamStudioServices::standard()
     services.recorder = std::make_shared<RecorderAdapter>(services.logger);
     services.remote = std::make_unique<RemoteAdapter>(services.logger);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
-    services.hotkeys = std::make_unique<ZunoGlobalHotkeyManager>();
+    services.hotkeys = globalHotkeys();
     services.system = desktopSystem();
     services.clock = CamStudioClock::system();
     services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
@@ -164,4 +218,9 @@ std::unique_ptr<CamStudioDocumentStore> CamStudioServices::documentStore(
 std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
 {
     return std::make_unique<DesktopSystem>();
+}
+
+std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys()
+{
+    return std::make_unique<HotkeyManagerAdapter>();
 }

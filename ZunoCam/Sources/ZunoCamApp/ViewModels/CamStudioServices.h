@@ -3,6 +3,7 @@
 #include "CamStudioCamera.h"
 #include "CamStudioClock.h"
 #include "CamStudioDocumentStore.h"
+#include "CamStudioHotkeys.h"
 #include "CamStudioPanels.h"
 #include "CamStudioRecorder.h"
 #include "CamStudioRemote.h"
@@ -13,7 +14,6 @@
 class CameraDeviceDirectory;
 class VoiceActivityMonitorService;
 class ZunoAppLogger;
-class ZunoGlobalHotkeyManager;
 
 // Everything the studio view model owns and drives, handed to it whole at construction. standard()
 // builds the real services; tests and tools put fakes in the members they need to watch. The members'
@@ -32,7 +32,7 @@ struct CamStudioServices {
     std::shared_ptr<CamStudioRecorder> recorder;
     std::unique_ptr<CamStudioRemote> remote;
     std::unique_ptr<VoiceActivityMonitorService> voiceMonitor;
-    std::unique_ptr<ZunoGlobalHotkeyManager> hotkeys;
+    std::unique_ptr<CamStudioHotkeys> hotkeys;
     std::unique_ptr<CamStudioSystem> system;
     std::unique_ptr<CamStudioClock> clock;
     CamStudioPanelFactory panels;
@@ -46,4 +46,5 @@ struct CamStudioServices {
     // Real adapters over existing objects, for callers that build part of the bundle themselves.
     static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
     static std::unique_ptr<CamStudioSystem> desktopSystem();
+    static std::unique_ptr<CamStudioHotkeys> globalHotkeys();
 };

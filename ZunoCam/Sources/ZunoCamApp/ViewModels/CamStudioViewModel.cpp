@@ -116,6 +116,7 @@ CamStudioViewModel::~CamStudioViewModel()
     m_scrollTimer.reset();
     m_countdownTimer.reset();
     m_toastTimer.reset();
+    m_recordingTimer.reset();
     // The camera first, so no frame reaches a recording being finished.
     m_services.camera->stop();
     m_services.remote->stop(true);
@@ -124,10 +125,6 @@ CamStudioViewModel::~CamStudioViewModel()
     m_microphoneQueue.stop();
     m_writer.reset();
 }
-
-void CamStudioViewModel::configureStudioProServices() { }
-
-void CamStudioViewModel::registerHotkeys() { }
 
 void CamStudioViewModel::setSelectedScriptID(const std::optional<QUuid> &id)
 {

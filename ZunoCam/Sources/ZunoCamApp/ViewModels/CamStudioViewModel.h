@@ -6,6 +6,8 @@
 #include "CamStudioTab.h"
 #include "CameraAdjustments.h"
 #include "CameraDeviceDescriptor.h"
+#include "CameraRecordingResult.h"
+#include "CameraRecordingSnapshot.h"
 #include "PresentationOverlayMode.h"
 #include "TeleprompterPacingEngine.h"
 #include "TeleprompterScript.h"
@@ -22,11 +24,13 @@
 #include <QUuid>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class CamStudioDocumentWriter;
+class ZunoAppLogger;
 
 // The studio's single owner of state and behaviour, on the main thread, one per process. Views read
 // its state through the getters, write the few values they edit through the setters, call its
@@ -44,6 +48,10 @@ class CamStudioViewModel : public QObject {
 public:
     static inline const QString kLifecycleCategory = QStringLiteral("lifecycle");
     static inline const QString kTeleprompterCategory = QStringLiteral("teleprompter");
+    static inline const QString kCameraCategory = QStringLiteral("camera");
+    static inline const QString kPresenterCategory = QStringLiteral("presenter");
+    static inline const QString kRecorderCategory = QStringLiteral("recorder");
+    static constexpr double kRecordingClockSeconds = 0.25;
     static constexpr double kToastSeconds = 2.8;
     static constexpr double kScrollTickSeconds = 1.0 / 60.0;
 
@@ -125,8 +133,36 @@ public:
     // the teleprompter tab offers `hideFromScreenShare` as unavailable when not.
     static bool canHideFromScreenShare();
 
+    // Camera, snapshots, presentation tools and settings.
+    void startCameraWithPermission();
+    void toggleCameraPreview();
+    void refreshCameras();
+    // After a change of `camera`: hands it to the camera, then saves.
+    void applyCameraAdjustments();
+    void resetCameraAdjustments();
+    void saveSnapshotPNG();
+    void toggleLaserOverlay();
+    void setOverlayMode(PresentationOverlayMode mode);
+    void toggleFloatingMirror();
+    // The mirror's own close button: the panel goes, the camera keeps running.
+    void hideFloatingMirror();
+    void toggleLaunchAtLogin(bool wanted);
+
     // A new toast replaces the current one at once and clears 2.8 s after it was shown.
     void showToast(const QString &message, bool isError);
+
+    // Recording. `onFinished` runs once on the main thread: when the stop has completed, or at once
+    // when there is nothing to stop.
+    void startVideoRecording();
+    void stopVideoRecording(std::function<void()> onFinished = {});
+    void openRecordingsFolder();
+
+    // The one call of every Quit item: asks the application to quit, which CamStudioQuitGuard holds
+    // while a recording is being finished.
+    void requestQuit();
+
+    CamStudioClock &clock() const { return *m_services.clock; }
+    ZunoAppLogger &logger() const { return *m_services.logger; }
 
 signals:
     void scriptsChanged();
@@ -160,6 +196,18 @@ private:
     // Start-up steps 15 and 16, filled by the recording, remote and hot-key operations.
     void configureStudioProServices();
     void registerHotkeys();
+
+    void toggleTeleprompterOverlay();
+    void reportCameraStartFailure();
+    void handleRecorderStatus(const CameraRecordingSnapshot &snapshot);
+    void startRecordingClockTimer();
+    void finishStop(const std::optional<CameraRecordingResult> &result, const QString &failure,
+        const std::function<void()> &onFinished);
+    void setCameraRunning(bool running);
+    void setLaserOverlayVisible(bool visible);
+    void setFloatingMirrorVisible(bool visible);
+    void setRecordingProgress(double seconds, qint64 frames);
+    void setRecordingFlags(bool recording, bool finalizing);
 
     void advancePrompterFrame(double dt);
     void countdownTick();
@@ -213,7 +261,10 @@ private:
     CamStudioServices m_services;
     TeleprompterPacingEngine m_pacingEngine;
     std::unique_ptr<CamNotchPanel> m_prompterController;
+    std::unique_ptr<CamMirrorPanel> m_mirrorController;
+    std::unique_ptr<CamLaserOverlay> m_laserController;
     CamStudioTimerHandle m_scrollTimer;
+    CamStudioTimerHandle m_recordingTimer;
     CamStudioTimerHandle m_countdownTimer;
     CamStudioTimerHandle m_toastTimer;
     bool m_saveFailureShown = false; // one toast per run of failed saves

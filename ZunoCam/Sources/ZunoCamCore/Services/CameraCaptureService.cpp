@@ -91,12 +91,14 @@ QList<CameraDeviceDescriptor> CameraCaptureService::availableCameras()
 
 bool CameraCaptureService::start(const std::optional<QString> &deviceID)
 {
+    m_lastStartFailure.reset();
     const CameraAuthorizationStatus status = m_devices->authorizationStatus(deviceID);
     if (status == CameraAuthorizationStatus::restricted || status == CameraAuthorizationStatus::denied) {
         m_logger->warn(
             QStringLiteral("Camera capture start denied by Linux privacy authorization (status=%1).")
                 .arg(static_cast<int>(status)),
             kCameraCategory);
+        m_lastStartFailure = StartFailure { StartFailure::Kind::accessDenied, {} };
         return false;
     }
 
@@ -110,6 +112,7 @@ bool CameraCaptureService::start(const std::optional<QString> &deviceID)
     if (!device) {
         m_logger->warn(QStringLiteral("Camera capture start aborted: no matching video device available."),
             kCameraCategory);
+        m_lastStartFailure = StartFailure { StartFailure::Kind::noMatchingCamera, {} };
         return false;
     }
 
@@ -135,6 +138,7 @@ bool CameraCaptureService::start(const std::optional<QString> &deviceID)
             lock.unlock();
             m_logger->error(QStringLiteral("Failed to attach camera input (%1): %2").arg(device->name, error),
                 kCameraCategory);
+            m_lastStartFailure = StartFailure { StartFailure::Kind::openFailed, error };
             return false;
         }
         if (m_input && !closedFirst)

@@ -93,10 +93,20 @@ public:
     // The machine's cameras in the platform's order, the default one first. No camera is opened.
     static QList<CameraDeviceDescriptor> availableCameras();
 
+    // Why the last start() failed.
+    struct StartFailure {
+        enum class Kind { noMatchingCamera, accessDenied, openFailed };
+        Kind kind = Kind::noMatchingCamera;
+        QString message; // the device's own message for openFailed
+    };
+
     // Opens that camera (the default one when none is given) and starts delivering frames; true at
     // once when configured. While running, switches live to the other camera, keeping the current
-    // one when the new one cannot be opened. False after a log line when it cannot start.
+    // one when the new one cannot be opened. False after a log line when it cannot start; the reason
+    // is then lastStartFailure().
     bool start(const std::optional<QString> &deviceID);
+    // The reason of the last failed start; none after a start that succeeded. Owner's thread.
+    std::optional<StartFailure> lastStartFailure() const { return m_lastStartFailure; }
     // Forgets the portrait mask now and stops the camera on the video queue.
     void stop();
     void updateAdjustments(const CameraAdjustments &adjustments);
@@ -135,6 +145,7 @@ private:
     bool m_requestedRunning = false; // what the owner last asked for (start/stop)
     bool m_running = false; // whether the video queue has started the input
     std::atomic<bool> m_shuttingDown { false };
+    std::optional<StartFailure> m_lastStartFailure; // owner's thread
 
     // Video queue only.
     FaceFramingSmoother m_faceSmoother;

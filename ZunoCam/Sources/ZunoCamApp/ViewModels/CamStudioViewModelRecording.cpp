@@ -1,0 +1,165 @@
+// Recording control of the view model: start, stop, the recording clock, the recorder's status and
+// the recordings folder.
+#include "CamStudioViewModel.h"
+
+#include "CameraRecorderError.h"
+#include "ZunoAppLogger.h"
+#include "ZunoDesktopServices.h"
+#include "ZunoMainThread.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFuture>
+#include <QPointer>
+#include <QUrl>
+
+#include <filesystem>
+
+void CamStudioViewModel::configureStudioProServices()
+{
+    // The recorder reports from its own threads; the snapshot hops here.
+    m_services.recorder->setOnStatusChange(
+        [guard = QPointer<CamStudioViewModel>(this)](const CameraRecordingSnapshot &snapshot) {
+            ZunoMainThread::post(nullptr, [guard, snapshot] {
+                if (guard)
+                    guard->handleRecorderStatus(snapshot);
+            });
+        });
+}
+
+void CamStudioViewModel::startVideoRecording()
+{
+    if (m_isRecordingVideo || m_isFinalizingVideo)
+        return;
+    if (!m_isCameraRunning) {
+        startCameraWithPermission();
+        if (!m_isCameraRunning)
+            return;
+    }
+    QString failure;
+    try {
+        m_services.recorder->startRecording(std::nullopt, QDateTime::currentDateTime());
+    } catch (const CameraRecorderError &error) {
+        failure = error.localizedDescription();
+    } catch (const std::filesystem::filesystem_error &error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    if (!failure.isNull()) {
+        m_services.logger->error(
+            QStringLiteral("Failed to start MP4 recording: %1").arg(failure), kRecorderCategory);
+        showToast(failure, true);
+        return;
+    }
+    setRecordingFlags(true, false);
+    setRecordingProgress(0, 0);
+    startRecordingClockTimer();
+    showToast(
+        text(QStringLiteral("Recording MP4 started."), QStringLiteral("MP4 video kaydı başladı.")), false);
+}
+
+void CamStudioViewModel::startRecordingClockTimer()
+{
+    m_recordingTimer = m_services.clock->repeating(kRecordingClockSeconds, [this] {
+        if (!m_isRecordingVideo)
+            return;
+        const CameraRecordingSnapshot snapshot = m_services.recorder->currentSnapshot();
+        setRecordingProgress(snapshot.elapsedSeconds, snapshot.frameCount);
+    });
+}
+
+void CamStudioViewModel::handleRecorderStatus(const CameraRecordingSnapshot &snapshot)
+{
+    setRecordingProgress(
+        snapshot.isRecording ? snapshot.elapsedSeconds : m_recordingDurationSeconds, snapshot.frameCount);
+    // A recorder that ended the recording by itself (its encoder could not start, the disk failed)
+    // reports idle while the studio still shows a recording: end it now through the normal stop,
+    // which shows the recorder's kept failure. A stale idle report of an earlier recording is told
+    // apart by the recorder still recording.
+    if (!snapshot.isRecording && m_isRecordingVideo && !m_isFinalizingVideo
+        && !m_services.recorder->isRecording())
+        stopVideoRecording();
+}
+
+void CamStudioViewModel::stopVideoRecording(std::function<void()> onFinished)
+{
+    if (!m_isRecordingVideo || m_isFinalizingVideo) {
+        if (onFinished)
+            onFinished();
+        return;
+    }
+    m_recordingTimer.reset();
+    setRecordingFlags(true, true);
+    QFuture<CameraRecordingResult> stopping = m_services.recorder->stopRecording();
+    stopping.then(this, [this, onFinished = std::move(onFinished)](QFuture<CameraRecordingResult> finished) {
+        QString failure;
+        std::optional<CameraRecordingResult> result;
+        try {
+            result = finished.result();
+        } catch (const CameraRecorderError &error) {
+            failure = error.localizedDescription();
+        } catch (const std::exception &error) {
+            failure = QString::fromLocal8Bit(error.what());
+        }
+        finishStop(result, failure, onFinished);
+    });
+}
+
+void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result,
+    const QString &failure, const std::function<void()> &onFinished)
+{
+    if (result) {
+        m_lastRecordedVideoURL = result->url;
+        setRecordingProgress(result->durationSeconds, result->frameCount);
+        const QString name = QFileInfo(result->url).fileName();
+        showToast(
+            text(QStringLiteral("Saved MP4: %1"), QStringLiteral("Video kaydedildi: %1")).arg(name), false);
+        if (m_camera.revealRecordingInFinder)
+            ZunoDesktopServices::shared()->revealFile(result->url);
+    } else {
+        m_services.logger->error(
+            QStringLiteral("Failed to stop MP4 recording: %1").arg(failure), kRecorderCategory);
+        showToast(failure, true);
+    }
+    setRecordingFlags(false, false);
+    if (onFinished)
+        onFinished();
+}
+
+void CamStudioViewModel::openRecordingsFolder()
+{
+    const QString folder = m_services.recorder->defaultOutputDirectory();
+    QDir().mkpath(folder);
+    if (m_lastRecordedVideoURL && QFileInfo::exists(*m_lastRecordedVideoURL))
+        ZunoDesktopServices::shared()->revealFile(*m_lastRecordedVideoURL);
+    else
+        ZunoDesktopServices::shared()->openUrl(QUrl::fromLocalFile(folder));
+    m_services.logger->info(
+        QStringLiteral("Opened ZunoCam recordings directory: %1").arg(QFileInfo(folder).fileName()),
+        kRecorderCategory);
+}
+
+void CamStudioViewModel::requestQuit()
+{
+    QCoreApplication::quit();
+}
+
+void CamStudioViewModel::setRecordingProgress(double seconds, qint64 frames)
+{
+    const bool changed = m_recordingDurationSeconds != seconds || m_recordedFrameCount != frames;
+    m_recordingDurationSeconds = seconds;
+    m_recordedFrameCount = frames;
+    if (changed)
+        emit recordingChanged();
+}
+
+void CamStudioViewModel::setRecordingFlags(bool recording, bool finalizing)
+{
+    // Both change in one step, recording first, so (not recording, finalizing) is never seen.
+    if (m_isRecordingVideo == recording && m_isFinalizingVideo == finalizing)
+        return;
+    m_isRecordingVideo = recording;
+    m_isFinalizingVideo = finalizing;
+    emit recordingChanged();
+}
