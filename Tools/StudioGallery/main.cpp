@@ -4,6 +4,8 @@
 
 #include "LaserScenes.h"
 #include "OverlayScenes.h"
+#include "ShellScenes.h"
+#include "TabScenes.h"
 #include "ZunoFonts.h"
 
 #include <QApplication>
@@ -28,5 +30,7 @@ int main(int argc, char **argv)
     }
     const bool overlays = writeOverlayScenes(folder);
     const bool laser = writeLaserScenes(folder);
-    return overlays && laser ? 0 : 1;
+    const bool tabs = writeTabScenes(folder);
+    const bool shell = writeShellScenes(folder);
+    return overlays && laser && tabs && shell ? 0 : 1;
 }
