@@ -7,7 +7,10 @@ endif()
 set(scenes
     summary-no-budget summary-80-of-100 summary-250-of-100 summary-1-of-1000 summary-uncapped-ratio
     summary-warnings
-    editor-collapsed editor-expanded editor-invalid editor-saved editor-saving)
+    editor-collapsed editor-expanded editor-invalid editor-saved editor-saving
+    pill-signed-out pill-healthy pill-warning pill-critical pill-unit-0
+    popover-connect popover-account popover-refreshing popover-error
+    auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)
         set(png ${FOLDER}/${scene}-${language}.png)

@@ -4,7 +4,9 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "FloatingCameraMirrorController.h"
 #include "NotchTeleprompterPanelController.h"
+#include "PresentationLaserOverlayController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -206,6 +208,13 @@ CamStudioServices CamStudioServices::standard()
     services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
         return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
     };
+    services.panels.makeMirrorPanel = [](CamStudioViewModel &viewModel) {
+        return std::make_unique<FloatingCameraMirrorController>(viewModel);
+    };
+    services.panels.makeLaserOverlay
+        = [logger = services.logger](CamStudioViewModel &, std::function<void()> onDismiss) {
+              return std::make_unique<PresentationLaserOverlayController>(std::move(onDismiss), logger);
+          };
     return services;
 }
 
