@@ -52,9 +52,8 @@ bool parse(const QStringList &arguments, Options &options)
     if (options.prompterSeconds <= 0 && options.persistCount <= 0 && !options.recordSeconds
         && !options.remotePort)
         options.prompterSeconds = 6;
-    return options.prompterSeconds >= 0 && options.persistCount >= 0
-        && options.recordSeconds.value_or(0) >= 0 && options.remotePort.value_or(1024) >= 1024
-        && options.remotePort.value_or(1024) <= 65535;
+    return options.prompterSeconds >= 0 && options.persistCount >= 0 && options.recordSeconds.value_or(0) >= 0
+        && options.remotePort.value_or(1024) >= 1024 && options.remotePort.value_or(1024) <= 65535;
 }
 
 void line(const QString &text)
@@ -189,8 +188,8 @@ void runRemote(int port, bool loopback)
     });
     CamStudioViewModel *vm = viewModel.get();
     ZunoTerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &ZunoTerminationSignals::terminationRequested, vm,
-        [] { QApplication::quit(); });
+    QObject::connect(
+        &terminationSignals, &ZunoTerminationSignals::terminationRequested, vm, [] { QApplication::quit(); });
     QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [vm] {
         if (vm->toastMessage())
             line(QStringLiteral("toast: %1%2")

@@ -127,8 +127,9 @@ TEST_F(StudioRemoteLoopbackTest, PortAlreadyBoundGivesTheErrorLineAndToast)
     EXPECT_FALSE(vm->isRemoteServerRunning());
     ASSERT_TRUE(vm->toastMessage());
     EXPECT_TRUE(vm->toastIsError());
-    EXPECT_TRUE(vm->toastMessage()->startsWith(QStringLiteral("Failed to start LAN teleprompter remote server: ")));
-    EXPECT_EQ(messages(CamStudioViewModel::kRemoteCategory, ZunoLogLevel::error).filter(
-                  QStringLiteral("Failed to start LAN remote server: ") + *vm->toastMessage()),
+    EXPECT_TRUE(
+        vm->toastMessage()->startsWith(QStringLiteral("Failed to start LAN teleprompter remote server: ")));
+    EXPECT_EQ(messages(CamStudioViewModel::kRemoteCategory, ZunoLogLevel::error)
+                  .filter(QStringLiteral("Failed to start LAN remote server: ") + *vm->toastMessage()),
         QStringList { QStringLiteral("Failed to start LAN remote server: ") + *vm->toastMessage() });
 }

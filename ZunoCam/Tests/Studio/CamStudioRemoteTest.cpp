@@ -47,7 +47,8 @@ TeleprompterScript script(const QString &title, const QString &body)
 class StudioRemoteTest : public StudioTest {
 protected:
     // A document with the given scripts and teleprompter, then the view model.
-    void startWith(std::vector<TeleprompterScript> scripts,
+    void startWith(
+        std::vector<TeleprompterScript> scripts,
         const std::function<void(TeleprompterSettings &)> &change = [](TeleprompterSettings &) {})
     {
         CamPersistedPayload document;
@@ -59,7 +60,8 @@ protected:
 
     // Calls `ask` on a thread of its own, as the server does, which must return without waiting for
     // the main thread; then turns the main loop until the one answer arrived.
-    TeleprompterRemoteState answerOf(const std::function<void(TeleprompterRemoteServer::StateCompletion)> &ask)
+    TeleprompterRemoteState answerOf(
+        const std::function<void(TeleprompterRemoteServer::StateCompletion)> &ask)
     {
         auto answer = std::make_shared<Answer>();
         std::thread server([&] { ask(answer->completion(answer)); });
@@ -92,7 +94,8 @@ protected:
 TEST_F(StudioRemoteTest, StateTable)
 {
     TeleprompterSettings settings;
-    const TeleprompterScript first = script(QStringLiteral("Keynote"), QStringLiteral("one two  three\nfour"));
+    const TeleprompterScript first
+        = script(QStringLiteral("Keynote"), QStringLiteral("one two  three\nfour"));
     const TeleprompterScript second = script(QStringLiteral("Q&A"), QString());
     const std::vector<TeleprompterScript> scripts { first, second };
     const auto state = [&](const std::vector<TeleprompterScript> &list, std::optional<QUuid> selected,
@@ -115,7 +118,8 @@ TEST_F(StudioRemoteTest, StateTable)
     EXPECT_NE(firstId, first.id.toString(QUuid::WithoutBraces));
     EXPECT_EQ(unmatched.activeScriptTitle, QStringLiteral("Keynote"));
     ASSERT_EQ(unmatched.scripts.size(), 2);
-    EXPECT_EQ(unmatched.scripts[0], (TeleprompterRemoteScriptSummary { firstId, QStringLiteral("Keynote"), 4 }));
+    EXPECT_EQ(
+        unmatched.scripts[0], (TeleprompterRemoteScriptSummary { firstId, QStringLiteral("Keynote"), 4 }));
     EXPECT_EQ(unmatched.scripts[1].id, second.id.toString(QUuid::WithoutBraces).toUpper());
     EXPECT_EQ(unmatched.scripts[1].wordCount, 0);
     EXPECT_EQ(state(scripts, second.id, false, false, 0).activeScriptTitle, QStringLiteral("Q&A"));
@@ -303,7 +307,8 @@ TEST_F(StudioRemoteTest, SelectScriptMatchesTheIdIgnoringCaseRewindsAndIsNotSave
     const double offset = vm->prompterScrollOffset();
     ASSERT_GT(offset, 0);
     const TeleprompterRemoteState before = vm->currentRemoteState();
-    EXPECT_EQ(send(TeleprompterRemoteCommand::selectScript(QUuid::createUuid().toString(QUuid::WithoutBraces))),
+    EXPECT_EQ(
+        send(TeleprompterRemoteCommand::selectScript(QUuid::createUuid().toString(QUuid::WithoutBraces))),
         before);
     EXPECT_EQ(vm->selectedScriptID(), second.id);
     EXPECT_EQ(vm->prompterScrollOffset(), offset);
@@ -353,7 +358,8 @@ TEST_F(StudioRemoteTest, CopyPutsTheAddressOnTheClipboardAndOpenNeedsAUsableOne)
     vm->openRemoteURLInBrowser();
     EXPECT_EQ(desktop.fake->opened, QList<QUrl> { QUrl(QStringLiteral("http://127.0.0.1:8791")) });
 
-    for (const QString &unusable : { QString(), QStringLiteral("http://[::1"), QStringLiteral("not an address") }) {
+    for (const QString &unusable :
+        { QString(), QStringLiteral("http://[::1"), QStringLiteral("not an address") }) {
         serverSends(TeleprompterRemoteServerEvent::started(unusable, 8791));
         runPosted();
         ASSERT_EQ(vm->remoteServerURL(), unusable);

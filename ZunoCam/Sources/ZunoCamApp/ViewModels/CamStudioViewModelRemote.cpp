@@ -61,12 +61,13 @@ void CamStudioViewModel::configureStudioProServices()
     // The server asks on its own thread and must not wait there: the answer is built here and handed
     // back through the completion. Without the view model, requests get the fixed state and commands
     // change nothing.
-    m_services.remote->setStateProvider([guard = Guard(this)](TeleprompterRemoteServer::StateCompletion done) {
-        auto reply = std::make_shared<RemoteReply>(std::move(done));
-        ZunoMainThread::post(nullptr, [guard, reply] {
-            reply->send(guard ? guard->currentRemoteState() : TeleprompterRemoteState::fallback());
+    m_services.remote->setStateProvider(
+        [guard = Guard(this)](TeleprompterRemoteServer::StateCompletion done) {
+            auto reply = std::make_shared<RemoteReply>(std::move(done));
+            ZunoMainThread::post(nullptr, [guard, reply] {
+                reply->send(guard ? guard->currentRemoteState() : TeleprompterRemoteState::fallback());
+            });
         });
-    });
     m_services.remote->setCommandHandler([guard = Guard(this)](const TeleprompterRemoteCommand &command,
                                              TeleprompterRemoteServer::StateCompletion done) {
         auto reply = std::make_shared<RemoteReply>(std::move(done));
@@ -97,7 +98,8 @@ void CamStudioViewModel::startRemoteServer()
         return;
     }
     setRemoteServer(true, address);
-    showToast(text(QStringLiteral("LAN Remote active: "), QStringLiteral("LAN Kumanda aktif: ")) + address, false);
+    showToast(
+        text(QStringLiteral("LAN Remote active: "), QStringLiteral("LAN Kumanda aktif: ")) + address, false);
 }
 
 void CamStudioViewModel::stopRemoteServer()
@@ -113,7 +115,8 @@ void CamStudioViewModel::copyRemoteURLToClipboard()
     clipboard->setText(m_remoteServerURL);
     // A desktop without a clipboard drops the text silently.
     if (clipboard->text() != m_remoteServerURL) {
-        m_services.logger->warn(QStringLiteral("Could not put the remote URL on the clipboard."), kRemoteCategory);
+        m_services.logger->warn(
+            QStringLiteral("Could not put the remote URL on the clipboard."), kRemoteCategory);
         showToast(text(QStringLiteral("Could not copy the remote URL."),
                       QStringLiteral("Kumanda adresi kopyalanamadı.")),
             true);
@@ -155,8 +158,9 @@ TeleprompterRemoteState CamStudioViewModel::remoteState(const std::vector<Telepr
         summaries.append({ ZunoJson::uuidString(script.id), script.title,
             TeleprompterPacingEngine::wordCount(script.body) });
     return TeleprompterRemoteState(visible && scrolling, visible,
-        CamSaturating::roundedToInt64(settings.wordsPerMinute), CamSaturating::roundedToInt64(settings.fontSize),
-        progress, active ? std::optional<QString>(ZunoJson::uuidString(active->id)) : std::nullopt,
+        CamSaturating::roundedToInt64(settings.wordsPerMinute),
+        CamSaturating::roundedToInt64(settings.fontSize), progress,
+        active ? std::optional<QString>(ZunoJson::uuidString(active->id)) : std::nullopt,
         active ? active->title : QStringLiteral("ZunoCam"), std::move(summaries));
 }
 
@@ -254,8 +258,8 @@ void CamStudioViewModel::applyRemoteEvent(const TeleprompterRemoteServerEvent &e
         if (running)
             return;
         setRemoteServer(false);
-        showToast(
-            text(QStringLiteral("LAN Remote failed: "), QStringLiteral("LAN Kumanda hatası: ")) + event.message,
+        showToast(text(QStringLiteral("LAN Remote failed: "), QStringLiteral("LAN Kumanda hatası: "))
+                + event.message,
             true);
         return;
     case TeleprompterRemoteServerEvent::Kind::stopped:
