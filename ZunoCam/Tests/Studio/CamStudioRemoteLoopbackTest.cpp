@@ -3,6 +3,8 @@
 #include "StudioTestFixture.h"
 
 #include "RemoteTestClient.h"
+#include "TeleprompterRemoteCardView.h"
+#include "ZunoButton.h"
 
 #include <future>
 
@@ -132,4 +134,42 @@ TEST_F(StudioRemoteLoopbackTest, PortAlreadyBoundGivesTheErrorLineAndToast)
     EXPECT_EQ(messages(CamStudioViewModel::kRemoteCategory, ZunoLogLevel::error)
                   .filter(QStringLiteral("Failed to start LAN remote server: ") + *vm->toastMessage()),
         QStringList { QStringLiteral("Failed to start LAN remote server: ") + *vm->toastMessage() });
+}
+
+// The teleprompter tab's remote card drives the real server: its start button, the page's state, its
+// stop button; a port another program holds leaves the card in its stopped look.
+TEST_F(StudioRemoteLoopbackTest, RemoteCardRoundTrip)
+{
+    m_port = freeLoopbackPort();
+    startOnPort(m_port);
+    TeleprompterRemoteCardView card(*vm, QColor(244, 114, 208));
+    card.show();
+    QTest::mouseClick(card.startStopButton(), Qt::LeftButton);
+    ASSERT_TRUE(vm->isRemoteServerRunning());
+    EXPECT_EQ(card.statusText(), QStringLiteral("LIVE"));
+
+    const HttpAnswer state = exchangeTurningTheLoop(get("/api/state"));
+    ASSERT_EQ(state.status, 200) << state.body.toStdString();
+    const std::size_t active = vm->activeScriptIndex().value();
+    EXPECT_EQ(QString::fromStdString(state.json()["activeScriptTitle"].get<std::string>()),
+        vm->scripts()[active].title);
+
+    QTest::mouseClick(card.startStopButton(), Qt::LeftButton);
+    EXPECT_FALSE(vm->isRemoteServerRunning());
+    EXPECT_EQ(card.statusText(), QStringLiteral("OFF"));
+    EXPECT_EQ(card.startStopButton()->text(), QStringLiteral("Start Remote"));
+    EXPECT_TRUE(exchange(m_port, get("/api/state")).isEmpty());
+}
+
+TEST_F(StudioRemoteLoopbackTest, RemoteCardStaysOffWhenThePortIsTaken)
+{
+    HeldPort held;
+    ASSERT_NE(held.port(), 0);
+    startOnPort(held.port());
+    TeleprompterRemoteCardView card(*vm, QColor(244, 114, 208));
+    QTest::mouseClick(card.startStopButton(), Qt::LeftButton);
+    EXPECT_FALSE(vm->isRemoteServerRunning());
+    EXPECT_EQ(card.statusText(), QStringLiteral("OFF"));
+    EXPECT_FALSE(card.openButton()->isEnabled());
+    EXPECT_TRUE(vm->toastIsError());
 }
