@@ -8,6 +8,9 @@ set(scenes
     summary-no-budget summary-80-of-100 summary-250-of-100 summary-1-of-1000 summary-uncapped-ratio
     summary-warnings
     editor-collapsed editor-expanded editor-invalid editor-saved editor-saving
+    pill-signed-out pill-healthy pill-warning pill-critical pill-unit-0
+    popover-connect popover-account popover-refreshing popover-error
+    auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account
     card-empty card-empty-installed card-test card-test-pro card-test-installed)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)

@@ -9,6 +9,8 @@
 //   AIViewsGallery FOLDER     (offscreen unless QT_QPA_PLATFORM says otherwise)
 
 #include "AISettingsCardScenes.h"
+#include "GallerySupport.h"
+#include "WalletGallery.h"
 #include "ZunoAppBudgetEditorBlock.h"
 #include "ZunoAppBudgetSummaryBlock.h"
 #include "ZunoBudgetEditorUIState.h"
@@ -38,61 +40,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int kCardWidth = 360;
-
-// The view inside a glass card on the ground, as the wallet popover holds it.
-class Frame : public ZunoGroundBackground {
-public:
-    explicit Frame(QWidget *view)
-        : ZunoGroundBackground(ZunoProductPalette::deepCoral)
-    {
-        auto *layout = new QVBoxLayout(this);
-        layout->setContentsMargins(24, 24, 24, 24);
-        auto *card = new ZunoGlassCard(14, 14, view, this);
-        card->setFixedWidth(kCardWidth);
-        layout->addWidget(card);
-        layout->addStretch(1);
-    }
-};
-
-void settle(int ms = 50)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool waitFor(const std::function<bool()> &done, int ms = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        settle(10);
-    }
-    return true;
-}
-
-bool save(QWidget *view, const QString &folder, const QString &name, ZunoLanguage language)
-{
-    Frame frame(view);
-    frame.show();
-    settle();
-    frame.resize(kCardWidth + 48, frame.sizeHint().height());
-    settle();
-    const QString path
-        = QDir(folder).filePath(name + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
-    const QImage image = frame.grab().toImage();
-    view->setParent(nullptr);
-    if (!image.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s (%dx%d)\n", qPrintable(path), image.width(), image.height());
-    return true;
-}
 
 ZunoAppBudgetStatus budget(
     std::optional<double> dailyCap, double spentToday, std::optional<double> monthlyCap, double spentMonth)
@@ -140,7 +87,7 @@ bool renderSummaries(const QString &folder, ZunoLanguage language)
     };
     for (const Scene &scene : scenes) {
         auto *block = new ZunoAppBudgetSummaryBlock(app, scene.budget, scene.warnings, language);
-        const bool saved = save(block, folder, QString::fromLatin1(scene.name), language);
+        const bool saved = Gallery::save(block, folder, QString::fromLatin1(scene.name), language);
         delete block;
         if (!saved)
             return false;
@@ -157,21 +104,21 @@ bool renderEditor(const QString &folder, ZunoLanguage language)
     manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
     ZunoCreditsAccountStore store(manager);
     store.refresh();
-    if (!waitFor([&] { return store.isSignedIn() && !store.isRefreshing(); })) {
+    if (!Gallery::waitFor([&] { return store.isSignedIn() && !store.isRefreshing(); })) {
         std::fprintf(stderr, "the fake gateway did not sign in: %s\n",
             qPrintable(store.lastError().value_or(QString())));
         return false;
     }
     QFuture<bool> caps = store.saveAppBudget(std::nullopt, 250, 2.5, std::nullopt);
-    if (!waitFor([&] { return caps.isFinished(); }) || !caps.result())
+    if (!Gallery::waitFor([&] { return caps.isFinished(); }) || !caps.result())
         return false;
 
     const auto render
         = [&](const char *name, const std::function<void(ZunoAppBudgetEditorBlock &)> &prepare) {
               auto *block = new ZunoAppBudgetEditorBlock(store, language);
               prepare(*block);
-              settle();
-              const bool saved = save(block, folder, QString::fromLatin1(name), language);
+              Gallery::settle();
+              const bool saved = Gallery::save(block, folder, QString::fromLatin1(name), language);
               delete block;
               return saved;
           };
@@ -191,7 +138,7 @@ bool renderEditor(const QString &folder, ZunoLanguage language)
         typed(block.monthlyField(),
             language == ZunoLanguage::tr ? QStringLiteral("1.234") : QStringLiteral("1,234"));
         block.saveCaps();
-        waitFor([&] { return block.uiState()->savedNotice().has_value(); });
+        Gallery::waitFor([&] { return block.uiState()->savedNotice().has_value(); });
     });
     // A save the gateway answers only after the picture is taken.
     gateway.script("PUT", "/v1/app-budgets",
@@ -202,7 +149,7 @@ bool renderEditor(const QString &folder, ZunoLanguage language)
         block.toggleExpanded();
         block.saveCaps();
     });
-    waitFor([&] { return !store.isSavingBudget(); });
+    Gallery::waitFor([&] { return !store.isSavingBudget(); });
     return ok;
 }
 
@@ -227,7 +174,7 @@ int main(int argc, char **argv)
     }
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         if (!renderSummaries(folder, language) || !renderEditor(folder, language)
-            || !renderSettingsCards(folder, language))
+            || !renderWallet(folder, language) || !renderSettingsCards(folder, language))
             return 1;
     }
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();

@@ -2,7 +2,10 @@
 //
 //   StudioGallery FOLDER      (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "LaserScenes.h"
 #include "OverlayScenes.h"
+#include "ShellScenes.h"
+#include "TabScenes.h"
 #include "ZunoFonts.h"
 
 #include <QApplication>
@@ -25,5 +28,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "could not make %s\n", qPrintable(folder));
         return 1;
     }
-    return writeOverlayScenes(folder) ? 0 : 1;
+    const bool overlays = writeOverlayScenes(folder);
+    const bool laser = writeLaserScenes(folder);
+    const bool tabs = writeTabScenes(folder);
+    const bool shell = writeShellScenes(folder);
+    return overlays && laser && tabs && shell ? 0 : 1;
 }

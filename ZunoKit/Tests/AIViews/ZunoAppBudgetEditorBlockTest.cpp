@@ -7,6 +7,7 @@
 #include "ZunoButton.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoCreditsDisclosureButton.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoScopedEnvironment.h"

@@ -1,21 +1,16 @@
 #pragma once
 
-#include "ZunoLanguage.h"
-
 #include <QWidget>
 
-class QLabel;
-class ZunoBrandMark;
-class ZunoLanguageMenuButton;
-class ZunoUnifiedHeaderBar;
-class ZunoUnifiedTitlebarWindow;
-class ZunoVersionBadgeButton;
+#include <functional>
 
-// The studio window: identifier "studio", title "ZunoCam", 1220 x 770 by default, at least
-// 1060 x 680, without a system title bar. Its header bar carries the brand mark, the name, the
-// version badge button (release history and logs, feedback) and the language button; below it a
-// placeholder until the studio views fill it. It follows the language preference: texts and the layout
-// direction change with it.
+class CamStudioViewModel;
+class MainCamStudioView;
+class ZunoUnifiedTitlebarWindow;
+
+// The studio window: identifier "studio", title "ZunoCam — by Quarnwell", 1220 x 770 by default, at
+// least 1060 x 680, without a system title bar. `MainCamStudioView` is its only content. Closing it
+// runs the close handler the application gives it (hide with a tray, quit without one).
 class ZunoCamStudioWindow : public QWidget {
     Q_OBJECT
 public:
@@ -24,23 +19,18 @@ public:
     static constexpr int kMinimumWidth = 1060;
     static constexpr int kMinimumHeight = 680;
 
-    explicit ZunoCamStudioWindow(QWidget *parent = nullptr);
+    ZunoCamStudioWindow(CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent = nullptr);
 
-    ZunoLanguage language() const { return m_language; }
-    void applyLanguage(ZunoLanguage language);
+    MainCamStudioView *studioView() const { return m_view; }
 
-    ZunoUnifiedHeaderBar *headerBar() const { return m_header; }
-    ZunoLanguageMenuButton *languageButton() const { return m_languageButton; }
-    ZunoVersionBadgeButton *versionBadge() const { return m_versionBadge; }
+    // What a close request does instead of closing; none closes as usual.
+    void setCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    ZunoLanguage m_language;
     ZunoUnifiedTitlebarWindow *m_titlebar;
-    ZunoUnifiedHeaderBar *m_header;
-    ZunoBrandMark *m_brandMark;
-    ZunoLanguageMenuButton *m_languageButton;
-    ZunoVersionBadgeButton *m_versionBadge;
+    MainCamStudioView *m_view;
+    std::function<void()> m_closeHandler;
 };

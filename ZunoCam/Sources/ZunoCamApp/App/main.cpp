@@ -1,12 +1,14 @@
+#include "CamDarkScheme.h"
+#include "CamPlatformPreference.h"
 #include "CamStudioQuitGuard.h"
 #include "CamStudioViewModel.h"
+#include "ZunoCamApp.h"
 #include "ZunoCamDisplayCheck.h"
 #include "ZunoCamStudioWindow.h"
 
 #include "ZunoAppActivationDelegate.h"
 #include "ZunoAppInfo.h"
 #include "ZunoFonts.h"
-#include "ZunoNotificationCenter.h"
 #include "ZunoSingleInstanceService.h"
 #include "ZunoTerminationSignals.h"
 
@@ -22,6 +24,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ZunoCam: %s\n", qPrintable(reason));
         return 1;
     }
+    // On Wayland through XWayland, so the panels can be placed and kept above; the user's own choice wins.
+    CamPlatformPreference::apply();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ZunoAppInfo::displayName));
     QApplication::setApplicationVersion(QString::fromUtf8(ZunoAppInfo::shortVersion));
@@ -53,18 +57,13 @@ int main(int argc, char *argv[])
     CamStudioQuitGuard quitGuard(viewModel, &terminationSignals);
 
     ZunoFonts::applyApplicationFont();
+    CamDarkScheme::apply();
     ZunoAppActivationDelegate delegate;
-    ZunoCamStudioWindow window;
+    ZunoCamApp studio(viewModel);
     QObject::connect(&instance, &ZunoSingleInstanceService::activationRequested, &delegate, [&delegate] {
         delegate.applicationShouldHandleReopen(ZunoAppActivationDelegate::hasVisibleWindows());
     });
-    ZunoNotificationCenter::shared().addObserver(
-        QString::fromLatin1(ZunoAppActivationDelegate::kReopenStudioWindowNotification), &window,
-        [&window](const QString &, const QVariant &) {
-            window.show();
-            ZunoAppActivationDelegate::bringStudioWindowToFront();
-        });
-    window.show();
+    studio.window()->show();
     delegate.applicationDidFinishLaunching();
     const int code = app.exec();
     if (quitGuard.boundExpired()) {

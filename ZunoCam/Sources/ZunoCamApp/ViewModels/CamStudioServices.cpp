@@ -4,7 +4,9 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
+#include "FloatingCameraMirrorController.h"
 #include "NotchTeleprompterPanelController.h"
+#include "PresentationLaserOverlayController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -99,8 +101,8 @@ private:
 
 class RemoteAdapter : public CamStudioRemote {
 public:
-    explicit RemoteAdapter(std::shared_ptr<ZunoAppLogger> logger)
-        : m_server(std::move(logger))
+    RemoteAdapter(std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options)
+        : m_server(std::move(logger), options)
     {
     }
     QString start(quint16 port) override { return m_server.start(port); }
@@ -198,7 +200,7 @@ CamStudioServices CamStudioServices::standard()
     services.cameraDevices = std::make_shared<CameraSystemDevices>();
     services.camera = std::make_unique<CaptureAdapter>(services.logger, services.cameraDevices);
     services.recorder = std::make_shared<RecorderAdapter>(services.logger);
-    services.remote = std::make_unique<RemoteAdapter>(services.logger);
+    services.remote = remoteServer(services.logger);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
     services.hotkeys = globalHotkeys();
     services.system = desktopSystem();
@@ -206,6 +208,13 @@ CamStudioServices CamStudioServices::standard()
     services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
         return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
     };
+    services.panels.makeMirrorPanel = [](CamStudioViewModel &viewModel) {
+        return std::make_unique<FloatingCameraMirrorController>(viewModel);
+    };
+    services.panels.makeLaserOverlay
+        = [logger = services.logger](CamStudioViewModel &, std::function<void()> onDismiss) {
+              return std::make_unique<PresentationLaserOverlayController>(std::move(onDismiss), logger);
+          };
     return services;
 }
 
@@ -223,4 +232,10 @@ std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
 std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys()
 {
     return std::make_unique<HotkeyManagerAdapter>();
+}
+
+std::unique_ptr<CamStudioRemote> CamStudioServices::remoteServer(
+    std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options)
+{
+    return std::make_unique<RemoteAdapter>(std::move(logger), options);
 }

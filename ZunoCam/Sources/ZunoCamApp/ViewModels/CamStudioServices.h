@@ -39,12 +39,15 @@ struct CamStudioServices {
 
     // The real services, made in this order: the "ZunoCam" logger, the document store in its default
     // folder, the system's cameras with the capture service, the recorder, the remote server, the
-    // voice monitor, the hot keys; then the desktop's answers, the system clock and the teleprompter
-    // panel. Needs a QApplication.
+    // voice monitor, the hot keys; then the desktop's answers, the system clock and the three overlay
+    // panels (teleprompter, camera mirror, presentation). Needs a QApplication.
     static CamStudioServices standard();
 
     // Real adapters over existing objects, for callers that build part of the bundle themselves.
     static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
     static std::unique_ptr<CamStudioSystem> desktopSystem();
     static std::unique_ptr<CamStudioHotkeys> globalHotkeys();
+    // The real LAN remote server (loopback only with the option: tests and local demos).
+    static std::unique_ptr<CamStudioRemote> remoteServer(
+        std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options = {});
 };

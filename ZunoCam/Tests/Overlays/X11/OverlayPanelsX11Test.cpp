@@ -2,6 +2,7 @@
 // clicks that leave the keyboard where it was, and drags by the background only.
 #include "CamStudioFakeServices.h"
 #include "CamStudioViewModel.h"
+#include "FloatingCameraMirrorController.h"
 #include "NotchTeleprompterContentView.h"
 #include "NotchTeleprompterPanelController.h"
 #include "ZunoDraggableFloatingPanel.h"
@@ -44,6 +45,11 @@ protected:
             notch = controller.get();
             return controller;
         };
+        fakes.services.panels.makeMirrorPanel = [this](CamStudioViewModel &model) {
+            auto controller = std::make_unique<FloatingCameraMirrorController>(model);
+            mirror = controller.get();
+            return controller;
+        };
         vm = std::make_unique<CamStudioViewModel>(std::move(fakes.services));
         TeleprompterSettings settings = vm->teleprompter();
         settings.countdownSecondsBeforeStart = 0;
@@ -84,22 +90,44 @@ protected:
     CamStudioFakeServices fakes;
     std::unique_ptr<CamStudioViewModel> vm;
     NotchTeleprompterPanelController *notch = nullptr;
+    FloatingCameraMirrorController *mirror = nullptr;
     QWidget studio;
 };
 
 } // namespace
 
-TEST_F(OverlayX11Test, TeleprompterPanelFloatsOnEveryWorkspaceAndNeverTakesTheFocus)
+TEST_F(OverlayX11Test, PanelsFloatOnEveryWorkspaceNeverTakeTheFocusAndTheTeleprompterStaysOnTop)
 {
-    const auto window = static_cast<xcb_window_t>(notch->panel()->winId());
-    EXPECT_EQ(
-        client.property(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL), std::vector<uint32_t> { 0xFFFFFFFF });
-    const auto states = client.property(window, "_NET_WM_STATE", XCB_ATOM_ATOM);
-    for (const char *state : { "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
-             "_NET_WM_STATE_SKIP_PAGER" })
-        EXPECT_TRUE(contains(states, client.atom(state))) << state;
-    EXPECT_EQ(client.inputHint(window), std::optional(false));
+    vm->toggleFloatingMirror();
+    ASSERT_TRUE(mirror && mirror->panel());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mirror->panel(), kWindowWait));
+    for (QWidget *panel : { static_cast<QWidget *>(notch->panel()), static_cast<QWidget *>(mirror->panel()) }) {
+        const auto window = static_cast<xcb_window_t>(panel->winId());
+        EXPECT_EQ(client.property(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL),
+            std::vector<uint32_t> { 0xFFFFFFFF });
+        const auto states = client.property(window, "_NET_WM_STATE", XCB_ATOM_ATOM);
+        for (const char *state : { "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+                 "_NET_WM_STATE_SKIP_PAGER" })
+            EXPECT_TRUE(contains(states, client.atom(state))) << state;
+        EXPECT_EQ(client.inputHint(window), std::optional(false));
+    }
     EXPECT_TRUE(studio.isActiveWindow());
+
+    // The mirror came up last, yet the teleprompter is above it (the root's children run bottom to top).
+    const auto stackingIndex = [&](QWidget *panel) {
+        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(
+            client.connection(), xcb_query_tree(client.connection(), client.root()), nullptr);
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        const int count = xcb_query_tree_children_length(tree);
+        int index = -1;
+        for (int i = 0; i < count; ++i)
+            if (children[i] == static_cast<xcb_window_t>(panel->winId()))
+                index = i;
+        free(tree);
+        return index;
+    };
+    ASSERT_TRUE(zunoWaitFor([&] { return stackingIndex(mirror->panel()) >= 0; }));
+    EXPECT_TRUE(zunoWaitFor([&] { return stackingIndex(notch->panel()) > stackingIndex(mirror->panel()); }));
 }
 
 TEST_F(OverlayX11Test, ClickingPlayTogglesScrollingAndLeavesTheKeyboardAlone)

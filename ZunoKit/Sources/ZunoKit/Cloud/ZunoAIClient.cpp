@@ -1,13 +1,14 @@
 #include "ZunoAIClient.h"
 
+#include "ZunoChatJson.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
 #include "ZunoHttpLineReader.h"
 #include "ZunoMainThread.h"
 #include "ZunoWebURL.h"
 
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 #include <nlohmann/json.hpp>
 
@@ -18,18 +19,7 @@ using Json = nlohmann::json;
 
 namespace {
 
-bool isSuccess(int status)
-{
-    return status >= 200 && status <= 299;
-}
-
-const Json *member(const Json &object, const char *key)
-{
-    if (!object.is_object())
-        return nullptr;
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
+using ZunoChatJson::member;
 
 std::optional<QString> stringMember(const Json *object, const char *key)
 {
@@ -166,18 +156,6 @@ QByteArray withoutCutSequence(QByteArray data)
     return data;
 }
 
-QString firstCharacters(const QString &text, qsizetype count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        end = finder.toNextBoundary();
-        if (end < 0)
-            return text;
-    }
-    return text.left(end);
-}
-
 int defaultPort(const QUrl &url)
 {
     return url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80);
@@ -294,7 +272,7 @@ QString ZunoAIClient::complete(const QString &systemPrompt, const QString &userP
             throw ZunoAIClientError::emptyResponse();
         throw;
     }
-    if (!isSuccess(response.statusCode))
+    if (!ZunoChatJson::isSuccessStatus(response.statusCode))
         throw parseHTTPError(response.statusCode, response.body);
 
     const Json parsed = Json::parse(
@@ -393,12 +371,12 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
     ZunoHttpStreamHandler handler;
     handler.head = [&](const ZunoHttpResponse &head) {
         status = head.statusCode;
-        if (isSuccess(status) && credits)
+        if (ZunoChatJson::isSuccessStatus(status) && credits)
             held = extractBillingBalance(&head.headers, nullptr);
         return true;
     };
     handler.body = [&](QByteArrayView bytes) {
-        if (!isSuccess(status)) {
+        if (!ZunoChatJson::isSuccessStatus(status)) {
             errorBody.append(bytes.first(std::min(bytes.size(), kStreamErrorBodyBytes - errorBody.size())));
             return errorBody.size() < kStreamErrorBodyBytes;
         }
@@ -421,7 +399,7 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
         return;
     if (status == 0)
         throw ZunoAIClientError::emptyResponse();
-    if (!isSuccess(status)) {
+    if (!ZunoChatJson::isSuccessStatus(status)) {
         if (errorBody.size() >= kStreamErrorBodyBytes)
             errorBody = withoutCutSequence(errorBody);
         throw parseHTTPError(status, errorBody);
@@ -438,8 +416,13 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
 
 void ZunoAIClient::notifyBillingUpdate(const BillingBalance &balance) const
 {
-    if (m_onBillingUpdate) {
-        m_onBillingUpdate(balance.availableUSD, balance.creditsAvailable);
+    deliverBillingBalance(balance, m_onBillingUpdate);
+}
+
+void ZunoAIClient::deliverBillingBalance(const BillingBalance &balance, const BillingUpdate &onBillingUpdate)
+{
+    if (onBillingUpdate) {
+        onBillingUpdate(balance.availableUSD, balance.creditsAvailable);
         return;
     }
     // Handed over, not waited for: a reader on the main thread must not wait for its own store.
@@ -486,7 +469,7 @@ ZunoAIClientError ZunoAIClient::parseHTTPError(int statusCode, const QByteArray 
         text = *message;
     else if (code && !code->isEmpty())
         text = *code;
-    return ZunoAIClientError::httpError(statusCode, firstCharacters(text, kErrorMessageCharacters));
+    return ZunoAIClientError::httpError(statusCode, ZunoGraphemes::prefix(text, kErrorMessageCharacters));
 }
 
 ZunoAIClient::BillingBalance ZunoAIClient::extractBillingBalance(

@@ -70,6 +70,9 @@ public:
     // The balance in a body's "quarnwell_billing" object, else in the response headers.
     static BillingBalance extractBillingBalance(
         const ZunoHttpHeaders *http, const nlohmann::json *jsonObject);
+    // Hands a balance to `onBillingUpdate` on this thread, or without one posts it to the shared account
+    // store on the main thread without waiting (a reader on the main thread must not wait for its own store).
+    static void deliverBillingBalance(const BillingBalance &balance, const BillingUpdate &onBillingUpdate);
     // A local server on this computer (localhost, 127.0.0.0/8, ::1) needs no key.
     static bool isLoopbackEndpoint(const QUrl &url);
     // The bearer credential for a request to `endpoint` (already a web address), the one rule for every

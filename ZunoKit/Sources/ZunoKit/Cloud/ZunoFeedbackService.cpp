@@ -1,6 +1,7 @@
 #include "ZunoFeedbackService.h"
 
 #include "ZunoDesktopServices.h"
+#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
 #include "ZunoMainThread.h"
 #include "ZunoServiceURL.h"
@@ -15,7 +16,6 @@
 #include <QImage>
 #include <QMimeData>
 #include <QSysInfo>
-#include <QTextBoundaryFinder>
 #include <QUrlQuery>
 
 #include <nlohmann/json.hpp>
@@ -38,16 +38,6 @@ QString osReleaseValue(const QByteArray &contents, const QByteArray &key)
         return QString::fromUtf8(value).trimmed();
     }
     return {};
-}
-
-// Characters as a person counts them: a flag or an accented letter is one.
-qsizetype characterCount(const QString &text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() > 0)
-        ++count;
-    return count;
 }
 
 std::optional<QByteArray> encodedPNG(const QImage &image)
@@ -266,10 +256,10 @@ ZunoFeedbackReceipt ZunoFeedbackService::submit(const QString &appName, const Zu
 {
     const QString trimmedEmail = email.trimmed();
     if (!trimmedEmail.contains(QLatin1Char('@')) || !trimmedEmail.contains(QLatin1Char('.'))
-        || characterCount(trimmedEmail) <= 4)
+        || ZunoGraphemes::count(trimmedEmail) <= 4)
         throw ZunoFeedbackError::invalidEmail();
     const QString trimmedMessage = message.trimmed();
-    if (characterCount(trimmedMessage) <= 9)
+    if (ZunoGraphemes::count(trimmedMessage) <= 9)
         throw ZunoFeedbackError::messageTooShort();
     if (screenshots.size() > kMaxScreenshots)
         throw ZunoFeedbackError::tooManyScreenshots(kMaxScreenshots);
@@ -285,7 +275,7 @@ ZunoFeedbackReceipt ZunoFeedbackService::submit(const QString &appName, const Zu
     const QString boundary
         = QStringLiteral("ZunoFeedback-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     QString shownSubject = subject.trimmed();
-    if (characterCount(shownSubject) < 3)
+    if (ZunoGraphemes::count(shownSubject) < 3)
         shownSubject = appName + QStringLiteral(" — ") + title(kind, language);
     const QList<FormField> fields {
         { QStringLiteral("type"), rawValue(kind) },

@@ -21,6 +21,14 @@ void ZunoSymbolIcon::setSymbol(const QString &symbol)
     update();
 }
 
+void ZunoSymbolIcon::setColor(const QColor &color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    update();
+}
+
 QSize ZunoSymbolIcon::sizeHint() const
 {
     const int side = static_cast<int>(std::ceil(ZunoSymbolRegistry::sideForFont(font())));

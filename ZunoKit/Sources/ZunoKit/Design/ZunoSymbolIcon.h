@@ -12,6 +12,7 @@ public:
     QString symbol() const { return m_symbol; }
     void setSymbol(const QString &symbol);
     QColor color() const { return m_color; }
+    void setColor(const QColor &color);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -3,6 +3,7 @@
 #include "ZunoBudgetEditorUIState.h"
 #include "ZunoButton.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoCreditsDisclosureButton.h"
 #include "ZunoCreditsUIFormatter.h"
 #include "ZunoCreditsViewText.h"
 #include "ZunoFonts.h"
@@ -37,21 +38,6 @@ const std::array<std::pair<const char *, const char *>, 3> kMessages = { {
 } };
 enum Message { invalid, updated, removed };
 
-// A flat button that draws nothing of its own: its row of child widgets is the label, and a click anywhere
-// across its width counts.
-class HeaderButton : public QAbstractButton {
-public:
-    explicit HeaderButton(QWidget *parent)
-        : QAbstractButton(parent)
-    {
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override { }
-};
-
 QVBoxLayout *column(QWidget *parent, int spacing)
 {
     auto *layout = new QVBoxLayout(parent);
@@ -71,23 +57,9 @@ ZunoAppBudgetEditorBlock::ZunoAppBudgetEditorBlock(
 {
     QVBoxLayout *stack = column(this, 8);
 
-    m_header = new HeaderButton(this);
-    auto *headerRow = new QHBoxLayout(m_header);
-    headerRow->setContentsMargins(0, 0, 0, 0);
-    headerRow->setSpacing(6);
-    m_chevron = new ZunoSymbolIcon(QStringLiteral("chevron.right"), ZunoFonts::system(10, QFont::DemiBold),
-        ZunoGlassTokens::textSecondary(), m_header);
-    m_title = label(
-        QString(), ZunoFonts::system(11.5, QFont::DemiBold), ZunoGlassTokens::textPrimary(), m_header);
-    m_action
-        = label(QString(), ZunoFonts::system(11, QFont::Medium), ZunoGlassTokens::textSecondary(), m_header);
-    for (QWidget *part : { static_cast<QWidget *>(m_chevron), static_cast<QWidget *>(m_title),
-             static_cast<QWidget *>(m_action) })
-        part->setAttribute(Qt::WA_TransparentForMouseEvents);
-    headerRow->addWidget(m_chevron);
-    headerRow->addWidget(m_title);
-    headerRow->addStretch(1);
-    headerRow->addWidget(m_action);
+    m_header = new ZunoCreditsDisclosureButton(ZunoFonts::system(10, QFont::DemiBold),
+        ZunoGlassTokens::textSecondary(), ZunoFonts::system(11.5, QFont::DemiBold),
+        ZunoGlassTokens::textPrimary(), 6, this);
     stack->addWidget(m_header);
     connect(m_header, &QAbstractButton::clicked, this, &ZunoAppBudgetEditorBlock::toggleExpanded);
 
@@ -215,7 +187,7 @@ void ZunoAppBudgetEditorBlock::clearCaps()
 
 void ZunoAppBudgetEditorBlock::updateTexts()
 {
-    m_title->setText(t(QStringLiteral("App Spending Caps"), QStringLiteral("Uygulama Harcama Limitleri")));
+    m_header->setTitle(t(QStringLiteral("App Spending Caps"), QStringLiteral("Uygulama Harcama Limitleri")));
     m_dailyCaption->setText(t(QStringLiteral("Daily Cap (cr)"), QStringLiteral("Günlük Limit (kr)")));
     m_monthlyCaption->setText(t(QStringLiteral("Monthly Cap (cr)"), QStringLiteral("Aylık Limit (kr)")));
     const QString unlimited = t(QStringLiteral("Unlimited"), QStringLiteral("Limitsiz"));
@@ -228,9 +200,10 @@ void ZunoAppBudgetEditorBlock::updateTexts()
 void ZunoAppBudgetEditorBlock::updateFromState()
 {
     const bool expanded = m_state->isExpanded();
-    m_chevron->setSymbol(expanded ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"));
-    m_action->setText(expanded ? t(QStringLiteral("Hide"), QStringLiteral("Gizle"))
-                               : t(QStringLiteral("Edit"), QStringLiteral("Düzenle")));
+    m_header->setOpen(expanded);
+    m_header->setTrailingText(expanded ? t(QStringLiteral("Hide"), QStringLiteral("Gizle"))
+                                       : t(QStringLiteral("Edit"), QStringLiteral("Düzenle")),
+        ZunoFonts::system(11, QFont::Medium), ZunoGlassTokens::textSecondary());
     m_panel->setVisible(expanded);
     // Rewriting a field the user is typing in would move the cursor.
     if (m_daily->text() != m_state->dailyLimitText())

@@ -4,13 +4,12 @@
 
 #include <QWidget>
 
-class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class ZunoBudgetEditorUIState;
 class ZunoButton;
 class ZunoCreditsAccountStore;
-class ZunoSymbolIcon;
+class ZunoCreditsDisclosureButton;
 
 // The collapsible editor of the current application's daily and monthly caps. Collapsed it is one header
 // line; opening it fills the fields from the store's current budget. Save sends both caps (blank or 0 is no
@@ -35,7 +34,7 @@ public:
     void clearCaps();
 
     // The parts, for hosts' tests and galleries.
-    QAbstractButton *headerButton() const { return m_header; }
+    ZunoCreditsDisclosureButton *headerButton() const { return m_header; }
     QWidget *panel() const { return m_panel; }
     QLineEdit *dailyField() const { return m_daily; }
     QLineEdit *monthlyField() const { return m_monthly; }
@@ -52,10 +51,7 @@ private:
     ZunoCreditsAccountStore &m_store;
     ZunoLanguage m_language;
     ZunoBudgetEditorUIState *m_state;
-    QAbstractButton *m_header;
-    ZunoSymbolIcon *m_chevron;
-    QLabel *m_title;
-    QLabel *m_action;
+    ZunoCreditsDisclosureButton *m_header;
     QWidget *m_panel;
     QLabel *m_dailyCaption;
     QLabel *m_monthlyCaption;

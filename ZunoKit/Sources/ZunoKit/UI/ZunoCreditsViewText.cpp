@@ -1,5 +1,6 @@
 #include "ZunoCreditsViewText.h"
 
+#include "ZunoCreditsAccountManager.h"
 #include "ZunoText.h"
 
 #include <QLabel>
@@ -38,6 +39,11 @@ QColor withOpacity(QColor color, qreal opacity)
 QString unit(ZunoLanguage language)
 {
     return zunoText(QStringLiteral("cr"), QStringLiteral("kr"), language);
+}
+
+QString portalHost()
+{
+    return QUrl(QString::fromLatin1(ZunoCreditsAccountManager::kDefaultPortalURL)).host();
 }
 
 } // namespace ZunoCreditsViewText

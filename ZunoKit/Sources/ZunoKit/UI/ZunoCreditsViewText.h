@@ -20,5 +20,7 @@ QColor color(const QLabel *label);
 QColor withOpacity(QColor color, qreal opacity);
 // The credit unit: "cr" / "kr".
 QString unit(ZunoLanguage language);
+// The account portal's host name ("quarnwell.com"), as the sign-in texts name it.
+QString portalHost();
 
 } // namespace ZunoCreditsViewText

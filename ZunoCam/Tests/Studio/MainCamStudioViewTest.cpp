@@ -1,0 +1,222 @@
+// The studio window's content (header, tabs, launch button, toast) and the tray popover's texts and
+// actions.
+#include "MainCamStudioView.h"
+#include "CamStudioTabButtonStyle.h"
+#include "CamStudioToastLayer.h"
+#include "MenuBarCamPopoverView.h"
+#include "StudioTestFixture.h"
+#include "ZunoButton.h"
+#include "ZunoProductPalette.h"
+#include "ZunoToastBanner.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+class MainCamStudioViewTest : public StudioTest {
+protected:
+    void SetUp() override
+    {
+        StudioTest::SetUp();
+        start();
+        view = std::make_unique<MainCamStudioView>(*vm, accent);
+        view->resize(1220, 770);
+        view->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        StudioTest::TearDown();
+    }
+
+    QStringList tabTexts() const
+    {
+        QStringList texts;
+        for (ZunoButton *button : view->tabButtons())
+            texts.append(button->text());
+        return texts;
+    }
+
+    // Waits until the toast layer's animation is over.
+    void settle() const
+    {
+        if (auto *animation = view->toastLayer()->animation())
+            QSignalSpy(animation, &QAbstractAnimation::finished).wait(kWait);
+    }
+
+    const QColor accent = ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
+    std::unique_ptr<MainCamStudioView> view;
+};
+
+TEST_F(MainCamStudioViewTest, HeaderTabsAndLaunchButtonFollowTheLanguage)
+{
+    EXPECT_EQ(tabTexts(), (QStringList { "Teleprompter", "Camera & LUT", "Laser & Spot", "Settings" }));
+    QStringList symbols;
+    for (ZunoButton *button : view->tabButtons())
+        symbols.append(button->symbol());
+    EXPECT_EQ(
+        symbols, (QStringList { "text.viewfinder", "camera.aperture", "wand.and.stars", "gearshape.fill" }));
+    EXPECT_EQ(
+        view->taglineLabel()->text(), QStringLiteral("Notch Teleprompter · Webcam LUT · Presentation Laser"));
+    EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Launch Prompter (Super+Alt+T)"));
+    EXPECT_EQ(view->launchButton()->symbol(), QStringLiteral("text.viewfinder"));
+    const auto names = view->findChildren<QLabel *>();
+    auto hasName = [&] {
+        return std::any_of(names.begin(), names.end(), [](QLabel *l) { return l->text() == "ZunoCam"; });
+    };
+    EXPECT_TRUE(hasName());
+
+    vm->setLanguage(ZunoLanguage::tr);
+    EXPECT_EQ(tabTexts(), (QStringList { "Teleprompter", "Kamera & LUT", "Lazer & Spot", "Ayarlar" }));
+    EXPECT_EQ(
+        view->taglineLabel()->text(), QStringLiteral("Çentik Teleprompter · Kamera LUT · Sunum Lazeri"));
+    EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Prompter Aç (Super+Alt+T)"));
+    EXPECT_TRUE(hasName());
+
+    // The launch button reads the state at the click, whoever changed it.
+    vm->showTeleprompterOverlay();
+    EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Prompter’ı Kapat"));
+    view->launchButton()->click();
+    EXPECT_FALSE(vm->isTeleprompterVisible());
+    vm->setLanguage(ZunoLanguage::en);
+    view->launchButton()->click();
+    EXPECT_TRUE(vm->isTeleprompterVisible());
+    EXPECT_EQ(view->launchButton()->text(), QStringLiteral("Close Prompter"));
+}
+
+TEST_F(MainCamStudioViewTest, TabClickSelectsAndTheSelectedLooksSelected)
+{
+    ASSERT_EQ(vm->selectedTab(), CamStudioTab::teleprompter);
+    // The fill's colour in the middle of the left padding of each tab.
+    auto fillAt = [&](int i) {
+        ZunoButton *button = view->tabButtons()[i];
+        const QImage image = button->grab().toImage();
+        return image.pixelColor(qRound(4 * image.devicePixelRatio()), image.height() / 2);
+    };
+    auto blendIsAccent = [&](const QColor &c) { return c.red() > c.green() + 20; };
+    EXPECT_TRUE(blendIsAccent(fillAt(0)));
+    EXPECT_FALSE(blendIsAccent(fillAt(1)));
+
+    flush();
+    const int saves = fakes.store->saves();
+    QWidget *before = view->tabView();
+    view->tabButtons()[0]->click(); // the selected one: nothing rebuilt
+    EXPECT_EQ(view->tabView(), before);
+    QSignalSpy tabChanges(vm.get(), &CamStudioViewModel::selectedTabChanged);
+    QTest::mouseClick(view->tabButtons()[2], Qt::LeftButton);
+    EXPECT_EQ(vm->selectedTab(), CamStudioTab::presenter);
+    EXPECT_EQ(tabChanges.count(), 1);
+    EXPECT_NE(view->tabView(), before);
+    EXPECT_EQ(view->tabView()->objectName(), QStringLiteral("presenter"));
+    EXPECT_FALSE(blendIsAccent(fillAt(0)));
+    EXPECT_TRUE(blendIsAccent(fillAt(2)));
+    // Selecting saves nothing.
+    flush();
+    EXPECT_EQ(fakes.store->saves(), saves);
+}
+
+TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsClicksThrough)
+{
+    vm->showToast(QStringLiteral("Recording saved"), false);
+    settle();
+    ZunoToastBanner *banner = view->toastLayer()->banner();
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->symbolName(), QStringLiteral("checkmark.circle.fill"));
+    const QRectF capsule = banner->capsuleRect().translated(banner->geometry().topLeft());
+    EXPECT_NEAR(capsule.bottom(), view->height() - 22, 1.0);
+    EXPECT_NEAR(capsule.center().x(), view->width() / 2.0, 1.0);
+
+    vm->showToast(QStringLiteral("No camera found"), true);
+    settle();
+    ZunoToastBanner *replaced = view->toastLayer()->banner();
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(replaced->message(), QStringLiteral("No camera found"));
+    EXPECT_EQ(replaced->symbolName(), QStringLiteral("exclamationmark.triangle.fill"));
+    const QRectF replacedCapsule = replaced->capsuleRect().translated(replaced->geometry().topLeft());
+    EXPECT_NEAR(replacedCapsule.bottom(), capsule.bottom(), 1.0); // in place, not slid in again
+
+    // A button under the toast still takes the click.
+    auto *under = new QPushButton(QStringLiteral("under"), view->tabView());
+    under->setGeometry(QRect(
+        view->tabView()->mapFrom(view.get(), replaced->geometry().center()) - QPoint(30, 10), QSize(60, 20)));
+    under->show();
+    view->toastLayer()->raise();
+    QSignalSpy clicks(under, &QPushButton::clicked);
+    QTest::mouseClick(view->childAt(replaced->geometry().center()), Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+
+    clock().advance(CamStudioViewModel::kToastSeconds + 0.1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(vm->toastMessage());
+    EXPECT_EQ(view->toastLayer()->banner(), nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(view->findChildren<ZunoToastBanner *>().isEmpty(), kWait);
+}
+
+class MenuBarCamPopoverViewTest : public StudioTest { };
+
+TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperations)
+{
+    start();
+    int opened = 0;
+    MenuBarCamPopoverView popover(
+        *vm, [&] { ++opened; }, Qt::magenta);
+    popover.popUp(QRect(100, 0, 24, 24));
+    EXPECT_EQ(popover.width(), 280);
+    EXPECT_TRUE(popover.windowFlags() & Qt::Popup);
+    struct Case {
+        ZunoLanguage language;
+        QStringList idle, active;
+    };
+    const std::vector<Case> cases = {
+        { ZunoLanguage::en,
+            { "Launch Notch Teleprompter (Super+Alt+T)", "Start Presentation Laser (Super+Alt+L)",
+                "Pop-Out Pre-Meeting Mirror (Super+Alt+M)", "Open Studio", "Quit" },
+            { "Hide Notch Teleprompter", "Stop Presentation Laser",
+                "Pop-Out Pre-Meeting Mirror (Super+Alt+M)", "Open Studio", "Quit" } },
+        { ZunoLanguage::tr,
+            { "Çentik Teleprompter Aç (Super+Alt+T)", "Sunum Lazerini Başlat (Super+Alt+L)",
+                "Toplantı Öncesi Çentik Aynası (Super+Alt+M)", "Stüdyoyu Aç", "Çıkış" },
+            { "Teleprompter’ı Gizle", "Sunum Lazerini Kapat", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
+                "Stüdyoyu Aç", "Çıkış" } },
+    };
+    auto texts = [&] {
+        return QStringList { popover.teleprompterButton()->text(), popover.laserButton()->text(),
+            popover.mirrorButton()->text(), popover.openStudioButton()->text(),
+            popover.quitButton()->text() };
+    };
+    for (const Case &c : cases) {
+        vm->setLanguage(c.language);
+        EXPECT_EQ(texts(), c.idle);
+        // Pressed while open: the texts follow at once.
+        popover.teleprompterButton()->click();
+        popover.laserButton()->click();
+        popover.mirrorButton()->click();
+        EXPECT_TRUE(vm->isTeleprompterVisible());
+        EXPECT_TRUE(vm->isLaserOverlayVisible());
+        EXPECT_TRUE(vm->isFloatingMirrorVisible());
+        EXPECT_EQ(texts(), c.active);
+        popover.teleprompterButton()->click();
+        popover.laserButton()->click();
+        popover.mirrorButton()->click();
+        EXPECT_FALSE(vm->isTeleprompterVisible());
+        EXPECT_FALSE(vm->isLaserOverlayVisible());
+        EXPECT_FALSE(vm->isFloatingMirrorVisible());
+        EXPECT_EQ(texts(), c.idle);
+    }
+    popover.openStudioButton()->click();
+    EXPECT_EQ(opened, 1);
+}
+
+TEST(MenuBarCamPopoverPlacementTest, UnderTheIconElseAboveAndInsideTheScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(280, 200);
+    // A top panel: under the icon, centred on it.
+    EXPECT_EQ(MenuBarCamPopoverView::placement(QRect(1000, 0, 24, 24), size, screen), QPoint(872, 28));
+    // A bottom panel: above it.
+    EXPECT_EQ(MenuBarCamPopoverView::placement(QRect(1000, 1056, 24, 24), size, screen), QPoint(872, 852));
+    // At the right edge: kept inside.
+    EXPECT_EQ(MenuBarCamPopoverView::placement(QRect(1900, 0, 20, 24), size, screen).x(), 1640);
+}
