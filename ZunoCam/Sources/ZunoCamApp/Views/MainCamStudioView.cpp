@@ -1,6 +1,7 @@
 #include "MainCamStudioView.h"
 
 #include "CamSettingsView.h"
+#include "CameraStudioView.h"
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
 #include "CamStudioViewModel.h"
@@ -183,9 +184,7 @@ QWidget *MainCamStudioView::makeTabView(CamStudioTab tab)
         page = new CamSettingsView(m_viewModel);
         break;
     case CamStudioTab::camera:
-        // An empty page until the camera tab exists.
-        page = new QWidget;
-        page->setAttribute(Qt::WA_TranslucentBackground);
+        page = new CameraStudioView(m_viewModel, m_accent);
         break;
     }
     page->setObjectName(rawValue(tab));
