@@ -116,6 +116,8 @@ QWidget *CameraStudioView::makePreviewCard()
 QCheckBox *CameraStudioView::addSwitch(QWidget *parent, const QColor &color, bool CameraAdjustments::*field)
 {
     QCheckBox *toggle = makeStudioSwitch(parent);
+    // The column keeps its width; a label longer than it is cut at the card's edge.
+    toggle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     toggle->setStyleSheet(QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
                               .arg(studioCssColor(color), studioCssColor(ZunoGlassTokens::textMuted())));
     connect(toggle, &QCheckBox::toggled, this,
@@ -143,6 +145,9 @@ QWidget *CameraStudioView::makeSettingsCard()
     m_pickerTitle->setFont(ZunoFonts::system(12.5));
     m_pickerTitle->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
     m_picker = new QComboBox(m_pickerRow);
+    // Long device names are cut short rather than widening the column.
+    m_picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_picker->setMinimumContentsLength(8);
     picker->addWidget(m_pickerTitle);
     picker->addWidget(m_picker, 1);
     connect(m_picker, &QComboBox::activated, this, [this](int index) {
@@ -186,7 +191,9 @@ QWidget *CameraStudioView::makeSettingsCard()
     m_mirrorButton = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), page);
     m_mirrorButton->setSymbol(QStringLiteral("macwindow.on.rectangle"));
     connect(m_mirrorButton, &ZunoButton::clicked, this, [this] { m_viewModel.toggleFloatingMirror(); });
-    layout->addWidget(m_mirrorButton, 0, Qt::AlignLeft);
+    // Buttons elide their text in the narrow column instead of widening it.
+    m_mirrorButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(m_mirrorButton);
 
     auto *look = new QVBoxLayout;
     look->setSpacing(6);
@@ -196,6 +203,7 @@ QWidget *CameraStudioView::makeSettingsCard()
     look->addWidget(m_lookHeader);
     for (const CameraLookPreset preset : CameraLookPresets::allCases()) {
         auto *button = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), page);
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         auto *inside = new QHBoxLayout(button);
         inside->setContentsMargins(0, 0, 12, 0);
         inside->addStretch(1);
