@@ -65,7 +65,10 @@ protected:
         flush();
         return fakes.store->saves() - savesBefore;
     }
-    int newPushes() const { return fakes.log->count(QStringLiteral("camera.updateAdjustments")) - pushesBefore; }
+    int newPushes() const
+    {
+        return fakes.log->count(QStringLiteral("camera.updateAdjustments")) - pushesBefore;
+    }
 
     // Starts the camera and hands the view a frame.
     void goLive(const QImage &frame)
@@ -106,7 +109,8 @@ TEST_F(CameraTabTest, EveryControlWritesItsOneFieldOnceAndFollowsTheModelWithout
             [](auto &c) { return !c.autoFaceFraming; }, [](auto &c) { c.autoFaceFraming = true; },
             [&] { return view->faceFramingSwitch()->isChecked(); } },
         { "reveal", [&] { view->revealSwitch()->click(); }, [](auto &c) { return c.revealRecordingInFinder; },
-            [](auto &c) { c.revealRecordingInFinder = false; }, [&] { return !view->revealSwitch()->isChecked(); } },
+            [](auto &c) { c.revealRecordingInFinder = false; },
+            [&] { return !view->revealSwitch()->isChecked(); } },
         { "grid", [&] { view->gridSwitch()->click(); }, [](auto &c) { return c.showFramingGrid; },
             [](auto &c) { c.showFramingGrid = false; }, [&] { return !view->gridSwitch()->isChecked(); } },
         { "lower third", [&] { view->lowerThirdSwitch()->click(); }, [](auto &c) { return c.showLowerThird; },
@@ -123,23 +127,28 @@ TEST_F(CameraTabTest, EveryControlWritesItsOneFieldOnceAndFollowsTheModelWithout
         { "look", [&] { view->lookButtons()[4]->click(); },
             [](auto &c) { return c.lookPreset == CameraLookPreset::noirMono; },
             [](auto &c) { c.lookPreset = CameraLookPreset::warmStudio; },
-            [&] { return isActive(view->lookButtons()[2]) && !isActive(view->lookButtons()[4])
-                      && !view->lookChecks()[2]->isHidden() && view->lookChecks()[4]->isHidden(); } },
+            [&] {
+                return isActive(view->lookButtons()[2]) && !isActive(view->lookButtons()[4])
+                    && !view->lookChecks()[2]->isHidden() && view->lookChecks()[4]->isHidden();
+            } },
         { "exposure", [&] { slider(0)->setValue(slider(0)->value() + 1); },
             [](auto &c) { return c.exposureEV == 0.01; }, [](auto &c) { c.exposureEV = -0.35; },
             [&] { return view->sliders()[0]->valueText() == QStringLiteral("-0.35"); } },
-        { "warmth", [&] { slider(1)->setValue(slider(1)->minimum()); }, [](auto &c) { return c.warmthShift == -1; },
-            [](auto &c) { c.warmthShift = 0.5; }, [&] { return slider(1)->value() == 50; } },
+        { "warmth", [&] { slider(1)->setValue(slider(1)->minimum()); },
+            [](auto &c) { return c.warmthShift == -1; }, [](auto &c) { c.warmthShift = 0.5; },
+            [&] { return slider(1)->value() == 50; } },
         { "saturation", [&] { slider(2)->setValue(slider(2)->maximum()); },
             [](auto &c) { return c.saturation == 1.8; }, [](auto &c) { c.saturation = 0.4; },
             [&] { return view->sliders()[2]->valueText() == QStringLiteral("0.40"); } },
-        { "contrast", [&] { slider(3)->setValue(slider(3)->minimum()); }, [](auto &c) { return c.contrast == 0.7; },
-            [](auto &c) { c.contrast = 1.4; }, [&] { return slider(3)->value() == slider(3)->maximum(); } },
+        { "contrast", [&] { slider(3)->setValue(slider(3)->minimum()); },
+            [](auto &c) { return c.contrast == 0.7; }, [](auto &c) { c.contrast = 1.4; },
+            [&] { return slider(3)->value() == slider(3)->maximum(); } },
         { "vignette", [&] { slider(4)->setValue(slider(4)->maximum()); },
             [](auto &c) { return c.vignetteIntensity == 1; }, [](auto &c) { c.vignetteIntensity = 0; },
             [&] { return view->sliders()[4]->valueText() == QStringLiteral("0.00"); } },
-        { "zoom", [&] { slider(5)->setValue(slider(5)->maximum()); }, [](auto &c) { return c.digitalZoom == 2.0; },
-            [](auto &c) { c.digitalZoom = 1.5; }, [&] { return view->sliders()[5]->valueText() == QStringLiteral("1.50"); } },
+        { "zoom", [&] { slider(5)->setValue(slider(5)->maximum()); },
+            [](auto &c) { return c.digitalZoom == 2.0; }, [](auto &c) { c.digitalZoom = 1.5; },
+            [&] { return view->sliders()[5]->valueText() == QStringLiteral("1.50"); } },
         { "portrait", [&] { QTest::keyClick(view->portraitPicker()->picker(), Qt::Key_Right); },
             [](auto &c) { return c.portraitBackgroundMode == PortraitBackgroundMode::softBlur; },
             [](auto &c) { c.portraitBackgroundMode = PortraitBackgroundMode::studioDim; },
@@ -158,7 +167,8 @@ TEST_F(CameraTabTest, EveryControlWritesItsOneFieldOnceAndFollowsTheModelWithout
         EXPECT_TRUE(c.written(vm->camera())) << c.name;
         EXPECT_EQ(newPushes(), 1) << c.name;
         EXPECT_EQ(newSaves(), 1) << c.name;
-        EXPECT_TRUE(c.written(fakes.camera->adjustments())) << c.name << ": the whole value reaches the camera";
+        EXPECT_TRUE(c.written(fakes.camera->adjustments()))
+            << c.name << ": the whole value reaches the camera";
 
         mark();
         CameraAdjustments fromModel = vm->camera();
@@ -353,12 +363,17 @@ TEST_F(CameraTabTest, RecordButtonAndBadgeFollowTheRecording)
     const Row rows[] = {
         { false, false, 0, QStringLiteral("Record MP4"), QStringLiteral("Kayıt Başlat") },
         { true, false, 3599, QStringLiteral("Stop (● REC 59:59)"), QStringLiteral("Durdur (● REC 59:59)") },
-        { true, false, 3600, QStringLiteral("Stop (● REC 1:00:00)"), QStringLiteral("Durdur (● REC 1:00:00)") },
+        { true, false, 3600, QStringLiteral("Stop (● REC 1:00:00)"),
+            QStringLiteral("Durdur (● REC 1:00:00)") },
         { true, true, 12, QStringLiteral("Saving MP4…"), QStringLiteral("Kaydediliyor…") },
     };
     for (const Row &r : rows) {
-        EXPECT_EQ(CameraRecordingActionButtons::recordText(r.recording, r.finalizing, r.seconds, ZunoLanguage::en), r.en);
-        EXPECT_EQ(CameraRecordingActionButtons::recordText(r.recording, r.finalizing, r.seconds, ZunoLanguage::tr), r.tr);
+        EXPECT_EQ(
+            CameraRecordingActionButtons::recordText(r.recording, r.finalizing, r.seconds, ZunoLanguage::en),
+            r.en);
+        EXPECT_EQ(
+            CameraRecordingActionButtons::recordText(r.recording, r.finalizing, r.seconds, ZunoLanguage::tr),
+            r.tr);
     }
 
     open();
@@ -399,10 +414,13 @@ TEST_F(CameraTabTest, PortraitHeaderFollowsTheModeAndResetRestoresEveryControl)
         bool accent;
     };
     const Row rows[] = {
-        { PortraitBackgroundMode::off, QStringLiteral("person.crop.rectangle"), QStringLiteral("Off"), false },
+        { PortraitBackgroundMode::off, QStringLiteral("person.crop.rectangle"), QStringLiteral("Off"),
+            false },
         { PortraitBackgroundMode::softBlur, QStringLiteral("aqi.low"), QStringLiteral("Soft Blur"), true },
-        { PortraitBackgroundMode::strongBlur, QStringLiteral("aqi.medium"), QStringLiteral("Strong Blur"), true },
-        { PortraitBackgroundMode::studioDim, QStringLiteral("light.recessed"), QStringLiteral("Studio Dim"), true },
+        { PortraitBackgroundMode::strongBlur, QStringLiteral("aqi.medium"), QStringLiteral("Strong Blur"),
+            true },
+        { PortraitBackgroundMode::studioDim, QStringLiteral("light.recessed"), QStringLiteral("Studio Dim"),
+            true },
     };
     const QColor coral = ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
     for (const Row &r : rows) {
@@ -411,10 +429,12 @@ TEST_F(CameraTabTest, PortraitHeaderFollowsTheModeAndResetRestoresEveryControl)
         vm->setCamera(camera);
         EXPECT_EQ(portrait->titleSymbol()->symbol(), r.symbol);
         EXPECT_EQ(portrait->modeLabel()->text(), r.label);
-        EXPECT_EQ(portrait->titleSymbol()->color(), r.accent ? coral : ZunoGlassTokens::textSecondary()) << r.label.toStdString();
+        EXPECT_EQ(portrait->titleSymbol()->color(), r.accent ? coral : ZunoGlassTokens::textSecondary())
+            << r.label.toStdString();
     }
     EXPECT_EQ(portrait->picker()->segments(),
-        (QStringList { QStringLiteral("Off"), QStringLiteral("Soft"), QStringLiteral("Strong"), QStringLiteral("Dim") }));
+        (QStringList { QStringLiteral("Off"), QStringLiteral("Soft"), QStringLiteral("Strong"),
+            QStringLiteral("Dim") }));
 
     view->gridSwitch()->click();
     view->sliders()[5]->slider()->setValue(view->sliders()[5]->slider()->maximum());

@@ -78,7 +78,7 @@ CameraPreviewBox::CameraPreviewBox(CamStudioViewModel &viewModel, const QColor &
     m_placeholderText->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
     m_placeholderText->setAlignment(Qt::AlignCenter);
     m_placeholderText->setWordWrap(true);
-    placeholder->addWidget(m_placeholderText, 0, Qt::AlignHCenter);
+    placeholder->addWidget(m_placeholderText);
     placeholder->addWidget(m_startButton, 0, Qt::AlignHCenter);
     placeholder->addStretch(1);
     connect(m_startButton, &ZunoButton::clicked, this, [this] { m_viewModel.toggleCameraPreview(); });
@@ -86,7 +86,7 @@ CameraPreviewBox::CameraPreviewBox(CamStudioViewModel &viewModel, const QColor &
     auto *plate = new QVBoxLayout(m_nameplate);
     plate->setContentsMargins(14, 8, 14, 8);
     plate->setSpacing(2);
-    for (QLabel *label : {m_name, m_title})
+    for (QLabel *label : { m_name, m_title })
         label->setTextFormat(Qt::PlainText);
     m_name->setFont(ZunoFonts::system(14, QFont::Bold));
     m_name->setStyleSheet(QStringLiteral("color: white;"));
@@ -103,8 +103,8 @@ CameraPreviewBox::CameraPreviewBox(CamStudioViewModel &viewModel, const QColor &
             sync();
         update();
     });
-    for (auto signal : {&CamStudioViewModel::cameraRunningChanged, &CamStudioViewModel::recordingChanged,
-             &CamStudioViewModel::cameraAdjustmentsChanged, &CamStudioViewModel::languageChanged})
+    for (auto signal : { &CamStudioViewModel::cameraRunningChanged, &CamStudioViewModel::recordingChanged,
+             &CamStudioViewModel::cameraAdjustmentsChanged, &CamStudioViewModel::languageChanged })
         connect(&m_viewModel, signal, this, [this] { sync(); });
     sync();
 }
@@ -119,8 +119,8 @@ QRectF CameraPreviewBox::fittedRect(const QSizeF &image, const QRectF &box)
     if (image.isEmpty() || box.isEmpty())
         return {};
     const QSizeF fitted = image.scaled(box.size(), Qt::KeepAspectRatio);
-    return QRectF(box.x() + (box.width() - fitted.width()) / 2, box.y() + (box.height() - fitted.height()) / 2,
-        fitted.width(), fitted.height());
+    return QRectF(box.x() + (box.width() - fitted.width()) / 2,
+        box.y() + (box.height() - fitted.height()) / 2, fitted.width(), fitted.height());
 }
 
 QRectF CameraPreviewBox::pictureRect() const
@@ -135,7 +135,8 @@ void CameraPreviewBox::sync()
     const ZunoLanguage language = m_viewModel.language();
     m_placeholderText->setText(zunoText(QStringLiteral("Start Pre-Meeting Camera Mirror & Color Studio"),
         QStringLiteral("Toplantı Öncesi Kamera Aynası ve Renk Stüdyosunu Başlat"), language));
-    m_startButton->setText(zunoText(QStringLiteral("Start Live Camera"), QStringLiteral("Kamerayı Başlat"), language));
+    m_startButton->setText(
+        zunoText(QStringLiteral("Start Live Camera"), QStringLiteral("Kamerayı Başlat"), language));
     const CameraAdjustments &camera = m_viewModel.camera();
     m_name->setText(camera.lowerThirdName);
     m_title->setText(camera.lowerThirdTitle);
@@ -158,7 +159,8 @@ void CameraPreviewBox::placeOverlays()
     m_badge->adjustSize();
     m_badge->move(picture.topLeft() + QPoint(kBadgeInset, kBadgeInset));
     m_nameplate->adjustSize();
-    m_nameplate->move(picture.left() + kNameplateInset, picture.bottom() + 1 - kNameplateInset - m_nameplate->height());
+    m_nameplate->move(
+        picture.left() + kNameplateInset, picture.bottom() + 1 - kNameplateInset - m_nameplate->height());
 }
 
 void CameraPreviewBox::resizeEvent(QResizeEvent *event)

@@ -36,7 +36,8 @@ public:
     void setRecording(bool recording)
     {
         m_recording = recording;
-        setFont(recording ? ZunoFonts::monospaced(12.5, QFont::DemiBold) : ZunoFonts::system(12.5, QFont::DemiBold));
+        setFont(recording ? ZunoFonts::monospaced(12.5, QFont::DemiBold)
+                          : ZunoFonts::system(12.5, QFont::DemiBold));
         updateGeometry();
         update();
     }
@@ -62,8 +63,8 @@ protected:
         if (m_recording)
             fill.setAlphaF(0.85);
         painter.fillPath(ZunoContinuousShape::roundedRect(box, kRadius), fill);
-        ZunoContinuousShape::strokeBorder(painter, box, kRadius,
-            m_recording ? ZunoGlassTokens::danger() : ZunoGlassTokens::borderSubtle());
+        ZunoContinuousShape::strokeBorder(
+            painter, box, kRadius, m_recording ? ZunoGlassTokens::danger() : ZunoGlassTokens::borderSubtle());
         const qreal side = ZunoSymbolRegistry::sideForFont(font());
         ZunoSymbolRegistry::paint(painter, QRectF(kPaddingX, (box.height() - side) / 2, side, side),
             m_recording ? QStringLiteral("stop.circle.fill") : QStringLiteral("record.circle"),
@@ -71,7 +72,8 @@ protected:
         painter.setPen(Qt::white);
         painter.setFont(font());
         const qreal x = kPaddingX + side + kSpacing;
-        painter.drawText(QRectF(x, 0, box.width() - x, box.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+        painter.drawText(
+            QRectF(x, 0, box.width() - x, box.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
     }
 
 private:
@@ -124,6 +126,6 @@ void CameraRecordingActionButtons::sync()
         m_viewModel.recordingDurationSeconds(), m_viewModel.language()));
     static_cast<RecordButton *>(m_record)->setRecording(m_viewModel.isRecordingVideo());
     m_record->setEnabled(!m_viewModel.isFinalizingVideo());
-    m_folder->setText(zunoText(
-        QStringLiteral("Open Recordings Folder"), QStringLiteral("Kayıt Klasörünü Aç"), m_viewModel.language()));
+    m_folder->setText(zunoText(QStringLiteral("Open Recordings Folder"), QStringLiteral("Kayıt Klasörünü Aç"),
+        m_viewModel.language()));
 }

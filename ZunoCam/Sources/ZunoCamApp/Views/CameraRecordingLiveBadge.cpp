@@ -50,7 +50,8 @@ CameraRecordingLiveBadge::CameraRecordingLiveBadge(CamStudioViewModel &viewModel
 
 QString CameraRecordingLiveBadge::timeText() const
 {
-    return QStringLiteral("REC ") + CameraVideoRecorder::formatDuration(m_viewModel.recordingDurationSeconds());
+    return QStringLiteral("REC ")
+        + CameraVideoRecorder::formatDuration(m_viewModel.recordingDurationSeconds());
 }
 
 QString CameraRecordingLiveBadge::framesText() const
@@ -64,7 +65,7 @@ QSize CameraRecordingLiveBadge::sizeHint() const
     const QFontMetricsF frames(framesFont());
     const qreal width = kPaddingX * 2 + kDot + kSpacing * 2 + time.horizontalAdvance(timeText())
         + frames.horizontalAdvance(framesText());
-    const qreal height = kPaddingY * 2 + std::max({kDot, time.height(), frames.height()});
+    const qreal height = kPaddingY * 2 + std::max({ kDot, time.height(), frames.height() });
     return QSize(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
 }
 
@@ -98,5 +99,6 @@ void CameraRecordingLiveBadge::paintEvent(QPaintEvent *)
 
     painter.setFont(framesFont());
     painter.setPen(ZunoGlassTokens::textSecondary());
-    painter.drawText(QRectF(x, 0, box.width() - x, box.height()), Qt::AlignLeft | Qt::AlignVCenter, framesText());
+    painter.drawText(
+        QRectF(x, 0, box.width() - x, box.height()), Qt::AlignLeft | Qt::AlignVCenter, framesText());
 }

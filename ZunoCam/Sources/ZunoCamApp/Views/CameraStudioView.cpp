@@ -36,12 +36,12 @@ struct SliderTitle {
 };
 
 const SliderTitle kSliderTitles[] = {
-    {"Exposure", "Pozlama"},
-    {"Warmth", "Sıcaklık"},
-    {"Saturation", "Doygunluk"},
-    {"Contrast", "Kontrast"},
-    {"Vignette", "Vinyet"},
-    {"Digital Zoom", "Dijital Yakınlaştırma"},
+    { "Exposure", "Pozlama" },
+    { "Warmth", "Sıcaklık" },
+    { "Saturation", "Doygunluk" },
+    { "Contrast", "Kontrast" },
+    { "Vignette", "Vinyet" },
+    { "Digital Zoom", "Dijital Yakınlaştırma" },
 };
 
 } // namespace
@@ -49,12 +49,12 @@ const SliderTitle kSliderTitles[] = {
 const std::vector<CameraStudioView::SliderSpec> &CameraStudioView::sliderSpecs()
 {
     static const std::vector<SliderSpec> specs = {
-        {-1.5, 1.5, &CameraAdjustments::exposureEV},
-        {-1, 1, &CameraAdjustments::warmthShift},
-        {0, 1.8, &CameraAdjustments::saturation},
-        {0.7, 1.4, &CameraAdjustments::contrast},
-        {0, 1, &CameraAdjustments::vignetteIntensity},
-        {1, 2, &CameraAdjustments::digitalZoom},
+        { -1.5, 1.5, &CameraAdjustments::exposureEV },
+        { -1, 1, &CameraAdjustments::warmthShift },
+        { 0, 1.8, &CameraAdjustments::saturation },
+        { 0.7, 1.4, &CameraAdjustments::contrast },
+        { 0, 1, &CameraAdjustments::vignetteIntensity },
+        { 1, 2, &CameraAdjustments::digitalZoom },
     };
     return specs;
 }
@@ -178,8 +178,9 @@ QWidget *CameraStudioView::makeSettingsCard()
 
     m_nameField = zunoGlassInputField(new QLineEdit(page), 8, 10, 6);
     m_nameField->setPlaceholderText(QStringLiteral("Name"));
-    connect(m_nameField, &QLineEdit::textEdited, this,
-        [this](const QString &name) { change([&name](CameraAdjustments &camera) { camera.lowerThirdName = name; }); });
+    connect(m_nameField, &QLineEdit::textEdited, this, [this](const QString &name) {
+        change([&name](CameraAdjustments &camera) { camera.lowerThirdName = name; });
+    });
     layout->addWidget(m_nameField);
     m_titleField = zunoGlassInputField(new QLineEdit(page), 8, 10, 6);
     m_titleField->setPlaceholderText(QStringLiteral("Title"));
@@ -207,7 +208,8 @@ QWidget *CameraStudioView::makeSettingsCard()
         auto *inside = new QHBoxLayout(button);
         inside->setContentsMargins(0, 0, 12, 0);
         inside->addStretch(1);
-        auto *check = new ZunoSymbolIcon(QStringLiteral("checkmark"), ZunoFonts::system(12), m_accent, button);
+        auto *check
+            = new ZunoSymbolIcon(QStringLiteral("checkmark"), ZunoFonts::system(12), m_accent, button);
         check->setAttribute(Qt::WA_TransparentForMouseEvents);
         inside->addWidget(check);
         connect(button, &ZunoButton::clicked, this,
@@ -221,8 +223,9 @@ QWidget *CameraStudioView::makeSettingsCard()
     for (const SliderSpec &spec : sliderSpecs()) {
         auto *slider = new StudioSliderControl(spec.minimum, spec.maximum, m_accent, page);
         const auto field = spec.field;
-        connect(slider, &StudioSliderControl::valueChanged, this,
-            [this, field](double value) { change([field, value](CameraAdjustments &camera) { camera.*field = value; }); });
+        connect(slider, &StudioSliderControl::valueChanged, this, [this, field](double value) {
+            change([field, value](CameraAdjustments &camera) { camera.*field = value; });
+        });
         layout->addWidget(slider);
         m_sliders.push_back(slider);
     }
@@ -247,18 +250,19 @@ void CameraStudioView::syncCamera()
 {
     const CameraAdjustments &camera = m_viewModel.camera();
     const std::pair<QCheckBox *, bool> switches[] = {
-        {m_mirrored, camera.isMirrored},
-        {m_faceFraming, camera.autoFaceFraming},
-        {m_reveal, camera.revealRecordingInFinder},
-        {m_grid, camera.showFramingGrid},
-        {m_lowerThird, camera.showLowerThird},
+        { m_mirrored, camera.isMirrored },
+        { m_faceFraming, camera.autoFaceFraming },
+        { m_reveal, camera.revealRecordingInFinder },
+        { m_grid, camera.showFramingGrid },
+        { m_lowerThird, camera.showLowerThird },
     };
     for (const auto &[toggle, on] : switches) {
         const QSignalBlocker blocker(toggle);
         toggle->setChecked(on);
     }
     // A field being typed in keeps its caret: it already holds the text it wrote.
-    for (const auto &[field, value] : {std::pair{m_nameField, camera.lowerThirdName}, std::pair{m_titleField, camera.lowerThirdTitle}}) {
+    for (const auto &[field, value] : { std::pair { m_nameField, camera.lowerThirdName },
+             std::pair { m_titleField, camera.lowerThirdTitle } }) {
         if (field->text() != value) {
             const QSignalBlocker blocker(field);
             field->setText(value);
@@ -292,15 +296,16 @@ void CameraStudioView::syncCameras()
     const bool busy = m_viewModel.isRecordingVideo() || m_viewModel.isFinalizingVideo();
     m_picker->setEnabled(!busy);
     m_picker->setToolTip(busy ? text(QStringLiteral("Stop the recording to switch cameras."),
-                                    QStringLiteral("Kamerayı değiştirmek için önce kaydı durdurun."))
+                             QStringLiteral("Kamerayı değiştirmek için önce kaydı durdurun."))
                               : QString());
 }
 
 void CameraStudioView::syncRunning()
 {
     const bool running = m_viewModel.isCameraRunning();
-    m_cameraButton->setText(running ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
-                                    : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
+    m_cameraButton->setText(running
+            ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
+            : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
     m_cameraButton->setSymbol(running ? QStringLiteral("video.slash.fill") : QStringLiteral("video.fill"));
     m_snapshot->setEnabled(running);
 }
@@ -309,27 +314,32 @@ void CameraStudioView::relabel()
 {
     m_snapshot->setText(text(QStringLiteral("Snapshot"), QStringLiteral("Fotoğraf")));
     m_reset->setText(text(QStringLiteral("Reset Look"), QStringLiteral("Sıfırla")));
-    m_heading->setText(text(QStringLiteral("Studio Color & Framing"), QStringLiteral("Stüdyo Renk & Kadraj")));
+    m_heading->setText(
+        text(QStringLiteral("Studio Color & Framing"), QStringLiteral("Stüdyo Renk & Kadraj")));
     m_pickerTitle->setText(text(QStringLiteral("Camera"), QStringLiteral("Kamera")));
     m_mirrored->setText(text(QStringLiteral("Mirror Horizontally"), QStringLiteral("Yatay Aynala")));
-    m_faceFraming->setText(
-        text(QStringLiteral("AI Auto Framing Face Tracking"), QStringLiteral("AI Otomatik Kadraj Yüz Takibi")));
+    m_faceFraming->setText(text(
+        QStringLiteral("AI Auto Framing Face Tracking"), QStringLiteral("AI Otomatik Kadraj Yüz Takibi")));
     m_reveal->setText(text(QStringLiteral("Show MP4 in File Manager on Stop"),
         QStringLiteral("Kayıt Bitince Dosya Yöneticisinde Göster")));
-    m_grid->setText(text(QStringLiteral("Rule-of-Thirds Framing Grid"), QStringLiteral("Üçler Kuralı Kadraj Izgarası")));
-    m_lowerThird->setText(
-        text(QStringLiteral("Broadcast Lower-Third Nameplate"), QStringLiteral("Yayın Alt İsim Bandı (Lower-Third)")));
+    m_grid->setText(
+        text(QStringLiteral("Rule-of-Thirds Framing Grid"), QStringLiteral("Üçler Kuralı Kadraj Izgarası")));
+    m_lowerThird->setText(text(QStringLiteral("Broadcast Lower-Third Nameplate"),
+        QStringLiteral("Yayın Alt İsim Bandı (Lower-Third)")));
     const bool mirror = m_viewModel.isFloatingMirrorVisible();
-    m_mirrorButton->setText(mirror ? text(QStringLiteral("Close Notch Mirror"), QStringLiteral("Çentik Aynasını Kapat"))
-                                   : text(QStringLiteral("Pop-Out Notch Mirror (Super+Alt+M)"),
-                                         QStringLiteral("Çentik Aynası Aç (Super+Alt+M)")));
+    m_mirrorButton->setText(mirror
+            ? text(QStringLiteral("Close Notch Mirror"), QStringLiteral("Çentik Aynasını Kapat"))
+            : text(QStringLiteral("Pop-Out Notch Mirror (Super+Alt+M)"),
+                QStringLiteral("Çentik Aynası Aç (Super+Alt+M)")));
     m_mirrorButton->setButtonStyle(std::make_shared<ZunoGlassButtonStyle>(mirror));
     m_lookHeader->setText(text(QStringLiteral("Studio Look LUT"), QStringLiteral("Stüdyo Renk Profili")));
     const auto &presets = CameraLookPresets::allCases();
     for (std::size_t i = 0; i < presets.size(); ++i)
-        m_lookButtons[i]->setText(text(CameraLookPresets::labelEN(presets[i]), CameraLookPresets::labelTR(presets[i])));
+        m_lookButtons[i]->setText(
+            text(CameraLookPresets::labelEN(presets[i]), CameraLookPresets::labelTR(presets[i])));
     for (std::size_t i = 0; i < m_sliders.size(); ++i)
-        m_sliders[i]->setTitle(text(QString::fromUtf8(kSliderTitles[i].en), QString::fromUtf8(kSliderTitles[i].tr)));
+        m_sliders[i]->setTitle(
+            text(QString::fromUtf8(kSliderTitles[i].en), QString::fromUtf8(kSliderTitles[i].tr)));
     syncCamera();
     syncCameras();
     syncRunning();

@@ -17,11 +17,11 @@ QPainterPath FramingRuleOfThirdsGridView::gridPath(const QSizeF &size)
     const qreal h = size.height();
     if (w <= 0 || h <= 0)
         return path;
-    for (const qreal x : {w / 3, 2 * w / 3}) {
+    for (const qreal x : { w / 3, 2 * w / 3 }) {
         path.moveTo(x, 0);
         path.lineTo(x, h);
     }
-    for (const qreal y : {h / 3, 2 * h / 3}) {
+    for (const qreal y : { h / 3, 2 * h / 3 }) {
         path.moveTo(0, y);
         path.lineTo(w, y);
     }
@@ -35,7 +35,7 @@ QPen FramingRuleOfThirdsGridView::gridPen()
     QPen pen(color, 1, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     // Qt measures dashes in pen widths; the width is 1.
-    pen.setDashPattern({kDash, kDash});
+    pen.setDashPattern({ kDash, kDash });
     pen.setDashOffset(0);
     return pen;
 }

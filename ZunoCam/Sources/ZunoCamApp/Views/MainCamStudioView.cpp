@@ -1,10 +1,10 @@
 #include "MainCamStudioView.h"
 
 #include "CamSettingsView.h"
-#include "CameraStudioView.h"
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
 #include "CamStudioViewModel.h"
+#include "CameraStudioView.h"
 #include "PresentationToolsView.h"
 #include "StudioTabPage.h"
 #include "TeleprompterStudioView.h"

@@ -60,9 +60,11 @@ void PortraitBackgroundPickerSection::sync()
     const QColor color = current == PortraitBackgroundMode::off ? ZunoGlassTokens::textSecondary() : m_accent;
     m_symbol->setSymbol(PortraitBackgroundModes::symbolName(current));
     m_symbol->setColor(color);
-    m_title->setText(zunoText(QStringLiteral("AI Portrait Background"), QStringLiteral("AI Portre Arkaplan"), language));
+    m_title->setText(
+        zunoText(QStringLiteral("AI Portrait Background"), QStringLiteral("AI Portre Arkaplan"), language));
     m_title->setStyleSheet(studioTextCss(color));
-    m_mode->setText(zunoText(PortraitBackgroundModes::labelEN(current), PortraitBackgroundModes::labelTR(current), language));
+    m_mode->setText(zunoText(
+        PortraitBackgroundModes::labelEN(current), PortraitBackgroundModes::labelTR(current), language));
 
     QStringList segments;
     int selected = 0;

@@ -13,7 +13,8 @@ class ZunoSymbolIcon;
 class PortraitBackgroundPickerSection : public QWidget {
     Q_OBJECT
 public:
-    PortraitBackgroundPickerSection(CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent = nullptr);
+    PortraitBackgroundPickerSection(
+        CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent = nullptr);
 
     QLabel *titleLabel() const { return m_title; }
     ZunoSymbolIcon *titleSymbol() const { return m_symbol; }
