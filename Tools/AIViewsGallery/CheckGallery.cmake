@@ -10,7 +10,8 @@ set(scenes
     editor-collapsed editor-expanded editor-invalid editor-saved editor-saving
     pill-signed-out pill-healthy pill-warning pill-critical pill-unit-0
     popover-connect popover-account popover-refreshing popover-error
-    auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account)
+    auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account
+    card-empty card-empty-installed card-test card-test-pro card-test-installed)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)
         set(png ${FOLDER}/${scene}-${language}.png)

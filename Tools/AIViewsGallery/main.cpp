@@ -8,6 +8,7 @@
 //
 //   AIViewsGallery FOLDER     (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "AISettingsCardScenes.h"
 #include "GallerySupport.h"
 #include "WalletGallery.h"
 #include "ZunoAppBudgetEditorBlock.h"
@@ -160,8 +161,10 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc == 2 && QLatin1String(argv[1]) == QLatin1String("--benchmark"))
+        return benchmarkSettingsCard();
     if (argc != 2) {
-        std::fprintf(stderr, "usage: AIViewsGallery FOLDER\n");
+        std::fprintf(stderr, "usage: AIViewsGallery FOLDER | --benchmark\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -171,7 +174,7 @@ int main(int argc, char **argv)
     }
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         if (!renderSummaries(folder, language) || !renderEditor(folder, language)
-            || !renderWallet(folder, language))
+            || !renderWallet(folder, language) || !renderSettingsCards(folder, language))
             return 1;
     }
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();

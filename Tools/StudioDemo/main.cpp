@@ -21,12 +21,18 @@ struct Options {
     int persistCount = 0;
     QString camera; // ZUNOCAM_VIRTUAL_CAMERA: "pattern" or a video file
     std::optional<double> recordSeconds; // 0: until a signal
+    std::optional<int> remotePort;
+    bool loopback = false;
 };
 
 bool parse(const QStringList &arguments, Options &options)
 {
     for (qsizetype index = 1; index < arguments.size(); ++index) {
         const QString &argument = arguments[index];
+        if (argument == QLatin1String("--loopback")) {
+            options.loopback = true;
+            continue;
+        }
         if (index + 1 >= arguments.size())
             return false;
         bool ok = false;
@@ -38,13 +44,16 @@ bool parse(const QStringList &arguments, Options &options)
             options.camera = arguments[++index], ok = !options.camera.isEmpty();
         else if (argument == QLatin1String("--record"))
             options.recordSeconds = arguments[++index].toDouble(&ok);
+        else if (argument == QLatin1String("--remote"))
+            options.remotePort = arguments[++index].toInt(&ok);
         if (!ok)
             return false;
     }
-    if (options.prompterSeconds <= 0 && options.persistCount <= 0 && !options.recordSeconds)
+    if (options.prompterSeconds <= 0 && options.persistCount <= 0 && !options.recordSeconds
+        && !options.remotePort)
         options.prompterSeconds = 6;
-    return options.prompterSeconds >= 0 && options.persistCount >= 0
-        && options.recordSeconds.value_or(0) >= 0;
+    return options.prompterSeconds >= 0 && options.persistCount >= 0 && options.recordSeconds.value_or(0) >= 0
+        && options.remotePort.value_or(1024) >= 1024 && options.remotePort.value_or(1024) <= 65535;
 }
 
 void line(const QString &text)
@@ -164,6 +173,47 @@ bool runRecording(double seconds)
     return true;
 }
 
+// Serves the studio's LAN remote on `port` until SIGINT or SIGTERM, printing its address and every
+// toast. The port is the teleprompter's setting, saved with the next change the remote makes.
+void runRemote(int port, bool loopback)
+{
+    auto viewModel = makeViewModel([loopback] {
+        CamStudioServices services = CamStudioServices::standard();
+        if (loopback) {
+            TeleprompterRemoteServer::Options options;
+            options.loopbackOnly = true;
+            services.remote = CamStudioServices::remoteServer(services.logger, options);
+        }
+        return services;
+    });
+    CamStudioViewModel *vm = viewModel.get();
+    ZunoTerminationSignals terminationSignals;
+    QObject::connect(
+        &terminationSignals, &ZunoTerminationSignals::terminationRequested, vm, [] { QApplication::quit(); });
+    QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [vm] {
+        if (vm->toastMessage())
+            line(QStringLiteral("toast: %1%2")
+                     .arg(*vm->toastMessage(), vm->toastIsError() ? QStringLiteral(" [error]") : QString()));
+    });
+    QObject::connect(vm, &CamStudioViewModel::remoteChanged, vm, [vm] {
+        line(QStringLiteral("remote: %1 %2")
+                 .arg(vm->isRemoteServerRunning() ? QStringLiteral("running") : QStringLiteral("stopped"),
+                     vm->remoteServerURL()));
+    });
+    TeleprompterSettings settings = vm->teleprompter();
+    settings.remoteControlPort = port;
+    vm->setTeleprompter(settings);
+    vm->startRemoteServer();
+    if (!vm->isRemoteServerRunning())
+        return;
+    line(QStringLiteral("address: %1").arg(vm->remoteServerURL()));
+    if (loopback)
+        line(QStringLiteral("loopback only: http://127.0.0.1:%1").arg(port));
+    QApplication::exec();
+    vm->stopRemoteServer();
+    vm->flushDocument(std::chrono::seconds(2));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -176,11 +226,13 @@ int main(int argc, char *argv[])
     if (!parse(QApplication::arguments(), options)) {
         std::fprintf(stderr,
             "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
-            "SECONDS]\n");
+            "SECONDS] [--remote PORT [--loopback]]\n");
         return 2;
     }
     if (!options.camera.isEmpty())
         qputenv(CameraSystemDevices::kVirtualCameraVariable, options.camera.toLocal8Bit());
+    if (options.remotePort)
+        runRemote(*options.remotePort, options.loopback);
     if (options.recordSeconds)
         runRecording(*options.recordSeconds);
     if (options.persistCount > 0)

@@ -4,6 +4,7 @@
 #include "CamSettingsView.h"
 #include "CamStudioServices.h"
 #include "CamStudioViewModel.h"
+#include "FakeStudioRemote.h"
 #include "PresentationToolsView.h"
 #include "TeleprompterStudioView.h"
 #include "ZunoGroundBackground.h"
@@ -20,6 +21,20 @@
 namespace {
 
 const QSize kTabSize(1000, 720);
+
+// A remote that "listens" without a socket, on a long LAN address, for the card's running look.
+class GalleryRemote final : public FakeStudioRemote {
+public:
+    GalleryRemote()
+        : FakeStudioRemote(std::make_shared<CamStudioCallLog>())
+    {
+    }
+    QString start(quint16 port) override
+    {
+        FakeStudioRemote::start(port);
+        return QStringLiteral("http://192.168.178.123:%1").arg(port);
+    }
+};
 
 std::unique_ptr<CamStudioViewModel> makeViewModel(const QString &folder, ZunoLanguage language)
 {
@@ -40,6 +55,7 @@ std::unique_ptr<CamStudioViewModel> makeViewModel(const QString &folder, ZunoLan
     if (!CamScriptStore(folder).save(payload))
         std::fprintf(stderr, "could not write the gallery's document in %s\n", qPrintable(folder));
     CamStudioServices services = CamStudioServices::standard();
+    services.remote = std::make_unique<GalleryRemote>();
     services.store = CamStudioServices::documentStore(std::make_unique<CamScriptStore>(folder));
     auto viewModel = std::make_unique<CamStudioViewModel>(std::move(services));
     viewModel->setLanguage(language);
@@ -75,6 +91,12 @@ bool writeTabScenes(const QString &folder)
         ok = writeTab(QDir(folder).filePath(QStringLiteral("tab-teleprompter-%1.png").arg(suffix)),
                  new TeleprompterStudioView(*viewModel, accent))
             && ok;
+        viewModel->startRemoteServer();
+        ok = writeTab(
+                 QDir(folder).filePath(QStringLiteral("tab-teleprompter-remote-live-%1.png").arg(suffix)),
+                 new TeleprompterStudioView(*viewModel, accent))
+            && ok;
+        viewModel->stopRemoteServer();
         for (const PresentationOverlayMode mode : PresentationOverlayModes::allCases()) {
             viewModel->setOverlayMode(mode);
             ok = writeTab(QDir(folder).filePath(

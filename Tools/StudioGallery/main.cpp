@@ -1,7 +1,9 @@
 // Renders studio views to PNG files for a visual check.
 //
 //   StudioGallery FOLDER      (offscreen unless QT_QPA_PLATFORM says otherwise)
+//   StudioGallery --bench-preview [SECONDS]   times the camera preview (see benchmarkCameraPreview)
 
+#include "CameraScenes.h"
 #include "LaserScenes.h"
 #include "OverlayScenes.h"
 #include "ShellScenes.h"
@@ -23,6 +25,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: StudioGallery FOLDER\n");
         return 2;
     }
+    if (app.arguments().at(1) == QStringLiteral("--bench-preview")) {
+        const double seconds = app.arguments().size() > 2 ? app.arguments().at(2).toDouble() : 10;
+        return benchmarkCameraPreview(seconds > 0 ? seconds : 10) ? 0 : 1;
+    }
     const QString folder = app.arguments().at(1);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "could not make %s\n", qPrintable(folder));
@@ -32,5 +38,6 @@ int main(int argc, char **argv)
     const bool laser = writeLaserScenes(folder);
     const bool tabs = writeTabScenes(folder);
     const bool shell = writeShellScenes(folder);
-    return overlays && laser && tabs && shell ? 0 : 1;
+    const bool camera = writeCameraScenes(folder);
+    return overlays && laser && tabs && shell && camera ? 0 : 1;
 }

@@ -55,3 +55,20 @@ TEST(CamSaturating, BoundsAndFallbacks)
     EXPECT_EQ(CamSaturating::clampedToInt(kInt64Min, 0, 3600), 0);
     EXPECT_EQ(CamSaturating::clampedToInt(8791, 1024, 65535), 8791);
 }
+
+TEST(CamSaturating, RoundingGoesHalvesAwayFromZeroAndNeverOverflows)
+{
+    const std::vector<std::pair<double, qint64>> cases = {
+        { 135.5, 136 },
+        { 135.49, 135 },
+        { -2.5, -3 },
+        { 0.5, 1 },
+        { 1e300, kInt64Max },
+        { -1e300, kInt64Min },
+        { kNaN, 0 },
+        { kInfinity, 0 },
+        { -kInfinity, 0 },
+    };
+    for (const auto &[value, rounded] : cases)
+        EXPECT_EQ(CamSaturating::roundedToInt64(value), rounded) << value;
+}

@@ -3,9 +3,10 @@
 QString FakeStudioRemote::start(quint16 port)
 {
     m_log->add(QStringLiteral("remote.start"));
+    std::lock_guard lock(m_lock);
+    m_lastPort = port;
     if (port < 1024)
         throw TeleprompterRemoteServerError::invalidPort(port);
-    std::lock_guard lock(m_lock);
     m_running = true;
     return QStringLiteral("http://127.0.0.1:%1").arg(port);
 }
@@ -57,4 +58,16 @@ TeleprompterRemoteServer::EventHandler FakeStudioRemote::eventHandler() const
 {
     std::lock_guard lock(m_lock);
     return m_onEvent;
+}
+
+quint16 FakeStudioRemote::lastPort() const
+{
+    std::lock_guard lock(m_lock);
+    return m_lastPort;
+}
+
+void FakeStudioRemote::breakListener()
+{
+    std::lock_guard lock(m_lock);
+    m_running = false;
 }

@@ -25,11 +25,16 @@ public:
     TeleprompterRemoteServer::StateProvider stateProvider() const;
     TeleprompterRemoteServer::CommandHandler commandHandler() const;
     TeleprompterRemoteServer::EventHandler eventHandler() const;
+    // The port of the last start asked for; 0 before the first.
+    quint16 lastPort() const;
+    // The listener broke: not running any more, as the real server is before it reports `failed`.
+    void breakListener();
 
 private:
     std::shared_ptr<CamStudioCallLog> m_log;
     mutable std::mutex m_lock;
     bool m_running = false;
+    quint16 m_lastPort = 0;
     TeleprompterRemoteServer::StateProvider m_stateProvider;
     TeleprompterRemoteServer::CommandHandler m_commandHandler;
     TeleprompterRemoteServer::EventHandler m_onEvent;

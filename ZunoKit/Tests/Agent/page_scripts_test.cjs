@@ -204,8 +204,12 @@ async function main() {
     async function checkRing(browserInstance) {
         const context = await browserInstance.newContext({ viewport: { width: 640, height: 360 } });
         const page = await context.newPage();
-        await page.clock.install();
+        // The installed clock runs on with real time until paused: paused, only runFor moves it, however
+        // slow the machine.
+        const start = new Date('2026-01-05T09:00:00Z').getTime();
+        await page.clock.install({ time: start });
         await page.goto(fixture('buttons.html'));
+        await page.clock.pauseAt(start + 60_000);
         await run(page, snapshot);
         assert.deepEqual(await run(page, clickSend), { ok: true, clicked: 'Send' });
         const ring = () => page.evaluate(() => {

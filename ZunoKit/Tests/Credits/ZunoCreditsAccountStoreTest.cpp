@@ -493,11 +493,13 @@ TEST_F(ZunoCreditsAccountStoreTest, BrowserRoute)
 TEST_F(ZunoCreditsAccountStoreTest, Budgets)
 {
     signIn();
+    gateway.holdAnswers(true); // else a fast save may be over before it is looked at
     const QFuture<bool> saving = store->saveAppBudget(QStringLiteral("   "), 10, std::nullopt, std::nullopt);
     EXPECT_TRUE(store->isSavingBudget());
     const QFuture<bool> refused = store->deleteAppBudget(QStringLiteral("Other"));
     ASSERT_TRUE(refused.isFinished());
     EXPECT_FALSE(refused.result());
+    gateway.holdAnswers(false);
     EXPECT_TRUE(await(saving));
     EXPECT_FALSE(store->isSavingBudget());
     const QString appName = ZunoFeedbackService::resolvedCurrentAppName(ZunoBundle::main(), "Quarnwell");

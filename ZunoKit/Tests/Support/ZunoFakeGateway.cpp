@@ -29,6 +29,21 @@ ZunoFakeGateway::ZunoFakeGateway()
     m_server.setHandler([this](const Request &request) { return answer(request); });
 }
 
+ZunoFakeGateway::~ZunoFakeGateway()
+{
+    holdAnswers(false);
+    m_server.stop();
+}
+
+void ZunoFakeGateway::holdAnswers(bool held)
+{
+    {
+        std::lock_guard lock(m_holdMutex);
+        m_held = held;
+    }
+    m_holdChanged.notify_all();
+}
+
 QString ZunoFakeGateway::baseURL() const
 {
     return QString::fromLatin1(m_server.url(""));
@@ -66,6 +81,10 @@ bool ZunoFakeGateway::authorized(const Request &request) const
 
 std::optional<ZunoFakeGateway::Reply> ZunoFakeGateway::answer(const Request &request)
 {
+    {
+        std::unique_lock hold(m_holdMutex);
+        m_holdChanged.wait(hold, [this] { return !m_held; });
+    }
     const qsizetype query = request.target.indexOf('?');
     const QByteArray path = query < 0 ? request.target : request.target.left(query);
     const QByteArray &method = request.method;

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     static const std::vector<QByteArray> &chatPieces();
 
     ZunoFakeGateway();
+    ~ZunoFakeGateway();
+    ZunoFakeGateway(const ZunoFakeGateway &) = delete;
+    ZunoFakeGateway &operator=(const ZunoFakeGateway &) = delete;
 
     // "http://127.0.0.1:<port>", the base the manager is given.
     QString baseURL() const;
@@ -47,6 +51,9 @@ public:
     // The stored budgets by application name, as the gateway answers them.
     std::map<QString, nlohmann::json> budgets() const;
     std::vector<Request> requests() const { return m_server.requests(); }
+    // While held, requests are recorded but answered only once released: a test sees a call in flight
+    // however fast the machine.
+    void holdAnswers(bool held);
 
 private:
     std::optional<Reply> answer(const Request &request);
@@ -55,6 +62,10 @@ private:
     // Charges the chat to the balance; the answer carries the balance left.
     Reply chat(const nlohmann::json &body);
 
+    // Before the server: its thread may wait on them until the server stops.
+    std::mutex m_holdMutex;
+    std::condition_variable m_holdChanged;
+    bool m_held = false;
     ZunoFakeHttpServer m_server;
     mutable std::mutex m_mutex;
     std::map<std::pair<QByteArray, QByteArray>, std::vector<Reply>> m_scripts;

@@ -61,6 +61,10 @@ public:
         return hints[1] != 0;
     }
 
+    // Returns once the server has handled every request sent so far: a flush alone lets another client's
+    // later request overtake them.
+    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+
     xcb_connection_t *connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
 

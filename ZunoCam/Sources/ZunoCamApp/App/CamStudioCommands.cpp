@@ -70,8 +70,13 @@ QKeySequence CamStudioCommands::shortcut(Command command)
 void CamStudioCommands::relabel()
 {
     const ZunoLanguage language = m_viewModel.language();
-    for (const Command command : { teleprompter, laser, cameraPreview }) {
-        // A tab makes menus show these words for the keys instead of the key sequence's own "Meta".
-        m_actions[command]->setText(title(command, language) + QLatin1Char('\t') + shortcutText(command));
-    }
+    for (const Command command : { teleprompter, laser, cameraPreview })
+        m_actions[command]->setText(title(command, language));
+}
+
+QString CamShortcutWords::translate(const char *context, const char *sourceText, const char *, int) const
+{
+    if (qstrcmp(context, "QShortcut") == 0 && qstrcmp(sourceText, "Meta") == 0)
+        return QStringLiteral("Super");
+    return {};
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QTranslator>
 
 class CamStudioViewModel;
 class QAction;
@@ -11,8 +12,7 @@ class QWidget;
 
 // The studio's three commands, as actions with application-wide shortcuts on the studio window:
 // toggle the teleprompter (Super+Alt+T), the laser (Super+Alt+L) and the camera preview
-// (Super+Alt+C). Titles follow the view model's language. Menus show the keys as "Super+Alt+T", the
-// desktop's own words, never Qt's "Meta". The same actions serve the tray menu.
+// (Super+Alt+C). Titles follow the view model's language. The same actions serve the tray menu.
 class CamStudioCommands : public QObject {
     Q_OBJECT
 public:
@@ -34,4 +34,15 @@ private:
 
     CamStudioViewModel &m_viewModel;
     QList<QAction *> m_actions;
+};
+
+// Makes Qt write the Super key as the desktop does: "Super+Alt+T" in every menu (Qt's own word on
+// Linux is "Meta"). The exported tray menu already sends the key as "Super".
+class CamShortcutWords : public QTranslator {
+    Q_OBJECT
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *sourceText, const char *disambiguation = nullptr,
+        int n = -1) const override;
 };

@@ -18,6 +18,8 @@ ZunoCamApp::ZunoCamApp(CamStudioViewModel &viewModel, std::optional<bool> withTr
     const QColor accent = ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
     m_window = std::make_unique<ZunoCamStudioWindow>(viewModel, accent);
     const bool tray = withTray.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    m_shortcutWords = new CamShortcutWords(this);
+    QCoreApplication::installTranslator(m_shortcutWords);
     // Made first so that the tray menu can carry them; the window holds their shortcuts.
     m_commands = new CamStudioCommands(viewModel, m_window.get());
     if (tray) {

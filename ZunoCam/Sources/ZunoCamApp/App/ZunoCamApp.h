@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class CamShortcutWords;
 class CamStatusItem;
 class CamStudioCommands;
 class CamStudioViewModel;
@@ -37,5 +38,6 @@ private:
     std::unique_ptr<ZunoCamStudioWindow> m_window;
     std::unique_ptr<CamStatusItem> m_statusItem;
     CamStudioCommands *m_commands = nullptr;
+    CamShortcutWords *m_shortcutWords = nullptr;
     quint64 m_reopenObserver = 0;
 };

@@ -101,8 +101,8 @@ private:
 
 class RemoteAdapter : public CamStudioRemote {
 public:
-    explicit RemoteAdapter(std::shared_ptr<ZunoAppLogger> logger)
-        : m_server(std::move(logger))
+    RemoteAdapter(std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options)
+        : m_server(std::move(logger), options)
     {
     }
     QString start(quint16 port) override { return m_server.start(port); }
@@ -200,7 +200,7 @@ CamStudioServices CamStudioServices::standard()
     services.cameraDevices = std::make_shared<CameraSystemDevices>();
     services.camera = std::make_unique<CaptureAdapter>(services.logger, services.cameraDevices);
     services.recorder = std::make_shared<RecorderAdapter>(services.logger);
-    services.remote = std::make_unique<RemoteAdapter>(services.logger);
+    services.remote = remoteServer(services.logger);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
     services.hotkeys = globalHotkeys();
     services.system = desktopSystem();
@@ -232,4 +232,10 @@ std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
 std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys()
 {
     return std::make_unique<HotkeyManagerAdapter>();
+}
+
+std::unique_ptr<CamStudioRemote> CamStudioServices::remoteServer(
+    std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options)
+{
+    return std::make_unique<RemoteAdapter>(std::move(logger), options);
 }

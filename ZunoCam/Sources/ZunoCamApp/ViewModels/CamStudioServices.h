@@ -47,4 +47,7 @@ struct CamStudioServices {
     static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
     static std::unique_ptr<CamStudioSystem> desktopSystem();
     static std::unique_ptr<CamStudioHotkeys> globalHotkeys();
+    // The real LAN remote server (loopback only with the option: tests and local demos).
+    static std::unique_ptr<CamStudioRemote> remoteServer(
+        std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options = {});
 };

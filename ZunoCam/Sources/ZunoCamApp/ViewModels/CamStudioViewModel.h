@@ -10,6 +10,8 @@
 #include "CameraRecordingSnapshot.h"
 #include "PresentationOverlayMode.h"
 #include "TeleprompterPacingEngine.h"
+#include "TeleprompterRemoteCommand.h"
+#include "TeleprompterRemoteState.h"
 #include "TeleprompterScript.h"
 #include "TeleprompterSettings.h"
 #include "ZunoLanguage.h"
@@ -51,6 +53,7 @@ public:
     static inline const QString kCameraCategory = QStringLiteral("camera");
     static inline const QString kPresenterCategory = QStringLiteral("presenter");
     static inline const QString kRecorderCategory = QStringLiteral("recorder");
+    static inline const QString kRemoteCategory = QStringLiteral("remote");
     static constexpr double kRecordingClockSeconds = 0.25;
     static constexpr double kToastSeconds = 2.8;
     static constexpr double kScrollTickSeconds = 1.0 / 60.0;
@@ -157,6 +160,20 @@ public:
     void stopVideoRecording(std::function<void()> onFinished = {});
     void openRecordingsFolder();
 
+    // LAN remote. The server is started only here, on the stored port bounded to 1024...65535.
+    void startRemoteServer();
+    void stopRemoteServer();
+    void copyRemoteURLToClipboard();
+    // Opens the address in the default browser; an address that is no valid URL does nothing.
+    void openRemoteURLInBrowser();
+    // What the remote page shows: numbers from the document rounded and bounded, progress in 0...1.
+    TeleprompterRemoteState currentRemoteState() const;
+    static TeleprompterRemoteState remoteState(const std::vector<TeleprompterScript> &scripts,
+        const std::optional<QUuid> &selectedID, const TeleprompterSettings &settings, bool visible,
+        bool scrolling, double scrollOffset);
+    // Applies one remote command to the teleprompter and returns the state after it.
+    TeleprompterRemoteState handleRemoteCommand(const TeleprompterRemoteCommand &command);
+
     // The one call of every Quit item: asks the application to quit, which CamStudioQuitGuard holds
     // while a recording is being finished.
     void requestQuit();
@@ -208,6 +225,11 @@ private:
     void setFloatingMirrorVisible(bool visible);
     void setRecordingProgress(double seconds, qint64 frames);
     void setRecordingFlags(bool recording, bool finalizing);
+    void applyRemoteEvent(const TeleprompterRemoteServerEvent &event);
+    void setRemoteServer(bool running, const std::optional<QString> &url = std::nullopt);
+    void changeRemoteFontSize(int delta);
+    void playFromRemote(bool scrolling);
+    void selectScriptFromRemote(const QString &id);
 
     void advancePrompterFrame(double dt);
     void countdownTick();

@@ -5,29 +5,15 @@
 #include "CameraRecorderError.h"
 #include "ZunoAppLogger.h"
 #include "ZunoDesktopServices.h"
-#include "ZunoMainThread.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFuture>
-#include <QPointer>
 #include <QUrl>
 
 #include <filesystem>
-
-void CamStudioViewModel::configureStudioProServices()
-{
-    // The recorder reports from its own threads; the snapshot hops here.
-    m_services.recorder->setOnStatusChange(
-        [guard = QPointer<CamStudioViewModel>(this)](const CameraRecordingSnapshot &snapshot) {
-            ZunoMainThread::post(nullptr, [guard, snapshot] {
-                if (guard)
-                    guard->handleRecorderStatus(snapshot);
-            });
-        });
-}
 
 void CamStudioViewModel::startVideoRecording()
 {

@@ -4,6 +4,7 @@
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
 #include "CamStudioViewModel.h"
+#include "CameraStudioView.h"
 #include "PresentationToolsView.h"
 #include "StudioTabPage.h"
 #include "TeleprompterStudioView.h"
@@ -183,9 +184,7 @@ QWidget *MainCamStudioView::makeTabView(CamStudioTab tab)
         page = new CamSettingsView(m_viewModel);
         break;
     case CamStudioTab::camera:
-        // An empty page until the camera tab exists.
-        page = new QWidget;
-        page->setAttribute(Qt::WA_TranslucentBackground);
+        page = new CameraStudioView(m_viewModel, m_accent);
         break;
     }
     page->setObjectName(rawValue(tab));

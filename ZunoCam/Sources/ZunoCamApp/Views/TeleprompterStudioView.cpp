@@ -4,6 +4,7 @@
 #include "StudioSliderControl.h"
 #include "StudioTabPage.h"
 #include "TeleprompterPacingEngine.h"
+#include "TeleprompterRemoteCardView.h"
 #include "TeleprompterScriptRow.h"
 #include "ZunoButton.h"
 #include "ZunoFonts.h"
@@ -12,6 +13,7 @@
 #include "ZunoGlassInputField.h"
 #include "ZunoGlassScrollArea.h"
 #include "ZunoGlassTokens.h"
+#include "ZunoProductPalette.h"
 #include "ZunoText.h"
 
 #include <QCheckBox>
@@ -52,6 +54,10 @@ TeleprompterStudioView::TeleprompterStudioView(
     editor->setSpacing(14);
     editor->addWidget(makeScriptCard());
     editor->addWidget(makeSettingsCard());
+    // The remote card keeps the studio's own accent, whatever the tab's.
+    m_remoteCard = new TeleprompterRemoteCardView(
+        m_viewModel, ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral), m_editorColumn);
+    editor->addWidget(m_remoteCard);
     editor->addStretch(1);
     row->addWidget(m_editorColumn, 1);
 
@@ -252,6 +258,7 @@ void TeleprompterStudioView::syncEditor()
     const std::optional<std::size_t> index = m_viewModel.activeScriptIndex();
     m_scriptCard->setVisible(index.has_value());
     m_settingsCard->setVisible(index.has_value());
+    m_remoteCard->setVisible(index.has_value());
     if (!index) {
         m_loadedID.reset();
         return;

@@ -16,6 +16,7 @@ class QPlainTextEdit;
 class QVBoxLayout;
 struct TeleprompterSettings;
 class StudioSliderControl;
+class TeleprompterRemoteCardView;
 class TeleprompterScriptRow;
 class ZunoButton;
 class ZunoGlassCard;
@@ -50,6 +51,7 @@ public:
     QLabel *wordCountLabel() const { return m_wordCount; }
     ZunoGlassCard *scriptCard() const { return m_scriptCard; }
     ZunoGlassCard *settingsCard() const { return m_settingsCard; }
+    TeleprompterRemoteCardView *remoteCard() const { return m_remoteCard; }
     StudioSliderControl *paceSlider() const { return m_pace; }
     StudioSliderControl *fontSlider() const { return m_fontSize; }
     QCheckBox *voicePacingSwitch() const { return m_voicePacing; }
@@ -89,4 +91,5 @@ private:
     QCheckBox *m_voicePacing = nullptr;
     QCheckBox *m_screenShare = nullptr;
     QLabel *m_screenShareNote = nullptr;
+    TeleprompterRemoteCardView *m_remoteCard = nullptr;
 };

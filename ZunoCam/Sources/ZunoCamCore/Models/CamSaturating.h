@@ -38,6 +38,13 @@ inline qint64 toInt64(double value)
     return static_cast<qint64>(value);
 }
 
+// A double to the nearest 64-bit integer, halves away from zero, saturated at the integer limits; a
+// value that is not finite gives 0.
+inline qint64 roundedToInt64(double value)
+{
+    return std::isfinite(value) ? toInt64(std::round(value)) : 0;
+}
+
 // A double to an int, truncated towards zero and saturated at [lowest, highest]; NaN counts as 0.
 inline int toInt(
     double value, int lowest = std::numeric_limits<int>::min(), int highest = std::numeric_limits<int>::max())

@@ -59,7 +59,7 @@ public:
     void ungrab()
     {
         xcb_ungrab_keyboard(m_client.connection(), XCB_CURRENT_TIME);
-        xcb_flush(m_client.connection());
+        m_client.sync();
     }
 
 private:
@@ -171,7 +171,7 @@ TEST_F(LaserX11Test, BackdropIsTheScreenWithoutACompositorAndNoneWithOne)
         XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT,
         values);
     xcb_map_window(connection, marker);
-    xcb_flush(connection);
+    client.sync();
     QTest::qWait(50);
 
     showOverlay();
@@ -184,7 +184,7 @@ TEST_F(LaserX11Test, BackdropIsTheScreenWithoutACompositorAndNoneWithOne)
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, client.root(), 0, 0, 1, 1, 0,
         XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_set_selection_owner(connection, owner, client.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
-    xcb_flush(connection);
+    client.sync();
     showOverlay();
     EXPECT_TRUE(laser->canvas()->backdrop().isNull());
     vm->toggleLaserOverlay();

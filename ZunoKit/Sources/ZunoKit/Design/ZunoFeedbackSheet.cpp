@@ -717,6 +717,8 @@ void ZunoFeedbackSheet::submitFeedback()
     const std::shared_ptr<ZunoHttpSession> session = m_session ? m_session : ZunoHttpSession::shared();
     const std::stop_token stop = m_stop.get_token();
 
+    // The application object, not the sheet, is the context: the worker that finishes the send posts
+    // to the context, and a sheet closed meanwhile (its close stops the send) may be mid-destruction.
     QPointer<ZunoFeedbackSheet> self(this);
     QtConcurrent::run([=]() -> SubmissionOutcome {
         try {
@@ -726,7 +728,7 @@ void ZunoFeedbackSheet::submitFeedback()
         } catch (const ZunoFeedbackError &error) {
             return { std::nullopt, error };
         }
-    }).then(this, [self](const SubmissionOutcome &outcome) {
+    }).then(QCoreApplication::instance(), [self](const SubmissionOutcome &outcome) {
         if (!self)
             return;
         // The description is resolved here, in the interface language of this moment.

@@ -15,6 +15,11 @@ constexpr char kScrollBarStyle[]
 
 } // namespace
 
+void zunoStyleGlassScrollBar(QScrollBar *bar)
+{
+    bar->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+}
+
 QScrollArea *zunoGlassScrollArea(QWidget *page)
 {
     auto *scroll = new QScrollArea;
@@ -22,7 +27,7 @@ QScrollArea *zunoGlassScrollArea(QWidget *page)
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+    zunoStyleGlassScrollBar(scroll->verticalScrollBar());
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
     scroll->setWidget(page);

@@ -23,6 +23,8 @@ void ZunoSymbolIcon::setSymbol(const QString &symbol)
 
 void ZunoSymbolIcon::setColor(const QColor &color)
 {
+    if (color == m_color)
+        return;
     m_color = color;
     update();
 }

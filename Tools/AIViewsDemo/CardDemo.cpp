@@ -1,0 +1,128 @@
+// The AI settings card in a window. Nothing leaves the machine unless asked: the credits account runs
+// against the loopback fake gateway in a scratch account folder, the catalog is a loopback test catalog
+// unless --catalog-url names one (cached in a scratch folder), and the local servers probed are the
+// local Ollama and LM Studio ports unless others are given.
+
+#include "ZunoAIModelCatalogStore.h"
+#include "ZunoAIModelRegistry.h"
+#include "ZunoAIUnifiedSettingsCard.h"
+#include "ZunoCreditsAccountManager.h"
+#include "ZunoCreditsAccountStore.h"
+#include "ZunoFakeAIServers.h"
+#include "ZunoFakeGateway.h"
+#include "ZunoFonts.h"
+#include "ZunoGroundBackground.h"
+#include "ZunoProductPalette.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+const QColor kAccent(0x8B, 0x7C, 0xFF);
+constexpr int kCardWidth = 560;
+
+void print(const QString &line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+QString configLine(const ZunoAIConfig &config)
+{
+    return QStringLiteral("config: %1 %2 %3")
+        .arg(rawValue(config.provider), config.endpointURL, config.model);
+}
+
+} // namespace
+
+int runCardDemo(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ZunoFonts::applyApplicationFont();
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption view(QStringLiteral("view"), QStringLiteral("The view to show (card)."),
+        QStringLiteral("NAME"), QStringLiteral("card"));
+    const QCommandLineOption provider(QStringLiteral("provider"),
+        QStringLiteral("Start from this provider's default configuration (credits, openai, ollama)."),
+        QStringLiteral("NAME"), QStringLiteral("credits"));
+    const QCommandLineOption catalogURL(
+        QStringLiteral("catalog-url"), QStringLiteral("Catalog address."), QStringLiteral("URL"));
+    const QCommandLineOption ollama(QStringLiteral("ollama"), QStringLiteral("Ollama server."),
+        QStringLiteral("URL"), QString::fromLatin1(ZunoAIModelCatalogStore::kOllamaBaseURL));
+    const QCommandLineOption lmStudio(QStringLiteral("lmstudio"), QStringLiteral("LM Studio server."),
+        QStringLiteral("URL"), QString::fromLatin1(ZunoAIModelCatalogStore::kLMStudioBaseURL));
+    const QCommandLineOption language(
+        QStringLiteral("language"), QStringLiteral("Fixed language (en, tr)."), QStringLiteral("CODE"));
+    parser.addOptions({ view, provider, catalogURL, ollama, lmStudio, language });
+    parser.process(app);
+
+    if (parser.value(view) != QLatin1String("card")) {
+        print(QStringLiteral("unknown view %1").arg(parser.value(view)));
+        return 2;
+    }
+    const QString providerName = parser.value(provider);
+    ZunoAIProvider startProvider = ZunoAIProvider::quarnwellCredits;
+    if (providerName == QLatin1String("openai"))
+        startProvider = ZunoAIProvider::openAI;
+    else if (providerName == QLatin1String("ollama"))
+        startProvider = ZunoAIProvider::ollamaLocal;
+    else if (providerName != QLatin1String("credits")) {
+        print(QStringLiteral("unknown provider %1").arg(providerName));
+        return 2;
+    }
+    std::optional<ZunoLanguage> fixedLanguage;
+    if (parser.isSet(language)) {
+        fixedLanguage = ZunoLanguages::fromRawValue(parser.value(language));
+        if (!fixedLanguage) {
+            print(QStringLiteral("unknown language %1").arg(parser.value(language)));
+            return 2;
+        }
+    }
+
+    // The gateway the card writes into configurations is the fake one, too.
+    ZunoFakeGateway gateway;
+    qputenv(ZunoCreditsAccountManager::kGatewayURLEnvironmentVariable, gateway.baseURL().toUtf8());
+    QTemporaryDir accountFolder;
+    if (!accountFolder.isValid()) {
+        print(QStringLiteral("cannot make a scratch account folder"));
+        return 1;
+    }
+    ZunoCreditsAccountStore credits(
+        std::make_shared<ZunoCreditsAccountManager>(accountFolder.path(), std::nullopt, gateway.baseURL()));
+    ZunoFakeAIServers testCatalog;
+    QTemporaryDir catalogCache;
+    if (!catalogCache.isValid()) {
+        print(QStringLiteral("cannot make a scratch catalog folder"));
+        return 1;
+    }
+    const auto registry = std::make_shared<ZunoAIModelRegistry>(
+        catalogCache.path(), parser.isSet(catalogURL) ? parser.value(catalogURL) : testCatalog.catalogURL());
+    ZunoAIModelCatalogStore catalog(registry, parser.value(ollama), parser.value(lmStudio));
+
+    ZunoAIUnifiedSettingsCard::KeyHooks hooks;
+    hooks.hasSavedKey = [](const QString &) { return false; };
+    hooks.saveKey = [](const QString &origin, const QString &) {
+        print(QStringLiteral("key for %1 not kept (demo)").arg(origin));
+        return false;
+    };
+
+    ZunoGroundBackground ground(ZunoProductPalette::deepCoral);
+    auto *layout = new QVBoxLayout(&ground);
+    layout->setContentsMargins(24, 24, 24, 24);
+    auto *card = new ZunoAIUnifiedSettingsCard(
+        ZunoAIConfig(startProvider), std::move(hooks), kAccent, fixedLanguage, &credits, &catalog);
+    QObject::connect(card, &ZunoAIUnifiedSettingsCard::configEdited,
+        [](const ZunoAIConfig &config) { print(configLine(config)); });
+    layout->addWidget(card);
+    ground.resize(kCardWidth + 48, 760);
+    ground.setWindowTitle(QStringLiteral("AI settings card"));
+    print(configLine(card->config()));
+    ground.show();
+    return app.exec();
+}

@@ -1,0 +1,198 @@
+#include "AISettingsCardScenes.h"
+
+#include "ZunoAIAllModelsSection.h"
+#include "ZunoAIModelCatalogStore.h"
+#include "ZunoAIModelRegistry.h"
+#include "ZunoAIUnifiedSettingsCard.h"
+#include "ZunoAIUnifiedSettingsUIState.h"
+#include "ZunoFakeAIServers.h"
+#include "ZunoGroundBackground.h"
+#include "ZunoProductPalette.h"
+#include "ZunoUnifiedCatalogBuilder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLayout>
+#include <QListView>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const QColor kAccent(0x8B, 0x7C, 0xFF);
+constexpr ZunoProductPalette kGround = ZunoProductPalette::deepCoral;
+constexpr int kCardWidth = 560;
+constexpr int kMargin = 24;
+
+void print(const QString &line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+ZunoAIUnifiedSettingsCard::KeyHooks noKeys()
+{
+    ZunoAIUnifiedSettingsCard::KeyHooks hooks;
+    hooks.hasSavedKey = [](const QString &) { return false; };
+    hooks.saveKey = [](const QString &, const QString &) { return false; };
+    return hooks;
+}
+
+// The card on the ground, at the card's width and the height its layout asks for.
+QImage render(ZunoAIUnifiedSettingsCard &card)
+{
+    card.setAttribute(Qt::WA_DontShowOnScreen);
+    card.resize(kCardWidth, 400);
+    card.show();
+    // The list's height depends on its width, which the first layout pass gives it.
+    for (int pass = 0; pass < 3; ++pass) {
+        card.layout()->activate();
+        QApplication::processEvents();
+        const int height = card.layout()->totalHeightForWidth(kCardWidth);
+        card.resize(kCardWidth, height > 0 ? height : card.sizeHint().height());
+    }
+    QApplication::processEvents();
+    QImage image((card.size() + QSize(2 * kMargin, 2 * kMargin)) * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    QPainter painter(&image);
+    ZunoGroundBackground::paint(
+        painter, QRectF(0, 0, card.width() + 2 * kMargin, card.height() + 2 * kMargin), kGround);
+    painter.end();
+    card.render(&image, QPoint(kMargin, kMargin), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+struct Scene {
+    const char *name;
+    // Without it, the card has no catalog at all.
+    bool testCatalog;
+    bool listOpen;
+    const char *query;
+    ZunoAIModelFilterCategory category;
+};
+
+// 500 catalog models (built-in ones repeated) and 50 discovered models, every tenth one matched.
+void benchmarkInputs(ZunoAIModelCatalogDocument &document, QList<ZunoAIDiscoveredLocalModel> &discovered)
+{
+    const ZunoAIModelCatalogDocument builtIn = ZunoAIModelRegistry::loadBundledFallback();
+    document = builtIn;
+    document.models.clear();
+    for (int i = 0; i < 500; ++i) {
+        ZunoAIModelSpec model = builtIn.models.at(3 + i % (builtIn.models.size() - 3));
+        model.apiModelId = QStringLiteral("bench-%1").arg(i);
+        model.id = model.providerId + QLatin1Char('/') + model.apiModelId;
+        model.aliases.clear();
+        model.displayName = QStringLiteral("Bench Model %1").arg(499 - i);
+        model.sortOrder = i % 50;
+        document.models.append(model);
+    }
+    for (int i = 0; i < 50; ++i) {
+        ZunoAIDiscoveredLocalModel model;
+        model.providerId = i % 5 == 0 ? QStringLiteral("lmstudio") : QStringLiteral("ollama");
+        model.apiModelId = QStringLiteral("local-%1").arg(i);
+        model.id = model.providerId + QLatin1Char('/') + model.apiModelId;
+        model.displayName = model.apiModelId;
+        model.sizeBytes = 1000000000LL + i;
+        if (i % 10 == 0)
+            model.catalogMatch = document.models.at(i);
+        discovered.append(model);
+    }
+}
+
+double medianMs(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+bool renderSettingsCards(const QString &folder, ZunoLanguage language)
+{
+    using C = ZunoAIModelFilterCategory;
+    const Scene scenes[] = {
+        { "card-empty", false, false, "", C::all },
+        { "card-empty-installed", false, true, "", C::installed },
+        { "card-test", true, true, "", C::all },
+        { "card-test-pro", true, true, "pro", C::all },
+        { "card-test-installed", true, true, "", C::installed },
+    };
+    for (const Scene &scene : scenes) {
+        ZunoFakeAIServers servers;
+        if (scene.testCatalog && !servers.load()) {
+            print(QStringLiteral("%1: the test catalog did not load").arg(QString::fromLatin1(scene.name)));
+            return false;
+        }
+        // One selected row: the router without a catalog, the installed Llama on the test catalog.
+        const ZunoAIConfig config(
+            scene.testCatalog ? ZunoAIProvider::ollamaLocal : ZunoAIProvider::quarnwellCredits, std::nullopt,
+            scene.testCatalog ? QStringLiteral("llama3.2") : QStringLiteral("quarnwell-auto"));
+        ZunoAIUnifiedSettingsCard card(
+            config, noKeys(), kAccent, language, nullptr, scene.testCatalog ? servers.store() : nullptr);
+        card.uiState()->showAllModels = scene.listOpen;
+        card.uiState()->searchQuery = QString::fromLatin1(scene.query);
+        card.uiState()->selectedCategory = scene.category;
+        card.resync();
+        const QString path = QDir(folder).filePath(
+            QString::fromLatin1(scene.name) + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
+        const QImage image = render(card);
+        if (!image.save(path)) {
+            print(QStringLiteral("cannot write %1").arg(path));
+            return false;
+        }
+        print(QStringLiteral("%1 (%2x%3)").arg(path).arg(image.width()).arg(image.height()));
+    }
+    return true;
+}
+
+int benchmarkSettingsCard()
+{
+    ZunoAIModelCatalogDocument document;
+    QList<ZunoAIDiscoveredLocalModel> discovered;
+    benchmarkInputs(document, discovered);
+
+    std::vector<double> build;
+    qsizetype rows = 0;
+    for (int i = 0; i < 51; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        rows = ZunoUnifiedCatalogBuilder::buildRows(document, discovered, ZunoLanguage::en).size();
+        build.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    print(QStringLiteral("buildRows, 500 models + 50 discovered (%1 rows): median %2 ms")
+              .arg(rows)
+              .arg(medianMs(build), 0, 'f', 3));
+
+    // The card on a store that serves the same catalog from the loopback server.
+    ZunoFakeAIServers servers;
+    servers.server().route("GET", "/models.json", ZunoFakeHttpServer::Reply::text(200, document.encoded()));
+    if (!servers.load()) {
+        print(QStringLiteral("the benchmark catalog did not load"));
+        return 1;
+    }
+    ZunoAIUnifiedSettingsCard card(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), noKeys(), kAccent,
+        ZunoLanguage::en, nullptr, servers.store());
+    card.uiState()->showAllModels = true;
+    card.setAttribute(Qt::WA_DontShowOnScreen);
+    card.resize(kCardWidth, 900);
+    card.show();
+    QApplication::processEvents();
+    std::vector<double> resync;
+    for (int i = 0; i < 51; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        card.resync();
+        card.layout()->activate();
+        // The list's own layout measures every row it holds.
+        card.allModelsSection()->listView()->doItemsLayout();
+        resync.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    print(QStringLiteral("card re-sync with the list open (%1 rows): median %2 ms")
+              .arg(card.rows().size())
+              .arg(medianMs(resync), 0, 'f', 3));
+    return 0;
+}

@@ -1,0 +1,184 @@
+#include "CameraPreviewBox.h"
+
+#include "CamStudioViewModel.h"
+#include "CameraRecordingLiveBadge.h"
+#include "FramingRuleOfThirdsGridView.h"
+#include "StudioTabPage.h"
+#include "ZunoButton.h"
+#include "ZunoContinuousShape.h"
+#include "ZunoFonts.h"
+#include "ZunoGlassTokens.h"
+#include "ZunoPrimaryButtonStyle.h"
+#include "ZunoSymbolIcon.h"
+#include "ZunoText.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+QColor withAlpha(QColor color, qreal alpha)
+{
+    color.setAlphaF(alpha);
+    return color;
+}
+
+// The lower-third plate: name over title on a dark continuous rounded rectangle edged in the accent.
+class Nameplate : public QWidget {
+public:
+    static constexpr qreal kRadius = 10;
+
+    Nameplate(const QColor &accent, QWidget *parent)
+        : QWidget(parent)
+        , m_accent(accent)
+    {
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(ZunoContinuousShape::roundedRect(rect(), kRadius), withAlpha(Qt::black, 0.72));
+        ZunoContinuousShape::strokeBorder(painter, rect(), kRadius, withAlpha(m_accent, 0.65));
+    }
+
+private:
+    QColor m_accent;
+};
+
+} // namespace
+
+CameraPreviewBox::CameraPreviewBox(CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent)
+    : QWidget(parent)
+    , m_viewModel(viewModel)
+    , m_accent(accent)
+    , m_placeholder(new QWidget(this))
+    , m_placeholderText(new QLabel(m_placeholder))
+    , m_startButton(new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>(), m_placeholder))
+    , m_grid(new FramingRuleOfThirdsGridView(this))
+    , m_badge(new CameraRecordingLiveBadge(viewModel, this))
+    , m_nameplate(new Nameplate(accent, this))
+    , m_name(new QLabel(m_nameplate))
+    , m_title(new QLabel(m_nameplate))
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(240, 135);
+
+    auto *placeholder = new QVBoxLayout(m_placeholder);
+    placeholder->setSpacing(12);
+    placeholder->addStretch(1);
+    placeholder->addWidget(new ZunoSymbolIcon(QStringLiteral("camera.aperture"), ZunoFonts::system(46),
+                               withAlpha(accent, 0.8), m_placeholder),
+        0, Qt::AlignHCenter);
+    m_placeholderText->setFont(ZunoFonts::system(13.5, QFont::DemiBold));
+    m_placeholderText->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
+    m_placeholderText->setAlignment(Qt::AlignCenter);
+    m_placeholderText->setWordWrap(true);
+    placeholder->addWidget(m_placeholderText);
+    placeholder->addWidget(m_startButton, 0, Qt::AlignHCenter);
+    placeholder->addStretch(1);
+    connect(m_startButton, &ZunoButton::clicked, this, [this] { m_viewModel.toggleCameraPreview(); });
+
+    auto *plate = new QVBoxLayout(m_nameplate);
+    plate->setContentsMargins(14, 8, 14, 8);
+    plate->setSpacing(2);
+    for (QLabel *label : { m_name, m_title })
+        label->setTextFormat(Qt::PlainText);
+    m_name->setFont(ZunoFonts::system(14, QFont::Bold));
+    m_name->setStyleSheet(QStringLiteral("color: white;"));
+    m_title->setFont(ZunoFonts::system(11, QFont::DemiBold));
+    m_title->setStyleSheet(studioTextCss(accent));
+    plate->addWidget(m_name);
+    plate->addWidget(m_title);
+
+    connect(&m_viewModel, &CamStudioViewModel::frameChanged, this, [this] {
+        // Nothing is painted for a hidden tab; a new frame size moves the overlays.
+        if (!isVisible())
+            return;
+        if (m_viewModel.latestCameraFrame().size() != m_lastFrameSize)
+            sync();
+        update();
+    });
+    for (auto signal : { &CamStudioViewModel::cameraRunningChanged, &CamStudioViewModel::recordingChanged,
+             &CamStudioViewModel::cameraAdjustmentsChanged, &CamStudioViewModel::languageChanged })
+        connect(&m_viewModel, signal, this, [this] { sync(); });
+    sync();
+}
+
+bool CameraPreviewBox::isLive() const
+{
+    return m_viewModel.isCameraRunning() && !m_viewModel.latestCameraFrame().isNull();
+}
+
+QRectF CameraPreviewBox::fittedRect(const QSizeF &image, const QRectF &box)
+{
+    if (image.isEmpty() || box.isEmpty())
+        return {};
+    const QSizeF fitted = image.scaled(box.size(), Qt::KeepAspectRatio);
+    return QRectF(box.x() + (box.width() - fitted.width()) / 2,
+        box.y() + (box.height() - fitted.height()) / 2, fitted.width(), fitted.height());
+}
+
+QRectF CameraPreviewBox::pictureRect() const
+{
+    if (!isLive())
+        return {};
+    return fittedRect(m_viewModel.latestCameraFrame().size(), rect());
+}
+
+void CameraPreviewBox::sync()
+{
+    const ZunoLanguage language = m_viewModel.language();
+    m_placeholderText->setText(zunoText(QStringLiteral("Start Pre-Meeting Camera Mirror & Color Studio"),
+        QStringLiteral("Toplantı Öncesi Kamera Aynası ve Renk Stüdyosunu Başlat"), language));
+    m_startButton->setText(
+        zunoText(QStringLiteral("Start Live Camera"), QStringLiteral("Kamerayı Başlat"), language));
+    const CameraAdjustments &camera = m_viewModel.camera();
+    m_name->setText(camera.lowerThirdName);
+    m_title->setText(camera.lowerThirdTitle);
+    m_lastFrameSize = m_viewModel.latestCameraFrame().size();
+
+    const bool live = isLive();
+    m_placeholder->setVisible(!live);
+    m_grid->setVisible(live && camera.showFramingGrid);
+    m_badge->setVisible(live && m_viewModel.isRecordingVideo());
+    m_nameplate->setVisible(live && camera.showLowerThird);
+    placeOverlays();
+    update();
+}
+
+void CameraPreviewBox::placeOverlays()
+{
+    m_placeholder->setGeometry(rect());
+    const QRect picture = pictureRect().toAlignedRect();
+    m_grid->setGeometry(picture);
+    m_badge->adjustSize();
+    m_badge->move(picture.topLeft() + QPoint(kBadgeInset, kBadgeInset));
+    m_nameplate->adjustSize();
+    m_nameplate->move(
+        picture.left() + kNameplateInset, picture.bottom() + 1 - kNameplateInset - m_nameplate->height());
+}
+
+void CameraPreviewBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeOverlays();
+}
+
+void CameraPreviewBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(ZunoContinuousShape::roundedRect(rect(), kRadius), withAlpha(Qt::black, 0.45));
+    if (!isLive())
+        return;
+    const QRectF picture = pictureRect();
+    painter.setClipPath(ZunoContinuousShape::roundedRect(picture, kRadius));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(picture, m_viewModel.latestCameraFrame());
+    ++m_paintedFrames;
+}

@@ -1,0 +1,6 @@
+#include "ZunoAIUnifiedSettingsUIState.h"
+
+ZunoAIUnifiedSettingsUIState::ZunoAIUnifiedSettingsUIState(QObject *parent)
+    : ZunoLanguageAwareUIState(parent)
+{
+}
