@@ -1,6 +1,9 @@
 #include "ZunoAIUnifiedSettingsCard.h"
 #include "DesignProbe.h"
+#include "ZunoAIAdvancedSettingsSection.h"
 #include "ZunoAIAllModelsSection.h"
+#include "ZunoAICreditsSection.h"
+#include "ZunoAIProviderSection.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
@@ -13,6 +16,7 @@
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -351,4 +355,85 @@ TEST(ZunoAIUnifiedSettingsCard, ShowingRefreshesTheAccountThenTheCatalog)
     QTest::qWait(200);
     QApplication::processEvents();
     EXPECT_FALSE(events.contains(QStringLiteral("catalog…"))) << events.join(", ").toStdString();
+}
+
+TEST(ZunoAIUnifiedSettingsCard, ProviderTileSetsTheModelListCategory)
+{
+    LoadedCatalog catalog;
+    const auto loaded = card(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), catalog.servers.store());
+    const auto empty = card(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), nullptr);
+    struct Case {
+        ZunoAIUnifiedSettingsCard *view;
+        ZunoAIProvider provider;
+        ZunoAIModelFilterCategory category;
+    };
+    const Case cases[] = {
+        { loaded.get(), ZunoAIProvider::openAI, ZunoAIModelFilterCategory::cloud },
+        { loaded.get(), ZunoAIProvider::quarnwellCredits, ZunoAIModelFilterCategory::quarnwell },
+        { loaded.get(), ZunoAIProvider::ollamaLocal, ZunoAIModelFilterCategory::installed },
+        { empty.get(), ZunoAIProvider::ollamaLocal, ZunoAIModelFilterCategory::local },
+        { empty.get(), ZunoAIProvider::openAI, ZunoAIModelFilterCategory::cloud },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(rawValue(c.category).toStdString());
+        QObject context;
+        std::vector<ZunoAIConfig> edits;
+        QObject::connect(c.view, &ZunoAIUnifiedSettingsCard::configEdited, &context,
+            [&edits](const ZunoAIConfig &config) { edits.push_back(config); });
+        c.view->uiState()->selectedCategory = ZunoAIModelFilterCategory::vision;
+        c.view->providerSection()->selectProvider(c.provider);
+        EXPECT_EQ(c.view->uiState()->selectedCategory, c.category);
+        ASSERT_EQ(edits.size(), 1u);
+        EXPECT_EQ(edits.back().provider, c.provider);
+        EXPECT_EQ(c.view->config(), edits.back());
+    }
+}
+
+TEST(ZunoAIUnifiedSettingsCard, SectionsEditTheCardsConfigAndFollowIt)
+{
+    LoadedCatalog catalog;
+    const auto view = card(ZunoAIConfig(ZunoAIProvider::openAI), catalog.servers.store());
+    EditRecorder edits(*view);
+    QLineEdit *endpoint = view->advancedSection()->endpointField();
+    endpoint->setText(QStringLiteral("https://api.acme.test/v1"));
+    emit endpoint->textEdited(endpoint->text());
+    ASSERT_EQ(edits.configs.size(), 1u);
+    EXPECT_EQ(view->config().endpointURL, QStringLiteral("https://api.acme.test/v1"));
+    // The provider section follows the card's config: the key is now kept for the new origin.
+    EXPECT_EQ(view->providerSection()->origin(), QStringLiteral("https://api.acme.test"));
+    EXPECT_TRUE(view->advancedSection()->catalogLine()->text().contains(
+        QStringLiteral("%1 models").arg(ZunoFakeAIServers::kTestRowCount)));
+}
+
+TEST(ZunoAIUnifiedSettingsCard, CreditsSectionOnlyWithAStoreAndNoForeignKeychainWords)
+{
+    EXPECT_FALSE(card(ZunoAIConfig(ZunoAIProvider::openAI), nullptr)->creditsSection());
+    ZunoTestHome home;
+    ZunoFakeGateway gateway;
+    const auto manager = std::make_shared<ZunoCreditsAccountManager>(
+        home.filePath("account"), std::nullopt, gateway.baseURL());
+    ZunoCreditsAccountStore credits(manager);
+    for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
+        ZunoAIUnifiedSettingsCard view(
+            ZunoAIConfig(ZunoAIProvider::openAI), noKeys(), kAccent, language, &credits, nullptr);
+        ASSERT_TRUE(view.creditsSection());
+        EXPECT_TRUE(view.creditsSection()->isVisibleTo(&view));
+        EXPECT_TRUE(view.creditsSection()->notConnectedBadge()) << "signed out";
+        view.uiState()->showOwnKeySection = true;
+        view.uiState()->showAdvancedSettings = true;
+        view.resync();
+        EXPECT_TRUE(view.providerSection()->isVisibleTo(&view));
+        EXPECT_TRUE(view.advancedSection()->isVisibleTo(&view));
+        QStringList texts;
+        for (const QLabel *label : view.findChildren<QLabel *>())
+            texts << label->text();
+        for (const QAbstractButton *button : view.findChildren<QAbstractButton *>())
+            texts << button->text();
+        for (const QLineEdit *field : view.findChildren<QLineEdit *>())
+            texts << field->placeholderText();
+        texts << view.ownKeyDisclosure()->title() << view.advancedDisclosure()->title();
+        const QString all = texts.join(QLatin1Char('\n'));
+        EXPECT_FALSE(all.contains(QStringLiteral("macOS"))) << all.toStdString();
+        EXPECT_FALSE(all.contains(QStringLiteral("Keychain"), Qt::CaseInsensitive)) << all.toStdString();
+    }
 }

@@ -1,8 +1,11 @@
 #include "ZunoAIUnifiedSettingsCard.h"
 
+#include "ZunoAIAdvancedSettingsSection.h"
 #include "ZunoAIAllModelsSection.h"
+#include "ZunoAICreditsSection.h"
 #include "ZunoAIModelCatalogStore.h"
 #include "ZunoAIModelSelection.h"
+#include "ZunoAIProviderSection.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
 #include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
@@ -64,7 +67,6 @@ ZunoAIUnifiedSettingsCard::ZunoAIUnifiedSettingsCard(const ZunoAIConfig &config,
     ZunoAIModelCatalogStore *catalogStore, QWidget *parent)
     : QWidget(parent)
     , m_config(config)
-    , m_keyHooks(std::move(keyHooks))
     , m_accent(accent)
     , m_languageOverride(language)
     , m_creditsStore(creditsStore)
@@ -75,22 +77,28 @@ ZunoAIUnifiedSettingsCard::ZunoAIUnifiedSettingsCard(const ZunoAIConfig &config,
     , m_allModelsSection(new ZunoAIAllModelsSection(m_state, accent))
     , m_ownKey(new ZunoDisclosureCard(QString()))
     , m_advanced(new ZunoDisclosureCard(QString()))
+    , m_providerSection(new ZunoAIProviderSection(std::move(keyHooks), accent, creditsStore))
+    , m_advancedSection(new ZunoAIAdvancedSettingsSection(catalogStore))
 {
     QVBoxLayout *column = zunoColumn(this, 12);
-    // The credits section and the bodies of the own-key and advanced sections come in a later step.
-    m_creditsSlot->hide();
+    QVBoxLayout *slotColumn = zunoColumn(m_creditsSlot, 0);
+    if (m_creditsStore) {
+        m_creditsSection = new ZunoAICreditsSection(*m_creditsStore, accent, this->language());
+        m_creditsSection->setShowBudgetEditor(m_state->showBudgetEditor);
+        slotColumn->addWidget(m_creditsSection);
+        connect(m_creditsSection, &ZunoAICreditsSection::showBudgetEditorChanged, this,
+            [this](bool show) { m_state->showBudgetEditor = show; });
+    } else {
+        m_creditsSlot->hide();
+    }
     column->addWidget(m_creditsSlot);
     column->addWidget(buildQuickPicksCard());
 
     m_allModels->setBody(m_allModelsSection);
     column->addWidget(m_allModels);
-    auto *ownKeyBody = new QWidget;
-    zunoColumn(ownKeyBody, 11);
-    m_ownKey->setBody(ownKeyBody);
+    m_ownKey->setBody(m_providerSection);
     column->addWidget(m_ownKey);
-    auto *advancedBody = new QWidget;
-    zunoColumn(advancedBody, 10);
-    m_advanced->setBody(advancedBody);
+    m_advanced->setBody(m_advancedSection);
     column->addWidget(m_advanced);
     column->addStretch(1);
 
@@ -102,6 +110,12 @@ ZunoAIUnifiedSettingsCard::ZunoAIUnifiedSettingsCard(const ZunoAIConfig &config,
         [this](bool expanded) { m_state->showOwnKeySection = expanded; });
     connect(m_advanced, &ZunoDisclosureCard::toggled, this,
         [this](bool expanded) { m_state->showAdvancedSettings = expanded; });
+    connect(m_providerSection, &ZunoAIProviderSection::configEdited, this,
+        &ZunoAIUnifiedSettingsCard::writeConfig);
+    connect(m_providerSection, &ZunoAIProviderSection::providerSelected, this,
+        &ZunoAIUnifiedSettingsCard::showProviderModels);
+    connect(m_advancedSection, &ZunoAIAdvancedSettingsSection::configEdited, this,
+        &ZunoAIUnifiedSettingsCard::writeConfig);
     connect(m_allModelsSection, &ZunoAIAllModelsSection::rowChosen, this,
         [this](const ZunoUnifiedModelRowItem &row) { applyModelSelection(row); });
 
@@ -144,6 +158,30 @@ void ZunoAIUnifiedSettingsCard::writeConfig(const ZunoAIConfig &config)
     m_config = config;
     resync();
     emit configEdited(m_config);
+}
+
+void ZunoAIUnifiedSettingsCard::showProviderModels(ZunoAIProvider provider)
+{
+    switch (provider) {
+    case ZunoAIProvider::openAI:
+        m_state->selectedCategory = ZunoAIModelFilterCategory::cloud;
+        break;
+    case ZunoAIProvider::quarnwellCredits:
+        m_state->selectedCategory = ZunoAIModelFilterCategory::quarnwell;
+        break;
+    case ZunoAIProvider::ollamaLocal: {
+        const bool discovered = m_catalogStore && !m_catalogStore->discoveredLocalModels().isEmpty();
+        m_state->selectedCategory
+            = discovered ? ZunoAIModelFilterCategory::installed : ZunoAIModelFilterCategory::local;
+        break;
+    }
+    }
+    resync();
+}
+
+void ZunoAIUnifiedSettingsCard::savedKeysChanged()
+{
+    m_providerSection->savedKeysChanged();
 }
 
 bool ZunoAIUnifiedSettingsCard::isRowSelected(const ZunoUnifiedModelRowItem &row) const
@@ -279,6 +317,11 @@ void ZunoAIUnifiedSettingsCard::resync()
     m_advanced->setTitle(t("Advanced settings (Catalog sync & manual endpoint)",
         "Gelişmiş ayarlar (Katalog güncelleme ve özel uç nokta)"));
     m_advanced->setExpanded(m_state->showAdvancedSettings);
+
+    if (m_creditsSection)
+        m_creditsSection->setLanguage(current);
+    m_providerSection->resync(m_config, current);
+    m_advancedSection->resync(m_config, int(m_rows.size()), current);
 }
 
 void ZunoAIUnifiedSettingsCard::showEvent(QShowEvent *event)

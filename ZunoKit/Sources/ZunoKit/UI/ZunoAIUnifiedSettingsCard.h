@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZunoAIConfig.h"
+#include "ZunoAIKeyHooks.h"
 #include "ZunoLanguage.h"
 #include "ZunoUnifiedModelRowItem.h"
 
@@ -13,7 +14,10 @@
 
 class QGridLayout;
 class QLabel;
+class ZunoAIAdvancedSettingsSection;
 class ZunoAIAllModelsSection;
+class ZunoAICreditsSection;
+class ZunoAIProviderSection;
 class ZunoAIModelCatalogStore;
 class ZunoAIUnifiedSettingsUIState;
 class ZunoCreditsAccountStore;
@@ -29,14 +33,7 @@ class ZunoAIUnifiedSettingsCard : public QWidget {
     Q_OBJECT
 public:
     // How the host keeps API keys, per service origin (scheme, host and port of the endpoint).
-    struct KeyHooks {
-        std::function<bool(const QString &origin)> hasSavedKey;
-        std::function<bool(const QString &origin, const QString &key)> saveKey;
-        // Optional: without it no key can be removed from the card.
-        std::function<bool(const QString &origin)> clearKey;
-        // Optional: hands the user over to the suite's AI application.
-        std::function<void()> connectZunoMind;
-    };
+    using KeyHooks = ZunoAIKeyHooks;
 
     ZunoAIUnifiedSettingsCard(const ZunoAIConfig &config, KeyHooks keyHooks, const QColor &accent,
         std::optional<ZunoLanguage> language, ZunoCreditsAccountStore *creditsStore,
@@ -62,8 +59,16 @@ public:
     ZunoAIAllModelsSection *allModelsSection() const { return m_allModelsSection; }
     ZunoDisclosureCard *ownKeyDisclosure() const { return m_ownKey; }
     ZunoDisclosureCard *advancedDisclosure() const { return m_advanced; }
+    // Null without a credits store.
+    ZunoAICreditsSection *creditsSection() const { return m_creditsSection; }
+    ZunoAIProviderSection *providerSection() const { return m_providerSection; }
+    ZunoAIAdvancedSettingsSection *advancedSection() const { return m_advancedSection; }
     // Rebuilds rows and texts now (the card does so itself on every change of its inputs).
     void resync();
+
+public slots:
+    // The host says that keys changed elsewhere: the saved state is asked again.
+    void savedKeysChanged();
 
 signals:
     void configEdited(const ZunoAIConfig &config);
@@ -76,10 +81,10 @@ private:
     QWidget *buildQuickPicksCard();
     void updateQuickPicks();
     void writeConfig(const ZunoAIConfig &config);
+    void showProviderModels(ZunoAIProvider provider);
     QString t(const char *en, const char *tr) const;
 
     ZunoAIConfig m_config;
-    KeyHooks m_keyHooks;
     QColor m_accent;
     std::optional<ZunoLanguage> m_languageOverride;
     ZunoCreditsAccountStore *m_creditsStore;
@@ -100,4 +105,7 @@ private:
     ZunoAIAllModelsSection *m_allModelsSection;
     ZunoDisclosureCard *m_ownKey;
     ZunoDisclosureCard *m_advanced;
+    ZunoAICreditsSection *m_creditsSection = nullptr;
+    ZunoAIProviderSection *m_providerSection;
+    ZunoAIAdvancedSettingsSection *m_advancedSection;
 };

@@ -8,8 +8,8 @@
 #include <optional>
 
 // The AI settings card's own transient state, shared by its sections and kept for the card's life:
-// search and filter of the model list, the key being typed and its confirmation, and the flags of
-// the collapsible sections (all collapsed at first). Main thread only.
+// search and filter of the model list and the flags of the collapsible sections (all collapsed at first).
+// Main thread only.
 class ZunoAIUnifiedSettingsUIState : public ZunoLanguageAwareUIState {
     Q_OBJECT
 public:
@@ -17,8 +17,6 @@ public:
 
     QString searchQuery;
     ZunoAIModelFilterCategory selectedCategory = ZunoAIModelFilterCategory::all;
-    QString apiKeyInput;
-    std::optional<QString> apiKeyFeedback;
     bool showBudgetEditor = false;
     bool showAllModels = false;
     bool showOwnKeySection = false;
