@@ -3,6 +3,7 @@
 // unless --catalog-url names one (cached in a scratch folder), and the local servers probed are the
 // local Ollama and LM Studio ports unless others are given.
 
+#include "ZunoAIKeyRing.h"
 #include "ZunoAIModelCatalogStore.h"
 #include "ZunoAIModelRegistry.h"
 #include "ZunoAIUnifiedSettingsCard.h"
@@ -16,10 +17,13 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QHash>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -40,6 +44,50 @@ QString configLine(const ZunoAIConfig &config)
 
 } // namespace
 
+// Keys kept in memory only; the hooks may run on worker threads.
+ZunoAIKeyHooks memoryKeys()
+{
+    struct Store {
+        QMutex mutex;
+        QHash<QString, QString> keys;
+    };
+    const auto store = std::make_shared<Store>();
+    ZunoAIKeyHooks hooks;
+    hooks.hasSavedKey = [store](const QString &origin) {
+        const QMutexLocker lock(&store->mutex);
+        return store->keys.contains(origin);
+    };
+    hooks.saveKey = [store](const QString &origin, const QString &key) {
+        const QMutexLocker lock(&store->mutex);
+        store->keys.insert(origin, key);
+        print(QStringLiteral("key saved for %1").arg(origin));
+        return true;
+    };
+    hooks.clearKey = [store](const QString &origin) {
+        const QMutexLocker lock(&store->mutex);
+        store->keys.remove(origin);
+        print(QStringLiteral("key removed for %1").arg(origin));
+        return true;
+    };
+    return hooks;
+}
+
+// A keyring that refuses every change, as a locked one does.
+ZunoAIKeyHooks failingKeys()
+{
+    ZunoAIKeyHooks hooks;
+    hooks.hasSavedKey = [](const QString &) { return false; };
+    hooks.saveKey = [](const QString &origin, const QString &) {
+        print(QStringLiteral("key refused for %1").arg(origin));
+        return false;
+    };
+    hooks.clearKey = [](const QString &origin) {
+        print(QStringLiteral("removal refused for %1").arg(origin));
+        return false;
+    };
+    return hooks;
+}
+
 int runCardDemo(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -59,7 +107,10 @@ int runCardDemo(int argc, char **argv)
         QStringLiteral("URL"), QString::fromLatin1(ZunoAIModelCatalogStore::kLMStudioBaseURL));
     const QCommandLineOption language(
         QStringLiteral("language"), QStringLiteral("Fixed language (en, tr)."), QStringLiteral("CODE"));
-    parser.addOptions({ view, provider, catalogURL, ollama, lmStudio, language });
+    const QCommandLineOption keys(QStringLiteral("keys"),
+        QStringLiteral("Where API keys go: keyring (the desktop's), memory, failing."),
+        QStringLiteral("STORE"), QStringLiteral("memory"));
+    parser.addOptions({ view, provider, catalogURL, ollama, lmStudio, language, keys });
     parser.process(app);
 
     if (parser.value(view) != QLatin1String("card")) {
@@ -74,6 +125,17 @@ int runCardDemo(int argc, char **argv)
         startProvider = ZunoAIProvider::ollamaLocal;
     else if (providerName != QLatin1String("credits")) {
         print(QStringLiteral("unknown provider %1").arg(providerName));
+        return 2;
+    }
+    ZunoAIKeyHooks hooks;
+    if (parser.value(keys) == QLatin1String("keyring"))
+        hooks = ZunoAIKeyRing::cardHooks();
+    else if (parser.value(keys) == QLatin1String("memory"))
+        hooks = memoryKeys();
+    else if (parser.value(keys) == QLatin1String("failing"))
+        hooks = failingKeys();
+    else {
+        print(QStringLiteral("unknown key store %1").arg(parser.value(keys)));
         return 2;
     }
     std::optional<ZunoLanguage> fixedLanguage;
@@ -104,13 +166,6 @@ int runCardDemo(int argc, char **argv)
     const auto registry = std::make_shared<ZunoAIModelRegistry>(
         catalogCache.path(), parser.isSet(catalogURL) ? parser.value(catalogURL) : testCatalog.catalogURL());
     ZunoAIModelCatalogStore catalog(registry, parser.value(ollama), parser.value(lmStudio));
-
-    ZunoAIUnifiedSettingsCard::KeyHooks hooks;
-    hooks.hasSavedKey = [](const QString &) { return false; };
-    hooks.saveKey = [](const QString &origin, const QString &) {
-        print(QStringLiteral("key for %1 not kept (demo)").arg(origin));
-        return false;
-    };
 
     ZunoGroundBackground ground(ZunoProductPalette::deepCoral);
     auto *layout = new QVBoxLayout(&ground);

@@ -1,11 +1,17 @@
 #include "AISettingsCardScenes.h"
 
+#include "GallerySupport.h"
 #include "ZunoAIAllModelsSection.h"
 #include "ZunoAIModelCatalogStore.h"
 #include "ZunoAIModelRegistry.h"
+#include "ZunoAIProviderSection.h"
 #include "ZunoAIUnifiedSettingsCard.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
+#include "ZunoButton.h"
+#include "ZunoCreditsAccountManager.h"
+#include "ZunoCreditsAccountStore.h"
 #include "ZunoFakeAIServers.h"
+#include "ZunoFakeGateway.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
 #include "ZunoUnifiedCatalogBuilder.h"
@@ -14,10 +20,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListView>
 #include <QPainter>
+#include <QTemporaryDir>
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -109,7 +120,91 @@ double medianMs(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
+ZunoAIUnifiedSettingsCard::KeyHooks savedKeys()
+{
+    ZunoAIUnifiedSettingsCard::KeyHooks hooks;
+    hooks.hasSavedKey = [](const QString &) { return true; };
+    hooks.saveKey = [](const QString &, const QString &) { return true; };
+    hooks.clearKey = [](const QString &) { return true; };
+    return hooks;
+}
+
+struct SectionScene {
+    const char *name;
+    bool signedIn;
+    ZunoAIProvider provider;
+    bool savedKey;
+    // A key typed and saved into a keyring that refuses it.
+    bool failedSave;
+    bool syncing;
+};
+
 } // namespace
+
+bool renderSettingsCardSections(const QString &folder, ZunoLanguage language)
+{
+    using P = ZunoAIProvider;
+    const SectionScene scenes[] = {
+        { "card-signed-out", false, P::quarnwellCredits, false, false, false },
+        { "card-signed-in", true, P::quarnwellCredits, false, false, false },
+        { "card-own-key-saved", true, P::openAI, true, false, false },
+        { "card-own-key-failed", false, P::openAI, false, true, false },
+        { "card-ollama-syncing", false, P::ollamaLocal, false, false, true },
+    };
+    for (const SectionScene &scene : scenes) {
+        const QString name = QString::fromLatin1(scene.name);
+        QTemporaryDir scratch;
+        ZunoFakeGateway gateway;
+        const auto manager = std::make_shared<ZunoCreditsAccountManager>(
+            scratch.filePath(QStringLiteral("account")), std::nullopt, gateway.baseURL());
+        ZunoCreditsAccountStore credits(manager);
+        if (scene.signedIn) {
+            gateway.setProfile({ { "user_id", "user-1" }, { "email", "ayse.yilmaz@example.com" },
+                { "name", "Ayşe" }, { "available_micros", 12'500'000 }, { "held_micros", 0 },
+                { "credit_unit_micros", 1000 } });
+            manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
+        }
+        credits.refresh();
+        ZunoFakeAIServers servers;
+        if (!servers.load() || !Gallery::waitFor([&] { return !credits.isRefreshing(); })) {
+            print(QStringLiteral("%1: the account or the test catalog did not load").arg(name));
+            return false;
+        }
+        ZunoAIUnifiedSettingsCard card(ZunoAIConfig(scene.provider), scene.savedKey ? savedKeys() : noKeys(),
+            kAccent, language, &credits, servers.store());
+        card.uiState()->showOwnKeySection = true;
+        card.uiState()->showAdvancedSettings = true;
+        card.resync();
+        ZunoAIProviderSection *provider = card.providerSection();
+        if (scene.failedSave) {
+            provider->keyField()->setText(QStringLiteral("sk-refused-key"));
+            provider->saveButton()->click();
+            if (!Gallery::waitFor([&] { return provider->feedback().has_value(); })) {
+                print(QStringLiteral("%1: the save did not answer").arg(name));
+                return false;
+            }
+        } else if (!Gallery::waitFor([&] { return !provider->isKeyBusy(); })) {
+            print(QStringLiteral("%1: the saved-key query did not answer").arg(name));
+            return false;
+        }
+        if (scene.syncing) {
+            // The catalog answers late, so the picture catches the card while it syncs.
+            servers.server().route("GET", "/models.json",
+                ZunoFakeHttpServer::Reply::text(200, "{}").delayed(std::chrono::milliseconds(1500)));
+            servers.store()->refresh(true, true);
+        }
+        const QString path
+            = QDir(folder).filePath(name + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
+        const QImage image = render(card);
+        if (!image.save(path)) {
+            print(QStringLiteral("cannot write %1").arg(path));
+            return false;
+        }
+        print(QStringLiteral("%1 (%2x%3)").arg(path).arg(image.width()).arg(image.height()));
+        Gallery::waitFor([&] { return !servers.store()->isSyncing(); });
+    }
+    return true;
+}
 
 bool renderSettingsCards(const QString &folder, ZunoLanguage language)
 {

@@ -11,7 +11,8 @@ set(scenes
     pill-signed-out pill-healthy pill-warning pill-critical pill-unit-0
     popover-connect popover-account popover-refreshing popover-error
     auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account
-    card-empty card-empty-installed card-test card-test-pro card-test-installed)
+    card-empty card-empty-installed card-test card-test-pro card-test-installed
+    card-signed-out card-signed-in card-own-key-saved card-own-key-failed card-ollama-syncing)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)
         set(png ${FOLDER}/${scene}-${language}.png)

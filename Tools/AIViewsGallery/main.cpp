@@ -174,7 +174,8 @@ int main(int argc, char **argv)
     }
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         if (!renderSummaries(folder, language) || !renderEditor(folder, language)
-            || !renderWallet(folder, language) || !renderSettingsCards(folder, language))
+            || !renderWallet(folder, language) || !renderSettingsCards(folder, language)
+            || !renderSettingsCardSections(folder, language))
             return 1;
     }
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();
