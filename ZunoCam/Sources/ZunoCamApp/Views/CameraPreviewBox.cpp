@@ -18,12 +18,6 @@
 
 namespace {
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
-
 // The lower-third plate: name over title on a dark continuous rounded rectangle edged in the accent.
 class Nameplate : public QWidget {
 public:
@@ -41,8 +35,10 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(ZunoContinuousShape::roundedRect(rect(), kRadius), withAlpha(Qt::black, 0.72));
-        ZunoContinuousShape::strokeBorder(painter, rect(), kRadius, withAlpha(m_accent, 0.65));
+        painter.fillPath(
+            ZunoContinuousShape::roundedRect(rect(), kRadius), ZunoGlassTokens::withAlpha(Qt::black, 0.72));
+        ZunoContinuousShape::strokeBorder(
+            painter, rect(), kRadius, ZunoGlassTokens::withAlpha(m_accent, 0.65));
     }
 
 private:
@@ -72,7 +68,7 @@ CameraPreviewBox::CameraPreviewBox(CamStudioViewModel &viewModel, const QColor &
     placeholder->setSpacing(12);
     placeholder->addStretch(1);
     placeholder->addWidget(new ZunoSymbolIcon(QStringLiteral("camera.aperture"), ZunoFonts::system(46),
-                               withAlpha(accent, 0.8), m_placeholder),
+                               ZunoGlassTokens::withAlpha(accent, 0.8), m_placeholder),
         0, Qt::AlignHCenter);
     m_placeholderText->setFont(ZunoFonts::system(13.5, QFont::DemiBold));
     m_placeholderText->setStyleSheet(studioTextCss(ZunoGlassTokens::textPrimary()));
@@ -173,7 +169,8 @@ void CameraPreviewBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(ZunoContinuousShape::roundedRect(rect(), kRadius), withAlpha(Qt::black, 0.45));
+    painter.fillPath(
+        ZunoContinuousShape::roundedRect(rect(), kRadius), ZunoGlassTokens::withAlpha(Qt::black, 0.45));
     if (!isLive())
         return;
     const QRectF picture = pictureRect();

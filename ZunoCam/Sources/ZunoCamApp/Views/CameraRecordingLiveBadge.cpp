@@ -29,12 +29,6 @@ QFont framesFont()
     return ZunoFonts::monospaced(10, QFont::Medium);
 }
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
-
 } // namespace
 
 CameraRecordingLiveBadge::CameraRecordingLiveBadge(CamStudioViewModel &viewModel, QWidget *parent)
@@ -74,16 +68,16 @@ void CameraRecordingLiveBadge::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box = rect();
-    painter.fillPath(ZunoContinuousShape::capsule(box), withAlpha(Qt::black, 0.76));
+    painter.fillPath(ZunoContinuousShape::capsule(box), ZunoGlassTokens::withAlpha(Qt::black, 0.76));
     const QColor danger = ZunoGlassTokens::danger();
-    ZunoContinuousShape::strokeBorder(painter, box, -1, withAlpha(danger, 0.75));
+    ZunoContinuousShape::strokeBorder(painter, box, -1, ZunoGlassTokens::withAlpha(danger, 0.75));
 
     qreal x = kPaddingX;
     const qreal mid = box.height() / 2;
     // The glow: a few widening rings fading out around the dot.
     for (int ring = static_cast<int>(kGlow); ring > 0; --ring) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(withAlpha(danger, 0.8 * 0.18 * (1.0 - ring / (kGlow + 1))));
+        painter.setBrush(ZunoGlassTokens::withAlpha(danger, 0.8 * 0.18 * (1.0 - ring / (kGlow + 1))));
         painter.drawEllipse(QPointF(x + kDot / 2, mid), kDot / 2 + ring, kDot / 2 + ring);
     }
     painter.setBrush(danger);

@@ -2,6 +2,7 @@
 
 #include "LaserCanvasState.h"
 #include "ZunoFonts.h"
+#include "ZunoGlassTokens.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -31,12 +32,6 @@ constexpr double kLegendTextInset = 12;
 constexpr double kLegendTextAlpha = 0.92;
 constexpr int kLegendLargestSize = 11;
 const QColor kLegendFill = QColor::fromRgbF(0.09f, 0.04f, 0.10f, 0.86f);
-
-QColor withAlpha(QColor color, double alpha)
-{
-    color.setAlphaF(static_cast<float>(alpha));
-    return color;
-}
 
 QPen linePen(const QColor &color, double width)
 {
@@ -76,7 +71,7 @@ void drawAnnotation(QPainter &painter, const AnnotationItem &item)
     } else if (const auto *arrow = std::get_if<AnnotationItem::Arrow>(&item.shape)) {
         drawArrow(painter, arrow->start, arrow->end, item.color);
     } else if (const auto *box = std::get_if<AnnotationItem::Box>(&item.shape)) {
-        painter.fillRect(box->rect, withAlpha(item.color, kBoxFillAlpha));
+        painter.fillRect(box->rect, ZunoGlassTokens::withAlpha(item.color, kBoxFillAlpha));
         painter.setPen(linePen(item.color, kBoxBorderWidth));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(box->rect);
@@ -169,7 +164,8 @@ void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter,
     const std::vector<TimedPoint> &trail = state.laserTrail();
     for (std::size_t i = 1; i < trail.size(); ++i) {
         const double life = std::max(0.0, 1 - (now - trail[i].time) / LaserCanvasState::kTrailLife);
-        painter.setPen(linePen(withAlpha(color, life), kTrailMinimumWidth + kTrailWidthRange * life));
+        painter.setPen(
+            linePen(ZunoGlassTokens::withAlpha(color, life), kTrailMinimumWidth + kTrailWidthRange * life));
         painter.drawLine(trail[i - 1].point, trail[i].point);
     }
 
@@ -178,7 +174,7 @@ void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter,
     pillPath.addRoundedRect(pill, kLegendRadius, kLegendRadius);
     painter.fillPath(pillPath, kLegendFill);
     painter.setFont(legendFont(legendTextSize()));
-    painter.setPen(withAlpha(Qt::white, kLegendTextAlpha));
+    painter.setPen(ZunoGlassTokens::withAlpha(Qt::white, kLegendTextAlpha));
     painter.drawText(pill, Qt::AlignCenter | Qt::TextSingleLine, legendText());
     painter.restore();
 }

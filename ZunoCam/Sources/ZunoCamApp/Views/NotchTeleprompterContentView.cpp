@@ -41,12 +41,6 @@ QColor accent()
     return ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
 }
 
-QColor withAlpha(QColor color, double alpha)
-{
-    color.setAlphaF(static_cast<float>(alpha));
-    return color;
-}
-
 QFont titleFont()
 {
     return ZunoFonts::system(11, QFont::DemiBold);
@@ -246,8 +240,8 @@ void NotchTeleprompterContentView::paintContent(QPainter &painter, const QRect &
     painter.setClipRect(exposed);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(rect());
-    painter.fillPath(
-        ZunoContinuousShape::roundedRect(bounds, kCornerRadius), withAlpha(kFill, m_state.panelOpacity));
+    painter.fillPath(ZunoContinuousShape::roundedRect(bounds, kCornerRadius),
+        ZunoGlassTokens::withAlpha(kFill, m_state.panelOpacity));
     if (exposed.top() < headerHeight())
         paintHeader(painter);
     if (exposed.intersects(scriptArea()))
@@ -269,7 +263,8 @@ void NotchTeleprompterContentView::paintHeader(QPainter &painter)
     painter.drawText(m_titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
 
     if (!m_badgeRect.isNull()) {
-        painter.fillPath(ZunoContinuousShape::capsule(m_badgeRect), withAlpha(accent(), kBadgeOpacity));
+        painter.fillPath(
+            ZunoContinuousShape::capsule(m_badgeRect), ZunoGlassTokens::withAlpha(accent(), kBadgeOpacity));
         painter.setFont(badgeFont());
         painter.setPen(Qt::white);
         painter.drawText(m_badgeRect, Qt::AlignCenter, kPrivateBadge);
@@ -287,7 +282,7 @@ void NotchTeleprompterContentView::paintScript(QPainter &painter)
     // The area's bottom corners follow the card's.
     painter.setClipRect(area, Qt::IntersectClip);
     painter.setClipPath(ZunoContinuousShape::roundedRect(QRectF(rect()), kCornerRadius), Qt::IntersectClip);
-    painter.fillRect(readingBand(), withAlpha(accent(), kBandOpacity));
+    painter.fillRect(readingBand(), ZunoGlassTokens::withAlpha(accent(), kBandOpacity));
 
     const QTransform unmirrored = painter.transform();
     if (m_state.mirrorTextHorizontally) {
@@ -308,7 +303,7 @@ void NotchTeleprompterContentView::paintScript(QPainter &painter)
 
     if (m_state.countdownRemaining >= 1) {
         painter.setTransform(unmirrored);
-        painter.fillRect(area, withAlpha(Qt::black, kDimOpacity));
+        painter.fillRect(area, ZunoGlassTokens::withAlpha(Qt::black, kDimOpacity));
         painter.setFont(ZunoFonts::system(kCountdownSize, QFont::Black));
         painter.setPen(accent());
         painter.drawText(area, Qt::AlignCenter, QString::number(m_state.countdownRemaining));

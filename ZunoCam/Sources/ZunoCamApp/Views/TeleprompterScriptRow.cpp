@@ -10,16 +10,6 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-namespace {
-
-QColor withAlpha(QColor color, double alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
-
-} // namespace
-
 TeleprompterScriptRow::TeleprompterScriptRow(const QUuid &id, const QColor &accent, QWidget *parent)
     : ZunoRoundedFill(10, ZunoGlassTokens::surface1(), parent)
     , m_id(id)
@@ -60,8 +50,8 @@ void TeleprompterScriptRow::setTexts(const QString &title, const QString &wordCo
 void TeleprompterScriptRow::setSelected(bool selected)
 {
     m_selected = selected;
-    setFill(selected ? withAlpha(m_accent, 0.24) : ZunoGlassTokens::surface1());
-    setBorder(selected ? withAlpha(m_accent, 0.65) : ZunoGlassTokens::borderSubtle());
+    setFill(selected ? ZunoGlassTokens::withAlpha(m_accent, 0.24) : ZunoGlassTokens::surface1());
+    setBorder(selected ? ZunoGlassTokens::withAlpha(m_accent, 0.65) : ZunoGlassTokens::borderSubtle());
 }
 
 void TeleprompterScriptRow::setDeletable(bool deletable)

@@ -18,4 +18,11 @@ struct ZunoGlassTokens {
     static const QColor &danger();
     static const QColor &accentViolet();
     static const QColor &accentCyan();
+
+    // `color` at the given opacity (0...1), whatever its own.
+    static QColor withAlpha(QColor color, qreal alpha)
+    {
+        color.setAlphaF(static_cast<float>(alpha));
+        return color;
+    }
 };

@@ -26,12 +26,6 @@ namespace {
 
 constexpr qreal kMinimumFill = 6;
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
-
 double clampedFraction(double fraction)
 {
     return std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
@@ -147,7 +141,7 @@ protected:
             return;
         const QRectF filled(0, 0, fill, height());
         QLinearGradient gradient(filled.topLeft(), filled.topRight());
-        gradient.setColorAt(0, withAlpha(m_accent, 0.75));
+        gradient.setColorAt(0, ZunoGlassTokens::withAlpha(m_accent, 0.75));
         gradient.setColorAt(1, m_accent);
         painter.fillPath(ZunoContinuousShape::capsule(filled), gradient);
     }
@@ -234,7 +228,8 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(ZunoContinuousShape::capsule(rect()), withAlpha(m_look.color, m_look.fillOpacity));
+        painter.fillPath(ZunoContinuousShape::capsule(rect()),
+            ZunoGlassTokens::withAlpha(m_look.color, m_look.fillOpacity));
         const QFontMetricsF metrics(font());
         const qreal side = symbolSide();
         const qreal available = width() - 2 * kPaddingX - side - kSpacing;
@@ -456,7 +451,7 @@ void ZunoOffloadProgressBanner::resync()
             ? text(QStringLiteral("DONE"), QStringLiteral("TAMAMLANDI"))
             : text(QStringLiteral("STEP %1/%2").arg(p.stepIndex).arg(p.totalSteps),
                 QStringLiteral("ADIM %1/%2").arg(p.stepIndex).arg(p.totalSteps)));
-    m_counter->setColors(withAlpha(accent, 0.24), accent);
+    m_counter->setColors(ZunoGlassTokens::withAlpha(accent, 0.24), accent);
 
     m_title->setLook(ZunoFonts::system(compact ? 11 : 12.5, QFont::DemiBold), ZunoGlassTokens::textPrimary());
     m_title->setText(text(p.phaseTitleEN, p.phaseTitleTR));
@@ -502,6 +497,7 @@ void ZunoOffloadProgressBanner::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal radius = m_compact ? 10 : 11;
     const QColor accent = accentColor(m_progress);
-    painter.fillPath(ZunoContinuousShape::roundedRect(rect(), radius), withAlpha(accent, 0.12));
-    ZunoContinuousShape::strokeBorder(painter, rect(), radius, withAlpha(accent, 0.4), 1);
+    painter.fillPath(
+        ZunoContinuousShape::roundedRect(rect(), radius), ZunoGlassTokens::withAlpha(accent, 0.12));
+    ZunoContinuousShape::strokeBorder(painter, rect(), radius, ZunoGlassTokens::withAlpha(accent, 0.4), 1);
 }

@@ -31,12 +31,6 @@ constexpr qreal kHeaderSpacing = 8;
 // stack's spacing on both sides.
 constexpr qreal kWideGap = 3 * kHeaderSpacing;
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
-
 // " (47%)": halves away from zero.
 QString percentText(double percent)
 {
@@ -200,7 +194,8 @@ ZunoVirtualMemoryGaugeCard::ZunoVirtualMemoryGaugeCard(ZunoVirtualMemorySummary 
     flow->addWidget(m_effectiveBadge);
     // Shown as written: a text of the host's own bundle, untranslated here.
     m_liveBadge->setText(QStringLiteral("ZunoRAM Live"));
-    m_liveBadge->setColors(withAlpha(ZunoGlassTokens::success(), 0.18), ZunoGlassTokens::success());
+    m_liveBadge->setColors(
+        ZunoGlassTokens::withAlpha(ZunoGlassTokens::success(), 0.18), ZunoGlassTokens::success());
     m_effectiveBadge->setColors(ZunoGlassTokens::surface2(), ZunoGlassTokens::textSecondary());
 
     m_actions = new QWidget;
@@ -314,7 +309,7 @@ void ZunoVirtualMemoryGaugeCard::resync()
     // Header badges.
     m_title->setContent(text("Virtual Memory & ZunoRAM Pools", "Sanal Bellek & ZunoRAM Havuzları"), status);
     m_stateBadge->setText(vmActive ? text("ACTIVE", "AÇIK") : text("STANDBY", "HAZIR"));
-    m_stateBadge->setColors(withAlpha(status, 0.22), status);
+    m_stateBadge->setColors(ZunoGlassTokens::withAlpha(status, 0.22), status);
     m_liveBadge->setVisible(s.isZunoRAMRunning);
     m_effectiveBadge->setVisible(s.totalVirtualAllocatedBytes() >= 1);
     m_effectiveBadge->setText(
