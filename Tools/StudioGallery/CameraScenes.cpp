@@ -7,6 +7,7 @@
 #include "CameraStudioView.h"
 #include "FakeStudioCamera.h"
 #include "FakeStudioRecorder.h"
+#include "TabScenes.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
 
@@ -48,20 +49,9 @@ QImage syntheticFrame(int width, int height)
 
 bool writeTab(const QString &path, CamStudioViewModel &viewModel)
 {
-    ZunoGroundBackground ground(ZunoProductPalette::deepCoral);
-    auto *layout = new QVBoxLayout(&ground);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(
-        new CameraStudioView(viewModel, ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral)));
-    ground.resize(kTabSize);
-    ground.show();
-    QCoreApplication::processEvents();
-    if (!ground.grab().save(path)) {
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("wrote %s\n", qPrintable(path));
-    return true;
+    return writeStudioTab(path,
+        new CameraStudioView(viewModel, ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral)),
+        kTabSize);
 }
 
 void edit(CamStudioViewModel &viewModel, const std::function<void(CameraAdjustments &)> &change)

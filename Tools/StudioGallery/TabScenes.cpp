@@ -10,6 +10,7 @@
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -62,20 +63,30 @@ std::unique_ptr<CamStudioViewModel> makeViewModel(const QString &folder, ZunoLan
     return viewModel;
 }
 
-bool writeTab(const QString &path, QWidget *tab)
+} // namespace
+
+bool writeStudioTab(const QString &path, QWidget *tab, QSize size)
 {
     ZunoGroundBackground ground(ZunoProductPalette::deepCoral);
     auto *layout = new QVBoxLayout(&ground);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tab);
-    ground.resize(kTabSize);
+    ground.resize(size);
     ground.show();
+    QCoreApplication::processEvents();
     if (!ground.grab().save(path)) {
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
         return false;
     }
     std::printf("wrote %s\n", qPrintable(path));
     return true;
+}
+
+namespace {
+
+bool writeTab(const QString &path, QWidget *tab)
+{
+    return writeStudioTab(path, tab, kTabSize);
 }
 
 } // namespace
