@@ -8,6 +8,7 @@
 
 #include "ZunoAppActivationDelegate.h"
 #include "ZunoAppInfo.h"
+#include "ZunoFileSizeSignal.h"
 #include "ZunoFonts.h"
 #include "ZunoSingleInstanceService.h"
 #include "ZunoTerminationSignals.h"
@@ -20,6 +21,8 @@
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit then fails a write (reported like a full disk) instead of killing the studio.
+    ZunoFileSizeSignal::ignore();
     if (const QString reason = zunoMissingDisplayReason(); !reason.isEmpty()) {
         std::fprintf(stderr, "ZunoCam: %s\n", qPrintable(reason));
         return 1;

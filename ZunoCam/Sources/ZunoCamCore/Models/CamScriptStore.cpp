@@ -24,6 +24,8 @@ CamScriptStore::CamScriptStore(const std::optional<QString> &directory)
 {
     QDir().mkpath(m_directory);
     m_fileURL = QDir(m_directory).filePath(QLatin1String(kFileName));
+    // Saves cut short by a kill leave their temporary files; the studio is the document's only writer.
+    ZunoAtomicFile::removeStaleTemporaries(m_fileURL);
 }
 
 CamPersistedPayload CamScriptStore::load()

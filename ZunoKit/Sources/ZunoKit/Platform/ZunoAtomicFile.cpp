@@ -13,6 +13,23 @@
 
 namespace {
 
+// mkstemp's template: the six X become letters and digits.
+constexpr char kTemporarySuffix[] = ".XXXXXX";
+constexpr int kTemporaryRandomLength = 6;
+
+bool isTemporaryName(const QString &name, const QString &target)
+{
+    if (name.size() != target.size() + 1 + kTemporaryRandomLength || !name.startsWith(target)
+        || name.at(target.size()) != QLatin1Char('.'))
+        return false;
+    for (qsizetype index = target.size() + 1; index < name.size(); ++index) {
+        const QChar c = name.at(index);
+        if (c.unicode() > 127 || !c.isLetterOrNumber())
+            return false;
+    }
+    return true;
+}
+
 QString systemError(const char *step, int error)
 {
     return QStringLiteral("%1 failed: %2")
@@ -26,7 +43,7 @@ namespace ZunoAtomicFile {
 bool write(const QString &path, const QByteArray &bytes, QString *failure, const Options &options)
 {
     const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".XXXXXX";
+    QByteArray temporary = target + kTemporarySuffix;
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         if (failure)
@@ -78,6 +95,25 @@ bool write(const QString &path, const QByteArray &bytes, QString *failure, const
         return false;
     }
     return true;
+}
+
+int removeStaleTemporaries(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString target = info.fileName();
+    const QDir folder = info.absoluteDir();
+    int removed = 0;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        // Only the writer's own names: "<name>.corrupt-…" and the user's files stay.
+        if (!isTemporaryName(name, target))
+            continue;
+        struct stat entry { };
+        const QByteArray native = QFile::encodeName(folder.filePath(name));
+        if (::lstat(native.constData(), &entry) == 0 && S_ISREG(entry.st_mode)
+            && ::unlink(native.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 QString rescuePath(const QString &directory, const QString &stem)

@@ -25,6 +25,11 @@ struct Options {
 bool write(
     const QString &path, const QByteArray &bytes, QString *failure = nullptr, const Options &options = {});
 
+// Removes the temporary files that writes of `path` left behind when the process was killed
+// mid-save ("<name>.XXXXXX" beside it, regular files only). Call it where `path` has one writer, before
+// that writer starts (a store opening). Returns how many were removed.
+int removeStaleTemporaries(const QString &path);
+
 // A free name beside a damaged file, for moving it aside: "<stem>.corrupt-<yyyyMMdd-HHmmss>.json",
 // with "-2", "-3"... before ".json" when that name is taken.
 QString rescuePath(const QString &directory, const QString &stem);
