@@ -350,3 +350,20 @@ TEST_F(CamScriptStoreTest, CrashInTheMiddleOfASaveKeepsThePreviousDocument)
     EXPECT_EQ(readBytes(m_store.fileURL()), before);
     EXPECT_EQ(m_store.load(), previous);
 }
+
+TEST(CamScriptStoreTemporaries, OpeningTheStoreRemovesSavesCutShortByAKill)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(CamScriptStore(dir.path()).save(CamPersistedPayload()));
+    const QStringList left { QStringLiteral("zunocam-store.json.Ab12Cd"),
+        QStringLiteral("zunocam-store.json.x9Y8z7") };
+    for (const QString &name : left) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{ \"scripts\": [");
+    }
+    CamScriptStore store(dir.path());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("zunocam-store.json") });
+    EXPECT_TRUE(store.save(CamPersistedPayload()));
+}

@@ -117,3 +117,106 @@ TEST_F(StudioTest, LanguageFollowsTheChangeNotification)
         QString::fromLatin1(ZunoLanguages::kLanguageDidChangeNotification), QVariant::fromValue(other));
     EXPECT_EQ(changes.count(), 1) << "no signal without a change";
 }
+
+namespace {
+
+// A file where the document's folder should be: no save can succeed until it goes.
+void blockFolder(const QString &folder)
+{
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+TEST_F(StudioTest, FailedSaveStaysPendingAndIsRetriedWithBackoff)
+{
+    blockFolder(documentFolder());
+    start();
+    const int wpm = vm->teleprompter().wordsPerMinute;
+    vm->nudgePrompterWPM(20);
+    flush();
+    ASSERT_EQ(fakes.store->saves(), 1);
+    ASSERT_TRUE(vm->toastIsError());
+
+    // Still failing: tried again after 1, 2, 4 ... seconds, never more often than every 30.
+    const double waits[] = { 1, 2, 4, 8, 16, 30, 30 };
+    int saves = 1;
+    for (const double wait : waits) {
+        clock().advance(wait - 0.01);
+        flush();
+        EXPECT_EQ(fakes.store->saves(), saves) << "not before " << wait << " s";
+        clock().advance(0.01);
+        flush();
+        EXPECT_EQ(fakes.store->saves(), ++saves) << "after " << wait << " s";
+    }
+
+    // The disk is back: the next retry stores the change nobody repeated.
+    ASSERT_TRUE(QFile::remove(documentFolder()));
+    clock().advance(30);
+    flush();
+    EXPECT_EQ(CamScriptStore(documentFolder()).load().teleprompter.wordsPerMinute, wpm + 20);
+    // Saved: no more retries.
+    clock().advance(120);
+    flush();
+    EXPECT_EQ(fakes.store->saves(), saves + 1);
+}
+
+TEST_F(StudioTest, QuitTriesTheFailedSaveOnceMoreAndLogsWhatStaysUnsaved)
+{
+    blockFolder(documentFolder());
+    start();
+    const int wpm = vm->teleprompter().wordsPerMinute;
+    vm->nudgePrompterWPM(20);
+    flush();
+    EXPECT_TRUE(messages(CamStudioViewModel::kLifecycleCategory, ZunoLogLevel::error).size() == 1);
+
+    EXPECT_FALSE(vm->saveBeforeQuit(std::chrono::milliseconds(kWait)));
+    const QStringList errors = messages(CamStudioViewModel::kLifecycleCategory, ZunoLogLevel::error);
+    ASSERT_FALSE(errors.isEmpty());
+    EXPECT_TRUE(errors.last().startsWith(QStringLiteral("Quitting with unsaved changes: Studio document not "
+                                                        "saved")))
+        << errors.last().toStdString();
+
+    // Space freed, nothing changed since: the quit itself saves the change.
+    ASSERT_TRUE(QFile::remove(documentFolder()));
+    EXPECT_TRUE(vm->saveBeforeQuit(std::chrono::milliseconds(kWait)));
+    EXPECT_EQ(CamScriptStore(documentFolder()).load().teleprompter.wordsPerMinute, wpm + 20);
+}
+
+class StudioRescueTest : public StudioTest, public ::testing::WithParamInterface<ZunoLanguage> { };
+
+TEST_P(StudioRescueTest, RescuedDocumentIsToldOnceNamingTheKeptFile)
+{
+    const ZunoLanguage language = GetParam();
+    ASSERT_TRUE(QDir().mkpath(documentFolder()));
+    QFile damaged(QDir(documentFolder()).filePath(QStringLiteral("zunocam-store.json")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{ not json");
+    damaged.close();
+    start();
+    vm->setLanguage(language);
+    vm->nudgePrompterWPM(5);
+    flush();
+
+    const QStringList kept
+        = QDir(documentFolder()).entryList({ QStringLiteral("zunocam-store.corrupt-*.json") }, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    ASSERT_TRUE(vm->toastMessage().has_value());
+    const QString toast = *vm->toastMessage();
+    EXPECT_TRUE(toast.contains(QDir(documentFolder()).filePath(kept.first()))) << toast.toStdString();
+    EXPECT_TRUE(toast.startsWith(language == ZunoLanguage::en ? QStringLiteral("Your saved scripts")
+                                                              : QStringLiteral("Kayıtlı senaryolar")))
+        << toast.toStdString();
+
+    // Later saves say nothing more.
+    clock().advance(CamStudioViewModel::kToastSeconds);
+    vm->nudgePrompterWPM(5);
+    flush();
+    EXPECT_FALSE(vm->toastMessage().has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, StudioRescueTest, ::testing::Values(ZunoLanguage::en, ZunoLanguage::tr),
+    [](const ::testing::TestParamInfo<ZunoLanguage> &info) {
+        return std::string(info.param == ZunoLanguage::en ? "en" : "tr");
+    });

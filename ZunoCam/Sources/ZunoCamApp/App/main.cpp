@@ -69,10 +69,10 @@ int main(int argc, char *argv[])
     studio.window()->show();
     delegate.applicationDidFinishLaunching();
     const int code = app.exec();
+    // A save that failed (a full disk since freed) is tried once more; what stays unsaved is logged.
+    viewModel.saveBeforeQuit(std::chrono::seconds(2));
     if (quitGuard.boundExpired()) {
-        // The recorder's destructor would wait for the stop that ran out of time: save what can be
-        // saved, then leave without it.
-        viewModel.flushDocument(std::chrono::seconds(2));
+        // The recorder's destructor would wait for the stop that ran out of time: leave without it.
         std::fflush(nullptr);
         std::_Exit(0);
     }

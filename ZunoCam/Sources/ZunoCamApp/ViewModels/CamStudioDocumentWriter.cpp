@@ -21,6 +21,7 @@ void CamStudioDocumentWriter::submit(CamPersistedPayload payload)
         std::lock_guard lock(m_lock);
         schedule = !m_waiting.has_value();
         m_waiting = std::move(payload);
+        m_failed.reset(); // superseded: the newer document carries the change
     }
     // A task already queued for the waiting slot takes the newer document.
     if (schedule)
@@ -31,6 +32,26 @@ bool CamStudioDocumentWriter::flush(std::chrono::milliseconds limit)
 {
     std::unique_lock lock(m_lock);
     return m_idle.wait_for(lock, limit, [this] { return !m_waiting && !m_writing; });
+}
+
+bool CamStudioDocumentWriter::retry()
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_failed || m_waiting)
+            return false;
+        m_waiting = std::exchange(m_failed, std::nullopt);
+    }
+    m_queue.async([this] { writeNext(); });
+    return true;
+}
+
+std::optional<QString> CamStudioDocumentWriter::unsavedReason() const
+{
+    std::lock_guard lock(m_lock);
+    if (m_failed)
+        return m_failure;
+    return std::nullopt;
 }
 
 void CamStudioDocumentWriter::writeNext()
@@ -50,6 +71,11 @@ void CamStudioDocumentWriter::writeNext()
     {
         std::lock_guard lock(m_lock);
         m_writing = false;
+        // Kept for a retry unless a newer document already waits.
+        if (!result.ok && !m_waiting) {
+            m_failed = std::move(payload);
+            m_failure = result.message;
+        }
     }
     m_idle.notify_all();
 }

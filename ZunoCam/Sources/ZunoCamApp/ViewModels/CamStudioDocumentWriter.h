@@ -31,15 +31,21 @@ public:
     // Waits until every submitted document is saved (or failed) and its result reported, at most
     // `limit`; false when the time ran out first.
     bool flush(std::chrono::milliseconds limit);
+    // Queues the pending failed document again; false when there is none (or a newer one waits).
+    bool retry();
+    // Why the newest document is not on disk, once its save has failed; none when it was saved.
+    std::optional<QString> unsavedReason() const;
 
 private:
     void writeNext();
 
     CamStudioDocumentStore &m_store;
     ResultHandler m_onResult;
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
     std::condition_variable m_idle;
     std::optional<CamPersistedPayload> m_waiting;
     bool m_writing = false;
+    std::optional<CamPersistedPayload> m_failed; // the newest document, its save failed
+    QString m_failure;
     ZunoSerialQueue m_queue; // last: stopped and joined before the rest goes
 };

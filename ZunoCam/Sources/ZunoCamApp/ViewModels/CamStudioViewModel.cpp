@@ -12,6 +12,8 @@
 
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 // Assigns and reports whether the value really changed.
@@ -43,8 +45,7 @@ CamStudioViewModel::CamStudioViewModel(CamStudioServices services, QObject *pare
     m_writer = std::make_unique<CamStudioDocumentWriter>(
         *m_services.store, [this](const CamScriptStore::SaveResult &result) {
             // Posted while the writer is alive, and the destructor joins the writer first.
-            ZunoMainThread::post(
-                this, [this, ok = result.ok, message = result.message] { handleSaveResult(ok, message); });
+            ZunoMainThread::post(this, [this, result] { handleSaveResult(result); });
         });
 
     // Steps 7 to 10: the document, read once. An empty script list falls back to the samples, unsaved.
@@ -216,19 +217,52 @@ bool CamStudioViewModel::flushDocument(std::chrono::milliseconds limit)
     return m_writer->flush(limit);
 }
 
-void CamStudioViewModel::handleSaveResult(bool ok, const QString &message)
+bool CamStudioViewModel::saveBeforeQuit(std::chrono::milliseconds limit)
 {
-    // The store has logged the failure; the user hears of it once until a save succeeds again.
-    if (ok) {
+    m_saveRetryTimer.reset();
+    m_writer->retry();
+    if (!m_writer->flush(limit)) {
+        m_services.logger->error(
+            QStringLiteral("Quitting with unsaved changes: the studio document was still being saved after "
+                           "%1 ms")
+                .arg(limit.count()),
+            kLifecycleCategory);
+        return false;
+    }
+    if (const std::optional<QString> reason = m_writer->unsavedReason()) {
+        m_services.logger->error(
+            QStringLiteral("Quitting with unsaved changes: %1").arg(*reason), kLifecycleCategory);
+        return false;
+    }
+    return true;
+}
+
+void CamStudioViewModel::handleSaveResult(const CamScriptStore::SaveResult &result)
+{
+    if (result.rescuedFileURL && result.ok) {
+        showToast(text(QStringLiteral("Your saved scripts and settings could not be read. They were kept "
+                                      "as %1."),
+                      QStringLiteral("Kayıtlı senaryolar ve ayarlar okunamadı. %1 olarak saklandı."))
+                      .arg(*result.rescuedFileURL),
+            false);
+    }
+    if (result.ok) {
         m_saveFailureShown = false;
+        m_saveRetrySeconds = kSaveRetryFirstSeconds;
+        m_saveRetryTimer.reset();
         return;
     }
+    // The newest document stays pending in the writer: try again later, less often each time. A
+    // change in between is saved at once, and a failure of it sets the next, longer wait.
+    m_saveRetryTimer = m_services.clock->singleShot(m_saveRetrySeconds, [this] { m_writer->retry(); });
+    m_saveRetrySeconds = std::min(m_saveRetrySeconds * 2, kSaveRetryMaxSeconds);
+    // The store has logged the failure; the user hears of it once until a save succeeds again.
     if (m_saveFailureShown)
         return;
     m_saveFailureShown = true;
     showToast(text(QStringLiteral("Could not save your scripts and settings: %1"),
                   QStringLiteral("Senaryolar ve ayarlar kaydedilemedi: %1"))
-                  .arg(message),
+                  .arg(result.message),
         true);
 }
 

@@ -57,6 +57,8 @@ public:
     static constexpr double kRecordingClockSeconds = 0.25;
     static constexpr double kToastSeconds = 2.8;
     static constexpr double kScrollTickSeconds = 1.0 / 60.0;
+    static constexpr double kSaveRetryFirstSeconds = 1;
+    static constexpr double kSaveRetryMaxSeconds = 30;
 
     explicit CamStudioViewModel(CamStudioServices services, QObject *parent = nullptr);
     // Stops the camera first (no frame reaches a recording being finished), then the remote server
@@ -117,6 +119,9 @@ public:
     void persist();
     // Waits, at most `limit`, until every saved document is on disk; false when time ran out.
     bool flushDocument(std::chrono::milliseconds limit);
+    // For the quit: tries a failed save once more and waits, at most `limit`. True when the newest
+    // document is on disk; otherwise logs an error line naming the reason and returns false.
+    bool saveBeforeQuit(std::chrono::milliseconds limit);
 
     // Scripts.
     void createNewScript();
@@ -239,7 +244,7 @@ private:
     void startVoiceMonitor();
     void stopVoiceMonitor();
 
-    void handleSaveResult(bool ok, const QString &message);
+    void handleSaveResult(const CamScriptStore::SaveResult &result);
     void setPrompterVisible(bool visible);
     void setPrompterCountdown(qint64 remaining);
     void setVoiceGateOpen(bool open);
@@ -290,6 +295,9 @@ private:
     CamStudioTimerHandle m_countdownTimer;
     CamStudioTimerHandle m_toastTimer;
     bool m_saveFailureShown = false; // one toast per run of failed saves
+    // A failed save is tried again after this many seconds, doubling up to kSaveRetryMaxSeconds.
+    double m_saveRetrySeconds = kSaveRetryFirstSeconds;
+    CamStudioTimerHandle m_saveRetryTimer;
     ZunoNotificationCenter::Token m_languageObserver = 0;
     std::shared_ptr<CamStudioHandOver<QImage>> m_frameHandOver;
     std::shared_ptr<CamStudioHandOver<double>> m_voiceHandOver;

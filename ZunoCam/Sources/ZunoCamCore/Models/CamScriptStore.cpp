@@ -62,25 +62,31 @@ CamScriptStore::SaveResult CamScriptStore::save(const CamPersistedPayload &paylo
         const QString message
             = QStringLiteral("Studio document not saved: %1").arg(QString::fromUtf8(error.what()));
         report(MessageLevel::error, message);
-        return { false, message };
+        return { false, message, std::nullopt };
     }
 
     // The folder may have been removed since the store was made.
     QDir().mkpath(m_directory);
 
     QString failure;
-    if (m_unreadableOnDisk && !rescueUnreadableDocument(&failure)) {
-        const QString message = QStringLiteral("Studio document not saved: %1").arg(failure);
-        report(MessageLevel::error, message);
-        return { false, message };
+    SaveResult result;
+    if (m_unreadableOnDisk) {
+        const std::optional<QString> earlierRescue = m_rescuedFileURL;
+        if (!rescueUnreadableDocument(&failure)) {
+            const QString message = QStringLiteral("Studio document not saved: %1").arg(failure);
+            report(MessageLevel::error, message);
+            return { false, message, std::nullopt };
+        }
+        if (m_rescuedFileURL != earlierRescue)
+            result.rescuedFileURL = m_rescuedFileURL;
     }
 
     if (!ZunoAtomicFile::write(m_fileURL, bytes, &failure)) {
-        const QString message = QStringLiteral("Studio document not saved to %1: %2").arg(m_fileURL, failure);
-        report(MessageLevel::error, message);
-        return { false, message };
+        result.ok = false;
+        result.message = QStringLiteral("Studio document not saved to %1: %2").arg(m_fileURL, failure);
+        report(MessageLevel::error, result.message);
     }
-    return {};
+    return result;
 }
 
 bool CamScriptStore::rescueUnreadableDocument(QString *failure)

@@ -25,6 +25,8 @@ public:
     struct SaveResult {
         bool ok = true;
         QString message; // why the document was not written; empty when it was
+        // Where this save moved an unreadable document before writing, for telling the user once.
+        std::optional<QString> rescuedFileURL;
         explicit operator bool() const { return ok; }
     };
 
