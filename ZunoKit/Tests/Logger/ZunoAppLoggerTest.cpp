@@ -1,4 +1,5 @@
 #include "ZunoAppLogger.h"
+#include "ZunoFileSizeLimit.h"
 #include "ZunoLoggerFakes.h"
 #include "ZunoPaths.h"
 #include "ZunoTestHome.h"
@@ -519,4 +520,30 @@ TEST(ZunoLogLevel, RawValuesLabelsAndOrder)
     }
     for (const char *unknown : { "Debug", "WARN", "warning", "fatal", "" })
         EXPECT_FALSE(ZunoLogLevels::fromRawValue(unknown)) << unknown;
+}
+
+// A full disk stands in as a file-size limit: the line that does not fit is written in part.
+TEST(ZunoAppLogger, ShortWriteIsCutBackAndTheNextLineStandsAlone)
+{
+    QTemporaryDir dir;
+    ZunoAppLogger logger(QStringLiteral("Zuno Cam"), dir.path(), 1 << 20, 5, fixedVersion());
+    logger.info(QStringLiteral("before"), QStringLiteral("camera"));
+    const QString file = dir.filePath(QStringLiteral("zuno-cam.log"));
+    const qint64 size = QFileInfo(file).size();
+    {
+        ZunoFileSizeLimit limit(size + 40);
+        ASSERT_TRUE(limit.isActive());
+        StandardErrorCapture capture;
+        logger.info(
+            QStringLiteral("does not fit %1").arg(QString(200, QLatin1Char('x'))), QStringLiteral("camera"));
+        EXPECT_TRUE(capture.text().contains("write failed")) << "the failure is not silent";
+    }
+    EXPECT_EQ(QFileInfo(file).size(), size) << "the half line is cut back";
+    logger.info(QStringLiteral("after"), QStringLiteral("camera"));
+
+    const QList<QByteArray> lines = fileLines(file);
+    ASSERT_EQ(lines.size(), 2);
+    for (const QByteArray &line : lines)
+        EXPECT_TRUE(ZunoLogEntry::decoded(line).has_value()) << line.constData();
+    EXPECT_EQ(ZunoLogEntry::decoded(lines.last())->message, QStringLiteral("after"));
 }

@@ -89,14 +89,23 @@ bool moveWithoutReplacing(const QByteArray &from, const QByteArray &to)
     return ::rename(from.constData(), to.constData()) == 0;
 }
 
+struct AppendFailure {
+    QString description;
+    bool partLeft = false; // part of the line stayed in the file
+};
+
 // Appends with O_APPEND (creating the file when missing): each line lands whole at the end even
-// when another process writes the same file.
-std::optional<QString> appendToFile(const QString &path, const QByteArray &bytes)
+// when another process writes the same file. A write cut short (a full disk, a file-size limit) is cut
+// back to the size before it, so no half line is left for the next one to be glued onto; when that is
+// not possible (another writer appended since), `partLeft` asks the caller to start a fresh line.
+std::optional<AppendFailure> appendToFile(const QString &path, const QByteArray &bytes)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     const int fd = ::open(nativePath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
-        return QStringLiteral("could not open %1: %2").arg(path, errnoText(errno));
+        return AppendFailure { QStringLiteral("could not open %1: %2").arg(path, errnoText(errno)) };
+    struct stat before { };
+    const bool sized = ::fstat(fd, &before) == 0;
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
@@ -104,8 +113,14 @@ std::optional<QString> appendToFile(const QString &path, const QByteArray &bytes
             continue;
         if (n <= 0) {
             const int error = n < 0 ? errno : EIO;
+            struct stat after { };
+            const bool onlyOurs = written > 0 && sized && ::fstat(fd, &after) == 0
+                && after.st_size == before.st_size + written;
+            if (onlyOurs && ::ftruncate(fd, before.st_size) == 0)
+                written = 0;
             ::close(fd);
-            return QStringLiteral("could not write %1: %2").arg(path, errnoText(error));
+            return AppendFailure { QStringLiteral("could not write %1: %2").arg(path, errnoText(error)),
+                written > 0 };
         }
         written += n;
     }
@@ -179,8 +194,12 @@ void ZunoAppLogger::log(ZunoLogLevel level, const QString &category, const QStri
         return;
     }
     rotateIfNeeded();
-    if (const auto failure = appendToFile(m_currentLogFilePath, line))
-        reportWriteFailure(m_appName, *failure);
+    if (m_unfinishedLine)
+        line.prepend('\n');
+    const std::optional<AppendFailure> failure = appendToFile(m_currentLogFilePath, line);
+    m_unfinishedLine = failure && failure->partLeft;
+    if (failure)
+        reportWriteFailure(m_appName, failure->description);
 }
 
 QString ZunoAppLogger::generationPath(std::int64_t generation) const

@@ -85,5 +85,6 @@ private:
     const std::int64_t m_maxRotatedFiles;
     const QString m_subsystem;
     mutable std::mutex m_mutex;
+    bool m_unfinishedLine = false; // a failed write left part of a line that could not be cut back
     const VersionProvider m_versionProvider;
 };
