@@ -10,7 +10,7 @@ namespace ZunoKeychainStore {
 void save(const QString &secret, const QString &service, const QString &account)
 {
     const QByteArray bytes = secret.toUtf8();
-    ZunoSecretService::clear(service, account);
+    // Stored over the old item, never after deleting it: a refused store keeps the saved key.
     // The Secret Service wants a label; keyring managers show the service as the item's name.
     if (const auto failure = ZunoSecretService::store(service, account, bytes, service))
         throw ZunoKeychainError(failure->domain, failure->code, failure->message);

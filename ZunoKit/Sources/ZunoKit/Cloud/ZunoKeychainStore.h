@@ -10,7 +10,7 @@
 namespace ZunoKeychainStore {
 
 // Stores the secret as UTF-8, replacing the pair's item. Throws ZunoKeychainError when the keychain
-// refuses (locked, unavailable); the pair then has no item.
+// refuses (locked, unavailable); the pair then keeps the item it had.
 void save(const QString &secret, const QString &service, const QString &account);
 // The stored secret; nothing when there is none, it is not UTF-8, or the keychain cannot be read.
 std::optional<QString> load(const QString &service, const QString &account);
