@@ -2,11 +2,15 @@
 #include "CameraPushSource.h"
 #include "CameraSyntheticSource.h"
 #include "CameraSystemDevices.h"
+#include "CameraV4L2Source.h"
 #include "CaptureTestSupport.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -255,4 +259,64 @@ TEST(CameraSystemDevicesTest, VirtualCameraComesFirstOnlyWhenTheEnvironmentNames
         EXPECT_NE(dynamic_cast<CameraFileSource *>(devices.makeSource(list.first()).get()), nullptr);
         EXPECT_EQ(devices.makeSource({ QStringLiteral("no-such-camera"), QStringLiteral("x") }), nullptr);
     }
+}
+
+namespace {
+
+// Every time lies a whole number of frame periods after the first: the source stamps its schedule,
+// not the moment its thread woke up.
+void expectTimesOnTheSchedule(const std::vector<CameraFrameSample> &frames, double period)
+{
+    ASSERT_GE(frames.size(), 2u);
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        const double periods = (frames[i].presentationTime - frames[0].presentationTime) / period;
+        EXPECT_NEAR(periods, std::round(periods), 1e-4) << "frame " << i;
+        EXPECT_GT(frames[i].presentationTime, frames[i - 1].presentationTime);
+    }
+}
+
+} // namespace
+
+TEST(CameraSyntheticSourceTest, StampsEachFrameWithItsTick)
+{
+    CameraSyntheticSource source({ CameraSystemDevices::kPatternId, QStringLiteral("Pattern") });
+    FrameCollector collector;
+    ASSERT_TRUE(source.start(collector.sink()));
+    ASSERT_TRUE(collector.waitForFrames(20));
+    source.stop();
+    expectTimesOnTheSchedule(collector.frames(), 1.0 / CameraSyntheticSource::kFramesPerSecond);
+}
+
+TEST(CameraFileSourceTest, StampsEachFrameWithTheTimeItIsDue)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("schedule.mp4"));
+    ASSERT_TRUE(runFFmpeg(
+        { "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30:duration=0.3", "-c:v", "libx264", path }));
+    CameraFileSource source({ CameraSystemDevices::kFileIdPrefix + path, QStringLiteral("File") }, path);
+    FrameCollector collector;
+    ASSERT_TRUE(source.start(collector.sink()));
+    ASSERT_TRUE(collector.waitForFrames(20));
+    source.stop();
+    expectTimesOnTheSchedule(collector.frames(), 1.0 / 30);
+}
+
+TEST(CameraV4L2SourceTest, CaptureTimeIsTheDriversWhenItIsPlausible)
+{
+    const double now = 5000.0;
+    struct Row {
+        const char *name;
+        double driverTime;
+        double expected;
+    };
+    const Row rows[] {
+        { "captured 40 ms ago", now - 0.040, now - 0.040 },
+        { "captured just now", now, now },
+        { "no stamp", std::numeric_limits<double>::quiet_NaN(), now },
+        { "on the wall clock", 1.78e9, now },
+        { "from a stalled stream", now - 30, now },
+        { "in the future", now + 1, now },
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(CameraV4L2Source::captureTime(row.driverTime, now), row.expected) << row.name;
 }

@@ -72,6 +72,53 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY)
     return probe;
 }
 
+std::vector<double> decodedPictureTimes(const QString &path, int *errors)
+{
+    std::vector<double> times;
+    int failures = 0;
+    AVFormatContext *format = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    if (avformat_open_input(&format, name.constData(), nullptr, nullptr) < 0)
+        return times;
+    const AVCodec *decoder = nullptr;
+    const int index = avformat_find_stream_info(format, nullptr) < 0
+        ? -1
+        : av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    AVCodecContext *codec = index >= 0 && decoder ? avcodec_alloc_context3(decoder) : nullptr;
+    if (codec
+        && (avcodec_parameters_to_context(codec, format->streams[index]->codecpar) < 0
+            || avcodec_open2(codec, decoder, nullptr) < 0))
+        avcodec_free_context(&codec);
+    if (codec) {
+        const double timeBase = av_q2d(format->streams[index]->time_base);
+        AVPacket *packet = av_packet_alloc();
+        AVFrame *frame = av_frame_alloc();
+        const auto receive = [&] {
+            while (avcodec_receive_frame(codec, frame) == 0) {
+                times.push_back(double(frame->best_effort_timestamp) * timeBase);
+                av_frame_unref(frame);
+            }
+        };
+        while (av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == index) {
+                if (avcodec_send_packet(codec, packet) < 0)
+                    ++failures;
+                receive();
+            }
+            av_packet_unref(packet);
+        }
+        avcodec_send_packet(codec, nullptr);
+        receive();
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&codec);
+    }
+    avformat_close_input(&format);
+    if (errors)
+        *errors = failures;
+    return times;
+}
+
 void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,
     double durationSeconds, double durationTolerance)
 {

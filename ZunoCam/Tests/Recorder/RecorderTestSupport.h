@@ -30,6 +30,10 @@ struct RecorderProbe {
 };
 
 RecorderProbe probeRecording(const QString &path, int probeX, int probeY);
+// Decodes every picture of the file's video stream, as a full decode does; the presentation time of
+// each in seconds, in output order. Empty when the file cannot be opened; `errors` counts decoding
+// failures.
+std::vector<double> decodedPictureTimes(const QString &path, int *errors = nullptr);
 // Expects a High-profile H.264 stream of the given size, packet count and duration (within
 // `durationTolerance` seconds), tagged BT.709 (colour space, primaries and transfer).
 void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,

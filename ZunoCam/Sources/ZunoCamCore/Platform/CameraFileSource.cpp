@@ -84,6 +84,7 @@ void CameraFileSource::run(const Sink &sink)
                 std::chrono::duration<double>(offset + time - firstTime));
         if (!waitUntil(due))
             return;
-        sink(CameraFrameSample { std::move(image), CameraFrameSample::captureClock() });
+        // Stamped with the time it is due, so the file's own spacing survives a late wake-up.
+        sink(CameraFrameSample { std::move(image), CameraFrameSample::captureTime(due) });
     }
 }

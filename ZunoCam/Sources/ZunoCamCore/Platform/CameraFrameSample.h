@@ -12,8 +12,10 @@ struct CameraFrameSample {
     double presentationTime = std::numeric_limits<double>::quiet_NaN(); // seconds, captureClock()
 
     // Seconds on the monotonic clock that stamps frames.
-    static double captureClock()
+    static double captureClock() { return captureTime(std::chrono::steady_clock::now()); }
+    // A point of that clock in the same seconds.
+    static double captureTime(std::chrono::steady_clock::time_point time)
     {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        return std::chrono::duration<double>(time.time_since_epoch()).count();
     }
 };

@@ -30,6 +30,8 @@ constexpr int kKeyFrameSeconds = 2;
 // stream is High profile. One more frame thread gives the encoder headroom for bursts.
 constexpr const char *kEncoderPreset = "superfast";
 constexpr int kEncoderThreads = 2;
+// errno values are small; FFmpeg's own codes are tags far beyond.
+constexpr int kLargestErrno = 4096;
 
 QString averrorText(int code)
 {
@@ -81,6 +83,8 @@ struct CameraMP4Writer::Impl {
     Command command = Command::run;
     Status status = Status::writing;
     QString error;
+    int systemError = 0;
+    bool indexWritten = false;
     std::int64_t framesWritten = 0;
     std::thread thread;
 
@@ -96,7 +100,7 @@ struct CameraMP4Writer::Impl {
     bool encode(int buffer);
     bool drain();
     bool writeReadyPackets(bool final);
-    void fail(const QString &message);
+    void fail(const QString &message, int averror = 0);
     void stop(Command how);
 };
 
@@ -197,12 +201,15 @@ void CameraMP4Writer::Impl::release()
     av_packet_free(&packet);
 }
 
-void CameraMP4Writer::Impl::fail(const QString &message)
+void CameraMP4Writer::Impl::fail(const QString &message, int averror)
 {
     std::lock_guard lock(mutex);
     if (status == Status::writing) {
         status = Status::failed;
         error = message;
+        // FFmpeg's codes for system errors are the negated errno values.
+        if (averror < 0 && averror > -kLargestErrno)
+            systemError = -averror;
     }
     // Nothing more is encoded: hand every queued buffer back.
     for (int buffer : queued)
@@ -237,7 +244,7 @@ void CameraMP4Writer::Impl::run()
     if (healthy) {
         const int ret = avcodec_send_frame(codec, nullptr);
         if (ret < 0 && ret != AVERROR_EOF) {
-            fail(QStringLiteral("H.264 encoder flush failed: ") + averrorText(ret));
+            fail(QStringLiteral("H.264 encoder flush failed: ") + averrorText(ret), ret);
             healthy = false;
         }
     }
@@ -245,12 +252,13 @@ void CameraMP4Writer::Impl::run()
         healthy = drain() && writeReadyPackets(true);
     const int trailer = av_write_trailer(format);
     if (trailer < 0)
-        fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(trailer));
+        fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(trailer), trailer);
     const int closed = avio_closep(&format->pb);
     if (closed < 0)
-        fail(QStringLiteral("Could not close the MP4 file: ") + averrorText(closed));
+        fail(QStringLiteral("Could not close the MP4 file: ") + averrorText(closed), closed);
 
     std::lock_guard lock(mutex);
+    indexWritten = trailer >= 0 && closed >= 0;
     if (status == Status::writing)
         status = Status::completed;
 }
@@ -263,7 +271,7 @@ bool CameraMP4Writer::Impl::encode(int buffer)
             std::lock_guard lock(mutex);
             freeBuffers.push_back(buffer);
         }
-        fail(QStringLiteral("No memory for a video frame: ") + averrorText(ret));
+        fail(QStringLiteral("No memory for a video frame: ") + averrorText(ret), ret);
         return false;
     }
     CameraYUVConverter::convertBGRAToI420(buffers[buffer].pixels.get(), std::ptrdiff_t(settings.width) * 4,
@@ -279,7 +287,7 @@ bool CameraMP4Writer::Impl::encode(int buffer)
     timings.push_back(Timing { pts, false });
     ret = avcodec_send_frame(codec, picture);
     if (ret < 0) {
-        fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret));
+        fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret), ret);
         return false;
     }
     return drain() && writeReadyPackets(false);
@@ -292,7 +300,7 @@ bool CameraMP4Writer::Impl::drain()
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return true;
         if (ret < 0) {
-            fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret));
+            fail(QStringLiteral("H.264 encoding failed: ") + averrorText(ret), ret);
             return false;
         }
         AVPacket *held = av_packet_alloc();
@@ -330,7 +338,7 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
         const int ret = av_interleaved_write_frame(format, p);
         av_packet_free(&p);
         if (ret < 0) {
-            fail(QStringLiteral("Could not write to the MP4 file: ") + averrorText(ret));
+            fail(QStringLiteral("Could not write to the MP4 file: ") + averrorText(ret), ret);
             return false;
         }
         {
@@ -391,6 +399,18 @@ QString CameraMP4Writer::errorMessage() const
 {
     std::lock_guard lock(d->mutex);
     return d->error;
+}
+
+int CameraMP4Writer::systemError() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->systemError;
+}
+
+bool CameraMP4Writer::indexWritten() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->indexWritten;
 }
 
 std::int64_t CameraMP4Writer::framesWritten() const

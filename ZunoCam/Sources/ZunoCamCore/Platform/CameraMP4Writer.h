@@ -61,6 +61,12 @@ public:
     Status status() const;
     // The first failure's text; empty unless the status is failed.
     QString errorMessage() const;
+    // The errno behind the first failure (ENOSPC for a full disk, EFBIG past a file-size limit); 0
+    // when it was not a system error.
+    int systemError() const;
+    // After finish(): the index was written and the file closed, so players can open the file, even
+    // when writing had failed earlier. Without it the file holds no playable video.
+    bool indexWritten() const;
     // Writing, and a pool buffer is free.
     bool isReadyForMoreMediaData() const;
 

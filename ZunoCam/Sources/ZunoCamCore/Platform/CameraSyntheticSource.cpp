@@ -86,7 +86,8 @@ void CameraSyntheticSource::run(const Sink &sink)
     while (!stopRequested()) {
         CameraPixelBuffer image = m_pool.acquire(kWidth, kHeight);
         render(index, image);
-        sink(CameraFrameSample { std::move(image), CameraFrameSample::captureClock() });
+        // Stamped with its tick, not the moment the thread woke: a late wake-up must not bunch frames.
+        sink(CameraFrameSample { std::move(image), CameraFrameSample::captureTime(start + period * index) });
         // The next tick on the clock's grid; ticks already past are skipped, not caught up.
         const auto now = Clock::now();
         std::int64_t next = index + 1;

@@ -3,6 +3,16 @@
 #include "CameraAVStreamReader.h"
 #include "CameraV4L2Discovery.h"
 
+#include <cmath>
+
+namespace {
+
+// How far the driver's capture time may lie from the moment the frame is read.
+constexpr double kDriverClockSlack = 0.005;
+constexpr double kOldestDriverTime = 1.0;
+
+} // namespace
+
 CameraV4L2Source::CameraV4L2Source(CameraDeviceDescriptor descriptor, const QString &nodePath)
     : CameraThreadedFrameSource(std::move(descriptor))
     , m_nodePath(nodePath)
@@ -37,6 +47,16 @@ std::vector<CameraV4L2Source::Options> CameraV4L2Source::openAttempts(
     }
     attempts.push_back({});
     return attempts;
+}
+
+double CameraV4L2Source::captureTime(double driverTime, double now)
+{
+    // The driver's stamp is on the same monotonic clock for nearly every driver; one on another clock
+    // (the wall clock) or from a stalled stream lies far from now and is not used.
+    if (std::isfinite(driverTime) && driverTime <= now + kDriverClockSlack
+        && driverTime >= now - kOldestDriverTime)
+        return driverTime;
+    return now;
 }
 
 QString CameraV4L2Source::streamDescription() const
@@ -76,6 +96,6 @@ void CameraV4L2Source::run(const Sink &sink)
         const auto result = m_reader->read(image, time, error);
         if (result != CameraAVStreamReader::ReadResult::frame)
             return; // stopped, unplugged or failed: the camera sends nothing more
-        sink(CameraFrameSample { std::move(image), CameraFrameSample::captureClock() });
+        sink(CameraFrameSample { std::move(image), captureTime(time, CameraFrameSample::captureClock()) });
     }
 }

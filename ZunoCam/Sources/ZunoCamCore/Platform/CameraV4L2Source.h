@@ -25,6 +25,11 @@ public:
     static std::vector<Options> openAttempts(
         const QList<QString> &pixelFormats, const std::function<bool(const QString &fourCC)> &offers720p);
 
+    // A frame's capture time: the driver's stamp (`driverTime`, seconds of the monotonic clock the
+    // kernel stamps buffers with) when it is plausible at `now`, else `now`. The driver's stamp is
+    // taken when the picture was captured, so the time it waited for the reader does not skew it.
+    static double captureTime(double driverTime, double now);
+
     // What is being decoded, e.g. "mjpeg yuvj422p 1280x720" (empty when closed).
     QString streamDescription() const;
 

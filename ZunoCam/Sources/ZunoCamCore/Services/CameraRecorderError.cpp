@@ -12,9 +12,13 @@ CameraRecorderError CameraRecorderError::writerSetupFailed(const QString &messag
     return CameraRecorderError(Case::writerSetupFailed, message);
 }
 
-CameraRecorderError CameraRecorderError::writerFailed(const QString &message)
+CameraRecorderError CameraRecorderError::writerFailed(
+    const QString &message, int systemError, bool fileRemoved)
 {
-    return CameraRecorderError(Case::writerFailed, message);
+    CameraRecorderError error(Case::writerFailed, message);
+    error.m_systemError = systemError;
+    error.m_fileRemoved = fileRemoved;
+    return error;
 }
 
 CameraRecorderError CameraRecorderError::alreadyRecording()

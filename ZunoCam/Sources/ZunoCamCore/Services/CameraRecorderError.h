@@ -19,7 +19,10 @@ public:
     };
 
     static CameraRecorderError writerSetupFailed(const QString &message);
-    static CameraRecorderError writerFailed(const QString &message);
+    // `systemError`: the errno behind it (ENOSPC, EFBIG), 0 when none; `fileRemoved`: the file could not
+    // be finished into something playable and was deleted.
+    static CameraRecorderError writerFailed(
+        const QString &message, int systemError = 0, bool fileRemoved = false);
     static CameraRecorderError alreadyRecording();
     static CameraRecorderError notRecording();
     static CameraRecorderError invalidDimensions();
@@ -28,6 +31,8 @@ public:
     Case errorCase() const { return m_case; }
     // The message carried by writerSetupFailed and writerFailed; empty for the others.
     QString message() const { return m_message; }
+    int systemError() const { return m_systemError; }
+    bool fileRemoved() const { return m_fileRemoved; }
     QString localizedDescription() const;
 
     const char *what() const noexcept override { return m_what.c_str(); }
@@ -36,7 +41,8 @@ public:
 
     bool operator==(const CameraRecorderError &other) const
     {
-        return m_case == other.m_case && m_message == other.m_message;
+        return m_case == other.m_case && m_message == other.m_message && m_systemError == other.m_systemError
+            && m_fileRemoved == other.m_fileRemoved;
     }
 
 private:
@@ -44,5 +50,7 @@ private:
 
     Case m_case;
     QString m_message;
+    int m_systemError = 0;
+    bool m_fileRemoved = false;
     std::string m_what;
 };

@@ -22,6 +22,9 @@ namespace {
 const QString kCategory = QStringLiteral("recorder");
 constexpr int kExpectedFrameRate = 30;
 constexpr int kLastSuffix = 999;
+// A frame whose time falls on a frame slot already taken moves to the next free one, unless that
+// puts it this many slots or more ahead of its own time: then it is dropped.
+constexpr double kMostSlotsAhead = 1.5;
 
 QFuture<CameraRecordingResult> failedFuture(const CameraRecorderError &error)
 {
@@ -52,13 +55,45 @@ struct CameraVideoRecorder::ActiveSession {
     std::optional<QSize> videoSize;
     std::optional<double> firstPTS;
     std::optional<double> lastPTS;
+    // Frames sit on slots of 1/kExpectedFrameRate s from the first one, one frame per slot, so the
+    // file's times rise strictly even at the rate a player assumes.
+    std::int64_t lastSlot = -1;
+    std::int64_t framesOnTakenSlots = 0; // dropped: no free slot near their time
     std::int64_t frameCount = 0;
     double elapsedSeconds = 0;
     std::int64_t lastReportedSecond = -1;
 
     // The media's length: first to last frame plus the last frame's own time.
     double mediaDuration() const { return frameCount > 0 ? elapsedSeconds + 1.0 / kExpectedFrameRate : 0; }
+
+    // The slot for a frame at `time`; none when the frame must be dropped.
+    std::optional<std::int64_t> slotFor(double time) const
+    {
+        const double exact = (time - *firstPTS) * kExpectedFrameRate;
+        if (!std::isfinite(exact) || exact < -0.5)
+            return std::nullopt;
+        const auto nearest = std::int64_t(std::llround(exact));
+        if (nearest > lastSlot)
+            return nearest;
+        if (double(lastSlot + 1) - exact < kMostSlotsAhead)
+            return lastSlot + 1;
+        return std::nullopt;
+    }
 };
+
+namespace {
+
+// Finishes the file; one that cannot be played (no index: the disk filled up, a limit was reached)
+// is deleted rather than left behind. True when it was deleted.
+bool finishOrRemove(CameraMP4Writer &writer, const QString &path)
+{
+    writer.finish();
+    if (writer.indexWritten())
+        return false;
+    return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
+} // namespace
 
 CameraVideoRecorder::CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger)
     : m_logger(std::move(logger))
@@ -82,14 +117,16 @@ CameraVideoRecorder::~CameraVideoRecorder()
     }
     if (!session || !session->writer)
         return;
-    if (session->frameCount > 0 && session->writer->finish() == CameraMP4Writer::Status::completed) {
-        m_logger->log(ZunoLogLevel::info, kCategory,
-            QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
-                .arg(fileName(session->outputURL), formatDuration(session->mediaDuration()))
-                .arg(session->frameCount));
+    if (session->frameCount > 0) {
+        finishOrRemove(*session->writer, session->outputURL);
+        if (session->writer->status() == CameraMP4Writer::Status::completed)
+            m_logger->log(ZunoLogLevel::info, kCategory,
+                QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
+                    .arg(fileName(session->outputURL), formatDuration(session->mediaDuration()))
+                    .arg(session->frameCount));
         return;
     }
-    if (session->frameCount == 0) {
+    {
         session->writer->cancel();
         session->writer.reset();
         QFile::remove(session->outputURL);
@@ -196,20 +233,24 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             && session.writer->status() == CameraMP4Writer::Status::failed) {
             // Writing failed (a full disk, a removed drive): the recording ends now, not at stop.
             const QString reason = session.writer->errorMessage();
+            const int systemError = session.writer->systemError();
             line = PendingLog { ZunoLogLevel::error, QStringLiteral("MP4 recording failed: ") + reason };
             std::shared_ptr<ActiveSession> failed = std::move(m_activeSession);
             m_state = LifecycleState::finishing;
             report = CameraRecordingSnapshot::idle();
             callback = m_onStatusChange;
-            m_finishing = QtConcurrent::run([this, failed, reason]() -> CameraRecordingResult {
-                // The index is still written, so that what was recorded stays playable where possible.
-                failed->writer->finish();
+            m_finishing = QtConcurrent::run([this, failed, reason, systemError]() -> CameraRecordingResult {
+                // The index is still attempted, so that what was recorded stays playable where possible.
+                const bool removed = finishOrRemove(*failed->writer, failed->outputURL);
                 failed->writer.reset();
+                if (removed)
+                    m_logger->log(ZunoLogLevel::warn, kCategory,
+                        QStringLiteral("Unplayable MP4 removed: ") + fileName(failed->outputURL));
                 {
                     std::lock_guard lock(m_lock);
                     m_state = LifecycleState::idle;
                 }
-                throw CameraRecorderError::writerFailed(reason);
+                throw CameraRecorderError::writerFailed(reason, systemError, removed);
             });
             m_keptFailure = m_finishing;
         } else if (m_activeSession && session.writer) {
@@ -217,13 +258,18 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             const bool ready
                 = writer.status() == CameraMP4Writer::Status::writing && writer.isReadyForMoreMediaData();
             const bool later = !session.lastPTS || time > *session.lastPTS;
-            if (ready && later && writer.append(frame)) {
+            const std::optional<std::int64_t> slot = later ? session.slotFor(time) : std::nullopt;
+            if (later && !slot)
+                ++session.framesOnTakenSlots;
+            CameraRecorderFrame placed = frame;
+            if (slot)
+                placed.timestampSeconds = *session.firstPTS + double(*slot) / kExpectedFrameRate;
+            if (ready && slot && writer.append(placed)) {
                 written = true;
                 ++session.frameCount;
                 session.lastPTS = time;
-                const double elapsed = time - *session.firstPTS;
-                if (std::isfinite(elapsed) && elapsed >= 0)
-                    session.elapsedSeconds = elapsed;
+                session.lastSlot = *slot;
+                session.elapsedSeconds = double(*slot) / kExpectedFrameRate;
                 const auto whole = std::int64_t(session.elapsedSeconds);
                 if (session.frameCount == 1 || whole != session.lastReportedSecond) {
                     session.lastReportedSecond = whole;
@@ -281,8 +327,10 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
 
     // Draining the encoder and writing the index take a moment: do it off the caller's thread.
     QFuture<CameraRecordingResult> future = QtConcurrent::run([this, session, callback]() {
-        const CameraMP4Writer::Status status = session->writer->finish();
+        const bool removed = finishOrRemove(*session->writer, session->outputURL);
+        const CameraMP4Writer::Status status = session->writer->status();
         const QString writerError = session->writer->errorMessage();
+        const int systemError = session->writer->systemError();
         session->writer.reset();
         {
             std::lock_guard lock(m_lock);
@@ -291,6 +339,10 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
         if (callback)
             callback(CameraRecordingSnapshot::idle());
 
+        if (session->framesOnTakenSlots > 0)
+            m_logger->log(ZunoLogLevel::info, kCategory,
+                QStringLiteral("MP4 recording dropped %1 frames that came too close after the one before")
+                    .arg(session->framesOnTakenSlots));
         if (status == CameraMP4Writer::Status::completed) {
             const double duration = session->mediaDuration();
             m_logger->log(ZunoLogLevel::info, kCategory,
@@ -304,7 +356,10 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
             : writerError;
         m_logger->log(
             ZunoLogLevel::error, kCategory, QStringLiteral("MP4 recording failed to finalize: ") + message);
-        throw CameraRecorderError::writerFailed(message);
+        if (removed)
+            m_logger->log(ZunoLogLevel::warn, kCategory,
+                QStringLiteral("Unplayable MP4 removed: ") + fileName(session->outputURL));
+        throw CameraRecorderError::writerFailed(message, systemError, removed);
     });
     {
         std::lock_guard lock(m_lock);
