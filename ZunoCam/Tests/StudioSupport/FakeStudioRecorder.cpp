@@ -1,5 +1,7 @@
 #include "FakeStudioRecorder.h"
 
+#include <QFile>
+
 #include <filesystem>
 
 bool FakeStudioRecorder::isRecording() const
@@ -26,8 +28,10 @@ QString FakeStudioRecorder::startRecording(const std::optional<QString> &, const
     std::lock_guard lock(m_lock);
     if (m_folderFailure) {
         m_folderFailure = false;
-        throw std::filesystem::filesystem_error(
-            "cannot create directory", std::make_error_code(std::errc::read_only_file_system));
+        // As the real recorder: the library's English text, naming the folder.
+        throw std::filesystem::filesystem_error("Could not create the recordings folder",
+            std::filesystem::path(QFile::encodeName(m_outputDirectory).toStdString()),
+            std::make_error_code(std::errc::read_only_file_system));
     }
     if (m_startFailure)
         throw *std::exchange(m_startFailure, std::nullopt);

@@ -223,8 +223,9 @@ private:
     void reportCameraStartFailure();
     void handleRecorderStatus(const CameraRecordingSnapshot &snapshot);
     void startRecordingClockTimer();
+    // `recorderLogged`: the recorder already wrote the failure's error line.
     void finishStop(const std::optional<CameraRecordingResult> &result, const QString &failure,
-        const std::function<void()> &onFinished);
+        bool recorderLogged, const std::function<void()> &onFinished);
     void setCameraRunning(bool running);
     void setLaserOverlayVisible(bool visible);
     void setFloatingMirrorVisible(bool visible);

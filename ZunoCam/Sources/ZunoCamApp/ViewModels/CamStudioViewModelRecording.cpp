@@ -2,6 +2,7 @@
 // the recordings folder.
 #include "CamStudioViewModel.h"
 
+#include "CamStudioRecorderFailureText.h"
 #include "CameraRecorderError.h"
 #include "ZunoAppLogger.h"
 #include "ZunoDesktopServices.h"
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFuture>
 #include <QUrl>
@@ -25,16 +27,22 @@ void CamStudioViewModel::startVideoRecording()
             return;
     }
     QString failure;
+    QString logged;
     try {
         m_services.recorder->startRecording(std::nullopt, QDateTime::currentDateTime());
     } catch (const CameraRecorderError &error) {
-        failure = error.localizedDescription();
+        failure = logged = error.localizedDescription();
     } catch (const std::filesystem::filesystem_error &error) {
-        failure = QString::fromLocal8Bit(error.what());
+        // The library's text is English and names the path in brackets: say it in the studio's words.
+        QString folder = QFile::decodeName(QByteArray::fromStdString(error.path1().native()));
+        if (folder.isEmpty())
+            folder = m_services.recorder->defaultOutputDirectory();
+        failure = CamStudioRecorderFailureText::folderNotCreated(folder, error.code(), m_language);
+        logged = CamStudioRecorderFailureText::folderNotCreated(folder, error.code(), ZunoLanguage::en);
     }
     if (!failure.isNull()) {
         m_services.logger->error(
-            QStringLiteral("Failed to start MP4 recording: %1").arg(failure), kRecorderCategory);
+            QStringLiteral("Failed to start MP4 recording: %1").arg(logged), kRecorderCategory);
         showToast(failure, true);
         return;
     }
@@ -80,20 +88,24 @@ void CamStudioViewModel::stopVideoRecording(std::function<void()> onFinished)
     QFuture<CameraRecordingResult> stopping = m_services.recorder->stopRecording();
     stopping.then(this, [this, onFinished = std::move(onFinished)](QFuture<CameraRecordingResult> finished) {
         QString failure;
+        bool recorderLogged = false;
         std::optional<CameraRecordingResult> result;
         try {
             result = finished.result();
         } catch (const CameraRecorderError &error) {
-            failure = error.localizedDescription();
+            failure = CamStudioRecorderFailureText::recordingFailed(error, m_language);
+            // The recorder writes its own error line for a writer that failed.
+            recorderLogged = error.errorCase() == CameraRecorderError::Case::writerFailed
+                || error.errorCase() == CameraRecorderError::Case::writerSetupFailed;
         } catch (const std::exception &error) {
             failure = QString::fromLocal8Bit(error.what());
         }
-        finishStop(result, failure, onFinished);
+        finishStop(result, failure, recorderLogged, onFinished);
     });
 }
 
 void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result,
-    const QString &failure, const std::function<void()> &onFinished)
+    const QString &failure, bool recorderLogged, const std::function<void()> &onFinished)
 {
     if (result) {
         m_lastRecordedVideoURL = result->url;
@@ -104,8 +116,9 @@ void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &
         if (m_camera.revealRecordingInFinder)
             ZunoDesktopServices::shared()->revealFile(result->url);
     } else {
-        m_services.logger->error(
-            QStringLiteral("Failed to stop MP4 recording: %1").arg(failure), kRecorderCategory);
+        if (!recorderLogged)
+            m_services.logger->error(
+                QStringLiteral("Failed to stop MP4 recording: %1").arg(failure), kRecorderCategory);
         showToast(failure, true);
     }
     setRecordingFlags(false, false);
