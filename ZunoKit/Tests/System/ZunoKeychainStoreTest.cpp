@@ -14,9 +14,18 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 // These tests talk to a real Secret Service: the one the test session starts (gnome-keyring, with an
 // unlocked in-memory default collection). Without it they skip, saying why.
@@ -232,6 +241,127 @@ TEST(ZunoKeychainStore, UnreachableKeychainFailsOnlyTheSave)
             { QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/zuno-bus") },
             { QStringLiteral("ZUNO_KEYCHAIN_UNREACHABLE_CHILD"), QStringLiteral("1") } },
         true);
+    EXPECT_EQ(child.exitCode, 0) << child.stdoutString().toStdString() << child.stderrString().toStdString();
+    EXPECT_TRUE(child.stdoutString().contains(QStringLiteral("[  PASSED  ] 1 test")))
+        << child.stdoutString().toStdString();
+}
+
+namespace {
+
+// A bus of the test's own that activates nothing, so no prompter can start: a store that would need
+// the user to confirm is refused at once.
+const char kQuietBusConfig[]
+    = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+bool setDefaultAlias(const QString &collection)
+{
+    const QDBusMessage reply = secretInterface(kServicePath, kServiceInterface)
+                                   .call(QStringLiteral("SetAlias"), QStringLiteral("default"),
+                                       QVariant::fromValue(QDBusObjectPath(collection)));
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+TEST(ZunoKeychainStore, RefusedSaveKeepsTheSavedKey)
+{
+    const QString service = QStringLiteral("com.quarnwell.test.refused");
+    const QString account = QStringLiteral("user@example.com");
+    if (qEnvironmentVariableIsSet("ZUNO_KEYCHAIN_REFUSING_CHILD")) {
+        // A keychain of this child's own: its default collection first takes the old key, then goes
+        // away, so storing would need a new one made, which needs a prompt nobody can answer.
+        ASSERT_TRUE(setDefaultAlias(QStringLiteral("/org/freedesktop/secrets/collection/session")));
+        ZunoKeychainStore::save(QStringLiteral("sk-old-key"), service, account);
+        ASSERT_TRUE(setDefaultAlias(QStringLiteral("/")));
+        EXPECT_THROW(
+            ZunoKeychainStore::save(QStringLiteral("sk-new-key"), service, account), ZunoKeychainError);
+        EXPECT_EQ(ZunoKeychainStore::load(service, account), std::optional(QStringLiteral("sk-old-key")));
+        return;
+    }
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    const QString keyring = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
+    if (daemon.isEmpty() || keyring.isEmpty())
+        GTEST_SKIP() << "needs dbus-daemon and gnome-keyring-daemon";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QFile config(home.filePath(QStringLiteral("bus.conf")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(kQuietBusConfig);
+    config.close();
+    QProcess bus;
+    bus.start(daemon,
+        { QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
+            QStringLiteral("--print-address=1") });
+    ASSERT_TRUE(bus.waitForStarted(5000));
+    while (!bus.canReadLine() && bus.waitForReadyRead(5000)) { }
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    ASSERT_FALSE(address.isEmpty());
+
+    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("runtime"))));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const std::map<QString, QString> keyringEnvironment {
+        { QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address }, { QStringLiteral("HOME"), home.path() },
+        { QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")) },
+        { QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")) },
+        { QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")) }
+    };
+    // In the foreground, so this test owns it and ends it; unlocked with the empty password on stdin.
+    QProcess daemonProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto &[name, value] : keyringEnvironment)
+        environment.insert(name, value);
+    daemonProcess.setProcessEnvironment(environment);
+    daemonProcess.start(keyring,
+        { QStringLiteral("--foreground"), QStringLiteral("--unlock"),
+            QStringLiteral("--components=secrets") });
+    ASSERT_TRUE(daemonProcess.waitForStarted(5000));
+    daemonProcess.closeWriteChannel();
+    struct StopKeyring {
+        QProcess &process;
+        ~StopKeyring()
+        {
+            process.terminate();
+            if (!process.waitForFinished(5000))
+                process.kill();
+        }
+    } stopKeyring { daemonProcess };
+    // Asked with dbus-send: a private QtDBus connection closed again here trips libdbus.
+    const QString send = QStandardPaths::findExecutable(QStringLiteral("dbus-send"));
+    bool owned = false;
+    for (int attempt = 0; attempt < 100 && !owned && !send.isEmpty(); ++attempt) {
+        const ZunoProcessResult answer = ZunoProcessRunner::run(send,
+            { QStringLiteral("--bus=") + address, QStringLiteral("--print-reply=literal"),
+                QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus.NameHasOwner"), QStringLiteral("string:") + kBusName },
+            std::nullopt, std::nullopt, true);
+        owned = answer.stdoutString().contains(QStringLiteral("true"));
+        if (!owned)
+            QThread::msleep(50);
+    }
+    if (!owned)
+        GTEST_SKIP() << "gnome-keyring did not take its name on the test's bus";
+
+    const ZunoProcessResult child = ZunoProcessRunner::run(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=ZunoKeychainStore.RefusedSaveKeepsTheSavedKey") }, std::nullopt,
+        std::map<QString, QString> { { QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address },
+            { QStringLiteral("ZUNO_KEYCHAIN_REFUSING_CHILD"), QStringLiteral("1") } },
+        true);
+    bus.terminate();
+    if (!bus.waitForFinished(5000))
+        bus.kill();
     EXPECT_EQ(child.exitCode, 0) << child.stdoutString().toStdString() << child.stderrString().toStdString();
     EXPECT_TRUE(child.stdoutString().contains(QStringLiteral("[  PASSED  ] 1 test")))
         << child.stdoutString().toStdString();
