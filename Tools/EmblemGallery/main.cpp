@@ -4,8 +4,9 @@
 //
 // Writes sheet.png (per group a section; per application the white-glass emblem at 64, 26 and 16
 // pixels on the studio's ground, the flat tone at 64 pixels on a light card, and its case name and
-// number) and emblems/<raw value>.png, then prints each group's element profile beside the family's
-// target.
+// number; under each group its emblems side by side at 16 pixels, on a dark and on a light ground,
+// as toolbars, menus and trays show them) and emblems/<raw value>.png, then prints each group's
+// element profile beside the family's target.
 
 #include "EmblemProbe.h"
 #include "EmblemProfile.h"
@@ -50,6 +51,10 @@ constexpr int kCellHeight = 116;
 constexpr int kColumns = 6;
 constexpr int kMargin = 20;
 constexpr int kHeading = 44;
+// The 16-pixel strips under a group: one emblem every kStripStep pixels, dark strip above light.
+constexpr int kStripStep = 24;
+constexpr int kStripHeight = 28;
+constexpr int kStrips = 2 * kStripHeight + 16;
 
 // The applications whose picture equals another's: none, once every one has its own artwork.
 std::set<ZunoAppIdentity> sharedPictures()
@@ -113,11 +118,37 @@ void drawCell(QPainter &painter, const QPoint &at, ZunoAppIdentity app, bool sha
         QRect(at.x(), at.y() + 88, kCellWidth - 8, 20), Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
+// The white-glass emblem as a light-themed menu shows it: its alpha shape in a dark ink.
+QImage inked(const QImage &emblem, const QColor &ink)
+{
+    QImage image = emblem.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), ink);
+    return image;
+}
+
+// A group's emblems at 16 pixels side by side, where near-twins show as they do in a tray.
+void drawSmallStrips(QPainter &painter, const Group &group, int y, int width)
+{
+    const QRect dark(kMargin, y, width - 2 * kMargin, kStripHeight);
+    const QRect light(kMargin, y + kStripHeight, width - 2 * kMargin, kStripHeight);
+    painter.fillRect(dark, QColor(0x1B, 0x1F, 0x2A));
+    painter.fillRect(light, QColor(0xFB, 0xFC, 0xFE));
+    for (int index = group.first; index <= group.last; ++index) {
+        const ZunoAppIdentity app = ZunoAppIdentities::allCases()[index];
+        const QImage emblem = ZunoEmblemRenderer::image(app, 16, 1, false).bitmap;
+        const int x = kMargin + 8 + (index - group.first) * kStripStep;
+        painter.drawImage(x, dark.top() + 6, emblem);
+        painter.drawImage(x, light.top() + 6, inked(emblem, QColor(0x1D, 0x23, 0x33)));
+    }
+}
+
 QImage contactSheet(const std::set<ZunoAppIdentity> &shared)
 {
     int height = kMargin;
     for (const Group &group : kGroups)
-        height += kHeading + ((group.last - group.first) / kColumns + 1) * kCellHeight;
+        height += kHeading + ((group.last - group.first) / kColumns + 1) * kCellHeight + kStrips;
     const int width = 2 * kMargin + kColumns * kCellWidth;
     QImage sheet(width, height + kMargin, QImage::Format_ARGB32_Premultiplied);
     sheet.fill(QColor(0xF4, 0xF5, 0xF8));
@@ -139,6 +170,8 @@ QImage contactSheet(const std::set<ZunoAppIdentity> &shared)
                 shared.contains(app));
         }
         y += ((group.last - group.first) / kColumns + 1) * kCellHeight;
+        drawSmallStrips(painter, group, y, width);
+        y += kStrips;
     }
     painter.end();
     return sheet;

@@ -53,21 +53,29 @@ TEST(ZunoFocusRing, ShowsForTabFocusAndNotForAClick)
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-    first->setFocus(Qt::TabFocusReason);
+    // Focus given by a click shows no ring.
+    second->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_FALSE(ZunoFocusRing::isVisible(second));
+    EXPECT_FALSE(showsAccentEdge(second));
+
+    // Tab and Shift+Tab bring it, on the control that has the focus only.
+    QTest::keyClick(&window, Qt::Key_Tab);
+    ASSERT_TRUE(first->hasFocus());
     EXPECT_TRUE(ZunoFocusRing::isVisible(first));
     EXPECT_TRUE(showsAccentEdge(first));
     EXPECT_FALSE(showsAccentEdge(second));
-
-    QTest::keyClick(&window, Qt::Key_Tab);
+    QTest::keyClick(&window, Qt::Key_Backtab, Qt::ShiftModifier);
     ASSERT_TRUE(second->hasFocus());
     EXPECT_TRUE(ZunoFocusRing::isVisible(second));
     EXPECT_FALSE(ZunoFocusRing::isVisible(first));
 
-    // A click moves the focus without a ring.
-    second->clearFocus();
+    // A click on the focused control hides its ring; a click elsewhere moves the focus without one.
+    QTest::mouseClick(second, Qt::LeftButton);
+    EXPECT_TRUE(second->hasFocus());
+    EXPECT_FALSE(ZunoFocusRing::isVisible(second));
     QTest::mouseClick(first, Qt::LeftButton);
-    first->setFocus(Qt::MouseFocusReason);
-    EXPECT_TRUE(first->hasFocus());
+    ASSERT_TRUE(first->hasFocus());
     EXPECT_FALSE(ZunoFocusRing::isVisible(first));
     EXPECT_FALSE(showsAccentEdge(first));
 }

@@ -414,3 +414,22 @@ TEST(ZunoEmblemFamily, TheRadioWavesStayAboveTheClipAndTheCallersClipSurvives)
         EXPECT_EQ(p.clipPath(), before);
     });
 }
+
+// At toolbar, menu and tray sizes every two emblems still tell themselves apart. The bar sits below
+// the closest pair that reads apart on the contact sheet's 16 px rows (the camera's aperture against
+// the player's disc, 0.096) and above every pair that ran together there (studio and VM 0.031, the
+// three shields 0.054 to 0.079, focus and time 0.073).
+TEST(ZunoEmblemFamily, EveryTwoEmblemsStayApartAtSmallSizes)
+{
+    constexpr qreal kBar = 0.09;
+    const auto &apps = ZunoAppIdentities::allCases();
+    for (int pixels : { 16, 24 }) {
+        std::vector<QImage> images;
+        for (ZunoAppIdentity app : apps)
+            images.push_back(bitmap(app, pixels));
+        for (size_t i = 0; i < apps.size(); ++i)
+            for (size_t j = i + 1; j < apps.size(); ++j)
+                EXPECT_GT(alphaDistance(images[i], images[j]), kBar)
+                    << nameOf(apps[i]) << " and " << nameOf(apps[j]) << " at " << pixels << " px";
+    }
+}

@@ -1,6 +1,7 @@
 #include "ZunoFlatDraw.h"
 #include "EmblemProbe.h"
 #include "ZunoEmblemArtworkMedia.h"
+#include "ZunoEmblemRenderer.h"
 
 #include <QPainter>
 
@@ -97,6 +98,25 @@ TEST(ZunoFlatDraw, EveryElementRestoresThePainter)
             draw(p);
             EXPECT_TRUE(PainterState(p) == before);
         });
+    }
+}
+
+TEST(ZunoFlatDraw, ACallersCompositionModeNeverReachesTheEmblem)
+{
+    // Painting in Source mode would replace what lies under each translucent element instead of
+    // blending over it; every emblem must come out as it does in the normal mode.
+    for (const ZunoEmblemTone &tone : { glass(), kFlat }) {
+        for (ZunoAppIdentity app : ZunoAppIdentities::allCases()) {
+            SCOPED_TRACE(ZunoAppIdentities::caseName(app).toStdString());
+            const QImage normal
+                = canvas([&](QPainter &p) { ZunoEmblemRenderer::drawFlatEmblem(app, p, tone); });
+            const QImage fromSource = canvas([&](QPainter &p) {
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                ZunoEmblemRenderer::drawFlatEmblem(app, p, tone);
+                EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_Source);
+            });
+            ASSERT_EQ(fromSource, normal);
+        }
     }
 }
 

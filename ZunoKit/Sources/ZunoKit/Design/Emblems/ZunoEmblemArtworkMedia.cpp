@@ -119,14 +119,12 @@ constexpr Element kWall[] = {
     fill(roundedRect(53, 45, 14, 10, 1.5), paint::accent),
 };
 
-// Three stacked frames, the front one with a loop arrow cut out.
+// One picture frame with a loop arrow cut out of it: a picture that plays round and round.
 constexpr Element kGIF[] = {
-    fill(roundedRect(40, 25, 38, 30, 6), paint::stroke),
-    fill(roundedRect(31, 33, 38, 30, 6), paint::mid),
-    fill(roundedRect(19, 38, 44, 36, 9), paint::cutout(1)),
-    fill(roundedRect(22, 41, 38, 30, 6), paint::primary),
-    stroke(path({ A(41, 56, 8, -20, 280) }), 3.5, paint::cutout(1)),
-    fill(path({ M(46.2, 48.8), L(40.8, 51.5), L(42, 44.4), Z() }), paint::cutout(1)),
+    fill(roundedRect(20, 26, 60, 48, 10), paint::primary),
+    stroke(path({ A(50, 50, 12, -60, 240) }), 5, paint::cutout(1)),
+    fill(path({ M(50.2, 36.1), L(41.3, 34.8), L(46.7, 44.1), Z() }), paint::cutout(1)),
+    fill(ellipse(46, 46, 8, 8), paint::onPrimaryAccent),
 };
 
 // Five rounded level bars, the loudest in the accent colour.

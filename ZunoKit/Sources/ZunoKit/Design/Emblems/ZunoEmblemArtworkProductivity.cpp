@@ -11,13 +11,13 @@ namespace {
 
 using namespace ZunoEmblemElement;
 
-// A target: an outer and an inner ring, a centre dot and four sighting ticks.
+// A bullseye: a solid disc with a ring cut out, an accent centre and four sighting notches.
 constexpr Element kFocus[] = {
-    stroke(ellipse(24, 24, 52, 52), 5, paint::primary),
-    stroke(ellipse(35, 35, 30, 30), 5, paint::mid),
-    fill(ellipse(44, 44, 12, 12), paint::accent),
-    stroke(path({ M(50, 19), L(50, 28), M(50, 72), L(50, 81), M(19, 50), L(28, 50), M(72, 50), L(81, 50) }),
-        4, paint::primary),
+    fill(ellipse(24, 24, 52, 52), paint::primary),
+    stroke(ellipse(35, 35, 30, 30), 5, paint::cutout(1)),
+    fill(ellipse(43.5, 43.5, 13, 13), paint::accent),
+    stroke(path({ M(50, 19), L(50, 29), M(50, 71), L(50, 81), M(19, 50), L(29, 50), M(71, 50), L(81, 50) }),
+        4, paint::cutout(1)),
 };
 
 // A rounded checkbox with a tick cut out, over a second box behind it.
@@ -184,15 +184,17 @@ constexpr Element kTranslate[] = {
     stroke(path({ M(30.5, 48), L(49.5, 48), M(30.5, 56), L(43, 56) }), 3.2, paint::cutout(1)),
 };
 
-// A page crossed by a bold accent band that holds three short bars.
+// A page with a folded corner and an accent label tab standing out at its left edge.
 constexpr Element kPDF[] = {
-    fill(roundedRect(27, 21, 46, 58, 7), paint::primary),
-    fill(roundedRect(21, 45, 58, 16, 4), paint::cutout(1)),
-    fill(roundedRect(21, 45, 58, 16, 4), paint::accent),
-    fill(path({ M(29, 50), L(38, 50), L(38, 56), L(29, 56), Z(), M(45.5, 50), L(54.5, 50), L(54.5, 56),
-             L(45.5, 56), Z(), M(62, 50), L(71, 50), L(71, 56), L(62, 56), Z() }),
+    fill(path({ M(36, 21), L(58, 21), L(74, 37), L(74, 73), C(74, 76.3, 71.3, 79, 68, 79), L(36, 79),
+             C(32.7, 79, 30, 76.3, 30, 73), L(30, 27), C(30, 23.7, 32.7, 21, 36, 21), Z() }),
+        paint::primary),
+    fill(path({ M(58, 21), L(58, 32), C(58, 34.8, 60.2, 37, 63, 37), L(74, 37), Z() }), paint::cutout(0.55)),
+    fill(roundedRect(18, 44, 43, 21, 5.5), paint::cutout(1)),
+    fill(roundedRect(21, 47, 37, 15, 3.5), paint::accent),
+    stroke(path({ M(28, 54.5), L(33, 54.5), M(38, 54.5), L(43, 54.5), M(48, 54.5), L(51, 54.5) }), 3,
         paint::cutout(1)),
-    stroke(path({ M(35, 31), L(56, 31), M(35, 69), L(63, 69) }), 3.2, paint::cutout(0.85)),
+    stroke(path({ M(38, 30), L(51, 30), M(38, 72), L(66, 72) }), 3.2, paint::cutout(0.85)),
 };
 
 // Four viewfinder corners round a page and an accent scan line.

@@ -59,17 +59,14 @@ constexpr Element kTor[] = {
     fill(ellipse(47, 55.5, 6, 7), paint::accent),
 };
 
-// A globe (ring, meridian and equator) with an address capsule across it.
+// A globe (ring, meridian and three parallels) with an accent lookup node at its lower right.
 constexpr Element kDNS[] = {
-    stroke(ellipse(26, 24, 48, 48), 4.5, paint::primary),
-    stroke(ellipse(39, 24, 22, 48), 3, paint::mid),
-    stroke(path({ M(26, 48), L(74, 48) }), 3, paint::mid),
-    fill(roundedRect(18, 56, 64, 20, 10), paint::cutout(1)),
-    fill(roundedRect(21, 59, 58, 14, 7), paint::primary),
-    fill(path({ M(35.5, 66), A(33, 66, 2.5, 0, 360), Z(), M(44.5, 66), A(42, 66, 2.5, 0, 360), Z(),
-             M(53.5, 66), A(51, 66, 2.5, 0, 360), Z() }),
-        paint::cutout(1)),
-    fill(roundedRect(58, 63.5, 14, 5, 2.5), paint::onPrimaryAccent),
+    stroke(ellipse(23, 23, 50, 50), 5, paint::primary),
+    stroke(ellipse(36.5, 23, 23, 50), 3.2, paint::mid),
+    stroke(path({ M(23, 48), L(73, 48), M(27, 35), L(69, 35), M(27, 61), L(69, 61) }), 3, paint::mid),
+    fill(ellipse(57, 57, 24, 24), paint::cutout(1)),
+    fill(ellipse(61, 61, 16, 16), paint::accent),
+    fill(ellipse(66, 66, 6, 6), paint::cutout(1)),
 };
 
 // A database: a cylinder of stacked discs with an accent top face.
@@ -380,16 +377,17 @@ void drawZunoDisk(QPainter &painter, const ZunoEmblemTone &tone)
     draw(painter, tone, kDisk);
 }
 
-// The shared display frame with a cube on its screen, three faces in three paints.
+// The shared display frame filled by two stacked machines, each with a light cut out.
 void drawZunoVM(QPainter &painter, const ZunoEmblemTone &tone)
 {
-    static constexpr Element kCube[] = {
-        fill(path({ M(50, 33), L(60, 38), L(50, 43), L(40, 38), Z() }), paint::primary),
-        fill(path({ M(40, 38), L(50, 43), L(50, 55), L(40, 50), Z() }), paint::mid),
-        fill(path({ M(60, 38), L(60, 50), L(50, 55), L(50, 43), Z() }), paint::accent),
+    static constexpr Element kStack[] = {
+        fill(roundedRect(27, 30.5, 46, 13, 3.5), paint::primary),
+        fill(roundedRect(27, 46, 46, 13, 3.5), paint::accent),
+        fill(ellipse(31.5, 34.5, 5, 5), paint::cutout(1)),
+        fill(ellipse(31.5, 50, 5, 5), paint::cutout(1)),
     };
     ZunoFlatDraw::displayFrame(painter, tone);
-    draw(painter, tone, kCube);
+    draw(painter, tone, kStack);
 }
 
 void drawZunoPhone(QPainter &painter, const ZunoEmblemTone &tone)
@@ -402,12 +400,12 @@ void drawZunoRescue(QPainter &painter, const ZunoEmblemTone &tone)
     draw(painter, tone, kRescue);
 }
 
-// The shared split shield with a tunnel arch cut through it and a light inside.
+// The shared split shield with a tunnel bored straight through it and an accent arrow passing.
 void drawZunoVPN(QPainter &painter, const ZunoEmblemTone &tone)
 {
     static constexpr Element kTunnel[] = {
-        fill(path({ M(36, 67), L(36, 50), A(50, 50, 14, 180, 360), L(64, 67), Z() }), paint::cutout(1)),
-        fill(path({ M(42.5, 67), L(42.5, 54), A(50, 54, 7.5, 180, 360), L(57.5, 67), Z() }), paint::accent),
+        fill(roundedRect(18, 41, 64, 17, 8.5), paint::cutout(1)),
+        stroke(path({ M(35, 49.5), L(62, 49.5), M(56, 44.5), L(62, 49.5), L(56, 54.5) }), 3.4, paint::accent),
     };
     ZunoFlatDraw::splitShield(painter, tone);
     draw(painter, tone, kTunnel);
@@ -428,16 +426,17 @@ void drawZunoClean(QPainter &painter, const ZunoEmblemTone &tone)
     draw(painter, tone, kClean);
 }
 
-// The shared split shield with a flame cut out and an accent core.
+// The shared split shield with a flame: an accent flame inside a flame-shaped cut.
 void drawZunoFirewall(QPainter &painter, const ZunoEmblemTone &tone)
 {
     static constexpr Element kFlame[] = {
-        fill(path({ M(50, 34), C(53, 41, 61, 46, 61, 56), C(61, 62.6, 56, 67, 50, 67),
-                 C(44, 67, 39, 62.6, 39, 56), C(39, 50, 43, 46, 45, 42), C(46, 47, 48, 49, 50, 50),
-                 C(50, 44, 49, 39, 50, 34), Z() }),
+        fill(path({ M(50, 29), C(55, 38, 65, 45, 65, 57), C(65, 65.5, 58.5, 72, 50, 72),
+                 C(41.5, 72, 35, 65.5, 35, 57), C(35, 50, 39, 45, 42.5, 40), C(43.5, 46, 45.5, 49, 48, 50.5),
+                 C(47.5, 43, 47, 36, 50, 29), Z() }),
             paint::cutout(1)),
-        fill(path({ M(50, 50), C(53, 53, 55, 56, 55, 59), C(55, 62, 53, 64, 50, 64),
-                 C(47, 64, 45, 62, 45, 59), C(45, 56, 47, 54, 50, 50), Z() }),
+        fill(path({ M(50, 37.5), C(53.5, 44, 60.5, 48.5, 60.5, 57.5), C(60.5, 63.5, 56, 67.5, 50, 67.5),
+                 C(44, 67.5, 39.5, 63.5, 39.5, 57.5), C(39.5, 53, 42, 50, 44, 47),
+                 C(45, 51, 47, 53.5, 50, 54.5), C(49, 48.5, 48.5, 43, 50, 37.5), Z() }),
             paint::accent),
     };
     ZunoFlatDraw::splitShield(painter, tone);
@@ -463,8 +462,8 @@ void drawZunoSync(QPainter &painter, const ZunoEmblemTone &tone)
 void drawZunoVault(QPainter &painter, const ZunoEmblemTone &tone)
 {
     static constexpr Element kKeyhole[] = {
-        fill(ellipse(43.5, 36, 13, 13), paint::cutout(1)),
-        fill(path({ M(47.5, 46), L(52.5, 46), L(54.5, 63), L(45.5, 63), Z() }), paint::cutout(1)),
+        fill(ellipse(40.5, 29.5, 19, 19), paint::cutout(1)),
+        fill(path({ M(46, 44), L(54, 44), L(56.5, 64), L(43.5, 64), Z() }), paint::cutout(1)),
     };
     ZunoFlatDraw::splitShield(painter, tone);
     draw(painter, tone, kKeyhole);

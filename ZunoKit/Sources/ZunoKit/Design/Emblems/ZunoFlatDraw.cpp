@@ -9,11 +9,14 @@
 
 namespace {
 
-// Sets the composition mode and colour of a paint; the caller has saved the painter.
+// Sets the composition mode and colour of a paint; the caller has saved the painter. A colour paint
+// sets the normal mode itself, so a caller's own mode (Source, say) never reaches the emblem.
 QColor applyPaint(QPainter &painter, const ZunoFlatPaint &paint)
 {
-    if (paint.kind() == ZunoFlatPaint::Kind::color)
+    if (paint.kind() == ZunoFlatPaint::Kind::color) {
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return paint.colorValue();
+    }
     const qreal strength = std::isfinite(paint.strength()) ? std::clamp<qreal>(paint.strength(), 0, 1) : 0;
     painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
     return QColor::fromRgbF(0, 0, 0, static_cast<float>(strength));
