@@ -14,6 +14,7 @@
 // A document that fails to load is never silently overwritten: the first save after such a load
 // first moves the unreadable file aside ("zunocam-store.corrupt-<time>.json") so the user's scripts
 // can be recovered. A failed save is returned to the caller and reported to the message handler.
+// Opening a store removes the temporary files that saves cut short by a kill left beside the document.
 //
 // Not thread-safe: the studio calls it from its main thread only; all file work is synchronous.
 class CamScriptStore {

@@ -126,11 +126,9 @@ CameraVideoRecorder::~CameraVideoRecorder()
                     .arg(session->frameCount));
         return;
     }
-    {
-        session->writer->cancel();
-        session->writer.reset();
-        QFile::remove(session->outputURL);
-    }
+    session->writer->cancel();
+    session->writer.reset();
+    QFile::remove(session->outputURL);
 }
 
 bool CameraVideoRecorder::isRecording() const

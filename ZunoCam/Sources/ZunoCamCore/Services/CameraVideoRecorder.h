@@ -36,7 +36,7 @@ public:
     // `logger` receives the recorder's lines (category "recorder"); the studio passes the one of "ZunoCam".
     explicit CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger);
     // Waits for a stop in progress. A recording still running is finished, so its file stays playable
-    // (or removed when it holds no frame); no callback is called.
+    // (or removed when it holds no frame or cannot be finished); no callback is called.
     ~CameraVideoRecorder();
     CameraVideoRecorder(const CameraVideoRecorder &) = delete;
     CameraVideoRecorder &operator=(const CameraVideoRecorder &) = delete;
@@ -58,16 +58,19 @@ public:
     QString startRecording(const std::optional<QString> &directory, const QDateTime &date);
 
     // Writes one frame; true only when it was taken. Frames while not recording, without a usable
-    // time, not after the last one, or while the encoder is busy are dropped. A write or encode
-    // failure in the middle of a recording ends it here: one error line, the idle snapshot, and the
-    // file finished as far as it can be; later frames are dropped silently.
+    // time, not after the last one, or while the encoder is busy are dropped. Each frame takes a slot
+    // of 1/30 s from the first frame, the one nearest its time or else the next free one; a frame that
+    // would sit 1.5 slots or more ahead of its time is dropped and counted (logged at stop). So the
+    // file's times rise strictly, also at the frame rate players assume. A write or encode failure in
+    // the middle of a recording ends it here: one error line, the idle snapshot, and the file finished
+    // as far as it can be, or removed when it cannot get its index; later frames are dropped silently.
     bool append(const CameraRecorderFrame &frame);
 
     // Ends the recording. The future fails with CameraRecorderError: notRecording unless recording;
     // noFramesCaptured (file removed) when no frame was written; writerSetupFailed when the encoder
     // could not be set up for this recording; writerFailed when writing failed during the recording
-    // or the file could not be finished. A failure that ended the recording by itself is reported by
-    // the one stop that follows it.
+    // or the file could not be finished, with the errno behind it and whether the unplayable file was
+    // removed. A failure that ended the recording by itself is reported by the one stop that follows it.
     // Otherwise it yields the file, its media duration (first to last frame plus one frame) and the
     // frame count. Chain with `.then(context, ...)` to continue on the main thread.
     QFuture<CameraRecordingResult> stopRecording();
