@@ -5,6 +5,7 @@
 #include "ZunoDesktopSuiteWorkspace.h"
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoPrivateBus.h"
+#include "ZunoProcessCancellation.h"
 #include "ZunoProcessError.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
@@ -17,6 +18,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <csignal>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +201,65 @@ TEST_F(ZunoSuiteCLIBridgeTest, TheTimeLimitStopsAToolAndKillsOneThatIgnoresIt)
         EXPECT_EQ(result.exitCode, -1);
         EXPECT_EQ(result.stderr, cancelled);
         EXPECT_EQ(result.summary, cancelled);
+    }
+}
+
+namespace {
+
+// Whether a process lives (a zombie that no one reaps has ended).
+bool isLive(long pid)
+{
+    QFile stat("/proc/" + QString::number(pid) + "/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const QByteArray state = line.mid(line.lastIndexOf(')') + 2, 1);
+    return state != "Z" && state != "X";
+}
+
+long readPid(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLong() : 0;
+}
+
+} // namespace
+
+TEST_F(ZunoSuiteCLIBridgeTest, AStoppedToolEndsWithEverythingItStarted)
+{
+    // A wrapper that ignores SIGTERM and starts a worker that ignores it too and outlives it.
+    const QByteArray worker = QFile::encodeName(home.filePath("worker"));
+    writeTool(extra + "/zunotask-cli",
+        "/bin/sh -c 'echo $$ > " + worker + ".tmp; mv " + worker + ".tmp " + worker
+            + "; trap \"\" TERM; while :; do /usr/bin/sleep 0.1; done' &\n"
+            + "trap '' TERM\nwhile :; do /usr/bin/sleep 0.1; done");
+    const QString cancelled = ZunoProcessError::cancelled().localizedDescription();
+    struct Case {
+        const char *name;
+        double limit; // above a second: stopped by its caller before the limit
+    };
+    for (const Case &c : { Case { "stopped", 30 }, Case { "timed out", 0.5 } }) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(worker);
+        const auto cancellation = std::make_shared<ZunoProcessCancellation>();
+        std::thread stopper;
+        if (c.limit > 1) {
+            stopper = std::thread([&] {
+                for (int i = 0; i < 400 && !QFile::exists(worker); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+                cancellation->cancel();
+            });
+        }
+        const auto result = ZunoSuiteCLIBridge::runRawCLI(A::zunoTask, {}, { extra }, c.limit, cancellation);
+        if (stopper.joinable())
+            stopper.join();
+        EXPECT_EQ(result.summary, cancelled);
+        const long workerPid = readPid(worker);
+        ASSERT_GT(workerPid, 1);
+        // Reported only once the worker is gone too.
+        EXPECT_FALSE(isLive(workerPid));
+        if (isLive(workerPid))
+            ::kill(workerPid, SIGKILL);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ZunoChildProcess.h"
 
+#include <QByteArray>
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -32,6 +34,26 @@ private:
     std::vector<char *> m_pointers;
 };
 
+// The state letter and process group of /proc/<pid>/stat: "pid (comm) state ppid pgrp ...", where comm
+// may itself hold spaces and parentheses.
+bool readStat(const QString &pid, char &state, long &group)
+{
+    QFile file(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = file.read(1024);
+    const qsizetype close = line.lastIndexOf(')');
+    if (close < 0)
+        return false;
+    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+    if (fields.size() < 3 || fields[0].isEmpty())
+        return false;
+    bool ok = false;
+    state = fields[0].at(0);
+    group = fields[2].toLong(&ok);
+    return ok;
+}
+
 void check(int error, const char *what)
 {
     if (error != 0)
@@ -46,8 +68,10 @@ ZunoChildProcess::~ZunoChildProcess()
     {
         std::lock_guard lock(m_mutex);
         if (m_pid > 0 && !m_reaped) {
-            if (m_running)
+            if (m_running) {
+                ::kill(-m_pid, SIGKILL);
                 ::kill(m_pid, SIGKILL);
+            }
             reap = true;
         }
     }
@@ -108,7 +132,11 @@ void ZunoChildProcess::launch(const Options &options)
     sigemptyset(&none);
     check(posix_spawnattr_setsigdefault(&attributes, &all), "signal defaults");
     check(posix_spawnattr_setsigmask(&attributes, &none), "signal mask");
-    check(posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK), "flags");
+    // A group of its own (its id is the child's), so that a stop reaches the tool's own children.
+    check(posix_spawnattr_setpgroup(&attributes, 0), "process group");
+    check(posix_spawnattr_setflags(
+              &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP),
+        "flags");
 
     std::lock_guard lock(m_mutex);
     pid_t pid = -1;
@@ -139,8 +167,41 @@ void ZunoChildProcess::kill()
 void ZunoChildProcess::signal(int number)
 {
     std::lock_guard lock(m_mutex);
-    if (m_running)
+    if (m_pid <= 0)
+        return;
+    if (m_running) {
+        ::kill(-m_pid, number);
+        // The child itself, should it have left its group.
         ::kill(m_pid, number);
+    } else if (anyLiveMember(m_pid)) {
+        ::kill(-m_pid, number);
+    }
+}
+
+bool ZunoChildProcess::groupHasMembers() const
+{
+    long group;
+    {
+        std::lock_guard lock(m_mutex);
+        group = m_pid;
+    }
+    return anyLiveMember(group);
+}
+
+bool ZunoChildProcess::anyLiveMember(long group)
+{
+    if (group <= 0)
+        return false;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry.isEmpty() || !entry.front().isDigit())
+            continue;
+        char state = 0;
+        long memberOf = 0;
+        if (readStat(entry, state, memberOf) && memberOf == group && state != 'Z' && state != 'X')
+            return true;
+    }
+    return false;
 }
 
 int ZunoChildProcess::waitForExit()

@@ -6,6 +6,8 @@
 #include <QProcessEnvironment>
 
 #include <cerrno>
+#include <chrono>
+#include <optional>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -130,6 +132,27 @@ void deliver(const std::function<void(const QString &)> &onOutput, const QByteAr
         onOutput(QString::fromUtf8(chunk));
 }
 
+using Clock = std::chrono::steady_clock;
+
+// How long a stopped tool's process group has to end after SIGTERM before it gets SIGKILL.
+constexpr std::chrono::seconds kKillGrace(2);
+
+// After a stop: the whole group gets SIGTERM, and SIGKILL once the grace since the stop has passed,
+// so that "cancelled" is reported only when nothing the tool started is left running.
+void endGroup(ZunoChildProcess &child, Clock::time_point stoppedAt)
+{
+    child.terminate();
+    bool killed = false;
+    const Clock::time_point giveUp = stoppedAt + kKillGrace + std::chrono::seconds(3);
+    while (child.groupHasMembers() && Clock::now() < giveUp) {
+        if (!killed && Clock::now() >= stoppedAt + kKillGrace) {
+            child.kill();
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 QStringList mergedEnvironment(const std::map<QString, QString> &overrides)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -199,10 +222,19 @@ ZunoProcessResult ZunoProcessRunner::run(const QString &executable, const QStrin
     bool outOpen = true;
     bool errOpen = true;
     QByteArray chunk;
+    // A stop asks with SIGTERM; a tool still running kKillGrace later is killed, group and all.
+    std::optional<Clock::time_point> stoppedAt;
+    bool killed = false;
     for (;;) {
+        if (cancellation && !stoppedAt && cancellation->isCancelled())
+            stoppedAt = Clock::now();
+        if (stoppedAt && !killed && Clock::now() - *stoppedAt >= kKillGrace) {
+            child->kill();
+            killed = true;
+        }
         pollfd fds[3] = { { outOpen ? out.read.get() : -1, POLLIN, 0 },
             { errOpen ? err.read.get() : -1, POLLIN, 0 }, { wake.read.get(), POLLIN, 0 } };
-        if (::poll(fds, 3, -1) < 0) {
+        if (::poll(fds, 3, cancellation ? 100 : -1) < 0) {
             if (errno == EINTR)
                 continue;
             throw std::system_error(errno, std::generic_category(), "poll");
@@ -243,8 +275,10 @@ ZunoProcessResult ZunoProcessRunner::run(const QString &executable, const QStrin
             buffer.appendErr(rest);
     }
 
-    if (cancellation && cancellation->isCancelled())
+    if (cancellation && cancellation->isCancelled()) {
+        endGroup(*child, stoppedAt.value_or(Clock::now()));
         throw ZunoProcessError::cancelled();
+    }
 
     auto [stdoutBytes, stderrBytes] = buffer.copy();
     ZunoProcessResult result;
