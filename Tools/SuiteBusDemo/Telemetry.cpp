@@ -88,14 +88,15 @@ template <typename Record> std::optional<Record> recordFrom(const Json &json)
     return ZunoLiveStatusSupport::decoded<Record>(QByteArray::fromStdString(json.dump()));
 }
 
+enum class Published { notDecoded, failed, written };
+
 template <typename Record>
-bool publishWith(const Json &json, const std::function<void(const Record &)> &publish)
+Published publishWith(const Json &json, const std::function<bool(const Record &)> &publish)
 {
     const auto record = recordFrom<Record>(json);
     if (!record)
-        return false;
-    publish(*record);
-    return true;
+        return Published::notDecoded;
+    return publish(*record) ? Published::written : Published::failed;
 }
 
 int publish(const Arguments &arguments)
@@ -121,31 +122,39 @@ int publish(const Arguments &arguments)
     const ZunoSuiteTelemetryBus &bus = ZunoSuiteTelemetryBus::shared();
     const bool notify = arguments.notify;
     const QString &kind = arguments.kind;
-    bool decoded = false;
+    Published published = Published::notDecoded;
     if (kind == QLatin1String("ram"))
-        decoded
-            = publishWith<ZunoRAMLiveStatus>(json, [&](const auto &r) { bus.publishRAMStatus(r, notify); });
+        published = publishWith<ZunoRAMLiveStatus>(
+            json, [&](const auto &r) { return bus.publishRAMStatus(r, notify); });
     else if (kind == QLatin1String("pulse"))
-        decoded = publishWith<ZunoPulseLiveStatus>(json, [&](const auto &r) { bus.publishPulseStatus(r); });
+        published = publishWith<ZunoPulseLiveStatus>(
+            json, [&](const auto &r) { return bus.publishPulseStatus(r); });
     else if (kind == QLatin1String("kill"))
-        decoded = publishWith<ZunoKillLiveStatus>(json, [&](const auto &r) { bus.publishKillStatus(r); });
+        published
+            = publishWith<ZunoKillLiveStatus>(json, [&](const auto &r) { return bus.publishKillStatus(r); });
     else if (kind == QLatin1String("mixer"))
-        decoded = publishWith<ZunoMixerLiveStatus>(
-            json, [&](const auto &r) { bus.publishMixerStatus(r, notify); });
+        published = publishWith<ZunoMixerLiveStatus>(
+            json, [&](const auto &r) { return bus.publishMixerStatus(r, notify); });
     else if (kind == QLatin1String("music"))
-        decoded = publishWith<ZunoMusicLiveStatus>(
-            json, [&](const auto &r) { bus.publishMusicStatus(r, notify); });
+        published = publishWith<ZunoMusicLiveStatus>(
+            json, [&](const auto &r) { return bus.publishMusicStatus(r, notify); });
     else if (kind == QLatin1String("focus"))
-        decoded = publishWith<ZunoFocusLiveStatus>(
-            json, [&](const auto &r) { bus.publishFocusStatus(r, notify); });
+        published = publishWith<ZunoFocusLiveStatus>(
+            json, [&](const auto &r) { return bus.publishFocusStatus(r, notify); });
     else if (kind == QLatin1String("task"))
-        decoded
-            = publishWith<ZunoTaskLiveStatus>(json, [&](const auto &r) { bus.publishTaskStatus(r, notify); });
+        published = publishWith<ZunoTaskLiveStatus>(
+            json, [&](const auto &r) { return bus.publishTaskStatus(r, notify); });
     else if (kind == QLatin1String("tile"))
-        decoded
-            = publishWith<ZunoLiveActivityTile>(json, [&](const auto &r) { bus.publishLiveTile(r, notify); });
-    if (!decoded) {
+        published = publishWith<ZunoLiveActivityTile>(
+            json, [&](const auto &r) { return bus.publishLiveTile(r, notify); });
+    if (published == Published::notDecoded) {
         std::fprintf(stderr, "%s is not a %s record\n", qPrintable(arguments.jsonFile), qPrintable(kind));
+        return 1;
+    }
+    if (published == Published::failed) {
+        std::fprintf(stderr, "the %s record could not be written to %s\n", qPrintable(kind),
+            qPrintable(bus.baseDirectory()));
+        flushBus();
         return 1;
     }
     if (notify && (kind == QLatin1String("pulse") || kind == QLatin1String("kill")))

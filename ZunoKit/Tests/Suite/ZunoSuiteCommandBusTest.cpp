@@ -7,6 +7,7 @@
 #include "ZunoPrivateBus.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoSuiteCLIBridge.h"
+#include "ZunoSuiteCommandFolder.h"
 #include "ZunoTestHome.h"
 #include "ZunoText.h"
 
@@ -131,6 +132,43 @@ TEST_F(ZunoSuiteCommandBusTest, ListenerGetsEarlierAndNotifiedCommandsUntilRemov
     EXPECT_EQ(got[3].payload, "three");
     EXPECT_EQ(got[3].kind, K::ramOpenDiskLab);
     EXPECT_TRUE(removedGot.empty());
+}
+
+TEST_F(ZunoSuiteCommandBusTest, AListenerDropsCommandsOlderThanTwentyFiveSeconds)
+{
+    const QString folder = home.filePath("suite/Commands");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    qint64 writeNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
+    for (const auto &[payload, ageSeconds] : { std::pair { "stale", 26 }, std::pair { "fresh", 23 } }) {
+        ZunoSuiteCommandEnvelope envelope;
+        envelope.id = QUuid::createUuid();
+        envelope.timestamp = QDateTime::currentDateTimeUtc().addSecs(-ageSeconds);
+        envelope.sourceApp = A::zunoCam;
+        envelope.targetApp = A::zunoRAM;
+        envelope.kind = K::ramToggleHUD;
+        envelope.payload = QString::fromLatin1(payload);
+        writeFile(folder + "/" + ZunoSuiteCommandFolder::commandFileName(A::zunoRAM, ++writeNs, envelope.id),
+            envelope.encoded(), false);
+    }
+    Envelopes got;
+    peer->startListening(A::zunoRAM, [&](const auto &e) { got.push_back(e); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !got.empty(); }, kWait));
+    QTest::qWait(50);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].payload, "fresh");
+}
+
+TEST_F(ZunoSuiteCommandBusTest, AFailedLaunchLeavesNoCommandBehind)
+{
+    install(A::zunoRAM);
+    workspace->openSucceeds = false;
+    const auto result = resultOf(bus->execute(K::ramOpenDiskLab, A::zunoCam, A::zunoRAM, std::nullopt, "name",
+        std::nullopt, true, true, {}, 10));
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.summary, zunoText("ZunoRAM is not installed.", "ZunoRAM kurulu değil."));
+    // Started by hand later, the app must not run what the user was told did not happen.
+    EXPECT_EQ(commandFiles(), 0);
+    EXPECT_FALSE(peer->consumePendingCommand(A::zunoRAM, QDateTime::currentDateTimeUtc(), 25));
 }
 
 TEST_F(ZunoSuiteCommandBusTest, DataChangedReachesItsObservers)

@@ -141,6 +141,30 @@ TEST_F(ZunoSuiteCommandFolderTest, MisaddressedAndBrokenFilesAreDroppedByConsume
     EXPECT_TRUE(entries(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+TEST_F(ZunoSuiteCommandFolderTest, AFifoADeviceLinkAndAHugeFileAreNoCommands)
+{
+    const QString folder = bus.commandsDirectory();
+    const qint64 earlierNs = (QDateTime::currentMSecsSinceEpoch() - 10000) * 1000000;
+    const auto name = [&](int n) {
+        return QFile::encodeName(
+            folder + "/" + ZunoSuiteCommandFolder::commandFileName(A::zunoRAM, earlierNs + n, QUuid::createUuid()));
+    };
+    const auto good = envelopeFor(A::zunoRAM);
+    ASSERT_TRUE(bus.enqueue(good));
+    // Older than the good command, and one in the single slot that is read first.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/zunoram-cmd.json").constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(name(1).constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", name(2).constData()), 0);
+    QFile huge(QFile::decodeName(name(3)));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(100LL * 1024 * 1024));
+    huge.close();
+
+    EXPECT_EQ(bus.peekPendingCommand(A::zunoRAM, kNoon, 25), good);
+    EXPECT_EQ(bus.consumePendingCommand(A::zunoRAM, kNoon, 25), good);
+    EXPECT_FALSE(bus.consumePendingCommand(A::zunoRAM, kNoon, 25));
+}
+
 TEST_F(ZunoSuiteCommandFolderTest, TheSingleSlotFileIsReadFirst)
 {
     const auto queued = envelopeFor(A::zunoRAM, kNoon, "queued");

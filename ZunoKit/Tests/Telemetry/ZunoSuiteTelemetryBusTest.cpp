@@ -253,13 +253,13 @@ TEST_F(ZunoSuiteTelemetryBusTest, PeersAreToldEvenWhenTheFolderCannotBeMadeButNo
     // The base folder lies below a regular file, so it cannot be made.
     writeFile(folder.filePath("file"), "x");
     const ZunoSuiteTelemetryBus blocked(folder.filePath("file/suite"), publisherCenter.get());
-    blocked.publishFocusStatus(focus(wholeSecondsNow(), ownPID()), true);
+    EXPECT_FALSE(blocked.publishFocusStatus(focus(wholeSecondsNow(), ownPID()), true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return updates == 1; }, kWait));
     EXPECT_FALSE(QFileInfo::exists(folder.filePath("file/suite")));
 
     ZunoLiveActivityTile unwritable = tile(ZunoSuiteApp::zunoRAM, wholeSecondsNow(), 1);
     unwritable.progress = std::numeric_limits<double>::quiet_NaN();
-    publisher->publishLiveTile(unwritable, true);
+    EXPECT_FALSE(publisher->publishLiveTile(unwritable, true));
     // Pulse and kill never notify.
     publisher->publishPulseStatus(ZunoPulseLiveStatus(wholeSecondsNow(), ownPID(), 1, 2, 3, 4, std::nullopt,
         std::nullopt, std::nullopt, std::nullopt, std::nullopt, 90, "nominal", std::nullopt));
@@ -277,6 +277,70 @@ TEST_F(ZunoSuiteTelemetryBusTest, PeersAreToldEvenWhenTheFolderCannotBeMadeButNo
     publisher->publishRAMStatus(nan, true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return updates == 2; }, kWait));
     EXPECT_FALSE(QFileInfo::exists(base() + "/zunoram-live.json"));
+}
+
+TEST_F(ZunoSuiteTelemetryBusTest, ALiveFileLeftUnreadableIsTheUsersAgainOnTheNextPublish)
+{
+    const QString path = base() + "/zunofocus-live.json";
+    ASSERT_TRUE(publisher->publishFocusStatus(focus(wholeSecondsNow(), ownPID()), false));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+    ASSERT_TRUE(publisher->publishFocusStatus(focus(wholeSecondsNow(), ownPID()), false));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+namespace {
+
+qint64 residentKiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+// Things a reader may find under a live file's name, none of them a small regular file.
+void plantHostileFile(const QString &path, int kind)
+{
+    const QByteArray name = QFile::encodeName(path);
+    QFile::remove(path);
+    switch (kind) {
+    case 0:
+        ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+        break;
+    case 1:
+        ASSERT_EQ(::symlink("/dev/zero", name.constData()), 0);
+        break;
+    default: {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(100LL * 1024 * 1024));
+        break;
+    }
+    }
+}
+
+} // namespace
+
+TEST_F(ZunoSuiteTelemetryBusTest, AFifoADeviceLinkAndAHugeFileReadAsAbsent)
+{
+    const char *kinds[] = { "a FIFO", "a link to /dev/zero", "a 100 MiB file" };
+    ASSERT_TRUE(QDir().mkpath(base() + "/LiveTiles"));
+    const qint64 before = residentKiB();
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kinds[kind]);
+        plantHostileFile(base() + "/zunofocus-live.json", kind);
+        plantHostileFile(base() + "/LiveTiles/zunoram.json", kind);
+        EXPECT_FALSE(reader->readFocusStatus(QDateTime::currentDateTimeUtc(), 15));
+        EXPECT_TRUE(reader->readLiveTiles(QDateTime::currentDateTimeUtc(), 15).isEmpty());
+    }
+    // Nothing of the 100 MiB was read into memory.
+    EXPECT_LT(residentKiB() - before, 32 * 1024);
 }
 
 TEST_F(ZunoSuiteTelemetryBusTest, EachTelemetryPostGivesOneHandlerCall)

@@ -1,5 +1,7 @@
 #include "ZunoDistributedNotificationCenter.h"
 
+#include "ZunoApplicationSingleton.h"
+
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QPointer>
@@ -58,11 +60,8 @@ ZunoDistributedNotificationCenter::~ZunoDistributedNotificationCenter()
 
 ZunoDistributedNotificationCenter *ZunoDistributedNotificationCenter::shared()
 {
-    static QPointer<ZunoDistributedNotificationCenter> instance;
-    auto *app = QCoreApplication::instance();
-    if (!instance && app)
-        instance = new ZunoDistributedNotificationCenter(QDBusConnection::sessionBus(), app);
-    return instance;
+    return zunoApplicationSingleton<ZunoDistributedNotificationCenter>(
+        [] { return new ZunoDistributedNotificationCenter(QDBusConnection::sessionBus()); });
 }
 
 bool ZunoDistributedNotificationCenter::post(const QString &name, const QString &object)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -188,9 +189,10 @@ ZunoKernelMemory::Figures ZunoKernelMemory::read() const
                 = saturatingAdd(figures.swapTotal, saturatingMultiply(columns[2].toLongLong(), kKiB));
             figures.swapUsed
                 = saturatingAdd(figures.swapUsed, saturatingMultiply(columns[3].toLongLong(), kKiB));
-            if (allEncrypted) {
-                const auto device
-                    = m_calls.deviceOf ? m_calls.deviceOf(unescapeOctal(columns[0])) : std::nullopt;
+            // Swap that lives in RAM (zram) never reaches a disk, so it cannot leak in plain text.
+            const QString path = unescapeOctal(columns[0]);
+            if (allEncrypted && !isInRAM(path)) {
+                const auto device = m_calls.deviceOf ? m_calls.deviceOf(path) : std::nullopt;
                 allEncrypted = device && isOnDmCrypt(*device, 0);
             }
         }
@@ -214,6 +216,12 @@ ZunoKernelMemory::Figures ZunoKernelMemory::read() const
         figures.pressureLevel = QStringLiteral("normal");
     }
     return figures;
+}
+
+bool ZunoKernelMemory::isInRAM(const QString &swapPath)
+{
+    static const QRegularExpression zram(QStringLiteral("^/dev/zram[0-9]+$"));
+    return zram.match(swapPath).hasMatch();
 }
 
 bool ZunoKernelMemory::isOnDmCrypt(const QString &device, int depth) const

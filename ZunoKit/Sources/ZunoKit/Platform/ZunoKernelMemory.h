@@ -54,6 +54,7 @@ public:
 private:
     // The device or one of its parents (through sysfs "slaves", as LVM on LUKS) is a dm-crypt mapping.
     bool isOnDmCrypt(const QString &device, int depth) const;
+    static bool isInRAM(const QString &swapPath);
 
     QString m_root;
     SystemCalls m_calls;

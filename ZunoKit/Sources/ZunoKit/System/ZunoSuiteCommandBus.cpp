@@ -1,5 +1,6 @@
 #include "ZunoSuiteCommandBus.h"
 
+#include "ZunoApplicationSingleton.h"
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoProcessCancellation.h"
 #include "ZunoSuiteCLIBridge.h"
@@ -98,11 +99,8 @@ bool isInvalidPID(const std::optional<std::int32_t> &pid)
 
 ZunoSuiteCommandBus *ZunoSuiteCommandBus::shared()
 {
-    static QPointer<ZunoSuiteCommandBus> instance;
-    auto *app = QCoreApplication::instance();
-    if (!instance && app)
-        instance = new ZunoSuiteCommandBus(std::nullopt, nullptr, nullptr, app);
-    return instance;
+    return zunoApplicationSingleton<ZunoSuiteCommandBus>(
+        [] { return new ZunoSuiteCommandBus(std::nullopt, nullptr, nullptr); });
 }
 
 ZunoSuiteCommandBus::ZunoSuiteCommandBus(std::optional<QString> baseFolder,
@@ -266,8 +264,11 @@ ZunoSuiteCommandBus::WindowRoute ZunoSuiteCommandBus::dispatchToWindow(
         return WindowRoute::enqueueFailedLaunching;
     // Started without a notification: it reads its file when it comes up.
     const auto entry = installedURL(target, desktop);
-    if (!entry || !desktop.openDesktopEntry(*entry, front))
+    if (!entry || !desktop.openDesktopEntry(*entry, front)) {
+        // Told it is not there, the user must not see the command run when the app starts later.
+        m_folder.withdraw(envelope);
         return WindowRoute::notInstalled;
+    }
     return WindowRoute::launched;
 }
 

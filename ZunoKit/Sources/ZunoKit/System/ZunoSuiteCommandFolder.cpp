@@ -2,6 +2,7 @@
 
 #include "ZunoAtomicFile.h"
 #include "ZunoJson.h"
+#include "ZunoSharedFileReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,10 +65,10 @@ bool isFresh(const ZunoSuiteCommandEnvelope &envelope, const QDateTime &now, dou
 
 std::optional<ZunoSuiteCommandEnvelope> readEnvelope(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = ZunoSharedFileReader::read(path);
+    if (!bytes)
         return std::nullopt;
-    return ZunoSuiteCommandEnvelope::decoded(file.readAll());
+    return ZunoSuiteCommandEnvelope::decoded(*bytes);
 }
 
 } // namespace
@@ -151,6 +152,21 @@ std::optional<ZunoSuiteCommandEnvelope> ZunoSuiteCommandFolder::peek(
             return envelope;
     }
     return std::nullopt;
+}
+
+bool ZunoSuiteCommandFolder::withdraw(const ZunoSuiteCommandEnvelope &envelope)
+{
+    const QString suffix = QLatin1Char('-') + ZunoJson::uuidString(envelope.id) + QStringLiteral(".json");
+    bool gone = true;
+    for (const QString &file : pendingFiles(envelope.targetApp)) {
+        if (!file.endsWith(suffix))
+            continue;
+        if (!QFile::remove(file) && QFileInfo::exists(file)) {
+            qWarning("ZunoSuiteCommandFolder: cannot withdraw the command %s", qPrintable(file));
+            gone = false;
+        }
+    }
+    return gone;
 }
 
 std::optional<ZunoSuiteCommandEnvelope> ZunoSuiteCommandFolder::consume(

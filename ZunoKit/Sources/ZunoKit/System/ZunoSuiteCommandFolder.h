@@ -38,6 +38,9 @@ public:
     // the way, and the envelope returned is removed too.
     std::optional<ZunoSuiteCommandEnvelope> consume(
         ZunoSuiteApp app, const QDateTime &now, double maxAgeSeconds);
+    // Takes back a command that is still pending (its target could not be started, say), so that it
+    // does not run when the target starts later. True when no file of it is left.
+    bool withdraw(const ZunoSuiteCommandEnvelope &envelope);
 
 private:
     QStringList pendingFiles(ZunoSuiteApp app) const;

@@ -4,6 +4,7 @@
 #include "ZunoLiveStatusSupport.h"
 #include "ZunoMainThread.h"
 #include "ZunoPaths.h"
+#include "ZunoSharedFileReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +66,8 @@ bool writeLiveFile(const QString &path, const QByteArray &bytes)
     QString failure;
     ZunoAtomicFile::Options options;
     options.sync = false;
+    // The bus's own files are the user's alone, whatever mode an earlier file was left with.
+    options.mode = 0600;
     if (ZunoAtomicFile::write(path, bytes, &failure, options))
         return true;
     qCWarning(lcTelemetry).noquote() << "cannot write" << path << ":" << failure;
@@ -82,10 +85,11 @@ void removeFile(const QString &path)
 // trimmed; anything unreadable or not a non-blank string is ignored.
 std::optional<QString> customPoolDirectory()
 {
-    QFile file(ZunoPaths::applicationSupport() + QStringLiteral("/ZunoRAM/config.json"));
-    if (!file.open(QIODevice::ReadOnly))
+    const auto read = ZunoSharedFileReader::read(
+        ZunoPaths::applicationSupport() + QStringLiteral("/ZunoRAM/config.json"));
+    if (!read)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    const QByteArray &bytes = *read;
     const auto json = nlohmann::json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
     if (!json.is_object())
         return std::nullopt;
@@ -142,67 +146,72 @@ void ZunoSuiteTelemetryBus::postTelemetryUpdated() const
 }
 
 template <typename Record>
-void ZunoSuiteTelemetryBus::publish(const QString &fileName, const Record &record) const
+bool ZunoSuiteTelemetryBus::publish(const QString &fileName, const Record &record) const
 {
     QString failure;
     if (!m_folder.ensureSubfolder({}, &failure)) {
         qCWarning(lcTelemetry).noquote() << "cannot make the suite folder:" << failure;
-        return;
+        return false;
     }
     const auto bytes = ZunoLiveStatusSupport::encoded(record);
     if (!bytes) {
         qCWarning(lcTelemetry).noquote() << fileName << "not written: it holds a number JSON cannot express";
-        return;
+        return false;
     }
-    writeLiveFile(m_folder.filePath(fileName), *bytes);
+    return writeLiveFile(m_folder.filePath(fileName), *bytes);
 }
 
-void ZunoSuiteTelemetryBus::publishRAMStatus(const ZunoRAMLiveStatus &status, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishRAMStatus(const ZunoRAMLiveStatus &status, bool notifyPeers) const
 {
-    publish(kRAMFile, status);
+    const bool written = publish(kRAMFile, status);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
-void ZunoSuiteTelemetryBus::publishPulseStatus(const ZunoPulseLiveStatus &status) const
+bool ZunoSuiteTelemetryBus::publishPulseStatus(const ZunoPulseLiveStatus &status) const
 {
-    publish(kPulseFile, status);
+    return publish(kPulseFile, status);
 }
 
-void ZunoSuiteTelemetryBus::publishKillStatus(const ZunoKillLiveStatus &status) const
+bool ZunoSuiteTelemetryBus::publishKillStatus(const ZunoKillLiveStatus &status) const
 {
-    publish(kKillFile, status);
+    return publish(kKillFile, status);
 }
 
-void ZunoSuiteTelemetryBus::publishMixerStatus(const ZunoMixerLiveStatus &status, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishMixerStatus(const ZunoMixerLiveStatus &status, bool notifyPeers) const
 {
-    publish(kMixerFile, status);
+    const bool written = publish(kMixerFile, status);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
-void ZunoSuiteTelemetryBus::publishMusicStatus(const ZunoMusicLiveStatus &status, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishMusicStatus(const ZunoMusicLiveStatus &status, bool notifyPeers) const
 {
-    publish(kMusicFile, status);
+    const bool written = publish(kMusicFile, status);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
-void ZunoSuiteTelemetryBus::publishFocusStatus(const ZunoFocusLiveStatus &status, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishFocusStatus(const ZunoFocusLiveStatus &status, bool notifyPeers) const
 {
-    publish(kFocusFile, status);
+    const bool written = publish(kFocusFile, status);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
-void ZunoSuiteTelemetryBus::publishTaskStatus(const ZunoTaskLiveStatus &status, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishTaskStatus(const ZunoTaskLiveStatus &status, bool notifyPeers) const
 {
-    publish(kTaskFile, status);
+    const bool written = publish(kTaskFile, status);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
-void ZunoSuiteTelemetryBus::publishLiveTile(const ZunoLiveActivityTile &tile, bool notifyPeers) const
+bool ZunoSuiteTelemetryBus::publishLiveTile(const ZunoLiveActivityTile &tile, bool notifyPeers) const
 {
     QString failure;
     const auto folder = m_folder.ensureSubfolder(QString::fromLatin1(kLiveTilesFolder), &failure);
@@ -212,22 +221,22 @@ void ZunoSuiteTelemetryBus::publishLiveTile(const ZunoLiveActivityTile &tile, bo
     if (!bytes) {
         qCWarning(lcTelemetry).noquote()
             << "the tile of" << tile.id() << "not written: it holds a number JSON cannot express";
-        return;
+        return false;
     }
-    if (folder)
-        writeLiveFile(*folder + QLatin1Char('/') + tileFileName(tile.app), *bytes);
+    const bool written = folder && writeLiveFile(*folder + QLatin1Char('/') + tileFileName(tile.app), *bytes);
     if (notifyPeers)
         postTelemetryUpdated();
+    return written;
 }
 
 template <typename Record>
 std::optional<Record> ZunoSuiteTelemetryBus::read(
     const QString &fileName, const QDateTime &now, double maxAgeSeconds) const
 {
-    QFile file(m_folder.filePath(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = ZunoSharedFileReader::read(m_folder.filePath(fileName));
+    if (!bytes)
         return std::nullopt;
-    auto record = ZunoLiveStatusSupport::decoded<Record>(file.readAll());
+    auto record = ZunoLiveStatusSupport::decoded<Record>(*bytes);
     if (!record || !record->isFresh(now, maxAgeSeconds))
         return std::nullopt;
     return record;
@@ -286,10 +295,10 @@ QList<ZunoLiveActivityTile> ZunoSuiteTelemetryBus::readLiveTiles(
         if (entry.fileName().startsWith(QLatin1Char('.'))
             || entry.suffix().toLower() != QLatin1String("json"))
             continue;
-        QFile file(entry.filePath());
-        if (!file.open(QIODevice::ReadOnly))
+        const auto bytes = ZunoSharedFileReader::read(entry.filePath());
+        if (!bytes)
             continue;
-        auto tile = ZunoLiveStatusSupport::decoded<ZunoLiveActivityTile>(file.readAll());
+        auto tile = ZunoLiveStatusSupport::decoded<ZunoLiveActivityTile>(*bytes);
         if (tile && tile->isFresh(now, maxAgeSeconds))
             tiles.append(std::move(*tile));
     }

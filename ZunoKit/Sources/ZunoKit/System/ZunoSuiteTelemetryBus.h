@@ -52,16 +52,17 @@ public:
 
     QString baseDirectory() const { return m_folder.path(); }
 
-    // With `notifyPeers`, the telemetry notification is posted even when the write failed.
-    void publishRAMStatus(const ZunoRAMLiveStatus &status, bool notifyPeers) const;
-    void publishPulseStatus(const ZunoPulseLiveStatus &status) const;
-    void publishKillStatus(const ZunoKillLiveStatus &status) const;
-    void publishMixerStatus(const ZunoMixerLiveStatus &status, bool notifyPeers) const;
-    void publishMusicStatus(const ZunoMusicLiveStatus &status, bool notifyPeers) const;
-    void publishFocusStatus(const ZunoFocusLiveStatus &status, bool notifyPeers) const;
-    void publishTaskStatus(const ZunoTaskLiveStatus &status, bool notifyPeers) const;
+    // Each answers whether the file was written. With `notifyPeers`, the telemetry notification is
+    // posted even when the write failed.
+    bool publishRAMStatus(const ZunoRAMLiveStatus &status, bool notifyPeers) const;
+    bool publishPulseStatus(const ZunoPulseLiveStatus &status) const;
+    bool publishKillStatus(const ZunoKillLiveStatus &status) const;
+    bool publishMixerStatus(const ZunoMixerLiveStatus &status, bool notifyPeers) const;
+    bool publishMusicStatus(const ZunoMusicLiveStatus &status, bool notifyPeers) const;
+    bool publishFocusStatus(const ZunoFocusLiveStatus &status, bool notifyPeers) const;
+    bool publishTaskStatus(const ZunoTaskLiveStatus &status, bool notifyPeers) const;
     // A tile that cannot be encoded is neither written nor announced.
-    void publishLiveTile(const ZunoLiveActivityTile &tile, bool notifyPeers) const;
+    bool publishLiveTile(const ZunoLiveActivityTile &tile, bool notifyPeers) const;
 
     std::optional<ZunoRAMLiveStatus> readRAMStatus(const QDateTime &now, double maxAgeSeconds) const;
     std::optional<ZunoPulseLiveStatus> readPulseStatus(const QDateTime &now, double maxAgeSeconds) const;
@@ -113,7 +114,7 @@ private:
     SparseDisks detectMountedZunoRAMSparseDisks() const;
     ZunoDistributedNotificationCenter *center() const;
     void postTelemetryUpdated() const;
-    template <typename Record> void publish(const QString &fileName, const Record &record) const;
+    template <typename Record> bool publish(const QString &fileName, const Record &record) const;
     template <typename Record>
     std::optional<Record> read(const QString &fileName, const QDateTime &now, double maxAgeSeconds) const;
 
