@@ -9,7 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -75,8 +77,8 @@ TEST(ZunoDesktopSuiteWorkspace, AProcessNamedAsTheApplicationRunsButItsToolDoesN
     RenamedSleep application(home.filePath("bin"), QStringLiteral("ZunoPulse"));
     ASSERT_TRUE(application.started());
     EXPECT_TRUE(isRunning(ZunoSuiteApp::zunoPulse));
-    // Running as a process only: launch answers true without starting anything.
-    EXPECT_TRUE(launch(ZunoSuiteApp::zunoPulse));
+    // Running as a process only, with nothing to bring forward: launch says it could not.
+    EXPECT_FALSE(launch(ZunoSuiteApp::zunoPulse));
 }
 
 TEST(ZunoDesktopSuiteWorkspace, ProcessesAreListedInPidOrderWithoutZombies)
@@ -138,6 +140,75 @@ TEST(ZunoDesktopSuiteWorkspace, ANameOwnedOnTheBusRunsAndLaunchActivatesIt)
         QStringLiteral("/com/quarnwell/Zuno_RAM"));
 }
 
+namespace {
+
+// A sibling on the bus that keeps the platform data of every Activate it is sent.
+class ActivationRecorder : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    std::vector<QVariantMap> received;
+
+public slots:
+    Q_SCRIPTABLE void Activate(const QVariantMap &platformData) { received.push_back(platformData); }
+};
+
+} // namespace
+
+TEST(ZunoDesktopSuiteWorkspace, BringingForwardCarriesAStartupTokenOfTheServersTime)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "no X display for a startup token";
+    ZunoTestHome home;
+    ZunoPrivateBus bus;
+    if (bus.address.isEmpty())
+        GTEST_SKIP() << "cannot start a private D-Bus session bus";
+    QDBusConnection sibling = bus.connect(QStringLiteral("suite-sibling"));
+    ActivationRecorder recorder;
+    ASSERT_TRUE(sibling.registerObject(
+        QStringLiteral("/com/quarnwell/ZunoRAM"), &recorder, QDBusConnection::ExportScriptableSlots));
+    ASSERT_TRUE(sibling.registerService(QStringLiteral("com.quarnwell.ZunoRAM")));
+    auto desktop
+        = std::make_shared<ZunoDesktopSuiteWorkspace>(bus.connect(QStringLiteral("suite-workspace")));
+    ScopedSuiteWorkspace scoped(desktop);
+
+    // A running sibling: Activate with the token as both platform keys.
+    ASSERT_TRUE(launch(ZunoSuiteApp::zunoRAM));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.received.empty(); }, kWait));
+    const QString token = recorder.received[0].value("desktop-startup-id").toString();
+    EXPECT_TRUE(token.contains(QRegularExpression("_TIME[0-9]+$"))) << qPrintable(token);
+    EXPECT_EQ(recorder.received[0].value("activation-token").toString(), token);
+
+    // A started one: the token in its environment, only when it is to come forward.
+    const QString seen = home.filePath("environment");
+    const QString entry = home.filePath("entry.desktop");
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=ZunoTask\nExec=/bin/sh -c \"printenv "
+               "DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN > '"
+        + QFile::encodeName(seen) + "'\"\n");
+    file.close();
+    for (bool activates : { true, false }) {
+        SCOPED_TRACE(activates);
+        QFile::remove(seen);
+        ASSERT_TRUE(desktop->openDesktopEntry(entry, activates));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return QFileInfo(seen).size() > 0 || (!activates && QFile::exists(seen)); }, kWait));
+        QTest::qWait(100);
+        QFile out(seen);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = out.readAll().trimmed().split('\n');
+        if (activates) {
+            ASSERT_EQ(lines.size(), 2);
+            EXPECT_TRUE(lines[0].contains("_TIME"));
+            EXPECT_EQ(lines[0], lines[1]);
+        } else {
+            EXPECT_EQ(lines, QList<QByteArray>({ QByteArray() }));
+        }
+    }
+}
+
 TEST(ZunoDesktopSuiteWorkspace, LaunchStartsTheInstalledDesktopEntry)
 {
     ZunoTestHome home;
@@ -163,3 +234,5 @@ TEST(ZunoDesktopSuiteWorkspace, LaunchStartsTheInstalledDesktopEntry)
     // Not a desktop entry: nothing is started and the caller hears so.
     EXPECT_FALSE(desktop->openDesktopEntry(home.filePath("missing.desktop"), true));
 }
+
+#include "ZunoDesktopSuiteWorkspaceTest.moc"

@@ -195,8 +195,9 @@ TEST(ZunoSuiteApp, LaunchActivatesOrOpensOrAnswersFalse)
             { "com.quarnwell.zunoRAM" }, {} },
         { "running, not installed", { onBus("com.quarnwell.ZunoRAM") }, false, true, true,
             { "com.quarnwell.ZunoRAM" }, {} },
-        // Found only as a process: nothing can bring it forward, and it is not started twice.
-        { "running as a process", { process("ZunoRAM") }, true, true, true, {}, {} },
+        // Found only as a process: nothing can bring it forward, it is not started twice, and the
+        // caller hears that no window came.
+        { "running as a process", { process("ZunoRAM") }, true, true, false, {}, {} },
         { "installed only", {}, true, true, true, {}, { { entry, true } } },
         { "installed, start refused", {}, true, false, false, {}, { { entry, true } } },
         { "neither", { process("zunoram") }, false, true, false, {}, {} },

@@ -1,6 +1,7 @@
 #include "ZunoDesktopSuiteWorkspace.h"
 
 #include "ZunoPaths.h"
+#include "ZunoStartupToken.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -121,23 +122,38 @@ void ZunoDesktopSuiteWorkspace::activate(const QString &busName)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         busName, objectPathForBusName(busName), kApplicationInterface, QStringLiteral("Activate"));
-    call << QVariantMap {};
+    // The token lets the window manager bring the sibling forward despite focus-stealing prevention.
+    QVariantMap platformData;
+    if (const auto token = ZunoStartupToken::make()) {
+        platformData.insert(QStringLiteral("desktop-startup-id"), *token);
+        platformData.insert(QStringLiteral("activation-token"), *token);
+    }
+    call << platformData;
     // Sent without waiting: the owner may be busy, and the caller is the main thread.
     if (!m_connection.send(call))
         qWarning("ZunoDesktopSuiteWorkspace: cannot send Activate to %s", qPrintable(busName));
 }
 
-bool ZunoDesktopSuiteWorkspace::openDesktopEntry(const QString &path, bool)
+bool ZunoDesktopSuiteWorkspace::openDesktopEntry(const QString &path, bool activates)
 {
     GDesktopAppInfo *info = g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData());
     if (!info) {
         qWarning("ZunoDesktopSuiteWorkspace: %s is not a usable desktop entry", qPrintable(path));
         return false;
     }
-    // Whether a newly started application comes forward is the window manager's rule on Linux; a
-    // launch without a display connection cannot hold it back, so the activates flag changes nothing.
+    // A start that should come forward carries a startup token in its environment; the window
+    // manager may keep one without it behind the window the user is in.
+    GAppLaunchContext *context = g_app_launch_context_new();
+    if (activates) {
+        if (const auto token = ZunoStartupToken::make()) {
+            const QByteArray bytes = token->toUtf8();
+            g_app_launch_context_setenv(context, "DESKTOP_STARTUP_ID", bytes.constData());
+            g_app_launch_context_setenv(context, "XDG_ACTIVATION_TOKEN", bytes.constData());
+        }
+    }
     GError *error = nullptr;
-    const bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error);
+    const bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, context, &error);
+    g_object_unref(context);
     if (!launched) {
         qWarning("ZunoDesktopSuiteWorkspace: cannot start %s: %s", qPrintable(path),
             error ? error->message : "unknown error");

@@ -199,9 +199,11 @@ bool launch(ZunoSuiteApp app)
 bool launch(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
 {
     if (const auto running = firstRunning(app, workspace)) {
-        // A process found only in /proc has no handle to bring it forward on Linux.
-        if (running->busName)
-            workspace.activate(*running->busName);
+        // A process found only in /proc has no handle to bring it forward on Linux: say so, rather
+        // than report a window that never came.
+        if (!running->busName)
+            return false;
+        workspace.activate(*running->busName);
         return true;
     }
     const std::optional<QString> entry = installedURL(app, workspace);

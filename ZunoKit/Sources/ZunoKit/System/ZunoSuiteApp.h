@@ -102,9 +102,9 @@ bool isInstalled(ZunoSuiteApp app);
 // application's tool names (that process is its command-line tool, not the application).
 bool isRunning(ZunoSuiteApp app);
 
-// Brings a running application forward (only one found on the bus can be asked to) and answers true;
-// otherwise starts its installed desktop entry, true once that was requested; false when it is
-// neither running nor installed. Main thread.
+// Brings a running application forward and answers true (only one found on the bus can be asked to:
+// one found only as a process answers false); otherwise starts its installed desktop entry, true once
+// that was requested; false when it is neither running nor installed. Main thread.
 bool launch(ZunoSuiteApp app);
 
 // The same three, asking a given workspace instead of the shared one.
