@@ -12,12 +12,14 @@
 #include "ZunoFakeAIServers.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFonts.h"
+#include "ZunoGlassScrollArea.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QHash>
+#include <QScrollArea>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -174,7 +176,12 @@ int runCardDemo(int argc, char **argv)
         ZunoAIConfig(startProvider), std::move(hooks), kAccent, fixedLanguage, &credits, &catalog);
     QObject::connect(card, &ZunoAIUnifiedSettingsCard::configEdited,
         [](const ZunoAIConfig &config) { print(configLine(config)); });
-    layout->addWidget(card);
+    // Open sections grow the card past the window: it scrolls inside it.
+    auto *page = new QWidget;
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(card);
+    layout->addWidget(zunoGlassScrollArea(page));
     ground.resize(kCardWidth + 48, 760);
     ground.setWindowTitle(QStringLiteral("AI settings card"));
     print(configLine(card->config()));

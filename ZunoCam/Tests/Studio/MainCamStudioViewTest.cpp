@@ -3,16 +3,20 @@
 #include "MainCamStudioView.h"
 #include "CamStudioTabButtonStyle.h"
 #include "CamStudioToastLayer.h"
+#include "DesignProbe.h"
 #include "MenuBarCamPopoverView.h"
 #include "StudioTestFixture.h"
 #include "ZunoButton.h"
+#include "ZunoFocusRing.h"
 #include "ZunoProductPalette.h"
 #include "ZunoToastBanner.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 class MainCamStudioViewTest : public StudioTest {
 protected:
@@ -219,4 +223,51 @@ TEST(MenuBarCamPopoverPlacementTest, UnderTheIconElseAboveAndInsideTheScreen)
     EXPECT_EQ(MenuBarCamPopoverView::placement(QRect(1000, 1056, 24, 24), size, screen), QPoint(872, 852));
     // At the right edge: kept inside.
     EXPECT_EQ(MenuBarCamPopoverView::placement(QRect(1900, 0, 20, 24), size, screen).x(), 1640);
+}
+
+TEST_F(MainCamStudioViewTest, TheKeyboardReachesEveryTabAndEveryFocusedControlShowsTheRing)
+{
+    constexpr int kMostPresses = 200;
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QStringList withoutRing;
+    // One press of Tab; the control it reaches must show the ring in its pixels.
+    const auto pressTab = [&]() -> QWidget * {
+        QWidget *from = QApplication::focusWidget();
+        QTest::keyClick(from ? from : view.get(), Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        // The plain check box is replaced by the glass switch, which draws the ring itself.
+        if (focused && !qobject_cast<QCheckBox *>(focused) && !DesignProbe::showsFocusRing(focused))
+            withoutRing.append(QString::fromLatin1(focused->metaObject()->className()));
+        return focused;
+    };
+
+    const auto &tabs = CamStudioTabs::allCases();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        ZunoButton *button = view->tabButtons().at(qsizetype(i));
+        for (int presses = 0; QApplication::focusWidget() != button && presses < kMostPresses; ++presses)
+            ASSERT_TRUE(pressTab());
+        ASSERT_EQ(QApplication::focusWidget(), button) << rawValue(tabs[i]).toStdString();
+        EXPECT_TRUE(ZunoFocusRing::isVisible(button));
+        // Space and Return both press a focused button.
+        QTest::keyClick(button, i % 2 == 0 ? Qt::Key_Space : Qt::Key_Return);
+        EXPECT_EQ(vm->selectedTab(), tabs[i]);
+        EXPECT_EQ(view->tabView()->objectName(), rawValue(tabs[i]));
+
+        // Once round the window: the header and every control of the page just shown.
+        QWidget *focused = nullptr;
+        int presses = 0;
+        do {
+            focused = pressTab();
+            ASSERT_TRUE(focused);
+            EXPECT_TRUE(focused == view.get() || view->isAncestorOf(focused));
+        } while (focused != button && ++presses < kMostPresses);
+        EXPECT_EQ(focused, button) << "the focus never came back round on " << rawValue(tabs[i]).toStdString();
+        // Shift+Tab walks back in the same order.
+        QTest::keyClick(button, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_NE(QApplication::focusWidget(), button);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), button);
+    }
+    EXPECT_TRUE(withoutRing.isEmpty()) << withoutRing.join(QStringLiteral(", ")).toStdString();
 }

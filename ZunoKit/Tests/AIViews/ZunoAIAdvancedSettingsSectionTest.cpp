@@ -6,7 +6,9 @@
 #include "ZunoFakeHttpServer.h"
 #include "ZunoFonts.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +66,27 @@ TEST(ZunoAIAdvancedSettingsSection, CatalogLineAndFieldsInBothLanguages)
     section.resync(kOwnKey, 1, ZunoLanguage::tr);
     EXPECT_EQ(section.catalogLine()->text(), QStringLiteral("builtin-1 · 1 model · 0 yerel yüklü"));
     EXPECT_EQ(section.updateButton()->text(), QStringLiteral("Model Listesini Güncelle"));
+}
+
+TEST(ZunoAIAdvancedSettingsSection, FieldLabelsShowWholeInEveryLanguage)
+{
+    CatalogFixture f;
+    ZunoAIAdvancedSettingsSection section(f.store.get());
+    section.resize(420, 200);
+    section.show();
+    for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
+        section.resync(kOwnKey, 1, language);
+        section.layout()->activate();
+        for (QLabel *label : { section.endpointLabel(), section.modelLabel() }) {
+            SCOPED_TRACE(label->text().toStdString());
+            EXPECT_GE(label->width(), QFontMetricsF(label->font()).horizontalAdvance(label->text()));
+            EXPECT_EQ(label->width(), section.endpointLabel()->width());
+        }
+    }
+    EXPECT_EQ(section.modelLabel()->text(), QStringLiteral("Model Kimliği"));
+    EXPECT_GE(section.modelLabel()->width(), ZunoAIAdvancedSettingsSection::kLabelWidth);
+    // The field starts where the label column ends, on both rows.
+    EXPECT_EQ(section.modelField()->x(), section.endpointField()->x());
 }
 
 TEST(ZunoAIAdvancedSettingsSection, TwoQuickPressesStartOneRefreshAndTheButtonFollowsTheStore)

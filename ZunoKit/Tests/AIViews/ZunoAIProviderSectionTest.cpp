@@ -199,7 +199,7 @@ TEST(ZunoAIProviderSection, SavesTheTrimmedKeyForTheEndpointOrigin)
         QStringLiteral("Saved in the keyring — enter a new key to replace…"));
 
     // Another provider's model moves the endpoint: that service's key is asked for, and OpenAI's key is
-    // neither shown as saved nor offered for clearing there. The feedback stays until a tile is chosen.
+    // neither shown as saved nor offered for clearing there, nor said to be saved.
     section.resync(ZunoAIConfig(ZunoAIProvider::openAI,
                        QStringLiteral("https://API.acme.test/v1/chat/completions"), QStringLiteral("acme-1")),
         ZunoLanguage::en);
@@ -209,7 +209,8 @@ TEST(ZunoAIProviderSection, SavesTheTrimmedKeyForTheEndpointOrigin)
     EXPECT_FALSE(section.savedBadge()->isVisibleTo(&section));
     EXPECT_FALSE(section.clearButton()->isVisibleTo(&section));
     EXPECT_EQ(section.keyField()->placeholderText(), QStringLiteral("sk-…"));
-    EXPECT_EQ(section.feedback(), QStringLiteral("API key saved."));
+    EXPECT_EQ(section.feedback(), std::nullopt);
+    EXPECT_FALSE(section.feedbackLabel()->isVisibleTo(&section));
     QTest::mouseClick(tileOf(section, ZunoAIProvider::openAI), Qt::LeftButton);
     EXPECT_EQ(section.feedback(), std::nullopt);
     EXPECT_FALSE(section.feedbackLabel()->isVisibleTo(&section));

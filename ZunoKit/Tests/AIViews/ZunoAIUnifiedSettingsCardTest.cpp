@@ -2,6 +2,7 @@
 #include "DesignProbe.h"
 #include "ZunoAIAdvancedSettingsSection.h"
 #include "ZunoAIAllModelsSection.h"
+#include "ZunoAIModelSelection.h"
 #include "ZunoAICreditsSection.h"
 #include "ZunoAIProviderSection.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
@@ -10,6 +11,7 @@
 #include "ZunoDisclosureCard.h"
 #include "ZunoFakeAIServers.h"
 #include "ZunoFakeGateway.h"
+#include "ZunoFocusRing.h"
 #include "ZunoModelRowDelegate.h"
 #include "ZunoModelRowListModel.h"
 #include "ZunoQuickPickTile.h"
@@ -17,6 +19,7 @@
 #include "ZunoTestHome.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -436,4 +439,86 @@ TEST(ZunoAIUnifiedSettingsCard, CreditsSectionOnlyWithAStoreAndNoForeignKeychain
         EXPECT_FALSE(all.contains(QStringLiteral("macOS"))) << all.toStdString();
         EXPECT_FALSE(all.contains(QStringLiteral("Keychain"), Qt::CaseInsensitive)) << all.toStdString();
     }
+}
+
+TEST(ZunoAIUnifiedSettingsCard, TheKeyboardOpensTheListAndChoosesTheSecondModel)
+{
+    LoadedCatalog catalog;
+    const auto view = card(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), catalog.servers.store());
+    view->show();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    EditRecorder edited(*view);
+    ZunoDisclosureCard *disclosure = view->allModelsDisclosure();
+    QListView *list = view->allModelsSection()->listView();
+
+    // Tab in reading order: the disclosure's header opens with Space, and the list comes after it.
+    int presses = 0;
+    for (; presses < 60 && QApplication::focusWidget() != list; ++presses) {
+        QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : view.get();
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        if (focused == disclosure->headerButton() && !disclosure->isExpanded())
+            QTest::keyClick(focused, Qt::Key_Space);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), list) << "after " << presses << " presses of Tab";
+    EXPECT_TRUE(disclosure->isExpanded());
+    EXPECT_TRUE(ZunoFocusRing::isVisible(list));
+    ASSERT_GE(list->model()->rowCount(), 2);
+    EXPECT_EQ(list->currentIndex().row(), 0);
+
+    QTest::keyClick(list, Qt::Key_Down);
+    const ZunoUnifiedModelRowItem second = view->allModelsSection()->listModel()->item(1);
+    ASSERT_FALSE(view->isRowSelected(second));
+    EXPECT_TRUE(edited.configs.empty());
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(edited.configs.size(), 1u);
+    EXPECT_TRUE(ZunoAIModelSelection::isRowSelected(second, edited.configs.back()));
+    EXPECT_EQ(view->config(), edited.configs.back());
+    // The list shows the choice, and the keyboard stays on the same row.
+    EXPECT_TRUE(view->allModelsSection()->listModel()->isSelected(1));
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    EXPECT_EQ(list->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(), second.displayName);
+    EXPECT_TRUE(list->model()->index(1, 0).data(Qt::AccessibleDescriptionRole).toString().endsWith(
+        QStringLiteral("Chosen")));
+
+    // Space chooses too.
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_EQ(edited.configs.size(), 2u);
+    EXPECT_TRUE(view->allModelsSection()->listModel()->isSelected(0));
+}
+
+TEST(ZunoAIUnifiedSettingsCard, RowsKeepTheirPlacesWhenTheActiveNameChanges)
+{
+    LoadedCatalog catalog;
+    const auto view = card(
+        ZunoAIConfig(ZunoAIProvider::openAI, std::nullopt, QStringLiteral("gpt-5")), catalog.servers.store());
+    view->show();
+    const auto places = [&] {
+        for (int pass = 0; pass < 4; ++pass)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QList<int> tops;
+        for (ZunoQuickPickTile *tile : view->quickPickTiles()) {
+            if (!tile->isHidden())
+                tops.append(tile->mapTo(view.get(), QPoint()).y());
+        }
+        tops.append(view->allModelsDisclosure()->mapTo(view.get(), QPoint()).y());
+        tops.append(view->ownKeyDisclosure()->mapTo(view.get(), QPoint()).y());
+        return tops;
+    };
+    const QList<int> shortName = places();
+    EXPECT_EQ(view->activeChip()->text(), QStringLiteral("Active: GPT-5"));
+
+    view->setConfig(ZunoAIConfig(ZunoAIProvider::quarnwellCredits, std::nullopt, QStringLiteral("quarnwell-auto")));
+    EXPECT_EQ(view->activeChip()->text(), QStringLiteral("Active: Quarnwell Auto (Smart Cost Router)"));
+    EXPECT_EQ(places(), shortName);
+    // A name too long for its slot is cut short inside the card, and the tooltip keeps it whole.
+    view->setConfig(ZunoAIConfig(ZunoAIProvider::ollamaLocal, std::nullopt,
+        QStringLiteral("an-unusually-long-local-model-name-that-no-chip-could-hold:latest")));
+    EXPECT_EQ(places(), shortName);
+    const QRect chip(view->activeChip()->mapTo(view.get(), QPoint()), view->activeChip()->size());
+    EXPECT_TRUE(view->rect().contains(chip));
+    EXPECT_EQ(view->activeChip()->toolTip(), view->activeChip()->text());
 }

@@ -76,11 +76,18 @@ TEST_F(ZunoCreditsHeaderPillTest, SignedOutAsksToConnect)
 
 TEST_F(ZunoCreditsHeaderPillTest, TooltipNamesTheHostWithoutAnEmailAndTheFirstWarning)
 {
-    Json body = profile(12'500'000);
-    body.erase("email");
-    signIn(warnings({ { "warning", "First warning." }, { "warning", "Second warning." } }, body));
+    // Absent (null), empty or blank: the host stands in for the e-mail.
+    for (const char *email : { static_cast<const char *>(nullptr), "", "  " }) {
+        Json body = profile(12'500'000);
+        if (email)
+            body["email"] = email;
+        else
+            body.erase("email");
+        signIn(warnings({ { "warning", "First warning." }, { "warning", "Second warning." } }, body));
+        EXPECT_EQ(pill()->toolTip(), QStringLiteral("12,500 cr \u00B7 quarnwell.com \u2014 First warning."))
+            << (email ? email : "absent");
+    }
     auto p = pill();
-    EXPECT_EQ(p->toolTip(), QStringLiteral("12,500 cr \u00B7 quarnwell.com \u2014 First warning."));
     EXPECT_EQ(p->markColor(), ZunoGlassTokens::warning());
     EXPECT_EQ(p->dotColor(), ZunoGlassTokens::warning());
 }

@@ -53,6 +53,11 @@ TEST(ZunoCreditsUIFormatter, FormatsCreditsPerLanguageWithHalfEvenTies)
         { 101.5, "102", "102", "102", "102" },
         { 12.345, "12.34", "12,34", "12,34", "12,34" },
         { 1.2, "1.2", "1,2", "1,2", "1,2" },
+        // A positive amount too small for two decimals never reads as nothing.
+        { 0.004, "<0.01", "<0,01", "<0,01", "<0,01" },
+        { 1e-9, "<0.01", "<0,01", "<0,01", "<0,01" },
+        { 0.006, "0.01", "0,01", "0,01", "0,01" },
+        { 0, "0", "0", "0", "0" },
         { -3, "0", "0", "0", "0" },
         { kNaN, "0", "0", "0", "0" },
         { kInf, "0", "0", "0", "0" },
@@ -200,4 +205,21 @@ TEST(ZunoCreditsUIFormatter, SeparatorsComeFromTheLanguagesFormat)
     // A language grouping with a space: "1 234" reads as 1234 through the space rule alone, and "1,5"
     // as a decimal.
     EXPECT_EQ(parseLimitInput(QStringLiteral("1,5"), ZunoLanguage::fr), (ZunoLimitInput { true, 1.5 }));
+}
+
+TEST(ZunoCreditsUIFormatter, FormattedAmountsReadBackAsThemselves)
+{
+    // French groups with a narrow no-break space; typed or pasted amounts may carry a no-break space.
+    EXPECT_EQ(parseLimitInput(QStringLiteral("1\u202F234,5"), ZunoLanguage::fr), (ZunoLimitInput { true, 1234.5 }));
+    EXPECT_EQ(parseLimitInput(QStringLiteral("12\u00A0345"), ZunoLanguage::fr), (ZunoLimitInput { true, 12345 }));
+    EXPECT_EQ(parseLimitInput(QStringLiteral("1\u00A0234.5"), ZunoLanguage::en), (ZunoLimitInput { true, 1234.5 }));
+    for (const ZunoLanguage language :
+        { ZunoLanguage::fr, ZunoLanguage::en, ZunoLanguage::tr, ZunoLanguage::de, ZunoLanguage::ptBR }) {
+        for (const double value : { 1234.0, 98765.0, 1234567.0, 12.5, 0.25 }) {
+            const QString text = formatCredits(value, language);
+            SCOPED_TRACE(text.toStdString() + " in " + rawValue(language).toStdString());
+            EXPECT_EQ(parseLimitInput(text, language), (ZunoLimitInput { true, value }));
+        }
+    }
+    EXPECT_TRUE(formatCredits(1234, ZunoLanguage::fr).contains(QChar(0x202F)));
 }

@@ -2,6 +2,8 @@
 
 // Renders a widget on a solid ground and reads the pixels back, for probing fills and strokes.
 
+#include "ZunoGlassTokens.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPalette>
@@ -54,6 +56,33 @@ inline int whiteOver(int ground, double opacity)
 inline QColor at(const QImage &image, int x, int y)
 {
     return image.pixelColor(x + kInset, y + kInset);
+}
+
+// True when the widget's own picture carries the design system's focus ring: the ring colour along at
+// least a third of its two outermost rows and columns (rounded corners leave the rest).
+inline bool showsFocusRing(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    if (image.width() < 4 || image.height() < 4)
+        return false;
+    const QColor ring = ZunoGlassTokens::accentViolet();
+    int band = 0;
+    int ringed = 0;
+    const auto probe = [&](int x, int y) {
+        const QColor pixel = image.pixelColor(x, y);
+        ++band;
+        ringed += pixel.alpha() > 200 && std::abs(pixel.red() - ring.red()) < 40
+            && std::abs(pixel.green() - ring.green()) < 40 && std::abs(pixel.blue() - ring.blue()) < 40;
+    };
+    for (int x = 0; x < image.width(); ++x) {
+        for (const int y : { 0, 1, image.height() - 2, image.height() - 1 })
+            probe(x, y);
+    }
+    for (int y = 2; y < image.height() - 2; ++y) {
+        for (const int x : { 0, 1, image.width() - 2, image.width() - 1 })
+            probe(x, y);
+    }
+    return ringed * 3 >= band;
 }
 
 } // namespace DesignProbe

@@ -4,6 +4,7 @@
 #include "CameraVideoRecorder.h"
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassTokens.h"
@@ -31,6 +32,8 @@ public:
         : QAbstractButton(parent)
     {
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
     }
 
     void setRecording(bool recording)
@@ -74,6 +77,8 @@ protected:
         const qreal x = kPaddingX + side + kSpacing;
         painter.drawText(
             QRectF(x, 0, box.width() - x, box.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+        painter.setOpacity(1);
+        ZunoFocusRing::paintIfVisible(painter, this, box, kRadius);
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "StudioSliderControl.h"
 #include "StudioTabPage.h"
 #include "ZunoButton.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -29,6 +30,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The device picker's focus ring follows its rounded frame.
+constexpr qreal kFieldFocusRadius = 6;
 
 struct SliderTitle {
     const char *en;
@@ -148,6 +152,8 @@ QWidget *CameraStudioView::makeSettingsCard()
     // Long device names are cut short rather than widening the column.
     m_picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_picker->setMinimumContentsLength(8);
+    ZunoFocusRing::track(m_picker);
+    ZunoFocusRing::addOverlay(m_picker, kFieldFocusRadius);
     picker->addWidget(m_pickerTitle);
     picker->addWidget(m_picker, 1);
     connect(m_picker, &QComboBox::activated, this, [this](int index) {

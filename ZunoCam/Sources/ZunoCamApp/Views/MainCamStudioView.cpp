@@ -148,7 +148,6 @@ QWidget *MainCamStudioView::buildHeader()
     for (const CamStudioTab tab : CamStudioTabs::allCases()) {
         auto *button = new ZunoButton(QString(), std::make_shared<CamStudioTabButtonStyle>(m_accent, false));
         button->setSymbol(tabSymbol(tab));
-        button->setFocusPolicy(Qt::NoFocus);
         button->setObjectName(rawValue(tab));
         connect(button, &ZunoButton::clicked, this, [this, tab] { m_viewModel.setSelectedTab(tab); });
         tabs->addWidget(button);
@@ -159,7 +158,6 @@ QWidget *MainCamStudioView::buildHeader()
 
     m_launchButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>());
     m_launchButton->setSymbol(QStringLiteral("text.viewfinder"));
-    m_launchButton->setFocusPolicy(Qt::NoFocus);
     connect(m_launchButton, &ZunoButton::clicked, this, [this] {
         if (m_viewModel.isTeleprompterVisible())
             m_viewModel.hideTeleprompterOverlay();

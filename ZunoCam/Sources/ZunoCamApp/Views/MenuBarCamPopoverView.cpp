@@ -32,7 +32,6 @@ ZunoButton *smallGlassButton()
 {
     auto *button = new ZunoButton(
         QString(), std::make_shared<ZunoGlassButtonStyle>(false, ZunoFonts::system(11, QFont::Medium)));
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
@@ -65,7 +64,6 @@ MenuBarCamPopoverView::MenuBarCamPopoverView(
 
     m_teleprompter = new ZunoButton(
         QString(), std::make_shared<ZunoProminentButtonStyle>(accent, ZunoProminentButtonStyle::Size::small));
-    m_teleprompter->setFocusPolicy(Qt::NoFocus);
     m_laser = smallGlassButton();
     m_mirror = smallGlassButton();
     for (ZunoButton *button : { m_teleprompter, m_laser, m_mirror })

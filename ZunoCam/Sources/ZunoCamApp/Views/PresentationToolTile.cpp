@@ -1,6 +1,7 @@
 #include "PresentationToolTile.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
@@ -18,6 +19,8 @@ PresentationToolTile::PresentationToolTile(
     setFont(ZunoFonts::system(12.5, QFont::DemiBold));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
 }
 
 void PresentationToolTile::setSelected(bool selected)
@@ -75,4 +78,6 @@ void PresentationToolTile::paintEvent(QPaintEvent *)
         kPadding / 2.0, top + side + kSpacing, bounds.width() - kPadding, fontMetrics().height());
     painter.drawText(textRect, Qt::AlignCenter,
         fontMetrics().elidedText(text(), Qt::ElideRight, static_cast<int>(textRect.width())));
+    painter.setOpacity(1);
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, kCornerRadius);
 }

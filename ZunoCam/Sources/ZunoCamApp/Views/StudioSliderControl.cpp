@@ -1,6 +1,7 @@
 #include "StudioSliderControl.h"
 
 #include "StudioTabPage.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 
@@ -40,6 +41,8 @@ StudioSliderControl::StudioSliderControl(
                        "QSlider::handle:horizontal { width: 14px; margin: -5px 0; border-radius: 7px;"
                        " background: white; }")
             .arg(studioCssColor(ZunoGlassTokens::surface3()), studioCssColor(accent)));
+    ZunoFocusRing::track(m_slider);
+    ZunoFocusRing::addOverlay(m_slider, -1);
     row->addWidget(m_slider, 1);
     m_value->setFont(ZunoFonts::monospaced(11.5, QFont::Bold));
     m_value->setStyleSheet(QStringLiteral("color: white;"));

@@ -3,6 +3,7 @@
 #include "CamStudioViewModel.h"
 #include "StudioTabPage.h"
 #include "ZunoButton.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -128,6 +129,8 @@ TeleprompterRemoteCardView::TeleprompterRemoteCardView(
     m_address->setReadOnly(true);
     m_address->setFrame(false);
     m_address->setFont(ZunoFonts::monospaced(12, QFont::DemiBold));
+    ZunoFocusRing::track(m_address);
+    ZunoFocusRing::addOverlay(m_address, 4);
     capsule->addWidget(m_address, 1);
     addressRow->addWidget(m_addressCapsule, 1);
     m_copy = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), content);

@@ -1,17 +1,20 @@
 #include "TeleprompterScriptRow.h"
 
 #include "StudioTabPage.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QVBoxLayout>
 
 TeleprompterScriptRow::TeleprompterScriptRow(const QUuid &id, const QColor &accent, QWidget *parent)
-    : ZunoRoundedFill(10, ZunoGlassTokens::surface1(), parent)
+    : ZunoRoundedFill(kCornerRadius, ZunoGlassTokens::surface1(), parent)
     , m_id(id)
     , m_accent(accent)
     , m_titleLabel(new QLabel(this))
@@ -35,6 +38,9 @@ TeleprompterScriptRow::TeleprompterScriptRow(const QUuid &id, const QColor &acce
     row->addWidget(m_trash, 0, Qt::AlignVCenter);
     connect(m_trash, &ZunoSymbolButton::clicked, this, &TeleprompterScriptRow::deleteRequested);
     setCursor(Qt::PointingHandCursor);
+    // The row is a button for the keyboard too: Tab reaches it, Space, Return or Enter select it.
+    setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setSelected(false);
 }
 
@@ -42,6 +48,7 @@ void TeleprompterScriptRow::setTexts(const QString &title, const QString &wordCo
 {
     if (m_title != title) {
         m_title = title;
+        setAccessibleName(title);
         elideTitle();
     }
     m_wordCount->setText(wordCount);
@@ -77,6 +84,26 @@ void TeleprompterScriptRow::mousePressEvent(QMouseEvent *event)
         return;
     }
     ZunoRoundedFill::mousePressEvent(event);
+}
+
+void TeleprompterScriptRow::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            emit clicked();
+        event->accept();
+        return;
+    }
+    ZunoRoundedFill::keyPressEvent(event);
+}
+
+void TeleprompterScriptRow::paintEvent(QPaintEvent *event)
+{
+    ZunoRoundedFill::paintEvent(event);
+    QPainter painter(this);
+    ZunoFocusRing::paintIfVisible(painter, this, rect(), kCornerRadius);
 }
 
 void TeleprompterScriptRow::resizeEvent(QResizeEvent *event)

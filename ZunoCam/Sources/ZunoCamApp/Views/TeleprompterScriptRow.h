@@ -8,10 +8,13 @@ class QLabel;
 class ZunoSymbolButton;
 
 // One script in the teleprompter tab's list: title over word count, and a trash button while the
-// list may lose a script. A click outside the trash button selects the script.
+// list may lose a script. A click outside the trash button selects the script, and so do Space, Return
+// and Enter while the row has the keyboard's focus.
 class TeleprompterScriptRow : public ZunoRoundedFill {
     Q_OBJECT
 public:
+    static constexpr qreal kCornerRadius = 10;
+
     TeleprompterScriptRow(const QUuid &id, const QColor &accent, QWidget *parent = nullptr);
 
     QUuid id() const { return m_id; }
@@ -29,6 +32,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -7,6 +7,7 @@
 #include "TeleprompterRemoteCardView.h"
 #include "TeleprompterScriptRow.h"
 #include "ZunoButton.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -154,6 +155,10 @@ QWidget *TeleprompterStudioView::makeScriptCard()
     m_bodyEditor->setMinimumHeight(180);
     m_bodyEditor->setFrameShape(QFrame::NoFrame);
     m_bodyEditor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab moves on to the next control, so that the keyboard can leave the script.
+    m_bodyEditor->setTabChangesFocus(true);
+    ZunoFocusRing::track(m_bodyEditor);
+    ZunoFocusRing::addOverlay(m_bodyEditor, 10);
     m_bodyEditor->setStyleSheet(QStringLiteral(
         "QPlainTextEdit { background: rgba(0,0,0,0.25); border-radius: 10px; padding: 10px; %1 }")
                                     .arg(studioTextCss(ZunoGlassTokens::textPrimary())));

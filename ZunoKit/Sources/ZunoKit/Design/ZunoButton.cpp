@@ -2,6 +2,7 @@
 
 #include "ZunoActivityIndicator.h"
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoSymbolRegistry.h"
 
 #include <QEvent>
@@ -19,6 +20,7 @@ ZunoButton::ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyl
 {
     setText(text);
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setAttribute(Qt::WA_Hover);
     m_animation->setStartValue(0.0);
     m_animation->setEndValue(1.0);
@@ -196,6 +198,7 @@ void ZunoButton::paintEvent(QPaintEvent *)
     const qreal opacity = m_style->opacity(m_pressProgress) * (isEnabled() ? 1 : kDisabledOpacity);
     if (opacity >= 1) {
         paintButton(painter);
+        ZunoFocusRing::paintIfVisible(painter, this, rect(), m_style->cornerRadius());
         return;
     }
     // The opacity applies to the button as one picture, not to each of its strokes and fills.
@@ -211,4 +214,6 @@ void ZunoButton::paintEvent(QPaintEvent *)
     }
     painter.setOpacity(opacity);
     painter.drawImage(QPointF(0, 0), layer);
+    painter.setOpacity(1);
+    ZunoFocusRing::paintIfVisible(painter, this, rect(), m_style->cornerRadius());
 }

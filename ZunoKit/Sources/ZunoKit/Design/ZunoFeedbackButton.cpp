@@ -3,6 +3,7 @@
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackService.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassTokens.h"
@@ -29,7 +30,8 @@ public:
     explicit CompactFeedbackIcon(QWidget *parent)
         : QAbstractButton(parent)
     {
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         setAttribute(Qt::WA_TranslucentBackground);
     }
@@ -60,6 +62,7 @@ protected:
             -ZunoFeedbackButton::kCompactVerticalPadding);
         ZunoSymbolRegistry::paint(painter, symbol, QString::fromLatin1(ZunoFeedbackButton::kSymbol),
             ZunoGlassTokens::textSecondary());
+        ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackError.h"
 #include "ZunoFeedbackService.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -98,6 +99,7 @@ public:
         setCheckable(true);
         setAutoExclusive(false);
         setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
@@ -134,6 +136,7 @@ protected:
         painter.setPen(Qt::white);
         painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeading | Qt::TextSingleLine,
             QFontMetricsF(titleFont()).elidedText(text(), Qt::ElideRight, textBox.width() + 0.5));
+        ZunoFocusRing::paintIfVisible(painter, this, bounds, 10);
     }
 
 private:
@@ -334,6 +337,10 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
     editorPalette.setColor(QPalette::Text, ZunoGlassTokens::textPrimary());
     m_messageEditor->setPalette(editorPalette);
     m_messageEditor->setMinimumHeight(105 - 12);
+    // Tab moves on through the composer; the ring is drawn around the editor's frame.
+    m_messageEditor->setTabChangesFocus(true);
+    ZunoFocusRing::track(m_messageEditor);
+    ZunoFocusRing::addOverlay(m_messageEditor, 8);
     connect(m_messageEditor, &QPlainTextEdit::textChanged, this, [this] {
         const QString typed = m_messageEditor->toPlainText();
         if (typed == m_message)

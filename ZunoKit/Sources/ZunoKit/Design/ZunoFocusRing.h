@@ -14,7 +14,8 @@ namespace ZunoFocusRing {
 // The ring's line width.
 inline constexpr qreal kLineWidth = 2;
 
-// Starts following how `widget` gets its focus. Call once, from the control's constructor.
+// Starts following how `widget` gets its focus. Call once, from the control's constructor. A tracked
+// button is also pressed by Return and Enter, as by Space, so every control answers both keys.
 void track(QWidget *widget);
 
 // True while `widget` (tracked) has the focus and the focus arrived from the keyboard. A window
@@ -29,5 +30,9 @@ void paint(QPainter &painter, const QPainterPath &shape);
 
 // Both steps: paints the ring inside `rect` when `widget` should show it.
 void paintIfVisible(QPainter &painter, const QWidget *widget, const QRectF &rect, qreal radius);
+
+// For a tracked control whose face is drawn by a child: a child of its own, kept on top and as large
+// as the control, that paints the ring over the face. Takes no clicks.
+void addOverlay(QWidget *control, qreal radius);
 
 } // namespace ZunoFocusRing

@@ -1,6 +1,7 @@
 #include "ZunoGlassInputField.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 
@@ -31,6 +32,7 @@ public:
                 ZunoContinuousShape::roundedRect(bounds, m_cornerRadius), ZunoGlassTokens::surface2());
             ZunoContinuousShape::strokeBorder(
                 painter, bounds, m_cornerRadius, ZunoGlassTokens::borderSubtle());
+            ZunoFocusRing::paintIfVisible(painter, m_field, bounds, m_cornerRadius);
         }
         return false;
     }
@@ -67,6 +69,7 @@ QLineEdit *zunoGlassInputField(
     const int v = qRound(verticalPadding);
     field->setTextMargins(h, v, h, v);
     field->installEventFilter(new ZunoGlassInputFieldBackground(field, cornerRadius));
+    ZunoFocusRing::track(field);
     field->update();
     return field;
 }

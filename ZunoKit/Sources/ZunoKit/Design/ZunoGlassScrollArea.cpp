@@ -30,6 +30,8 @@ QScrollArea *zunoGlassScrollArea(QWidget *page)
     zunoStyleGlassScrollBar(scroll->verticalScrollBar());
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
+    // Not a tab stop of its own: Tab goes to the page's controls, and the area scrolls to each.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(page);
     // The scroll area paints its page by default; the ground (or the host) shows through instead.
     page->setAutoFillBackground(false);

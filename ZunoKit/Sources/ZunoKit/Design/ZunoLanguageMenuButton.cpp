@@ -1,6 +1,7 @@
 #include "ZunoLanguageMenuButton.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
@@ -35,6 +36,7 @@ ZunoLanguageMenuButton::ZunoLanguageMenuButton(
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     setToolTip(ZunoLanguageChoice::titleText(m_language));
     connect(m_menu, &QMenu::aboutToShow, this, &ZunoLanguageMenuButton::rebuildMenu);
@@ -149,4 +151,5 @@ void ZunoLanguageMenuButton::paintEvent(QPaintEvent *)
     painter.setFont(font);
     painter.setPen(ZunoGlassTokens::textPrimary());
     painter.drawText(textBox, Qt::AlignCenter, codeText());
+    ZunoFocusRing::paintIfVisible(painter, this, capsule, -1);
 }

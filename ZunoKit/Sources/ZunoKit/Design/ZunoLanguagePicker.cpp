@@ -1,5 +1,6 @@
 #include "ZunoLanguagePicker.h"
 
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 
@@ -21,6 +22,9 @@ QString rgba(const QColor &color)
 }
 
 // The pop-up on glass: the second surface, the subtle border inside the edge, primary text.
+// The ring follows the combo box's 8-pixel corners.
+constexpr qreal kFocusRadius = 8;
+
 QString glassStyleSheet()
 {
     return QStringLiteral(
@@ -78,6 +82,8 @@ ZunoLanguagePicker::ZunoLanguagePicker(const std::optional<QString> &title, Zuno
     m_titleLabel->setVisible(showTitle);
     m_combo->setFont(ZunoFonts::system(13));
     m_combo->setStyleSheet(glassStyleSheet());
+    ZunoFocusRing::track(m_combo);
+    ZunoFocusRing::addOverlay(m_combo, kFocusRadius);
     QPalette titlePalette = m_titleLabel->palette();
     titlePalette.setColor(QPalette::WindowText, ZunoGlassTokens::textPrimary());
     m_titleLabel->setPalette(titlePalette);

@@ -6,6 +6,7 @@
 #include "ZunoByteFormatter.h"
 #include "ZunoCapsuleLabel.h"
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassTokens.h"
@@ -183,6 +184,8 @@ public:
         : QAbstractButton(parent)
     {
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
         const int side = static_cast<int>(
             std::ceil(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(9.5, QFont::Bold))));
         setFixedSize(side, side);
@@ -194,6 +197,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         ZunoSymbolRegistry::paint(painter, rect(), QStringLiteral("xmark"), ZunoGlassTokens::textMuted());
+        ZunoFocusRing::paintIfVisible(painter, this, rect(), -1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ZunoSegmentedControl.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 
@@ -26,6 +27,7 @@ ZunoSegmentedControl::ZunoSegmentedControl(const QStringList &segments, QWidget 
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ZunoFocusRing::track(this);
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setSegments(segments);
@@ -113,6 +115,7 @@ void ZunoSegmentedControl::paintEvent(QPaintEvent *)
         painter.drawText(area, Qt::AlignCenter | Qt::TextSingleLine,
             metrics.elidedText(m_segments[i], Qt::ElideRight, area.width() - 4));
     }
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, kCornerRadius);
 }
 
 void ZunoSegmentedControl::mousePressEvent(QMouseEvent *event)

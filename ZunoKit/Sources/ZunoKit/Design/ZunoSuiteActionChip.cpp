@@ -1,6 +1,7 @@
 #include "ZunoSuiteActionChip.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoSymbolRegistry.h"
 
@@ -28,6 +29,7 @@ ZunoSuiteActionChip::ZunoSuiteActionChip(const QString &title, const QString &sy
     setToolTip(toolTip);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    ZunoFocusRing::track(this);
 }
 
 QFont ZunoSuiteActionChip::symbolFont() const
@@ -72,4 +74,5 @@ void ZunoSuiteActionChip::paintEvent(QPaintEvent *)
     const QRectF textBox(x, 0, std::max<qreal>(0, bounds.width() - x - paddingX()), bounds.height());
     painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
         QFontMetricsF(titleFont()).elidedText(text(), Qt::ElideRight, textBox.width()));
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
 }

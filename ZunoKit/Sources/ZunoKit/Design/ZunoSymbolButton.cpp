@@ -1,5 +1,6 @@
 #include "ZunoSymbolButton.h"
 
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
@@ -16,6 +17,7 @@ ZunoSymbolButton::ZunoSymbolButton(const QString &symbol, qreal size, const QCol
     , m_side(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(size)))
 {
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(sizeHint());
 }
@@ -50,4 +52,6 @@ void ZunoSymbolButton::paintEvent(QPaintEvent *)
     if (isDown())
         painter.setOpacity(0.6);
     ZunoSymbolRegistry::paint(painter, rect(), m_symbol, m_color);
+    painter.setOpacity(1);
+    ZunoFocusRing::paintIfVisible(painter, this, rect(), -1);
 }

@@ -1,6 +1,7 @@
 #include "ZunoVirtualMemoryHeaderPill.h"
 
 #include "ZunoContinuousShape.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSuiteApp.h"
@@ -40,6 +41,7 @@ ZunoVirtualMemoryHeaderPill::ZunoVirtualMemoryHeaderPill(
 {
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    ZunoFocusRing::track(this);
     connect(this, &QAbstractButton::clicked, this, &ZunoVirtualMemoryHeaderPill::tapped);
     resync();
 }
@@ -140,4 +142,5 @@ void ZunoVirtualMemoryHeaderPill::paintEvent(QPaintEvent *)
     const QRectF textBox(x, 0, bounds.width() - x - kPaddingX, bounds.height());
     painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
         QFontMetricsF(titleFont()).elidedText(title(), Qt::ElideRight, textBox.width()));
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
 }

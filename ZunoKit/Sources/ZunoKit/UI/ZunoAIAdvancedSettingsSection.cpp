@@ -9,10 +9,14 @@
 #include "ZunoGlassTokens.h"
 #include "ZunoText.h"
 
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace {
 
@@ -98,11 +102,21 @@ void ZunoAIAdvancedSettingsSection::resync(const ZunoAIConfig &config, int rowCo
     m_heading->setText(t("Manual Endpoint & Model Override", "Manuel Uç Nokta & Model Ayarı"));
     m_endpointLabel->setText(t("Endpoint", "Uç Nokta"));
     m_modelLabel->setText(t("Model ID", "Model Kimliği"));
+    sizeLabelColumn();
     m_endpoint->setPlaceholderText(defaultEndpoint(config.provider));
     m_model->setPlaceholderText(defaultModel(config.provider));
     setFieldText(m_endpoint, config.endpointURL);
     setFieldText(m_model, config.model);
     followStore();
+}
+
+void ZunoAIAdvancedSettingsSection::sizeLabelColumn()
+{
+    int width = kLabelWidth;
+    for (const QLabel *rowLabel : { m_endpointLabel, m_modelLabel })
+        width = std::max(width, qCeil(QFontMetricsF(rowLabel->font()).horizontalAdvance(rowLabel->text())) + 1);
+    m_endpointLabel->setFixedWidth(width);
+    m_modelLabel->setFixedWidth(width);
 }
 
 void ZunoAIAdvancedSettingsSection::followStore()

@@ -16,6 +16,7 @@ class ZunoButton;
 class ZunoAIAdvancedSettingsSection : public QWidget {
     Q_OBJECT
 public:
+    // The label column is at least this wide, and as wide as its widest label in the current language.
     static constexpr int kLabelWidth = 72;
 
     explicit ZunoAIAdvancedSettingsSection(ZunoAIModelCatalogStore *catalogStore, QWidget *parent = nullptr);
@@ -26,6 +27,8 @@ public:
 
     QLabel *catalogLine() const { return m_catalogLine; }
     ZunoButton *updateButton() const { return m_update; }
+    QLabel *endpointLabel() const { return m_endpointLabel; }
+    QLabel *modelLabel() const { return m_modelLabel; }
     QLineEdit *endpointField() const { return m_endpoint; }
     QLineEdit *modelField() const { return m_model; }
 
@@ -35,6 +38,7 @@ signals:
 private:
     void followStore();
     static void setFieldText(QLineEdit *field, const QString &text);
+    void sizeLabelColumn();
 
     ZunoAIModelCatalogStore *m_catalogStore;
     ZunoAIConfig m_config { ZunoAIProvider::quarnwellCredits };

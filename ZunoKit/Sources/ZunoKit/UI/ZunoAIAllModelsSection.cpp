@@ -4,6 +4,7 @@
 #include "ZunoColumn.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFlowLayout.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassScrollArea.h"
 #include "ZunoGlassTokens.h"
@@ -16,6 +17,7 @@
 #include "ZunoText.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -34,6 +36,7 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
         setCheckable(true);
         setAutoExclusive(false);
         setObjectName(rawValue(category));
@@ -63,6 +66,7 @@ protected:
         painter.setFont(font(selected));
         painter.setPen(selected ? QColor(0, 0, 0, qRound(0.9 * 255)) : ZunoGlassTokens::textPrimary());
         painter.drawText(bounds, Qt::AlignCenter, text());
+        ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
     }
 
 private:
@@ -111,6 +115,8 @@ ZunoAIAllModelsSection::ZunoAIAllModelsSection(
     palette.setColor(QPalette::PlaceholderText, ZunoGlassTokens::textMuted());
     m_search->setPalette(palette);
     m_search->setText(state->searchQuery);
+    ZunoFocusRing::track(m_search);
+    ZunoFocusRing::addOverlay(m_search, 4);
     searchLayout->addWidget(m_search, 1);
     m_clear->setAccessibleName(QStringLiteral("Clear"));
     searchLayout->addWidget(m_clear);
@@ -139,7 +145,10 @@ ZunoAIAllModelsSection::ZunoAIAllModelsSection(
     m_list->setItemDelegate(m_delegate);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the list; Up and Down move its current row, Return, Enter or Space choose it.
+    m_list->setFocusPolicy(Qt::StrongFocus);
+    ZunoFocusRing::track(m_list);
+    m_list->installEventFilter(this);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -174,6 +183,7 @@ void ZunoAIAllModelsSection::updateTexts()
         QStringLiteral("Model ara (ChatGPT, Claude, Gemini, ücretsiz…)"), m_language));
     m_empty->setText(zunoText(QStringLiteral("No models match this filter."),
         QStringLiteral("Bu filtreyle eşleşen model bulunamadı."), m_language));
+    m_list->setAccessibleName(zunoText(QStringLiteral("Models"), QStringLiteral("Modeller"), m_language));
     for (QAbstractButton *chip : m_chips)
         chip->setText(title(static_cast<CategoryChip *>(chip)->category(), m_language));
 }
@@ -198,7 +208,16 @@ void ZunoAIAllModelsSection::applyFilter()
             flags.append(m_selected.value(i));
         }
     }
-    m_model->setRows(filtered, flags);
+    // A re-sync replaces the rows; the keyboard's place stays on the same model.
+    const QModelIndex current = m_list->currentIndex();
+    const QString currentId = current.isValid() ? m_model->item(current.row()).id : QString();
+    m_model->setRows(filtered, flags, m_language);
+    for (int row = 0; !currentId.isEmpty() && row < m_model->rowCount(); ++row) {
+        if (m_model->item(row).id == currentId) {
+            m_list->setCurrentIndex(m_model->index(row));
+            break;
+        }
+    }
     m_list->setVisible(!filtered.isEmpty());
     m_empty->setVisible(filtered.isEmpty());
     updateListHeight();
@@ -224,6 +243,18 @@ void ZunoAIAllModelsSection::resizeEvent(QResizeEvent *event)
 
 bool ZunoAIAllModelsSection::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool choose = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+            || key->key() == Qt::Key_Space;
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (choose && !key->isAutoRepeat() && modifiers == Qt::NoModifier) {
+            const QModelIndex index = m_list->currentIndex();
+            if (index.isValid())
+                emit rowChosen(m_model->item(index.row()));
+            return true;
+        }
+    }
     if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton) {

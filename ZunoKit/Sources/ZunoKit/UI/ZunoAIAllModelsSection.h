@@ -18,7 +18,8 @@ class ZunoModelRowListModel;
 
 // The body of the AI settings card's all-models disclosure: a search field, one chip per filter
 // category and the filtered list (or the empty text). Query and category live in the card's state,
-// so they survive collapsing. A click anywhere on a row's rounded rectangle reports the row.
+// so they survive collapsing. A click anywhere on a row's rounded rectangle reports the row, and so do
+// Return, Enter and Space on the list's current row (Tab reaches the list, Up and Down move in it).
 class ZunoAIAllModelsSection : public QWidget {
     Q_OBJECT
 public:

@@ -154,6 +154,8 @@ void ZunoAIProviderSection::resync(const ZunoAIConfig &config, ZunoLanguage lang
         = config.provider == ZunoAIProvider::openAI ? ZunoAIKeyRing::originFor(config) : QString();
     const bool originChanged = origin != m_origin;
     m_origin = origin;
+    if (originChanged && m_feedback)
+        setFeedback(std::nullopt, false);
     refreshTexts();
     if (originChanged)
         savedKeysChanged();
@@ -203,9 +205,9 @@ void ZunoAIProviderSection::saveKey()
     QPointer<ZunoAIProviderSection> self(this);
     QtConcurrent::run([hook = m_hooks.saveKey, origin = m_origin, key] {
         return hook && hook(origin, key);
-    }).then(this, [self, sentText](bool stored) {
+    }).then(this, [self, origin = m_origin, sentText](bool stored) {
         if (self)
-            self->finishKeyCall(stored, sentText, "API key saved.", "API anahtarı kaydedildi.",
+            self->finishKeyCall(stored, origin, sentText, "API key saved.", "API anahtarı kaydedildi.",
                 "API key could not be saved.", "API anahtarı kaydedilemedi.");
     });
     emit keyStateChanged();
@@ -220,18 +222,24 @@ void ZunoAIProviderSection::clearKey()
     QPointer<ZunoAIProviderSection> self(this);
     QtConcurrent::run([hook = m_hooks.clearKey, origin = m_origin] {
         return hook(origin);
-    }).then(this, [self, sentText = m_keyField->text()](bool removed) {
+    }).then(this, [self, origin = m_origin, sentText = m_keyField->text()](bool removed) {
         if (self)
-            self->finishKeyCall(removed, sentText, "API key removed.", "API anahtarı silindi.",
+            self->finishKeyCall(removed, origin, sentText, "API key removed.", "API anahtarı silindi.",
                 "API key could not be removed.", "API anahtarı silinemedi.");
     });
     emit keyStateChanged();
 }
 
-void ZunoAIProviderSection::finishKeyCall(bool done, const QString &sentText, const char *doneEn,
-    const char *doneTr, const char *failedEn, const char *failedTr)
+void ZunoAIProviderSection::finishKeyCall(bool done, const QString &origin, const QString &sentText,
+    const char *doneEn, const char *doneTr, const char *failedEn, const char *failedTr)
 {
     m_keyCallRunning = false;
+    // The endpoint moved to another origin while the call ran: its outcome says nothing about the key
+    // of the origin shown now, whose saved state is asked for again.
+    if (origin != m_origin) {
+        savedKeysChanged();
+        return;
+    }
     // The typed key leaves the card once it is handed over; a failure keeps it for another try. Text
     // typed while the call ran is left alone.
     if (done && m_keyField->text() == sentText)

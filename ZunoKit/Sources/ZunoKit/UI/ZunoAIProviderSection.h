@@ -29,7 +29,8 @@ public:
         QWidget *parent = nullptr);
     ~ZunoAIProviderSection() override;
 
-    // Brings the card's config and language in; a new endpoint origin asks the hooks again.
+    // Brings the card's config and language in; a new endpoint origin asks the hooks again and clears
+    // the key feedback, which spoke of the previous origin's key.
     void resync(const ZunoAIConfig &config, ZunoLanguage language);
     // Writes the provider's default endpoint and model, also for the provider already chosen, and
     // removes the key feedback.
@@ -73,8 +74,8 @@ private:
     QString t(const char *en, const char *tr) const;
     void saveKey();
     void clearKey();
-    void finishKeyCall(bool stored, const QString &sentText, const char *doneEn, const char *doneTr,
-        const char *failedEn, const char *failedTr);
+    void finishKeyCall(bool stored, const QString &origin, const QString &sentText, const char *doneEn,
+        const char *doneTr, const char *failedEn, const char *failedTr);
     void setFeedback(std::optional<QString> text, bool failed);
     void refreshTexts();
     void refreshKeyBlock();

@@ -2,6 +2,7 @@
 
 #include "ZunoContinuousShape.h"
 #include "ZunoCreditsViewText.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolIcon.h"
@@ -22,6 +23,8 @@ ZunoAIProviderTile::ZunoAIProviderTile(
 {
     using ZunoCreditsViewText::label;
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
@@ -51,6 +54,8 @@ void ZunoAIProviderTile::setTexts(const QString &title, const QString &subtitle)
 {
     m_title->setText(title);
     m_subtitle->setText(subtitle);
+    setAccessibleName(title);
+    setAccessibleDescription(subtitle);
 }
 
 QString ZunoAIProviderTile::title() const
@@ -80,6 +85,7 @@ void ZunoAIProviderTile::paintEvent(QPaintEvent *)
         m_selected ? ZunoGlassTokens::surface3() : ZunoGlassTokens::surface1());
     ZunoContinuousShape::strokeBorder(painter, box, kRadius,
         m_selected ? ZunoCreditsViewText::withOpacity(m_accent, 0.85) : ZunoGlassTokens::borderSubtle());
+    ZunoFocusRing::paintIfVisible(painter, this, box, kRadius);
 }
 
 bool ZunoAIProviderTile::hitButton(const QPoint &pos) const

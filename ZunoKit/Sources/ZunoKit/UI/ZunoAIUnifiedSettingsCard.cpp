@@ -28,6 +28,7 @@
 namespace {
 
 // "Active: <name>": 11 semibold in the accent, padded 9 × 4 on an accent capsule at 0.14 edged at 0.35.
+// A name wider than the chip's slot is cut short with an ellipsis; the tooltip keeps it whole.
 class ActiveChip : public QLabel {
 public:
     explicit ActiveChip(const QColor &accent)
@@ -42,18 +43,27 @@ public:
         setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     }
 
-protected:
-    void paintEvent(QPaintEvent *event) override
+    QSize minimumSizeHint() const override
     {
-        {
-            QPainter painter(this);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.fillPath(
-                ZunoContinuousShape::capsule(rect()), ZunoCreditsViewText::withOpacity(m_accent, 0.14));
-            ZunoContinuousShape::strokeBorder(
-                painter, rect(), -1, ZunoCreditsViewText::withOpacity(m_accent, 0.35));
-        }
-        QLabel::paintEvent(event);
+        const QMargins margins = contentsMargins();
+        return QSize(margins.left() + margins.right() + QFontMetrics(font()).horizontalAdvance(QChar(0x2026)),
+            sizeHint().height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.fillPath(
+            ZunoContinuousShape::capsule(rect()), ZunoCreditsViewText::withOpacity(m_accent, 0.14));
+        ZunoContinuousShape::strokeBorder(painter, rect(), -1, ZunoCreditsViewText::withOpacity(m_accent, 0.35));
+        const QRect box = contentsRect();
+        painter.setFont(font());
+        painter.setPen(m_accent);
+        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine,
+            QFontMetrics(font()).elidedText(text(), Qt::ElideRight, box.width() + 1));
     }
 
 private:
@@ -210,9 +220,22 @@ QWidget *ZunoAIUnifiedSettingsCard::buildQuickPicksCard()
     m_quickHint = zunoPlainLabel(QString(), ZunoFonts::system(11.5), ZunoGlassTokens::textSecondary(), true);
     texts->addWidget(m_quickTitle);
     texts->addWidget(m_quickHint);
-    header->addLayout(texts, 1);
+    // The chip stands in a slot of a fixed share of the header, so that the hint wraps the same way
+    // whichever model is active and nothing below moves when the choice changes.
+    auto *slot = new QWidget;
+    slot->setObjectName(QStringLiteral("activeChipSlot"));
+    slot->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto *slotRow = new QHBoxLayout(slot);
+    slotRow->setContentsMargins(0, 0, 0, 0);
+    slotRow->addStretch(1);
     m_activeChip = new ActiveChip(m_accent);
-    header->addWidget(m_activeChip, 0, Qt::AlignTop);
+    slotRow->addWidget(m_activeChip, 0, Qt::AlignTop);
+    auto *textsBox = new QWidget;
+    textsBox->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    textsBox->setLayout(texts);
+    texts->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(textsBox, kHintShare);
+    header->addWidget(slot, kChipShare);
     column->addLayout(header);
 
     m_tileGrid = new QGridLayout;
@@ -240,6 +263,7 @@ void ZunoAIUnifiedSettingsCard::updateQuickPicks()
         "Emin değilseniz Otomatik seçeneği sizin için en uygun modeli seçer."));
     m_activeChip->setText(
         t("Active", "Aktif") + QStringLiteral(": ") + ZunoAIModelSelection::activeName(m_rows, m_config));
+    m_activeChip->setToolTip(m_activeChip->text());
 
     const ZunoAIModelSelection::QuickPicks picks = ZunoAIModelSelection::quickPicks(m_rows);
     const QString selected = t("Selected", "Seçili");

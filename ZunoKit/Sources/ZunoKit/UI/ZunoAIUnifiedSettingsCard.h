@@ -34,6 +34,9 @@ class ZunoAIUnifiedSettingsCard : public QWidget {
 public:
     // How the host keeps API keys, per service origin (scheme, host and port of the endpoint).
     using KeyHooks = ZunoAIKeyHooks;
+    // The quick picks' header shares its width between the title and hint and the active chip.
+    static constexpr int kHintShare = 3;
+    static constexpr int kChipShare = 2;
 
     ZunoAIUnifiedSettingsCard(const ZunoAIConfig &config, KeyHooks keyHooks, const QColor &accent,
         std::optional<ZunoLanguage> language, ZunoCreditsAccountStore *creditsStore,

@@ -1,9 +1,11 @@
 #include "ZunoCreditsDisclosureButton.h"
 
 #include "ZunoCreditsViewText.h"
+#include "ZunoFocusRing.h"
 #include "ZunoSymbolIcon.h"
 
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QLabel>
 
 ZunoCreditsDisclosureButton::ZunoCreditsDisclosureButton(const QFont &chevronFont, const QColor &chevronColor,
@@ -15,6 +17,7 @@ ZunoCreditsDisclosureButton::ZunoCreditsDisclosureButton(const QFont &chevronFon
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(spacing);
@@ -55,4 +58,12 @@ void ZunoCreditsDisclosureButton::setTrailingText(const QString &text, const QFo
 QString ZunoCreditsDisclosureButton::trailingText() const
 {
     return m_trailing->text();
+}
+
+void ZunoCreditsDisclosureButton::paintEvent(QPaintEvent *)
+{
+    if (!ZunoFocusRing::isVisible(this))
+        return;
+    QPainter painter(this);
+    ZunoFocusRing::paint(painter, rect(), kFocusRadius);
 }

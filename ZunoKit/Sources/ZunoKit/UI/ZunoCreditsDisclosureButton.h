@@ -9,10 +9,12 @@ class ZunoSymbolIcon;
 
 // A flat disclosure row of the credits views: a chevron (right when closed, down when open), a title, a
 // flexible space and an optional trailing word. It draws nothing of its own, and a click anywhere across
-// its width counts.
+// its width counts. It draws nothing of its own but the focus ring.
 class ZunoCreditsDisclosureButton : public QAbstractButton {
     Q_OBJECT
 public:
+    static constexpr qreal kFocusRadius = 6;
+
     ZunoCreditsDisclosureButton(const QFont &chevronFont, const QColor &chevronColor, const QFont &titleFont,
         const QColor &titleColor, int spacing, QWidget *parent = nullptr);
 
@@ -25,7 +27,8 @@ public:
     ZunoSymbolIcon *chevron() const { return m_chevron; }
 
 protected:
-    void paintEvent(QPaintEvent *) override { }
+    // Only the focus ring: the chevron and the labels draw the rest.
+    void paintEvent(QPaintEvent *) override;
 
 private:
     ZunoSymbolIcon *m_chevron;

@@ -8,6 +8,7 @@
 #include "ZunoCreditsUIFormatter.h"
 #include "ZunoCreditsViewText.h"
 #include "ZunoCreditsWalletPopover.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
@@ -89,6 +90,7 @@ ZunoCreditsHeaderPill::ZunoCreditsHeaderPill(ZunoCreditsAccountStore &store, con
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     connect(this, &QAbstractButton::clicked, this, [this] { setPopoverPresented(!isPopoverPresented()); });
     connect(m_state, &ZunoCreditsHeaderPillUIState::popoverPresentedChanged, this,
@@ -130,8 +132,10 @@ QString ZunoCreditsHeaderPill::pillLabel() const
 QString ZunoCreditsHeaderPill::tooltipText() const
 {
     if (m_store.profile() && m_store.isSignedIn()) {
+        // An empty e-mail is no e-mail: the host stands in for it.
+        const QString email = m_store.profile()->email.value_or(QString()).trimmed();
         QString text = pillLabel() + QStringLiteral(" \u00B7 ")
-            + m_store.profile()->email.value_or(ZunoCreditsViewText::portalHost());
+            + (email.isEmpty() ? ZunoCreditsViewText::portalHost() : email);
         const QList<ZunoBudgetWarning> warnings = m_store.budgetWarnings();
         if (!warnings.isEmpty())
             text += QStringLiteral(" \u2014 ") + warnings.first().message;
@@ -285,4 +289,5 @@ void ZunoCreditsHeaderPill::paintEvent(QPaintEvent *)
         ZunoSymbolRegistry::paint(painter, QRectF(x + kSpacing, middle - side / 2, side, side),
             QStringLiteral("exclamationmark.triangle.fill"), *mark);
     }
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
 }

@@ -101,6 +101,16 @@ std::optional<QString> ungrouped(const QString &text, ZunoLanguage language)
     return plain;
 }
 
+// Spaces a number may be grouped with: the ASCII space, the no-break space and the narrow no-break
+// space (French and others group with the latter).
+bool isGroupingSpace(QChar c)
+{
+    return c == QChar(0x20) || c == QChar(0xA0) || c == QChar(0x202F);
+}
+
+// Below this a positive amount would be written as "0".
+constexpr double kSmallestShown = 0.005;
+
 } // namespace
 
 namespace ZunoCreditsUIFormatter {
@@ -118,6 +128,9 @@ QString decimalSeparator(ZunoLanguage language)
 QString formatCredits(double value, ZunoLanguage language)
 {
     const double v = (!std::isfinite(value) || value < 0) ? 0.0 : value;
+    // Something spent or set, however little, never reads as nothing.
+    if (v > 0 && v < kSmallestShown)
+        return QStringLiteral("<") + formatCredits(0.01, language);
     int minimumFraction = 1;
     int maximumFraction = 2;
     if (v >= 100) {
@@ -154,7 +167,10 @@ ZunoLimitInput parseLimitInput(const QString &text, ZunoLanguage language)
     QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return { true, std::nullopt };
-    trimmed.remove(QChar(0x20));
+    // Spaces, and any grouping mark that cannot be a decimal separator, only group digits.
+    const QString group = groupingSeparator(language);
+    const bool strippable = group != QLatin1String(",") && group != QLatin1String(".");
+    trimmed.removeIf([&](QChar c) { return isGroupingSpace(c) || (strippable && group.size() == 1 && group.front() == c); });
     QString plain;
     if (const std::optional<QString> number = ungrouped(trimmed, language))
         plain = *number;

@@ -6,6 +6,7 @@
 #include "ZunoButton.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoContinuousShape.h"
 #include "ZunoCreditsAuthBlock.h"
 #include "ZunoCreditsHealthColors.h"
 #include "ZunoCreditsUIFormatter.h"
@@ -146,8 +147,11 @@ QString ZunoCreditsWalletPopover::t(const QString &en, const QString &tr) const
 
 void ZunoCreditsWalletPopover::paintEvent(QPaintEvent *)
 {
+    // Rounded, with the glass's faint edge, so that the panel stands out against a dark header.
     QPainter painter(this);
-    painter.fillRect(rect(), background());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(ZunoContinuousShape::roundedRect(rect(), kCornerRadius), background());
+    ZunoContinuousShape::strokeBorder(painter, rect(), kCornerRadius, ZunoGlassTokens::borderSubtle());
 }
 
 void ZunoCreditsWalletPopover::showEvent(QShowEvent *event)

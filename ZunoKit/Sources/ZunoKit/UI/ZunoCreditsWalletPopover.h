@@ -31,6 +31,8 @@ class ZunoCreditsWalletPopover : public QWidget {
 public:
     static constexpr int kWidth = 352;
     static constexpr int kPadding = 14;
+    // The panel's rounded corners; it is edged with the glass's subtle border.
+    static constexpr qreal kCornerRadius = 12;
     static constexpr int kSpacing = 12;
     static QColor background();
 

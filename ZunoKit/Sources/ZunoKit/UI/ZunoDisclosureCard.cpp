@@ -1,6 +1,7 @@
 #include "ZunoDisclosureCard.h"
 
 #include "ZunoColumn.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoSymbolRegistry.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr qreal kChevronFrame = 12;
 constexpr qreal kSpacing = 7;
+constexpr qreal kFocusRadius = 6;
 
 // The header: chevron (10.5 semibold in a 12-wide frame) and title (12 semibold), one line.
 class DisclosureHeader : public QAbstractButton {
@@ -21,6 +23,7 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
+        ZunoFocusRing::track(this);
         setCheckable(true);
     }
 
@@ -52,6 +55,7 @@ protected:
         const QRectF textRect(kChevronFrame + kSpacing, 0, width() - kChevronFrame - kSpacing, height());
         painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeading,
             QFontMetricsF(font).elidedText(text(), Qt::ElideRight, textRect.width()));
+        ZunoFocusRing::paintIfVisible(painter, this, rect(), kFocusRadius);
     }
 
 private:

@@ -86,3 +86,32 @@ QList<ZunoModelRowChips::Chip> ZunoModelRowChips::chips(
         result.append({ t("Deep Thinking", "Derin Düşünme"), accent });
     return result;
 }
+
+QList<ZunoModelRowChips::Chip> ZunoModelRowChips::badges(
+    const ZunoUnifiedModelRowItem &row, ZunoLanguage language, const QColor &accent)
+{
+    QList<Chip> result;
+    if (row.isManagedAutoRouter)
+        result.append({ zunoText(QStringLiteral("Recommended"), QStringLiteral("Önerilen"), language), accent });
+    if (row.isInstalledLocally) {
+        result.append({ zunoText(QStringLiteral("Ready on this computer"), QStringLiteral("Bu bilgisayarda hazır"),
+                            language),
+            ZunoGlassTokens::success() });
+    }
+    return result;
+}
+
+QString ZunoModelRowChips::accessibleDescription(
+    const ZunoUnifiedModelRowItem &row, bool chosen, ZunoLanguage language)
+{
+    QStringList parts;
+    if (!row.vendor.isEmpty())
+        parts.append(row.vendor);
+    for (const Chip &badge : badges(row, language, QColor()))
+        parts.append(badge.text);
+    for (const Chip &chip : chips(row, language, QColor()))
+        parts.append(chip.text);
+    if (chosen)
+        parts.append(zunoText(QStringLiteral("Chosen"), QStringLiteral("Seçili"), language));
+    return parts.join(QStringLiteral(", "));
+}

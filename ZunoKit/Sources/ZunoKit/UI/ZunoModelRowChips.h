@@ -27,4 +27,11 @@ QString memoryText(const ZunoUnifiedModelRowItem &row);
 
 QList<Chip> chips(const ZunoUnifiedModelRowItem &row, ZunoLanguage language, const QColor &accent);
 
+// The badges beside the name: "Recommended" for the managed router, "Ready on this computer" for an
+// installed local model.
+QList<Chip> badges(const ZunoUnifiedModelRowItem &row, ZunoLanguage language, const QColor &accent);
+
+// What a screen reader says after the row's name: vendor, badges, chips and whether it is chosen.
+QString accessibleDescription(const ZunoUnifiedModelRowItem &row, bool chosen, ZunoLanguage language);
+
 } // namespace ZunoModelRowChips

@@ -3,6 +3,7 @@
 #include "ZunoContinuousShape.h"
 #include "ZunoCreditsViewText.h"
 #include "ZunoFlowLayout.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoModelRowListModel.h"
@@ -97,14 +98,7 @@ ZunoModelRowDelegate::Layout ZunoModelRowDelegate::layout(
     const ZunoUnifiedModelRowItem &item = model.item(row);
     const qreal inner = std::max<qreal>(1, width - 2 * kHorizontalPadding);
     Layout result;
-    if (item.isManagedAutoRouter)
-        result.badges.append(
-            { zunoText(QStringLiteral("Recommended"), QStringLiteral("Önerilen"), m_language), m_accent });
-    if (item.isInstalledLocally) {
-        result.badges.append({ zunoText(QStringLiteral("Ready on this computer"),
-                                   QStringLiteral("Bu bilgisayarda hazır"), m_language),
-            ZunoGlassTokens::success() });
-    }
+    result.badges = ZunoModelRowChips::badges(item, m_language, m_accent);
     result.titleHeight
         = std::max({ QFontMetricsF(nameFont()).height(), chipSize(QStringLiteral("X")).height(),
             QFontMetricsF(vendorFont()).height(), ZunoSymbolRegistry::sideForFont(checkmarkFont()) });
@@ -236,5 +230,8 @@ void ZunoModelRowDelegate::paint(
             QRectF(QPointF(left + place.x(), y + place.y()), chipSize(rowLayout.chips.at(i).text)),
             rowLayout.chips.at(i));
     }
+    // The current row of a list that the keyboard brought the focus to.
+    if (option.state.testFlag(QStyle::State_HasFocus))
+        ZunoFocusRing::paintIfVisible(*painter, option.widget, card, kRadius);
     painter->restore();
 }

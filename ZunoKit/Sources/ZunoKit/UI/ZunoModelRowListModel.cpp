@@ -1,10 +1,14 @@
 #include "ZunoModelRowListModel.h"
 
-void ZunoModelRowListModel::setRows(const QList<ZunoUnifiedModelRowItem> &rows, const QList<bool> &selected)
+#include "ZunoModelRowChips.h"
+
+void ZunoModelRowListModel::setRows(
+    const QList<ZunoUnifiedModelRowItem> &rows, const QList<bool> &selected, ZunoLanguage language)
 {
     beginResetModel();
     m_rows = rows;
     m_selected = selected;
+    m_language = language;
     endResetModel();
 }
 
@@ -19,5 +23,7 @@ QVariant ZunoModelRowListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return m_rows.at(index.row()).displayName;
+    if (role == Qt::AccessibleDescriptionRole)
+        return ZunoModelRowChips::accessibleDescription(m_rows.at(index.row()), isSelected(index.row()), m_language);
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "ZunoContinuousShape.h"
 #include "ZunoCreditsViewText.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoTwoLineText.h"
@@ -43,6 +44,7 @@ ZunoQuickPickTile::ZunoQuickPickTile(const QColor &accent, QWidget *parent)
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    ZunoFocusRing::track(this);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -53,6 +55,10 @@ void ZunoQuickPickTile::setContent(const Content &content, bool selected)
     m_content = content;
     m_selected = selected;
     setAccessibleName(content.title);
+    // A screen reader hears the badge, the model and whether it is the current choice after the title.
+    QStringList description { selected ? content.selectedBadge : content.badge, content.modelName, content.hint };
+    description.removeAll(QString());
+    setAccessibleDescription(description.join(QStringLiteral(", ")));
     updateGeometry();
     update();
 }
@@ -134,4 +140,5 @@ void ZunoQuickPickTile::paintEvent(QPaintEvent *)
     painter.setPen(ZunoGlassTokens::textMuted());
     painter.drawText(QRectF(kPadding, y, inner, name.height()), Qt::AlignVCenter | Qt::AlignLeft,
         name.elidedText(m_content.modelName, Qt::ElideRight, inner));
+    ZunoFocusRing::paintIfVisible(painter, this, bounds, kRadius);
 }
