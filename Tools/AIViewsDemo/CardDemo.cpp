@@ -19,8 +19,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QHash>
-#include <QScrollArea>
 #include <QMutex>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 

@@ -253,6 +253,8 @@ TEST_F(MainCamStudioViewTest, TheKeyboardReachesEveryTabAndEveryFocusedControlSh
         QTest::keyClick(button, i % 2 == 0 ? Qt::Key_Space : Qt::Key_Return);
         EXPECT_EQ(vm->selectedTab(), tabs[i]);
         EXPECT_EQ(view->tabView()->objectName(), rawValue(tabs[i]));
+        // A new page is shown from the event loop; only then its controls join the Tab order.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->tabView()->isVisible(); }, kWait));
 
         // Once round the window: the header and every control of the page just shown.
         QWidget *focused = nullptr;
@@ -262,7 +264,8 @@ TEST_F(MainCamStudioViewTest, TheKeyboardReachesEveryTabAndEveryFocusedControlSh
             ASSERT_TRUE(focused);
             EXPECT_TRUE(focused == view.get() || view->isAncestorOf(focused));
         } while (focused != button && ++presses < kMostPresses);
-        EXPECT_EQ(focused, button) << "the focus never came back round on " << rawValue(tabs[i]).toStdString();
+        EXPECT_EQ(focused, button) << "the focus never came back round on "
+                                   << rawValue(tabs[i]).toStdString();
         // Shift+Tab walks back in the same order.
         QTest::keyClick(button, Qt::Key_Backtab, Qt::ShiftModifier);
         EXPECT_NE(QApplication::focusWidget(), button);

@@ -2,8 +2,8 @@
 #include "DesignProbe.h"
 #include "ZunoAIAdvancedSettingsSection.h"
 #include "ZunoAIAllModelsSection.h"
-#include "ZunoAIModelSelection.h"
 #include "ZunoAICreditsSection.h"
+#include "ZunoAIModelSelection.h"
 #include "ZunoAIProviderSection.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
 #include "ZunoCreditsAccountManager.h"
@@ -480,8 +480,11 @@ TEST(ZunoAIUnifiedSettingsCard, TheKeyboardOpensTheListAndChoosesTheSecondModel)
     EXPECT_TRUE(view->allModelsSection()->listModel()->isSelected(1));
     EXPECT_EQ(list->currentIndex().row(), 1);
     EXPECT_EQ(list->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(), second.displayName);
-    EXPECT_TRUE(list->model()->index(1, 0).data(Qt::AccessibleDescriptionRole).toString().endsWith(
-        QStringLiteral("Chosen")));
+    EXPECT_TRUE(list->model()
+                    ->index(1, 0)
+                    .data(Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .endsWith(QStringLiteral("Chosen")));
 
     // Space chooses too.
     QTest::keyClick(list, Qt::Key_Up);
@@ -511,7 +514,8 @@ TEST(ZunoAIUnifiedSettingsCard, RowsKeepTheirPlacesWhenTheActiveNameChanges)
     const QList<int> shortName = places();
     EXPECT_EQ(view->activeChip()->text(), QStringLiteral("Active: GPT-5"));
 
-    view->setConfig(ZunoAIConfig(ZunoAIProvider::quarnwellCredits, std::nullopt, QStringLiteral("quarnwell-auto")));
+    view->setConfig(
+        ZunoAIConfig(ZunoAIProvider::quarnwellCredits, std::nullopt, QStringLiteral("quarnwell-auto")));
     EXPECT_EQ(view->activeChip()->text(), QStringLiteral("Active: Quarnwell Auto (Smart Cost Router)"));
     EXPECT_EQ(places(), shortName);
     // A name too long for its slot is cut short inside the card, and the tooltip keeps it whole.

@@ -118,6 +118,11 @@ TEST(ZunoAppBudgetSummaryBlock, RowsShowAmountsPercentAndToneOfTheEffectiveRatio
             "150 / 10 cr (999%)", "0 cr \u00B7 No cap", 15, ZunoGlassTokens::danger() },
         { "Turkish", budget(2000, 1234.4, std::nullopt, 12.5), ZunoLanguage::tr, "1.234 / 2.000 kr (62%)",
             "12,5 kr \u00B7 Limitsiz", 0.6172, ZunoGlassTokens::success() },
+        // Amounts too small for two decimals are never shown as nothing.
+        { "tiny cap and spend", budget(0.004, 0.001, std::nullopt, 0.002), ZunoLanguage::en,
+            "<0.01 / <0.01 cr (25%)", "<0.01 cr \u00B7 No cap", 0.25, ZunoGlassTokens::success() },
+        { "tiny in Turkish", budget(0.004, 0.001), ZunoLanguage::tr, "<0,01 / <0,01 kr (25%)",
+            "0 kr \u00B7 Limitsiz", 0.25, ZunoGlassTokens::success() },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -210,9 +210,12 @@ TEST(ZunoCreditsUIFormatter, SeparatorsComeFromTheLanguagesFormat)
 TEST(ZunoCreditsUIFormatter, FormattedAmountsReadBackAsThemselves)
 {
     // French groups with a narrow no-break space; typed or pasted amounts may carry a no-break space.
-    EXPECT_EQ(parseLimitInput(QStringLiteral("1\u202F234,5"), ZunoLanguage::fr), (ZunoLimitInput { true, 1234.5 }));
-    EXPECT_EQ(parseLimitInput(QStringLiteral("12\u00A0345"), ZunoLanguage::fr), (ZunoLimitInput { true, 12345 }));
-    EXPECT_EQ(parseLimitInput(QStringLiteral("1\u00A0234.5"), ZunoLanguage::en), (ZunoLimitInput { true, 1234.5 }));
+    EXPECT_EQ(
+        parseLimitInput(QStringLiteral("1\u202F234,5"), ZunoLanguage::fr), (ZunoLimitInput { true, 1234.5 }));
+    EXPECT_EQ(
+        parseLimitInput(QStringLiteral("12\u00A0345"), ZunoLanguage::fr), (ZunoLimitInput { true, 12345 }));
+    EXPECT_EQ(
+        parseLimitInput(QStringLiteral("1\u00A0234.5"), ZunoLanguage::en), (ZunoLimitInput { true, 1234.5 }));
     for (const ZunoLanguage language :
         { ZunoLanguage::fr, ZunoLanguage::en, ZunoLanguage::tr, ZunoLanguage::de, ZunoLanguage::ptBR }) {
         for (const double value : { 1234.0, 98765.0, 1234567.0, 12.5, 0.25 }) {

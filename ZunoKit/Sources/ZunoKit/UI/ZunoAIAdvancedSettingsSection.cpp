@@ -114,7 +114,8 @@ void ZunoAIAdvancedSettingsSection::sizeLabelColumn()
 {
     int width = kLabelWidth;
     for (const QLabel *rowLabel : { m_endpointLabel, m_modelLabel })
-        width = std::max(width, qCeil(QFontMetricsF(rowLabel->font()).horizontalAdvance(rowLabel->text())) + 1);
+        width
+            = std::max(width, qCeil(QFontMetricsF(rowLabel->font()).horizontalAdvance(rowLabel->text())) + 1);
     m_endpointLabel->setFixedWidth(width);
     m_modelLabel->setFixedWidth(width);
 }

@@ -245,8 +245,8 @@ bool ZunoAIAllModelsSection::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        const bool choose = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-            || key->key() == Qt::Key_Space;
+        const bool choose
+            = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
         const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
         if (choose && !key->isAutoRepeat() && modifiers == Qt::NoModifier) {
             const QModelIndex index = m_list->currentIndex();

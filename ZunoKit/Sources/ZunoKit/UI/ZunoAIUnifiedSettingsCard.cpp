@@ -58,7 +58,8 @@ protected:
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.fillPath(
             ZunoContinuousShape::capsule(rect()), ZunoCreditsViewText::withOpacity(m_accent, 0.14));
-        ZunoContinuousShape::strokeBorder(painter, rect(), -1, ZunoCreditsViewText::withOpacity(m_accent, 0.35));
+        ZunoContinuousShape::strokeBorder(
+            painter, rect(), -1, ZunoCreditsViewText::withOpacity(m_accent, 0.35));
         const QRect box = contentsRect();
         painter.setFont(font());
         painter.setPen(m_accent);

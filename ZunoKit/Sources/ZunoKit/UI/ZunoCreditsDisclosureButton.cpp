@@ -5,8 +5,8 @@
 #include "ZunoSymbolIcon.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QLabel>
+#include <QPainter>
 
 ZunoCreditsDisclosureButton::ZunoCreditsDisclosureButton(const QFont &chevronFont, const QColor &chevronColor,
     const QFont &titleFont, const QColor &titleColor, int spacing, QWidget *parent)

@@ -170,7 +170,9 @@ ZunoLimitInput parseLimitInput(const QString &text, ZunoLanguage language)
     // Spaces, and any grouping mark that cannot be a decimal separator, only group digits.
     const QString group = groupingSeparator(language);
     const bool strippable = group != QLatin1String(",") && group != QLatin1String(".");
-    trimmed.removeIf([&](QChar c) { return isGroupingSpace(c) || (strippable && group.size() == 1 && group.front() == c); });
+    trimmed.removeIf([&](QChar c) {
+        return isGroupingSpace(c) || (strippable && group.size() == 1 && group.front() == c);
+    });
     QString plain;
     if (const std::optional<QString> number = ungrouped(trimmed, language))
         plain = *number;

@@ -92,10 +92,11 @@ QList<ZunoModelRowChips::Chip> ZunoModelRowChips::badges(
 {
     QList<Chip> result;
     if (row.isManagedAutoRouter)
-        result.append({ zunoText(QStringLiteral("Recommended"), QStringLiteral("Önerilen"), language), accent });
+        result.append(
+            { zunoText(QStringLiteral("Recommended"), QStringLiteral("Önerilen"), language), accent });
     if (row.isInstalledLocally) {
-        result.append({ zunoText(QStringLiteral("Ready on this computer"), QStringLiteral("Bu bilgisayarda hazır"),
-                            language),
+        result.append({ zunoText(QStringLiteral("Ready on this computer"),
+                            QStringLiteral("Bu bilgisayarda hazır"), language),
             ZunoGlassTokens::success() });
     }
     return result;

@@ -24,6 +24,7 @@ QVariant ZunoModelRowListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return m_rows.at(index.row()).displayName;
     if (role == Qt::AccessibleDescriptionRole)
-        return ZunoModelRowChips::accessibleDescription(m_rows.at(index.row()), isSelected(index.row()), m_language);
+        return ZunoModelRowChips::accessibleDescription(
+            m_rows.at(index.row()), isSelected(index.row()), m_language);
     return {};
 }

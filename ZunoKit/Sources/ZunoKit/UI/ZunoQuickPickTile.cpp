@@ -56,7 +56,8 @@ void ZunoQuickPickTile::setContent(const Content &content, bool selected)
     m_selected = selected;
     setAccessibleName(content.title);
     // A screen reader hears the badge, the model and whether it is the current choice after the title.
-    QStringList description { selected ? content.selectedBadge : content.badge, content.modelName, content.hint };
+    QStringList description { selected ? content.selectedBadge : content.badge, content.modelName,
+        content.hint };
     description.removeAll(QString());
     setAccessibleDescription(description.join(QStringLiteral(", ")));
     updateGeometry();
