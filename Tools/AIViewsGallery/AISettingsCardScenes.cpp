@@ -1,10 +1,12 @@
 #include "AISettingsCardScenes.h"
 
 #include "GallerySupport.h"
+#include "ZunoAIAdvancedSettingsSection.h"
 #include "ZunoAIAllModelsSection.h"
 #include "ZunoAIModelCatalogStore.h"
 #include "ZunoAIModelRegistry.h"
 #include "ZunoAIProviderSection.h"
+#include "ZunoAIProviderTile.h"
 #include "ZunoAIUnifiedSettingsCard.h"
 #include "ZunoAIUnifiedSettingsUIState.h"
 #include "ZunoButton.h"
@@ -14,6 +16,7 @@
 #include "ZunoFakeGateway.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoProductPalette.h"
+#include "ZunoQuickPickTile.h"
 #include "ZunoUnifiedCatalogBuilder.h"
 
 #include <QApplication>
@@ -30,6 +33,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -54,9 +58,12 @@ ZunoAIUnifiedSettingsCard::KeyHooks noKeys()
 }
 
 // The card on the ground, at the card's width and the height its layout asks for.
-QImage render(ZunoAIUnifiedSettingsCard &card)
+// With `focus`, the card is shown as an active window and `focus` gives one of its controls the
+// keyboard's focus before the picture, so that it shows the focus ring.
+QImage render(ZunoAIUnifiedSettingsCard &card, const std::function<void()> &focus = {})
 {
-    card.setAttribute(Qt::WA_DontShowOnScreen);
+    if (!focus)
+        card.setAttribute(Qt::WA_DontShowOnScreen);
     card.resize(kCardWidth, 400);
     card.show();
     // The list's height depends on its width, which the first layout pass gives it.
@@ -65,6 +72,12 @@ QImage render(ZunoAIUnifiedSettingsCard &card)
         QApplication::processEvents();
         const int height = card.layout()->totalHeightForWidth(kCardWidth);
         card.resize(kCardWidth, height > 0 ? height : card.sizeHint().height());
+    }
+    if (focus) {
+        card.activateWindow();
+        if (!Gallery::waitFor([&] { return card.isActiveWindow(); }))
+            print(QStringLiteral("the card did not become the active window"));
+        focus();
     }
     QApplication::processEvents();
     QImage image((card.size() + QSize(2 * kMargin, 2 * kMargin)) * 2, QImage::Format_ARGB32_Premultiplied);
@@ -235,6 +248,60 @@ bool renderSettingsCards(const QString &folder, ZunoLanguage language)
         const QString path = QDir(folder).filePath(
             QString::fromLatin1(scene.name) + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
         const QImage image = render(card);
+        if (!image.save(path)) {
+            print(QStringLiteral("cannot write %1").arg(path));
+            return false;
+        }
+        print(QStringLiteral("%1 (%2x%3)").arg(path).arg(image.width()).arg(image.height()));
+    }
+    return true;
+}
+
+bool renderKeyboardFocusScenes(const QString &folder, ZunoLanguage language)
+{
+    struct FocusScene {
+        const char *name;
+        std::function<QWidget *(ZunoAIUnifiedSettingsCard &)> target;
+    };
+    const FocusScene scenes[] = {
+        { "focus-quick-pick",
+            [](ZunoAIUnifiedSettingsCard &card) -> QWidget * { return card.quickPickTiles().at(1); } },
+        { "focus-model-list",
+            [](ZunoAIUnifiedSettingsCard &card) -> QWidget * {
+                QListView *list = card.allModelsSection()->listView();
+                list->setCurrentIndex(list->model()->index(1, 0));
+                return list;
+            } },
+        { "focus-category-chip",
+            [](ZunoAIUnifiedSettingsCard &card) -> QWidget * {
+                return card.allModelsSection()->categoryChips().at(2);
+            } },
+        { "focus-provider-tile",
+            [](ZunoAIUnifiedSettingsCard &card) -> QWidget * {
+                return card.providerSection()->tiles().at(2);
+            } },
+        { "focus-model-field",
+            [](ZunoAIUnifiedSettingsCard &card) -> QWidget * {
+                return card.advancedSection()->modelField();
+            } },
+    };
+    for (const FocusScene &scene : scenes) {
+        ZunoFakeAIServers servers;
+        if (!servers.load()) {
+            print(QStringLiteral("%1: the test catalog did not load").arg(QString::fromLatin1(scene.name)));
+            return false;
+        }
+        ZunoAIUnifiedSettingsCard card(
+            ZunoAIConfig(ZunoAIProvider::ollamaLocal, std::nullopt, QStringLiteral("llama3.2")), noKeys(),
+            kAccent, language, nullptr, servers.store());
+        card.uiState()->showAllModels = true;
+        card.uiState()->showOwnKeySection = true;
+        card.uiState()->showAdvancedSettings = true;
+        card.resync();
+        const QString path = QDir(folder).filePath(
+            QString::fromLatin1(scene.name) + QLatin1Char('-') + rawValue(language) + QStringLiteral(".png"));
+        // Tab focus, as the keyboard gives it: the ring shows.
+        const QImage image = render(card, [&] { scene.target(card)->setFocus(Qt::TabFocusReason); });
         if (!image.save(path)) {
             print(QStringLiteral("cannot write %1").arg(path));
             return false;

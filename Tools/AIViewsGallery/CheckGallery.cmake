@@ -12,7 +12,8 @@ set(scenes
     popover-connect popover-account popover-refreshing popover-error
     auth-signed-out auth-connection-code auth-browser auth-device auth-signed-in auth-switch-account
     card-empty card-empty-installed card-test card-test-pro card-test-installed
-    card-signed-out card-signed-in card-own-key-saved card-own-key-failed card-ollama-syncing)
+    card-signed-out card-signed-in card-own-key-saved card-own-key-failed card-ollama-syncing
+    focus-quick-pick focus-model-list focus-category-chip focus-provider-tile focus-model-field)
 foreach(language en tr)
     foreach(scene IN LISTS scenes)
         set(png ${FOLDER}/${scene}-${language}.png)

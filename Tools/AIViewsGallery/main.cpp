@@ -163,6 +163,14 @@ int main(int argc, char **argv)
     ZunoFonts::applyApplicationFont();
     if (argc == 2 && QLatin1String(argv[1]) == QLatin1String("--benchmark"))
         return benchmarkSettingsCard();
+    if (argc == 2
+        && (QLatin1String(argv[1]) == QLatin1String("--help")
+            || QLatin1String(argv[1]) == QLatin1String("-h"))) {
+        std::printf("usage: AIViewsGallery FOLDER | --benchmark\n"
+                    "Renders the credits views and the AI settings card to FOLDER, one PNG per scene in\n"
+                    "English and Turkish; --benchmark times the card's row building and re-sync.\n");
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: AIViewsGallery FOLDER | --benchmark\n");
         return 2;
@@ -175,7 +183,7 @@ int main(int argc, char **argv)
     for (ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         if (!renderSummaries(folder, language) || !renderEditor(folder, language)
             || !renderWallet(folder, language) || !renderSettingsCards(folder, language)
-            || !renderSettingsCardSections(folder, language))
+            || !renderSettingsCardSections(folder, language) || !renderKeyboardFocusScenes(folder, language))
             return 1;
     }
     const QStringList unknown = ZunoSymbolRegistry::unknownNamesRequested();
