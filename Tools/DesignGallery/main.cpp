@@ -6,6 +6,7 @@
 //   DesignGallery [output.png [language]]     (default: ./design-gallery.png; offscreen unless
 //   QT_QPA_PLATFORM says otherwise)
 //   DesignGallery --version-logs FOLDER       the version badge button and its sheet, English and Turkish
+// The focus ring row shows each kind of control as the keyboard's Tab leaves it.
 
 #include "GalleryWidgets.h"
 #include "VersionLogsGallery.h"
@@ -14,6 +15,7 @@
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFlowLayout.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -23,6 +25,8 @@
 #include "ZunoLanguageMenuButton.h"
 #include "ZunoLanguagePicker.h"
 #include "ZunoPrimaryButtonStyle.h"
+#include "ZunoSegmentedControl.h"
+#include "ZunoSymbolButton.h"
 #include "ZunoSymbolRegistry.h"
 #include "ZunoText.h"
 #include "ZunoToastBanner.h"
@@ -32,6 +36,8 @@
 #include "ZunoWindowControls.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -174,6 +180,29 @@ QLabel *picture(const QImage &image)
     return label;
 }
 
+// The control alone on the ground in a window of its own, holding the keyboard's focus.
+QImage focusedPicture(QWidget *control, QWidget *focusTarget)
+{
+    ZunoGroundBackground host(kGround);
+    auto *layout = new QHBoxLayout(&host);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addWidget(control);
+    host.show();
+    host.activateWindow();
+    QElapsedTimer waited;
+    waited.start();
+    while (QGuiApplication::focusWindow() != host.windowHandle() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    // Focus that came with the window's activation is not the keyboard's: give it again by Tab.
+    focusTarget->clearFocus();
+    focusTarget->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    if (!ZunoFocusRing::isVisible(focusTarget))
+        std::fprintf(stderr, "no focus ring on %s\n", focusTarget->metaObject()->className());
+    return host.grab().toImage();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -182,6 +211,13 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    if (argc > 1 && (qstrcmp(argv[1], "--help") == 0 || qstrcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: DesignGallery [output.png [language]]\n"
+                    "       DesignGallery --version-logs FOLDER\n"
+                    "Renders the design components (default ./design-gallery.png, language en or tr), or\n"
+                    "the version badge button and its sheet in English and Turkish into FOLDER.\n");
+        return 0;
+    }
     if (argc > 2 && qstrcmp(argv[1], "--version-logs") == 0)
         return renderVersionLogsGallery(QString::fromLocal8Bit(argv[2]));
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
@@ -261,6 +297,32 @@ int main(int argc, char **argv)
         row({ new ZunoVersionBadge(version, false), new ZunoVersionBadge(version, true) }, 8));
     auto *card = new ZunoGlassCard(16, 14, cardContent, nullptr);
     page->addWidget(row({ card }));
+
+    page->addWidget(
+        caption(QStringLiteral("FOCUS RING — as Tab leaves it: primary and glass buttons, "
+                               "segmented control, symbol button, input field, language picker")));
+    {
+        auto *segmented
+            = new ZunoSegmentedControl({ t("None", "Yok"), t("Blur", "Bulanık"), t("Image", "Görsel") });
+        auto *field = zunoGlassInputField(new QLineEdit(t("Quarterly review", "Çeyrek sunumu")), 8, 10, 7);
+        field->setFixedWidth(200);
+        auto *languagePicker = new ZunoLanguagePicker(std::nullopt, language, false);
+        QWidget *controls[] = { primary(t("Start Live Camera", "Kamerayı Başlat")),
+            glass(t("Copy URL", "Kopyala"), false, QStringLiteral("doc.on.doc")), segmented,
+            new ZunoSymbolButton(QStringLiteral("xmark.circle.fill"), 18, ZunoGlassTokens::textSecondary()),
+            field, languagePicker };
+        auto *pictures = new QWidget;
+        auto *pictureRow = new QHBoxLayout(pictures);
+        pictureRow->setContentsMargins(0, 0, 0, 0);
+        pictureRow->setSpacing(10);
+        for (QWidget *control : controls) {
+            QWidget *target = control == languagePicker ? languagePicker->findChild<QComboBox *>() : control;
+            // The host window takes the control and deletes it with itself.
+            pictureRow->addWidget(picture(focusedPicture(control, target)));
+        }
+        pictureRow->addStretch();
+        page->addWidget(pictures);
+    }
 
     page->addWidget(caption(QStringLiteral("TOAST BANNER — success, error")));
     page->addWidget(row({ new ZunoToastBanner(QStringLiteral("Saved ZunoCam-20260101-120000.mp4"), false),
