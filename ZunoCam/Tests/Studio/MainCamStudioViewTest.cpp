@@ -245,8 +245,11 @@ TEST_F(MainCamStudioViewTest, TheKeyboardReachesEveryTabAndEveryFocusedControlSh
     const auto &tabs = CamStudioTabs::allCases();
     for (std::size_t i = 0; i < tabs.size(); ++i) {
         ZunoButton *button = view->tabButtons().at(qsizetype(i));
-        for (int presses = 0; QApplication::focusWidget() != button && presses < kMostPresses; ++presses)
+        // At least one press: focus that came with the window's activation shows no ring.
+        int pressed = 0;
+        do
             ASSERT_TRUE(pressTab());
+        while (QApplication::focusWidget() != button && ++pressed < kMostPresses);
         ASSERT_EQ(QApplication::focusWidget(), button) << rawValue(tabs[i]).toStdString();
         EXPECT_TRUE(ZunoFocusRing::isVisible(button));
         // Space and Return both press a focused button.

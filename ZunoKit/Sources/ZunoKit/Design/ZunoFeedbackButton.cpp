@@ -3,7 +3,6 @@
 #include "ZunoButton.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackService.h"
-#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassTokens.h"
@@ -30,8 +29,7 @@ public:
     explicit CompactFeedbackIcon(QWidget *parent)
         : QAbstractButton(parent)
     {
-        setFocusPolicy(Qt::TabFocus);
-        ZunoFocusRing::track(this);
+        setFocusPolicy(Qt::NoFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         setAttribute(Qt::WA_TranslucentBackground);
     }
@@ -62,7 +60,6 @@ protected:
             -ZunoFeedbackButton::kCompactVerticalPadding);
         ZunoSymbolRegistry::paint(painter, symbol, QString::fromLatin1(ZunoFeedbackButton::kSymbol),
             ZunoGlassTokens::textSecondary());
-        ZunoFocusRing::paintIfVisible(painter, this, bounds, -1);
     }
 };
 

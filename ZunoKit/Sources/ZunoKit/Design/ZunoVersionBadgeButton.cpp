@@ -3,7 +3,6 @@
 #include "ZunoAppLogger.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFeedbackButton.h"
-#include "ZunoFocusRing.h"
 #include "ZunoSheetHost.h"
 #include "ZunoText.h"
 #include "ZunoVersionAndLogsView.h"
@@ -20,13 +19,10 @@ public:
     BadgeCapsuleButton(const ZunoAppVersion &version, bool showBuild)
         : m_badge(new ZunoVersionBadge(version, showBuild, this))
     {
-        setFocusPolicy(Qt::TabFocus);
+        setFocusPolicy(Qt::NoFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         setAttribute(Qt::WA_TranslucentBackground);
         m_badge->setAttribute(Qt::WA_TransparentForMouseEvents);
-        // The badge child draws the capsule; the ring is laid over it.
-        ZunoFocusRing::track(this);
-        ZunoFocusRing::addOverlay(this, -1);
         setText(m_badge->text());
     }
 
