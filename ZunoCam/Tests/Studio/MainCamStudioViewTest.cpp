@@ -213,6 +213,40 @@ TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperatio
     EXPECT_EQ(opened, 1);
 }
 
+TEST_F(MenuBarCamPopoverViewTest, TabWalksTheButtonsInReadingOrderAndReturnPressesThem)
+{
+    start();
+    int opened = 0;
+    MenuBarCamPopoverView popover(
+        *vm, [&] { ++opened; }, Qt::magenta);
+    popover.popUp(QRect(100, 0, 24, 24));
+    popover.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&popover));
+    const QList<QWidget *> order = { popover.teleprompterButton(), popover.laserButton(),
+        popover.mirrorButton(), popover.openStudioButton(), popover.quitButton() };
+    QList<QWidget *> reached;
+    for (int press = 0; press < 2 * order.size() && reached.size() < order.size(); ++press) {
+        QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : &popover;
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        if (!reached.contains(focused) && order.contains(focused)) {
+            reached.append(focused);
+            EXPECT_TRUE(DesignProbe::showsFocusRing(focused)) << reached.size();
+        }
+    }
+    // The walk may start past the first button (the popup can focus it on opening); the cycle keeps
+    // the order.
+    ASSERT_EQ(reached.size(), order.size());
+    const qsizetype start = order.indexOf(reached.first());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        EXPECT_EQ(reached.at(i), order.at((start + i) % order.size())) << i;
+
+    popover.openStudioButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(popover.openStudioButton(), Qt::Key_Return);
+    EXPECT_EQ(opened, 1);
+}
+
 TEST(MenuBarCamPopoverPlacementTest, UnderTheIconElseAboveAndInsideTheScreen)
 {
     const QRect screen(0, 0, 1920, 1080);
