@@ -1,5 +1,6 @@
 #include "ZunoFeedbackSheet.h"
 
+#include "DesignProbe.h"
 #include "ZunoBrandMark.h"
 #include "ZunoButton.h"
 #include "ZunoFakeHttpServer.h"
@@ -7,6 +8,7 @@
 #include "ZunoFeedbackService.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -403,4 +405,38 @@ TEST(ZunoFeedbackSheet, AnUndecodableScreenshotShowsOnlyItsSizeAndRemoveButton)
     EXPECT_LT(tiles[0]->sizeHint().height(), tiles[1]->sizeHint().height())
         << "no picture for undecodable data";
     EXPECT_EQ(tiles[0]->findChild<QLabel *>(QStringLiteral("thumbnailSize"))->text(), QStringLiteral("9 B"));
+}
+
+TEST(ZunoFeedbackSheet, TabReachesEveryControlWithTheRingAndLeavesTheMessage)
+{
+    auto sheet = makeSheet();
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    QList<QWidget *> wanted
+        = { sheet->closeButton(), sheet->emailField(), sheet->nameField(), sheet->subjectField(),
+              sheet->messageEditor(), sheet->pasteButton(), sheet->chooseButton(), sheet->sendButton() };
+    for (ZunoFeedbackKind kind : ZunoFeedbackKinds::allCases())
+        wanted.append(sheet->kindTile(kind));
+    QList<QWidget *> reached;
+    QStringList withoutRing;
+    for (int press = 0; press < 60 && reached.size() < wanted.size(); ++press) {
+        QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : sheet.get();
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        if (!DesignProbe::showsFocusRing(focused))
+            withoutRing.append(QString::fromLatin1(focused->metaObject()->className()));
+        if (wanted.contains(focused) && !reached.contains(focused))
+            reached.append(focused);
+    }
+    EXPECT_EQ(reached.size(), wanted.size());
+    EXPECT_TRUE(withoutRing.isEmpty()) << withoutRing.join(QStringLiteral(", ")).toStdString();
+    // Tab moved on from the message instead of typing into it.
+    EXPECT_TRUE(sheet->messageEditor()->toPlainText().isEmpty());
+
+    // Space on a kind tile chooses it.
+    QAbstractButton *bug = sheet->kindTile(ZunoFeedbackKind::bug);
+    bug->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(bug, Qt::Key_Space);
+    EXPECT_EQ(sheet->kind(), ZunoFeedbackKind::bug);
 }
