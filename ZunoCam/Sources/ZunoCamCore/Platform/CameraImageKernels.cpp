@@ -1,5 +1,7 @@
 #include "CameraImageKernels.h"
 
+#include "CameraRowWorkers.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -31,23 +33,30 @@ cv::Mat matOf(const CameraPixelBuffer &b)
         static_cast<size_t>(b.bytesPerRow()));
 }
 
-// Rows are cut into several stripes per thread, not one: on the frame road the other threads share
-// their cores with the capture thread and the encoder, and with one stripe each the frame waits for
-// the thread that was preempted, a scheduler slice at worst. With more stripes the threads that run
-// take over the work of one that does not.
-constexpr int kStripesPerThread = 6;
+// The row loops' threads. OpenCV's pool gave each thread one stripe and, on the frame road, left the
+// colour rows on the video queue's thread alone while its worker shared a core with the capture
+// thread; these workers take stripes from one counter with the caller (see CameraRowWorkers).
+std::mutex rowWorkersLock;
+std::shared_ptr<CameraRowWorkers> rowWorkersInstance;
+
+std::shared_ptr<CameraRowWorkers> rowWorkers()
+{
+    std::lock_guard lock(rowWorkersLock);
+    if (!rowWorkersInstance)
+        rowWorkersInstance = std::make_shared<CameraRowWorkers>(std::max(cv::getNumThreads(), 1));
+    return rowWorkersInstance;
+}
+
 constexpr int kMinimumStripeRows = 32;
 
 template <typename Body> void forRows(int height, Body body)
 {
-    const int threads = cv::getNumThreads();
-    if (threads <= 1 || height < 2 * kMinimumStripeRows) {
+    const std::shared_ptr<CameraRowWorkers> workers = rowWorkers();
+    if (workers->threads() <= 1 || height < 2 * kMinimumStripeRows) {
         body(0, height);
         return;
     }
-    const int stripes = std::clamp(height / kMinimumStripeRows, threads, threads * kStripesPerThread);
-    cv::parallel_for_(
-        cv::Range(0, height), [&](const cv::Range &r) { body(r.start, r.end); }, stripes);
+    workers->run(height, kMinimumStripeRows, [&](int first, int end) { body(first, end); });
 }
 
 // sRGB decode to linear floats, and an encode back to 8 bits indexed by sqrt(linear): the square
@@ -459,6 +468,8 @@ bool vectorPathsActive()
 void setThreadCount(int threads)
 {
     cv::setNumThreads(std::max(threads, 1));
+    std::lock_guard lock(rowWorkersLock);
+    rowWorkersInstance.reset(); // made again, at the new count, by the next loop
 }
 
 int threadCount()
