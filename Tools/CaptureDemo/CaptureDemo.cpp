@@ -9,13 +9,15 @@
 //               [--record <folder>] [--snapshot frame.png]
 //
 // A file or "pattern" is opened through ZUNOCAM_VIRTUAL_CAMERA, as the studio would on a machine
-// without a camera.
+// without a camera. With --cores N the run is made twice, unpinned and pinned to N cores (both with
+// N kernel threads), and the stage times of both are printed side by side.
 #include "CameraCaptureService.h"
 #include "CameraImageKernels.h"
 #include "CameraLookPreset.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
 #include "ZunoAppLogger.h"
+#include "ZunoBenchmarkRuns.h"
 #include "ZunoToolCores.h"
 
 #include <QCommandLineParser>
@@ -167,7 +169,9 @@ int main(int argc, char **argv)
 
     const int coreCount = parser.value(cores).toInt();
     if (coreCount > 0) {
-        zunoPinToCores(coreCount);
+        // Pinned or not is the parent's choice, made before this process started any thread.
+        if (!ZunoBenchmarkRuns::isRun())
+            return ZunoBenchmarkRuns::bothWays(app.arguments().mid(1), coreCount);
         CameraImageKernels::setThreadCount(coreCount);
     }
 
@@ -251,8 +255,7 @@ int main(int argc, char **argv)
                 for (const auto &t : taken)
                     values.push_back(member(t));
                 const Summary s = summarise(values);
-                std::printf(
-                    "  %-15s median %6.2f ms  p95 %6.2f ms  max %6.2f ms\n", name, s.median, s.p95, s.max);
+                ZunoBenchmarkRuns::figure(name, s.median, s.p95);
             };
             std::vector<double> detectionOnly;
             for (const auto &t : taken) {
@@ -260,8 +263,8 @@ int main(int argc, char **argv)
                     detectionOnly.push_back(t.faceDetection);
             }
             const Summary detection = summarise(detectionOnly);
-            std::printf("  %-15s median %6.2f ms  p95 %6.2f ms  max %6.2f ms  (%zu runs, every 6th frame)\n",
-                "face detection", detection.median, detection.p95, detection.max, detectionOnly.size());
+            std::printf("face detection ran %zu times (every 6th frame)\n", detectionOnly.size());
+            ZunoBenchmarkRuns::figure("face detection (when it runs)", detection.median, detection.p95);
             stage("portrait", [](const auto &t) { return t.portrait; });
             stage("framing", [](const auto &t) { return t.framing; });
             stage("colour", [](const auto &t) { return t.colour; });

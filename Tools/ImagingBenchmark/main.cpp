@@ -1,9 +1,12 @@
 // Times the colour pipeline and portrait compositing on 1280x720 frames (the portrait fixture scaled
-// up, and noise) and prints the median and 95th percentile per step, on 1 and 2 threads.
-//   build/bin/ImagingBenchmark [iterations]
+// up, and noise) and prints the median and 95th percentile per step, on 1 and 2 threads, unpinned and
+// pinned to two cores side by side.
+//   build/bin/ImagingBenchmark [--pinned-cores 2] [iterations]
 #include "CameraColorFilterEngine.h"
 #include "PortraitSegmentationEngine.h"
+#include "ZunoBenchmarkRuns.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -82,7 +85,22 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const int iterations = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Times the colour pipeline and portrait compositing at 1280x720 on 1 and 2 threads, unpinned and "
+        "pinned, and prints the median and 95th percentile of each step."));
+    parser.addHelpOption();
+    const QCommandLineOption pinnedCores(QStringLiteral("pinned-cores"),
+        QStringLiteral("Cores of the pinned run (default 2)."), QStringLiteral("n"), QStringLiteral("2"));
+    parser.addOption(pinnedCores);
+    parser.addPositionalArgument(QStringLiteral("iterations"), QStringLiteral("Timed runs per step (200)."));
+    parser.process(app);
+    if (!ZunoBenchmarkRuns::isRun())
+        return ZunoBenchmarkRuns::bothWays(
+            app.arguments().mid(1), std::max(1, parser.value(pinnedCores).toInt()));
+
+    const QStringList positional = parser.positionalArguments();
+    const int iterations = !positional.isEmpty() ? std::max(10, positional.first().toInt()) : 200;
     const CameraPixelBuffer frames[] = { portraitFrame(), noiseFrame() };
     const char *frameNames[] = { "portrait", "noise" };
     const CameraPixelBuffer mask = personMask();
@@ -95,7 +113,6 @@ int main(int argc, char **argv)
     everyStep.vignetteIntensity = 0.4;
     const CameraAdjustments defaults;
 
-    std::printf("%-10s %-8s %-34s %10s %10s\n", "threads", "frame", "step", "median ms", "p95 ms");
     for (int threads : { 1, 2 }) {
         CameraImageKernels::setThreadCount(threads);
         for (int f = 0; f < 2; ++f) {
@@ -103,13 +120,16 @@ int main(int argc, char **argv)
             CameraColorFilterEngine::Workspace colorWs;
             CameraPixelBuffer out;
             const auto report = [&](const char *step, Stats s) {
-                std::printf(
-                    "%-10d %-8s %-34s %10.2f %10.2f\n", threads, frameNames[f], step, s.median, s.p95);
+                const QByteArray name = QStringLiteral("%1 thr, %2, %3")
+                                            .arg(threads)
+                                            .arg(QLatin1String(frameNames[f]), QLatin1String(step))
+                                            .toUtf8();
+                ZunoBenchmarkRuns::figure(name.constData(), s.median, s.p95);
             };
             report("colour, defaults", time(iterations, [&] {
                 CameraColorFilterEngine::process(frame, defaults, { 0.5, 0.5 }, 1.0, out, colorWs);
             }));
-            report("colour, every step (zoom 1.3x)", time(iterations, [&] {
+            report("colour, every step", time(iterations, [&] {
                 CameraColorFilterEngine::process(frame, everyStep, { 0.45, 0.6 }, 1.1, out, colorWs);
             }));
             PortraitSegmentationEngine::Workspace ws;

@@ -1,7 +1,9 @@
 #include "FaceDetectionModel.h"
 #include "NeuralModel.h"
 #include "SelfieSegmentationModel.h"
+#include "ZunoBenchmarkRuns.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QPainter>
@@ -66,23 +68,34 @@ static void measure(const char *name, int runs, const std::function<bool()> &cal
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());
-    std::printf("%-34s median %.3f ms   p95 %.3f ms   (%d runs)\n", name, times[times.size() / 2],
-        times[times.size() * 95 / 100], runs);
+    ZunoBenchmarkRuns::figure(name, times[times.size() / 2], times[times.size() * 95 / 100]);
 }
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() > 2 && args[1] == QLatin1String("--dump"))
-        return dump(args[2]);
-    int threads = 1;
-    int runs = 300;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--threads"))
-            threads = std::max(1, args[i + 1].toInt());
-        if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Times one segmentation and one face detection of a 1280x720 frame, unpinned and pinned, and "
+        "prints the median and 95th percentile; --dump lists a model's operators."));
+    parser.addHelpOption();
+    const QCommandLineOption dumpOption(QStringLiteral("dump"),
+        QStringLiteral("List the operators of a model."), QStringLiteral("model.tflite"));
+    const QCommandLineOption threadsOption(QStringLiteral("threads"),
+        QStringLiteral("Threads of the inference (default 1)."), QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Timed runs (default 300)."),
+        QStringLiteral("n"), QStringLiteral("300"));
+    const QCommandLineOption pinnedCores(QStringLiteral("pinned-cores"),
+        QStringLiteral("Cores of the pinned run (default: the thread count)."), QStringLiteral("n"));
+    parser.addOptions({ dumpOption, threadsOption, runsOption, pinnedCores });
+    parser.process(app);
+    if (parser.isSet(dumpOption))
+        return dump(parser.value(dumpOption));
+    const int threads = std::max(1, parser.value(threadsOption).toInt());
+    const int runs = std::max(1, parser.value(runsOption).toInt());
+    if (!ZunoBenchmarkRuns::isRun()) {
+        const int cores = parser.isSet(pinnedCores) ? parser.value(pinnedCores).toInt() : threads;
+        return ZunoBenchmarkRuns::bothWays(app.arguments().mid(1), std::max(1, cores));
     }
 
     // A 1280x720 camera-like frame: the portrait scaled to the frame's height, centred.
@@ -100,17 +113,18 @@ int main(int argc, char **argv)
             SelfieSegmentationModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         QImage mask;
         measure("segmentation (256x144 mask)", runs, [&] { return segmenter.segment(view, mask); });
-        NeuralRuntime selfieOnly(NeuralModel::load(SelfieSegmentationModel::defaultPath(),
-                                                   SelfieSegmentationModel::kSha256),
-                                 NeuralRuntime::Backend::xnnpack, threads);
-        measure("  of which inference", runs, [&] { return selfieOnly.run(); });
-        NeuralRuntime faceOnly(NeuralModel::load(FaceDetectionModel::defaultPath(), FaceDetectionModel::kSha256),
-                               NeuralRuntime::Backend::xnnpack, threads);
+        NeuralRuntime selfieOnly(
+            NeuralModel::load(SelfieSegmentationModel::defaultPath(), SelfieSegmentationModel::kSha256),
+            NeuralRuntime::Backend::xnnpack, threads);
+        measure("segmentation: inference", runs, [&] { return selfieOnly.run(); });
+        NeuralRuntime faceOnly(
+            NeuralModel::load(FaceDetectionModel::defaultPath(), FaceDetectionModel::kSha256),
+            NeuralRuntime::Backend::xnnpack, threads);
         FaceDetectionModel detector(
             FaceDetectionModel::defaultPath(), NeuralRuntime::Backend::xnnpack, threads);
         std::vector<NeuralFaceDetection> faces;
         measure("face detection (short range)", runs, [&] { return detector.detect(view, faces); });
-        measure("  of which inference", runs, [&] { return faceOnly.run(); });
+        measure("face detection: inference", runs, [&] { return faceOnly.run(); });
         std::printf("faces: %zu", faces.size());
         if (!faces.empty())
             std::printf(", best %.3f at (%.3f, %.3f, %.3f, %.3f)", faces[0].score, faces[0].box.x(),

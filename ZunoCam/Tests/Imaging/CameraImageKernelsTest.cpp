@@ -289,3 +289,28 @@ TEST(CameraImageKernels, VectorAndPortableRowsGiveTheSameBytes)
     for (int y = 0; y < 9; ++y)
         ASSERT_EQ(std::memcmp(vector.constScanLine(y), portable.constScanLine(y), 203 * 4), 0) << y;
 }
+
+TEST(CameraImageKernels, FusedZoomAndColourGiveTheBytesOfBothPasses)
+{
+    // Tall enough to be cut into stripes on two threads; crops between pixels, whole, and a strip
+    // one pixel wide (the whole-pixel path); both row paths.
+    const CameraPixelBuffer in = noise(203, 360, 21);
+    const CameraImageKernels::ColorPass pass { CameraColorMatrix::saturation(1.3), true, 0.5, 1.8, 0.3, 1.1 };
+    const int threadsBefore = CameraImageKernels::threadCount();
+    CameraImageKernels::setThreadCount(2);
+    for (const bool vectorRows : { true, false }) {
+        CameraImageKernels::setVectorPathsAllowed(vectorRows);
+        for (const QRectF &crop :
+            { QRectF(3.3, 20.6, 150.2, 300.9), QRectF(0, 0, 203, 360), QRectF(100.2, 10, 0.6, 200) }) {
+            CameraPixelBuffer scaled, twoPasses, fused, scratch;
+            CameraImageKernels::cropAndScale(in, crop, 203, 360, scaled);
+            CameraImageKernels::colorPass(scaled, pass, twoPasses);
+            CameraImageKernels::cropScaleAndColor(in, crop, 203, 360, pass, fused, scratch);
+            for (int y = 0; y < 360; ++y)
+                ASSERT_EQ(std::memcmp(fused.constScanLine(y), twoPasses.constScanLine(y), 203 * 4), 0)
+                    << vectorRows << " " << crop.x() << " row " << y;
+        }
+    }
+    CameraImageKernels::setVectorPathsAllowed(true);
+    CameraImageKernels::setThreadCount(threadsBefore);
+}

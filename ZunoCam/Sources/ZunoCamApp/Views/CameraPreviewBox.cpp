@@ -1,6 +1,7 @@
 #include "CameraPreviewBox.h"
 
 #include "CamStudioViewModel.h"
+#include "CameraImageKernels.h"
 #include "CameraRecordingLiveBadge.h"
 #include "FramingRuleOfThirdsGridView.h"
 #include "StudioTabPage.h"
@@ -165,6 +166,30 @@ void CameraPreviewBox::resizeEvent(QResizeEvent *event)
     placeOverlays();
 }
 
+const QImage &CameraPreviewBox::scaledFrame(const QSize &pixels, qreal ratio)
+{
+    // Scaled once per frame and box size, with the frame road's own bilinear kernel, so a paint is a
+    // plain copy; painting the 1280 x 720 frame smoothly scaled costs several times more on every paint.
+    const QImage &frame = m_viewModel.latestCameraFrame();
+    if (m_scaledFrom == frame.cacheKey() && m_scaled.size() == pixels && m_scaled.devicePixelRatio() == ratio)
+        return m_scaled;
+    m_scaledFrom = frame.cacheKey();
+    m_scaled = {};
+    const CameraPixelBuffer source = CameraPixelBuffer::fromQImage(frame);
+    if (source.isNull() || source.format() != CameraPixelBuffer::Format::BGRA8 || pixels.isEmpty())
+        return m_scaled;
+    if (m_scaledPixels.isNull() || m_scaledPixels.width() != pixels.width()
+        || m_scaledPixels.height() != pixels.height() || !m_scaledPixels.isDetached())
+        m_scaledPixels = CameraPixelBuffer(pixels.width(), pixels.height());
+    CameraImageKernels::cropAndScale(source, QRectF(0, 0, source.width(), source.height()), pixels.width(),
+        pixels.height(), m_scaledPixels);
+    // The camera's frames are opaque: the copy is painted as such.
+    m_scaled = QImage(m_scaledPixels.constBits(), m_scaledPixels.width(), m_scaledPixels.height(),
+        m_scaledPixels.bytesPerRow(), QImage::Format_RGB32);
+    m_scaled.setDevicePixelRatio(ratio);
+    return m_scaled;
+}
+
 void CameraPreviewBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -174,8 +199,14 @@ void CameraPreviewBox::paintEvent(QPaintEvent *)
     if (!isLive())
         return;
     const QRectF picture = pictureRect();
+    const qreal ratio = devicePixelRatioF();
+    // Whole device pixels, so the copy lands on the pixel grid unscaled.
+    const QRectF device(picture.topLeft() * ratio, picture.size() * ratio);
+    const QRect pixels(device.topLeft().toPoint(), device.size().toSize());
+    const QImage &scaled = scaledFrame(pixels.size(), ratio);
+    if (scaled.isNull())
+        return;
     painter.setClipPath(ZunoContinuousShape::roundedRect(picture, kRadius));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(picture, m_viewModel.latestCameraFrame());
+    painter.drawImage(QPointF(pixels.topLeft()) / ratio, scaled);
     ++m_paintedFrames;
 }

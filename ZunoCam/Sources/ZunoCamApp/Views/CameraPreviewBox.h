@@ -1,6 +1,9 @@
 #pragma once
 
+#include "CameraPixelBuffer.h"
+
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 
 class CamStudioViewModel;
@@ -44,6 +47,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    const QImage &scaledFrame(const QSize &pixels, qreal ratio);
     void sync();
     void placeOverlays();
 
@@ -59,4 +63,8 @@ private:
     QLabel *m_title;
     QSize m_lastFrameSize;
     int m_paintedFrames = 0;
+    // The newest frame at the picture's size in device pixels, and which frame it was made from.
+    CameraPixelBuffer m_scaledPixels;
+    QImage m_scaled;
+    qint64 m_scaledFrom = 0;
 };

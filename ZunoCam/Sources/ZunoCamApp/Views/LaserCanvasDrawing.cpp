@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -118,8 +121,41 @@ int LaserCanvasDrawing::legendTextSize()
     return size;
 }
 
-void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter, const QRectF &bounds,
-    double now, const QImage *backdrop)
+QRectF LaserCanvasDrawing::annotationBounds(const AnnotationItem &item)
+{
+    // Stroke half-widths, round caps and a pixel of antialiasing around the geometry.
+    QRectF shape;
+    double margin = kLineWidth / 2 + 2;
+    if (const auto *pen = std::get_if<AnnotationItem::Pen>(&item.shape)) {
+        if (!pen->points.empty()) {
+            QPointF low = pen->points.front(), high = low;
+            for (const QPointF &point : pen->points) {
+                low = QPointF(std::min(low.x(), point.x()), std::min(low.y(), point.y()));
+                high = QPointF(std::max(high.x(), point.x()), std::max(high.y(), point.y()));
+            }
+            shape = QRectF(low, high);
+        }
+    } else if (const auto *arrow = std::get_if<AnnotationItem::Arrow>(&item.shape)) {
+        shape = QRectF(arrow->start, arrow->end).normalized();
+        margin += kArrowHeadLength;
+    } else if (const auto *box = std::get_if<AnnotationItem::Box>(&item.shape)) {
+        shape = box->rect.normalized();
+        margin = kBoxBorderWidth / 2 + 2;
+    } else if (const auto *stamp = std::get_if<AnnotationItem::Stamp>(&item.shape)) {
+        shape = QRectF(stamp->centre, QSizeF(0, 0));
+        margin = kStampDiameter / 2 + 2;
+    }
+    return shape.adjusted(-margin, -margin, margin, margin);
+}
+
+QRectF LaserCanvasDrawing::spotlightBounds(QPointF cursor)
+{
+    const double reach = kSpotlightDiameter / 2 + kSpotlightRingWidth / 2 + 2;
+    return { cursor.x() - reach, cursor.y() - reach, 2 * reach, 2 * reach };
+}
+
+void LaserCanvasDrawing::paintBackground(
+    const LaserCanvasState &state, QPainter &painter, const QRectF &bounds, const QImage *backdrop)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -130,25 +166,48 @@ void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter,
     else
         painter.fillRect(bounds, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-
-    const bool spotlight = state.mode() == PresentationOverlayMode::cursorSpotlight;
-    const QColor color = state.currentColor();
-    if (state.dimBackdrop() && !spotlight)
+    if (state.dimBackdrop() && state.mode() != PresentationOverlayMode::cursorSpotlight)
         painter.fillRect(bounds, QColor::fromRgbF(0, 0, 0, kDimAlpha));
-    if (spotlight) {
-        const double radius = kSpotlightDiameter / 2;
-        QPainterPath shade;
-        shade.setFillRule(Qt::OddEvenFill);
-        shade.addRect(bounds);
-        shade.addEllipse(state.cursorLocation(), radius, radius);
-        painter.fillPath(shade, QColor::fromRgbF(0, 0, 0, kSpotlightShadeAlpha));
-        painter.setPen(linePen(color, kSpotlightRingWidth));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(state.cursorLocation(), radius, radius);
-    }
+    painter.restore();
+}
 
-    for (const AnnotationItem &item : state.annotations())
-        drawAnnotation(painter, item);
+void LaserCanvasDrawing::paintSpotlight(
+    const LaserCanvasState &state, QPainter &painter, const QRectF &bounds)
+{
+    if (state.mode() != PresentationOverlayMode::cursorSpotlight)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double radius = kSpotlightDiameter / 2;
+    QPainterPath shade;
+    shade.setFillRule(Qt::OddEvenFill);
+    shade.addRect(bounds);
+    shade.addEllipse(state.cursorLocation(), radius, radius);
+    painter.fillPath(shade, QColor::fromRgbF(0, 0, 0, kSpotlightShadeAlpha));
+    painter.setPen(linePen(state.currentColor(), kSpotlightRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(state.cursorLocation(), radius, radius);
+    painter.restore();
+}
+
+void LaserCanvasDrawing::paintAnnotations(
+    const LaserCanvasState &state, QPainter &painter, const QRectF *area)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const AnnotationItem &item : state.annotations()) {
+        if (!area || annotationBounds(item).intersects(*area))
+            drawAnnotation(painter, item);
+    }
+    painter.restore();
+}
+
+void LaserCanvasDrawing::paintLive(
+    const LaserCanvasState &state, QPainter &painter, const QRectF &bounds, double now, const QRectF *area)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor color = state.currentColor();
     if (state.currentPenStroke().size() >= 2)
         strokePolyline(painter, state.currentPenStroke(), color);
     if (const std::optional<QPointF> start = state.dragStart()) {
@@ -170,11 +229,49 @@ void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter,
     }
 
     const QRectF pill = legendRect(bounds);
-    QPainterPath pillPath;
-    pillPath.addRoundedRect(pill, kLegendRadius, kLegendRadius);
-    painter.fillPath(pillPath, kLegendFill);
-    painter.setFont(legendFont(legendTextSize()));
-    painter.setPen(ZunoGlassTokens::withAlpha(Qt::white, kLegendTextAlpha));
-    painter.drawText(pill, Qt::AlignCenter | Qt::TextSingleLine, legendText());
+    if (!area || pill.adjusted(-1, -1, 1, 1).intersects(*area)) {
+        QPainterPath pillPath;
+        pillPath.addRoundedRect(pill, kLegendRadius, kLegendRadius);
+        painter.fillPath(pillPath, kLegendFill);
+        painter.setFont(legendFont(legendTextSize()));
+        painter.setPen(ZunoGlassTokens::withAlpha(Qt::white, kLegendTextAlpha));
+        painter.drawText(pill, Qt::AlignCenter | Qt::TextSingleLine, legendText());
+    }
     painter.restore();
+}
+
+void LaserCanvasDrawing::onOneThread(const QPainter &painter, const std::function<void()> &paint)
+{
+    // Qt's raster engine hands every fill of more than about a hundred spans (a large rectangle, an
+    // antialiased stroke) to its global thread pool, unless the painting thread is one of that pool's.
+    // Over a whole frame that is hundreds of wake-ups and waits, three times the work itself when the
+    // cores are shared. One pool thread paints the whole frame instead, while the caller waits; when
+    // no pool thread is free, the caller paints. Only for image painters: a widget paints on its own
+    // thread.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const QPaintDevice *device = painter.device();
+    if (!device || device->devType() != QInternal::Image || pool->contains(QThread::currentThread())) {
+        paint();
+        return;
+    }
+    QSemaphore done;
+    if (!pool->tryStart([&] {
+            paint();
+            done.release();
+        })) {
+        paint();
+        return;
+    }
+    done.acquire();
+}
+
+void LaserCanvasDrawing::paint(const LaserCanvasState &state, QPainter &painter, const QRectF &bounds,
+    double now, const QImage *backdrop)
+{
+    onOneThread(painter, [&] {
+        paintBackground(state, painter, bounds, backdrop);
+        paintSpotlight(state, painter, bounds);
+        paintAnnotations(state, painter);
+        paintLive(state, painter, bounds, now);
+    });
 }

@@ -3,6 +3,9 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
+
+struct AnnotationItem;
 class LaserCanvasState;
 class QImage;
 class QPainter;
@@ -27,5 +30,22 @@ int legendTextSize();
 
 void paint(const LaserCanvasState &state, QPainter &painter, const QRectF &bounds, double now,
     const QImage *backdrop = nullptr);
+
+// paint() in its four steps, in this order, for a view that keeps the first steps in a layer. With an
+// `area`, drawings wholly outside it are skipped (a painter clipped to it gives the same pixels).
+void paintBackground(
+    const LaserCanvasState &state, QPainter &painter, const QRectF &bounds, const QImage *backdrop);
+void paintSpotlight(const LaserCanvasState &state, QPainter &painter, const QRectF &bounds);
+void paintAnnotations(const LaserCanvasState &state, QPainter &painter, const QRectF *area = nullptr);
+void paintLive(const LaserCanvasState &state, QPainter &painter, const QRectF &bounds, double now,
+    const QRectF *area = nullptr);
+
+// Runs `paint` (whole-frame painting on an image painter) on one thread of Qt's pool, where the raster
+// engine does not split fills over the pool, while the caller waits; elsewhere runs it in place.
+void onOneThread(const QPainter &painter, const std::function<void()> &paint);
+
+// Where a drawing can leave ink, and where the spotlight's shade edge and ring can.
+QRectF annotationBounds(const AnnotationItem &item);
+QRectF spotlightBounds(QPointF cursor);
 
 } // namespace LaserCanvasDrawing

@@ -43,6 +43,7 @@ bool LaserCanvasState::mouseDown(QPointF point)
         break;
     case PresentationOverlayMode::numberedStamp:
         m_annotations.push_back({ AnnotationItem::Stamp { point, m_nextStampNumber }, currentColor() });
+        ++m_drawingRevision;
         ++m_nextStampNumber;
         break;
     case PresentationOverlayMode::cursorSpotlight:
@@ -63,6 +64,7 @@ bool LaserCanvasState::mouseDragged(QPointF point)
 
 bool LaserCanvasState::mouseUp(QPointF point)
 {
+    ++m_drawingRevision; // the tools below may commit a drawing
     switch (m_mode) {
     case PresentationOverlayMode::freehandPen:
         if (m_currentPenStroke.size() >= 2)
@@ -105,11 +107,14 @@ bool LaserCanvasState::keyPressed(int key)
         clearStrokes();
         return true;
     case Qt::Key_Z:
-        if (!m_annotations.empty())
+        if (!m_annotations.empty()) {
             m_annotations.pop_back();
+            ++m_drawingRevision;
+        }
         return true;
     case Qt::Key_B:
         m_dimBackdrop = !m_dimBackdrop;
+        ++m_drawingRevision;
         return true;
     case Qt::Key_1:
     case Qt::Key_2:
@@ -145,6 +150,7 @@ void LaserCanvasState::clearStrokes()
 {
     m_laserTrail.clear();
     m_annotations.clear();
+    ++m_drawingRevision;
     m_currentPenStroke.clear();
     m_dragStart.reset();
     m_nextStampNumber = 1;

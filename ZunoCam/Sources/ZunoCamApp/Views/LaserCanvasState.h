@@ -7,6 +7,7 @@
 #include <QRectF>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <variant>
@@ -70,6 +71,8 @@ public:
     std::optional<QPointF> dragStart() const { return m_dragStart; }
     QPointF cursorLocation() const { return m_cursorLocation; }
     double now() const { return m_clock(); }
+    // Moves on whenever the annotations or the dimming change, so a view can keep what they paint.
+    std::uint64_t drawingRevision() const { return m_drawingRevision; }
 
     // Called for Escape, and for nothing else.
     std::function<void()> onEscape;
@@ -107,4 +110,5 @@ private:
     std::vector<QPointF> m_currentPenStroke;
     std::optional<QPointF> m_dragStart;
     QPointF m_cursorLocation;
+    std::uint64_t m_drawingRevision = 0;
 };

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <memory>
 
@@ -64,12 +65,65 @@ void LaserCanvasView::repaintAfter(bool needed, const QRectF &trailBefore)
         update();
 }
 
+bool LaserCanvasView::isSpotlight() const
+{
+    return m_state.mode() == PresentationOverlayMode::cursorSpotlight;
+}
+
+void LaserCanvasView::ensureLayer()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const LayerKey key { pixels, ratio, m_backdrop.isNull() ? 0 : m_backdrop.cacheKey(),
+        m_state.drawingRevision(), isSpotlight() };
+    if (!m_layer.isNull() && key == m_layerKey)
+        return;
+    m_layerKey = key;
+    if (m_layer.size() != pixels)
+        m_layer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_layer.setDevicePixelRatio(ratio);
+    ++m_layerCompositions;
+    QPainter painter(&m_layer);
+    LaserCanvasDrawing::onOneThread(painter, [&] {
+        LaserCanvasDrawing::paintBackground(
+            m_state, painter, QRectF(rect()), m_backdrop.isNull() ? nullptr : &m_backdrop);
+        // Under the spotlight's shade nothing more is kept: the drawings lie on top of it.
+        if (!isSpotlight())
+            LaserCanvasDrawing::paintAnnotations(m_state, painter);
+    });
+}
+
 void LaserCanvasView::paintEvent(QPaintEvent *event)
 {
+    ensureLayer();
+    if (m_frame.size() != m_layer.size())
+        m_frame = QImage(m_layer.size(), QImage::Format_ARGB32_Premultiplied);
+    m_frame.setDevicePixelRatio(m_layer.devicePixelRatio());
+    // The kept layer, then what moves, painted only where asked into a frame image (on one thread,
+    // see onOneThread): the same pixels as painting the whole canvas, at the cost of the changed area.
+    const QRegion region = event->region();
+    const QRectF area(event->rect());
+    {
+        QPainter frame(&m_frame);
+        frame.setClipRegion(region);
+        LaserCanvasDrawing::onOneThread(frame, [&] {
+            frame.setCompositionMode(QPainter::CompositionMode_Source);
+            frame.drawImage(QPointF(0, 0), m_layer);
+            frame.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            if (isSpotlight()) {
+                LaserCanvasDrawing::paintSpotlight(m_state, frame, QRectF(rect()));
+                LaserCanvasDrawing::paintAnnotations(m_state, frame, &area);
+            }
+            LaserCanvasDrawing::paintLive(m_state, frame, QRectF(rect()), m_state.now(), &area);
+        });
+    }
+    // Copied rectangle by rectangle: an unclipped copy is a plain blit.
     QPainter painter(this);
-    painter.setClipRect(event->rect());
-    LaserCanvasDrawing::paint(
-        m_state, painter, QRectF(rect()), m_state.now(), m_backdrop.isNull() ? nullptr : &m_backdrop);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const qreal ratio = m_frame.devicePixelRatio();
+    for (const QRect &part : region)
+        painter.drawImage(
+            QRectF(part), m_frame, QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
 }
 
 void LaserCanvasView::mousePressEvent(QMouseEvent *event)
@@ -83,16 +137,30 @@ void LaserCanvasView::mousePressEvent(QMouseEvent *event)
 void LaserCanvasView::mouseMoveEvent(QMouseEvent *event)
 {
     const QRectF before = m_state.trailBounds();
+    const QPointF cursorBefore = m_state.cursorLocation();
     if (event->buttons() & Qt::LeftButton) {
         const bool laser = m_state.mode() == PresentationOverlayMode::fadingLaser;
         m_state.mouseDragged(event->position());
         if (laser)
             repaintAfter(true, before);
+        else if (isSpotlight())
+            repaintSpotlight(cursorBefore);
         else
             update();
     } else if (m_state.mouseMoved(event->position())) {
-        update();
+        if (isSpotlight())
+            repaintSpotlight(cursorBefore);
+        else
+            update();
     }
+}
+
+void LaserCanvasView::repaintSpotlight(QPointF cursorBefore)
+{
+    // Only the shade's hole and ring moved: their old and new areas are enough.
+    QRegion area(LaserCanvasDrawing::spotlightBounds(cursorBefore).toAlignedRect());
+    area += LaserCanvasDrawing::spotlightBounds(m_state.cursorLocation()).toAlignedRect();
+    update(area);
 }
 
 void LaserCanvasView::mouseReleaseEvent(QMouseEvent *event)

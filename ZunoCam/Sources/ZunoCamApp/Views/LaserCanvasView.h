@@ -8,8 +8,9 @@
 
 // The presentation canvas as a widget: forwards the pointer (moves without a button too) and the keys
 // to its state, paints it over an optional frozen backdrop, and runs the 60 Hz trail fade while shown.
-// While only the trail changes, just the area the trail covered and covers is repainted. Main thread
-// only.
+// The backdrop, the dimming and the drawings are kept in a layer that is composed again only when
+// they change; while only the trail or the spotlight moves, just the area it covered and covers is
+// repainted over that layer. Main thread only.
 class LaserCanvasView : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +27,8 @@ public:
     void setBackdrop(const QImage &backdrop);
     const QImage &backdrop() const { return m_backdrop; }
     bool isFading() const { return m_fadeTimer.isActive(); }
+    // How often the kept layer was composed (for tests).
+    int layerCompositions() const { return m_layerCompositions; }
 
     // The timer's step, also for tests on a virtual clock.
     void tickFade();
@@ -40,9 +43,25 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    struct LayerKey {
+        QSize pixels;
+        qreal ratio = 0;
+        qint64 backdrop = 0;
+        std::uint64_t drawing = 0;
+        bool spotlight = false;
+        bool operator==(const LayerKey &) const = default;
+    };
+
     void repaintAfter(bool needed, const QRectF &trailBefore);
+    void repaintSpotlight(QPointF cursorBefore);
+    bool isSpotlight() const;
+    void ensureLayer();
 
     LaserCanvasState m_state;
     QImage m_backdrop;
     QTimer m_fadeTimer;
+    QImage m_layer;
+    QImage m_frame; // the layer with what moves over it, as last painted
+    LayerKey m_layerKey;
+    int m_layerCompositions = 0;
 };

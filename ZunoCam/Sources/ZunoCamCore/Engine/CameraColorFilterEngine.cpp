@@ -68,15 +68,14 @@ void process(const CameraPixelBuffer &image, const CameraAdjustments &adjustment
     const int w = image.width(), h = image.height();
     const CameraColorFilterPlan p = plan(adjustments, faceCenter, autoZoom, QSizeF(w, h));
 
-    const CameraPixelBuffer *source = &image;
     if (p.crop) {
         // Bottom-left rectangle to the top-left pixel rows of the buffer.
         const QRectF &c = *p.crop;
         const QRectF pixels(c.x(), h - c.y() - c.height(), c.width(), c.height());
-        CameraImageKernels::cropAndScale(image, pixels, w, h, workspace.zoomed);
-        source = &workspace.zoomed;
+        CameraImageKernels::cropScaleAndColor(image, pixels, w, h, p.colorPass(), output, workspace.zoomed);
+        return;
     }
-    CameraImageKernels::colorPass(*source, p.colorPass(), output);
+    CameraImageKernels::colorPass(image, p.colorPass(), output);
 }
 
 } // namespace CameraColorFilterEngine

@@ -48,7 +48,7 @@ CameraColorFilterPlan plan(
 
 // Buffers kept by the caller between frames.
 struct Workspace {
-    CameraPixelBuffer zoomed;
+    CameraPixelBuffer zoomed; // the zoomed frame, where a crop needs whole pixels
 };
 
 // Processes `image` into `output` (same size). `faceCenter` is normalised with a bottom-left origin.

@@ -1,5 +1,7 @@
 #include "CameraImageKernels.h"
 
+#include "CameraRowWorkers.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -31,15 +33,30 @@ cv::Mat matOf(const CameraPixelBuffer &b)
         static_cast<size_t>(b.bytesPerRow()));
 }
 
+// The row loops' threads. OpenCV's pool gave each thread one stripe and, on the frame road, left the
+// colour rows on the video queue's thread alone while its worker shared a core with the capture
+// thread; these workers take stripes from one counter with the caller (see CameraRowWorkers).
+std::mutex rowWorkersLock;
+std::shared_ptr<CameraRowWorkers> rowWorkersInstance;
+
+std::shared_ptr<CameraRowWorkers> rowWorkers()
+{
+    std::lock_guard lock(rowWorkersLock);
+    if (!rowWorkersInstance)
+        rowWorkersInstance = std::make_shared<CameraRowWorkers>(std::max(cv::getNumThreads(), 1));
+    return rowWorkersInstance;
+}
+
+constexpr int kMinimumStripeRows = 32;
+
 template <typename Body> void forRows(int height, Body body)
 {
-    const int threads = cv::getNumThreads();
-    if (threads <= 1 || height < 64) {
+    const std::shared_ptr<CameraRowWorkers> workers = rowWorkers();
+    if (workers->threads() <= 1 || height < 2 * kMinimumStripeRows) {
         body(0, height);
         return;
     }
-    cv::parallel_for_(
-        cv::Range(0, height), [&](const cv::Range &r) { body(r.start, r.end); }, threads);
+    workers->run(height, kMinimumStripeRows, [&](int first, int end) { body(first, end); });
 }
 
 // sRGB decode to linear floats, and an encode back to 8 bits indexed by sqrt(linear): the square
@@ -451,6 +468,8 @@ bool vectorPathsActive()
 void setThreadCount(int threads)
 {
     cv::setNumThreads(std::max(threads, 1));
+    std::lock_guard lock(rowWorkersLock);
+    rowWorkersInstance.reset(); // made again, at the new count, by the next loop
 }
 
 int threadCount()
@@ -458,27 +477,26 @@ int threadCount()
     return std::max(cv::getNumThreads(), 1);
 }
 
-void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
-    CameraPixelBuffer &destination)
+namespace {
+
+// The bilinear crop-and-scale of BGRA `source` into `width` x `height` rows, each handed to
+// `emitRow(y, row)` (for a row of the destination) as soon as it is made; `row` is the destination's
+// own row unless `staged`, then a row buffer of the thread that made it. Returns false, with nothing
+// emitted, where the rectangle needs the whole-pixel path (masks, single-pixel strips) or is empty.
+template <typename EmitRow>
+bool scaleRows(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
+    CameraPixelBuffer &destination, bool staged, EmitRow emitRow)
 {
-    destination.ensure(width, height, source.format());
-    if (source.isNull() || destination.isNull())
-        return;
     const QRectF crop = rect.intersected(QRectF(0, 0, source.width(), source.height()));
     if (crop.isEmpty())
-        return;
+        return false;
     const auto firstPixel = [](double edge) { return static_cast<int>(std::floor(edge)); };
     const auto lastPixel = [](double edge) { return static_cast<int>(std::ceil(edge)) - 1; };
     const int left = std::max(firstPixel(crop.left()), 0), top = std::max(firstPixel(crop.top()), 0);
     const int right = std::clamp(lastPixel(crop.right()), left, source.width() - 1);
     const int bottom = std::clamp(lastPixel(crop.bottom()), top, source.height() - 1);
-    if (source.format() != CameraPixelBuffer::Format::BGRA8 || right == left || bottom == top) {
-        // Masks and single-pixel strips: whole pixels are enough.
-        cv::Mat out = matOf(destination);
-        cv::resize(matOf(source)(cv::Rect(left, top, right - left + 1, bottom - top + 1)), out, out.size(), 0,
-            0, cv::INTER_LINEAR);
-        return;
-    }
+    if (source.format() != CameraPixelBuffer::Format::BGRA8 || right == left || bottom == top)
+        return false;
 
     const SampleAxis columns = sampleAxis(width, crop.left(), crop.width(), left, right);
     const SampleAxis rows = sampleAxis(height, crop.top(), crop.height(), top, bottom);
@@ -496,6 +514,7 @@ void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width
     forRows(height, [&](int y0, int y1) {
         // The two mixed source rows of the previous output row, reused while the next one needs them.
         std::vector<std::int16_t> upper(4 * width), lower(4 * width);
+        std::vector<std::uint8_t> stage(staged ? 4 * width : 0);
         int upperRow = -1, lowerRow = -1;
         for (int y = y0; y < y1; ++y) {
             const int sourceRow = rows.index[y];
@@ -514,9 +533,90 @@ void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width
                     source.constScanLine(sourceRow + 1), offsets.data(), weights.data(), lower.data(), width);
                 lowerRow = sourceRow + 1;
             }
-            vertical(upper.data(), lower.data(), rows.weight[y], destination.scanLine(y), width);
+            std::uint8_t *row = staged ? stage.data() : destination.scanLine(y);
+            vertical(upper.data(), lower.data(), rows.weight[y], row, width);
+            emitRow(y, row);
         }
     });
+    return true;
+}
+
+// Whole pixels of the rectangle, for masks and single-pixel strips.
+void cropAndResizeWhole(const CameraPixelBuffer &source, const QRectF &rect, CameraPixelBuffer &destination)
+{
+    const QRectF crop = rect.intersected(QRectF(0, 0, source.width(), source.height()));
+    if (crop.isEmpty())
+        return;
+    const int left = std::max(static_cast<int>(std::floor(crop.left())), 0);
+    const int top = std::max(static_cast<int>(std::floor(crop.top())), 0);
+    const int right = std::clamp(static_cast<int>(std::ceil(crop.right())) - 1, left, source.width() - 1);
+    const int bottom = std::clamp(static_cast<int>(std::ceil(crop.bottom())) - 1, top, source.height() - 1);
+    cv::Mat out = matOf(destination);
+    cv::resize(matOf(source)(cv::Rect(left, top, right - left + 1, bottom - top + 1)), out, out.size(), 0, 0,
+        cv::INTER_LINEAR);
+}
+
+// What a colour pass needs per row, prepared once per frame.
+class ColorRows {
+public:
+    ColorRows(const ColorPass &pass, int width, int height)
+        : m_width(width)
+        , m_mirror(pass.mirror)
+        , m_kernel(colorRowKernel())
+        , m_tables(tables())
+    {
+        if (pass.vignetteIntensity > 0)
+            m_vignette = vignetteTables(width, height, pass.vignetteIntensity, pass.vignetteRadius);
+        if (pass.exposureEV != 0 || std::fabs(pass.contrast - 1) > 1e-6)
+            m_tone = toneTable(pass.exposureEV, pass.contrast);
+        m_toLinear = m_tone ? m_tone->toLinear.data() : m_tables.toLinear.data();
+        std::memcpy(m_matrix, pass.matrix.m, sizeof m_matrix);
+    }
+
+    void run(int y, const std::uint8_t *in, std::uint8_t *out) const
+    {
+        const RowJob job { in, out, m_width, m_toLinear, m_matrix,
+            m_vignette ? m_vignette->column.data() : nullptr, m_vignette ? m_vignette->row[y] : 0.0f,
+            m_mirror, &m_tables };
+        m_kernel(job);
+    }
+
+private:
+    int m_width;
+    bool m_mirror;
+    RowKernel m_kernel;
+    const TransferTables &m_tables;
+    std::shared_ptr<const VignetteTables> m_vignette;
+    std::shared_ptr<const ToneTable> m_tone;
+    const float *m_toLinear = nullptr;
+    float m_matrix[3][4];
+};
+
+} // namespace
+
+void cropAndScale(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
+    CameraPixelBuffer &destination)
+{
+    destination.ensure(width, height, source.format());
+    if (source.isNull() || destination.isNull())
+        return;
+    if (!scaleRows(source, rect, width, height, destination, false, [](int, const std::uint8_t *) {}))
+        cropAndResizeWhole(source, rect, destination);
+}
+
+void cropScaleAndColor(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
+    const ColorPass &pass, CameraPixelBuffer &destination, CameraPixelBuffer &scratch)
+{
+    destination.ensure(width, height, CameraPixelBuffer::Format::BGRA8);
+    if (source.isNull() || destination.isNull() || source.format() != CameraPixelBuffer::Format::BGRA8)
+        return;
+    const ColorRows colour(pass, width, height);
+    // Each scaled row is coloured while it is still in the first-level cache.
+    if (scaleRows(source, rect, width, height, destination, true,
+            [&](int y, const std::uint8_t *row) { colour.run(y, row, destination.scanLine(y)); }))
+        return;
+    cropAndScale(source, rect, width, height, scratch);
+    colorPass(scratch, pass, destination);
 }
 
 float vignetteFactor(int x, int y, int width, int height, double intensity, double radius)
@@ -532,26 +632,10 @@ void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPix
     destination.ensure(w, h, CameraPixelBuffer::Format::BGRA8);
     if (source.isNull() || destination.isNull())
         return;
-    const bool vignette = pass.vignetteIntensity > 0;
-    std::shared_ptr<const VignetteTables> vt;
-    if (vignette)
-        vt = vignetteTables(w, h, pass.vignetteIntensity, pass.vignetteRadius);
-    const TransferTables &t = tables();
-    std::shared_ptr<const ToneTable> tone;
-    if (pass.exposureEV != 0 || std::fabs(pass.contrast - 1) > 1e-6)
-        tone = toneTable(pass.exposureEV, pass.contrast);
-    const float *toLinear = tone ? tone->toLinear.data() : t.toLinear.data();
-    float m[3][4];
-    std::memcpy(m, pass.matrix.m, sizeof m);
-    const bool mirror = pass.mirror;
-
-    const RowKernel kernel = colorRowKernel();
+    const ColorRows colour(pass, w, h);
     forRows(h, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            const RowJob job { source.constScanLine(y), destination.scanLine(y), w, toLinear, m,
-                vignette ? vt->column.data() : nullptr, vignette ? vt->row[y] : 0.0f, mirror, &t };
-            kernel(job);
-        }
+        for (int y = y0; y < y1; ++y)
+            colour.run(y, source.constScanLine(y), destination.scanLine(y));
     });
 }
 

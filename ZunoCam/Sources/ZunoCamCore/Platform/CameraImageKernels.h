@@ -41,6 +41,11 @@ struct ColorPass {
 // `destination` must not be the same buffer.
 void colorPass(const CameraPixelBuffer &source, const ColorPass &pass, CameraPixelBuffer &destination);
 
+// cropAndScale, then colorPass, in one pass over the rows: the same bytes without writing and reading
+// back the scaled frame. `scratch` holds the scaled frame only where a rectangle needs whole pixels.
+void cropScaleAndColor(const CameraPixelBuffer &source, const QRectF &rect, int width, int height,
+    const ColorPass &pass, CameraPixelBuffer &destination, CameraPixelBuffer &scratch);
+
 // The vignette's brightness factor at a pixel centre (what colorPass multiplies linear values by).
 float vignetteFactor(int x, int y, int width, int height, double intensity, double radius);
 

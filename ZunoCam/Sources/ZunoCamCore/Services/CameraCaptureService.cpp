@@ -256,6 +256,18 @@ void CameraCaptureService::deliverNextFrame()
         processFrame(*sample);
 }
 
+CameraPixelBuffer &CameraCaptureService::nextOutput()
+{
+    for (CameraPixelBuffer &buffer : m_outputs) {
+        if (buffer.isNull() || buffer.isDetached())
+            return buffer;
+    }
+    // Every buffer is still held: the oldest slot lets go of its picture and takes a new one.
+    CameraPixelBuffer &buffer = m_outputs[m_nextOutput];
+    m_nextOutput = (m_nextOutput + 1) % m_outputs.size();
+    return buffer;
+}
+
 void CameraCaptureService::processFrame(const CameraFrameSample &sample)
 {
     // A sample without a picture the chain can take is dropped; the counter does not move.
@@ -291,18 +303,19 @@ void CameraCaptureService::processFrame(const CameraFrameSample &sample)
         adjustments.autoFaceFraming ? m_latestFaceRect : std::nullopt, kFaceSmoothing);
     timings.framing = millisecondsSince(mark);
 
+    CameraPixelBuffer &output = nextOutput();
     CameraColorFilterEngine::process(styled, adjustments, QPointF(framing.centerX, framing.centerY),
-        framing.zoom, m_output, m_colorWorkspace);
+        framing.zoom, output, m_colorWorkspace);
     timings.colour = millisecondsSince(mark);
 
     if (recorder && recorder->isRecording()) {
-        recorder->append(CameraRecorderFrame { m_output.constBits(), m_output.width(), m_output.height(),
-            m_output.bytesPerRow(), sample.presentationTime });
+        recorder->append(CameraRecorderFrame { output.constBits(), output.width(), output.height(),
+            output.bytesPerRow(), sample.presentationTime });
     }
     timings.recording = millisecondsSince(mark);
 
     if (onFrame) {
-        const QImage frame = m_output.toQImage();
+        const QImage frame = output.toQImage();
         if (!frame.isNull())
             onFrame(frame);
     }

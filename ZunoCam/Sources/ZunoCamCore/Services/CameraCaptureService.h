@@ -16,6 +16,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -125,7 +126,10 @@ public:
     void setFrameTimingObserver(std::function<void(const FrameTimings &)> observer);
 
 private:
+    static constexpr std::size_t kOutputBuffers = 3;
+
     void deliverNextFrame();
+    CameraPixelBuffer &nextOutput();
     void processFrame(const CameraFrameSample &sample);
     void startRunning(const QString &deviceName);
     void stopRunning();
@@ -151,7 +155,10 @@ private:
     FaceFramingSmoother m_faceSmoother;
     std::optional<QRectF> m_latestFaceRect;
     std::int64_t m_frameCounter = 0;
-    CameraPixelBuffer m_output;
+    // The picture handed on stays with its holders (the preview keeps the newest) while the next frame
+    // is written into another, so steady frames reuse these and never allocate.
+    std::array<CameraPixelBuffer, kOutputBuffers> m_outputs;
+    std::size_t m_nextOutput = 0;
     CameraColorFilterEngine::Workspace m_colorWorkspace;
     std::function<void(const FrameTimings &)> m_timingObserver;
 
