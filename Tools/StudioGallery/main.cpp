@@ -9,6 +9,7 @@
 #include "ShellScenes.h"
 #include "TabScenes.h"
 #include "ZunoFonts.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,8 +22,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    const char *usage = "usage: StudioGallery FOLDER                  the studio's views as PNGs\n"
+                        "       StudioGallery --bench-preview [SECONDS]   the camera preview's paint cost\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, { "--bench-preview" }))
+        return *exitCode;
     if (app.arguments().size() < 2) {
-        std::fprintf(stderr, "usage: StudioGallery FOLDER\n");
+        std::fputs(usage, stderr);
         return 2;
     }
     if (app.arguments().at(1) == QStringLiteral("--bench-preview")) {
