@@ -28,8 +28,23 @@ function(zuno_add_test_area)
         ZUNO_TEST_DATA="${CMAKE_SOURCE_DIR}/TestData"
         ZUNO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${T_NAME}
+        TEST_FILTER ${ZUNO_TEST_FILTER}
         PROPERTIES LABELS ${T_LABEL}
         DISCOVERY_TIMEOUT 60)
+    zuno_add_whole_run(${T_NAME} ${T_LABEL})
+endfunction()
+
+# Suites named *ChildRole are the halves that multi-process tests start in a child process: they are
+# not tests of their own, so discovery and whole runs leave them out.
+set(ZUNO_TEST_FILTER "-*ChildRole.*")
+
+# Runs a test executable whole, every test in one process, as <target>.WholeRun (labels: the area's and
+# wholerun). ctest runs each test in a process of its own, which hides state leaking from one test into
+# the next (timers and deferred calls that outlive their fixture). Extra arguments are test properties:
+#   zuno_add_whole_run(ZunoKitPanelX11Tests panels RESOURCE_LOCK x11-display)
+function(zuno_add_whole_run target label)
+    add_test(NAME ${target}.WholeRun COMMAND ${target} --gtest_filter=${ZUNO_TEST_FILTER})
+    set_tests_properties(${target}.WholeRun PROPERTIES LABELS "${label};wholerun" TIMEOUT 900 ${ARGN})
 endfunction()
 
 # Adds every <root>/<Area>/ that has a CMakeLists.txt.

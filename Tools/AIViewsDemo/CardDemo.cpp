@@ -9,6 +9,7 @@
 #include "ZunoAIUnifiedSettingsCard.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
+#include "ZunoDemoSignalQuit.h"
 #include "ZunoFakeAIServers.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFonts.h"
@@ -93,6 +94,7 @@ ZunoAIKeyHooks failingKeys()
 int runCardDemo(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    ZunoDemoSignalQuit quitOnSignal; // Ctrl+C still removes the temporary folders
     ZunoFonts::applyApplicationFont();
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -6,6 +6,7 @@
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoCreditsHeaderPill.h"
+#include "ZunoDemoSignalQuit.h"
 #include "ZunoDesktopServices.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFonts.h"
@@ -46,6 +47,7 @@ int fail(const QString &message)
 int runPillDemo(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    ZunoDemoSignalQuit quitOnSignal; // Ctrl+C still removes the temporary folders
     ZunoFonts::applyApplicationFont();
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The credits views on the shared credits store."));

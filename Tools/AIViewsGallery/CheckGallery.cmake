@@ -1,5 +1,10 @@
-# Runs AIViewsGallery into FOLDER and checks its pictures: cmake -DGALLERY=... -DIDENTIFY=... -DFOLDER=... -P
-file(REMOVE_RECURSE ${FOLDER})
+# Runs AIViewsGallery into a new folder under ROOT and checks its pictures:
+#   cmake -DGALLERY=... -DIDENTIFY=... -DROOT=... -P CheckGallery.cmake
+# Each run gets a folder of its own, so two runs of one build never touch each other's pictures.
+string(TIMESTAMP stamp "%Y%m%d-%H%M%S")
+string(RANDOM LENGTH 8 suffix)
+set(FOLDER ${ROOT}/run-${stamp}-${suffix})
+file(MAKE_DIRECTORY ${FOLDER})
 execute_process(COMMAND ${GALLERY} ${FOLDER} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "AIViewsGallery failed: ${result}")
@@ -26,3 +31,5 @@ foreach(language en tr)
         endif()
     endforeach()
 endforeach()
+# Pictures are kept only when the check fails, for a look at what went wrong.
+file(REMOVE_RECURSE ${FOLDER})

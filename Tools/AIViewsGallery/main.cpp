@@ -22,6 +22,7 @@
 #include "ZunoGlassCard.h"
 #include "ZunoGroundBackground.h"
 #include "ZunoSymbolRegistry.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -161,21 +162,19 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
-    if (argc == 2 && QLatin1String(argv[1]) == QLatin1String("--benchmark"))
+    const char *usage = "usage: AIViewsGallery FOLDER | --benchmark\n"
+                        "  FOLDER        writes one PNG per view and state, in English and Turkish\n"
+                        "  --benchmark   median times of the AI settings card's rows and re-sync\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, { "--benchmark" }))
+        return *exitCode;
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 2 && arguments.at(1) == QLatin1String("--benchmark"))
         return benchmarkSettingsCard();
-    if (argc == 2
-        && (QLatin1String(argv[1]) == QLatin1String("--help")
-            || QLatin1String(argv[1]) == QLatin1String("-h"))) {
-        std::printf("usage: AIViewsGallery FOLDER | --benchmark\n"
-                    "Renders the credits views and the AI settings card to FOLDER, one PNG per scene in\n"
-                    "English and Turkish; --benchmark times the card's row building and re-sync.\n");
-        return 0;
-    }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: AIViewsGallery FOLDER | --benchmark\n");
+    if (arguments.size() != 2) {
+        std::fputs(usage, stderr);
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString folder = arguments.at(1);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "cannot make %s\n", qPrintable(folder));
         return 1;

@@ -30,6 +30,7 @@
 #include "ZunoSymbolRegistry.h"
 #include "ZunoText.h"
 #include "ZunoToastBanner.h"
+#include "ZunoToolCommandLine.h"
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
 #include "ZunoVersionBadge.h"
@@ -211,19 +212,23 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
-    if (argc > 1 && (qstrcmp(argv[1], "--help") == 0 || qstrcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: DesignGallery [output.png [language]]\n"
-                    "       DesignGallery --version-logs FOLDER\n"
-                    "Renders the design components (default ./design-gallery.png, language en or tr), or\n"
-                    "the version badge button and its sheet in English and Turkish into FOLDER.\n");
-        return 0;
+    const char *usage
+        = "usage: DesignGallery [OUTPUT.png [LANGUAGE]]   the design system on one page "
+          "(default design-gallery.png, en)\n"
+          "       DesignGallery --version-logs FOLDER     the version and logs sheet's states\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, { "--version-logs=" }))
+        return *exitCode;
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.value(1) == QLatin1String("--version-logs")) {
+        if (arguments.size() != 3) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+        return renderVersionLogsGallery(arguments.at(2));
     }
-    if (argc > 2 && qstrcmp(argv[1], "--version-logs") == 0)
-        return renderVersionLogsGallery(QString::fromLocal8Bit(argv[2]));
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("design-gallery.png");
+    const QString output = arguments.value(1, QStringLiteral("design-gallery.png"));
     const ZunoLanguage language
-        = ZunoLanguages::fromRawValue(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en"))
-              .value_or(ZunoLanguage::en);
+        = ZunoLanguages::fromRawValue(arguments.value(2, QStringLiteral("en"))).value_or(ZunoLanguage::en);
     // The studio's own texts, as its views show them.
     auto t = [language](const char *en, const char *tr) {
         return zunoText(QString::fromUtf8(en), QString::fromUtf8(tr), language);

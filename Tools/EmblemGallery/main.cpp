@@ -13,6 +13,7 @@
 #include "ZunoEmblemRenderer.h"
 #include "ZunoFonts.h"
 #include "ZunoGroundBackground.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -209,7 +210,11 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ZunoFonts::applyApplicationFont();
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("emblem-gallery");
+    const char *usage = "usage: EmblemGallery [FOLDER]   every emblem as PNG, a contact sheet and the 16 px "
+                        "strips (default emblem-gallery)\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
+    const QString folder = QCoreApplication::arguments().value(1, QStringLiteral("emblem-gallery"));
     QDir out;
     if (!out.mkpath(folder)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));

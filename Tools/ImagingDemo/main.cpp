@@ -4,6 +4,7 @@
 #include "CameraColorFilterEngine.h"
 #include "PortraitSegmentationEngine.h"
 #include "SelfiePersonSegmenter.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -18,8 +19,15 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const char *usage = "usage: ImagingDemo [FOLDER]   the portrait frame through every look and background "
+                        "mode, and a contact sheet (default imaging-demo)\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
     const QString folder = app.arguments().value(1, QStringLiteral("imaging-demo"));
-    QDir().mkpath(folder);
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(folder));
+        return 1;
+    }
 
     QImage frame(1280, 720, QImage::Format_ARGB32);
     frame.fill(QColor(52, 60, 72));
@@ -61,15 +69,25 @@ int main(int argc, char **argv)
     QPainter p(&sheet);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setPen(Qt::white);
+    bool written = true;
+    auto save = [&](const QImage &image, const QString &name) {
+        const QString path = QDir(folder).filePath(name);
+        if (!image.save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            written = false;
+        }
+    };
     for (int i = 0; i < static_cast<int>(results.size()); ++i) {
         const auto &[name, image] = results[i];
-        image.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+        save(image, name + QStringLiteral(".png"));
         const QRect cell((i % columns) * w, (i / columns) * (h + 20), w, h);
         p.drawImage(cell, image);
         p.drawText(QRect(cell.left(), cell.bottom() + 1, w, 19), Qt::AlignCenter, name);
     }
     p.end();
-    sheet.save(QDir(folder).filePath(QStringLiteral("sheet.png")));
+    save(sheet, QStringLiteral("sheet.png"));
+    if (!written)
+        return 1;
     std::printf("wrote %zu pictures and sheet.png to %s\n", results.size(), qPrintable(folder));
     return 0;
 }

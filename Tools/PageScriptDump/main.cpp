@@ -1,6 +1,7 @@
 // Reads calls such as [{"function": "fillScript", "arguments": ["@e2", "hello", null]}] and prints the
 // JSON list of what each returns (scripts and compact texts as strings, risk tests as booleans), so that
 // scripts built in C++ can be evaluated in a real browser.
+#include "ZunoToolCommandLine.h"
 #include "ZunoWebPageAgentBridge.h"
 
 #include <QFile>
@@ -75,6 +76,10 @@ Json run(const std::string &function, const Json &a)
 
 int main(int argc, char **argv)
 {
+    const char *usage = "usage: PageScriptDump [CALLS.json]   builds the agent browser's page scripts for a "
+                        "JSON list of calls (default: read from stdin) and prints them as JSON\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
     QByteArray input;
     if (argc > 1) {
         QFile file(QString::fromLocal8Bit(argv[1]));

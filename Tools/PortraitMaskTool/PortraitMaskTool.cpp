@@ -2,6 +2,7 @@
 #include "PortraitSegmentationEngine.h"
 #include "SelfiePersonSegmenter.h"
 #include "ZunoAppLogger.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,8 +28,15 @@ void drawFace(QImage &image, const std::optional<QRectF> &face)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const char *usage = "usage: PortraitMaskTool [FOLDER]   person masks and face boxes of the portrait "
+                        "fixture (default portrait-mask)\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
     const QString folder = app.arguments().value(1, QStringLiteral("portrait-mask"));
-    QDir().mkpath(folder);
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(folder));
+        return 1;
+    }
     const QImage portrait = QImage(QStringLiteral(ZUNO_TEST_DATA "/neural/astronaut.png"))
                                 .convertToFormat(QImage::Format_RGB32);
 
@@ -55,15 +63,19 @@ int main(int argc, char **argv)
         const QImage mask = maskBuffer.toQImage();
         const CameraFaceDetection face = detector.detect(NeuralImageView::of(frame));
         PortraitSegmentationEngine::Workspace workspace;
-        QImage out = PortraitSegmentationEngine::composite(frameBuffer, maskBuffer, PortraitBackgroundMode::strongBlur,
-                                                           workspace).toQImage().copy();
+        QImage out = PortraitSegmentationEngine::composite(
+            frameBuffer, maskBuffer, PortraitBackgroundMode::strongBlur, workspace)
+                         .toQImage()
+                         .copy();
         drawFace(out, face.face);
         const QString base = QDir(folder).filePath(QString::fromLatin1(name));
-        mask.scaled(frame.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .save(base + QStringLiteral("-mask.png"));
-        out.save(base + QStringLiteral("-composite.png"));
-        std::printf("%s: mask %dx%d, face %s -> %s-{mask,composite}.png\n", name, mask.width(),
-            mask.height(),
+        if (!mask.scaled(frame.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                 .save(base + QStringLiteral("-mask.png"))
+            || !out.save(base + QStringLiteral("-composite.png"))) {
+            std::fprintf(stderr, "cannot write %s-{mask,composite}.png\n", qPrintable(base));
+            return 1;
+        }
+        std::printf("%s: mask %dx%d, face %s -> %s-{mask,composite}.png\n", name, mask.width(), mask.height(),
             face.face ? qPrintable(QStringLiteral("(%1, %2, %3, %4)")
                                        .arg(face.face->x(), 0, 'f', 3)
                                        .arg(face.face->y(), 0, 'f', 3)

@@ -2,6 +2,7 @@
 // server's state and command callbacks from it and prints "listening <url>" once the server is up.
 #include "TeleprompterRemoteProtocol.h"
 #include "TeleprompterRemoteServer.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QString>
 
@@ -78,6 +79,10 @@ private:
 
 int main(int argc, char **argv)
 {
+    const char *usage = "usage: RemoteDemo [--port PORT] [--loopback]   the phone remote over a sample "
+                        "teleprompter, until SIGINT or SIGTERM\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, { "--port=", "--loopback" }))
+        return *exitCode;
     quint16 port = TeleprompterRemoteProtocol::defaultPort;
     TeleprompterRemoteServer::Options options;
     for (int i = 1; i < argc; ++i) {

@@ -11,6 +11,7 @@
 #include "TabScenes.h"
 #include "ZunoBenchmarkRuns.h"
 #include "ZunoFonts.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,16 +25,18 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
+    const char *usage = "usage: StudioGallery FOLDER\n"
+                        "         renders the studio's views in their states to PNG files in FOLDER\n"
+                        "       StudioGallery --bench-preview [SECONDS] [--pinned-cores N]\n"
+                        "         times the camera preview's paint and a live run of SECONDS (10), unpinned and\n"
+                        "         pinned to N cores (2)\n";
+    if (const auto exitCode
+        = zunoCheckToolArguments(argc, argv, usage, { "--bench-preview", "--pinned-cores=" }))
+        return *exitCode;
     const QStringList arguments = app.arguments();
-    if (arguments.size() < 2 || arguments.at(1) == QStringLiteral("--help")
-        || arguments.at(1) == QStringLiteral("-h")) {
-        std::fprintf(arguments.size() < 2 ? stderr : stdout,
-            "usage: StudioGallery FOLDER\n"
-            "         renders the studio's views in their states to PNG files in FOLDER\n"
-            "       StudioGallery --bench-preview [SECONDS] [--pinned-cores N]\n"
-            "         times the camera preview's paint and a live run of SECONDS (10), unpinned and\n"
-            "         pinned to N cores (2)\n");
-        return arguments.size() < 2 ? 2 : 0;
+    if (arguments.size() < 2) {
+        std::fputs(usage, stderr);
+        return 2;
     }
     if (arguments.at(1) == QStringLiteral("--bench-preview")) {
         const qsizetype pinnedAt = arguments.indexOf(QStringLiteral("--pinned-cores"));

@@ -32,9 +32,10 @@ void printLine(const QString &line)
     std::printf("%s\n", line.toUtf8().constData());
 }
 
-int usage()
+// The usage, to stdout when asked for with --help (and 0), else to stderr (and 2).
+int usage(bool asked = false)
 {
-    std::fprintf(stderr,
+    std::fprintf(asked ? stdout : stderr,
         "usage: SuiteBusDemo apps | kinds\n"
         "       SuiteBusDemo invocation --kind K [--pid N] [--name S] [--payload S]\n"
         "       SuiteBusDemo run --app RAW [--timeout S] [--extra-dir D]... -- ARGS...\n"
@@ -44,7 +45,7 @@ int usage()
         "       SuiteBusDemo execute (as send) [--timeout S] [--extra-dir D]...\n"
         "       SuiteBusDemo stress --to RAW --senders K --count M\n"
         "       SuiteBusDemo publish|read|watch|hover ... (telemetry; see their own usage)\n");
-    return 2;
+    return asked ? 0 : 2;
 }
 
 // "--key value" and "--key=value" options; repeated keys keep every value; "--" ends them.
@@ -408,6 +409,8 @@ int main(int argc, char **argv)
     if (arguments.isEmpty())
         return usage();
     const QString &command = arguments.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h"))
+        return usage(true);
     if (command == QLatin1String("apps"))
         return apps();
     if (command == QLatin1String("kinds"))

@@ -9,6 +9,7 @@
 #include "ZunoOffloadProgressBanner.h"
 #include "ZunoSuiteApp.h"
 #include "ZunoSuiteQuickActionsStrip.h"
+#include "ZunoToolCommandLine.h"
 #include "ZunoVirtualMemoryGaugeCard.h"
 #include "ZunoVirtualMemoryHeaderPill.h"
 
@@ -333,6 +334,11 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const char *usage
+        = "usage: SuiteGallery [output.png] [--page memory|actions] [--summary FILE.json] [--language tr]\n";
+    if (const auto exitCode
+        = zunoCheckToolArguments(argc, argv, usage, { "--page=", "--summary=", "--language=" }))
+        return *exitCode;
     ZunoFonts::applyApplicationFont();
     GalleryHome home;
 
@@ -355,9 +361,7 @@ int main(int argc, char **argv)
         } else if (!arguments[i].startsWith(QLatin1String("--"))) {
             output = arguments[i];
         } else {
-            std::fprintf(stderr,
-                "usage: SuiteGallery [output.png] [--page memory|actions] [--summary FILE.json] [--language "
-                "tr]\n");
+            std::fputs(usage, stderr);
             return 2;
         }
     }

@@ -1,4 +1,5 @@
 // Runs the fuzz target over files or folders (a corpus, crash files), for builds without libFuzzer.
+#include "ZunoToolCommandLine.h"
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -18,10 +19,14 @@ void run(const std::filesystem::path &file, std::size_t &count)
     ++count;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
+    const char *usage
+        = "usage: ZunoLZFSEFuzzReplay FILE|FOLDER...   decodes every input as the fuzzer does\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
     std::size_t count = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);

@@ -12,7 +12,8 @@ const path = require('node:path');
 const { CHROMIUM, launchChromium, freePort } = require('../../../Tools/Common/headless_chromium.cjs');
 
 const SKIP = 77;
-const [demoPath, artifactDir] = process.argv.slice(2);
+const [demoPath, artifactRoot] = process.argv.slice(2);
+let artifactDir; // a folder of this run's own under artifactRoot, so concurrent runs never collide
 
 function startDemo(port) {
     const child = spawn(demoPath, ['--port', String(port), '--loopback'], { stdio: ['ignore', 'pipe', 'inherit'] });
@@ -191,7 +192,8 @@ async function main() {
         console.log('skipped: Debian chromium is not installed');
         return SKIP;
     }
-    fs.mkdirSync(artifactDir, { recursive: true });
+    fs.mkdirSync(artifactRoot, { recursive: true });
+    artifactDir = fs.mkdtempSync(path.join(artifactRoot, 'run-'));
     const port = await freePort();
     let demo = await startDemo(port);
     const browser = await launchChromium();

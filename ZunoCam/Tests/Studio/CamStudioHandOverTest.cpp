@@ -1,6 +1,8 @@
 // Frames and microphone levels cross to the main thread through one-slot hand-overs.
 #include "StudioTestFixture.h"
 
+#include "CamStudioHandOver.h"
+
 #include <QSignalSpy>
 
 #include <thread>
@@ -67,10 +69,45 @@ TEST_F(StudioTest, LevelsWhileTheMainThreadIsBusyGiveOneWakeUpWithTheNewest)
 TEST_F(StudioTest, FrameInFlightWhenTheViewModelGoesIsDropped)
 {
     start();
-    fakes.camera->pushFrame(numberedFrame(1));
+    QSignalSpy frames(vm.get(), &CamStudioViewModel::frameChanged);
+    QImage frame = numberedFrame(1);
+    fakes.camera->pushFrame(frame);
+    EXPECT_FALSE(frame.isDetached()) << "the hand-over holds the frame until its wake-up runs";
     vm.reset();
     QCoreApplication::processEvents();
-    SUCCEED();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frames.count(), 0);
+    EXPECT_TRUE(frame.isDetached()) << "nothing holds the dropped frame any more";
+}
+
+// A wake-up already posted delivers nothing once its receiver is gone or the hand-over is detached.
+TEST(CamStudioHandOver, PendingWakeUpDeliversOnlyWhileItsReceiverIsThere)
+{
+    enum class Before { nothing, detach, deleteReceiver };
+    const struct {
+        const char *name;
+        Before before;
+        int deliveries;
+    } cases[] = {
+        { "receiver stays", Before::nothing, 1 },
+        { "detached", Before::detach, 0 },
+        { "receiver deleted", Before::deleteReceiver, 0 },
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.name);
+        auto receiver = std::make_unique<QObject>();
+        int deliveries = 0;
+        auto handOver = CamStudioHandOver<int>::make(receiver.get(), [&](int) { ++deliveries; });
+        handOver->put(1);
+        handOver->put(2);
+        if (row.before == Before::detach)
+            handOver->detach();
+        if (row.before == Before::deleteReceiver)
+            receiver.reset();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(deliveries, row.deliveries);
+    }
 }
 
 TEST_F(StudioTest, StoppedCameraKeepsTheLastFrame)

@@ -11,14 +11,6 @@
 
 class StudioQuitTest : public StudioTest {
 protected:
-    // Runs the application's loop until a quit passes (or a generous bound forces it out with 99).
-    int runLoop(const std::function<void()> &first)
-    {
-        QTimer::singleShot(0, first);
-        QTimer::singleShot(kWait, [] { QCoreApplication::exit(99); });
-        return QCoreApplication::exec();
-    }
-
     void startRecording()
     {
         start();
@@ -32,7 +24,7 @@ TEST_F(StudioQuitTest, QuitWithoutRecordingPassesAtOnce)
 {
     start();
     CamStudioQuitGuard guard(*vm, nullptr);
-    EXPECT_EQ(runLoop([&] { vm->requestQuit(); }), 0);
+    EXPECT_EQ(runQuitLoop([&] { vm->requestQuit(); }), 0);
     EXPECT_FALSE(guard.isWaiting());
     EXPECT_FALSE(guard.boundExpired());
 }
@@ -47,14 +39,14 @@ TEST_F(StudioQuitTest, QuitDuringRecordingWaitsForTheFile)
             return;
         seen.append(*vm->toastMessage());
         // More requests while waiting change nothing; then the file is finished.
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, vm.get(), [&] {
             QCoreApplication::quit();
             seen.append(
                 vm->isFinalizingVideo() ? QStringLiteral("finalizing") : QStringLiteral("not finalizing"));
             fakes.recorder->finishHeldStop();
         });
     });
-    EXPECT_EQ(runLoop([] { QCoreApplication::quit(); }), 0);
+    EXPECT_EQ(runQuitLoop([] { QCoreApplication::quit(); }), 0);
     EXPECT_EQ(seen,
         (QStringList {
             QStringLiteral("Finishing the recording before quitting…"), QStringLiteral("finalizing") }));
@@ -67,9 +59,9 @@ TEST_F(StudioQuitTest, QuitGivesUpAfterTenSeconds)
 {
     startRecording();
     CamStudioQuitGuard guard(*vm, nullptr);
-    EXPECT_EQ(runLoop([&] {
+    EXPECT_EQ(runQuitLoop([&] {
         QCoreApplication::quit();
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, vm.get(), [&] {
             clock().advance(9.9);
             ASSERT_TRUE(guard.isWaiting());
             clock().advance(0.1);
@@ -91,9 +83,9 @@ TEST_F(StudioQuitTest, TerminationSignalTakesTheSameRoadAndASecondOneEndsTheWait
     CamStudioQuitGuard guard(*vm, &signalsHandler);
     QObject::connect(vm.get(), &CamStudioViewModel::toastChanged, vm.get(), [&] {
         if (guard.isWaiting())
-            QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+            QTimer::singleShot(0, vm.get(), [] { std::raise(SIGTERM); });
     });
-    EXPECT_EQ(runLoop([] { std::raise(SIGTERM); }), 0);
+    EXPECT_EQ(runQuitLoop([] { std::raise(SIGTERM); }), 0);
     EXPECT_TRUE(guard.boundExpired()) << "the second signal ended the wait";
     EXPECT_TRUE(vm->isFinalizingVideo());
     fakes.recorder->finishHeldStop();
@@ -106,9 +98,9 @@ TEST_F(StudioQuitTest, TerminationSignalWithARecordingFinishesIt)
     CamStudioQuitGuard guard(*vm, &signalsHandler);
     QObject::connect(vm.get(), &CamStudioViewModel::toastChanged, vm.get(), [&] {
         if (guard.isWaiting())
-            QTimer::singleShot(0, [&] { fakes.recorder->finishHeldStop(); });
+            QTimer::singleShot(0, vm.get(), [&] { fakes.recorder->finishHeldStop(); });
     });
-    EXPECT_EQ(runLoop([] { std::raise(SIGINT); }), 0);
+    EXPECT_EQ(runQuitLoop([] { std::raise(SIGINT); }), 0);
     EXPECT_FALSE(guard.boundExpired());
     EXPECT_FALSE(vm->isRecordingVideo());
     EXPECT_TRUE(vm->lastRecordedVideoURL().has_value());

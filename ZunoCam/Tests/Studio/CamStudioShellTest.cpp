@@ -163,9 +163,7 @@ TEST_F(CamStudioShellTest, WithoutATrayClosingTheWindowQuitsThroughTheGuard)
     EXPECT_EQ(app.window()->objectName(), QStringLiteral("studio"));
     app.window()->show();
     CamStudioQuitGuard guard(*vm, nullptr);
-    QTimer::singleShot(0, [&] { app.window()->close(); });
-    QTimer::singleShot(kWait, [] { QCoreApplication::exit(99); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(runQuitLoop([&] { app.window()->close(); }), 0);
 }
 
 TEST_F(CamStudioShellTest, WithATrayClosingHidesAndReopenOrOpenStudioBringsItBack)
@@ -242,13 +240,11 @@ TEST_F(CamStudioShellTest, QuitFromThePopoverFinishesTheRecordingFirst)
     bool finishedBeforeQuit = false;
     QObject::connect(vm.get(), &CamStudioViewModel::recordingChanged, vm.get(), [&] {
         if (vm->isFinalizingVideo())
-            QTimer::singleShot(0, [&] { fakes.recorder->finishHeldStop(); });
+            QTimer::singleShot(0, vm.get(), [&] { fakes.recorder->finishHeldStop(); });
     });
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, vm.get(),
         [&] { finishedBeforeQuit = !vm->isRecordingVideo() && !vm->isFinalizingVideo(); });
-    QTimer::singleShot(0, [&] { popover.quitButton()->click(); });
-    QTimer::singleShot(kWait, [] { QCoreApplication::exit(99); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(runQuitLoop([&] { popover.quitButton()->click(); }), 0);
     EXPECT_TRUE(finishedBeforeQuit);
     EXPECT_EQ(vm->toastMessage(), QStringLiteral("Saved MP4: ZunoCam-20260101-120000.mp4"));
 }

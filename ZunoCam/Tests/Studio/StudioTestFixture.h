@@ -15,10 +15,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -64,6 +66,19 @@ protected:
     {
         makeFakes(cameras);
         vm = std::make_unique<CamStudioViewModel>(std::move(fakes.services));
+    }
+
+    // Runs the application's loop until a quit passes: first() runs once the loop is up, and a generous
+    // bound forces it out with 99. Both timers end with this call, so none of them fires in a later test.
+    int runQuitLoop(const std::function<void()> &first)
+    {
+        QObject context;
+        QTimer::singleShot(0, &context, first);
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, &context, [] { QCoreApplication::exit(99); });
+        bound.start(kWait);
+        return QCoreApplication::exec();
     }
 
     // Waits for the document writer and runs what it posted back.

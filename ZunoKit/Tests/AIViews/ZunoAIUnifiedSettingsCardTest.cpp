@@ -348,16 +348,37 @@ TEST(ZunoAIUnifiedSettingsCard, ShowingRefreshesTheAccountThenTheCatalog)
             QStringLiteral("catalog done") }));
     EXPECT_EQ(view.rows().size(), ZunoFakeAIServers::kTestRowCount) << "the card follows the store";
 
-    // Hidden before the account refresh ends, the card starts no catalog refresh.
+    // Hidden before the account refresh ends, the card starts no catalog refresh: the gateway holds its
+    // answers, so the refresh that the show waits for is surely in flight when the card hides.
     view.hide();
+    manager->saveToken(QString::fromLatin1(ZunoFakeGateway::kToken));
+    gateway.holdAnswers(true);
+    credits.refresh();
+    ASSERT_TRUE(credits.isRefreshing());
     events.clear();
     ZunoAIUnifiedSettingsCard second(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), noKeys(), kAccent,
         ZunoLanguage::en, &credits, catalog);
     second.show();
-    second.hide();
-    QTest::qWait(200);
     QApplication::processEvents();
-    EXPECT_FALSE(events.contains(QStringLiteral("catalog…"))) << events.join(", ").toStdString();
+    second.hide();
+    gateway.holdAnswers(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !credits.isRefreshing(); }, kWait));
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(events, QStringList { QStringLiteral("credits done") });
+
+    // Shown while that refresh runs, the card refreshes the catalog once it has ended.
+    gateway.holdAnswers(true);
+    credits.refresh();
+    events.clear();
+    second.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(events.isEmpty()) << events.join(", ").toStdString();
+    gateway.holdAnswers(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() >= 3 && !syncing; }, kWait))
+        << events.join(", ").toStdString();
+    EXPECT_EQ(events,
+        QStringList({ QStringLiteral("credits done"), QStringLiteral("catalog…"), QStringLiteral("catalog done") }));
 }
 
 TEST(ZunoAIUnifiedSettingsCard, ProviderTileSetsTheModelListCategory)

@@ -84,7 +84,7 @@ protected:
                 if (onExecute)
                     onExecute(call);
                 if (call.name == "confirm")
-                    return ZunoAgentToolResult { true, QStringLiteral("Please confirm the payment."), true };
+                    return ZunoAgentToolResult { true, humanOutput, true };
                 return ZunoAgentToolResult { call.name != "fail", toolOutput, false };
             },
             stop);
@@ -110,6 +110,7 @@ protected:
     std::vector<ZunoAgentToolCall> executed;
     std::function<void(const ZunoAgentToolCall &)> onExecute;
     QString toolOutput = QStringLiteral("5");
+    QString humanOutput = QStringLiteral("Please confirm the payment."); // what "confirm" answers
 };
 
 template <typename Error, typename Call> std::optional<Error> failureOf(Call call)

@@ -12,7 +12,8 @@ const { pathToFileURL } = require('node:url');
 const { CHROMIUM, launchChromium } = require('../../../Tools/Common/headless_chromium.cjs');
 
 const SKIP = 77;
-const [dumpPath, fixtureDir, artifactDir] = process.argv.slice(2);
+const [dumpPath, fixtureDir, artifactRoot] = process.argv.slice(2);
+let artifactDir; // a folder of this run's own under artifactRoot, so concurrent runs never collide
 
 // Builds every script in one run of the dump tool: calls is a list of [function, ...arguments].
 function build(calls) {
@@ -46,7 +47,8 @@ async function main() {
         console.log('skipped: Debian chromium is not installed');
         return SKIP;
     }
-    fs.mkdirSync(artifactDir, { recursive: true });
+    fs.mkdirSync(artifactRoot, { recursive: true });
+    artifactDir = fs.mkdtempSync(path.join(artifactRoot, 'run-'));
     const [snapshot, snapshotDiff, snapshotImages, snapshotLinks, snapshotMany, extract, inspect3, inspectE3,
         fillStale, fillBlank, fillTracked, fillParagraph, fillSpaces, clickSend, clickTextSend, clickLabelled,
         clickMissing, pressEnter, scrollDown, scrollUp, scrollBottom, scrollTop, quotes] = build([

@@ -335,7 +335,7 @@ TEST_F(ZunoCreditsAccountManagerTest, NoFileIsEverReadableByOthers)
 }
 
 // Run as a child process by the test below: saves its own tokens into the shared folder.
-TEST(ZunoCreditsAccountManagerConcurrency, ChildProcessSaver)
+TEST(ZunoCreditsAccountManagerChildRole, Saver)
 {
     const QString dir = qEnvironmentVariable("ZUNO_CREDITS_CHILD_FOLDER");
     if (dir.isEmpty())
@@ -365,7 +365,7 @@ TEST(ZunoCreditsAccountManagerConcurrency, SeveralProcessesLoseNoEntry)
         child->setProcessEnvironment(environment);
         child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child->start(QCoreApplication::applicationFilePath(),
-            { "--gtest_filter=ZunoCreditsAccountManagerConcurrency.ChildProcessSaver" });
+            { "--gtest_filter=ZunoCreditsAccountManagerChildRole.Saver" });
         children.push_back(std::move(child));
     }
     for (auto &child : children) {

@@ -2,11 +2,14 @@
 // the session bus, and a registration that the bus cannot carry is refused and spends its id.
 #include "ZunoGlobalHotkeyManager.h"
 #include "HotkeyBusCall.h"
+#include "ZunoAppLogger.h"
 #include "ZunoHotkeyBus.h"
+#include "ZunoScopedEnvironment.h"
 #include "ZunoTestTimeouts.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -125,4 +128,25 @@ TEST(ZunoGlobalHotkeyManager, QueuedBusPressesDieWithTheManager)
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(runs, 0);
+}
+
+// In a Wayland session the hint on binding the keys goes to the application's log too, once, where
+// the logs view shows it.
+TEST(ZunoGlobalHotkeyManager, WaylandBindingHintGoesToTheLog)
+{
+    auto *bus = ZunoHotkeyBus::shared();
+    ASSERT_NE(bus, nullptr);
+    if (!bus->isExported())
+        GTEST_SKIP() << "no D-Bus session bus";
+    ZunoScopedEnvironment wayland("XDG_SESSION_TYPE", "wayland");
+    QTemporaryDir logs;
+    const auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("HotkeyTest"), logs.path());
+    ZunoGlobalHotkeyManager manager(logger);
+    ASSERT_TRUE(manager.registerHotkey(kSuperAltT, [] {}));
+    ASSERT_TRUE(manager.registerHotkey(kSuperAltL, [] {}));
+    const QList<ZunoLogEntry> entries = logger->recentEntries(10, ZunoLogLevel::debug);
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].category, QStringLiteral("hotkeys"));
+    EXPECT_TRUE(entries[0].message.contains(QStringLiteral("gdbus call --session --dest ")));
+    EXPECT_TRUE(entries[0].message.endsWith(QStringLiteral("com.quarnwell.Hotkeys.Activate Super+Alt+T")));
 }

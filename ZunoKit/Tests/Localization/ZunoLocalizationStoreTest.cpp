@@ -3,6 +3,7 @@
 #include "ZunoLocalizationPack.h"
 #include "ZunoTestHome.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -136,8 +137,17 @@ TEST(ZunoLocalizationStore, EarlierFoldersWin)
     const QString resources = ZunoBundle::main().resourceDirectory;
     EXPECT_EQ(folders.at(3), resources.isEmpty() ? f.shared : resources + "/Localizations");
     EXPECT_TRUE(folders.contains(f.shared));
-    // The development folder is the source tree's, by its absolute path.
-    EXPECT_EQ(folders.constLast(), ZUNO_SOURCE_DIR "/ZunoKit/Sources/ZunoKit/Resources/Localizations");
+    // The development folder is the source tree's, by its absolute path, for a program of the build
+    // tree (as this test is); an installed program, in another folder, never reads the tree.
+    const QString development = ZUNO_SOURCE_DIR "/ZunoKit/Sources/ZunoKit/Resources/Localizations";
+    EXPECT_EQ(folders.constLast(), development);
+    EXPECT_EQ(
+        ZunoLocalizationStore::developmentDirectory(QCoreApplication::applicationDirPath()), development);
+    QTemporaryDir installed;
+    ASSERT_TRUE(QDir(installed.path()).mkpath("usr/bin"));
+    for (const QString &elsewhere : { installed.filePath("usr/bin"), QStringLiteral("/usr/bin") })
+        EXPECT_EQ(ZunoLocalizationStore::developmentDirectory(elsewhere), QString())
+            << elsewhere.toStdString();
     for (const QString &folder : folders)
         EXPECT_TRUE(QDir::isAbsolutePath(folder)) << folder.toStdString();
 

@@ -106,7 +106,7 @@ TEST(ZunoAppLoggerConcurrency, ThreadsRotatingLoseAndSplitNoLine)
 }
 
 // Run as a child process by the test below: writes its share of lines into the shared folder.
-TEST(ZunoAppLoggerConcurrency, ChildProcessWriter)
+TEST(ZunoAppLoggerChildRole, Writer)
 {
     const QString folder = qEnvironmentVariable("ZUNO_LOGGER_CHILD_FOLDER");
     if (folder.isEmpty())
@@ -132,8 +132,8 @@ TEST(ZunoAppLoggerConcurrency, SeveralProcessesLoseNoLine)
         environment.insert("ZUNO_LOGGER_CHILD_LINES", QString::number(kLinesPerProcess));
         child->setProcessEnvironment(environment);
         child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child->start(QCoreApplication::applicationFilePath(),
-            { "--gtest_filter=ZunoAppLoggerConcurrency.ChildProcessWriter" });
+        child->start(
+            QCoreApplication::applicationFilePath(), { "--gtest_filter=ZunoAppLoggerChildRole.Writer" });
         children.push_back(std::move(child));
     }
     for (auto &child : children) {

@@ -162,8 +162,8 @@ TEST_F(ZunoSuiteCommandBusTest, AFailedLaunchLeavesNoCommandBehind)
 {
     install(A::zunoRAM);
     workspace->openSucceeds = false;
-    const auto result = resultOf(bus->execute(K::ramOpenDiskLab, A::zunoCam, A::zunoRAM, std::nullopt, "name",
-        std::nullopt, true, true, {}, 10));
+    const auto result = resultOf(bus->execute(
+        K::ramOpenDiskLab, A::zunoCam, A::zunoRAM, std::nullopt, "name", std::nullopt, true, true, {}, 10));
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.summary, zunoText("ZunoRAM is not installed.", "ZunoRAM kurulu değil."));
     // Started by hand later, the app must not run what the user was told did not happen.
@@ -377,7 +377,8 @@ std::unique_ptr<QProcess> startChild(
     environment.insert("ZUNO_SUITE_CHILD_WRITER", QString::number(writer));
     child->setProcessEnvironment(environment);
     child->setProcessChannelMode(QProcess::SeparateChannels);
-    child->start(QCoreApplication::applicationFilePath(), { "--gtest_filter=ZunoSuiteCommandBusChild.Role" });
+    child->start(
+        QCoreApplication::applicationFilePath(), { "--gtest_filter=ZunoSuiteCommandBusChildRole.Role" });
     return child;
 }
 
@@ -394,7 +395,7 @@ QStringList payloadLines(const QByteArray &output)
 
 } // namespace
 
-TEST(ZunoSuiteCommandBusChild, Role)
+TEST(ZunoSuiteCommandBusChildRole, Role)
 {
     const QString role = qEnvironmentVariable(kRole);
     if (role.isEmpty())

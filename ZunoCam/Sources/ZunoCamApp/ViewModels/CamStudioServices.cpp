@@ -166,6 +166,11 @@ public:
 
 class HotkeyManagerAdapter : public CamStudioHotkeys {
 public:
+    explicit HotkeyManagerAdapter(std::shared_ptr<ZunoAppLogger> logger)
+        : m_manager(std::move(logger))
+    {
+    }
+
     std::optional<uint32_t> registerHotkey(
         const ZunoHotkeyDescriptor &descriptor, std::function<void()> action) override
     {
@@ -202,7 +207,7 @@ CamStudioServices CamStudioServices::standard()
     services.recorder = std::make_shared<RecorderAdapter>(services.logger);
     services.remote = remoteServer(services.logger);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
-    services.hotkeys = globalHotkeys();
+    services.hotkeys = globalHotkeys(services.logger);
     services.system = desktopSystem();
     services.clock = CamStudioClock::system();
     services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
@@ -229,9 +234,9 @@ std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
     return std::make_unique<DesktopSystem>();
 }
 
-std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys()
+std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys(std::shared_ptr<ZunoAppLogger> logger)
 {
-    return std::make_unique<HotkeyManagerAdapter>();
+    return std::make_unique<HotkeyManagerAdapter>(std::move(logger));
 }
 
 std::unique_ptr<CamStudioRemote> CamStudioServices::remoteServer(

@@ -46,7 +46,7 @@ struct CamStudioServices {
     // Real adapters over existing objects, for callers that build part of the bundle themselves.
     static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
     static std::unique_ptr<CamStudioSystem> desktopSystem();
-    static std::unique_ptr<CamStudioHotkeys> globalHotkeys();
+    static std::unique_ptr<CamStudioHotkeys> globalHotkeys(std::shared_ptr<ZunoAppLogger> logger = nullptr);
     // The real LAN remote server (loopback only with the option: tests and local demos).
     static std::unique_ptr<CamStudioRemote> remoteServer(
         std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options = {});

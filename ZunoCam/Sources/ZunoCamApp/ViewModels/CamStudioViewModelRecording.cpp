@@ -6,6 +6,7 @@
 #include "CameraRecorderError.h"
 #include "ZunoAppLogger.h"
 #include "ZunoDesktopServices.h"
+#include "ZunoWhileAlive.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -86,22 +87,23 @@ void CamStudioViewModel::stopVideoRecording(std::function<void()> onFinished)
     m_recordingTimer.reset();
     setRecordingFlags(true, true);
     QFuture<CameraRecordingResult> stopping = m_services.recorder->stopRecording();
-    stopping.then(this, [this, onFinished = std::move(onFinished)](QFuture<CameraRecordingResult> finished) {
-        QString failure;
-        bool recorderLogged = false;
-        std::optional<CameraRecordingResult> result;
-        try {
-            result = finished.result();
-        } catch (const CameraRecorderError &error) {
-            failure = CamStudioRecorderFailureText::recordingFailed(error, m_language);
-            // The recorder writes its own error line for a writer that failed.
-            recorderLogged = error.errorCase() == CameraRecorderError::Case::writerFailed
-                || error.errorCase() == CameraRecorderError::Case::writerSetupFailed;
-        } catch (const std::exception &error) {
-            failure = QString::fromLocal8Bit(error.what());
-        }
-        finishStop(result, failure, recorderLogged, onFinished);
-    });
+    zunoThenWhileAlive(
+        stopping, this, [this, onFinished = std::move(onFinished)](QFuture<CameraRecordingResult> finished) {
+            QString failure;
+            bool recorderLogged = false;
+            std::optional<CameraRecordingResult> result;
+            try {
+                result = finished.result();
+            } catch (const CameraRecorderError &error) {
+                failure = CamStudioRecorderFailureText::recordingFailed(error, m_language);
+                // The recorder writes its own error line for a writer that failed.
+                recorderLogged = error.errorCase() == CameraRecorderError::Case::writerFailed
+                    || error.errorCase() == CameraRecorderError::Case::writerSetupFailed;
+            } catch (const std::exception &error) {
+                failure = QString::fromLocal8Bit(error.what());
+            }
+            finishStop(result, failure, recorderLogged, onFinished);
+        });
 }
 
 void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result,

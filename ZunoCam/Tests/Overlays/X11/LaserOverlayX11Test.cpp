@@ -8,12 +8,11 @@
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestTimeouts.h"
 #include "ZunoX11TestClient.h"
+#include "ZunoX11Typist.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <xcb/xcb_keysyms.h>
 
 #include <gtest/gtest.h>
 
@@ -25,55 +24,8 @@ const bool kPlatformChosen = [] {
     return true;
 }();
 
-constexpr xcb_keysym_t kEscape = 0xff1b, kSuperL = 0xffeb, kAltL = 0xffe9;
-
-// Types through XTest and holds the keyboard, as another application would.
-class Keyboard {
-public:
-    explicit Keyboard(ZunoX11TestClient &client)
-        : m_client(client)
-        , m_symbols(xcb_key_symbols_alloc(client.connection()))
-    {
-    }
-    ~Keyboard() { xcb_key_symbols_free(m_symbols); }
-
-    void type(const std::vector<xcb_keysym_t> &keysyms)
-    {
-        for (xcb_keysym_t keysym : keysyms)
-            fake(XCB_KEY_PRESS, keysym);
-        for (auto it = keysyms.rbegin(); it != keysyms.rend(); ++it)
-            fake(XCB_KEY_RELEASE, *it);
-        xcb_flush(m_client.connection());
-    }
-    // XCB_GRAB_STATUS_SUCCESS when this client got the keyboard.
-    uint8_t grab()
-    {
-        auto *reply = xcb_grab_keyboard_reply(m_client.connection(),
-            xcb_grab_keyboard(m_client.connection(), 1, m_client.root(), XCB_CURRENT_TIME,
-                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-            nullptr);
-        const uint8_t status = reply ? reply->status : 0xff;
-        free(reply);
-        return status;
-    }
-    void ungrab()
-    {
-        xcb_ungrab_keyboard(m_client.connection(), XCB_CURRENT_TIME);
-        m_client.sync();
-    }
-
-private:
-    void fake(uint8_t type, xcb_keysym_t keysym)
-    {
-        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_symbols, keysym);
-        const xcb_keycode_t code = codes ? codes[0] : 0;
-        free(codes);
-        xcb_test_fake_input(m_client.connection(), type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-
-    ZunoX11TestClient &m_client;
-    xcb_key_symbols_t *m_symbols;
-};
+constexpr xcb_keysym_t kEscape = ZunoX11Typist::kEscape, kSuperL = ZunoX11Typist::kSuperL,
+                       kAltL = ZunoX11Typist::kAltL;
 
 class LaserX11Test : public ::testing::Test {
 protected:
@@ -98,7 +50,7 @@ protected:
     }
     void TearDown() override
     {
-        keyboard.ungrab();
+        keyboard.ungrabKeyboard();
         vm.reset();
     }
 
@@ -111,7 +63,7 @@ protected:
     }
 
     ZunoX11TestClient client;
-    Keyboard keyboard { client };
+    ZunoX11Typist keyboard { client }; // types and holds the keyboard, as another application would
     ZunoScopedEnvironment session;
     QTemporaryDir m_dir;
     CamStudioFakeServices fakes;
@@ -124,15 +76,15 @@ protected:
 TEST_F(LaserX11Test, OverlayHoldsTheKeyboardAndEscapeLeaves)
 {
     showOverlay();
-    EXPECT_EQ(keyboard.grab(), XCB_GRAB_STATUS_ALREADY_GRABBED);
+    EXPECT_EQ(keyboard.grabKeyboard(), XCB_GRAB_STATUS_ALREADY_GRABBED);
     keyboard.type({ kEscape });
     ASSERT_TRUE(zunoWaitFor([&] { return !vm->isLaserOverlayVisible(); }));
     EXPECT_FALSE(laser->window());
     // The keyboard is free again.
     EXPECT_TRUE(zunoWaitFor([&] {
-        if (keyboard.grab() != XCB_GRAB_STATUS_SUCCESS)
+        if (keyboard.grabKeyboard() != XCB_GRAB_STATUS_SUCCESS)
             return false;
-        keyboard.ungrab();
+        keyboard.ungrabKeyboard();
         return true;
     }));
 }
@@ -150,7 +102,7 @@ TEST_F(LaserX11Test, LaserHotKeyStillClosesTheOverlay)
 
 TEST_F(LaserX11Test, KeyboardHeldElsewhereMeansNoOverlay)
 {
-    ASSERT_EQ(keyboard.grab(), XCB_GRAB_STATUS_SUCCESS);
+    ASSERT_EQ(keyboard.grabKeyboard(), XCB_GRAB_STATUS_SUCCESS);
     vm->toggleLaserOverlay();
     EXPECT_FALSE(vm->isLaserOverlayVisible());
     EXPECT_FALSE(laser->window());

@@ -5,15 +5,11 @@
 #include "ZunoCamStudioWindow.h"
 #include "ZunoGlobalHotkeyManager.h"
 #include "ZunoScopedEnvironment.h"
+#include "ZunoX11Typist.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
 
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
-#include <xcb/xtest.h>
-
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -26,63 +22,7 @@ const bool kPlatformChosen = [] {
     return true;
 }();
 
-constexpr xcb_keysym_t kSuperL = 0xffeb, kAltL = 0xffe9;
-
-// A second X client that types through XTest, as a person would.
-class Typist {
-public:
-    Typist()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        if (!xcb_connection_has_error(m_connection))
-            m_symbols = xcb_key_symbols_alloc(m_connection);
-    }
-    ~Typist()
-    {
-        if (m_symbols)
-            xcb_key_symbols_free(m_symbols);
-        xcb_disconnect(m_connection);
-    }
-    bool isConnected() const { return m_symbols != nullptr; }
-
-    // Whether this client could grab Super+Alt+key: not while the studio holds it. Let go at once.
-    bool canGrab(xcb_keysym_t keysym)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        auto cookie = xcb_grab_key_checked(m_connection, 1, root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1,
-            keycode(keysym), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
-        free(error);
-        if (!error)
-            xcb_ungrab_key(m_connection, keycode(keysym), root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1);
-        return error == nullptr;
-    }
-
-    void type(const std::vector<xcb_keysym_t> &keysyms)
-    {
-        for (xcb_keysym_t keysym : keysyms)
-            fake(XCB_KEY_PRESS, keysym);
-        for (auto it = keysyms.rbegin(); it != keysyms.rend(); ++it)
-            fake(XCB_KEY_RELEASE, *it);
-        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-
-private:
-    xcb_keycode_t keycode(xcb_keysym_t keysym)
-    {
-        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_symbols, keysym);
-        const xcb_keycode_t code = codes ? codes[0] : 0;
-        free(codes);
-        return code;
-    }
-    void fake(uint8_t type, xcb_keysym_t keysym)
-    {
-        xcb_test_fake_input(m_connection, type, keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-
-    xcb_connection_t *m_connection;
-    xcb_key_symbols_t *m_symbols = nullptr;
-};
+constexpr xcb_keysym_t kSuperL = ZunoX11Typist::kSuperL, kAltL = ZunoX11Typist::kAltL;
 
 class CamStudioKeyCommandX11 : public StudioTest {
 protected:
@@ -93,7 +33,7 @@ protected:
         session.set("WAYLAND_DISPLAY", QByteArray());
         if (QGuiApplication::platformName() != QStringLiteral("xcb"))
             GTEST_SKIP() << "no X11 display";
-        ASSERT_TRUE(typist.isConnected());
+        ASSERT_TRUE(typist.isReady());
         start();
         app = std::make_unique<ZunoCamApp>(*vm, false);
         ZunoCamStudioWindow *window = app->window();
@@ -115,7 +55,8 @@ protected:
     }
 
     ZunoScopedEnvironment session;
-    Typist typist;
+    ZunoX11TestClient typingClient; // a second X client that types through XTest, as a person would
+    ZunoX11Typist typist { typingClient };
     std::unique_ptr<ZunoCamApp> app;
 };
 
@@ -123,7 +64,7 @@ protected:
 
 TEST_F(CamStudioKeyCommandX11, SuperAltTWithTheHotKeyGrabbedTogglesTheTeleprompterOnce)
 {
-    ASSERT_FALSE(typist.canGrab('t')); // the studio's own hot key holds the combination
+    ASSERT_FALSE(typist.grabHotkey('t')); // the studio's own hot key holds the combination
     int shown = 0, hidden = 0;
     bool visible = vm->isTeleprompterVisible();
     QObject::connect(vm.get(), &CamStudioViewModel::prompterStateChanged, vm.get(), [&] {

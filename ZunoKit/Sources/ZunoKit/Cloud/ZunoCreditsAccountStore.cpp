@@ -277,7 +277,7 @@ QFuture<void> ZunoCreditsAccountStore::startRefresh()
         bool unauthorized = false;
     };
     const quint64 signOuts = m_signOuts;
-    return QtConcurrent::run([manager = m_manager, stop = m_lifetime.get_token()] {
+    m_runningRefresh = QtConcurrent::run([manager = m_manager, stop = m_lifetime.get_token()] {
         Result result;
         try {
             if (!manager->savedToken())
@@ -333,12 +333,14 @@ QFuture<void> ZunoCreditsAccountStore::startRefresh()
             });
         }
     });
+    return m_runningRefresh;
 }
 
 QFuture<void> ZunoCreditsAccountStore::refreshIfStale(double maxAgeSeconds)
 {
+    // What follows this call (a catalog refresh after the account's) follows the refresh under way.
     if (m_isRefreshing)
-        return QtFuture::makeReadyFuture();
+        return m_runningRefresh;
     const auto maxAge = std::chrono::duration<double>(maxAgeSeconds);
     if (!m_lastSyncedSteady || m_clock->steadyNow() - *m_lastSyncedSteady >= maxAge)
         return refresh();

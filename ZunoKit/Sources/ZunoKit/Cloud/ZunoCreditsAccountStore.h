@@ -65,7 +65,8 @@ public:
     // Returns at once while a refresh runs.
     QFuture<void> refresh();
     // Refreshes when the last sync (steady clock) is `maxAgeSeconds` old, or when the token file and
-    // `isSignedIn` disagree (another application signed in or out).
+    // `isSignedIn` disagree (another application signed in or out). While a refresh runs, its future:
+    // a continuation runs once that refresh has ended.
     QFuture<void> refreshIfStale(double maxAgeSeconds);
     // A blank name means this application. False at once while another budget call runs.
     QFuture<bool> saveAppBudget(const std::optional<QString> &app, std::optional<double> dailyLimitCredits,
@@ -127,4 +128,5 @@ private:
     quint64 m_signOuts = 0;
     std::map<quint64, std::jthread> m_routes;
     std::vector<std::shared_ptr<QPromise<void>>> m_waitingForRefresh;
+    QFuture<void> m_runningRefresh; // the refresh in flight, while m_isRefreshing
 };

@@ -6,6 +6,7 @@
 #include "ZunoLocalizationPack.h"
 #include "ZunoPaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -262,18 +263,6 @@ bool mergePackFile(const QString &path, QMap<QString, QString> &strings, QMap<QS
     return false;
 }
 
-// The framework's language packs in the source tree it was built from, for development builds: an
-// absolute path given by the build, never one derived from this file's name (which the compiler
-// cache records relative to the checkout, so it would name a folder wherever the studio is started).
-QString developmentDirectory()
-{
-#ifdef ZUNO_DEVELOPMENT_LOCALIZATIONS
-    return QString::fromUtf8(ZUNO_DEVELOPMENT_LOCALIZATIONS);
-#else
-    return {};
-#endif
-}
-
 QString normalizedDirectory(const QString &directory)
 {
     return QDir::cleanPath(directory);
@@ -378,6 +367,20 @@ QString ZunoLocalizationStore::customLanguagePacksDirectory()
     return sharedSuiteLocalizationsDirectory() + QStringLiteral("/Custom");
 }
 
+// An absolute path given by the build, never one derived from this file's name (which the compiler
+// cache records relative to the checkout, so it would name a folder wherever the studio is started).
+QString ZunoLocalizationStore::developmentDirectory(const QString &programDirectory)
+{
+#if defined(ZUNO_DEVELOPMENT_LOCALIZATIONS) && defined(ZUNO_DEVELOPMENT_PROGRAMS)
+    const QString buildPrograms = QDir(QString::fromUtf8(ZUNO_DEVELOPMENT_PROGRAMS)).canonicalPath();
+    if (!buildPrograms.isEmpty() && QDir(programDirectory).canonicalPath() == buildPrograms)
+        return QString::fromUtf8(ZUNO_DEVELOPMENT_LOCALIZATIONS);
+#else
+    Q_UNUSED(programDirectory)
+#endif
+    return {};
+}
+
 QStringList ZunoLocalizationStore::candidateDirectories() const
 {
     QStringList folders;
@@ -390,7 +393,8 @@ QStringList ZunoLocalizationStore::candidateDirectories() const
     if (!resources.isEmpty())
         folders.append(resources + QStringLiteral("/Localizations"));
     folders.append(sharedSuiteLocalizationsDirectory());
-    folders.append(developmentDirectory());
+    if (QCoreApplication::instance())
+        folders.append(developmentDirectory(QCoreApplication::applicationDirPath()));
     // A relative folder would be looked up from wherever the process was started: whoever can place
     // a folder there could change any text on screen.
     folders.removeIf([](const QString &folder) { return !QDir::isAbsolutePath(folder); });

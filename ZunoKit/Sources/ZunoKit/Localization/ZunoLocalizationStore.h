@@ -72,10 +72,13 @@ public:
     static QString sharedSuiteLocalizationsDirectory();
     // Its "Custom" folder.
     static QString customLanguagePacksDirectory();
+    // The source tree's language packs, for a program started from the build tree it was built in
+    // (`programDirectory` is its folder); empty for an installed program, which never reads the tree.
+    static QString developmentDirectory(const QString &programDirectory);
 
     // The folders searched, earliest winning: the registered ones (latest first), the custom folder,
-    // the application's resources, the shared folder and, in development builds, the framework's
-    // resources in its source tree. Only absolute folders: a relative one is left out.
+    // the application's resources, the shared folder and, for a program started from its build tree,
+    // the framework's resources in its source tree. Only absolute folders: a relative one is left out.
     QStringList candidateDirectories() const;
 
 private:

@@ -1,5 +1,6 @@
 #include "ZunoGlobalHotkeyManager.h"
 
+#include "ZunoAppLogger.h"
 #include "ZunoHotkeyBus.h"
 #include "ZunoHotkeyKeymap.h"
 #include "ZunoMainThread.h"
@@ -11,8 +12,9 @@
 
 #include <limits>
 
-ZunoGlobalHotkeyManager::ZunoGlobalHotkeyManager()
-    : m_context(std::make_unique<QObject>())
+ZunoGlobalHotkeyManager::ZunoGlobalHotkeyManager(std::shared_ptr<ZunoAppLogger> logger)
+    : m_logger(std::move(logger))
+    , m_context(std::make_unique<QObject>())
 {
     // Under Wayland the studio may still be on XWayland, where a grab succeeds but fires only while
     // a studio window has focus: such a grab is no global hot key.
@@ -72,12 +74,15 @@ void ZunoGlobalHotkeyManager::explainWaylandBinding(const QString &shortcut)
     if (m_explainedBinding)
         return;
     m_explainedBinding = true;
-    qInfo().noquote() << QStringLiteral(
+    const QString hint = QStringLiteral(
         "Hot keys: a Wayland session lets no application grab keys; bind each shortcut in the desktop's "
         "keyboard settings to a command such as: gdbus call --session --dest %1 --object-path %2 "
         "--method com.quarnwell.Hotkeys.Activate %3")
                              .arg(QLatin1String(ZunoSingleInstanceService::kServiceName),
                                  QLatin1String(ZunoHotkeyBus::kObjectPath), shortcut);
+    qInfo().noquote() << hint;
+    if (m_logger)
+        m_logger->info(hint, QStringLiteral("hotkeys"));
 }
 
 void ZunoGlobalHotkeyManager::unregister(uint32_t id)

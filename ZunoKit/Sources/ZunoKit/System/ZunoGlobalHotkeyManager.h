@@ -10,6 +10,7 @@
 
 class QObject;
 class QString;
+class ZunoAppLogger;
 class ZunoX11HotkeyBackend;
 
 // System-wide key combinations, each with an action that runs on the main thread. In an X11
@@ -23,7 +24,9 @@ class ZunoGlobalHotkeyManager {
 public:
     using Action = std::function<void()>;
 
-    ZunoGlobalHotkeyManager();
+    // `logger`: where the hint on binding the keys in a Wayland session goes besides stderr (the
+    // application's log, which its logs view shows).
+    explicit ZunoGlobalHotkeyManager(std::shared_ptr<ZunoAppLogger> logger = nullptr);
     // Ungrabs every key and removes the event filter; presses already queued are dropped.
     ~ZunoGlobalHotkeyManager();
     ZunoGlobalHotkeyManager(const ZunoGlobalHotkeyManager &) = delete;
@@ -51,6 +54,7 @@ private:
     uint32_t m_nextID = 1;
     bool m_idsSpent = false;
     bool m_explainedBinding = false;
+    std::shared_ptr<ZunoAppLogger> m_logger;
     std::map<uint32_t, Action> m_handlers;
     // Guards queued presses: destroyed first, so no press reaches a manager that is gone.
     std::unique_ptr<QObject> m_context;

@@ -6,15 +6,12 @@
 #include "ZunoMessageCapture.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestTimeouts.h"
+#include "ZunoX11Typist.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTest>
 #include <QThread>
-
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
-#include <xcb/xtest.h>
 
 #include <gtest/gtest.h>
 
@@ -35,74 +32,8 @@ const bool kPlatformChosen = [] {
 constexpr uint32_t kCmdOption = ZunoHotkeyDescriptor::cmdOptionFlag;
 constexpr uint32_t kKeyT = 0x11, kKeyL = 0x25, kKeyM = 0x2E, kKeyQ = 0x0C, kKeyF1 = 0x7A, kKeyF2 = 0x78;
 
-// A second X client: holds grabs of its own and types through XTest.
-class OtherClient {
-public:
-    OtherClient()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        if (xcb_connection_has_error(m_connection))
-            return;
-        m_symbols = xcb_key_symbols_alloc(m_connection);
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~OtherClient()
-    {
-        if (m_symbols)
-            xcb_key_symbols_free(m_symbols);
-        xcb_disconnect(m_connection);
-    }
-
-    bool isConnected() const { return m_symbols != nullptr; }
-
-    xcb_keycode_t keycode(xcb_keysym_t keysym)
-    {
-        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_symbols, keysym);
-        const xcb_keycode_t code = codes ? codes[0] : 0;
-        free(codes);
-        return code;
-    }
-
-    // Whether this client may grab Super+Alt+key (Mod4+Mod1, the server's default mapping).
-    bool grab(xcb_keysym_t keysym)
-    {
-        auto cookie = xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1,
-            keycode(keysym), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
-        free(error);
-        return error == nullptr;
-    }
-    void ungrab(xcb_keysym_t keysym)
-    {
-        xcb_ungrab_key(m_connection, keycode(keysym), m_root, XCB_MOD_MASK_4 | XCB_MOD_MASK_1);
-        sync();
-    }
-
-    // Presses the keys in order and releases them in reverse, as a person would.
-    void type(const std::vector<xcb_keysym_t> &keysyms)
-    {
-        for (xcb_keysym_t keysym : keysyms)
-            fake(XCB_KEY_PRESS, keysym);
-        for (auto it = keysyms.rbegin(); it != keysyms.rend(); ++it)
-            fake(XCB_KEY_RELEASE, *it);
-        sync();
-    }
-
-private:
-    // A round trip: the server has handled every earlier request of this client.
-    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
-
-    void fake(uint8_t type, xcb_keysym_t keysym)
-    {
-        xcb_test_fake_input(m_connection, type, keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-
-    xcb_connection_t *m_connection;
-    xcb_key_symbols_t *m_symbols = nullptr;
-    xcb_window_t m_root = 0;
-};
-
-constexpr xcb_keysym_t kSuperL = 0xffeb, kAltL = 0xffe9, kCapsLock = 0xffe5;
+constexpr xcb_keysym_t kSuperL = ZunoX11Typist::kSuperL, kAltL = ZunoX11Typist::kAltL,
+                       kCapsLock = ZunoX11Typist::kCapsLock;
 
 // An X11 session, whatever desktop the tests were started from.
 class ZunoGlobalHotkeyX11 : public ::testing::Test {
@@ -114,11 +45,12 @@ protected:
         manager = std::make_unique<ZunoGlobalHotkeyManager>();
         if (!manager->canGrabKeys())
             GTEST_SKIP() << "no X11 display";
-        ASSERT_TRUE(other.isConnected());
+        ASSERT_TRUE(other.isReady());
     }
 
     ZunoScopedEnvironment session;
-    OtherClient other;
+    ZunoX11TestClient otherClient; // a second X client: grabs of its own, typing through XTest
+    ZunoX11Typist other { otherClient };
     std::unique_ptr<ZunoGlobalHotkeyManager> manager;
 };
 
@@ -126,20 +58,20 @@ protected:
 
 TEST_F(ZunoGlobalHotkeyX11, IdsCountUpAndARefusalSpendsOne)
 {
-    ASSERT_TRUE(other.grab('q'));
+    ASSERT_TRUE(other.grabHotkey('q'));
     EXPECT_EQ(manager->registerHotkey({ kKeyF1, kCmdOption }, [] {}), 1u);
     // Another client holds Super+Alt+Q: refused, id 2 spent.
     EXPECT_EQ(manager->registerHotkey({ kKeyQ, kCmdOption }, [] {}), std::nullopt);
     EXPECT_EQ(manager->registerHotkey({ kKeyF2, kCmdOption }, [] {}), 3u);
     // The same combination twice is refused as well, the first grab kept.
     EXPECT_EQ(manager->registerHotkey({ kKeyF2, kCmdOption }, [] {}), std::nullopt);
-    EXPECT_FALSE(other.grab(0xffbf)); // F2 still ours
+    EXPECT_FALSE(other.grabHotkey(0xffbf)); // F2 still ours
 
     // Refused combinations are not published on the bus either: no caller holds their ids.
     EXPECT_EQ(ZunoHotkeyBus::shared()->Shortcuts(), (QStringList { "Super+Alt+F1", "Super+Alt+F2" }));
     EXPECT_FALSE(ZunoHotkeyBus::shared()->Activate(QStringLiteral("Super+Alt+Q")));
 
-    other.ungrab('q');
+    other.ungrabHotkey('q');
     manager->unregisterAll();
     EXPECT_EQ(manager->registerHotkey({ kKeyQ, kCmdOption }, [] {}), 5u);
 }
@@ -149,20 +81,20 @@ TEST_F(ZunoGlobalHotkeyX11, UnregisteringReleasesTheGrab)
     const auto f1 = manager->registerHotkey({ kKeyF1, kCmdOption }, [] {});
     const auto f2 = manager->registerHotkey({ kKeyF2, kCmdOption }, [] {});
     ASSERT_TRUE(f1 && f2);
-    EXPECT_FALSE(other.grab(0xffbe));
+    EXPECT_FALSE(other.grabHotkey(0xffbe));
 
     manager->unregister(99); // never handed out
-    EXPECT_FALSE(other.grab(0xffbe));
+    EXPECT_FALSE(other.grabHotkey(0xffbe));
     manager->unregister(*f1);
     manager->unregister(*f1); // already removed
-    EXPECT_TRUE(other.grab(0xffbe));
-    other.ungrab(0xffbe);
-    EXPECT_FALSE(other.grab(0xffbf));
+    EXPECT_TRUE(other.grabHotkey(0xffbe));
+    other.ungrabHotkey(0xffbe);
+    EXPECT_FALSE(other.grabHotkey(0xffbf));
 
     // The destructor ungrabs what is left.
     manager.reset();
-    EXPECT_TRUE(other.grab(0xffbf));
-    other.ungrab(0xffbf);
+    EXPECT_TRUE(other.grabHotkey(0xffbf));
+    other.ungrabHotkey(0xffbf);
 }
 
 TEST_F(ZunoGlobalHotkeyX11, SyntheticPressRunsTheActionOnceOnTheMainThread)
@@ -219,8 +151,9 @@ TEST(ZunoGlobalHotkeyWayland, GrabsNothingAndAnswersOnTheBus)
         session.set("XDG_SESSION_TYPE", "x11");
         session.set("WAYLAND_DISPLAY", QByteArray());
         session.set(variable, value);
-        OtherClient other;
-        if (!other.isConnected() || QGuiApplication::platformName() != QLatin1String("xcb"))
+        ZunoX11TestClient otherClient; // a second X client: grabs of its own, typing through XTest
+        ZunoX11Typist other { otherClient };
+        if (!other.isReady() || QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "no X11 display";
         auto *bus = ZunoHotkeyBus::shared();
         if (!bus || !bus->isExported())
@@ -234,10 +167,10 @@ TEST(ZunoGlobalHotkeyWayland, GrabsNothingAndAnswersOnTheBus)
         EXPECT_EQ(manager.registerHotkey({ kKeyL, kCmdOption }, [&] { ++laser; }), 2u);
 
         // Nothing is grabbed: another client may take the combinations.
-        EXPECT_TRUE(other.grab('t'));
-        other.ungrab('t');
-        EXPECT_TRUE(other.grab('l'));
-        other.ungrab('l');
+        EXPECT_TRUE(other.grabHotkey('t'));
+        other.ungrabHotkey('t');
+        EXPECT_TRUE(other.grabHotkey('l'));
+        other.ungrabHotkey('l');
 
         const QDBusMessage reply
             = callHotkeyBus(QStringLiteral("Activate"), { QStringLiteral("Super+Alt+T") });
