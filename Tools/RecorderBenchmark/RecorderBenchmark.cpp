@@ -3,11 +3,12 @@
 //                 and CPU time per frame (whole process: video-queue copy, conversion, encoding, muxing);
 //   real time   - frames offered at 30 fps for 300 frames: dropped frames, CPU per frame, cores used,
 //                 the time one append holds the video queue, and the first frame's set-up time.
-// Pinned to two CPUs by default (--cores N to change, 0 for no pinning). --keep FILE keeps the
-// real-time recording for inspection (ffprobe).
+// Runs twice, unpinned and pinned to two CPUs (--cores N to change, 0 for the unpinned run alone), and
+// prints both side by side. --keep FILE keeps the real-time recording for inspection (ffprobe).
 #include "CameraVideoRecorder.h"
 #include "ZunoAppLogger.h"
-#include "ZunoToolCores.h"
+#include "ZunoBenchmarkRuns.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -144,6 +145,11 @@ RunResult record(CameraVideoRecorder &recorder, const Scene &scene, const QStrin
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const char *usage = "usage: ZunoRecorderBenchmark [--cores N] [--keep FILE]\n"
+                        "  H.264 recording of 1280x720 frames: throughput and real time at 30 fps, run\n"
+                        "  unpinned and pinned to N CPUs (2; 0: the unpinned run alone)\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, { "--cores=", "--keep=" }))
+        return *exitCode;
     int cores = 2;
     QString keep;
     const QStringList args = app.arguments();
@@ -153,8 +159,8 @@ int main(int argc, char **argv)
         else if (args[i] == "--keep" && i + 1 < args.size())
             keep = args[++i];
     }
-    if (const int pinned = zunoPinToCores(cores))
-        std::printf("pinned to %d CPU(s)\n", pinned);
+    if (cores > 0 && !ZunoBenchmarkRuns::isRun())
+        return ZunoBenchmarkRuns::bothWays(args.mid(1), cores);
 
     QTemporaryDir folder;
     auto logger
@@ -183,6 +189,12 @@ int main(int argc, char **argv)
     std::printf("append on the video queue: median %.3f ms, 95th percentile %.3f ms\n",
         median(live.appendSeconds) * 1000, percentile(live.appendSeconds, 0.95) * 1000);
     std::printf("first frame (opens the file and the encoder): %.1f ms\n", live.appendSeconds.front() * 1000);
+    ZunoBenchmarkRuns::figure("throughput, CPU per frame", median(cpuPerFrame),
+        *std::max_element(cpuPerFrame.begin(), cpuPerFrame.end()));
+    ZunoBenchmarkRuns::figure("throughput, wall per frame", 1000 / median(fps),
+        1000 / *std::min_element(fps.begin(), fps.end()));
+    ZunoBenchmarkRuns::figure("append on the video queue", median(live.appendSeconds) * 1000,
+        percentile(live.appendSeconds, 0.95) * 1000);
     if (!keep.isEmpty()) {
         QFile::remove(keep);
         if (QFile::rename(live.file, keep) || QFile::copy(live.file, keep))
