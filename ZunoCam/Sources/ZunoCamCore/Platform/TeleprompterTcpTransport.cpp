@@ -80,17 +80,20 @@ struct TeleprompterTcpTransport::Listener::Impl : std::enable_shared_from_this<L
     TeleprompterTcpTransport::Impl &transport;
     tcp::acceptor acceptor;
     asio::steady_timer retry;
+    tcp::endpoint peer; // filled by the pending accept
     AcceptHandler onAccept;
     FailureHandler onFailure;
     bool cancelled = false;
+    bool paused = false;
 };
 
 struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this<Connection::Impl> {
-    Impl(TeleprompterTcpTransport::Impl &transport, tcp::socket socket, quint64 id)
+    Impl(TeleprompterTcpTransport::Impl &transport, tcp::socket socket, quint64 id, QString peer)
         : transport(transport)
         , socket(std::move(socket))
         , deadline(this->socket.get_executor())
         , id(id)
+        , peer(std::move(peer))
     {
     }
 
@@ -148,6 +151,7 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     std::chrono::steady_clock::time_point readDeadline;
     std::function<void()> onAnswerDeadline; // set: the deadline waits for an answer, not for bytes
     quint64 id;
+    QString peer;
     // Not zero-filled: a connection usually reads one small request into it.
     std::unique_ptr<char[]> buffer;
     std::size_t bufferSize = 0;
@@ -278,41 +282,57 @@ void TeleprompterTcpTransport::Listener::start(AcceptHandler onAccept, FailureHa
 
 void TeleprompterTcpTransport::Listener::Impl::acceptNext()
 {
-    acceptor.async_accept([self = shared_from_this()](const std::error_code &error, tcp::socket socket) {
-        if (self->cancelled)
-            return;
-        if (!error) {
-            const quint64 id = self->transport.nextConnectionId++;
-            auto connection = std::make_shared<Connection>(
-                std::make_shared<Connection::Impl>(self->transport, std::move(socket), id));
-            self->onAccept(std::move(connection));
-            if (!self->cancelled)
-                self->acceptNext();
-            return;
-        }
-        if (error == asio::error::operation_aborted)
-            return;
-        if (isConnectionError(error)) {
-            self->acceptNext();
-            return;
-        }
-        if (isResourceShortage(error)) {
-            self->retry.expires_after(kAcceptRetryDelay);
-            self->retry.async_wait([self](const std::error_code &waitError) {
-                if (!waitError && !self->cancelled)
+    acceptor.async_accept(
+        peer, [self = shared_from_this()](const std::error_code &error, tcp::socket socket) {
+            if (self->cancelled)
+                return;
+            if (!error) {
+                const quint64 id = self->transport.nextConnectionId++;
+                asio::ip::address address = self->peer.address();
+                if (address.is_v6() && address.to_v6().is_v4_mapped())
+                    address = asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+                auto connection = std::make_shared<Connection>(std::make_shared<Connection::Impl>(
+                    self->transport, std::move(socket), id, QString::fromStdString(address.to_string())));
+                const bool more = self->onAccept(std::move(connection));
+                if (self->cancelled)
+                    return;
+                if (more)
                     self->acceptNext();
-            });
-            return;
-        }
-        self->cancelled = true;
-        const FailureHandler onFailure = std::move(self->onFailure);
-        self->onAccept = nullptr;
-        self->onFailure = nullptr;
-        std::error_code ignored;
-        self->acceptor.close(ignored);
-        if (onFailure)
-            onFailure(QString::fromStdString(error.message()));
-    });
+                else
+                    self->paused = true;
+                return;
+            }
+            if (error == asio::error::operation_aborted)
+                return;
+            if (isConnectionError(error)) {
+                self->acceptNext();
+                return;
+            }
+            if (isResourceShortage(error)) {
+                self->retry.expires_after(kAcceptRetryDelay);
+                self->retry.async_wait([self](const std::error_code &waitError) {
+                    if (!waitError && !self->cancelled)
+                        self->acceptNext();
+                });
+                return;
+            }
+            self->cancelled = true;
+            const FailureHandler onFailure = std::move(self->onFailure);
+            self->onAccept = nullptr;
+            self->onFailure = nullptr;
+            std::error_code ignored;
+            self->acceptor.close(ignored);
+            if (onFailure)
+                onFailure(QString::fromStdString(error.message()));
+        });
+}
+
+void TeleprompterTcpTransport::Listener::resume()
+{
+    if (!d->paused || d->cancelled)
+        return;
+    d->paused = false;
+    d->acceptNext();
 }
 
 void TeleprompterTcpTransport::Listener::cancel()
@@ -335,6 +355,11 @@ TeleprompterTcpTransport::Connection::~Connection() = default;
 quint64 TeleprompterTcpTransport::Connection::identity() const
 {
     return d->id;
+}
+
+const QString &TeleprompterTcpTransport::Connection::peerAddress() const
+{
+    return d->peer;
 }
 
 void TeleprompterTcpTransport::Impl::watchReadDeadline(const std::shared_ptr<Connection::Impl> &connection)
