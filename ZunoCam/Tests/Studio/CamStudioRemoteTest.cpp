@@ -166,7 +166,7 @@ TEST_F(StudioRemoteTest, ProviderAnswersTheStudioStateFromTheMainThread)
 
 TEST_F(StudioRemoteTest, SnapshotFollowsEveryChangeThePageShowsWithTheProvidersBytes)
 {
-    startWith({ script(QStringLiteral("Keynote"), QStringLiteral("one two three four five six seven")),
+    startWith({ script(QStringLiteral("Keynote"), QStringLiteral("word ").repeated(400)),
         script(QStringLiteral("Q&A"), QStringLiteral("ask")) });
     const std::vector<std::pair<const char *, std::function<void()>>> steps = {
         { "at start", [] {} },
@@ -176,11 +176,11 @@ TEST_F(StudioRemoteTest, SnapshotFollowsEveryChangeThePageShowsWithTheProvidersB
             } },
         { "font",
             [&] { vm->setTeleprompter(settingsWith([](TeleprompterSettings &s) { s.fontSize = 33; })); } },
-        { "selection", [&] { vm->setSelectedScriptID(vm->scripts().back().id); } },
         { "shown", [&] { vm->showTeleprompterOverlay(); } },
         { "scrolling", [&] { vm->setPrompterScrolling(true); } },
         { "progress", [&] { vm->setPrompterScrollOffset(40); } },
         { "more progress", [&] { vm->setPrompterScrollOffset(400); } },
+        { "selection", [&] { vm->setSelectedScriptID(vm->scripts().back().id); } },
         { "title and body",
             [&] { vm->updateActiveScript(QStringLiteral("Q & A"), QStringLiteral("a b c d")); } },
         { "new script", [&] { vm->createNewScript(); } },
@@ -196,8 +196,9 @@ TEST_F(StudioRemoteTest, SnapshotFollowsEveryChangeThePageShowsWithTheProvidersB
         EXPECT_EQ(*snapshot, vm->currentRemoteState());
         EXPECT_EQ(TeleprompterRemoteProtocol::makeStateResponse(*snapshot).serialized(),
             TeleprompterRemoteProtocol::makeStateResponse(remoteState()).serialized());
-        if (std::string_view(name) != "at start")
+        if (std::string_view(name) != "at start") {
             EXPECT_GT(fakes.remote->publishCount(), published) << "a change the page shows is published";
+        }
     }
     // Nothing the page shows changed: nothing new is published.
     const int published = fakes.remote->publishCount();
