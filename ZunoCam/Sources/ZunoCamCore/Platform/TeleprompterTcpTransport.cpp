@@ -200,6 +200,17 @@ void TeleprompterTcpTransport::post(std::function<void()> task)
     asio::post(d->io, std::move(task));
 }
 
+void TeleprompterTcpTransport::postAfter(std::chrono::milliseconds delay, std::function<void()> task)
+{
+    asio::post(d->io, [impl = d.get(), delay, task = std::move(task)]() mutable {
+        auto timer = std::make_shared<asio::steady_timer>(impl->io, delay);
+        timer->async_wait([timer, task = std::move(task)](const std::error_code &error) {
+            if (!error)
+                task();
+        });
+    });
+}
+
 void TeleprompterTcpTransport::sync(const std::function<void()> &task)
 {
     if (isCurrent()) {

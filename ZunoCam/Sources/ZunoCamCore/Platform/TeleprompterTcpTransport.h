@@ -27,6 +27,8 @@ public:
 
     // Queues a task on the thread; from any thread.
     void post(std::function<void()> task);
+    // Runs a task on the thread once `delay` has passed, unless the transport shut down first.
+    void postAfter(std::chrono::milliseconds delay, std::function<void()> task);
     // Runs a task on the thread and waits for it; inline when already there.
     void sync(const std::function<void()> &task);
     bool isCurrent() const;

@@ -24,6 +24,9 @@ const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.remote-server"
 const QString kLogCategory = QStringLiteral("remote");
 // How long the answer to a command the owner claimed (is applying) is awaited past the owner timeout.
 constexpr std::chrono::seconds kClaimedCommandGrace(10);
+// A connection younger than this is not yet slow: a burst of quick requests from one device (a page
+// loading, a benchmark) opens several at once, and their requests arrive a moment after the accept.
+constexpr std::chrono::milliseconds kBurstGrace(100);
 
 // One connection's request as it arrives.
 struct Incoming {
@@ -86,6 +89,9 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
 
     // Whether to accept the next connection at once.
     bool accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
+    // At the cap: every address over its share loses its oldest unfinished connections, then
+    // accepting goes on if that made room.
+    void trimPeers();
     void receiveNext(
         const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming);
     void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming,
@@ -126,6 +132,7 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
         std::shared_ptr<Connection> connection;
         // Still receiving its request: the first to go when its address opens one too many.
         bool unfinished = true;
+        std::chrono::steady_clock::time_point acceptedAt;
         // The claim of a command handed to the owner; cancelled when a 503 goes out.
         std::shared_ptr<std::atomic<int>> commandClaim;
     };
@@ -133,6 +140,7 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     // Connection identities per peer address, oldest first.
     std::unordered_map<QString, std::vector<quint64>> connectionsByPeer;
     std::shared_ptr<const Snapshot> snapshot;
+    bool trimScheduled = false;
     bool runningState = false;
     quint16 currentPort = TeleprompterRemoteProtocol::defaultPort;
     std::optional<QString> currentURLString;
@@ -256,43 +264,84 @@ void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> on
 bool TeleprompterRemoteServer::Core::accept(
     quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
 {
+    const auto now = std::chrono::steady_clock::now();
     std::shared_ptr<Connection> evicted;
     bool admitted = false;
     bool acceptMore = false;
+    bool scheduleTrim = false;
     {
         std::lock_guard lock(mutex);
         if (listenerGeneration == generation) {
             std::vector<quint64> &ids = connectionsByPeer[connection->peerAddress()];
-            admitted = ids.size() < static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1));
-            if (!admitted) {
-                // The address has its share: its oldest connection still sending a request makes
-                // room. When all of them wait on the studio, the new one is refused instead.
-                const auto oldest = std::find_if(
-                    ids.begin(), ids.end(), [&](quint64 id) { return activeConnections.at(id).unfinished; });
+            if (ids.size() >= static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1))) {
+                // The address has its share: its oldest connection still waiting for its request
+                // makes room. Fresh ones of a burst are left alone; trimPeers() evens out later.
+                const auto oldest = std::find_if(ids.begin(), ids.end(), [&](quint64 id) {
+                    const Tracked &tracked = activeConnections.at(id);
+                    return tracked.unfinished && now - tracked.acceptedAt >= kBurstGrace;
+                });
                 if (oldest != ids.end()) {
                     evicted = std::move(activeConnections.at(*oldest).connection);
                     activeConnections.erase(*oldest);
                     ids.erase(oldest);
-                    admitted = true;
                 }
             }
-            if (admitted) {
-                ids.push_back(connection->identity());
-                activeConnections.emplace(connection->identity(), Tracked { connection, true, nullptr });
-            }
+            ids.push_back(connection->identity());
+            activeConnections.emplace(connection->identity(), Tracked { connection, true, now, nullptr });
+            admitted = true;
             acceptMore
                 = activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1));
+            scheduleTrim = !acceptMore && !trimScheduled;
+            trimScheduled = trimScheduled || scheduleTrim;
         }
     }
     if (evicted)
         evicted->cancel();
     if (!admitted) {
         connection->cancel();
-        return acceptMore;
+        return false;
+    }
+    if (scheduleTrim) {
+        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
+            if (const auto core = weak.lock())
+                core->trimPeers();
+        });
     }
     connection->armReadDeadline(std::min(options.headTimeout, options.readTimeout));
     receiveNext(connection, std::make_shared<Incoming>());
     return acceptMore;
+}
+
+void TeleprompterRemoteServer::Core::trimPeers()
+{
+    std::vector<std::shared_ptr<Connection>> evicted;
+    std::shared_ptr<Listener> paused;
+    {
+        std::lock_guard lock(mutex);
+        trimScheduled = false;
+        const auto share = static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1));
+        for (auto &[peer, ids] : connectionsByPeer) {
+            std::size_t excess = ids.size() > share ? ids.size() - share : 0;
+            for (auto it = ids.begin(); it != ids.end() && excess > 0;) {
+                Tracked &tracked = activeConnections.at(*it);
+                if (!tracked.unfinished) {
+                    ++it;
+                    continue;
+                }
+                evicted.push_back(std::move(tracked.connection));
+                activeConnections.erase(*it);
+                it = ids.erase(it);
+                --excess;
+            }
+        }
+        std::erase_if(connectionsByPeer, [](const auto &entry) { return entry.second.empty(); });
+        if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
+            paused = listener;
+    }
+    for (const auto &connection : evicted)
+        connection->cancel();
+    if (paused)
+        paused->resume();
 }
 
 void TeleprompterRemoteServer::Core::receiveNext(

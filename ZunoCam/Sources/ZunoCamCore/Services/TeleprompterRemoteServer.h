@@ -76,11 +76,12 @@ private:
 // owner that has not completed within the owner timeout gets its request answered with 503 (later
 // completions are ignored, and a command not yet claimed is cancelled: it is never applied).
 // Each device gets a fair share: a request's head must arrive within the head timeout and the
-// whole request within the read timeout; one peer address holds at most `maxConnectionsPerPeer`
-// connections (a further one closes that address's oldest still unfinished one); past
-// `maxConnections` in all, new connections wait in the listen backlog until one closes. Requests
-// whose Host names another computer, and commands from another web page's Origin, get 403 without
-// reaching the owner (TeleprompterRemoteRequestGuard).
+// whole request within the read timeout; one peer address holds `maxConnectionsPerPeer`
+// connections (a further one closes that address's oldest one still waiting for its request, once
+// it is no longer part of a burst); past `maxConnections` in all, new connections wait in the
+// listen backlog until one closes, and addresses over their share lose their oldest unfinished
+// ones. Requests whose Host names another computer, and commands from another web page's Origin,
+// get 403 without reaching the owner (TeleprompterRemoteRequestGuard).
 class TeleprompterRemoteServer {
 public:
     using StateCompletion = std::function<void(const TeleprompterRemoteState &)>;
