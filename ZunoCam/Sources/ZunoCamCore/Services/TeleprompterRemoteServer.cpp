@@ -314,8 +314,10 @@ bool TeleprompterRemoteServer::Core::accept(
 
 void TeleprompterRemoteServer::Core::trimPeers()
 {
+    const auto now = std::chrono::steady_clock::now();
     std::vector<std::shared_ptr<Connection>> evicted;
     std::shared_ptr<Listener> paused;
+    bool again = false;
     {
         std::lock_guard lock(mutex);
         trimScheduled = false;
@@ -324,7 +326,7 @@ void TeleprompterRemoteServer::Core::trimPeers()
             std::size_t excess = ids.size() > share ? ids.size() - share : 0;
             for (auto it = ids.begin(); it != ids.end() && excess > 0;) {
                 Tracked &tracked = activeConnections.at(*it);
-                if (!tracked.unfinished) {
+                if (!tracked.unfinished || now - tracked.acceptedAt < kBurstGrace) {
                     ++it;
                     continue;
                 }
@@ -337,11 +339,19 @@ void TeleprompterRemoteServer::Core::trimPeers()
         std::erase_if(connectionsByPeer, [](const auto &entry) { return entry.second.empty(); });
         if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
             paused = listener;
+        else
+            again = trimScheduled = true; // still full: look again once the young ones have aged
     }
     for (const auto &connection : evicted)
         connection->cancel();
     if (paused)
         paused->resume();
+    if (again) {
+        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
+            if (const auto core = weak.lock())
+                core->trimPeers();
+        });
+    }
 }
 
 void TeleprompterRemoteServer::Core::receiveNext(
