@@ -13,6 +13,8 @@
 
 #include <cerrno>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pthread.h>
 #include <sys/socket.h>
 
@@ -249,8 +251,14 @@ std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::li
                 : tcp::endpoint(protocol, port);
             acceptor.bind(endpoint, error);
         }
-        if (!error)
+        if (!error) {
+            // The system hands over a connection only once its first bytes came: the request is
+            // read at once instead of after another wait, and silent connections hold no slot.
+            const int deferSeconds = 1;
+            setsockopt(
+                acceptor.native_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof(deferSeconds));
             acceptor.listen(asio::socket_base::max_listen_connections, error);
+        }
         if (error) {
             std::error_code ignored;
             acceptor.close(ignored);
