@@ -439,7 +439,7 @@ TEST(TeleprompterRemoteServer, IdleConnectionIsClosedAfterTheReadTimeout)
     EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
 }
 
-TEST(TeleprompterRemoteServer, ConnectionsOverTheCapAreClosedAtOnce)
+TEST(TeleprompterRemoteServer, ConnectionsOverTheCapWaitInTheBacklog)
 {
     TeleprompterRemoteServer::Options options = loopback();
     options.maxConnections = 2;
@@ -450,16 +450,180 @@ TEST(TeleprompterRemoteServer, ConnectionsOverTheCapAreClosedAtOnce)
     ASSERT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 2; }));
     RawClient third(running.port);
     third.send(get("/api/state"));
-    bool closed = false;
-    EXPECT_TRUE(third.readAll(&closed).isEmpty());
-    EXPECT_TRUE(closed);
+    EXPECT_FALSE(third.readableWithin(100ms)) << "neither answered nor closed while it waits";
     EXPECT_EQ(running.server.activeConnectionCount(), 2);
 
+    // A slot frees: the waiting connection is taken from the backlog and answered.
     first.close();
-    ASSERT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 1; }));
-    EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+    EXPECT_EQ(parseAnswer(third.readAll()).status, 200);
     second.send(get("/api/state"));
     EXPECT_EQ(parseAnswer(second.readAll()).status, 200);
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 0; }));
+    EXPECT_EQ(exchange(running.port, get("/api/state")).status, 200);
+}
+
+TEST(TeleprompterRemoteServer, OneAddressHoldsOnlyItsShareOfSlowConnections)
+{
+    // Deadlines far away: only the fair share can keep the other device answered.
+    TeleprompterRemoteServer::Options options = loopback();
+    options.maxConnections = 6;
+    options.maxConnectionsPerPeer = 3;
+    options.headTimeout = 60s;
+    options.readTimeout = 60s;
+    RunningServer running(options);
+    running.start();
+    const auto fromOtherDevice = [&] {
+        RawClient client(running.port, "127.0.0.2");
+        EXPECT_TRUE(client.isConnected());
+        client.send(get("/api/state"));
+        return parseAnswer(client.readAll()).status;
+    };
+
+    std::vector<std::unique_ptr<RawClient>> slow;
+    for (int i = 0; i < 6; ++i) {
+        slow.push_back(std::make_unique<RawClient>(running.port));
+        slow.back()->send("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    }
+    // The three oldest made room for the newer ones of their own address.
+    for (int i = 0; i < 3; ++i) {
+        bool closed = false;
+        EXPECT_TRUE(slow[i]->readAll(&closed).isEmpty()) << i;
+        EXPECT_TRUE(closed) << i;
+    }
+    EXPECT_TRUE(waitUntil([&] { return running.server.activeConnectionCount() == 3; }));
+    EXPECT_FALSE(slow[5]->readableWithin(20ms));
+    EXPECT_EQ(fromOtherDevice(), 200);
+
+    // The address keeps opening slow connections; the other device keeps getting answers.
+    for (int round = 0; round < 4; ++round) {
+        slow.push_back(std::make_unique<RawClient>(running.port));
+        slow.back()->send("GET /api/state HTTP/1.1\r\n");
+        EXPECT_EQ(fromOtherDevice(), 200) << round;
+    }
+    // A slow connection that finishes its request is still answered.
+    slow.back()->send("Host: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(parseAnswer(slow.back()->readAll()).status, 200);
+}
+
+TEST(TeleprompterRemoteServer, HeadHasItsOwnDeadlineAndTheBodyTheReadTimeout)
+{
+    TeleprompterRemoteServer::Options options = loopback();
+    options.headTimeout = 300ms;
+    options.readTimeout = 60s;
+    RunningServer running(options);
+    running.start();
+
+    RawClient dripping(running.port);
+    dripping.send("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    RawClient bodyPending(running.port);
+    bodyPending.send("POST /api/command HTTP/1.1\r\nContent-Length: 20\r\n\r\n");
+    bool closed = false;
+    EXPECT_TRUE(dripping.readAll(&closed).isEmpty());
+    EXPECT_TRUE(closed) << "a head that does not arrive in time is dropped";
+
+    // Past the head deadline, the request whose head arrived still waits for its body.
+    EXPECT_FALSE(bodyPending.readableWithin(20ms));
+    bodyPending.send(R"({"command":"toggle"})");
+    const HttpAnswer answer = parseAnswer(bodyPending.readAll());
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.json()["command"], "toggle");
+}
+
+TEST(TeleprompterRemoteServer, PublishedStateIsAnsweredWithoutTheOwnerInTheProvidersBytes)
+{
+    std::vector<TeleprompterRemoteState> states = {
+        TeleprompterRemoteState::fallback(),
+        studioState(true),
+        studioState(false),
+        TeleprompterRemoteState(false, true, 300, 44, 1, std::nullopt,
+            QStringLiteral("Ünïcode \"quoted\" \u2014 title"),
+            { { QStringLiteral("A"), QStringLiteral("Çay"), 0 }, { QStringLiteral("B"), QString(), 9999 } }),
+        TeleprompterRemoteState(
+            true, true, 50, 16, 0.123456789, QStringLiteral("B"), QStringLiteral("B"), {}),
+    };
+    std::mutex mutex;
+    TeleprompterRemoteState current;
+    RunningServer viaProvider;
+    viaProvider.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion done) {
+        std::lock_guard lock(mutex);
+        done(current);
+    });
+    viaProvider.start();
+    RunningServer viaSnapshot;
+    std::atomic<int> asked { 0 };
+    // An owner that never answers: only the snapshot can.
+    viaSnapshot.server.setStateProvider([&](TeleprompterRemoteServer::StateCompletion) { ++asked; });
+    viaSnapshot.start();
+
+    const auto raw = [](quint16 port) {
+        RawClient client(port);
+        client.send(get("/api/state"));
+        return client.readAll();
+    };
+    for (const TeleprompterRemoteState &state : states) {
+        SCOPED_TRACE(state.activeScriptTitle.toStdString());
+        {
+            std::lock_guard lock(mutex);
+            current = state;
+        }
+        viaSnapshot.server.publishState(state);
+        const QByteArray expected = raw(viaProvider.port);
+        ASSERT_EQ(parseAnswer(expected).status, 200);
+        EXPECT_EQ(raw(viaSnapshot.port), expected);
+    }
+    EXPECT_EQ(asked.load(), 0);
+    // Other requests need no owner either.
+    EXPECT_EQ(exchange(viaSnapshot.port, get("/")).status, 200);
+    EXPECT_EQ(exchange(viaSnapshot.port, get("/nowhere")).status, 404);
+    EXPECT_EQ(asked.load(), 0);
+}
+
+TEST(TeleprompterRemoteServer, ACommandAnswered503IsCancelledAndOneClaimedInTimeIsAnswered)
+{
+    TeleprompterRemoteServer::Options options = loopback();
+    options.ownerTimeout = 200ms;
+    RunningServer running(options);
+    running.server.publishState(studioState(false));
+    std::mutex mutex;
+    std::vector<TeleprompterRemoteCommandReply> replies;
+    bool claimAtOnce = false;
+    running.server.setCommandHandler(
+        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteCommandReply done) {
+            std::lock_guard lock(mutex);
+            if (claimAtOnce) {
+                EXPECT_TRUE(done.claim());
+            }
+            replies.push_back(std::move(done));
+        });
+    running.start();
+
+    // The owner sits on the command: 503 goes out, and the command can no longer be claimed.
+    bool closed = false;
+    RawClient late(running.port);
+    late.send(postCommand(R"({"command":"play"})"));
+    EXPECT_EQ(parseAnswer(late.readAll(&closed, 10s)).status, 503);
+    EXPECT_TRUE(closed);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(replies.size(), 1u);
+        EXPECT_FALSE(replies[0].claim()) << "a command answered 503 must be dropped";
+        replies[0](studioState(true)); // ignored
+        replies.clear();
+        claimAtOnce = true;
+    }
+
+    // Claimed before the deadline: the owner is applying it, so its answer is awaited, not a 503.
+    RawClient claimed(running.port);
+    claimed.send(postCommand(R"({"command":"play"})"));
+    EXPECT_FALSE(claimed.readableWithin(500ms));
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(replies.size(), 1u);
+        replies[0](studioState(true));
+    }
+    const HttpAnswer answer = parseAnswer(claimed.readAll());
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(TeleprompterRemoteState::fromJson(answer.json()["state"]), studioState(true));
 }
 
 TEST(TeleprompterRemoteServer, WritesItsLogLines)
@@ -642,7 +806,15 @@ TEST(TeleprompterRemoteServer, AnswersOnlyRequestsAddressedToThisComputer)
         QByteArray host; // empty: no Host line
         int status;
     };
-    const Case cases[] = {
+    // Every IPv6 address of this computer, bare and with the port.
+    std::vector<QByteArray> ipv6Hosts;
+    if (const auto interfaces = TeleprompterNetworkInterfaces::ipv6Addresses()) {
+        for (const auto &entry : *interfaces) {
+            ipv6Hosts.push_back("[" + entry.address.toUtf8() + "]");
+            ipv6Hosts.push_back("[" + entry.address.toUtf8() + "]:" + port);
+        }
+    }
+    std::vector<Case> cases = {
         { "", 200 },
         { "127.0.0.1", 200 },
         { "127.0.0.1:" + port, 200 },
@@ -653,6 +825,10 @@ TEST(TeleprompterRemoteServer, AnswersOnlyRequestsAddressedToThisComputer)
         { interfaceAddress + ":" + port, 200 },
         { machine, 200 },
         { machine + ".local:" + port, 200 },
+        { machine.split('.').front() + ".local", 200 },
+        { "[0:0:0:0:0:0:0:1]:" + port, 200 },
+        { "[::2]:" + port, 403 },
+        { "[127.0.0.1]", 403 },
         { "evil.example", 403 },
         { "evil.example:" + port, 403 },
         { "127.0.0.1.evil.example", 403 },
@@ -661,6 +837,8 @@ TEST(TeleprompterRemoteServer, AnswersOnlyRequestsAddressedToThisComputer)
         { "[::1", 403 },
         { "user@127.0.0.1", 403 },
     };
+    for (const QByteArray &host : ipv6Hosts)
+        cases.push_back({ host, 200 });
     int expectedAsks = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.host.toStdString());

@@ -46,8 +46,21 @@ bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds
 }
 
 RawClient::RawClient(quint16 port)
+    : RawClient(port, nullptr)
+{
+}
+
+RawClient::RawClient(quint16 port, const char *sourceAddress)
 {
     m_fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (sourceAddress) {
+        sockaddr_in source = loopback(0);
+        inet_pton(AF_INET, sourceAddress, &source.sin_addr);
+        if (bind(m_fd, reinterpret_cast<sockaddr *>(&source), sizeof(source)) != 0) {
+            close();
+            return;
+        }
+    }
     timeval timeout { 5, 0 };
     setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     sockaddr_in address = loopback(port);

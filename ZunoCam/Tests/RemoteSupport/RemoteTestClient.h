@@ -19,6 +19,8 @@ bool waitUntil(const std::function<bool()> &condition,
 class RawClient {
 public:
     explicit RawClient(quint16 port);
+    // From another loopback address ("127.0.0.2"): the server sees another device.
+    RawClient(quint16 port, const char *sourceAddress);
     ~RawClient();
     RawClient(const RawClient &) = delete;
     RawClient &operator=(const RawClient &) = delete;

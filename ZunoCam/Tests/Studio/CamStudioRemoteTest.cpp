@@ -3,6 +3,7 @@
 #include "StudioTestFixture.h"
 
 #include "FakeStudioRemote.h"
+#include "TeleprompterRemoteProtocol.h"
 #include "ZunoLoggerFakes.h"
 
 #include <QClipboard>
@@ -161,6 +162,84 @@ TEST_F(StudioRemoteTest, ProviderAnswersTheStudioStateFromTheMainThread)
     EXPECT_EQ(state.scripts.size(), 2); // the samples
     EXPECT_FALSE(state.isPlaying);
     EXPECT_EQ(state.activeScriptId, vm->selectedScriptID()->toString(QUuid::WithoutBraces).toUpper());
+}
+
+TEST_F(StudioRemoteTest, SnapshotFollowsEveryChangeThePageShowsWithTheProvidersBytes)
+{
+    startWith({ script(QStringLiteral("Keynote"), QStringLiteral("word ").repeated(400)),
+        script(QStringLiteral("Q&A"), QStringLiteral("ask")) });
+    const std::vector<std::pair<const char *, std::function<void()>>> steps = {
+        { "at start", [] {} },
+        { "pace",
+            [&] {
+                vm->setTeleprompter(settingsWith([](TeleprompterSettings &s) { s.wordsPerMinute = 211; }));
+            } },
+        { "font",
+            [&] { vm->setTeleprompter(settingsWith([](TeleprompterSettings &s) { s.fontSize = 33; })); } },
+        { "shown", [&] { vm->showTeleprompterOverlay(); } },
+        { "scrolling", [&] { vm->setPrompterScrolling(true); } },
+        { "progress", [&] { vm->setPrompterScrollOffset(40); } },
+        { "more progress", [&] { vm->setPrompterScrollOffset(400); } },
+        { "selection", [&] { vm->setSelectedScriptID(vm->scripts().back().id); } },
+        { "title and body",
+            [&] { vm->updateActiveScript(QStringLiteral("Q & A"), QStringLiteral("a b c d")); } },
+        { "new script", [&] { vm->createNewScript(); } },
+        { "remote command", [&] { send(TeleprompterRemoteCommand::pause()); } },
+        { "hidden", [&] { vm->hideTeleprompterOverlay(); } },
+    };
+    for (const auto &[name, step] : steps) {
+        SCOPED_TRACE(name);
+        const int published = fakes.remote->publishCount();
+        step();
+        const auto snapshot = fakes.remote->publishedState();
+        ASSERT_TRUE(snapshot.has_value());
+        EXPECT_EQ(*snapshot, vm->currentRemoteState());
+        EXPECT_EQ(TeleprompterRemoteProtocol::makeStateResponse(*snapshot).serialized(),
+            TeleprompterRemoteProtocol::makeStateResponse(remoteState()).serialized());
+        if (std::string_view(name) != "at start") {
+            EXPECT_GT(fakes.remote->publishCount(), published) << "a change the page shows is published";
+        }
+    }
+    // Nothing the page shows changed: nothing new is published.
+    const int published = fakes.remote->publishCount();
+    vm->setPrompterScrollOffset(vm->prompterScrollOffset());
+    vm->setSelectedTab(CamStudioTab::camera);
+    EXPECT_EQ(fakes.remote->publishCount(), published);
+}
+
+TEST_F(StudioRemoteTest, ACommandTheServerGaveUpOnIsDropped)
+{
+    start();
+    vm->showTeleprompterOverlay();
+    const double fontSize = vm->teleprompter().fontSize;
+    const auto handler = fakes.remote->commandHandler();
+    const auto handOver
+        = [&](const TeleprompterRemoteCommand &command, const std::shared_ptr<std::atomic<int>> &claim,
+              const std::shared_ptr<Answer> &answer) {
+              std::thread([&] {
+                  handler(command, TeleprompterRemoteCommandReply(answer->completion(answer), claim));
+              }).join();
+          };
+
+    // The server answered 503 before the main thread got to the command.
+    auto claim = std::make_shared<std::atomic<int>>(TeleprompterRemoteCommandReply::kOpen);
+    auto answer = std::make_shared<Answer>();
+    handOver(TeleprompterRemoteCommand::fontUp(4), claim, answer);
+    ASSERT_TRUE(TeleprompterRemoteCommandReply::cancel(*claim));
+    runPosted();
+    EXPECT_EQ(vm->teleprompter().fontSize, fontSize);
+    EXPECT_EQ(vm->lastRemoteCommandLabel(), std::nullopt);
+    EXPECT_EQ(answer->count(), 1);
+
+    // In time: claimed, applied, and the server can no longer cancel it.
+    claim = std::make_shared<std::atomic<int>>(TeleprompterRemoteCommandReply::kOpen);
+    answer = std::make_shared<Answer>();
+    handOver(TeleprompterRemoteCommand::fontUp(4), claim, answer);
+    runPosted();
+    EXPECT_EQ(vm->teleprompter().fontSize, fontSize + 4);
+    EXPECT_FALSE(TeleprompterRemoteCommandReply::cancel(*claim));
+    ASSERT_EQ(answer->count(), 1);
+    EXPECT_EQ(answer->state.fontSize, fontSize + 4);
 }
 
 TEST_F(StudioRemoteTest, FontCommandsStayWithinSixteenToFortyFourAndSave)

@@ -71,3 +71,22 @@ void FakeStudioRemote::breakListener()
     std::lock_guard lock(m_lock);
     m_running = false;
 }
+
+void FakeStudioRemote::publishState(const TeleprompterRemoteState &state)
+{
+    std::lock_guard lock(m_lock);
+    m_published = state;
+    ++m_publishCount;
+}
+
+std::optional<TeleprompterRemoteState> FakeStudioRemote::publishedState() const
+{
+    std::lock_guard lock(m_lock);
+    return m_published;
+}
+
+int FakeStudioRemote::publishCount() const
+{
+    std::lock_guard lock(m_lock);
+    return m_publishCount;
+}

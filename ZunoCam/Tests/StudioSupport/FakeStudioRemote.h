@@ -21,10 +21,14 @@ public:
     void setStateProvider(TeleprompterRemoteServer::StateProvider provider) override;
     void setCommandHandler(TeleprompterRemoteServer::CommandHandler handler) override;
     void setOnEvent(TeleprompterRemoteServer::EventHandler handler) override;
+    void publishState(const TeleprompterRemoteState &state) override;
 
     TeleprompterRemoteServer::StateProvider stateProvider() const;
     TeleprompterRemoteServer::CommandHandler commandHandler() const;
     TeleprompterRemoteServer::EventHandler eventHandler() const;
+    // The newest published state and how many were published.
+    std::optional<TeleprompterRemoteState> publishedState() const;
+    int publishCount() const;
     // The port of the last start asked for; 0 before the first.
     quint16 lastPort() const;
     // The listener broke: not running any more, as the real server is before it reports `failed`.
@@ -38,4 +42,6 @@ private:
     TeleprompterRemoteServer::StateProvider m_stateProvider;
     TeleprompterRemoteServer::CommandHandler m_commandHandler;
     TeleprompterRemoteServer::EventHandler m_onEvent;
+    std::optional<TeleprompterRemoteState> m_published;
+    int m_publishCount = 0;
 };

@@ -17,4 +17,6 @@ public:
     virtual void setStateProvider(TeleprompterRemoteServer::StateProvider provider) = 0;
     virtual void setCommandHandler(TeleprompterRemoteServer::CommandHandler handler) = 0;
     virtual void setOnEvent(TeleprompterRemoteServer::EventHandler handler) = 0;
+    // The state the remote answers from now on, without asking the studio; from any thread.
+    virtual void publishState(const TeleprompterRemoteState &state) = 0;
 };

@@ -120,6 +120,7 @@ public:
     {
         m_server.setOnEvent(std::move(handler));
     }
+    void publishState(const TeleprompterRemoteState &state) override { m_server.publishState(state); }
 
 private:
     TeleprompterRemoteServer m_server;

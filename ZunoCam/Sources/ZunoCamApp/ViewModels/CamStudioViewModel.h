@@ -232,6 +232,9 @@ private:
     void setRecordingProgress(double seconds, qint64 frames);
     void setRecordingFlags(bool recording, bool finalizing);
     void applyRemoteEvent(const TeleprompterRemoteServerEvent &event);
+    // Hands the remote server the state its page shows whenever that changes; `progressOnly` when
+    // only the scroll offset moved.
+    void publishRemoteState(bool progressOnly);
     void setRemoteServer(bool running, const std::optional<QString> &url = std::nullopt);
     void changeRemoteFontSize(int delta);
     void playFromRemote(bool scrolling);
@@ -279,6 +282,7 @@ private:
     bool m_isRemoteServerRunning = false;
     QString m_remoteServerURL;
     std::optional<QString> m_lastRemoteCommandLabel;
+    std::optional<TeleprompterRemoteState> m_publishedRemoteState;
     bool m_isLaserOverlayVisible = false;
     ZunoLanguage m_language;
     bool m_launchAtLogin = false;

@@ -45,6 +45,17 @@ private:
     TeleprompterRemoteServer::StateCompletion m_completion;
 };
 
+// The share of the active script read so far, in 0...1; NaN comes out as 0.
+double remoteProgress(
+    const TeleprompterScript *active, const TeleprompterSettings &settings, double scrollOffset)
+{
+    // The pacing engine bounds what a hand-edited document holds.
+    return CamSaturating::clamped(
+        TeleprompterPacingEngine::estimatedProgress(scrollOffset, active ? active->body : QString(),
+            settings.wordsPerMinute, settings.fontSize, settings.panelWidth),
+        0, 1);
+}
+
 } // namespace
 
 void CamStudioViewModel::configureStudioProServices()
@@ -58,9 +69,18 @@ void CamStudioViewModel::configureStudioProServices()
         });
     });
 
+    // The page's poll is answered from the newest snapshot on the server's own thread, so a busy main
+    // thread stalls no phone. Every change the state shows publishes a new one.
+    publishRemoteState(false);
+    for (const auto signal :
+        { &CamStudioViewModel::scriptsChanged, &CamStudioViewModel::selectedScriptChanged,
+            &CamStudioViewModel::teleprompterSettingsChanged, &CamStudioViewModel::prompterStateChanged })
+        connect(this, signal, this, [this] { publishRemoteState(false); });
+    connect(this, &CamStudioViewModel::prompterOffsetChanged, this, [this] { publishRemoteState(true); });
+
     // The server asks on its own thread and must not wait there: the answer is built here and handed
     // back through the completion. Without the view model, requests get the fixed state and commands
-    // change nothing.
+    // change nothing; a command whose request was already answered 503 is dropped unapplied.
     m_services.remote->setStateProvider(
         [guard = Guard(this)](TeleprompterRemoteServer::StateCompletion done) {
             auto reply = std::make_shared<RemoteReply>(std::move(done));
@@ -68,13 +88,17 @@ void CamStudioViewModel::configureStudioProServices()
                 reply->send(guard ? guard->currentRemoteState() : TeleprompterRemoteState::fallback());
             });
         });
-    m_services.remote->setCommandHandler([guard = Guard(this)](const TeleprompterRemoteCommand &command,
-                                             TeleprompterRemoteServer::StateCompletion done) {
-        auto reply = std::make_shared<RemoteReply>(std::move(done));
-        ZunoMainThread::post(nullptr, [guard, command, reply] {
-            reply->send(guard ? guard->handleRemoteCommand(command) : TeleprompterRemoteState::fallback());
+    m_services.remote->setCommandHandler(
+        [guard = Guard(this)](const TeleprompterRemoteCommand &command, TeleprompterRemoteCommandReply done) {
+            auto reply = std::make_shared<RemoteReply>(done);
+            ZunoMainThread::post(nullptr, [guard, command, reply, done] {
+                // A claim that fails: the server gave up on this command and answered 503.
+                if (guard && done.claim())
+                    reply->send(guard->handleRemoteCommand(command));
+                else
+                    reply->send(TeleprompterRemoteState::fallback());
+            });
         });
-    });
     m_services.remote->setOnEvent([guard = Guard(this)](const TeleprompterRemoteServerEvent &event) {
         ZunoMainThread::post(nullptr, [guard, event] {
             if (guard)
@@ -141,17 +165,31 @@ TeleprompterRemoteState CamStudioViewModel::currentRemoteState() const
         m_isPrompterScrolling, m_prompterScrollOffset);
 }
 
+void CamStudioViewModel::publishRemoteState(bool progressOnly)
+{
+    TeleprompterRemoteState state;
+    if (progressOnly && m_publishedRemoteState) {
+        const std::optional<std::size_t> index = activeScriptIndex(m_scripts, m_selectedScriptID);
+        state = *m_publishedRemoteState;
+        state.progress
+            = remoteProgress(index ? &m_scripts[*index] : nullptr, m_teleprompter, m_prompterScrollOffset);
+    } else {
+        state = currentRemoteState();
+    }
+    // Equal NaNs never occur: progress is clamped, and NaN comes out as 0.
+    if (m_publishedRemoteState == state)
+        return;
+    m_publishedRemoteState = state;
+    m_services.remote->publishState(state);
+}
+
 TeleprompterRemoteState CamStudioViewModel::remoteState(const std::vector<TeleprompterScript> &scripts,
     const std::optional<QUuid> &selectedID, const TeleprompterSettings &settings, bool visible,
     bool scrolling, double scrollOffset)
 {
     const std::optional<std::size_t> index = activeScriptIndex(scripts, selectedID);
     const TeleprompterScript *active = index ? &scripts[*index] : nullptr;
-    // The pacing engine bounds what a hand-edited document holds; NaN comes out as 0 here.
-    const double progress = CamSaturating::clamped(
-        TeleprompterPacingEngine::estimatedProgress(scrollOffset, active ? active->body : QString(),
-            settings.wordsPerMinute, settings.fontSize, settings.panelWidth),
-        0, 1);
+    const double progress = remoteProgress(active, settings, scrollOffset);
     QList<TeleprompterRemoteScriptSummary> summaries;
     summaries.reserve(static_cast<qsizetype>(scripts.size()));
     for (const TeleprompterScript &script : scripts)

@@ -341,17 +341,20 @@ bool TeleprompterRemoteProtocol::isCompleteHTTPRequest(const QByteArray &data)
     const HeaderSplit split = findHeaderEnd(data);
     if (split.headerEnd < 0)
         return false;
-    const auto headerText = decodeUtf8(data.constData(), split.headerEnd);
+    return data.size() - split.bodyStart >= announcedBodyLength(QByteArrayView(data).first(split.headerEnd));
+}
+
+qint64 TeleprompterRemoteProtocol::announcedBodyLength(QByteArrayView headerBlock)
+{
+    const auto headerText = decodeUtf8(headerBlock.data(), headerBlock.size());
     if (!headerText)
-        return true;
+        return 0;
     const QMap<QString, QString> headers = parseHeaders(*headerText);
     const auto it = headers.constFind(QStringLiteral("content-length"));
     if (it == headers.constEnd())
-        return true;
+        return 0;
     const auto length = readInteger(*it);
-    if (!length || *length < 1)
-        return true;
-    return data.size() - split.bodyStart >= *length;
+    return length && *length > 0 ? *length : 0;
 }
 
 std::optional<TeleprompterHTTPRequest> TeleprompterRemoteProtocol::parseHTTPRequest(const QByteArray &data)

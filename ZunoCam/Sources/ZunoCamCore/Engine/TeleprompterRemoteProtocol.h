@@ -8,6 +8,7 @@
 #include "TeleprompterRemoteState.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -25,6 +26,9 @@ inline constexpr qsizetype maxRequestBytes = 65536;
 // Whether the bytes received so far hold a whole request (header block, and the body its
 // content-length announces).
 bool isCompleteHTTPRequest(const QByteArray &data);
+// The body length a header block (the bytes before its blank line) announces with Content-Length;
+// 0 when it announces none, an unreadable or non-positive one, or the block is not UTF-8.
+qint64 announcedBodyLength(QByteArrayView headerBlock);
 std::optional<TeleprompterHTTPRequest> parseHTTPRequest(const QByteArray &data);
 // The command of a request, from its JSON body, query string, plain-text body or form body, in
 // that order; none when it carries no acceptable command.

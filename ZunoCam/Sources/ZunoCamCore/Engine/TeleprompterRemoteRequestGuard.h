@@ -2,6 +2,7 @@
 
 #include "TeleprompterHTTPRequest.h"
 
+#include <QList>
 #include <QSet>
 #include <QString>
 
@@ -13,8 +14,15 @@
 namespace TeleprompterRemoteRequestGuard {
 
 // The host of a Host header value, lower-cased, without its port and without a final dot; an IPv6
-// literal keeps its brackets ("[::1]"). Empty when the value is not a host with an optional port.
+// literal keeps its brackets and is written canonically ("[0:0::1]" gives "[::1]"). Empty when the
+// value is not a host with an optional port, or its brackets hold no IPv6 address.
 QString hostName(const QString &hostHeader);
+
+// The names a Host header may use for this computer: the machine's host name and
+// "<first label>.local" (its multicast-DNS name, also for a fully qualified host name), the shown
+// host, every IPv4 address and every IPv6 address in brackets, all lower-case.
+QSet<QString> localNames(const QString &machineHostName, const QString &shownHost,
+    const QList<QString> &ipv4Addresses, const QList<QString> &ipv6Addresses);
 
 // Whether the request may be answered: no Host header, or one naming 127.0.0.1, localhost, [::1]
 // or one of `localNames` (lower-case host names and addresses), with or without a port.

@@ -5,10 +5,10 @@
 
 #include <optional>
 
-// One IPv4 address of a network interface, as the system lists it.
+// One address of a network interface, as the system lists it.
 struct TeleprompterNetworkInterfaceAddress {
     QString name; // interface name ("eth0", "wlp2s0", "docker0")
-    QString address; // dotted numeric text
+    QString address; // dotted numeric text (IPv4), or canonical IPv6 text without brackets or zone
     bool isUp = false;
     bool isRunning = false;
     bool isLoopback = false;
@@ -18,5 +18,8 @@ namespace TeleprompterNetworkInterfaces {
 
 // Every IPv4 address in the system's interface order (getifaddrs); none when the list cannot be read.
 std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv4Addresses();
+// Every IPv6 address the same way; link-local ones too (a Host header cannot name a zone, so the
+// address stands alone).
+std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv6Addresses();
 
 } // namespace TeleprompterNetworkInterfaces

@@ -13,6 +13,8 @@
 
 #include <cerrno>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pthread.h>
 #include <sys/socket.h>
 
@@ -80,17 +82,20 @@ struct TeleprompterTcpTransport::Listener::Impl : std::enable_shared_from_this<L
     TeleprompterTcpTransport::Impl &transport;
     tcp::acceptor acceptor;
     asio::steady_timer retry;
+    tcp::endpoint peer; // filled by the pending accept
     AcceptHandler onAccept;
     FailureHandler onFailure;
     bool cancelled = false;
+    bool paused = false;
 };
 
 struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this<Connection::Impl> {
-    Impl(TeleprompterTcpTransport::Impl &transport, tcp::socket socket, quint64 id)
+    Impl(TeleprompterTcpTransport::Impl &transport, tcp::socket socket, quint64 id, QString peer)
         : transport(transport)
         , socket(std::move(socket))
         , deadline(this->socket.get_executor())
         , id(id)
+        , peer(std::move(peer))
     {
     }
 
@@ -148,6 +153,7 @@ struct TeleprompterTcpTransport::Connection::Impl : std::enable_shared_from_this
     std::chrono::steady_clock::time_point readDeadline;
     std::function<void()> onAnswerDeadline; // set: the deadline waits for an answer, not for bytes
     quint64 id;
+    QString peer;
     // Not zero-filled: a connection usually reads one small request into it.
     std::unique_ptr<char[]> buffer;
     std::size_t bufferSize = 0;
@@ -196,6 +202,17 @@ void TeleprompterTcpTransport::post(std::function<void()> task)
     asio::post(d->io, std::move(task));
 }
 
+void TeleprompterTcpTransport::postAfter(std::chrono::milliseconds delay, std::function<void()> task)
+{
+    asio::post(d->io, [impl = d.get(), delay, task = std::move(task)]() mutable {
+        auto timer = std::make_shared<asio::steady_timer>(impl->io, delay);
+        timer->async_wait([timer, task = std::move(task)](const std::error_code &error) {
+            if (!error)
+                task();
+        });
+    });
+}
+
 void TeleprompterTcpTransport::sync(const std::function<void()> &task)
 {
     if (isCurrent()) {
@@ -234,8 +251,14 @@ std::shared_ptr<TeleprompterTcpTransport::Listener> TeleprompterTcpTransport::li
                 : tcp::endpoint(protocol, port);
             acceptor.bind(endpoint, error);
         }
-        if (!error)
+        if (!error) {
+            // The system hands over a connection only once its first bytes came: the request is
+            // read at once instead of after another wait, and silent connections hold no slot.
+            const int deferSeconds = 1;
+            setsockopt(
+                acceptor.native_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof(deferSeconds));
             acceptor.listen(asio::socket_base::max_listen_connections, error);
+        }
         if (error) {
             std::error_code ignored;
             acceptor.close(ignored);
@@ -278,41 +301,57 @@ void TeleprompterTcpTransport::Listener::start(AcceptHandler onAccept, FailureHa
 
 void TeleprompterTcpTransport::Listener::Impl::acceptNext()
 {
-    acceptor.async_accept([self = shared_from_this()](const std::error_code &error, tcp::socket socket) {
-        if (self->cancelled)
-            return;
-        if (!error) {
-            const quint64 id = self->transport.nextConnectionId++;
-            auto connection = std::make_shared<Connection>(
-                std::make_shared<Connection::Impl>(self->transport, std::move(socket), id));
-            self->onAccept(std::move(connection));
-            if (!self->cancelled)
-                self->acceptNext();
-            return;
-        }
-        if (error == asio::error::operation_aborted)
-            return;
-        if (isConnectionError(error)) {
-            self->acceptNext();
-            return;
-        }
-        if (isResourceShortage(error)) {
-            self->retry.expires_after(kAcceptRetryDelay);
-            self->retry.async_wait([self](const std::error_code &waitError) {
-                if (!waitError && !self->cancelled)
+    acceptor.async_accept(
+        peer, [self = shared_from_this()](const std::error_code &error, tcp::socket socket) {
+            if (self->cancelled)
+                return;
+            if (!error) {
+                const quint64 id = self->transport.nextConnectionId++;
+                asio::ip::address address = self->peer.address();
+                if (address.is_v6() && address.to_v6().is_v4_mapped())
+                    address = asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+                auto connection = std::make_shared<Connection>(std::make_shared<Connection::Impl>(
+                    self->transport, std::move(socket), id, QString::fromStdString(address.to_string())));
+                const bool more = self->onAccept(std::move(connection));
+                if (self->cancelled)
+                    return;
+                if (more)
                     self->acceptNext();
-            });
-            return;
-        }
-        self->cancelled = true;
-        const FailureHandler onFailure = std::move(self->onFailure);
-        self->onAccept = nullptr;
-        self->onFailure = nullptr;
-        std::error_code ignored;
-        self->acceptor.close(ignored);
-        if (onFailure)
-            onFailure(QString::fromStdString(error.message()));
-    });
+                else
+                    self->paused = true;
+                return;
+            }
+            if (error == asio::error::operation_aborted)
+                return;
+            if (isConnectionError(error)) {
+                self->acceptNext();
+                return;
+            }
+            if (isResourceShortage(error)) {
+                self->retry.expires_after(kAcceptRetryDelay);
+                self->retry.async_wait([self](const std::error_code &waitError) {
+                    if (!waitError && !self->cancelled)
+                        self->acceptNext();
+                });
+                return;
+            }
+            self->cancelled = true;
+            const FailureHandler onFailure = std::move(self->onFailure);
+            self->onAccept = nullptr;
+            self->onFailure = nullptr;
+            std::error_code ignored;
+            self->acceptor.close(ignored);
+            if (onFailure)
+                onFailure(QString::fromStdString(error.message()));
+        });
+}
+
+void TeleprompterTcpTransport::Listener::resume()
+{
+    if (!d->paused || d->cancelled)
+        return;
+    d->paused = false;
+    d->acceptNext();
 }
 
 void TeleprompterTcpTransport::Listener::cancel()
@@ -335,6 +374,11 @@ TeleprompterTcpTransport::Connection::~Connection() = default;
 quint64 TeleprompterTcpTransport::Connection::identity() const
 {
     return d->id;
+}
+
+const QString &TeleprompterTcpTransport::Connection::peerAddress() const
+{
+    return d->peer;
 }
 
 void TeleprompterTcpTransport::Impl::watchReadDeadline(const std::shared_ptr<Connection::Impl> &connection)

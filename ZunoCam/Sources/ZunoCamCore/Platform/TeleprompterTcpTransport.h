@@ -27,6 +27,8 @@ public:
 
     // Queues a task on the thread; from any thread.
     void post(std::function<void()> task);
+    // Runs a task on the thread once `delay` has passed, unless the transport shut down first.
+    void postAfter(std::chrono::milliseconds delay, std::function<void()> task);
     // Runs a task on the thread and waits for it; inline when already there.
     void sync(const std::function<void()> &task);
     bool isCurrent() const;
@@ -43,7 +45,9 @@ private:
 
 class TeleprompterTcpTransport::Listener {
 public:
-    using AcceptHandler = std::function<void(std::shared_ptr<Connection>)>;
+    // Returns whether to accept the next connection at once; false pauses accepting until resume(),
+    // leaving further connections waiting in the system's listen backlog.
+    using AcceptHandler = std::function<bool(std::shared_ptr<Connection>)>;
     using FailureHandler = std::function<void(const QString &description)>;
 
     ~Listener();
@@ -51,6 +55,8 @@ public:
     // Accepts until cancelled. Running out of descriptors or memory pauses accepting briefly;
     // any other error ends it and reports the error's text once.
     void start(AcceptHandler onAccept, FailureHandler onFailure);
+    // Accepts again after the accept handler paused it; nothing when not paused.
+    void resume();
     // Closes the socket; no handler runs afterwards.
     void cancel();
 
@@ -69,6 +75,8 @@ public:
     ~Connection();
     // Distinct per connection for the life of the transport.
     quint64 identity() const;
+    // The peer's address as numeric text; an IPv4 peer of a dual-stack listener in dotted form.
+    const QString &peerAddress() const;
     // Closes the connection when `timeout` passes before disarmReadDeadline(); a pending receive
     // then completes with timedOut.
     void armReadDeadline(std::chrono::milliseconds timeout);

@@ -1,5 +1,6 @@
 #include "TeleprompterRemoteServer.h"
 
+#include "TeleprompterHTTPRequestReader.h"
 #include "TeleprompterRemoteProtocol.h"
 #include "TeleprompterRemoteRequestGuard.h"
 #include "TeleprompterTcpTransport.h"
@@ -7,6 +8,7 @@
 
 #include <QSysInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -20,6 +22,24 @@ using Listener = TeleprompterTcpTransport::Listener;
 constexpr std::size_t kReceiveChunkBytes = 16384;
 const QString kQueueLabel = QStringLiteral("com.quarnwell.zunocam.remote-server");
 const QString kLogCategory = QStringLiteral("remote");
+// How long the answer to a command the owner claimed (is applying) is awaited past the owner timeout.
+constexpr std::chrono::seconds kClaimedCommandGrace(10);
+// A connection younger than this is not yet slow: a burst of quick requests from one device (a page
+// loading, a benchmark) opens several at once, and their requests arrive a moment after the accept.
+constexpr std::chrono::milliseconds kBurstGrace(100);
+
+// One connection's request as it arrives.
+struct Incoming {
+    TeleprompterHTTPRequestReader reader;
+    std::chrono::steady_clock::time_point acceptedAt = std::chrono::steady_clock::now();
+    bool headArrived = false;
+};
+
+// The newest state the owner published, with the answer to GET /api/state built once.
+struct Snapshot {
+    TeleprompterRemoteState state;
+    QByteArray answer;
+};
 
 } // namespace
 
@@ -67,10 +87,14 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     void listenerFailed(quint64 listenerGeneration, const QString &description);
     void stop(bool silent, std::optional<quint64> onlyGeneration = std::nullopt);
 
-    void accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
+    // Whether to accept the next connection at once.
+    bool accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
+    // At the cap: every address over its share loses its oldest unfinished connections, then
+    // accepting goes on if that made room.
+    void trimPeers();
     void receiveNext(
-        const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer);
-    void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer,
+        const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming);
+    void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming,
         const QByteArray &chunk, Connection::ReceiveStatus status);
     void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
     // Whether the request's Host names this computer (the shown address, an interface address, the
@@ -78,11 +102,14 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     bool addressedHere(const TeleprompterHTTPRequest &request) const;
     // The owner did not complete in time: 503, and whatever it completes later is ignored.
     void ownerTimedOut(const std::shared_ptr<Connection> &connection);
+    // `armDeadline` when no owner deadline runs yet for this request.
     void respond(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPRequest &request,
-        const TeleprompterRemoteState &state, const CommandHandler &handler);
+        const TeleprompterRemoteState &state, const CommandHandler &handler, bool armDeadline);
+    void armOwnerDeadline(const std::shared_ptr<Connection> &connection);
     // `drainPeer` when the peer may still be sending (an oversized request).
     void send(const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response,
         bool drainPeer = false);
+    void sendBytes(const std::shared_ptr<Connection> &connection, QByteArray bytes, bool drainPeer = false);
     void forget(quint64 identity);
     bool isActive(quint64 identity) const;
     // A completion the owner may call from any thread, once; later calls and calls after the
@@ -101,7 +128,19 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     std::recursive_mutex eventMutex;
     mutable std::mutex mutex;
     std::shared_ptr<Listener> listener;
-    std::unordered_map<quint64, std::shared_ptr<Connection>> activeConnections;
+    struct Tracked {
+        std::shared_ptr<Connection> connection;
+        // Still receiving its request: the first to go when its address opens one too many.
+        bool unfinished = true;
+        std::chrono::steady_clock::time_point acceptedAt;
+        // The claim of a command handed to the owner; cancelled when a 503 goes out.
+        std::shared_ptr<std::atomic<int>> commandClaim;
+    };
+    std::unordered_map<quint64, Tracked> activeConnections;
+    // Connection identities per peer address, oldest first.
+    std::unordered_map<QString, std::vector<quint64>> connectionsByPeer;
+    std::shared_ptr<const Snapshot> snapshot;
+    bool trimScheduled = false;
     bool runningState = false;
     quint16 currentPort = TeleprompterRemoteProtocol::defaultPort;
     std::optional<QString> currentURLString;
@@ -137,9 +176,9 @@ void TeleprompterRemoteServer::Core::listenerStarted(
     startedListener->start(
         [weak, listenerGeneration](std::shared_ptr<Connection> connection) {
             if (const auto core = weak.lock())
-                core->accept(listenerGeneration, connection);
-            else
-                connection->cancel();
+                return core->accept(listenerGeneration, connection);
+            connection->cancel();
+            return false;
         },
         [weak, listenerGeneration](const QString &description) {
             if (const auto core = weak.lock())
@@ -196,8 +235,9 @@ void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> on
         listener.reset();
         connections.reserve(activeConnections.size());
         for (auto &entry : activeConnections)
-            connections.push_back(std::move(entry.second));
+            connections.push_back(std::move(entry.second.connection));
         activeConnections.clear();
+        connectionsByPeer.clear();
         wasRunning = runningState;
         runningState = false;
         currentURLString.reset();
@@ -221,43 +261,116 @@ void TeleprompterRemoteServer::Core::stop(bool silent, std::optional<quint64> on
     }
 }
 
-void TeleprompterRemoteServer::Core::accept(
+bool TeleprompterRemoteServer::Core::accept(
     quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
 {
+    const auto now = std::chrono::steady_clock::now();
+    std::shared_ptr<Connection> evicted;
     bool admitted = false;
+    bool acceptMore = false;
+    bool scheduleTrim = false;
     {
         std::lock_guard lock(mutex);
-        if (listenerGeneration == generation
-            && activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1))) {
-            activeConnections.emplace(connection->identity(), connection);
+        if (listenerGeneration == generation) {
+            std::vector<quint64> &ids = connectionsByPeer[connection->peerAddress()];
+            if (ids.size() >= static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1))) {
+                // The address has its share: its oldest connection still waiting for its request
+                // makes room. Fresh ones of a burst are left alone; trimPeers() evens out later.
+                const auto oldest = std::find_if(ids.begin(), ids.end(), [&](quint64 id) {
+                    const Tracked &tracked = activeConnections.at(id);
+                    return tracked.unfinished && now - tracked.acceptedAt >= kBurstGrace;
+                });
+                if (oldest != ids.end()) {
+                    evicted = std::move(activeConnections.at(*oldest).connection);
+                    activeConnections.erase(*oldest);
+                    ids.erase(oldest);
+                }
+            }
+            ids.push_back(connection->identity());
+            activeConnections.emplace(connection->identity(), Tracked { connection, true, now, nullptr });
             admitted = true;
+            acceptMore
+                = activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1));
+            scheduleTrim = !acceptMore && !trimScheduled;
+            trimScheduled = trimScheduled || scheduleTrim;
         }
     }
+    if (evicted)
+        evicted->cancel();
     if (!admitted) {
         connection->cancel();
-        return;
+        return false;
     }
-    connection->armReadDeadline(options.readTimeout);
-    receiveNext(connection, std::make_shared<QByteArray>());
+    if (scheduleTrim) {
+        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
+            if (const auto core = weak.lock())
+                core->trimPeers();
+        });
+    }
+    connection->armReadDeadline(std::min(options.headTimeout, options.readTimeout));
+    receiveNext(connection, std::make_shared<Incoming>());
+    return acceptMore;
+}
+
+void TeleprompterRemoteServer::Core::trimPeers()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<std::shared_ptr<Connection>> evicted;
+    std::shared_ptr<Listener> paused;
+    bool again = false;
+    {
+        std::lock_guard lock(mutex);
+        trimScheduled = false;
+        const auto share = static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1));
+        for (auto &[peer, ids] : connectionsByPeer) {
+            std::size_t excess = ids.size() > share ? ids.size() - share : 0;
+            for (auto it = ids.begin(); it != ids.end() && excess > 0;) {
+                Tracked &tracked = activeConnections.at(*it);
+                if (!tracked.unfinished || now - tracked.acceptedAt < kBurstGrace) {
+                    ++it;
+                    continue;
+                }
+                evicted.push_back(std::move(tracked.connection));
+                activeConnections.erase(*it);
+                it = ids.erase(it);
+                --excess;
+            }
+        }
+        std::erase_if(connectionsByPeer, [](const auto &entry) { return entry.second.empty(); });
+        if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
+            paused = listener;
+        else
+            again = trimScheduled = true; // still full: look again once the young ones have aged
+    }
+    for (const auto &connection : evicted)
+        connection->cancel();
+    if (paused)
+        paused->resume();
+    if (again) {
+        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
+            if (const auto core = weak.lock())
+                core->trimPeers();
+        });
+    }
 }
 
 void TeleprompterRemoteServer::Core::receiveNext(
-    const std::shared_ptr<Connection> &connection, const std::shared_ptr<QByteArray> &buffer)
+    const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming)
 {
     connection->receive(kReceiveChunkBytes,
-        [weak = weak_from_this(), connection, buffer](
+        [weak = weak_from_this(), connection, incoming](
             const QByteArray &chunk, Connection::ReceiveStatus status) {
             if (const auto core = weak.lock())
-                core->received(connection, buffer, chunk, status);
+                core->received(connection, incoming, chunk, status);
             else
                 connection->cancel();
         });
 }
 
 void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> &connection,
-    const std::shared_ptr<QByteArray> &buffer, const QByteArray &chunk, Connection::ReceiveStatus status)
+    const std::shared_ptr<Incoming> &incoming, const QByteArray &chunk, Connection::ReceiveStatus status)
 {
-    // Stopped meanwhile: the connection is already cancelled and forgotten.
+    // Stopped or pushed out meanwhile: the connection is already cancelled and forgotten.
     if (!isActive(connection->identity()))
         return;
     if (status == Connection::ReceiveStatus::timedOut) {
@@ -265,8 +378,9 @@ void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> 
         forget(connection->identity());
         return;
     }
-    buffer->append(chunk);
-    if (buffer->size() > TeleprompterRemoteProtocol::maxRequestBytes) {
+    using Progress = TeleprompterHTTPRequestReader::Progress;
+    const Progress progress = incoming->reader.append(chunk);
+    if (progress == Progress::tooLarge) {
         connection->disarmReadDeadline();
         send(connection,
             TeleprompterRemoteProtocol::makeErrorResponse(413, QStringLiteral("Payload Too Large"),
@@ -274,17 +388,24 @@ void TeleprompterRemoteServer::Core::received(const std::shared_ptr<Connection> 
             true);
         return;
     }
-    if (TeleprompterRemoteProtocol::isCompleteHTTPRequest(*buffer)) {
-        dispatch(connection, *buffer);
+    if (progress == Progress::complete) {
+        dispatch(connection, incoming->reader.bytes());
         return;
     }
     if (status == Connection::ReceiveStatus::data) {
-        receiveNext(connection, buffer);
+        if (progress == Progress::body && !incoming->headArrived) {
+            // The head came in time; the body gets what is left of the read timeout.
+            incoming->headArrived = true;
+            const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - incoming->acceptedAt);
+            connection->armReadDeadline(std::max(options.readTimeout - spent, std::chrono::milliseconds(1)));
+        }
+        receiveNext(connection, incoming);
         return;
     }
     // The peer finished or the connection failed before a whole request came.
-    if (!buffer->isEmpty()) {
-        dispatch(connection, *buffer);
+    if (!incoming->reader.bytes().isEmpty()) {
+        dispatch(connection, incoming->reader.bytes());
         return;
     }
     connection->cancel();
@@ -321,6 +442,11 @@ void TeleprompterRemoteServer::Core::dispatch(
     const std::shared_ptr<Connection> &connection, const QByteArray &buffer)
 {
     connection->disarmReadDeadline();
+    {
+        std::lock_guard lock(mutex);
+        if (const auto it = activeConnections.find(connection->identity()); it != activeConnections.end())
+            it->second.unfinished = false;
+    }
     const auto request = TeleprompterRemoteProtocol::parseHTTPRequest(buffer);
     if (!request) {
         send(connection,
@@ -342,15 +468,36 @@ void TeleprompterRemoteServer::Core::dispatch(
     }
     StateProvider provider;
     CommandHandler handler;
+    std::shared_ptr<const Snapshot> published;
     {
         std::lock_guard lock(mutex);
         provider = stateProvider;
         handler = commandHandler;
+        published = snapshot;
     }
-    if (!provider) {
-        respond(connection, *request, TeleprompterRemoteState::fallback(), handler);
+    if (published) {
+        // The common case, and the phone's poll: answered here without waiting on the owner.
+        if (request->method == u"GET" && request->path == u"/api/state") {
+            sendBytes(connection, published->answer);
+            return;
+        }
+        respond(connection, *request, published->state, handler, true);
         return;
     }
+    if (!provider) {
+        respond(connection, *request, TeleprompterRemoteState::fallback(), handler, true);
+        return;
+    }
+    armOwnerDeadline(connection);
+    provider(completionOnQueue(connection,
+        [request = *request, handler](
+            Core &core, const auto &connection, const TeleprompterRemoteState &state) {
+            core.respond(connection, request, state, handler, false);
+        }));
+}
+
+void TeleprompterRemoteServer::Core::armOwnerDeadline(const std::shared_ptr<Connection> &connection)
+{
     connection->armAnswerDeadline(options.ownerTimeout,
         [weak = weak_from_this(), weakConnection = std::weak_ptr<Connection>(connection)] {
             const auto core = weak.lock();
@@ -358,61 +505,98 @@ void TeleprompterRemoteServer::Core::dispatch(
             if (core && connection)
                 core->ownerTimedOut(connection);
         });
-    provider(completionOnQueue(connection,
-        [request = *request, handler](Core &core, const auto &connection,
-            const TeleprompterRemoteState &state) { core.respond(connection, request, state, handler); }));
 }
 
 bool TeleprompterRemoteServer::Core::addressedHere(const TeleprompterHTTPRequest &request) const
 {
-    QSet<QString> names;
+    // Loopback names and a missing Host need no look-up.
+    if (TeleprompterRemoteRequestGuard::hasAllowedHost(request, {}))
+        return true;
+    QString shown;
     {
         std::lock_guard lock(mutex);
         if (currentURLString)
-            names.insert(TeleprompterRemoteRequestGuard::hostName(
-                currentURLString->mid(QStringLiteral("http://").size())));
+            shown = currentURLString->mid(QStringLiteral("http://").size());
     }
-    const QString machine = QSysInfo::machineHostName().toLower();
-    if (!machine.isEmpty()) {
-        names.insert(machine);
-        names.insert(machine + QStringLiteral(".local"));
-    }
-    if (TeleprompterRemoteRequestGuard::hasAllowedHost(request, names))
+    const QString machine = QSysInfo::machineHostName();
+    if (TeleprompterRemoteRequestGuard::hasAllowedHost(
+            request, TeleprompterRemoteRequestGuard::localNames(machine, shown, {}, {})))
         return true;
-    // Another address of this computer (a second network, or one that changed since the start).
-    if (const auto interfaces = TeleprompterNetworkInterfaces::ipv4Addresses()) {
-        for (const TeleprompterNetworkInterfaceAddress &entry : *interfaces)
-            names.insert(entry.address);
-    }
-    return TeleprompterRemoteRequestGuard::hasAllowedHost(request, names);
+    // Another address of this computer (a second network, IPv6, or one that changed since the start).
+    const auto addressesOf = [](const auto &interfaces) {
+        QList<QString> addresses;
+        if (interfaces) {
+            for (const TeleprompterNetworkInterfaceAddress &entry : *interfaces)
+                addresses.append(entry.address);
+        }
+        return addresses;
+    };
+    return TeleprompterRemoteRequestGuard::hasAllowedHost(request,
+        TeleprompterRemoteRequestGuard::localNames(machine, shown,
+            addressesOf(TeleprompterNetworkInterfaces::ipv4Addresses()),
+            addressesOf(TeleprompterNetworkInterfaces::ipv6Addresses())));
 }
 
 void TeleprompterRemoteServer::Core::ownerTimedOut(const std::shared_ptr<Connection> &connection)
 {
-    if (!isActive(connection->identity()))
+    std::shared_ptr<std::atomic<int>> claim;
+    {
+        std::lock_guard lock(mutex);
+        const auto it = activeConnections.find(connection->identity());
+        if (it == activeConnections.end())
+            return;
+        claim = it->second.commandClaim;
+    }
+    if (claim && !TeleprompterRemoteCommandReply::cancel(*claim)) {
+        // The owner is applying the command right now: its answer comes, and a 503 would be a lie.
+        // Should it still not come, the connection is closed without an answer.
+        connection->armAnswerDeadline(kClaimedCommandGrace,
+            [weak = weak_from_this(), weakConnection = std::weak_ptr<Connection>(connection)] {
+                const auto core = weak.lock();
+                const auto connection = weakConnection.lock();
+                if (core && connection) {
+                    connection->cancel();
+                    core->forget(connection->identity());
+                }
+            });
         return;
+    }
+    // The command, if any, is cancelled before the 503 goes out: whatever the owner does later
+    // neither answers nor applies it.
     send(connection,
         TeleprompterRemoteProtocol::makeErrorResponse(503, QStringLiteral("Service Unavailable"),
             QStringLiteral("The studio did not answer in time.")));
-    // Forgotten at once, so that a completion arriving later neither answers nor applies a command.
     forget(connection->identity());
 }
 
 void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &connection,
     const TeleprompterHTTPRequest &request, const TeleprompterRemoteState &state,
-    const CommandHandler &handler)
+    const CommandHandler &handler, bool armDeadline)
 {
     const TeleprompterRemoteRouteResult result = TeleprompterRemoteProtocol::route(request, state);
     if (result.command) {
         const TeleprompterRemoteCommand command = *result.command;
         logInfo(QStringLiteral("LAN remote command: ") + command.wireName());
         if (handler) {
+            auto claim = std::make_shared<std::atomic<int>>(TeleprompterRemoteCommandReply::kOpen);
+            {
+                std::lock_guard lock(mutex);
+                const auto it = activeConnections.find(connection->identity());
+                if (it == activeConnections.end())
+                    return;
+                it->second.commandClaim = claim;
+            }
+            if (armDeadline)
+                armOwnerDeadline(connection);
             handler(command,
-                completionOnQueue(connection,
-                    [command](Core &core, const auto &connection, const TeleprompterRemoteState &updated) {
-                        core.send(
-                            connection, TeleprompterRemoteProtocol::makeCommandAckResponse(command, updated));
-                    }));
+                TeleprompterRemoteCommandReply(
+                    completionOnQueue(connection,
+                        [command](
+                            Core &core, const auto &connection, const TeleprompterRemoteState &updated) {
+                            core.send(connection,
+                                TeleprompterRemoteProtocol::makeCommandAckResponse(command, updated));
+                        }),
+                    claim));
             return;
         }
     }
@@ -422,8 +606,14 @@ void TeleprompterRemoteServer::Core::respond(const std::shared_ptr<Connection> &
 void TeleprompterRemoteServer::Core::send(
     const std::shared_ptr<Connection> &connection, const TeleprompterHTTPResponse &response, bool drainPeer)
 {
+    sendBytes(connection, response.serialized(), drainPeer);
+}
+
+void TeleprompterRemoteServer::Core::sendBytes(
+    const std::shared_ptr<Connection> &connection, QByteArray bytes, bool drainPeer)
+{
     connection->sendAndClose(
-        response.serialized(), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
+        std::move(bytes), drainPeer, [weak = weak_from_this(), identity = connection->identity()] {
             if (const auto core = weak.lock())
                 core->forget(identity);
         });
@@ -432,14 +622,26 @@ void TeleprompterRemoteServer::Core::send(
 void TeleprompterRemoteServer::Core::forget(quint64 identity)
 {
     std::shared_ptr<Connection> released;
+    std::shared_ptr<Listener> paused;
     {
         std::lock_guard lock(mutex);
         const auto it = activeConnections.find(identity);
         if (it == activeConnections.end())
             return;
-        released = std::move(it->second);
+        released = std::move(it->second.connection);
         activeConnections.erase(it);
+        const auto peer = connectionsByPeer.find(released->peerAddress());
+        if (peer != connectionsByPeer.end()) {
+            std::erase(peer->second, identity);
+            if (peer->second.empty())
+                connectionsByPeer.erase(peer);
+        }
+        if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
+            paused = listener;
     }
+    // A listener that paused at the cap takes the next waiting connection from the backlog.
+    if (paused)
+        paused->resume();
 }
 
 bool TeleprompterRemoteServer::Core::isActive(quint64 identity) const
@@ -527,6 +729,14 @@ int TeleprompterRemoteServer::activeConnectionCount() const
 {
     std::lock_guard lock(m_core->mutex);
     return static_cast<int>(m_core->activeConnections.size());
+}
+
+void TeleprompterRemoteServer::publishState(const TeleprompterRemoteState &state)
+{
+    auto published = std::make_shared<const Snapshot>(
+        Snapshot { state, TeleprompterRemoteProtocol::makeStateResponse(state).serialized() });
+    std::lock_guard lock(m_core->mutex);
+    m_core->snapshot = std::move(published);
 }
 
 void TeleprompterRemoteServer::setStateProvider(StateProvider provider)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TeleprompterRemoteCommand.h"
+#include "TeleprompterRemoteCommandReply.h"
 #include "TeleprompterRemoteState.h"
 
 #include <QString>
@@ -68,26 +69,36 @@ private:
 
 // The LAN remote's HTTP server: one request per connection, answered through the protocol layer
 // and closed. All sockets run on the server's own thread ("remote-server"), which never waits on
-// the owner: the state provider and command handler get a completion that the owner calls later,
-// from any thread, exactly once. Requests are answered independently, so a slow provider delays
-// only its own connection, and an owner that has not completed within the owner timeout gets its
-// request answered with 503 (later completions are ignored). A request must arrive whole within
-// the read timeout, and at most `maxConnections` connections are open at once; further ones are
-// closed at once. Requests whose Host names another computer, and commands from another web
-// page's Origin, get 403 without reaching the owner (TeleprompterRemoteRequestGuard).
+// the owner. The state comes from the newest snapshot the owner published, answered on the
+// server's thread; before the first snapshot, from the state provider. The provider and the
+// command handler get a completion that the owner calls later, from any thread, exactly once.
+// Requests are answered independently, so a slow owner delays only its own connection, and an
+// owner that has not completed within the owner timeout gets its request answered with 503 (later
+// completions are ignored, and a command not yet claimed is cancelled: it is never applied).
+// Each device gets a fair share: a request's head must arrive within the head timeout and the
+// whole request within the read timeout; one peer address holds `maxConnectionsPerPeer`
+// connections (a further one closes that address's oldest one still waiting for its request, once
+// it is no longer part of a burst); past `maxConnections` in all, new connections wait in the
+// listen backlog until one closes, and addresses over their share lose their oldest unfinished
+// ones. Requests whose Host names another computer, and commands from another web page's Origin,
+// get 403 without reaching the owner (TeleprompterRemoteRequestGuard).
 class TeleprompterRemoteServer {
 public:
     using StateCompletion = std::function<void(const TeleprompterRemoteState &)>;
     using StateProvider = std::function<void(StateCompletion)>;
-    using CommandHandler = std::function<void(const TeleprompterRemoteCommand &, StateCompletion)>;
+    using CommandHandler
+        = std::function<void(const TeleprompterRemoteCommand &, TeleprompterRemoteCommandReply)>;
     using EventHandler = std::function<void(const TeleprompterRemoteServerEvent &)>;
 
     struct Options {
-        // A request must arrive whole within this time after the connection opens.
+        // A request's head must arrive within this time after the connection opens...
+        std::chrono::milliseconds headTimeout { 3000 };
+        // ...and the whole request, body included, within this time.
         std::chrono::milliseconds readTimeout { 10000 };
         // The state provider and the command handler together must complete within this time.
         std::chrono::milliseconds ownerTimeout { 5000 };
         int maxConnections = 64;
+        int maxConnectionsPerPeer = 8;
         // Listen on 127.0.0.1 only instead of every interface (tests, local demos).
         bool loopbackOnly = false;
     };
@@ -112,6 +123,10 @@ public:
     std::optional<QString> remoteURLString() const;
     // Connections accepted and not yet closed.
     int activeConnectionCount() const;
+
+    // The state GET /api/state answers from now on, from any thread. The answer's bytes are built
+    // here, once per snapshot.
+    void publishState(const TeleprompterRemoteState &state);
 
     // Set before the first start. Called on the server's thread; they must not block it.
     void setStateProvider(StateProvider provider);
