@@ -191,8 +191,8 @@ int main(int argc, char **argv)
     std::printf("first frame (opens the file and the encoder): %.1f ms\n", live.appendSeconds.front() * 1000);
     ZunoBenchmarkRuns::figure("throughput, CPU per frame", median(cpuPerFrame),
         *std::max_element(cpuPerFrame.begin(), cpuPerFrame.end()));
-    ZunoBenchmarkRuns::figure("throughput, wall per frame", 1000 / median(fps),
-        1000 / *std::min_element(fps.begin(), fps.end()));
+    ZunoBenchmarkRuns::figure(
+        "throughput, wall per frame", 1000 / median(fps), 1000 / *std::min_element(fps.begin(), fps.end()));
     ZunoBenchmarkRuns::figure("append on the video queue", median(live.appendSeconds) * 1000,
         percentile(live.appendSeconds, 0.95) * 1000);
     if (!keep.isEmpty()) {

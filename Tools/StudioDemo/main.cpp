@@ -2,6 +2,7 @@
 #include "CamStudioViewModel.h"
 #include "CameraSystemDevices.h"
 #include "ZunoTerminationSignals.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -222,11 +223,17 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
+    const char *usage
+        = "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
+          "SECONDS] [--remote PORT [--loopback]]\n"
+          "  the studio's view model on its real services: teleprompter scrolling (6 s by default), timed\n"
+          "  document saves, a recording (0 s: until a signal) or the LAN remote until a signal\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage,
+            { "--prompter=", "--persist=", "--camera=", "--record=", "--remote=", "--loopback" }))
+        return *exitCode;
     Options options;
     if (!parse(QApplication::arguments(), options)) {
-        std::fprintf(stderr,
-            "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
-            "SECONDS] [--remote PORT [--loopback]]\n");
+        std::fputs(usage, stderr);
         return 2;
     }
     if (!options.camera.isEmpty())

@@ -25,11 +25,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZunoFonts::applyApplicationFont();
-    const char *usage = "usage: StudioGallery FOLDER\n"
-                        "         renders the studio's views in their states to PNG files in FOLDER\n"
-                        "       StudioGallery --bench-preview [SECONDS] [--pinned-cores N]\n"
-                        "         times the camera preview's paint and a live run of SECONDS (10), unpinned and\n"
-                        "         pinned to N cores (2)\n";
+    const char *usage
+        = "usage: StudioGallery FOLDER\n"
+          "         renders the studio's views in their states to PNG files in FOLDER\n"
+          "       StudioGallery --bench-preview [SECONDS] [--pinned-cores N]\n"
+          "         times the camera preview's paint and a live run of SECONDS (10), unpinned and\n"
+          "         pinned to N cores (2)\n";
     if (const auto exitCode
         = zunoCheckToolArguments(argc, argv, usage, { "--bench-preview", "--pinned-cores=" }))
         return *exitCode;
