@@ -2,6 +2,7 @@
 #include "ZunoCreditsError.h"
 #include "ZunoDesktopServices.h"
 #include "ZunoFakeGateway.h"
+#include "ZunoHttpSession.h"
 #include "ZunoLoopbackHTTP.h"
 #include "ZunoPKCECrypto.h"
 #include "ZunoScopedEnvironment.h"
@@ -237,6 +238,11 @@ TEST(ZunoLoopbackHTTP, ResultPagesAreByteExact)
 TEST_F(ZunoOneClickSignInTest, BrowserRoundTripRedeemsTheCodeAndSavesTheToken)
 {
     const int descriptors = openDescriptors();
+    // A session of its own: its kept-alive connection to the gateway goes with it at the end.
+    auto session = std::make_shared<ZunoHttpSession>();
+    std::optional<ZunoCreditsAccountManager> own;
+    own.emplace(home.filePath("account"), std::nullopt, gateway.baseURL(), session);
+    const ZunoCreditsAccountManager &manager = *own;
     RunningSignIn signIn(manager, 60);
     ASSERT_NE(signIn.port, 0);
     const QString connect = signIn.url.toString(QUrl::FullyEncoded);
@@ -278,6 +284,8 @@ TEST_F(ZunoOneClickSignInTest, BrowserRoundTripRedeemsTheCodeAndSavesTheToken)
         ZunoPKCECrypto::sha256Base64URL(QString::fromStdString(body["code_verifier"].get<std::string>())),
         signIn.challenge);
     EXPECT_TRUE(refusesConnections(signIn.port));
+    own.reset();
+    session.reset();
     EXPECT_TRUE(descriptorsSettleTo(descriptors))
         << openDescriptors() << " open, " << descriptors << " before";
 }
