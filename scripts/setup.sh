@@ -17,7 +17,7 @@ packages=(
     # camera and recording
     libavcodec-dev libavformat-dev libavdevice-dev libavutil-dev libswscale-dev libx264-dev ffmpeg
     # platform services
-    nlohmann-json3-dev libasio-dev libcurl4-openssl-dev ca-certificates libsecret-1-dev libpulse-dev libsystemd-dev
+    nlohmann-json3-dev libasio-dev libcurl4-openssl-dev libssl-dev ca-certificates libsecret-1-dev libpulse-dev libsystemd-dev
     libglib2.0-dev libicu-dev
     libxcb1-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
     # tests

@@ -3,6 +3,7 @@
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpLineReader.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -236,4 +237,47 @@ TEST(ZunoAIClientBilling, WithoutACallbackTheSharedStoreGetsTheBalanceWithOneThe
     EXPECT_EQ(reported, 4975.0);
     QCoreApplication::processEvents();
     EXPECT_DOUBLE_EQ(store.profile()->creditsAvailable(), 4987.5);
+}
+
+TEST_F(ZunoAIChatStreamTest, AnErrorEventInTheMiddleEndsTheStreamWithItsMessage)
+{
+    struct Case {
+        const char *name;
+        ZunoAIProvider provider;
+        std::vector<QByteArray> chunks;
+        ZunoAIClientError error;
+    };
+    const Case cases[] = {
+        { "OpenAI-compatible error event", ZunoAIProvider::openAI,
+            { event("par"),
+                "data: {\"error\":{\"message\":\"upstream overloaded\",\"type\":\"server_error\"}}\n\n",
+                event("never") },
+            ZunoAIClientError::httpError(200, QStringLiteral("upstream overloaded")) },
+        { "error event with its own status", ZunoAIProvider::openAI,
+            { event("par"), "data: {\"error\":{\"message\":\"busy\",\"code\":503}}\n\n" },
+            ZunoAIClientError::httpError(503, QStringLiteral("busy")) },
+        { "Ollama error line", ZunoAIProvider::ollamaLocal,
+            { "{\"message\":{\"content\":\"par\"}}\n", "{\"error\":\"model runner has stopped\"}\n",
+                "{\"message\":{\"content\":\"never\"}}\n" },
+            ZunoAIClientError::httpError(200, QStringLiteral("model runner has stopped")) },
+    };
+    for (const Case &c : cases) {
+        auto stream = start(c.provider, Reply::chunkedBody(c.chunks), std::nullopt);
+        const auto drained = drain(*stream);
+        EXPECT_EQ(drained.pieces, strings({ "par" })) << c.name;
+        EXPECT_EQ(errorOf<ZunoAIClientError>(drained.error), c.error) << c.name;
+    }
+}
+
+TEST_F(ZunoAIChatStreamTest, ALineOverTheLimitIsAnUnreadableAnswer)
+{
+    // Pieces first, then a line longer than the reader takes.
+    auto stream = start(ZunoAIProvider::openAI,
+        Reply::chunkedBody(
+            { event("shown"), "data: " + QByteArray(ZunoHttpLineReader::kMaxLineBytes + 16, 'x') }));
+    const auto drained = drain(*stream);
+    EXPECT_EQ(drained.pieces, strings({ "shown" }));
+    const auto error = errorOf<ZunoHttpError>(drained.error);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ZunoHttpError::Kind::badServerResponse);
 }

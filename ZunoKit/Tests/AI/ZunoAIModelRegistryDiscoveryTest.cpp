@@ -1,9 +1,12 @@
 #include "ZunoAIModelRegistry.h"
 #include "ZunoFakeHttpServer.h"
+#include "ZunoResidentMemory.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using Reply = ZunoFakeHttpServer::Reply;
 
@@ -118,4 +121,25 @@ TEST(ZunoAIModelRegistryDiscovery, ClosedPortsAndUnusableBasesGiveNothing)
     EXPECT_TRUE(registry.discoverLocalModels(closedBase, closedBase + QStringLiteral("/v1")).isEmpty());
     EXPECT_TRUE(registry.discoverLocalModels(QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/"))
                     .isEmpty());
+}
+
+TEST(ZunoAIModelRegistryDiscovery, AFloodOfBracketsOnALocalPortCostsLittleMemory)
+{
+    // Anyone may listen on the model servers' ports while they are down. 16 MiB of "[" once drove the
+    // process past a gigabyte; 1 MiB of it, under any body cap, is a million nested arrays.
+    const QByteArray mebibyte(1024 * 1024, '[');
+    DiscoveryFixture fixture;
+    fixture.server.route("GET", "/api/tags", Reply::chunkedBody(std::vector<QByteArray>(16, mebibyte)));
+    fixture.server.route("GET", "/v1/models", Reply::text(200, mebibyte.chopped(1)));
+
+    QList<ZunoAIDiscoveredLocalModel> found;
+    const qint64 growth = ZunoResidentMemory::peakGrowthDuring([&] { found = fixture.discover(); });
+    if (growth < 0)
+        GTEST_SKIP() << "the kernel does not let the peak resident size be reset";
+    EXPECT_TRUE(found.isEmpty());
+    // The caps allow a few MiB of body; the server's own chunk copies add one more. 32 MiB leaves room
+    // for the allocator and still sits far below a parsed flood (about 64 bytes per nested array).
+    EXPECT_LT(growth, 32 * 1024 * 1024);
+    std::printf(
+        "resident peak growth for the bracket flood: %.1f MiB\n", static_cast<double>(growth) / (1 << 20));
 }

@@ -1,6 +1,8 @@
 #include "ZunoAgentBrowserBridge.h"
+#include "ZunoFailingThreadStart.h"
 #include "ZunoFakeHttpServer.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpSession.h"
 #include "ZunoLoopbackListener.h"
 #include "ZunoTestHome.h"
 
@@ -372,7 +374,8 @@ TEST_F(ZunoAgentBrowserBridgeTest, DestroyingTheBridgeStopsAHangingRelease)
     client.reset();
     // The release's own time-out is 30 s; the destructor cancels it instead of waiting.
     EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
-    EXPECT_TRUE(m_server.waitForClientClose(1));
+    // The release may have gone out on the open call's kept-alive connection: the last one.
+    EXPECT_TRUE(m_server.waitForClientClose(m_server.connections().size() - 1));
 }
 
 TEST_F(ZunoAgentBrowserBridgeTest, OpensAnExternalLink)
@@ -437,4 +440,85 @@ TEST(ZunoAgentBrowserBridge, SharedInstanceIsMadeOnce)
     EXPECT_EQ(first->port(), 47891);
     EXPECT_TRUE(first->baseDirectory().endsWith(QLatin1String("/.zunoagentbrowser")));
     EXPECT_TRUE(first->tokenFilePath().endsWith(QLatin1String("/.zunoagentbrowser/token")));
+}
+
+namespace {
+
+// The real session; a snapshot call fails, and from then on the thread cannot start threads, as in a
+// process at its thread limit.
+class ExhaustingSession : public ZunoHttpSession {
+public:
+    ZunoHttpResponse send(const ZunoHttpRequest &request, std::stop_token stop) override
+    {
+        if (request.url.path() == QStringLiteral("/api/agent/snapshot")) {
+            ZunoFailingThreadStart::setFailing(true);
+            throw ZunoHttpError(ZunoHttpError::Kind::connectionLost);
+        }
+        return ZunoHttpSession::send(request, std::move(stop));
+    }
+};
+
+// Threads of this process, from /proc/self/status.
+int threadCount()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(ZunoAgentBrowserBridgeTest, AReleaseThatCannotBeScheduledNeverEndsTheProcess)
+{
+    writeToken(kToken);
+    m_server.route("POST", "/api/agent/open", Reply::text(200, R"({})"));
+    m_server.route("POST", "/api/agent/release", Reply::text(200, "{}"));
+    ZunoAgentBrowserBridge client(m_server.port(), base(), std::make_shared<ExhaustingSession>());
+
+    std::optional<ZunoHttpError::Kind> failure;
+    try {
+        client.ephemeralWebLookup(QStringLiteral("http://x/"), QStringLiteral("a"));
+    } catch (const ZunoHttpError &error) {
+        ZunoFailingThreadStart::setFailing(false);
+        failure = error.kind();
+    } catch (...) {
+        ZunoFailingThreadStart::setFailing(false);
+        ADD_FAILURE() << "the lookup's own error was replaced";
+    }
+    ZunoFailingThreadStart::setFailing(false);
+    // The lookup's error reaches the caller; the release could not be started and the process goes on.
+    EXPECT_EQ(failure, ZunoHttpError::Kind::connectionLost);
+
+    // The bridge still works: the next lookup starts the worker, which releases both profiles.
+    m_server.route("POST", "/api/agent/open", Reply::text(200, R"({"snapshot":{"compactText":"page"}})"));
+    EXPECT_EQ(
+        client.ephemeralWebLookup(QStringLiteral("http://x/"), QStringLiteral("b")), QStringLiteral("page"));
+    EXPECT_TRUE(client.waitForReleases(10s));
+    const auto requests = m_server.requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().target, "/api/agent/release");
+    EXPECT_EQ(bodyOf(requests.back()), Json({ { "agentId", "b" }, { "deleteProfile", true } }));
+    EXPECT_EQ(bodyOf(requests[requests.size() - 2]), Json({ { "agentId", "a" }, { "deleteProfile", true } }));
+}
+
+TEST_F(ZunoAgentBrowserBridgeTest, ReleasesQueueOnOneWorker)
+{
+    writeToken(kToken);
+    m_server.route("POST", "/api/agent/open", Reply::text(200, R"({"snapshot":{"compactText":"page"}})"));
+    m_server.route("POST", "/api/agent/release", Reply::hold());
+    auto client = bridge();
+    const int before = threadCount();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 8; ++i)
+        client->ephemeralWebLookup(QStringLiteral("http://x/"), QStringLiteral("agent %1").arg(i));
+    // The first release hangs; the other seven wait behind it on the same worker.
+    ASSERT_TRUE(m_server.waitForRequests(9));
+    EXPECT_LE(threadCount() - before, 1);
+    EXPECT_FALSE(client->waitForReleases(0ms));
+    client.reset();
 }

@@ -387,3 +387,27 @@ TEST(ZunoCreditsAccountManagerConcurrency, SeveralProcessesLoseNoEntry)
                         QDir::Files | QDir::Hidden)
                     .isEmpty());
 }
+
+TEST_F(ZunoCreditsAccountManagerTest, MovingALinkedFileAsideLeavesItsTargetAlone)
+{
+    const QString dir = folder("acc");
+    const QString outside = folder("elsewhere/notes.txt");
+    writeFile(outside, "not json");
+    ::chmod(QFile::encodeName(outside).constData(), 0644);
+    QDir().mkpath(dir);
+    ASSERT_TRUE(QFile::link(outside, dir + "/account.json"));
+
+    EXPECT_TRUE(ZunoCreditsAccountManager(dir).saveToken(QStringLiteral("fresh")));
+    EXPECT_EQ(modeOf(outside), 0644u);
+    EXPECT_EQ(readAll(outside), "not json");
+    EXPECT_EQ(readJson(dir + "/account.json"), Json({ { kDefaultKey.toStdString(), "fresh" } }));
+}
+
+TEST_F(ZunoCreditsAccountManagerTest, SaveReportsAFileThatCannotBeWritten)
+{
+    // The account folder is a link to nowhere.
+    ASSERT_TRUE(QFile::link(folder("nowhere"), folder("acc")));
+    const ZunoCreditsAccountManager manager(folder("acc"));
+    EXPECT_FALSE(manager.saveToken(QStringLiteral("t")));
+    EXPECT_FALSE(manager.savedToken());
+}

@@ -7,6 +7,7 @@
 #include "ZunoTestHome.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrlQuery>
 
@@ -617,4 +618,32 @@ TEST(ZunoCreditsAccountStoreShared, BrowserSignInCanRefreshTheSharedStoreFirst)
     EXPECT_EQ(signingIn.get(), kToken);
     // Refreshed before the sign-in returned.
     EXPECT_TRUE(ZunoCreditsAccountStore::shared().isSignedIn());
+}
+
+TEST_F(ZunoCreditsAccountStoreTest, ASignInThatCannotBeSavedSaysWhere)
+{
+    // The account folder is a link to nowhere: no token file can be written there.
+    ASSERT_TRUE(QFile::link(home.filePath("nowhere"), home.filePath("account")));
+    const QString path = manager->primaryAccountFile();
+
+    EXPECT_FALSE(await(store->saveManualToken(kToken)));
+    EXPECT_FALSE(store->isSignedIn());
+    EXPECT_EQ(store->lastError(), QStringLiteral("Could not save the sign-in in ") + path);
+    EXPECT_EQ(ZunoCreditsError::tokenNotSaved(path).description(ZunoLanguage::tr),
+        QStringLiteral("Oturum açma bilgisi ") + path + QStringLiteral(" konumuna kaydedilemedi"));
+
+    // An approved device poll and a redeemed browser code say the same instead of reporting success.
+    const std::function<void()> calls[] = {
+        [&] { manager->pollDeviceSignIn(QString::fromLatin1(ZunoFakeGateway::kDeviceCode)); },
+        [&] { manager->redeemConnectCode(QString::fromLatin1(ZunoFakeGateway::kConnectCode), "v"); },
+    };
+    for (const auto &call : calls) {
+        std::optional<ZunoCreditsError> failure;
+        try {
+            call();
+        } catch (const ZunoCreditsError &error) {
+            failure = error;
+        }
+        EXPECT_EQ(failure, ZunoCreditsError::tokenNotSaved(path));
+    }
 }

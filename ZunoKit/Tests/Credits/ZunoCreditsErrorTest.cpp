@@ -18,7 +18,11 @@ TEST(ZunoCreditsError, MessagesInEnglishAndTurkish)
             "yerel Ollama'ya geçebilirsiniz." },
         { ZunoCreditsError::serverError(502, QStringLiteral("Bad gateway")), "HTTP 502: Bad gateway",
             "HTTP 502: Bad gateway" },
-        { ZunoCreditsError::serverError(0, QString()), "HTTP 0: ", "HTTP 0: " },
+        // No text to add (an error page, an empty body): the status alone, without a dangling colon.
+        { ZunoCreditsError::serverError(0, QString()), "HTTP 0", "HTTP 0" },
+        { ZunoCreditsError::tokenNotSaved(QStringLiteral("/home/u/account.json")),
+            "Could not save the sign-in in /home/u/account.json",
+            "Oturum açma bilgisi /home/u/account.json konumuna kaydedilemedi" },
         { ZunoCreditsError::signInFailed(QStringLiteral("Code refused")), "Code refused", "Code refused" },
         { ZunoCreditsError::invalidGatewayURL(), "Invalid Quarnwell API gateway URL.",
             "Geçersiz Quarnwell API geçit adresi." },
@@ -38,7 +42,7 @@ TEST(ZunoCreditsError, MessagesInEnglishAndTurkish)
     }
     // The untranslated cases read the same in every language.
     EXPECT_EQ(ZunoCreditsError::serverError(500, QString()).description(ZunoLanguage::de),
-        QStringLiteral("HTTP 500: "));
+        QStringLiteral("HTTP 500"));
     EXPECT_EQ(ZunoCreditsError::insufficientCredits(7).availableMicros(), 7);
     EXPECT_FALSE(ZunoCreditsError::insufficientCredits(std::nullopt).availableMicros());
     EXPECT_EQ(ZunoCreditsError::serverError(401, QStringLiteral("x")),

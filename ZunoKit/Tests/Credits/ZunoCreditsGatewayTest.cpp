@@ -5,6 +5,7 @@
 #include "ZunoEncodingError.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoHttpError.h"
+#include "ZunoResidentMemory.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
 
@@ -464,4 +465,47 @@ TEST_F(ZunoCreditsGatewayTest, SignOutForgetsTheTokenEvenWithTheGatewayDown)
     const std::size_t sent = session->requests().size();
     offline.signOut();
     EXPECT_EQ(session->requests().size(), sent);
+}
+
+TEST_F(ZunoCreditsGatewayTest, ErrorPagesBecomeShortTexts)
+{
+    manager.saveToken(kToken);
+    const QByteArray page = "<!DOCTYPE html>\n<html><head><title>502 Bad Gateway</title></head><body>"
+        + QByteArray(216 * 1024, 'x') + "</body></html>";
+    const QString longText = QString(400, u'ş');
+    gateway.script("GET", "/v1/me",
+        { Reply::text(502, page, { { "Content-Type", "text/html" } }),
+            Reply::text(500, "  " + longText.toUtf8() + "  ") });
+
+    const std::optional<ZunoCreditsError> html = creditsFailure([&] { manager.fetchProfile(); });
+    ASSERT_TRUE(html);
+    EXPECT_EQ(*html, ZunoCreditsError::serverError(502, QString()));
+    EXPECT_EQ(html->errorDescription(), QStringLiteral("HTTP 502"));
+
+    // Plain text is kept, cut to 300 characters as the AI client cuts its errors.
+    EXPECT_EQ(creditsFailure([&] { manager.fetchProfile(); }),
+        ZunoCreditsError::serverError(500, longText.left(300)));
+}
+
+TEST_F(ZunoCreditsGatewayTest, AFloodOfBracketsIsRefusedWithoutBeingHeld)
+{
+    manager.saveToken(kToken);
+    const QByteArray mebibyte(1024 * 1024, '[');
+    gateway.script("GET", "/v1/me",
+        { Reply::chunkedBody(std::vector<QByteArray>(16, mebibyte)), Reply::text(200, mebibyte.chopped(1)) });
+
+    std::optional<ZunoHttpError> flood;
+    std::optional<ZunoDecodingError> nested;
+    const qint64 growth = ZunoResidentMemory::peakGrowthDuring([&] {
+        flood = failureOf<ZunoHttpError>([&] { manager.fetchProfile(); });
+        nested = failureOf<ZunoDecodingError>([&] { manager.fetchProfile(); });
+    });
+    ASSERT_TRUE(flood);
+    EXPECT_EQ(flood->kind(), ZunoHttpError::Kind::responseTooLarge);
+    EXPECT_TRUE(nested);
+    if (growth < 0)
+        GTEST_SKIP() << "the kernel does not let the peak resident size be reset";
+    // An account answer is capped at 1 MiB and its nesting bounded; 32 MiB leaves room for the
+    // allocator and the server's own copies, far below a parsed million-deep array.
+    EXPECT_LT(growth, 32 * 1024 * 1024);
 }

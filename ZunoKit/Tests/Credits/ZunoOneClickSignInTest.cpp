@@ -2,6 +2,7 @@
 #include "ZunoCreditsError.h"
 #include "ZunoDesktopServices.h"
 #include "ZunoFakeGateway.h"
+#include "ZunoHttpSession.h"
 #include "ZunoLoopbackHTTP.h"
 #include "ZunoPKCECrypto.h"
 #include "ZunoScopedEnvironment.h"
@@ -237,6 +238,11 @@ TEST(ZunoLoopbackHTTP, ResultPagesAreByteExact)
 TEST_F(ZunoOneClickSignInTest, BrowserRoundTripRedeemsTheCodeAndSavesTheToken)
 {
     const int descriptors = openDescriptors();
+    // A session of its own: its kept-alive connection to the gateway goes with it at the end.
+    auto session = std::make_shared<ZunoHttpSession>();
+    std::optional<ZunoCreditsAccountManager> own;
+    own.emplace(home.filePath("account"), std::nullopt, gateway.baseURL(), session);
+    const ZunoCreditsAccountManager &manager = *own;
     RunningSignIn signIn(manager, 60);
     ASSERT_NE(signIn.port, 0);
     const QString connect = signIn.url.toString(QUrl::FullyEncoded);
@@ -278,6 +284,8 @@ TEST_F(ZunoOneClickSignInTest, BrowserRoundTripRedeemsTheCodeAndSavesTheToken)
         ZunoPKCECrypto::sha256Base64URL(QString::fromStdString(body["code_verifier"].get<std::string>())),
         signIn.challenge);
     EXPECT_TRUE(refusesConnections(signIn.port));
+    own.reset();
+    session.reset();
     EXPECT_TRUE(descriptorsSettleTo(descriptors))
         << openDescriptors() << " open, " << descriptors << " before";
 }
@@ -294,7 +302,7 @@ TEST_F(ZunoOneClickSignInTest, CallbacksThatEndTheSignIn)
     const Case cases[] = {
         { "declined with a description", "error=access_denied&error_description=You%20said%20%3Cno%3E&STATE",
             "You said &lt;no&gt;", QStringLiteral("You said <no>") },
-        { "declined without a description", "error=access_denied", "access_denied",
+        { "declined without a description", "error=access_denied&STATE", "access_denied",
             QStringLiteral("access_denied") },
         { "a wrong state", "code=c&state=someone-else", "Connection verification failed", mismatch },
         { "no state", "code=c", "Security state mismatch.", mismatch },
@@ -398,6 +406,51 @@ TEST(ZunoLoopbackHTTP, SilentAndDribblingClientsAreDroppedAfterTheClientLimit)
     dribbling.join();
     EXPECT_TRUE(closedEarly);
     for (const int fd : { hit.clientFD, silent, dribbler, caller, listenFD })
+        ::close(fd);
+}
+
+TEST(ZunoLoopbackHTTP, SilentClientsAndForeignErrorsDoNotHoldOrEndTheWait)
+{
+    const auto [listenFD, port] = ZunoLoopbackHTTP::bindEphemeralLoopback();
+    ZunoLoopbackCancelSignal cancel;
+    ZunoLoopbackHTTP::LoopOptions options;
+    // Far longer than the whole wait: a listener serving one client at a time would still be reading
+    // the first silent one when the wait runs out.
+    options.clientLimit = 120s;
+
+    // The wait runs while the clients connect: more of them than the listen backlog holds.
+    auto waiting = std::async(std::launch::async, [&, listenFD = listenFD] {
+        std::optional<ZunoLoopbackCallbackHit> hit;
+        try {
+            hit = ZunoLoopbackHTTP::blockingAcceptLoop(listenFD, "s", 20, cancel, options);
+        } catch (const ZunoCreditsError &error) {
+            ADD_FAILURE() << error.what();
+        }
+        return hit;
+    });
+    std::vector<int> silent;
+    for (int i = 0; i < 20; ++i)
+        silent.push_back(connectTo(port));
+    // An error from a page that does not know the state is answered and ignored.
+    const int foreign = connectTo(port);
+    const QByteArray decline = "GET /?error=access_denied HTTP/1.1\r\n\r\n";
+    ::send(foreign, decline.constData(), static_cast<size_t>(decline.size()), MSG_NOSIGNAL);
+    const int caller = connectTo(port);
+    const QByteArray callback = "GET /?code=real&state=s HTTP/1.1\r\n\r\n";
+    ::send(caller, callback.constData(), static_cast<size_t>(callback.size()), MSG_NOSIGNAL);
+
+    const std::optional<ZunoLoopbackCallbackHit> hit = waiting.get();
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->code, QStringLiteral("real"));
+    QByteArray page;
+    char buffer[4096];
+    for (ssize_t got = 0; (got = ::recv(foreign, buffer, sizeof buffer, 0)) > 0;)
+        page.append(buffer, got);
+    EXPECT_TRUE(page.startsWith("HTTP/1.1 400 Bad Request\r\n")) << page.constData();
+    EXPECT_TRUE(page.contains("Connection verification failed")) << page.constData();
+    for (const int fd : silent)
+        ::close(fd);
+    for (const int fd : { hit->clientFD, foreign, caller, listenFD })
         ::close(fd);
 }
 

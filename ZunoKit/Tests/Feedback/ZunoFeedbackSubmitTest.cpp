@@ -171,7 +171,7 @@ TEST(ZunoFeedbackSubmit, ValidationFailsInOrderBeforeAnyTraffic)
             EXPECT_NO_THROW(submission.submit()) << c.name;
             ++sent;
         }
-        EXPECT_EQ(server.connections().size(), sent) << c.name << ": refused input sends nothing";
+        EXPECT_EQ(server.requests().size(), sent) << c.name << ": refused input sends nothing";
     }
 }
 

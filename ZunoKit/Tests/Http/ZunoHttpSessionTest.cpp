@@ -1,7 +1,11 @@
 #include "ZunoHttpSession.h"
 #include "ZunoFakeHttpServer.h"
+#include "ZunoFakeTlsServer.h"
 #include "ZunoHttpError.h"
 #include "ZunoScopedEnvironment.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -193,13 +197,20 @@ TEST(ZunoHttpSession, ServerThatNeverAnswersTimesOut)
     EXPECT_TRUE(server.waitForClientClose(1));
 }
 
-TEST(ZunoHttpSession, TrickleCannotHoldASendButKeepsAStreamAlive)
+TEST(ZunoHttpSession, TrickleKeepsASendAliveUntilTheBackstopAndAStreamForGood)
 {
     ZunoFakeHttpServer server;
     server.route("GET", "/trickle", Reply::trickle(60, 100ms));
+    server.route("GET", "/short", Reply::trickle(12, 100ms));
 
-    ZunoHttpRequest request = requestTo(server.url("/trickle"));
+    // The time-out is an idle limit: twelve bytes a tenth of a second apart take four times as long.
+    ZunoHttpRequest request = requestTo(server.url("/short"));
     request.timeout = 300ms;
+    EXPECT_EQ(ZunoHttpSession::shared()->send(request).body, QByteArray(12, 'x'));
+
+    // The backstop still ends a send that never finishes.
+    request.url = QUrl::fromEncoded(server.url("/trickle"));
+    request.totalLimit = 600ms;
     EXPECT_EQ(sendFailure(request), Kind::timedOut);
 
     // Idle limit ten times the trickle's period; fifteen bytes take far longer than the limit.
@@ -208,6 +219,26 @@ TEST(ZunoHttpSession, TrickleCannotHoldASendButKeepsAStreamAlive)
     EXPECT_FALSE(record.failure);
     EXPECT_EQ(record.body, QByteArray(15, 'x'));
     EXPECT_EQ(record.status, 200);
+}
+
+TEST(ZunoHttpSession, SteadySlowUploadOutlivesTheIdleLimitAndASilentServerEndsIt)
+{
+    ZunoFakeHttpServer server;
+    server.route("POST", "/upload", Reply::text(200, "ok"));
+    server.route("POST", "/silent", Reply::hold());
+    // At most 800 KB/s: a 1 MiB body takes well over the idle limit to go, and never stops moving.
+    server.setReadPace(4096, 5ms);
+
+    ZunoHttpRequest request = requestTo(server.url("/upload"), "POST");
+    request.body = QByteArray(1024 * 1024, 'u');
+    request.timeout = 800ms;
+    EXPECT_EQ(ZunoHttpSession::shared()->send(request).body, "ok");
+    EXPECT_EQ(server.requests().back().body.size(), request.body.size());
+
+    request.url = QUrl::fromEncoded(server.url("/silent"));
+    request.body = QByteArray(64 * 1024, 'u');
+    request.timeout = 400ms;
+    EXPECT_EQ(sendFailure(request), Kind::timedOut);
 }
 
 TEST(ZunoHttpSession, StreamThatFallsSilentTimesOut)
@@ -399,6 +430,67 @@ TEST(ZunoHttpSession, RedirectsStayOnHttpAndEndAfterFive)
     const std::size_t before = server.requests().size();
     EXPECT_TRUE(sendFailure(requestTo(server.url("/hop0"))));
     EXPECT_EQ(server.requests().size() - before, 6u);
+}
+
+TEST(ZunoHttpSession, HttpsRedirectsStayOnHttps)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QByteArray certificate = QFile::encodeName(folder.filePath(QStringLiteral("root.pem")));
+    ZunoFakeHttpServer plain;
+    plain.route("GET", "/final", Reply::text(200, "downgraded"));
+    QByteArray secureBase;
+    ZunoFakeTlsServer secure(certificate, [&](const QByteArray &target) -> QByteArray {
+        const auto redirect = [](const QByteArray &location) {
+            return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
+        };
+        if (target == "/to-http")
+            return redirect(plain.url("/final"));
+        if (target == "/to-https")
+            return redirect(secureBase + "/final");
+        return "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecure";
+    });
+    ASSERT_TRUE(secure.isListening());
+    secureBase = secure.url("");
+    ZunoHttpSession session(certificate);
+
+    // A redirect that stays on https is followed: the server is trusted and the rule is not a blanket no.
+    EXPECT_EQ(session.send(requestTo(secure.url("/to-https"))).body, "secure");
+    std::optional<Kind> failure;
+    try {
+        session.send(requestTo(secure.url("/to-http")));
+    } catch (const ZunoHttpError &error) {
+        failure = error.kind();
+    }
+    EXPECT_EQ(failure, Kind::unsupportedURL);
+    ZunoHttpStreamHandler handler;
+    EXPECT_THROW(session.stream(requestTo(secure.url("/to-http")), handler), ZunoHttpError);
+    EXPECT_TRUE(plain.requests().empty());
+    EXPECT_TRUE(plain.connections().empty());
+}
+
+TEST(ZunoHttpSession, SequentialCallsShareOneConnection)
+{
+    ZunoFakeHttpServer server;
+    server.route("GET", "/v1/me", Reply::text(200, "{}"));
+    ZunoHttpSession session;
+    ZunoHttpRequest request = requestTo(server.url("/v1/me"));
+    request.setHeader("Authorization", "Bearer t");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(session.send(request).statusCode, 200);
+    EXPECT_EQ(server.requests().size(), 5u);
+    EXPECT_EQ(server.connections().size(), 1u);
+
+    // A cancelled transfer's connection is not handed to the next one.
+    server.route("GET", "/hang", Reply::hold());
+    std::stop_source stop;
+    auto hanging = std::async(std::launch::async,
+        [&] { return failureOf([&] { session.send(requestTo(server.url("/hang")), stop.get_token()); }); });
+    ASSERT_TRUE(server.waitForRequests(6));
+    stop.request_stop();
+    EXPECT_EQ(hanging.get(), Kind::cancelled);
+    EXPECT_EQ(session.send(request).statusCode, 200);
+    EXPECT_EQ(server.requests().back().target, "/v1/me");
 }
 
 TEST(ZunoHttpSession, HttpsToAPlainServerNeverSucceeds)

@@ -89,6 +89,8 @@ struct ZunoFakeHttpServer::Impl {
     ZunoFakeHttpServer::Handler handler;
     std::vector<Request> requests;
     std::vector<Connection> connections;
+    std::size_t paceBytes = 0;
+    std::chrono::milliseconds paceEvery { 0 };
 
     // Touched on the server thread only.
     int gatePermits = 0;
@@ -117,6 +119,16 @@ struct ZunoFakeHttpServer::Impl {
                 std::lock_guard lock(mutex);
                 index = static_cast<int>(connections.size());
                 connections.push_back({ Clock::now(), std::nullopt });
+            }
+            {
+                // A slow reader's small buffer keeps what it has not read on the client's side, as a slow
+                // network would.
+                std::lock_guard lock(mutex);
+                if (paceBytes > 0) {
+                    std::error_code ignored;
+                    socket.set_option(
+                        asio::socket_base::receive_buffer_size(static_cast<int>(paceBytes * 4)), ignored);
+                }
             }
             asio::co_spawn(context, serve(std::move(socket), index), asio::detached);
         }
@@ -159,9 +171,20 @@ struct ZunoFakeHttpServer::Impl {
     asio::awaitable<bool> readMore(tcp::socket &socket, std::string &buffer, int index)
     {
         char chunk[4096];
+        std::size_t limit = sizeof chunk;
+        std::chrono::milliseconds every { 0 };
+        {
+            std::lock_guard lock(mutex);
+            if (paceBytes > 0) {
+                limit = std::min(limit, paceBytes);
+                every = paceEvery;
+            }
+        }
+        if (!co_await pause(every))
+            co_return false;
         std::error_code error;
         const std::size_t count = co_await socket.async_read_some(
-            asio::buffer(chunk), asio::redirect_error(asio::use_awaitable, error));
+            asio::buffer(chunk, limit), asio::redirect_error(asio::use_awaitable, error));
         if (error) {
             markClientClosed(index);
             co_return false;
@@ -445,6 +468,13 @@ void ZunoFakeHttpServer::setHandler(Handler handler)
 {
     std::lock_guard lock(d->mutex);
     d->handler = std::move(handler);
+}
+
+void ZunoFakeHttpServer::setReadPace(std::size_t bytes, std::chrono::milliseconds every)
+{
+    std::lock_guard lock(d->mutex);
+    d->paceBytes = bytes;
+    d->paceEvery = every;
 }
 
 void ZunoFakeHttpServer::openGate(int count)

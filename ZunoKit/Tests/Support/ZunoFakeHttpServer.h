@@ -102,6 +102,9 @@ public:
     // Answers requests that no route matches (none: 404). Runs on the server thread, one request at a time.
     using Handler = std::function<std::optional<Reply>(const Request &)>;
     void setHandler(Handler handler);
+    // Reads what clients send at most `bytes` at a time with `every` between reads: a slow, steady reader
+    // (0 bytes: as fast as it arrives).
+    void setReadPace(std::size_t bytes, std::chrono::milliseconds every);
     // Lets `count` more gated chunks go.
     void openGate(int count = 1);
 

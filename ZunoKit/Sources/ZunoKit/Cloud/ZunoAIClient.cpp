@@ -1,5 +1,6 @@
 #include "ZunoAIClient.h"
 
+#include "ZunoBoundedJson.h"
 #include "ZunoChatJson.h"
 #include "ZunoCreditsAccountStore.h"
 #include "ZunoGraphemes.h"
@@ -20,6 +21,26 @@ using Json = nlohmann::json;
 namespace {
 
 using ZunoChatJson::member;
+
+// The status an error event in a stream reports: its own when it carries an HTTP error status ("code" or
+// "status"), else the stream's.
+int midStreamStatus(const Json &error, int streamStatus)
+{
+    if (!error.is_object())
+        return streamStatus;
+    for (const char *key : { "status", "code" }) {
+        const Json *value = member(error, key);
+        if (value && value->is_number_integer()) {
+            const auto number = value->get<std::int64_t>();
+            if (number >= 400 && number <= 599)
+                return static_cast<int>(number);
+        }
+    }
+    return streamStatus;
+}
+
+// A whole chat answer is at most a few hundred KiB of text.
+constexpr std::int64_t kAnswerMaxBodyBytes = 4 * 1024 * 1024;
 
 std::optional<QString> stringMember(const Json *object, const char *key)
 {
@@ -238,6 +259,7 @@ ZunoHttpRequest ZunoAIClient::buildRequest(const QString &systemPrompt, const QS
     request.url = *url;
     request.timeout
         = stream ? std::chrono::milliseconds(kStreamIdleTimeout) : std::chrono::milliseconds(kRequestTimeout);
+    request.maxBodyBytes = kAnswerMaxBodyBytes;
     request.setHeader("Content-Type", "application/json");
     if (stream && config.provider != ZunoAIProvider::ollamaLocal)
         request.setHeader("Accept", "text/event-stream");
@@ -275,8 +297,7 @@ QString ZunoAIClient::complete(const QString &systemPrompt, const QString &userP
     if (!ZunoChatJson::isSuccessStatus(response.statusCode))
         throw parseHTTPError(response.statusCode, response.body);
 
-    const Json parsed = Json::parse(
-        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
+    const Json parsed = ZunoBoundedJson::parse(response.body);
     const Json *object = parsed.is_object() ? &parsed : nullptr;
     // The balance counts even when the answer turns out empty.
     if (config.provider == ZunoAIProvider::quarnwellCredits) {
@@ -340,9 +361,13 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
                 return false;
         }
         const QByteArray utf8 = payload.toUtf8();
-        const Json object = Json::parse(utf8.constData(), utf8.constData() + utf8.size(), nullptr, false);
+        const Json object = ZunoBoundedJson::parse(utf8);
         if (!object.is_object())
             return true;
+        // A server that fails after the answer began says so in an event of its own; ending as if the
+        // answer were whole would pass a cut answer off as complete.
+        if (const Json *error = member(object, "error"); error && !error->is_null())
+            throw parseHTTPError(midStreamStatus(*error, status), utf8);
         if (ollama) {
             const auto piece = extractOllamaStreamDelta(object);
             if (piece && !piece->isEmpty())
@@ -368,6 +393,7 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
     };
 
     bool readingOver = false;
+    bool lineTooLong = false;
     ZunoHttpStreamHandler handler;
     handler.head = [&](const ZunoHttpResponse &head) {
         status = head.statusCode;
@@ -380,7 +406,14 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
             errorBody.append(bytes.first(std::min(bytes.size(), kStreamErrorBodyBytes - errorBody.size())));
             return errorBody.size() < kStreamErrorBodyBytes;
         }
-        for (const QString &line : reader.feed(bytes)) {
+        QStringList lines;
+        try {
+            lines = reader.feed(bytes);
+        } catch (const ZunoHttpError &) {
+            lineTooLong = true;
+            throw;
+        }
+        for (const QString &line : lines) {
             if (!handleLine(line)) {
                 readingOver = true;
                 return false;
@@ -391,7 +424,9 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
     try {
         m_session->stream(request, handler, stop);
     } catch (const ZunoHttpError &error) {
-        if (error.kind() == ZunoHttpError::Kind::badServerResponse)
+        // A line past the reader's limit is an answer that could not be read, not an empty one: pieces of
+        // it may already be on the screen.
+        if (error.kind() == ZunoHttpError::Kind::badServerResponse && !lineTooLong)
             throw ZunoAIClientError::emptyResponse();
         throw;
     }
@@ -438,7 +473,7 @@ ZunoAIClientError ZunoAIClient::parseHTTPError(int statusCode, const QByteArray 
     std::optional<QString> code;
     std::optional<QString> message;
     std::optional<QString> app;
-    const Json parsed = Json::parse(data.constData(), data.constData() + data.size(), nullptr, false);
+    const Json parsed = ZunoBoundedJson::parse(data);
     if (parsed.is_object()) {
         const Json *error = member(parsed, "error");
         const Json *errorObject = error && error->is_object() ? error : nullptr;

@@ -2,7 +2,9 @@
 // every key is written once and decoding, encoding and hashing cannot drift apart.
 
 #include "ZunoAIModelCatalogDocument.h"
+
 #include "ZunoAIModelSyncMeta.h"
+#include "ZunoBoundedJson.h"
 #include "ZunoEncodingError.h"
 #include "ZunoStrictJson.h"
 
@@ -241,6 +243,8 @@ namespace {
 
 template <typename T> T decodeAs(const QByteArray &data)
 {
+    if (!ZunoBoundedJson::withinDepth(data))
+        throw ZunoDecodingError("malformed JSON: nested too deep");
     json parsed;
     try {
         parsed = json::parse(data.constData(), data.constData() + data.size());

@@ -5,6 +5,8 @@
 #include <QPromise>
 #include <QtConcurrent>
 
+#include <optional>
+
 ZunoAIModelCatalogStore::ZunoAIModelCatalogStore(std::shared_ptr<ZunoAIModelRegistry> registry,
     const QString &ollamaBaseURL, const QString &lmStudioBaseURL, QObject *parent)
     : QObject(parent)
@@ -58,20 +60,46 @@ QFuture<void> ZunoAIModelCatalogStore::refresh(bool force, bool discoverLocal)
     const std::shared_ptr<ZunoAIModelRegistry> registry = m_registry;
     const std::stop_token stop = m_stop.get_token();
 
-    QtConcurrent::run([registry] {
-        return registry->loadCurrent();
-    }).then(this, [=, this](const std::pair<ZunoAIModelCatalogDocument, ZunoAIModelSyncMeta> &current) {
-        publish(current.first, current.second);
-        QtConcurrent::run([registry, force, stop] {
-            return registry->syncIfNeeded(force, stop);
-        }).then(this, [=, this](const ZunoAIModelRegistry::SyncResult &synced) {
-            publish(synced.document, synced.meta);
+    // Each worker catches whatever its step throws (even running out of memory), so the chain always
+    // reaches `finish` and the store never stays syncing.
+    using Current = std::pair<ZunoAIModelCatalogDocument, ZunoAIModelSyncMeta>;
+    QtConcurrent::run([registry]() -> std::optional<Current> {
+        try {
+            return registry->loadCurrent();
+        } catch (const std::exception &error) {
+            qWarning("The model catalog could not be loaded: %s", error.what());
+        } catch (...) {
+            qWarning("The model catalog could not be loaded");
+        }
+        return std::nullopt;
+    }).then(this, [=, this](const std::optional<Current> &current) {
+        if (current)
+            publish(current->first, current->second);
+        QtConcurrent::run([registry, force, stop]() -> std::optional<ZunoAIModelRegistry::SyncResult> {
+            try {
+                return registry->syncIfNeeded(force, stop);
+            } catch (const std::exception &error) {
+                qWarning("The model catalog check failed: %s", error.what());
+            } catch (...) {
+                qWarning("The model catalog check failed");
+            }
+            return std::nullopt;
+        }).then(this, [=, this](const std::optional<ZunoAIModelRegistry::SyncResult> &synced) {
+            if (synced)
+                publish(synced->document, synced->meta);
             if (!discoverLocal) {
                 finish();
                 return;
             }
             QtConcurrent::run([registry, ollama = m_ollamaBaseURL, lmStudio = m_lmStudioBaseURL, stop] {
-                return registry->discoverLocalModels(ollama, lmStudio, stop);
+                try {
+                    return registry->discoverLocalModels(ollama, lmStudio, stop);
+                } catch (const std::exception &error) {
+                    qWarning("Local model discovery failed: %s", error.what());
+                } catch (...) {
+                    qWarning("Local model discovery failed");
+                }
+                return QList<ZunoAIDiscoveredLocalModel>();
             }).then(this, [=, this](const QList<ZunoAIDiscoveredLocalModel> &models) {
                 m_discoveredLocalModels = models;
                 emit stateChanged();

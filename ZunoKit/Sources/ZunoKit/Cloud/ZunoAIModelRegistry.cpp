@@ -1,6 +1,7 @@
 #include "ZunoAIModelRegistry.h"
 
 #include "ZunoAtomicFile.h"
+#include "ZunoBoundedJson.h"
 #include "ZunoBundle.h"
 #include "ZunoDecodingError.h"
 #include "ZunoHttpError.h"
@@ -30,6 +31,9 @@ using nlohmann::json;
 constexpr qint64 kMaxCacheFileBytes = 16 * 1024 * 1024;
 constexpr std::chrono::milliseconds kCatalogTimeout { 8000 };
 constexpr std::chrono::milliseconds kProbeTimeout { 1400 };
+// A local server's model list is a few KiB; anything on these ports may answer, so the cap is small.
+constexpr std::int64_t kProbeMaxBodyBytes = 1024 * 1024;
+constexpr std::int64_t kCatalogMaxBodyBytes = 4 * 1024 * 1024;
 
 QString defaultCacheDirectory()
 {
@@ -84,15 +88,17 @@ json probe(ZunoHttpSession &session, const QString &base, const QString &path, s
     ZunoHttpRequest request;
     request.url = *url;
     request.timeout = kProbeTimeout;
+    request.maxBodyBytes = kProbeMaxBodyBytes;
     try {
         const ZunoHttpResponse response = session.send(request, stop);
         if (response.statusCode < 200 || response.statusCode > 299)
             return nullptr;
-        return json::parse(response.body.constData(), response.body.constData() + response.body.size());
+        json answer = ZunoBoundedJson::parse(response.body);
+        if (!answer.is_discarded())
+            return answer;
+        qCDebug(lcCatalog) << "local model probe" << url->toString() << "answered no JSON";
     } catch (const ZunoHttpError &error) {
         qCDebug(lcCatalog) << "local model probe" << url->toString() << "failed:" << error.what();
-    } catch (const json::exception &) {
-        qCDebug(lcCatalog) << "local model probe" << url->toString() << "answered no JSON";
     }
     return nullptr;
 }
@@ -295,6 +301,7 @@ ZunoAIModelRegistry::SyncResult ZunoAIModelRegistry::syncIfNeeded(bool force, st
     ZunoHttpRequest request;
     request.url = *url;
     request.timeout = kCatalogTimeout;
+    request.maxBodyBytes = kCatalogMaxBodyBytes;
     request.setHeader("Accept", "application/json");
     request.setHeader("User-Agent", "ZunoKit-AICatalog/1.0");
     if (!force && meta.etag && !meta.etag->isEmpty())

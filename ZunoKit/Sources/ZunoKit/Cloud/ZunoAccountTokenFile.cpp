@@ -134,7 +134,17 @@ bool rescue(const QString &path)
 {
     const QString directory = QFileInfo(path).absolutePath();
     const QString target = ZunoAtomicFile::rescuePath(directory, QLatin1String(kRescueStem));
-    ::chmod(QFile::encodeName(path).constData(), 0600);
+    // Narrowed through a descriptor of the file itself: a link would carry the change to its target,
+    // which may be any file of the user's outside this folder.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status { };
+    if (::lstat(name.constData(), &status) == 0 && S_ISREG(status.st_mode)) {
+        const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fchmod(fd, 0600);
+            ::close(fd);
+        }
+    }
     if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) != 0) {
         qWarning("Unreadable account file %s could not be moved aside: %s", qPrintable(path),
             std::strerror(errno));

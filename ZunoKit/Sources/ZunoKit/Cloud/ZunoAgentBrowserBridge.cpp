@@ -1,5 +1,6 @@
 #include "ZunoAgentBrowserBridge.h"
 
+#include "ZunoBoundedJson.h"
 #include "ZunoHttpError.h"
 #include "ZunoHttpSession.h"
 #include "ZunoUtf8.h"
@@ -52,14 +53,11 @@ ZunoAgentBrowserBridge::ZunoAgentBrowserBridge(
 
 ZunoAgentBrowserBridge::~ZunoAgentBrowserBridge()
 {
-    std::vector<Release> releases;
-    {
-        std::lock_guard lock(m_releasesMutex);
-        releases.swap(m_releases);
+    // The worker's stop token also cancels the transfer in flight, so the join is prompt.
+    if (m_releaseWorker.joinable()) {
+        m_releaseWorker.request_stop();
+        m_releaseWorker.join();
     }
-    for (Release &release : releases)
-        release.thread.request_stop();
-    // Each jthread joins as `releases` goes out of scope; a stopped transfer ends at once.
 }
 
 ZunoAgentBrowserBridge &ZunoAgentBrowserBridge::shared()
@@ -112,8 +110,7 @@ ZunoAgentBrowserBridge::Health ZunoAgentBrowserBridge::checkHealth(std::stop_tok
     }
     if (response.statusCode != 200)
         return health;
-    const nlohmann::json reply = nlohmann::json::parse(
-        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
+    const nlohmann::json reply = ZunoBoundedJson::parse(response.body);
     if (reply.is_discarded() || !reply.is_object())
         return health;
     const auto ok = reply.find("ok");
@@ -172,8 +169,7 @@ ZunoAgentBrowserBridge::Json ZunoAgentBrowserBridge::call(const QString &path, c
         throw;
     }
 
-    Json reply = Json::parse(
-        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
+    Json reply = ZunoBoundedJson::parse(response.body);
     if (reply.is_discarded() || !reply.is_object())
         reply = Json::object();
     if (response.statusCode >= 200 && response.statusCode <= 299)
@@ -193,13 +189,22 @@ QString ZunoAgentBrowserBridge::ephemeralWebLookup(
             { "snapshot", true }, { "tokenMode", "max" }, { "focus", false }, { "aiClient", kAIClient } },
         30.0, stop);
 
-    // From here on the profile is released however the lookup ends.
-    struct ReleaseOnExit {
-        ZunoAgentBrowserBridge *bridge;
-        QString agentId;
-        ~ReleaseOnExit() { bridge->scheduleRelease(agentId); }
-    } releaseOnExit { this, agentId };
+    // From here on the profile is released however the lookup ends; not from a destructor, where a
+    // failure to schedule it during an unwinding error would end the process.
+    QString text;
+    try {
+        text = pageText(opened, url, agentId, stop);
+    } catch (...) {
+        scheduleRelease(agentId);
+        throw;
+    }
+    scheduleRelease(agentId);
+    return text;
+}
 
+QString ZunoAgentBrowserBridge::pageText(
+    const Json &opened, const QString &url, const QString &agentId, std::stop_token stop) const
+{
     const auto snapshot = opened.find("snapshot");
     if (snapshot != opened.end() && snapshot->is_object()) {
         const QString compact = stringMember(*snapshot, "compactText");
@@ -217,35 +222,58 @@ QString ZunoAgentBrowserBridge::ephemeralWebLookup(
     return QStringLiteral("Loaded ") + url + QStringLiteral(" via ZunoAgentBrowser.");
 }
 
-void ZunoAgentBrowserBridge::scheduleRelease(const QString &agentId)
+void ZunoAgentBrowserBridge::scheduleRelease(const QString &agentId) noexcept
 {
-    auto done = std::make_shared<std::atomic_bool>(false);
-    std::lock_guard lock(m_releasesMutex);
-    // Join and drop the releases that have finished.
-    std::erase_if(m_releases, [](const Release &release) { return release.done->load(); });
-    m_releases.push_back(
-        Release { done, std::jthread([this, agentId, done](std::stop_token stop) {
-                     try {
-                         call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"),
-                             Json { { "agentId", utf8(agentId) }, { "deleteProfile", true } }, 30.0, stop);
-                     } catch (...) {
-                         // Nobody waits for the clean-up; its outcome is not reported.
-                     }
-                     {
-                         std::lock_guard ended(m_releasesMutex);
-                         done->store(true);
-                     }
-                     m_releaseEnded.notify_all();
-                 }) });
+    try {
+        {
+            std::lock_guard lock(m_releasesMutex);
+            m_pendingReleases.push_back(agentId);
+            if (!m_releaseWorker.joinable())
+                m_releaseWorker = std::jthread([this](std::stop_token stop) { runReleases(stop); });
+        }
+        m_releasesChanged.notify_all();
+    } catch (...) {
+        try {
+            qWarning("The release of agent browser profile %s could not be started now; a queued release "
+                     "goes out with the next lookup's",
+                qPrintable(agentId));
+        } catch (...) {
+            // Out of memory even for the message: nothing more can be done here.
+        }
+    }
+}
+
+void ZunoAgentBrowserBridge::runReleases(std::stop_token stop)
+{
+    for (;;) {
+        QString agentId;
+        {
+            std::unique_lock lock(m_releasesMutex);
+            m_releaseInFlight = false;
+            m_releasesChanged.notify_all();
+            if (!m_releasesChanged.wait(lock, stop, [this] { return !m_pendingReleases.empty(); }))
+                return;
+            agentId = std::move(m_pendingReleases.front());
+            m_pendingReleases.pop_front();
+            m_releaseInFlight = true;
+        }
+        try {
+            call(QStringLiteral("/api/agent/release"), QStringLiteral("POST"),
+                Json { { "agentId", utf8(agentId) }, { "deleteProfile", true } }, 30.0, stop);
+        } catch (const std::exception &error) {
+            // Nobody waits for the clean-up; the agent browser drops stale profiles itself.
+            qDebug("Agent browser profile %s was not released: %s", qPrintable(agentId), error.what());
+        } catch (...) {
+            qDebug("Agent browser profile %s was not released", qPrintable(agentId));
+        }
+    }
 }
 
 bool ZunoAgentBrowserBridge::waitForReleases(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_releasesMutex);
-    return m_releaseEnded.wait_for(lock, timeout, [this] {
-        return std::all_of(m_releases.begin(), m_releases.end(),
-            [](const Release &release) { return release.done->load(); });
-    });
+    return m_releasesChanged.wait_for(
+        lock, timeout, [this] { return m_pendingReleases.empty() && !m_releaseInFlight; });
 }
 
 bool ZunoAgentBrowserBridge::openExternalLink(

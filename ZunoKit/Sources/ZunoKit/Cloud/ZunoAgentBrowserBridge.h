@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -40,7 +41,7 @@ public:
     // `baseDirectory` none: "~/.zunoagentbrowser". `session` none: the process's session.
     explicit ZunoAgentBrowserBridge(int port, const std::optional<QString> &baseDirectory = std::nullopt,
         std::shared_ptr<ZunoHttpSession> session = nullptr);
-    // Stops the releases still running and joins them.
+    // Stops the release worker (a release in flight is cancelled, queued ones are dropped) and joins it.
     ~ZunoAgentBrowserBridge();
     ZunoAgentBrowserBridge(const ZunoAgentBrowserBridge &) = delete;
     ZunoAgentBrowserBridge &operator=(const ZunoAgentBrowserBridge &) = delete;
@@ -80,7 +81,13 @@ public:
     void setListenerTableReader(ZunoLoopbackListener::FileReader reader);
 
 private:
-    void scheduleRelease(const QString &agentId);
+    // Queues the release of a lookup's profile for the release worker, starting it when needed. Never
+    // throws: when the worker cannot start, that is logged and the queue waits for the next lookup.
+    void scheduleRelease(const QString &agentId) noexcept;
+    void runReleases(std::stop_token stop);
+    // The lookup's text from the open reply, else from a snapshot call.
+    QString pageText(
+        const Json &opened, const QString &url, const QString &agentId, std::stop_token stop) const;
     void checkPortOwner() const;
 
     const int m_port;
@@ -88,12 +95,10 @@ private:
     const std::shared_ptr<ZunoHttpSession> m_session;
     ZunoLoopbackListener::FileReader m_tableReader;
 
+    // One worker sends the releases in turn, so lookups never add threads of their own.
     std::mutex m_releasesMutex;
-    std::condition_variable m_releaseEnded;
-    // Each release marks itself done, so finished ones can be joined and dropped.
-    struct Release {
-        std::shared_ptr<std::atomic_bool> done;
-        std::jthread thread;
-    };
-    std::vector<Release> m_releases;
+    std::condition_variable_any m_releasesChanged;
+    std::deque<QString> m_pendingReleases;
+    bool m_releaseInFlight = false;
+    std::jthread m_releaseWorker;
 };

@@ -3,6 +3,8 @@
 
 #include "ZunoAgentChatEngine.h"
 
+#include "ZunoBoundedJson.h"
+
 #include "ZunoChatJson.h"
 #include "ZunoHttpError.h"
 #include "ZunoJson.h"
@@ -15,6 +17,9 @@ using Json = nlohmann::json;
 namespace {
 
 using ZunoChatJson::member;
+
+// A whole chat answer is at most a few hundred KiB of text.
+constexpr std::int64_t kAnswerMaxBodyBytes = 4 * 1024 * 1024;
 
 QString newCallId()
 {
@@ -108,6 +113,7 @@ ZunoAgentChatEngine::SingleTurnResult ZunoAgentChatEngine::sendSingleTurn(const 
     request.method = "POST";
     request.url = *url;
     request.timeout = kRequestTimeout;
+    request.maxBodyBytes = kAnswerMaxBodyBytes;
     request.setHeader("Content-Type", "application/json");
     if (credential)
         request.setHeader("Authorization", "Bearer " + credential->toUtf8());
@@ -138,8 +144,7 @@ ZunoAgentChatEngine::SingleTurnResult ZunoAgentChatEngine::sendSingleTurn(const 
         throw ZunoAIClient::parseHTTPError(response.statusCode, response.body);
     }
 
-    const Json reply = Json::parse(
-        response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
+    const Json reply = ZunoBoundedJson::parse(response.body);
     if (!reply.is_object())
         throw ZunoAIClientError::emptyResponse();
     if (credits) {

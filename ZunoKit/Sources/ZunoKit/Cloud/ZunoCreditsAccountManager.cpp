@@ -98,14 +98,19 @@ std::optional<QString> ZunoCreditsAccountManager::savedToken() const
     return std::nullopt;
 }
 
-void ZunoCreditsAccountManager::saveToken(const QString &token) const
+bool ZunoCreditsAccountManager::saveToken(const QString &token) const
 {
     const QString trimmed = token.trimmed();
     if (trimmed.isEmpty())
-        return;
+        return true;
     const QString key = tokenKey();
-    for (const QString &file : accountFiles())
-        ZunoAccountTokenFile::setValue(file, key, trimmed);
+    bool savedInPrimary = true;
+    for (const QString &file : accountFiles()) {
+        const bool saved = ZunoAccountTokenFile::setValue(file, key, trimmed);
+        if (file == m_primaryAccountFile)
+            savedInPrimary = saved;
+    }
+    return savedInPrimary;
 }
 
 void ZunoCreditsAccountManager::clearLocalToken() const

@@ -56,7 +56,9 @@ public:
     // The token for the resolved gateway: the primary file's, else the legacy file's; trimmed, never blank.
     std::optional<QString> savedToken() const;
     // Stores the trimmed token for the resolved gateway in both files; a blank token changes nothing.
-    void saveToken(const QString &token) const;
+    // False when the primary file could not be written (the legacy file is a courtesy; its failures are
+    // only logged).
+    bool saveToken(const QString &token) const;
     // Removes the resolved gateway's token from both files; a file without it is not rewritten.
     void clearLocalToken() const;
 

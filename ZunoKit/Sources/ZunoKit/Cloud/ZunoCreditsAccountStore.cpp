@@ -344,11 +344,17 @@ QFuture<void> ZunoCreditsAccountStore::refreshIfStale(double maxAgeSeconds)
     const auto maxAge = std::chrono::duration<double>(maxAgeSeconds);
     if (!m_lastSyncedSteady || m_clock->steadyNow() - *m_lastSyncedSteady >= maxAge)
         return refresh();
-    return QtConcurrent::run([manager = m_manager] { return manager->savedToken().has_value(); })
+    return QtConcurrent::run([manager = m_manager]() -> std::optional<bool> {
+        try {
+            return manager->savedToken().has_value();
+        } catch (...) {
+            return std::nullopt;
+        }
+    })
         .then(this,
-            [this](bool hasToken) {
+            [this](std::optional<bool> hasToken) {
                 // Another application of the suite signed in or out through the shared token file.
-                if (hasToken != m_isSignedIn)
+                if (hasToken && *hasToken != m_isSignedIn)
                     return refresh();
                 return QtFuture::makeReadyFuture();
             })
@@ -525,10 +531,20 @@ QFuture<bool> ZunoCreditsAccountStore::saveManualToken(const QString &code)
         return QtFuture::makeReadyFuture(false);
     }
     cancelPendingSignIn();
-    return runCatching([manager = m_manager, trimmed] { manager->saveToken(trimmed); })
+    return runCatching([manager = m_manager, trimmed] {
+        if (!manager->saveToken(trimmed))
+            throw ZunoCreditsError::tokenNotSaved(manager->primaryAccountFile());
+    })
         .then(this,
-            [this](std::exception_ptr) {
-                return refreshAfterCurrent().then(this, [this] { return m_isSignedIn; });
+            [this](std::exception_ptr failure) {
+                return refreshAfterCurrent().then(this, [this, failure] {
+                    // The refresh clears the error of a signed-out account; a save that failed still shows.
+                    if (failure) {
+                        m_lastError = failureText(failure);
+                        emit stateChanged();
+                    }
+                    return m_isSignedIn;
+                });
             })
         .unwrap();
 }

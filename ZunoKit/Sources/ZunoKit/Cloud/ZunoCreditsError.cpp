@@ -45,6 +45,14 @@ ZunoCreditsError ZunoCreditsError::signInFailed(const QString &message)
     return error;
 }
 
+ZunoCreditsError ZunoCreditsError::tokenNotSaved(const QString &path)
+{
+    ZunoCreditsError error(Kind::tokenNotSaved);
+    error.m_message = path;
+    error.m_what = error.errorDescription().toStdString();
+    return error;
+}
+
 QString ZunoCreditsError::errorDescription() const
 {
     return description(ZunoLanguages::current());
@@ -63,6 +71,8 @@ QString ZunoCreditsError::description(ZunoLanguage language) const
                     "geçebilirsiniz."),
             language);
     case Kind::serverError:
+        if (m_message.isEmpty())
+            return QStringLiteral("HTTP ") + QString::number(m_status);
         return QStringLiteral("HTTP ") + QString::number(m_status) + QStringLiteral(": ") + m_message;
     case Kind::signInFailed:
         return m_message;
@@ -88,6 +98,10 @@ QString ZunoCreditsError::description(ZunoLanguage language) const
     case Kind::signInCancelled:
         return zunoText(QStringLiteral("Sign-in was cancelled."),
             QStringLiteral("Hesap bağlantısı iptal edildi."), language);
+    case Kind::tokenNotSaved:
+        return zunoText(QStringLiteral("Could not save the sign-in in ") + m_message,
+            QStringLiteral("Oturum açma bilgisi ") + m_message + QStringLiteral(" konumuna kaydedilemedi"),
+            language);
     }
     return {};
 }

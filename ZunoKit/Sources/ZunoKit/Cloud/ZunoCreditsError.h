@@ -19,7 +19,8 @@ public:
         notSignedIn,
         unauthorized,
         signInTimedOut,
-        signInCancelled
+        signInCancelled,
+        tokenNotSaved
     };
 
     static ZunoCreditsError insufficientCredits(std::optional<qint64> availableMicros);
@@ -30,13 +31,15 @@ public:
     static ZunoCreditsError unauthorized() { return ZunoCreditsError(Kind::unauthorized); }
     static ZunoCreditsError signInTimedOut() { return ZunoCreditsError(Kind::signInTimedOut); }
     static ZunoCreditsError signInCancelled() { return ZunoCreditsError(Kind::signInCancelled); }
+    // The token could not be written to the account file at `path`.
+    static ZunoCreditsError tokenNotSaved(const QString &path);
 
     Kind kind() const { return m_kind; }
     // insufficientCredits
     std::optional<qint64> availableMicros() const { return m_availableMicros; }
     // serverError
     int status() const { return m_status; }
-    // serverError and signInFailed
+    // serverError and signInFailed; the file's path for tokenNotSaved
     QString message() const { return m_message; }
 
     // In `ZunoLanguages::current()`, read at each call.

@@ -2,8 +2,11 @@
 
 #include "ZunoCreditsAccountManager.h"
 
+#include "ZunoBoundedJson.h"
+
 #include "ZunoCreditsError.h"
 #include "ZunoDecodingError.h"
+#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
 #include "ZunoStrictJson.h"
 #include "ZunoUtf8.h"
@@ -23,15 +26,28 @@ constexpr auto kSignInTimeout = 15s;
 constexpr auto kReadTimeout = 12s;
 constexpr auto kBudgetTimeout = 15s;
 constexpr auto kLogoutTimeout = 8s;
+// As many grapheme clusters of an error body as the AI client shows.
+constexpr qsizetype kErrorMessageCharacters = 300;
+// Account answers are a few KiB; a larger one is refused before it is buffered or parsed.
+constexpr std::int64_t kAccountMaxBodyBytes = 1024 * 1024;
 
 bool isSuccess(int status)
 {
     return status >= 200 && status <= 299;
 }
 
+// An error body as the user may read it: a web page (a proxy's or gateway's error page) says nothing
+// the status does not, and any other text is cut to a length a message can show.
 QString bodyText(const QByteArray &body)
 {
-    return ZunoUtf8::isValid(body) ? QString::fromUtf8(body) : QString();
+    if (!ZunoUtf8::isValid(body))
+        return {};
+    const QString text = QString::fromUtf8(body).trimmed();
+    const QString head = text.left(512).toLower();
+    if (head.startsWith(QLatin1String("<!doctype")) || head.startsWith(QLatin1String("<html"))
+        || head.contains(QLatin1String("<html")) || head.contains(QLatin1String("<body")))
+        return {};
+    return ZunoGraphemes::prefix(text, kErrorMessageCharacters);
 }
 
 ZunoHttpRequest makeRequest(const QByteArray &method, const QUrl &url, std::chrono::seconds timeout,
@@ -41,6 +57,7 @@ ZunoHttpRequest makeRequest(const QByteArray &method, const QUrl &url, std::chro
     request.method = method;
     request.url = url;
     request.timeout = timeout;
+    request.maxBodyBytes = kAccountMaxBodyBytes;
     if (body) {
         request.setHeader("Content-Type", "application/json");
         request.body = QByteArray::fromStdString(body->dump());
@@ -75,7 +92,7 @@ void checkStatus(const ZunoHttpResponse &response, bool authenticated)
 
 template <typename T> T decode(const QByteArray &body)
 {
-    const Json json = Json::parse(body.begin(), body.end(), nullptr, false);
+    const Json json = ZunoBoundedJson::parse(body);
     if (json.is_discarded())
         throw ZunoDecodingError("the body is not JSON");
     return json.get<T>();
@@ -84,7 +101,7 @@ template <typename T> T decode(const QByteArray &body)
 // The body as a JSON object; anything else counts as an empty one.
 Json lenientObject(const QByteArray &body)
 {
-    Json json = Json::parse(body.begin(), body.end(), nullptr, false);
+    Json json = ZunoBoundedJson::parse(body);
     return json.is_object() ? json : Json::object();
 }
 
@@ -164,7 +181,8 @@ ZunoDevicePollResult ZunoCreditsAccountManager::pollDeviceSignIn(
         = send(*m_session, makeRequest("POST", url, kSignInTimeout, body), std::move(stop));
     const Json object = lenientObject(response.body);
     if (const std::optional<QString> token = grantedToken(response, object)) {
-        saveToken(*token);
+        if (!saveToken(*token))
+            throw ZunoCreditsError::tokenNotSaved(primaryAccountFile());
         return ZunoDevicePollResult::approved(*token);
     }
     if (const auto error = object.find("error"); error != object.end() && error->is_string()) {
@@ -191,7 +209,8 @@ QString ZunoCreditsAccountManager::redeemConnectCode(
     const std::optional<QString> token = grantedToken(response, lenientObject(response.body));
     if (!token)
         throw ZunoCreditsError::serverError(response.statusCode, bodyText(response.body));
-    saveToken(*token);
+    if (!saveToken(*token))
+        throw ZunoCreditsError::tokenNotSaved(primaryAccountFile());
     return *token;
 }
 
@@ -224,7 +243,7 @@ std::optional<ZunoAppBudgetStatus> ZunoCreditsAccountManager::saveAppBudget(cons
         = send(*m_session, makeRequest("PUT", url, kBudgetTimeout, body, token), std::move(stop));
     checkStatus(response, true);
 
-    const Json json = Json::parse(response.body.begin(), response.body.end(), nullptr, false);
+    const Json json = ZunoBoundedJson::parse(response.body);
     if (json.is_discarded())
         return std::nullopt;
     if (std::optional<ZunoAppBudgetStatus> whole = budgetFrom(json))

@@ -1,5 +1,6 @@
 #include "ZunoFeedbackService.h"
 
+#include "ZunoBoundedJson.h"
 #include "ZunoDesktopServices.h"
 #include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
@@ -103,8 +104,7 @@ std::optional<int> integerField(const nlohmann::json &object, const char *key)
 
 nlohmann::json parsedObject(const QByteArray &body)
 {
-    nlohmann::json json
-        = nlohmann::json::parse(body.constData(), body.constData() + body.size(), nullptr, false);
+    nlohmann::json json = ZunoBoundedJson::parse(body);
     return json.is_object() ? json : nlohmann::json();
 }
 

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -121,6 +123,52 @@ constexpr char kSuccessAccent[] = "#3ee6a8";
 constexpr char kWarningAccent[] = "#ffb84d";
 constexpr char kFailureAccent[] = "#ff647c";
 
+// Clients read at once; past this the longest-waiting one is dropped for the newcomer.
+constexpr std::size_t kMaxClients = 32;
+
+// A client whose request line is still arriving.
+struct PendingClient {
+    explicit PendingClient(int fd, Clock::time_point deadline)
+        : fd(fd)
+        , deadline(deadline)
+    {
+    }
+    UniqueFD fd;
+    Clock::time_point deadline;
+    QByteArray bytes;
+    bool ended = false;
+
+    // Whether the request line is whole (or can grow no more).
+    bool isComplete() const
+    {
+        return ended || bytes.size() >= ZunoLoopbackHTTP::kMaxRequestBytes
+            || (bytes.contains("\r\n") && ZunoUtf8::isValid(bytes));
+    }
+
+    // Takes what has arrived, without waiting.
+    void readAvailable()
+    {
+        char chunk[ZunoLoopbackHTTP::kMaxRequestBytes];
+        for (;;) {
+            const qsizetype room = ZunoLoopbackHTTP::kMaxRequestBytes - bytes.size();
+            if (room <= 0)
+                return;
+            const ssize_t got = ::recv(fd.get(), chunk, static_cast<size_t>(room), MSG_DONTWAIT);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (got <= 0) {
+                ended = true;
+                return;
+            }
+            bytes.append(chunk, got);
+            if (isComplete())
+                return;
+        }
+    }
+};
+
 } // namespace
 
 namespace ZunoLoopbackHTTP {
@@ -178,6 +226,11 @@ std::optional<QString> readRequestTarget(int clientFD, milliseconds limit)
         if (bytes.contains("\r\n") && ZunoUtf8::isValid(bytes))
             break;
     }
+    return requestTargetIn(bytes);
+}
+
+std::optional<QString> requestTargetIn(const QByteArray &bytes)
+{
     if (!ZunoUtf8::isValid(bytes))
         return std::nullopt;
     // A request line cut off by the deadline or the size limit is no request: its code could be cut too.
@@ -243,24 +296,106 @@ ZunoLoopbackCallbackHit blockingAcceptLoop(int listenFD, const QString &expected
         return options.accept ? options.accept(fd) : ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
     };
 
+    // What one whole request line gets: an answer, and the hit when it is our own callback.
+    const auto handle = [&](PendingClient &client) -> std::optional<ZunoLoopbackCallbackHit> {
+        const std::optional<QString> target = requestTargetIn(client.bytes);
+        if (!target)
+            return std::nullopt;
+        const int fd = client.fd.get();
+        const QUrl url(QStringLiteral("http://127.0.0.1") + *target, QUrl::StrictMode);
+        if (!url.isValid()) {
+            answer(fd, 400, kFailureAccent, text("Invalid request", "Geçersiz istek"),
+                text(
+                    "You can close this tab and try again.", "Bu sekmeyi kapatıp yeniden deneyebilirsiniz."));
+            return std::nullopt;
+        }
+        if (url.path() == QLatin1String("/favicon.ico") || url.path() == QLatin1String("/robots.txt")) {
+            writeRawResponse(fd, "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
+            return std::nullopt;
+        }
+        const QMap<QString, QString> items = queryItems(url);
+        const QString code = items.value(QStringLiteral("code")).trimmed();
+        const QString state = items.value(QStringLiteral("state")).trimmed();
+        const bool stateMatches = !state.isEmpty() && state == expectedState;
+        const auto answerMismatch = [&] {
+            answer(fd, 400, kFailureAccent, text("Connection verification failed", "Bağlantı doğrulanamadı"),
+                text("Security state mismatch. Please close this tab and try again.",
+                    "Güvenlik durumu uyuşmadı. Bu sekmeyi kapatıp yeniden deneyebilirsiniz."));
+        };
+        if (const QString error = items.value(QStringLiteral("error")); !error.isEmpty()) {
+            // Any page the browser runs can call this port; only our own connect page knows the state.
+            if (!stateMatches) {
+                answerMismatch();
+                return std::nullopt;
+            }
+            const QString description = items.value(QStringLiteral("error_description"), error);
+            answer(fd, 400, kFailureAccent, text("Connection declined", "Bağlantı reddedildi"), description);
+            throw ZunoCreditsError::signInFailed(description);
+        }
+        if (code.isEmpty()) {
+            answer(fd, 400, kWarningAccent, text("Missing authorization code", "Yetkilendirme kodu eksik"),
+                text("You can close this tab and try connecting again.",
+                    "Bu sekmeyi kapatıp yeniden bağlanmayı deneyebilirsiniz."));
+            return std::nullopt;
+        }
+        if (!stateMatches) {
+            // A callback without a state never came from our own connect page.
+            answerMismatch();
+            throw ZunoCreditsError::signInFailed(text("OAuth state mismatch during loopback sign-in.",
+                "Geri çağrı güvenlik doğrulaması başarısız oldu."));
+        }
+        return ZunoLoopbackCallbackHit { code, client.fd.release() };
+    };
+
     if (cancel.isCancelled())
         throw ZunoCreditsError::signInCancelled();
+    // Every client is read under the one poll, each within its own limit: a silent one holds nobody up.
+    std::vector<std::unique_ptr<PendingClient>> clients;
+    std::vector<pollfd> entries;
     for (;;) {
-        const auto remaining = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+        const auto now = Clock::now();
+        const auto remaining = std::chrono::duration_cast<milliseconds>(deadline - now);
         if (remaining.count() <= 0)
             throw ZunoCreditsError::signInTimedOut();
-        pollfd entries[2] = { { listenFD, POLLIN, 0 }, { cancel.readFD(), POLLIN, 0 } };
-        const nfds_t count = entries[1].fd >= 0 ? 2 : 1;
-        const int wait = static_cast<int>(std::clamp<qint64>(remaining.count(), 100, 60000));
-        const int ready = ::poll(entries, count, wait);
+        auto wake = deadline;
+        for (const auto &client : clients)
+            wake = std::min(wake, client->deadline);
+        const auto untilWake = std::chrono::duration_cast<milliseconds>(wake - now) + milliseconds(1);
+        const int wait = static_cast<int>(std::clamp<qint64>(untilWake.count(), 1, 60000));
+
+        entries.clear();
+        entries.push_back({ listenFD, POLLIN, 0 });
+        const bool watchesCancel = cancel.readFD() >= 0;
+        entries.push_back({ watchesCancel ? cancel.readFD() : -1, POLLIN, 0 });
+        for (const auto &client : clients)
+            entries.push_back({ client->fd.get(), POLLIN, 0 });
+        const int ready = ::poll(entries.data(), static_cast<nfds_t>(entries.size()), wait);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             throw ZunoCreditsError::signInFailed(QStringLiteral("Loopback poll error (%1).").arg(errno));
         }
-        if (cancel.isCancelled() || (count == 2 && (entries[1].revents & (POLLIN | POLLERR | POLLHUP))))
+        if (cancel.isCancelled() || (watchesCancel && (entries[1].revents & (POLLIN | POLLERR | POLLHUP))))
             throw ZunoCreditsError::signInCancelled();
-        if (ready == 0 || !(entries[0].revents & POLLIN))
+
+        // Clients first, in arrival order: a request already here is not kept waiting by new arrivals.
+        const auto checked = Clock::now();
+        for (std::size_t i = 0; i < clients.size();) {
+            PendingClient &client = *clients[i];
+            if (entries[i + 2].revents & (POLLIN | POLLERR | POLLHUP))
+                client.readAvailable();
+            if (!client.isComplete() && checked < client.deadline) {
+                ++i;
+                continue;
+            }
+            if (std::optional<ZunoLoopbackCallbackHit> hit = handle(client))
+                return *hit;
+            clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i + 2));
+        }
+        if (cancel.isCancelled())
+            throw ZunoCreditsError::signInCancelled();
+        if (!(entries[0].revents & POLLIN))
             continue;
 
         const int accepted = acceptOne(listenFD);
@@ -277,49 +412,10 @@ ZunoLoopbackCallbackHit blockingAcceptLoop(int listenFD, const QString &expected
             }
             continue;
         }
-        UniqueFD client(accepted);
-        setTimeouts(client.get(), options.clientLimit);
-
-        const std::optional<QString> target = readRequestTarget(client.get(), options.clientLimit);
-        if (target) {
-            const QUrl url(QStringLiteral("http://127.0.0.1") + *target, QUrl::StrictMode);
-            if (!url.isValid()) {
-                answer(client.get(), 400, kFailureAccent, text("Invalid request", "Geçersiz istek"),
-                    text("You can close this tab and try again.",
-                        "Bu sekmeyi kapatıp yeniden deneyebilirsiniz."));
-            } else if (url.path() == QLatin1String("/favicon.ico")
-                || url.path() == QLatin1String("/robots.txt")) {
-                writeRawResponse(client.get(), "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
-            } else {
-                const QMap<QString, QString> items = queryItems(url);
-                if (const QString error = items.value(QStringLiteral("error")); !error.isEmpty()) {
-                    const QString description = items.value(QStringLiteral("error_description"), error);
-                    answer(client.get(), 400, kFailureAccent,
-                        text("Connection declined", "Bağlantı reddedildi"), description);
-                    throw ZunoCreditsError::signInFailed(description);
-                }
-                const QString code = items.value(QStringLiteral("code")).trimmed();
-                const QString state = items.value(QStringLiteral("state")).trimmed();
-                if (code.isEmpty()) {
-                    answer(client.get(), 400, kWarningAccent,
-                        text("Missing authorization code", "Yetkilendirme kodu eksik"),
-                        text("You can close this tab and try connecting again.",
-                            "Bu sekmeyi kapatıp yeniden bağlanmayı deneyebilirsiniz."));
-                } else if (state.isEmpty() || state != expectedState) {
-                    // A callback without a state never came from our own connect page.
-                    answer(client.get(), 400, kFailureAccent,
-                        text("Connection verification failed", "Bağlantı doğrulanamadı"),
-                        text("Security state mismatch. Please close this tab and try again.",
-                            "Güvenlik durumu uyuşmadı. Bu sekmeyi kapatıp yeniden deneyebilirsiniz."));
-                    throw ZunoCreditsError::signInFailed(text("OAuth state mismatch during loopback sign-in.",
-                        "Geri çağrı güvenlik doğrulaması başarısız oldu."));
-                } else {
-                    return { code, client.release() };
-                }
-            }
-        }
-        if (cancel.isCancelled())
-            throw ZunoCreditsError::signInCancelled();
+        setTimeouts(accepted, options.clientLimit);
+        if (clients.size() >= kMaxClients)
+            clients.erase(clients.begin());
+        clients.push_back(std::make_unique<PendingClient>(accepted, Clock::now() + options.clientLimit));
     }
 }
 

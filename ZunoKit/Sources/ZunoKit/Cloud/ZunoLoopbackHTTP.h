@@ -28,6 +28,9 @@ std::pair<int, quint16> bindEphemeralLoopback();
 // The request target ("/?code=…") of the request line, read within `limit` as a whole; none for
 // anything else.
 std::optional<QString> readRequestTarget(int clientFD, std::chrono::milliseconds limit = kClientLimit);
+// The request target of a whole request line at the start of `bytes`; none when the line is not whole
+// or not UTF-8.
+std::optional<QString> requestTargetIn(const QByteArray &bytes);
 // Writes all of `bytes`, stopping quietly at the first failed write.
 void writeRawResponse(int clientFD, const QByteArray &bytes);
 // A whole HTTP response carrying the result page: status 200 or 400, the accent colour, the title and
@@ -41,8 +44,9 @@ struct LoopOptions {
 };
 
 // Waits for the callback carrying a code and `expectedState` until `timeoutSeconds` pass or `cancel` is
-// signalled. Favicon and robots requests, unreadable requests and callbacks without a code are answered
-// and the wait goes on; a declined or mismatched callback ends it.
+// signalled. Clients are served concurrently, each within `clientLimit`. Favicon and robots requests,
+// unreadable requests, callbacks without a code and errors whose state is not ours are answered and the
+// wait goes on; a declined callback with our state, or a code with another state, ends it.
 ZunoLoopbackCallbackHit blockingAcceptLoop(int listenFD, const QString &expectedState, double timeoutSeconds,
     ZunoLoopbackCancelSignal &cancel, const LoopOptions &options = {});
 

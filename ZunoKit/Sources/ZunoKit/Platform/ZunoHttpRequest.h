@@ -18,8 +18,11 @@ struct ZunoHttpRequest {
     QUrl url;
     std::vector<std::pair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    // Bounds connecting; for `send()` also the whole exchange, for `stream()` the silence between bytes.
+    // An idle limit: bounds connecting and every silence, in either direction, between bytes. A slow
+    // transfer that keeps moving is never cut by it.
     std::chrono::milliseconds timeout = std::chrono::seconds(60);
+    // A backstop for `send()` only: the whole exchange, however busy, ends with `timedOut` after this.
+    std::chrono::milliseconds totalLimit = std::chrono::minutes(10);
     // Decoded bytes `send()` accepts.
     std::int64_t maxBodyBytes = kDefaultMaxBodyBytes;
 

@@ -5,12 +5,33 @@
 
 #include <curl/curl.h>
 
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+
 #include <QtGlobal>
 
 #include <algorithm>
 #include <atomic>
 #include <exception>
 #include <mutex>
+
+// What the transfers of one session share: a connection pool, DNS answers and TLS sessions. libcurl asks
+// for a lock around each kind of data; one mutex per kind keeps unrelated transfers apart.
+struct ZunoHttpSession::Shared {
+    CURLSH *share = nullptr;
+    QByteArray certificateAuthorities;
+    std::mutex locks[CURL_LOCK_DATA_LAST];
+
+    static void lock(CURL *, curl_lock_data data, curl_lock_access, void *self)
+    {
+        static_cast<Shared *>(self)->locks[data].lock();
+    }
+    static void unlock(CURL *, curl_lock_data data, void *self)
+    {
+        static_cast<Shared *>(self)->locks[data].unlock();
+    }
+};
 
 namespace {
 
@@ -108,15 +129,18 @@ ZunoHttpError errorFor(CURLcode code, const char *detailBuffer, bool refusedRedi
 // request can wake the wait at once.
 class Transfer {
 public:
-    Transfer(const ZunoHttpRequest &request, const ZunoHttpStreamHandler *handler)
+    Transfer(const ZunoHttpRequest &request, const ZunoHttpStreamHandler *handler,
+        const ZunoHttpSession::Shared *shared)
         : m_request(request)
         , m_handler(handler)
+        , m_shared(shared)
         , m_timeoutMs(std::max<long>(1, static_cast<long>(request.timeout.count())))
     {
         const std::optional<QUrl> url = ZunoWebURL::parse(request.url.toString(QUrl::FullyEncoded));
         if (!url)
             throw ZunoHttpError(Kind::unsupportedURL);
         m_url = url->toEncoded();
+        m_startsSecure = url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
         if (hasLineBreakOrNul(request.method))
             throw ZunoHttpError(Kind::invalidHeader);
         for (const auto &[name, value] : request.headers) {
@@ -183,14 +207,13 @@ public:
             }
             if (m_stopped)
                 throw ZunoHttpError(Kind::cancelled);
-            int waitMs = 1000;
-            if (isStreaming()) {
-                const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    Clock::now() - m_lastActivity.load());
-                if (idle.count() >= m_timeoutMs)
-                    throw ZunoHttpError(Kind::timedOut);
-                waitMs = static_cast<int>(std::clamp<long>(m_timeoutMs - idle.count(), 1, 1000));
-            }
+            noteSendQueueProgress(multi);
+            // The idle watch: no byte moved either way for the request's time-out.
+            const auto idle
+                = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lastActivity.load());
+            if (idle.count() >= m_timeoutMs)
+                throw ZunoHttpError(Kind::timedOut);
+            const int waitMs = static_cast<int>(std::clamp<long>(m_timeoutMs - idle.count(), 1, 1000));
             curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
         }
         return finish(result);
@@ -199,24 +222,57 @@ public:
 private:
     bool isStreaming() const { return m_handler != nullptr; }
 
+    // Bytes handed to the kernel count as sent when curl writes them, but a large upload then waits in
+    // the socket's send queue while the peer takes it: the queue shrinking is bytes moving too. The
+    // multi handle drives this one transfer only, so the sockets it waits on are the transfer's.
+    void noteSendQueueProgress(CURLM *multi)
+    {
+        fd_set readable;
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&readable);
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        int highest = -1;
+        if (curl_multi_fdset(multi, &readable, &writable, &failed, &highest) != CURLM_OK)
+            return;
+        long queued = 0;
+        for (int fd = 0; fd <= highest; ++fd) {
+            int bytes = 0;
+            if ((FD_ISSET(fd, &readable) || FD_ISSET(fd, &writable)) && ::ioctl(fd, SIOCOUTQ, &bytes) == 0)
+                queued += bytes;
+        }
+        if (queued != m_sendQueue) {
+            m_sendQueue = queued;
+            m_lastActivity = Clock::now();
+        }
+    }
+
     void configure()
     {
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
         curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
         curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // Once on https, a redirect to plain http would hand the rest of the exchange to anyone on the path.
+        curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, m_startsSecure ? "https" : "http,https");
         curl_easy_setopt(m_easy, CURLOPT_PATH_AS_IS, 1L);
         curl_easy_setopt(m_easy, CURLOPT_HTTP09_ALLOWED, 0L);
         curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, m_follows ? 1L : 0L);
         curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, m_timeoutMs);
         if (!isStreaming()) {
-            curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS, m_timeoutMs);
+            // Only a backstop: silences are the idle watch's, in run().
+            curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS,
+                std::max<long>(m_timeoutMs, static_cast<long>(m_request.totalLimit.count())));
             curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
         }
         curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (m_shared->share)
+            curl_easy_setopt(m_easy, CURLOPT_SHARE, m_shared->share);
+        if (!m_shared->certificateAuthorities.isEmpty())
+            curl_easy_setopt(m_easy, CURLOPT_CAINFO, m_shared->certificateAuthorities.constData());
         m_noProxy = noProxyList();
         curl_easy_setopt(m_easy, CURLOPT_NOPROXY, m_noProxy.constData());
         curl_easy_setopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
@@ -385,8 +441,10 @@ private:
 
     const ZunoHttpRequest &m_request;
     const ZunoHttpStreamHandler *m_handler;
+    const ZunoHttpSession::Shared *m_shared;
     const long m_timeoutMs;
     QByteArray m_url;
+    bool m_startsSecure = false;
     QByteArray m_noProxy;
     bool m_follows = false;
     CURL *m_easy = nullptr;
@@ -400,14 +458,34 @@ private:
     bool m_tooLarge = false;
     std::exception_ptr m_handlerError;
     curl_off_t m_uploaded = 0;
+    long m_sendQueue = 0;
     std::atomic<Clock::time_point> m_lastActivity { Clock::now() };
     std::atomic<bool> m_stopped { false };
 };
 
 } // namespace
 
-ZunoHttpSession::ZunoHttpSession() = default;
-ZunoHttpSession::~ZunoHttpSession() = default;
+ZunoHttpSession::ZunoHttpSession(const QByteArray &certificateAuthorities)
+    : d(std::make_unique<Shared>())
+{
+    initCurlOnce();
+    d->certificateAuthorities = certificateAuthorities;
+    d->share = curl_share_init();
+    if (d->share) {
+        curl_share_setopt(d->share, CURLSHOPT_LOCKFUNC, &Shared::lock);
+        curl_share_setopt(d->share, CURLSHOPT_UNLOCKFUNC, &Shared::unlock);
+        curl_share_setopt(d->share, CURLSHOPT_USERDATA, d.get());
+        for (const curl_lock_data data :
+            { CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION })
+            curl_share_setopt(d->share, CURLSHOPT_SHARE, data);
+    }
+}
+
+ZunoHttpSession::~ZunoHttpSession()
+{
+    if (d->share)
+        curl_share_cleanup(d->share);
+}
 
 std::shared_ptr<ZunoHttpSession> ZunoHttpSession::shared()
 {
@@ -417,13 +495,13 @@ std::shared_ptr<ZunoHttpSession> ZunoHttpSession::shared()
 
 ZunoHttpResponse ZunoHttpSession::send(const ZunoHttpRequest &request, std::stop_token stop)
 {
-    Transfer transfer(request, nullptr);
+    Transfer transfer(request, nullptr, d.get());
     return transfer.run(std::move(stop));
 }
 
 void ZunoHttpSession::stream(
     const ZunoHttpRequest &request, const ZunoHttpStreamHandler &handler, std::stop_token stop)
 {
-    Transfer transfer(request, &handler);
+    Transfer transfer(request, &handler, d.get());
     transfer.run(std::move(stop));
 }
