@@ -7,6 +7,7 @@
 #include "StudioSliderControl.h"
 #include "TeleprompterStudioView.h"
 #include "ZunoButton.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoDefaults.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguagePicker.h"

@@ -22,9 +22,12 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoVersionBadgeButton.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -79,6 +82,13 @@ QString MainCamStudioView::launchTitle(bool isTeleprompterVisible, ZunoLanguage 
         .arg(keys);
 }
 
+QString MainCamStudioView::compactLaunchTitle(bool isTeleprompterVisible, ZunoLanguage language)
+{
+    if (isTeleprompterVisible)
+        return launchTitle(true, language);
+    return zunoText(QStringLiteral("Launch Prompter"), QStringLiteral("Prompter Aç"), language);
+}
+
 QString MainCamStudioView::tabTitle(CamStudioTab tab, ZunoLanguage language)
 {
     switch (tab) {
@@ -126,7 +136,7 @@ QWidget *MainCamStudioView::buildHeader()
     identity->addWidget(new ZunoBrandMark(24, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
     auto *names = new QVBoxLayout;
     names->setSpacing(1);
-    auto *nameRow = new QHBoxLayout;
+    auto *nameRow = m_nameRow = new QHBoxLayout;
     nameRow->setSpacing(8);
     nameRow->addWidget(makeLabel(QStringLiteral("ZunoCam"), ZunoFonts::system(16, QFont::Bold),
                            ZunoGlassTokens::textPrimary()),
@@ -138,6 +148,8 @@ QWidget *MainCamStudioView::buildHeader()
     nameRow->addStretch(1);
     names->addLayout(nameRow);
     m_tagline = makeLabel(QString(), ZunoFonts::system(11, QFont::Normal), ZunoGlassTokens::textSecondary());
+    // The tagline never widens the header: it shows only where it fits whole (fitHeader).
+    m_tagline->setMinimumWidth(1);
     names->addWidget(m_tagline);
     identity->addLayout(names);
     row->addLayout(identity);
@@ -150,6 +162,8 @@ QWidget *MainCamStudioView::buildHeader()
         button->setSymbol(tabSymbol(tab));
         button->setFocusPolicy(Qt::NoFocus);
         button->setObjectName(rawValue(tab));
+        // Tab titles are never cut: the header gives way elsewhere.
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         connect(button, &ZunoButton::clicked, this, [this, tab] { m_viewModel.setSelectedTab(tab); });
         tabs->addWidget(button);
         m_tabButtons.append(button);
@@ -160,6 +174,7 @@ QWidget *MainCamStudioView::buildHeader()
     m_launchButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>());
     m_launchButton->setSymbol(QStringLiteral("text.viewfinder"));
     m_launchButton->setFocusPolicy(Qt::NoFocus);
+    m_launchButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(m_launchButton, &ZunoButton::clicked, this, [this] {
         if (m_viewModel.isTeleprompterVisible())
             m_viewModel.hideTeleprompterOverlay();
@@ -167,6 +182,7 @@ QWidget *MainCamStudioView::buildHeader()
             m_viewModel.showTeleprompterOverlay();
     });
     row->addWidget(m_launchButton, 0, Qt::AlignVCenter);
+    m_header->installEventFilter(this);
     return m_header;
 }
 
@@ -220,7 +236,40 @@ void MainCamStudioView::syncTabButtons()
 
 void MainCamStudioView::syncPrompter()
 {
-    m_launchButton->setText(launchTitle(m_viewModel.isTeleprompterVisible(), m_viewModel.language()));
+    fitHeader();
+}
+
+bool MainCamStudioView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The header's own layout has its new width by the time its resize reaches here.
+    if (watched == m_header && event->type() == QEvent::Resize)
+        fitHeader();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainCamStudioView::fitHeader()
+{
+    if (m_fittingHeader)
+        return;
+    m_fittingHeader = true;
+    const ZunoLanguage language = m_viewModel.language();
+    const bool visible = m_viewModel.isTeleprompterVisible();
+    const QString full = launchTitle(visible, language);
+    m_launchButton->setText(full);
+    m_launchButton->setToolTip(QString());
+    QHBoxLayout *row = m_header->contentLayout();
+    const int available = row->geometry().width();
+    if (available > 0) {
+        // Every other item is fixed or at its smallest here (the tagline counts 1 pixel).
+        if (row->minimumSize().width() > available) {
+            m_launchButton->setText(compactLaunchTitle(visible, language));
+            m_launchButton->setToolTip(full);
+        }
+        const int tagline = m_tagline->fontMetrics().horizontalAdvance(m_tagline->text()) + 1;
+        const int extra = std::max(0, tagline - m_nameRow->minimumSize().width());
+        m_tagline->setVisible(row->minimumSize().width() + extra <= available);
+    }
+    m_fittingHeader = false;
 }
 
 void MainCamStudioView::syncLanguage()
@@ -232,7 +281,7 @@ void MainCamStudioView::syncLanguage()
     for (qsizetype i = 0; i < m_tabButtons.size(); ++i)
         m_tabButtons[i]->setText(tabTitle(tabs[i], language));
     m_versionBadge->setLanguage(language);
-    syncPrompter();
+    fitHeader();
 }
 
 void MainCamStudioView::syncToast()
