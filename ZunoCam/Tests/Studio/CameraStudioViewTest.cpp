@@ -11,8 +11,8 @@
 #include "PortraitBackgroundPickerSection.h"
 #include "StudioSliderControl.h"
 #include "ZunoButton.h"
-#include "ZunoGlassSwitch.h"
 #include "ZunoGlassButtonStyle.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoProductPalette.h"
 #include "ZunoSegmentedControl.h"
@@ -501,8 +501,8 @@ namespace {
 void wheelOver(QWidget *target, int notches)
 {
     const QPointF position = QRectF(target->rect()).center();
-    QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, 120 * notches),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QSpontaneKeyEvent::setSpontaneous(&event);
     qApp->notify(target, &event);
 }
@@ -523,7 +523,8 @@ TEST_F(CameraTabTest, TheWheelScrollsTheSettingsColumnAndChangesNoControlUnderTh
     const CameraAdjustments before = vm->camera();
     const std::optional<QString> camera = vm->selectedCameraID();
 
-    std::vector<std::pair<QString, QWidget *>> controls { { QStringLiteral("camera picker"), view->cameraPicker() } };
+    std::vector<std::pair<QString, QWidget *>> controls { { QStringLiteral("camera picker"),
+        view->cameraPicker() } };
     for (std::size_t i = 0; i < view->sliders().size(); ++i)
         controls.emplace_back(view->sliders()[i]->title(), view->sliders()[i]->slider());
     for (const auto &[name, control] : controls) {

@@ -184,10 +184,11 @@ TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperatio
     // A shortcut shows on the button's second line.
     auto texts = [&] {
         QStringList result;
-        for (ZunoButton *button : { popover.teleprompterButton(), popover.laserButton(), popover.mirrorButton(),
-                 popover.openStudioButton(), popover.quitButton() })
-            result << (button->detail().isEmpty() ? button->text()
-                                                  : QStringLiteral("%1 (%2)").arg(button->text(), button->detail()));
+        for (ZunoButton *button : { popover.teleprompterButton(), popover.laserButton(),
+                 popover.mirrorButton(), popover.openStudioButton(), popover.quitButton() })
+            result << (button->detail().isEmpty()
+                    ? button->text()
+                    : QStringLiteral("%1 (%2)").arg(button->text(), button->detail()));
         return result;
     };
     for (const Case &c : cases) {

@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLayout>
 
 namespace {
 
@@ -59,6 +60,7 @@ TEST_F(StudioLayoutFitTest, NoTextIsCutAtTheSmallestAndTheDefaultSize)
     for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         vm->setLanguage(language);
         for (const QSize &size : sizes) {
+            QCoreApplication::processEvents();
             view.resize(size);
             for (const CamStudioTab tab : CamStudioTabs::allCases()) {
                 vm->setSelectedTab(tab);
@@ -69,7 +71,9 @@ TEST_F(StudioLayoutFitTest, NoTextIsCutAtTheSmallestAndTheDefaultSize)
                                           .arg(size.width())
                                           .arg(size.height())
                                           .arg(rawValue(tab));
-                EXPECT_EQ(view.size(), size) << where.toStdString() << ": the window cannot be this small";
+                EXPECT_EQ(view.size(), size) << where.toStdString() << ": the window cannot be this small "
+                                             << view.layout()->itemAt(0)->minimumSize().width() << " "
+                                             << view.tabView()->minimumSizeHint().width();
                 EXPECT_EQ(cutTexts(&view), QStringList()) << where.toStdString();
                 for (ZunoButton *button : view.tabButtons())
                     EXPECT_GE(button->width(), button->sizeHint().width()) << where.toStdString();
@@ -94,9 +98,9 @@ TEST_F(StudioLayoutFitTest, TheLaunchButtonDropsItsShortcutBeforeATabIsCut)
     view.resize(ZunoCamStudioWindow::kMinimumWidth, ZunoCamStudioWindow::kMinimumHeight);
     QCoreApplication::processEvents();
     const QString launch = view.launchButton()->text();
-    EXPECT_TRUE(launch == QStringLiteral("Prompter Aç (Super+Alt+T)") || launch == QStringLiteral("Prompter Aç"))
+    EXPECT_TRUE(launch == QStringLiteral("Prompter Aç (Super+Alt+T)") || launch == QStringLiteral("Prompter"))
         << launch.toStdString();
-    if (launch == QStringLiteral("Prompter Aç")) {
+    if (launch == QStringLiteral("Prompter")) {
         EXPECT_EQ(view.launchButton()->toolTip(), QStringLiteral("Prompter Aç (Super+Alt+T)"));
     }
     // The tagline shows whole or not at all.
@@ -112,7 +116,8 @@ TEST_F(StudioLayoutFitTest, TheLaunchButtonDropsItsShortcutBeforeATabIsCut)
 TEST_F(StudioLayoutFitTest, ThePopoverShowsEveryTitleWholeInBothLanguages)
 {
     start();
-    MenuBarCamPopoverView popover(*vm, [] {}, kAccent);
+    MenuBarCamPopoverView popover(
+        *vm, [] {}, kAccent);
     for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
         vm->setLanguage(language);
         popover.popUp(QRect(QPoint(200, 0), QSize(24, 24)));

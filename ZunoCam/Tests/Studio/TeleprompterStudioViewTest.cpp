@@ -7,8 +7,8 @@
 #include "TeleprompterScriptRow.h"
 #include "TeleprompterStudioView.h"
 #include "ZunoButton.h"
-#include "ZunoGlassSwitch.h"
 #include "ZunoGlassCard.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoSymbolButton.h"
 
 #include <QCheckBox>

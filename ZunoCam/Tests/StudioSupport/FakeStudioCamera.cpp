@@ -60,10 +60,10 @@ void FakeStudioCamera::start(const std::optional<QString> &deviceID, StartComple
         std::lock_guard lock(m_lock);
         m_lastFailure.reset();
         if (!m_startSucceeds || m_failure) {
-            m_lastFailure = m_failure
-                ? m_failure
-                : CameraCaptureService::StartFailure {
-                      CameraCaptureService::StartFailure::Kind::noMatchingCamera, {} };
+            m_lastFailure = m_failure ? m_failure
+                                      : CameraCaptureService::StartFailure {
+                                            CameraCaptureService::StartFailure::Kind::noMatchingCamera, {}
+                                        };
             started = false;
             failure = m_lastFailure;
         } else {

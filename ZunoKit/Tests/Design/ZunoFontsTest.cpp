@@ -81,8 +81,8 @@ TEST(ZunoFonts, TextStylesHaveTheRampsSizesAndWeights)
 
 TEST(ZunoFonts, TheChosenFontsDrawEveryLanguagesOwnName)
 {
-    const QStringList families = QStringList { QString::fromLatin1(ZunoFonts::kTextFamily) }
-        + ZunoFonts::scriptFallbackFamilies();
+    const QStringList families
+        = QStringList { QString::fromLatin1(ZunoFonts::kTextFamily) } + ZunoFonts::scriptFallbackFamilies();
     EXPECT_EQ(ZunoFonts::system(13).families(), families) << "text falls back on the chosen fonts";
     std::vector<QRawFont> fonts;
     for (const QString &family : families) {
@@ -98,7 +98,8 @@ TEST(ZunoFonts, TheChosenFontsDrawEveryLanguagesOwnName)
                 continue;
             const bool drawn = std::any_of(fonts.begin(), fonts.end(),
                 [character](const QRawFont &font) { return font.supportsCharacter(character); });
-            EXPECT_TRUE(drawn) << name.toStdString() << ": U+" << std::hex << static_cast<unsigned>(character);
+            EXPECT_TRUE(drawn) << name.toStdString() << ": U+" << std::hex
+                               << static_cast<unsigned>(character);
         }
     }
 }

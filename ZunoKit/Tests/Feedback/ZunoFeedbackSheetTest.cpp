@@ -420,8 +420,8 @@ TEST(ZunoFeedbackSheet, TheCardFollowsTheFormAndSendStaysInView)
     QWidget window;
     window.resize(900, 1000);
     window.show();
-    auto *sheet = new ZunoFeedbackSheet(
-        QStringLiteral("ZunoCam"), kVersion, ZunoProductPalette::deepCoral, ZunoLanguage::en, std::nullopt, [] {});
+    auto *sheet = new ZunoFeedbackSheet(QStringLiteral("ZunoCam"), kVersion, ZunoProductPalette::deepCoral,
+        ZunoLanguage::en, std::nullopt, [] {});
     ZunoSheetHost *host = ZunoSheetHost::present(
         &window, sheet, QSize(ZunoFeedbackSheet::kMinimumWidth, ZunoFeedbackSheet::kMinimumHeight));
     QCoreApplication::processEvents();

@@ -86,7 +86,8 @@ public:
     {
         // The device opens on the service's session thread; the answer hops back to the main thread.
         m_service.startAsync(deviceID,
-            [done = std::move(done)](bool started, std::optional<CameraCaptureService::StartFailure> failure) {
+            [done = std::move(done)](
+                bool started, std::optional<CameraCaptureService::StartFailure> failure) {
                 ZunoMainThread::post(nullptr, [done, started, failure] { done(started, failure); });
             });
     }

@@ -223,7 +223,8 @@ private:
     void registerHotkeys();
 
     void toggleTeleprompterOverlay();
-    void beginCameraStart();
+    // Opens the selected camera off the main thread; a failure is shown when `reportsFailure`.
+    void beginCameraStart(bool reportsFailure);
     void reportCameraStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure);
     void handleRecorderStatus(const CameraRecordingSnapshot &snapshot);
     void startRecordingClockTimer();

@@ -22,7 +22,7 @@ void CamStudioViewModel::startCameraWithPermission()
 {
     switch (m_services.cameraDevices->authorizationStatus(m_selectedCameraID)) {
     case CameraAuthorizationStatus::authorized:
-        beginCameraStart();
+        beginCameraStart(true);
         return;
     case CameraAuthorizationStatus::notDetermined:
         m_services.system->requestCameraAccess([guard = QPointer<CamStudioViewModel>(this)](bool granted) {
@@ -31,7 +31,7 @@ void CamStudioViewModel::startCameraWithPermission()
                     return;
                 if (granted) {
                     guard->refreshCameras();
-                    guard->beginCameraStart();
+                    guard->beginCameraStart(false);
                     return;
                 }
                 guard->m_services.logger->warn(
@@ -52,7 +52,7 @@ void CamStudioViewModel::startCameraWithPermission()
     }
 }
 
-void CamStudioViewModel::beginCameraStart()
+void CamStudioViewModel::beginCameraStart(bool reportsFailure)
 {
     if (m_isCameraStarting || m_isCameraRunning)
         return;
@@ -60,14 +60,16 @@ void CamStudioViewModel::beginCameraStart()
     // A device can take a second or more to wake up: it opens off the main thread, and the answer
     // comes back here.
     m_services.camera->start(m_selectedCameraID,
-        [guard = QPointer<CamStudioViewModel>(this)](
+        [guard = QPointer<CamStudioViewModel>(this), reportsFailure](
             bool started, std::optional<CameraCaptureService::StartFailure> failure) {
             if (!guard)
                 return;
             const bool record = std::exchange(guard->m_recordsWhenCameraStarts, false);
             guard->setCameraStarting(false);
             if (!started) {
-                guard->reportCameraStartFailure(failure);
+                // Right after the permission prompt a failed start stays quiet.
+                if (reportsFailure)
+                    guard->reportCameraStartFailure(failure);
                 return;
             }
             guard->setCameraRunning(true);
@@ -76,7 +78,8 @@ void CamStudioViewModel::beginCameraStart()
         });
 }
 
-void CamStudioViewModel::reportCameraStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure)
+void CamStudioViewModel::reportCameraStartFailure(
+    const std::optional<CameraCaptureService::StartFailure> &failure)
 {
     using Kind = CameraCaptureService::StartFailure::Kind;
     if (failure && failure->kind == Kind::openFailed) {

@@ -122,7 +122,8 @@ QWidget *CameraStudioView::makePreviewCard()
     return new ZunoGlassCard(16, 16, content, this);
 }
 
-ZunoGlassSwitch *CameraStudioView::addSwitch(QWidget *parent, const QColor &color, bool CameraAdjustments::*field)
+ZunoGlassSwitch *CameraStudioView::addSwitch(
+    QWidget *parent, const QColor &color, bool CameraAdjustments::*field)
 {
     ZunoGlassSwitch *toggle = makeStudioSwitch(parent);
     toggle->setTextColor(color);
@@ -312,9 +313,10 @@ void CameraStudioView::syncRunning()
 {
     const bool running = m_viewModel.isCameraRunning();
     const bool starting = m_viewModel.isCameraStarting();
-    m_cameraButton->setText(starting ? text(QStringLiteral("Opening Camera…"), QStringLiteral("Kamera Açılıyor…"))
-            : running                ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
-                                     : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
+    m_cameraButton->setText(starting
+            ? text(QStringLiteral("Opening Camera…"), QStringLiteral("Kamera Açılıyor…"))
+            : running ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
+                      : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
     // Busy while the device opens: a second press would do nothing.
     m_cameraButton->setEnabled(!starting);
     m_cameraButton->setSymbol(running ? QStringLiteral("video.slash.fill") : QStringLiteral("video.fill"));

@@ -86,7 +86,7 @@ QString MainCamStudioView::compactLaunchTitle(bool isTeleprompterVisible, ZunoLa
 {
     if (isTeleprompterVisible)
         return launchTitle(true, language);
-    return zunoText(QStringLiteral("Launch Prompter"), QStringLiteral("Prompter Aç"), language);
+    return zunoText(QStringLiteral("Prompter"), QStringLiteral("Prompter"), language);
 }
 
 QString MainCamStudioView::tabTitle(CamStudioTab tab, ZunoLanguage language)
@@ -174,7 +174,7 @@ QWidget *MainCamStudioView::buildHeader()
     m_launchButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>());
     m_launchButton->setSymbol(QStringLiteral("text.viewfinder"));
     m_launchButton->setFocusPolicy(Qt::NoFocus);
-    m_launchButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_launchButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(m_launchButton, &ZunoButton::clicked, this, [this] {
         if (m_viewModel.isTeleprompterVisible())
             m_viewModel.hideTeleprompterOverlay();
@@ -241,7 +241,6 @@ void MainCamStudioView::syncPrompter()
 
 bool MainCamStudioView::eventFilter(QObject *watched, QEvent *event)
 {
-    // The header's own layout has its new width by the time its resize reaches here.
     if (watched == m_header && event->type() == QEvent::Resize)
         fitHeader();
     return QWidget::eventFilter(watched, event);
@@ -255,19 +254,28 @@ void MainCamStudioView::fitHeader()
     const ZunoLanguage language = m_viewModel.language();
     const bool visible = m_viewModel.isTeleprompterVisible();
     const QString full = launchTitle(visible, language);
+    const QString compact = compactLaunchTitle(visible, language);
+    // The window's minimum counts the compact title, so the header can get narrow enough for it.
+    m_launchButton->setText(compact);
+    const int compactWidth = m_launchButton->sizeHint().width();
+    m_launchButton->setMinimumWidth(compactWidth);
     m_launchButton->setText(full);
+    const int fullWidth = m_launchButton->sizeHint().width();
     m_launchButton->setToolTip(QString());
     QHBoxLayout *row = m_header->contentLayout();
-    const int available = row->geometry().width();
+    const int available = m_header->isVisible() ? m_header->contentsRect().width() : 0;
     if (available > 0) {
-        // Every other item is fixed or at its smallest here (the tagline counts 1 pixel).
-        if (row->minimumSize().width() > available) {
-            m_launchButton->setText(compactLaunchTitle(visible, language));
+        // Everything else at its smallest (tags, brand and tabs fixed; the tagline 1 pixel).
+        const int others = row->minimumSize().width() - compactWidth;
+        int launchWidth = fullWidth;
+        if (others + fullWidth > available) {
+            m_launchButton->setText(compact);
             m_launchButton->setToolTip(full);
+            launchWidth = compactWidth;
         }
         const int tagline = m_tagline->fontMetrics().horizontalAdvance(m_tagline->text()) + 1;
         const int extra = std::max(0, tagline - m_nameRow->minimumSize().width());
-        m_tagline->setVisible(row->minimumSize().width() + extra <= available);
+        m_tagline->setVisible(others + launchWidth + extra <= available);
     }
     m_fittingHeader = false;
 }

@@ -37,18 +37,20 @@ QString keys(uint32_t keyCode)
 // The three actions with a global shortcut, without it.
 QString teleprompterName(ZunoLanguage language)
 {
-    return zunoText(QStringLiteral("Launch Notch Teleprompter"), QStringLiteral("Çentik Teleprompter Aç"), language);
+    return zunoText(
+        QStringLiteral("Launch Notch Teleprompter"), QStringLiteral("Çentik Teleprompter Aç"), language);
 }
 
 QString laserName(ZunoLanguage language)
 {
-    return zunoText(QStringLiteral("Start Presentation Laser"), QStringLiteral("Sunum Lazerini Başlat"), language);
+    return zunoText(
+        QStringLiteral("Start Presentation Laser"), QStringLiteral("Sunum Lazerini Başlat"), language);
 }
 
 QString mirrorName(ZunoLanguage language)
 {
-    return zunoText(
-        QStringLiteral("Pop-Out Pre-Meeting Mirror"), QStringLiteral("Toplantı Öncesi Çentik Aynası"), language);
+    return zunoText(QStringLiteral("Pop-Out Pre-Meeting Mirror"),
+        QStringLiteral("Toplantı Öncesi Çentik Aynası"), language);
 }
 
 QString withKeys(const QString &name, uint32_t keyCode)

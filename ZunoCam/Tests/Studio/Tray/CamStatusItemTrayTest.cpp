@@ -9,11 +9,11 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
-#include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusVariant>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -75,7 +75,8 @@ QDBusMessage callAndWait(QDBusConnection &probe, const QDBusMessage &call, int w
     return watcher.reply();
 }
 
-QVariant property(QDBusConnection &probe, const QString &service, const QString &path, const QString &name, int wait)
+QVariant property(
+    QDBusConnection &probe, const QString &service, const QString &path, const QString &name, int wait)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
@@ -142,14 +143,16 @@ TEST_F(CamStatusItemTrayTest, ItemRegistersFollowsRecordingOpensThePopoverAndLis
     const QString path = QStringLiteral("/StatusNotifierItem");
     QDBusConnection bus = QDBusConnection::sessionBus();
 
-    QDBusConnection probe = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("tray-probe"));
+    QDBusConnection probe
+        = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("tray-probe"));
     ASSERT_TRUE(probe.isConnected());
-    EXPECT_EQ(property(probe, service, path, QStringLiteral("Status"), kWait).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(
+        property(probe, service, path, QStringLiteral("Status"), kWait).toString(), QStringLiteral("Active"));
 
     // Recording starts: the host is told of a new icon.
     SignalCounter icons;
-    ASSERT_TRUE(bus.connect(
-        service, path, QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIcon"), &icons, SLOT(onSignal())));
+    ASSERT_TRUE(bus.connect(service, path, QStringLiteral("org.kde.StatusNotifierItem"),
+        QStringLiteral("NewIcon"), &icons, SLOT(onSignal())));
     vm->startVideoRecording();
     EXPECT_EQ(app->statusItem()->appearance().dot, CamStatusAppearance::kRecordingDot);
     QTRY_VERIFY_WITH_TIMEOUT(icons.count >= 1, kWait);
@@ -176,8 +179,9 @@ TEST_F(CamStatusItemTrayTest, ItemRegistersFollowsRecordingOpensThePopoverAndLis
     // An exported menu has no section titles: a disabled item names the menu above its line.
     EXPECT_EQ(labels,
         (QStringList { "(ZunoCam)", "-", "Çentik Altı Teleprompter Aç/Kapat [Super+Alt+T]",
-            "Sunum Lazer / Çizim Katmanı Aç/Kapat [Super+Alt+L]", "Canlı Kamera Önizlemesini Aç/Kapat [Super+Alt+C]",
-            "Toplantı Öncesi Çentik Aynası (Super+Alt+M)", "-", "Stüdyoyu Aç", "Çıkış" }));
+            "Sunum Lazer / Çizim Katmanı Aç/Kapat [Super+Alt+L]",
+            "Canlı Kamera Önizlemesini Aç/Kapat [Super+Alt+C]", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
+            "-", "Stüdyoyu Aç", "Çıkış" }));
     vm->stopVideoRecording();
     QDBusConnection::disconnectFromBus(QStringLiteral("tray-probe"));
 }

@@ -10,8 +10,9 @@
 class QVariantAnimation;
 
 // A button drawn by a `ZunoButtonStyle` (primary or glass): a label of an optional leading symbol and
-// a one-line text (with an optional smaller detail line under it), inside the style's padding and chrome. Only the style's rounded rectangle takes
-// clicks. A text that does not fit is cut short with an ellipsis. While busy the design's mini spinner
+// a one-line text (with an optional smaller detail line under it), inside the style's padding and chrome.
+// Only the style's rounded rectangle takes clicks. A text that does not fit is cut short with an ellipsis.
+// While busy the design's mini spinner
 // (`ZunoActivityIndicator`) stands where the symbol would; a disabled button is drawn at half opacity.
 class ZunoButton : public QAbstractButton {
     Q_OBJECT

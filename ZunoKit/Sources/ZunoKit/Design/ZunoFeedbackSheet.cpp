@@ -231,9 +231,9 @@ ZunoFeedbackSheet::~ZunoFeedbackSheet()
 
 QSize ZunoFeedbackSheet::sizeHint() const
 {
-    const int width = std::max({ kMinimumWidth,
-        m_page->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-        m_actionRow->sizeHint().width() });
+    const int width = std::max(
+        { kMinimumWidth, m_page->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+            m_actionRow->sizeHint().width() });
     const int actions = m_actionRow->isVisibleTo(this) ? m_actionRow->sizeHint().height() : 0;
     return QSize(width, std::max(kMinimumHeight, m_page->heightForWidth(width) + actions));
 }

@@ -26,8 +26,8 @@ struct ZunoTextStyleMetrics {
 
 // The fonts of the design, set explicitly so that every machine draws the same text: Inter for text
 // and JetBrains Mono for monospaced text; Inter has no rounded face, so text meant in the rounded
-// design (the prompter's countdown) is drawn in Quicksand. A size of N points is N device-independent pixels, drawn at
-// the nearest whole pixel (12.5 draws at 13). Hinting is off, so glyphs keep their designed shapes.
+// design (the prompter's countdown) is drawn in Quicksand. A size of N points is N device-independent pixels,
+// drawn at the nearest whole pixel (12.5 draws at 13). Hinting is off, so glyphs keep their designed shapes.
 namespace ZunoFonts {
 
 inline constexpr const char *kTextFamily = "Inter";

@@ -78,7 +78,8 @@ QSize ZunoGlassSwitch::sizeHint() const
 {
     const QFontMetrics metrics(font());
     const int textWidth = text().isEmpty() ? 0 : metrics.horizontalAdvance(text()) + 1;
-    const int width = kRingMargin * 2 + static_cast<int>(kBoxSide) + (textWidth > 0 ? kSpacing + textWidth : 0);
+    const int width
+        = kRingMargin * 2 + static_cast<int>(kBoxSide) + (textWidth > 0 ? kSpacing + textWidth : 0);
     return QSize(width, heightForWidth(width));
 }
 
@@ -99,7 +100,8 @@ int ZunoGlassSwitch::heightForWidth(int width) const
     const QFontMetrics metrics(font());
     int textHeight = metrics.height();
     if (!text().isEmpty())
-        textHeight = metrics.boundingRect(QRect(0, 0, textWidthFor(width), 100000), kTextFlags, text()).height();
+        textHeight
+            = metrics.boundingRect(QRect(0, 0, textWidthFor(width), 100000), kTextFlags, text()).height();
     return kRingMargin * 2 + std::max(textHeight, static_cast<int>(std::ceil(kBoxSide)));
 }
 
