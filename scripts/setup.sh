@@ -25,7 +25,10 @@ packages=(
     gnome-keyring libxcb-xtest0-dev chromium
     locales tzdata
     # fonts
-    fonts-inter fonts-jetbrains-mono fonts-dejavu-core fonts-noto-color-emoji
+    fonts-inter fonts-jetbrains-mono fonts-dejavu-core fonts-noto-color-emoji fonts-quicksand
+    # the scripts of the language picker's native names: Chinese, Japanese and Korean; Hindi; Thai
+    # (DejaVu Sans draws Arabic, Persian, Hebrew, Greek and Cyrillic)
+    fonts-wqy-microhei fonts-lohit-deva fonts-tlwg-loma
 )
 
 as_root() {

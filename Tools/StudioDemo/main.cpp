@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -158,6 +159,15 @@ bool runRecording(double seconds)
                      .arg(vm->recordedFrameCount()));
     });
     vm->startVideoRecording();
+    if (vm->isCameraStarting()) {
+        // The camera opens off the main thread; the recording starts once it runs.
+        QEventLoop opening;
+        QObject::connect(vm, &CamStudioViewModel::cameraRunningChanged, &opening, [vm, &opening] {
+            if (!vm->isCameraStarting())
+                opening.quit();
+        });
+        opening.exec();
+    }
     if (!vm->isRecordingVideo())
         return true;
     if (seconds > 0)

@@ -55,6 +55,15 @@ bool writeLanguage(const QString &folder, ZunoLanguage language)
         ok &= save(
             window, QDir(folder).filePath(QStringLiteral("studio-%1-%2.png").arg(rawValue(tab), suffix)));
     }
+    // The same at the smallest size the window allows.
+    const QSize defaultSize = window.size();
+    window.resize(window.minimumSize());
+    for (const CamStudioTab tab : CamStudioTabs::allCases()) {
+        viewModel.setSelectedTab(tab);
+        ok &= save(window,
+            QDir(folder).filePath(QStringLiteral("studio-%1-%2-minimum.png").arg(rawValue(tab), suffix)));
+    }
+    window.resize(defaultSize);
     viewModel.setSelectedTab(CamStudioTab::teleprompter);
     viewModel.showToast(
         language == ZunoLanguage::tr ? QStringLiteral("Kayıt kaydedildi") : QStringLiteral("Recording saved"),

@@ -12,17 +12,21 @@
 #include "StudioSliderControl.h"
 #include "ZunoButton.h"
 #include "ZunoGlassButtonStyle.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoProductPalette.h"
 #include "ZunoSegmentedControl.h"
 #include "ZunoSymbolIcon.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace {
 
@@ -452,5 +456,104 @@ TEST_F(CameraTabTest, PortraitHeaderFollowsTheModeAndResetRestoresEveryControl)
     mark();
     view->lookButtons()[0]->click();
     EXPECT_EQ(newPushes(), 1);
+    EXPECT_EQ(newSaves(), 1);
+}
+
+TEST_F(CameraTabTest, TheButtonRowKeepsItsPositionsWhileRecording)
+{
+    open();
+    vm->toggleCameraPreview();
+    ASSERT_TRUE(vm->isCameraRunning());
+    fakes.recorder->holdStops(true);
+    for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
+        SCOPED_TRACE(static_cast<int>(language));
+        vm->setLanguage(language);
+        QAbstractButton *record = view->recordingButtons()->recordButton();
+        const auto positions = [&] {
+            QCoreApplication::processEvents();
+            return std::vector<QRect> { QRect(record->mapTo(view.get(), QPoint()), record->size()),
+                QRect(view->recordingButtons()->folderButton()->mapTo(view.get(), QPoint()),
+                    view->recordingButtons()->folderButton()->size()),
+                QRect(view->snapshotButton()->mapTo(view.get(), QPoint()), view->snapshotButton()->size()) };
+        };
+        const std::vector<QRect> idle = positions();
+        record->click();
+        ASSERT_TRUE(vm->isRecordingVideo());
+        EXPECT_EQ(positions(), idle) << "recording started";
+        for (const double seconds : { 3599.0, 3600.0 * 12 + 61 }) {
+            fakes.recorder->report({ true, seconds, 1250, std::nullopt });
+            EXPECT_EQ(positions(), idle) << seconds << " s";
+            EXPECT_GE(record->width(), record->sizeHint().width()) << "the whole text shows";
+        }
+        record->click();
+        ASSERT_TRUE(vm->isFinalizingVideo());
+        EXPECT_EQ(positions(), idle) << "finalizing";
+        fakes.recorder->finishHeldStop();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !vm->isRecordingVideo(); }, kWait));
+        EXPECT_EQ(positions(), idle) << "idle again";
+    }
+}
+
+namespace {
+
+// One wheel notch over `target` as the window system delivers it: spontaneous, so the application
+// passes an ignored one on to the parents.
+void wheelOver(QWidget *target, int notches)
+{
+    const QPointF position = QRectF(target->rect()).center();
+    QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, 120 * notches),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(target, &event);
+}
+
+} // namespace
+
+TEST_F(CameraTabTest, TheWheelScrollsTheSettingsColumnAndChangesNoControlUnderThePointer)
+{
+    open(2);
+    QScrollArea *column = nullptr;
+    for (QScrollArea *area : view->findChildren<QScrollArea *>()) {
+        if (area->isAncestorOf(view->sliders().front()))
+            column = area;
+    }
+    ASSERT_TRUE(column);
+    QScrollBar *bar = column->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0) << "the column scrolls at this size";
+    const CameraAdjustments before = vm->camera();
+    const std::optional<QString> camera = vm->selectedCameraID();
+
+    std::vector<std::pair<QString, QWidget *>> controls { { QStringLiteral("camera picker"),
+        view->cameraPicker() } };
+    for (std::size_t i = 0; i < view->sliders().size(); ++i)
+        controls.emplace_back(view->sliders()[i]->title(), view->sliders()[i]->slider());
+    for (const auto &[name, control] : controls) {
+        SCOPED_TRACE(name.toStdString());
+        column->ensureWidgetVisible(control);
+        QCoreApplication::processEvents();
+        const int offset = bar->value();
+        // Down while the column can go down, else up: either way the column moves.
+        const int notches = offset < bar->maximum() ? -1 : 1;
+        wheelOver(control, notches);
+        QCoreApplication::processEvents();
+        EXPECT_NE(bar->value(), offset) << "the column scrolled";
+        EXPECT_EQ(vm->camera(), before);
+        EXPECT_EQ(vm->selectedCameraID(), camera);
+        EXPECT_FALSE(control->hasFocus());
+    }
+    EXPECT_EQ(newSaves(), 0);
+    EXPECT_EQ(newPushes(), 0);
+    EXPECT_EQ(fakes.log->count(QStringLiteral("camera.start")), 0);
+
+    // A focused slider takes the wheel: the user chose it.
+    QSlider *exposure = view->sliders().front()->slider();
+    column->ensureWidgetVisible(exposure);
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get(), kWait));
+    exposure->setFocus();
+    const int offset = bar->value();
+    wheelOver(exposure, 1);
+    EXPECT_EQ(bar->value(), offset);
+    EXPECT_NE(vm->camera().exposureEV, before.exposureEV);
     EXPECT_EQ(newSaves(), 1);
 }

@@ -185,10 +185,15 @@ TEST_F(MenuBarCamPopoverViewTest, TextsFollowTheFlagsAndButtonsCallTheirOperatio
             { "Teleprompter’ı Gizle", "Sunum Lazerini Kapat", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
                 "Stüdyoyu Aç", "Çıkış" } },
     };
+    // A shortcut shows on the button's second line.
     auto texts = [&] {
-        return QStringList { popover.teleprompterButton()->text(), popover.laserButton()->text(),
-            popover.mirrorButton()->text(), popover.openStudioButton()->text(),
-            popover.quitButton()->text() };
+        QStringList result;
+        for (ZunoButton *button : { popover.teleprompterButton(), popover.laserButton(),
+                 popover.mirrorButton(), popover.openStudioButton(), popover.quitButton() })
+            result << (button->detail().isEmpty()
+                    ? button->text()
+                    : QStringLiteral("%1 (%2)").arg(button->text(), button->detail()));
+        return result;
     };
     for (const Case &c : cases) {
         vm->setLanguage(c.language);

@@ -8,6 +8,7 @@
 #include "TeleprompterStudioView.h"
 #include "ZunoButton.h"
 #include "ZunoDefaults.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguagePicker.h"
 #include "ZunoScopedEnvironment.h"

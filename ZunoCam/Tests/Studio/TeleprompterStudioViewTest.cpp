@@ -8,6 +8,7 @@
 #include "TeleprompterStudioView.h"
 #include "ZunoButton.h"
 #include "ZunoGlassCard.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoSymbolButton.h"
 
 #include <QCheckBox>
@@ -140,16 +141,15 @@ TEST_F(TeleprompterTabTest, WordCountAndReadingTime)
         words << QStringLiteral("word");
     startWith({ script(QStringLiteral("Long"), words.join(u' ')) },
         [](TeleprompterSettings &s) { s.wordsPerMinute = 120; });
-    EXPECT_EQ(view->wordCountLabel()->text(), QStringLiteral("250 words"));
+    EXPECT_EQ(view->rows()[0]->wordCountText(), QStringLiteral("250 words"));
     EXPECT_EQ(view->readingTimeLabel()->text(), QStringLiteral("~2m 5s"));
     vm->setLanguage(ZunoLanguage::tr);
     EXPECT_EQ(view->readingTimeLabel()->text(), QStringLiteral("~2dk 5sn"));
-    EXPECT_EQ(view->wordCountLabel()->text(), QStringLiteral("250 kelime"));
     EXPECT_EQ(view->rows()[0]->wordCountText(), QStringLiteral("250 kelime"));
 
     vm->setLanguage(ZunoLanguage::en);
     view->bodyEditor()->clear();
-    EXPECT_EQ(view->wordCountLabel()->text(), QStringLiteral("0 words"));
+    EXPECT_EQ(view->rows()[0]->wordCountText(), QStringLiteral("0 words"));
     EXPECT_EQ(view->readingTimeLabel()->text(), QStringLiteral("~0m 0s"));
 }
 
@@ -231,6 +231,14 @@ TEST_F(TeleprompterTabTest, SlidersShowStoredValuesAndEachChangeSavesOnce)
     EXPECT_EQ(vm->teleprompter().wordsPerMinute, 300);
     EXPECT_EQ(vm->teleprompter().fontSize, 10);
     EXPECT_EQ(newSaves(), 3);
+
+    // Hand-edited values beyond the integer range saturate instead of wrapping.
+    vm->setTeleprompter(settingsWith([](TeleprompterSettings &s) {
+        s.wordsPerMinute = 1e308;
+        s.fontSize = -1e300;
+    }));
+    EXPECT_EQ(view->paceSlider()->valueText(), QStringLiteral("9223372036854775807"));
+    EXPECT_EQ(view->fontSlider()->valueText(), QStringLiteral("-9223372036854775808pt"));
 }
 
 TEST_F(TeleprompterTabTest, SettingsChangeWhileTheTeleprompterShowsRelaysOutAndFollowsVoicePacing)

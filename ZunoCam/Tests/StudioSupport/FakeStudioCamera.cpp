@@ -51,21 +51,29 @@ void FakeStudioCamera::attachRecorder(std::shared_ptr<CamStudioRecorder> recorde
     m_recorder = std::move(recorder);
 }
 
-bool FakeStudioCamera::start(const std::optional<QString> &deviceID)
+void FakeStudioCamera::start(const std::optional<QString> &deviceID, StartCompletion done)
 {
     m_log->add(QStringLiteral("camera.start"));
-    std::lock_guard lock(m_lock);
-    m_lastFailure.reset();
-    if (!m_startSucceeds || m_failure) {
-        m_lastFailure = m_failure
-            ? m_failure
-            : CameraCaptureService::StartFailure { CameraCaptureService::StartFailure::Kind::noMatchingCamera,
-                  {} };
-        return false;
+    bool started = true;
+    std::optional<CameraCaptureService::StartFailure> failure;
+    {
+        std::lock_guard lock(m_lock);
+        m_lastFailure.reset();
+        if (!m_startSucceeds || m_failure) {
+            m_lastFailure = m_failure ? m_failure
+                                      : CameraCaptureService::StartFailure {
+                                            CameraCaptureService::StartFailure::Kind::noMatchingCamera, {}
+                                        };
+            started = false;
+            failure = m_lastFailure;
+        } else {
+            m_startedDevice = deviceID;
+            m_running = true;
+        }
     }
-    m_startedDevice = deviceID;
-    m_running = true;
-    return true;
+    // Answered at once, as a camera that opens instantly.
+    if (done)
+        done(started, failure);
 }
 
 void FakeStudioCamera::stop()

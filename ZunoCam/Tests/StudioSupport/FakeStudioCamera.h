@@ -42,9 +42,9 @@ public:
     void setOnFrame(FrameCallback callback) override;
     void updateAdjustments(const CameraAdjustments &adjustments) override;
     void attachRecorder(std::shared_ptr<CamStudioRecorder> recorder) override;
-    bool start(const std::optional<QString> &deviceID) override;
+    void start(const std::optional<QString> &deviceID, StartCompletion done) override;
     void stop() override;
-    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const override;
+    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const;
 
     void pushFrame(const QImage &frame);
     void setStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }

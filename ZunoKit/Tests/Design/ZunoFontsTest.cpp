@@ -1,9 +1,14 @@
 // Inter and JetBrains Mono, set explicitly, at the type ramp's sizes and weights.
 #include "ZunoFonts.h"
+#include "ZunoLanguage.h"
 #include "ZunoSymbolRegistry.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QRawFont>
+
+#include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -72,4 +77,37 @@ TEST(ZunoFonts, TextStylesHaveTheRampsSizesAndWeights)
         QFontMetricsF(ZunoFonts::system(13)).horizontalAdvance(QStringLiteral("Headline")));
     // A symbol beside text is a little larger than the text's size.
     EXPECT_NEAR(ZunoSymbolRegistry::sideForFont(ZunoFonts::system(10)), 11, 1e-9);
+}
+
+TEST(ZunoFonts, TheChosenFontsDrawEveryLanguagesOwnName)
+{
+    const QStringList families
+        = QStringList { QString::fromLatin1(ZunoFonts::kTextFamily) } + ZunoFonts::scriptFallbackFamilies();
+    EXPECT_EQ(ZunoFonts::system(13).families(), families) << "text falls back on the chosen fonts";
+    std::vector<QRawFont> fonts;
+    for (const QString &family : families) {
+        QFont font(family);
+        font.setPixelSize(13);
+        EXPECT_EQ(QFontInfo(font).family(), family) << "not installed: " << family.toStdString();
+        fonts.push_back(QRawFont::fromFont(font));
+    }
+    for (const ZunoLanguage language : ZunoLanguages::allCases()) {
+        const QString name = nativeName(language);
+        for (const char32_t character : name.toUcs4()) {
+            if (QChar::isSpace(character))
+                continue;
+            const bool drawn = std::any_of(fonts.begin(), fonts.end(),
+                [character](const QRawFont &font) { return font.supportsCharacter(character); });
+            EXPECT_TRUE(drawn) << name.toStdString() << ": U+" << std::hex
+                               << static_cast<unsigned>(character);
+        }
+    }
+}
+
+TEST(ZunoFonts, TheRoundedDesignIsQuicksandAtItsHeaviestForBlack)
+{
+    const QFont font = ZunoFonts::rounded(40, QFont::Black);
+    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Quicksand"));
+    EXPECT_EQ(font.weight(), QFont::Bold);
+    EXPECT_EQ(QFontInfo(font).pixelSize(), 40);
 }

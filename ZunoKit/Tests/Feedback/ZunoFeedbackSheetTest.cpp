@@ -6,6 +6,7 @@
 #include "ZunoFakeHttpServer.h"
 #include "ZunoFeedbackError.h"
 #include "ZunoFeedbackService.h"
+#include "ZunoSheetHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -439,4 +440,59 @@ TEST(ZunoFeedbackSheet, TabReachesEveryControlWithTheRingAndLeavesTheMessage)
     bug->setFocus(Qt::TabFocusReason);
     QTest::keyClick(bug, Qt::Key_Space);
     EXPECT_EQ(sheet->kind(), ZunoFeedbackKind::bug);
+}
+
+TEST(ZunoFeedbackSheet, TheCardFollowsTheFormAndSendStaysInView)
+{
+    Files files;
+    QStringList pictures;
+    for (int i = 0; i < 6; ++i) {
+        QImage picture(640, 400, QImage::Format_RGB32);
+        picture.fill(QColor::fromHsv(i * 50, 160, 200));
+        const QString path = files.dir.filePath(QStringLiteral("shot-%1.png").arg(i));
+        ASSERT_TRUE(picture.save(path));
+        pictures << path;
+    }
+    QWidget window;
+    window.resize(900, 1000);
+    window.show();
+    auto *sheet = new ZunoFeedbackSheet(QStringLiteral("ZunoCam"), kVersion, ZunoProductPalette::deepCoral,
+        ZunoLanguage::en, std::nullopt, [] {});
+    ZunoSheetHost *host = ZunoSheetHost::present(
+        &window, sheet, QSize(ZunoFeedbackSheet::kMinimumWidth, ZunoFeedbackSheet::kMinimumHeight));
+    QCoreApplication::processEvents();
+    const int firstHeight = host->cardGeometry().height();
+
+    const auto sendIsWhole = [&] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const QRect send(sheet->sendButton()->mapTo(host, QPoint()), sheet->sendButton()->size());
+        return host->cardGeometry().contains(send)
+            && sheet->sendButton()->visibleRegion().boundingRect() == sheet->sendButton()->rect();
+    };
+    EXPECT_TRUE(sendIsWhole());
+    for (int i = 0; i < 5; ++i) {
+        sheet->addPickedFiles({ pictures[i] });
+        EXPECT_TRUE(sendIsWhole()) << "after screenshot " << i + 1;
+    }
+    sheet->addPickedFiles({ pictures[5] });
+    ASSERT_EQ(sheet->errorMessage(), kTooMany);
+    EXPECT_TRUE(sendIsWhole()) << "after the error";
+    EXPECT_GT(host->cardGeometry().height(), firstHeight) << "the card grew with the form";
+    EXPECT_LE(host->cardGeometry().bottom(), window.height() - ZunoSheetHost::kWindowMargin);
+
+    // Where the window has no more room the form scrolls, and Send still shows whole.
+    window.resize(900, 600);
+    EXPECT_TRUE(sendIsWhole()) << "in a short window";
+    EXPECT_LE(host->cardGeometry().height(), 600 - 2 * ZunoSheetHost::kWindowMargin);
+    host->dismiss();
+}
+
+TEST(ZunoFeedbackSheet, TheDetailsEditorIsAtLeastItsMinimumAndMayGrow)
+{
+    auto sheet = makeSheet();
+    QWidget *frame = sheet->messageEditor()->parentWidget();
+    EXPECT_EQ(frame->minimumHeight(), 105);
+    EXPECT_GT(frame->maximumHeight(), 105) << "not fixed";
+    EXPECT_GE(frame->height(), 105);
 }

@@ -16,7 +16,10 @@ CamStatusItem::CamStatusItem(CamStudioViewModel &viewModel, QList<QAction *> com
     , m_menu(new QMenu)
     , m_popover(new MenuBarCamPopoverView(viewModel, onOpenStudio, accent))
 {
-    m_section = m_menu->addSection(QStringLiteral("ZunoCam"));
+    // Exported tray menus drop a section's title and keep only its line: a disabled item names the menu.
+    m_section = m_menu->addAction(QStringLiteral("ZunoCam"));
+    m_section->setEnabled(false);
+    m_menu->addSeparator();
     m_menu->addActions(commands);
     m_mirror = m_menu->addAction(QString(), this, [this] { m_viewModel.toggleFloatingMirror(); });
     m_menu->addSeparator();

@@ -25,9 +25,13 @@ public:
     virtual void updateAdjustments(const CameraAdjustments &adjustments) = 0;
     // The recorder that receives every processed frame.
     virtual void attachRecorder(std::shared_ptr<CamStudioRecorder> recorder) = 0;
-    // Opens that camera (the default one for none); false when it cannot.
-    virtual bool start(const std::optional<QString> &deviceID) = 0;
+    // Whether a start opened the camera, and why not when it did not.
+    using StartCompletion
+        = std::function<void(bool started, std::optional<CameraCaptureService::StartFailure> failure)>;
+
+    // Opens that camera (the default one for none) without holding the main thread; `done` then runs
+    // on the main thread (a fake may run it before start returns).
+    virtual void start(const std::optional<QString> &deviceID, StartCompletion done) = 0;
+    // Stops and closes the camera, after any start asked for before.
     virtual void stop() = 0;
-    // Why the last start failed; none after a start that succeeded.
-    virtual std::optional<CameraCaptureService::StartFailure> lastStartFailure() const = 0;
 };

@@ -12,6 +12,7 @@
 #include "ZunoAppLogger.h"
 #include "ZunoGlobalHotkeyManager.h"
 #include "ZunoLaunchAtLogin.h"
+#include "ZunoMainThread.h"
 #include "ZunoPermissionCenter.h"
 
 #include <QApplication>
@@ -81,12 +82,16 @@ public:
     {
         m_service.attachFrameRecorder(std::move(recorder));
     }
-    bool start(const std::optional<QString> &deviceID) override { return m_service.start(deviceID); }
-    void stop() override { m_service.stop(); }
-    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const override
+    void start(const std::optional<QString> &deviceID, StartCompletion done) override
     {
-        return m_service.lastStartFailure();
+        // The device opens on the service's session thread; the answer hops back to the main thread.
+        m_service.startAsync(deviceID,
+            [done = std::move(done)](
+                bool started, std::optional<CameraCaptureService::StartFailure> failure) {
+                ZunoMainThread::post(nullptr, [done, started, failure] { done(started, failure); });
+            });
     }
+    void stop() override { m_service.stopAsync(); }
 
 private:
     static CameraCaptureService::Dependencies dependencies(std::shared_ptr<CameraDeviceDirectory> devices)
@@ -204,7 +209,7 @@ CamStudioServices CamStudioServices::standard()
     services.logger = ZunoAppLogger::shared(QStringLiteral("ZunoCam"));
     services.store = documentStore(std::make_unique<CamScriptStore>());
     services.cameraDevices = std::make_shared<CameraSystemDevices>();
-    services.camera = std::make_unique<CaptureAdapter>(services.logger, services.cameraDevices);
+    services.camera = captureCamera(services.logger, services.cameraDevices);
     services.recorder = std::make_shared<RecorderAdapter>(services.logger);
     services.remote = remoteServer(services.logger);
     services.voiceMonitor = std::make_unique<VoiceActivityMonitorService>();
@@ -233,6 +238,12 @@ std::unique_ptr<CamStudioDocumentStore> CamStudioServices::documentStore(
 std::unique_ptr<CamStudioSystem> CamStudioServices::desktopSystem()
 {
     return std::make_unique<DesktopSystem>();
+}
+
+std::unique_ptr<CamStudioCamera> CamStudioServices::captureCamera(
+    std::shared_ptr<ZunoAppLogger> logger, std::shared_ptr<CameraDeviceDirectory> devices)
+{
+    return std::make_unique<CaptureAdapter>(std::move(logger), std::move(devices));
 }
 
 std::unique_ptr<CamStudioHotkeys> CamStudioServices::globalHotkeys(std::shared_ptr<ZunoAppLogger> logger)

@@ -47,6 +47,9 @@ struct CamStudioServices {
     static std::unique_ptr<CamStudioDocumentStore> documentStore(std::unique_ptr<CamScriptStore> store);
     static std::unique_ptr<CamStudioSystem> desktopSystem();
     static std::unique_ptr<CamStudioHotkeys> globalHotkeys(std::shared_ptr<ZunoAppLogger> logger = nullptr);
+    // The capture service over a camera list, opening and closing devices off the main thread.
+    static std::unique_ptr<CamStudioCamera> captureCamera(
+        std::shared_ptr<ZunoAppLogger> logger, std::shared_ptr<CameraDeviceDirectory> devices);
     // The real LAN remote server (loopback only with the option: tests and local demos).
     static std::unique_ptr<CamStudioRemote> remoteServer(
         std::shared_ptr<ZunoAppLogger> logger, TeleprompterRemoteServer::Options options = {});

@@ -75,6 +75,8 @@ public:
     const QList<CameraDeviceDescriptor> &availableCameras() const { return m_availableCameras; }
     std::optional<QString> selectedCameraID() const { return m_selectedCameraID; }
     bool isCameraRunning() const { return m_isCameraRunning; }
+    // A start is opening the camera off the main thread; toggling does nothing meanwhile.
+    bool isCameraStarting() const { return m_isCameraStarting; }
     // The last frame received; null before the first. Kept when the camera stops.
     const QImage &latestCameraFrame() const { return m_latestCameraFrame; }
     bool isRecordingVideo() const { return m_isRecordingVideo; }
@@ -195,6 +197,7 @@ signals:
     void selectedTabChanged();
     // availableCameras, selectedCameraID.
     void camerasChanged();
+    // isCameraRunning, isCameraStarting.
     void cameraRunningChanged();
     // isRecordingVideo, isFinalizingVideo, recordingDurationSeconds, recordedFrameCount,
     // lastRecordedVideoURL.
@@ -220,13 +223,16 @@ private:
     void registerHotkeys();
 
     void toggleTeleprompterOverlay();
-    void reportCameraStartFailure();
+    // Opens the selected camera off the main thread; a failure is shown when `reportsFailure`.
+    void beginCameraStart(bool reportsFailure);
+    void reportCameraStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure);
     void handleRecorderStatus(const CameraRecordingSnapshot &snapshot);
     void startRecordingClockTimer();
     // `recorderLogged`: the recorder already wrote the failure's error line.
     void finishStop(const std::optional<CameraRecordingResult> &result, const QString &failure,
         bool recorderLogged, const std::function<void()> &onFinished);
     void setCameraRunning(bool running);
+    void setCameraStarting(bool starting);
     void setLaserOverlayVisible(bool visible);
     void setFloatingMirrorVisible(bool visible);
     void setRecordingProgress(double seconds, qint64 frames);
@@ -266,6 +272,8 @@ private:
     QList<CameraDeviceDescriptor> m_availableCameras;
     std::optional<QString> m_selectedCameraID;
     bool m_isCameraRunning = false;
+    bool m_isCameraStarting = false;
+    bool m_recordsWhenCameraStarts = false; // a recording asked for while the camera was opening
     QImage m_latestCameraFrame;
     bool m_isRecordingVideo = false;
     bool m_isFinalizingVideo = false;

@@ -22,10 +22,7 @@ void CamStudioViewModel::startCameraWithPermission()
 {
     switch (m_services.cameraDevices->authorizationStatus(m_selectedCameraID)) {
     case CameraAuthorizationStatus::authorized:
-        if (m_services.camera->start(m_selectedCameraID))
-            setCameraRunning(true);
-        else
-            reportCameraStartFailure();
+        beginCameraStart(true);
         return;
     case CameraAuthorizationStatus::notDetermined:
         m_services.system->requestCameraAccess([guard = QPointer<CamStudioViewModel>(this)](bool granted) {
@@ -34,7 +31,7 @@ void CamStudioViewModel::startCameraWithPermission()
                     return;
                 if (granted) {
                     guard->refreshCameras();
-                    guard->setCameraRunning(guard->m_services.camera->start(guard->m_selectedCameraID));
+                    guard->beginCameraStart(false);
                     return;
                 }
                 guard->m_services.logger->warn(
@@ -55,9 +52,35 @@ void CamStudioViewModel::startCameraWithPermission()
     }
 }
 
-void CamStudioViewModel::reportCameraStartFailure()
+void CamStudioViewModel::beginCameraStart(bool reportsFailure)
 {
-    const std::optional<CameraCaptureService::StartFailure> failure = m_services.camera->lastStartFailure();
+    if (m_isCameraStarting || m_isCameraRunning)
+        return;
+    setCameraStarting(true);
+    // A device can take a second or more to wake up: it opens off the main thread, and the answer
+    // comes back here.
+    m_services.camera->start(m_selectedCameraID,
+        [guard = QPointer<CamStudioViewModel>(this), reportsFailure](
+            bool started, std::optional<CameraCaptureService::StartFailure> failure) {
+            if (!guard)
+                return;
+            const bool record = std::exchange(guard->m_recordsWhenCameraStarts, false);
+            guard->setCameraStarting(false);
+            if (!started) {
+                // Right after the permission prompt a failed start stays quiet.
+                if (reportsFailure)
+                    guard->reportCameraStartFailure(failure);
+                return;
+            }
+            guard->setCameraRunning(true);
+            if (record)
+                guard->startVideoRecording();
+        });
+}
+
+void CamStudioViewModel::reportCameraStartFailure(
+    const std::optional<CameraCaptureService::StartFailure> &failure)
+{
     using Kind = CameraCaptureService::StartFailure::Kind;
     if (failure && failure->kind == Kind::openFailed) {
         // The camera is there but busy or broken: say so, not that it is missing.
@@ -85,6 +108,8 @@ void CamStudioViewModel::reportCameraStartFailure()
 
 void CamStudioViewModel::toggleCameraPreview()
 {
+    if (m_isCameraStarting)
+        return; // the camera is still opening: a second press does nothing
     if (!m_isCameraRunning) {
         startCameraWithPermission();
         return;
@@ -300,6 +325,14 @@ void CamStudioViewModel::toggleLaunchAtLogin(bool wanted)
                      "Launch at Login could not be changed: the autostart entry could not be written."),
                 QStringLiteral("Açılışta Başlat değiştirilemedi: otomatik başlatma girdisi yazılamadı.")),
             true);
+}
+
+void CamStudioViewModel::setCameraStarting(bool starting)
+{
+    if (m_isCameraStarting != starting) {
+        m_isCameraStarting = starting;
+        emit cameraRunningChanged();
+    }
 }
 
 void CamStudioViewModel::setCameraRunning(bool running)

@@ -24,8 +24,11 @@ void CamStudioViewModel::startVideoRecording()
         return;
     if (!m_isCameraRunning) {
         startCameraWithPermission();
-        if (!m_isCameraRunning)
+        if (!m_isCameraRunning) {
+            // The camera opens off the main thread: the recording starts once it runs.
+            m_recordsWhenCameraStarts = m_isCameraStarting;
             return;
+        }
     }
     QString failure;
     QString logged;

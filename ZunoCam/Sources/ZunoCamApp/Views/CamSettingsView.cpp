@@ -5,11 +5,11 @@
 #include "StudioTabPage.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassCard.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoLanguagePicker.h"
 #include "ZunoText.h"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -30,7 +30,7 @@ CamSettingsView::CamSettingsView(CamStudioViewModel &viewModel, QWidget *parent)
     column->addWidget(m_heading);
 
     m_login = makeStudioSwitch(content);
-    connect(m_login, &QCheckBox::clicked, this, [this](bool wanted) {
+    connect(m_login, &ZunoGlassSwitch::clicked, this, [this](bool wanted) {
         m_viewModel.toggleLaunchAtLogin(wanted);
         // The box has already flipped itself; a refused change must show the real state.
         sync();

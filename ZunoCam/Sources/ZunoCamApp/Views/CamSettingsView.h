@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class CamStudioViewModel;
-class QCheckBox;
+class ZunoGlassSwitch;
 class QLabel;
 class ZunoLanguagePicker;
 
@@ -15,7 +15,7 @@ public:
 
     // For tests and the gallery.
     QLabel *headingLabel() const { return m_heading; }
-    QCheckBox *loginSwitch() const { return m_login; }
+    ZunoGlassSwitch *loginSwitch() const { return m_login; }
     QLabel *languageLabel() const { return m_languageLabel; }
     ZunoLanguagePicker *languagePicker() const { return m_picker; }
 
@@ -25,7 +25,7 @@ private:
 
     CamStudioViewModel &m_viewModel;
     QLabel *m_heading = nullptr;
-    QCheckBox *m_login = nullptr;
+    ZunoGlassSwitch *m_login = nullptr;
     QLabel *m_languageLabel = nullptr;
     ZunoLanguagePicker *m_picker = nullptr;
 };

@@ -132,8 +132,11 @@ void CameraPreviewBox::sync()
     const ZunoLanguage language = m_viewModel.language();
     m_placeholderText->setText(zunoText(QStringLiteral("Start Pre-Meeting Camera Mirror & Color Studio"),
         QStringLiteral("Toplantı Öncesi Kamera Aynası ve Renk Stüdyosunu Başlat"), language));
-    m_startButton->setText(
-        zunoText(QStringLiteral("Start Live Camera"), QStringLiteral("Kamerayı Başlat"), language));
+    const bool starting = m_viewModel.isCameraStarting();
+    m_startButton->setText(starting
+            ? zunoText(QStringLiteral("Opening Camera…"), QStringLiteral("Kamera Açılıyor…"), language)
+            : zunoText(QStringLiteral("Start Live Camera"), QStringLiteral("Kamerayı Başlat"), language));
+    m_startButton->setEnabled(!starting);
     const CameraAdjustments &camera = m_viewModel.camera();
     m_name->setText(camera.lowerThirdName);
     m_title->setText(camera.lowerThirdTitle);

@@ -45,14 +45,27 @@ public:
         update();
     }
 
+    // The texts the button can show, each in its font: the button keeps the width of the widest, so
+    // the row beside it stays where it is when the text changes.
+    void setReservedTexts(const QList<std::pair<QString, QFont>> &texts)
+    {
+        m_reserved = texts;
+        updateGeometry();
+    }
+
     QSize sizeHint() const override
     {
-        const QFontMetricsF metrics(font());
-        const qreal side = ZunoSymbolRegistry::sideForFont(font());
-        const qreal width = kPaddingX * 2 + side + kSpacing + metrics.horizontalAdvance(text());
-        const qreal height = kPaddingY * 2 + std::max(side, metrics.height());
+        qreal width = this->width(text(), font());
+        qreal height = 0;
+        for (const auto &[reserved, reservedFont] : m_reserved) {
+            width = std::max(width, this->width(reserved, reservedFont));
+            height = std::max(height, this->height(reservedFont));
+        }
+        height = std::max(height, this->height(font()));
         return QSize(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
     }
+
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -82,8 +95,23 @@ protected:
     }
 
 private:
+    static qreal width(const QString &text, const QFont &font)
+    {
+        return kPaddingX * 2 + ZunoSymbolRegistry::sideForFont(font) + kSpacing
+            + QFontMetricsF(font).horizontalAdvance(text);
+    }
+
+    static qreal height(const QFont &font)
+    {
+        return kPaddingY * 2 + std::max(ZunoSymbolRegistry::sideForFont(font), QFontMetricsF(font).height());
+    }
+
     bool m_recording = false;
+    QList<std::pair<QString, QFont>> m_reserved;
 };
+
+// The longest elapsed time reserved for: 99 hours, 59 minutes and 59 seconds.
+constexpr double kLongestRecordingSeconds = 99 * 3600 + 59 * 60 + 59;
 
 } // namespace
 
@@ -127,6 +155,14 @@ QString CameraRecordingActionButtons::recordText(
 
 void CameraRecordingActionButtons::sync()
 {
+    const ZunoLanguage language = m_viewModel.language();
+    const QFont idleFont = ZunoFonts::system(12.5, QFont::DemiBold);
+    static_cast<RecordButton *>(m_record)->setReservedTexts({
+        { recordText(false, false, 0, language), idleFont },
+        { recordText(false, true, 0, language), idleFont },
+        { recordText(true, false, kLongestRecordingSeconds, language),
+            ZunoFonts::monospaced(12.5, QFont::DemiBold) },
+    });
     m_record->setText(recordText(m_viewModel.isRecordingVideo(), m_viewModel.isFinalizingVideo(),
         m_viewModel.recordingDurationSeconds(), m_viewModel.language()));
     static_cast<RecordButton *>(m_record)->setRecording(m_viewModel.isRecordingVideo());

@@ -9,18 +9,20 @@
 #include "StudioTabPage.h"
 #include "ZunoButton.h"
 #include "ZunoFocusRing.h"
+#include "ZunoFlowLayout.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
 #include "ZunoGlassInputField.h"
 #include "ZunoGlassScrollArea.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
+#include "ZunoHotkeyDescriptor.h"
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoProductPalette.h"
 #include "ZunoSymbolIcon.h"
 #include "ZunoText.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,6 +35,9 @@ namespace {
 
 // The device picker's focus ring follows its rounded frame.
 constexpr qreal kFieldFocusRadius = 6;
+
+// The key of the mirror's global shortcut (M, with Super+Alt).
+constexpr uint32_t kMirrorKeyCode = 0x2E;
 
 struct SliderTitle {
     const char *en;
@@ -98,33 +103,36 @@ QWidget *CameraStudioView::makePreviewCard()
     m_preview = new CameraPreviewBox(m_viewModel, m_accent, content);
     column->addWidget(m_preview, 1);
 
+    // The buttons keep their whole titles: where the card is too narrow for one row they wrap onto a
+    // second, and the reset button stays at the trailing edge.
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(8);
-    m_cameraButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>(), content);
+    auto *actions = new QWidget(content);
+    auto *flow = new ZunoFlowLayout(8, 8, actions);
+    m_cameraButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>(), actions);
     connect(m_cameraButton, &ZunoButton::clicked, this, [this] { m_viewModel.toggleCameraPreview(); });
-    buttons->addWidget(m_cameraButton);
-    m_recording = new CameraRecordingActionButtons(m_viewModel, content);
-    buttons->addWidget(m_recording);
-    m_snapshot = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), content);
+    flow->addWidget(m_cameraButton);
+    m_recording = new CameraRecordingActionButtons(m_viewModel, actions);
+    flow->addWidget(m_recording);
+    m_snapshot = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), actions);
     m_snapshot->setSymbol(QStringLiteral("camera.shutter.button"));
     connect(m_snapshot, &ZunoButton::clicked, this, [this] { m_viewModel.saveSnapshotPNG(); });
-    buttons->addWidget(m_snapshot);
-    buttons->addStretch(1);
+    flow->addWidget(m_snapshot);
+    buttons->addWidget(actions, 1);
     m_reset = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), content);
     connect(m_reset, &ZunoButton::clicked, this, [this] { m_viewModel.resetCameraAdjustments(); });
-    buttons->addWidget(m_reset);
+    buttons->addWidget(m_reset, 0, Qt::AlignTop);
     column->addLayout(buttons);
     return new ZunoGlassCard(16, 16, content, this);
 }
 
-QCheckBox *CameraStudioView::addSwitch(QWidget *parent, const QColor &color, bool CameraAdjustments::*field)
+ZunoGlassSwitch *CameraStudioView::addSwitch(
+    QWidget *parent, const QColor &color, bool CameraAdjustments::*field)
 {
-    QCheckBox *toggle = makeStudioSwitch(parent);
-    // The column keeps its width; a label longer than it is cut at the card's edge.
-    toggle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    toggle->setStyleSheet(QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
-                              .arg(studioCssColor(color), studioCssColor(ZunoGlassTokens::textMuted())));
-    connect(toggle, &QCheckBox::toggled, this,
+    ZunoGlassSwitch *toggle = makeStudioSwitch(parent);
+    toggle->setTextColor(color);
+    toggle->setAccent(m_accent);
+    connect(toggle, &ZunoGlassSwitch::toggled, this,
         [this, field](bool on) { change([field, on](CameraAdjustments &camera) { camera.*field = on; }); });
     return toggle;
 }
@@ -198,7 +206,7 @@ QWidget *CameraStudioView::makeSettingsCard()
     m_mirrorButton = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), page);
     m_mirrorButton->setSymbol(QStringLiteral("macwindow.on.rectangle"));
     connect(m_mirrorButton, &ZunoButton::clicked, this, [this] { m_viewModel.toggleFloatingMirror(); });
-    // Buttons elide their text in the narrow column instead of widening it.
+    // The column keeps its width; its texts are short enough for it.
     m_mirrorButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(m_mirrorButton);
 
@@ -211,6 +219,7 @@ QWidget *CameraStudioView::makeSettingsCard()
     for (const CameraLookPreset preset : CameraLookPresets::allCases()) {
         auto *button = new ZunoButton(QString(), std::make_shared<ZunoGlassButtonStyle>(false), page);
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        button->setLabelAlignment(Qt::AlignLeading);
         auto *inside = new QHBoxLayout(button);
         inside->setContentsMargins(0, 0, 12, 0);
         inside->addStretch(1);
@@ -255,7 +264,7 @@ void CameraStudioView::change(const std::function<void(CameraAdjustments &)> &ed
 void CameraStudioView::syncCamera()
 {
     const CameraAdjustments &camera = m_viewModel.camera();
-    const std::pair<QCheckBox *, bool> switches[] = {
+    const std::pair<ZunoGlassSwitch *, bool> switches[] = {
         { m_mirrored, camera.isMirrored },
         { m_faceFraming, camera.autoFaceFraming },
         { m_reveal, camera.revealRecordingInFinder },
@@ -309,9 +318,13 @@ void CameraStudioView::syncCameras()
 void CameraStudioView::syncRunning()
 {
     const bool running = m_viewModel.isCameraRunning();
-    m_cameraButton->setText(running
-            ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
-            : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
+    const bool starting = m_viewModel.isCameraStarting();
+    m_cameraButton->setText(starting
+            ? text(QStringLiteral("Opening Camera…"), QStringLiteral("Kamera Açılıyor…"))
+            : running ? text(QStringLiteral("Stop Camera"), QStringLiteral("Kamerayı Durdur"))
+                      : text(QStringLiteral("Start Camera"), QStringLiteral("Kamerayı Başlat")));
+    // Busy while the device opens: a second press would do nothing.
+    m_cameraButton->setEnabled(!starting);
     m_cameraButton->setSymbol(running ? QStringLiteral("video.slash.fill") : QStringLiteral("video.fill"));
     m_snapshot->setEnabled(running);
 }
@@ -335,8 +348,11 @@ void CameraStudioView::relabel()
     const bool mirror = m_viewModel.isFloatingMirrorVisible();
     m_mirrorButton->setText(mirror
             ? text(QStringLiteral("Close Notch Mirror"), QStringLiteral("Çentik Aynasını Kapat"))
-            : text(QStringLiteral("Pop-Out Notch Mirror (Super+Alt+M)"),
-                QStringLiteral("Çentik Aynası Aç (Super+Alt+M)")));
+            : text(QStringLiteral("Pop-Out Notch Mirror"), QStringLiteral("Çentik Aynası Aç")));
+    // The shortcut goes on a second, smaller line: the narrow column has no room for both on one.
+    m_mirrorButton->setDetail(mirror
+            ? QString()
+            : ZunoHotkeyDescriptor(kMirrorKeyCode, ZunoHotkeyDescriptor::cmdOptionFlag).shortcutText());
     m_mirrorButton->setButtonStyle(std::make_shared<ZunoGlassButtonStyle>(mirror));
     m_lookHeader->setText(text(QStringLiteral("Studio Look LUT"), QStringLiteral("Stüdyo Renk Profili")));
     const auto &presets = CameraLookPresets::allCases();

@@ -10,7 +10,7 @@ class CamStudioViewModel;
 class CameraPreviewBox;
 class CameraRecordingActionButtons;
 class PortraitBackgroundPickerSection;
-class QCheckBox;
+class ZunoGlassSwitch;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -47,12 +47,12 @@ public:
     ZunoGlassCard *settingsCard() const { return m_settingsCard; }
     QWidget *cameraPickerRow() const { return m_pickerRow; }
     QComboBox *cameraPicker() const { return m_picker; }
-    QCheckBox *mirrorSwitch() const { return m_mirrored; }
-    QCheckBox *faceFramingSwitch() const { return m_faceFraming; }
+    ZunoGlassSwitch *mirrorSwitch() const { return m_mirrored; }
+    ZunoGlassSwitch *faceFramingSwitch() const { return m_faceFraming; }
     PortraitBackgroundPickerSection *portraitPicker() const { return m_portrait; }
-    QCheckBox *revealSwitch() const { return m_reveal; }
-    QCheckBox *gridSwitch() const { return m_grid; }
-    QCheckBox *lowerThirdSwitch() const { return m_lowerThird; }
+    ZunoGlassSwitch *revealSwitch() const { return m_reveal; }
+    ZunoGlassSwitch *gridSwitch() const { return m_grid; }
+    ZunoGlassSwitch *lowerThirdSwitch() const { return m_lowerThird; }
     QLineEdit *nameField() const { return m_nameField; }
     QLineEdit *titleField() const { return m_titleField; }
     ZunoButton *floatingMirrorButton() const { return m_mirrorButton; }
@@ -63,7 +63,7 @@ public:
 private:
     QWidget *makePreviewCard();
     QWidget *makeSettingsCard();
-    QCheckBox *addSwitch(QWidget *parent, const QColor &color, bool CameraAdjustments::*field);
+    ZunoGlassSwitch *addSwitch(QWidget *parent, const QColor &color, bool CameraAdjustments::*field);
     void change(const std::function<void(CameraAdjustments &)> &edit);
     void syncCamera();
     void syncCameras();
@@ -83,12 +83,12 @@ private:
     QWidget *m_pickerRow = nullptr;
     QLabel *m_pickerTitle = nullptr;
     QComboBox *m_picker = nullptr;
-    QCheckBox *m_mirrored = nullptr;
-    QCheckBox *m_faceFraming = nullptr;
+    ZunoGlassSwitch *m_mirrored = nullptr;
+    ZunoGlassSwitch *m_faceFraming = nullptr;
     PortraitBackgroundPickerSection *m_portrait = nullptr;
-    QCheckBox *m_reveal = nullptr;
-    QCheckBox *m_grid = nullptr;
-    QCheckBox *m_lowerThird = nullptr;
+    ZunoGlassSwitch *m_reveal = nullptr;
+    ZunoGlassSwitch *m_grid = nullptr;
+    ZunoGlassSwitch *m_lowerThird = nullptr;
     QLineEdit *m_nameField = nullptr;
     QLineEdit *m_titleField = nullptr;
     ZunoButton *m_mirrorButton = nullptr;

@@ -22,9 +22,12 @@
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoVersionBadgeButton.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -79,6 +82,13 @@ QString MainCamStudioView::launchTitle(bool isTeleprompterVisible, ZunoLanguage 
         .arg(keys);
 }
 
+QString MainCamStudioView::compactLaunchTitle(bool isTeleprompterVisible, ZunoLanguage language)
+{
+    if (isTeleprompterVisible)
+        return launchTitle(true, language);
+    return zunoText(QStringLiteral("Prompter"), QStringLiteral("Prompter"), language);
+}
+
 QString MainCamStudioView::tabTitle(CamStudioTab tab, ZunoLanguage language)
 {
     switch (tab) {
@@ -126,7 +136,7 @@ QWidget *MainCamStudioView::buildHeader()
     identity->addWidget(new ZunoBrandMark(24, ZunoBrandMarkStyle::currentApp()), 0, Qt::AlignVCenter);
     auto *names = new QVBoxLayout;
     names->setSpacing(1);
-    auto *nameRow = new QHBoxLayout;
+    auto *nameRow = m_nameRow = new QHBoxLayout;
     nameRow->setSpacing(8);
     nameRow->addWidget(makeLabel(QStringLiteral("ZunoCam"), ZunoFonts::system(16, QFont::Bold),
                            ZunoGlassTokens::textPrimary()),
@@ -138,6 +148,8 @@ QWidget *MainCamStudioView::buildHeader()
     nameRow->addStretch(1);
     names->addLayout(nameRow);
     m_tagline = makeLabel(QString(), ZunoFonts::system(11, QFont::Normal), ZunoGlassTokens::textSecondary());
+    // The tagline never widens the header: it shows only where it fits whole (fitHeader).
+    m_tagline->setMinimumWidth(1);
     names->addWidget(m_tagline);
     identity->addLayout(names);
     row->addLayout(identity);
@@ -149,6 +161,8 @@ QWidget *MainCamStudioView::buildHeader()
         auto *button = new ZunoButton(QString(), std::make_shared<CamStudioTabButtonStyle>(m_accent, false));
         button->setSymbol(tabSymbol(tab));
         button->setObjectName(rawValue(tab));
+        // Tab titles are never cut: the header gives way elsewhere.
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         connect(button, &ZunoButton::clicked, this, [this, tab] { m_viewModel.setSelectedTab(tab); });
         tabs->addWidget(button);
         m_tabButtons.append(button);
@@ -158,6 +172,7 @@ QWidget *MainCamStudioView::buildHeader()
 
     m_launchButton = new ZunoButton(QString(), std::make_shared<ZunoPrimaryButtonStyle>());
     m_launchButton->setSymbol(QStringLiteral("text.viewfinder"));
+    m_launchButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(m_launchButton, &ZunoButton::clicked, this, [this] {
         if (m_viewModel.isTeleprompterVisible())
             m_viewModel.hideTeleprompterOverlay();
@@ -165,6 +180,7 @@ QWidget *MainCamStudioView::buildHeader()
             m_viewModel.showTeleprompterOverlay();
     });
     row->addWidget(m_launchButton, 0, Qt::AlignVCenter);
+    m_header->installEventFilter(this);
     return m_header;
 }
 
@@ -218,7 +234,48 @@ void MainCamStudioView::syncTabButtons()
 
 void MainCamStudioView::syncPrompter()
 {
-    m_launchButton->setText(launchTitle(m_viewModel.isTeleprompterVisible(), m_viewModel.language()));
+    fitHeader();
+}
+
+bool MainCamStudioView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_header && event->type() == QEvent::Resize)
+        fitHeader();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainCamStudioView::fitHeader()
+{
+    if (m_fittingHeader)
+        return;
+    m_fittingHeader = true;
+    const ZunoLanguage language = m_viewModel.language();
+    const bool visible = m_viewModel.isTeleprompterVisible();
+    const QString full = launchTitle(visible, language);
+    const QString compact = compactLaunchTitle(visible, language);
+    // The window's minimum counts the compact title, so the header can get narrow enough for it.
+    m_launchButton->setText(compact);
+    const int compactWidth = m_launchButton->sizeHint().width();
+    m_launchButton->setMinimumWidth(compactWidth);
+    m_launchButton->setText(full);
+    const int fullWidth = m_launchButton->sizeHint().width();
+    m_launchButton->setToolTip(QString());
+    QHBoxLayout *row = m_header->contentLayout();
+    const int available = m_header->isVisible() ? m_header->contentsRect().width() : 0;
+    if (available > 0) {
+        // Everything else at its smallest (tags, brand and tabs fixed; the tagline 1 pixel).
+        const int others = row->minimumSize().width() - compactWidth;
+        int launchWidth = fullWidth;
+        if (others + fullWidth > available) {
+            m_launchButton->setText(compact);
+            m_launchButton->setToolTip(full);
+            launchWidth = compactWidth;
+        }
+        const int tagline = m_tagline->fontMetrics().horizontalAdvance(m_tagline->text()) + 1;
+        const int extra = std::max(0, tagline - m_nameRow->minimumSize().width());
+        m_tagline->setVisible(others + launchWidth + extra <= available);
+    }
+    m_fittingHeader = false;
 }
 
 void MainCamStudioView::syncLanguage()
@@ -230,7 +287,7 @@ void MainCamStudioView::syncLanguage()
     for (qsizetype i = 0; i < m_tabButtons.size(); ++i)
         m_tabButtons[i]->setText(tabTitle(tabs[i], language));
     m_versionBadge->setLanguage(language);
-    syncPrompter();
+    fitHeader();
 }
 
 void MainCamStudioView::syncToast()

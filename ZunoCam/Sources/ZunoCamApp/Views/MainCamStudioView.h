@@ -11,6 +11,7 @@ class CamStudioToastLayer;
 class CamStudioViewModel;
 class QLabel;
 class ZunoButton;
+class QHBoxLayout;
 class ZunoGroundBackground;
 class ZunoUnifiedHeaderBar;
 class ZunoVersionBadgeButton;
@@ -28,6 +29,8 @@ public:
 
     // "Launch Prompter (Super+Alt+T)" or "Close Prompter", in the view model's language.
     static QString launchTitle(bool isTeleprompterVisible, ZunoLanguage language);
+    // The launch button's title where the header is too narrow for the full one: without the shortcut.
+    static QString compactLaunchTitle(bool isTeleprompterVisible, ZunoLanguage language);
     static QString tabTitle(CamStudioTab tab, ZunoLanguage language);
     static QString tabSymbol(CamStudioTab tab);
     static QString tagline(ZunoLanguage language);
@@ -53,6 +56,10 @@ private:
     void syncPrompter();
     void syncLanguage();
     void syncToast();
+    // Fits the header to its width without cutting a tab title: the tagline shows only when it fits
+    // whole, and the launch button drops its shortcut when the full title leaves no room.
+    void fitHeader();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // The view of a tab; an empty page until the tab's own view exists.
     QWidget *makeTabView(CamStudioTab tab);
 
@@ -61,6 +68,8 @@ private:
     ZunoGroundBackground *m_ground = nullptr;
     ZunoUnifiedHeaderBar *m_header = nullptr;
     QLabel *m_tagline = nullptr;
+    QHBoxLayout *m_nameRow = nullptr;
+    bool m_fittingHeader = false;
     ZunoVersionBadgeButton *m_versionBadge = nullptr;
     QList<ZunoButton *> m_tabButtons;
     ZunoButton *m_launchButton = nullptr;

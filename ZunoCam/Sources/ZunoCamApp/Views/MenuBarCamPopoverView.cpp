@@ -21,11 +21,49 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
+
+constexpr uint32_t kTeleprompterKey = 0x11;
+constexpr uint32_t kLaserKey = 0x25;
+constexpr uint32_t kMirrorKey = 0x2E;
 
 QString keys(uint32_t keyCode)
 {
     return ZunoHotkeyDescriptor(keyCode, ZunoHotkeyDescriptor::cmdOptionFlag).shortcutText();
+}
+
+// The three actions with a global shortcut, without it.
+QString teleprompterName(ZunoLanguage language)
+{
+    return zunoText(
+        QStringLiteral("Launch Notch Teleprompter"), QStringLiteral("Çentik Teleprompter Aç"), language);
+}
+
+QString laserName(ZunoLanguage language)
+{
+    return zunoText(
+        QStringLiteral("Start Presentation Laser"), QStringLiteral("Sunum Lazerini Başlat"), language);
+}
+
+QString mirrorName(ZunoLanguage language)
+{
+    return zunoText(QStringLiteral("Pop-Out Pre-Meeting Mirror"),
+        QStringLiteral("Toplantı Öncesi Çentik Aynası"), language);
+}
+
+QString withKeys(const QString &name, uint32_t keyCode)
+{
+    return QStringLiteral("%1 (%2)").arg(name, keys(keyCode));
+}
+
+// In the narrow popover the shortcut goes on the button's second, smaller line, so that the name
+// is never cut.
+void showTitle(ZunoButton *button, const QString &name, std::optional<uint32_t> keyCode)
+{
+    button->setText(name);
+    button->setDetail(keyCode ? keys(*keyCode) : QString());
 }
 
 ZunoButton *smallGlassButton()
@@ -105,9 +143,7 @@ QString MenuBarCamPopoverView::teleprompterTitle(bool isTeleprompterVisible, Zun
     if (isTeleprompterVisible)
         return zunoText(
             QStringLiteral("Hide Notch Teleprompter"), QStringLiteral("Teleprompter’ı Gizle"), language);
-    return zunoText(QStringLiteral("Launch Notch Teleprompter (%1)"),
-        QStringLiteral("Çentik Teleprompter Aç (%1)"), language)
-        .arg(keys(0x11));
+    return withKeys(teleprompterName(language), kTeleprompterKey);
 }
 
 QString MenuBarCamPopoverView::laserTitle(bool isLaserOverlayVisible, ZunoLanguage language)
@@ -115,16 +151,12 @@ QString MenuBarCamPopoverView::laserTitle(bool isLaserOverlayVisible, ZunoLangua
     if (isLaserOverlayVisible)
         return zunoText(
             QStringLiteral("Stop Presentation Laser"), QStringLiteral("Sunum Lazerini Kapat"), language);
-    return zunoText(QStringLiteral("Start Presentation Laser (%1)"),
-        QStringLiteral("Sunum Lazerini Başlat (%1)"), language)
-        .arg(keys(0x25));
+    return withKeys(laserName(language), kLaserKey);
 }
 
 QString MenuBarCamPopoverView::mirrorTitle(ZunoLanguage language)
 {
-    return zunoText(QStringLiteral("Pop-Out Pre-Meeting Mirror (%1)"),
-        QStringLiteral("Toplantı Öncesi Çentik Aynası (%1)"), language)
-        .arg(keys(0x2E));
+    return withKeys(mirrorName(language), kMirrorKey);
 }
 
 QString MenuBarCamPopoverView::openStudioTitle(ZunoLanguage language)
@@ -141,9 +173,15 @@ void MenuBarCamPopoverView::sync()
 {
     const ZunoLanguage language = m_viewModel.language();
     zunoContentLayoutDirection(this, language);
-    m_teleprompter->setText(teleprompterTitle(m_viewModel.isTeleprompterVisible(), language));
-    m_laser->setText(laserTitle(m_viewModel.isLaserOverlayVisible(), language));
-    m_mirror->setText(mirrorTitle(language));
+    if (m_viewModel.isTeleprompterVisible())
+        showTitle(m_teleprompter, teleprompterTitle(true, language), std::nullopt);
+    else
+        showTitle(m_teleprompter, teleprompterName(language), kTeleprompterKey);
+    if (m_viewModel.isLaserOverlayVisible())
+        showTitle(m_laser, laserTitle(true, language), std::nullopt);
+    else
+        showTitle(m_laser, laserName(language), kLaserKey);
+    showTitle(m_mirror, mirrorName(language), kMirrorKey);
     m_openStudio->setText(openStudioTitle(language));
     m_quit->setText(quitTitle(language));
     adjustSize();

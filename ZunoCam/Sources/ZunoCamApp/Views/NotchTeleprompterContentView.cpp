@@ -304,7 +304,7 @@ void NotchTeleprompterContentView::paintScript(QPainter &painter)
     if (m_state.countdownRemaining >= 1) {
         painter.setTransform(unmirrored);
         painter.fillRect(area, ZunoGlassTokens::withAlpha(Qt::black, kDimOpacity));
-        painter.setFont(ZunoFonts::system(kCountdownSize, QFont::Black));
+        painter.setFont(ZunoFonts::rounded(kCountdownSize, QFont::Black));
         painter.setPen(accent());
         painter.drawText(area, Qt::AlignCenter, QString::number(m_state.countdownRemaining));
     }

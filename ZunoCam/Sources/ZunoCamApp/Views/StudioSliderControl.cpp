@@ -3,13 +3,12 @@
 #include "StudioTabPage.h"
 #include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -23,16 +22,14 @@ StudioSliderControl::StudioSliderControl(
     , m_slider(new QSlider(Qt::Horizontal, this))
     , m_value(new QLabel(this))
 {
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
     m_title->setFont(ZunoFonts::system(12));
     m_title->setStyleSheet(
         QStringLiteral("color: %1;").arg(studioCssColor(ZunoGlassTokens::textSecondary())));
-    column->addWidget(m_title);
+    row->addWidget(m_title);
 
-    auto *row = new QHBoxLayout;
-    row->setSpacing(8);
     m_slider->setRange(static_cast<int>(std::lround(minimum * kStepsPerUnit)),
         static_cast<int>(std::lround(maximum * kStepsPerUnit)));
     m_slider->setStyleSheet(
@@ -41,6 +38,7 @@ StudioSliderControl::StudioSliderControl(
                        "QSlider::handle:horizontal { width: 14px; margin: -5px 0; border-radius: 7px;"
                        " background: white; }")
             .arg(studioCssColor(ZunoGlassTokens::surface3()), studioCssColor(accent)));
+    m_slider->setMinimumWidth(60);
     ZunoFocusRing::track(m_slider);
     ZunoFocusRing::addOverlay(m_slider, -1);
     row->addWidget(m_slider, 1);
@@ -49,7 +47,6 @@ StudioSliderControl::StudioSliderControl(
     m_value->setFixedWidth(kValueWidth);
     m_value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row->addWidget(m_value);
-    column->addLayout(row);
 
     connect(m_slider, &QSlider::valueChanged, this,
         [this](int steps) { emit valueChanged(static_cast<double>(steps) / kStepsPerUnit); });
@@ -78,12 +75,7 @@ QString StudioSliderControl::valueText() const
     return m_value->text();
 }
 
-QCheckBox *makeStudioSwitch(QWidget *parent)
+ZunoGlassSwitch *makeStudioSwitch(QWidget *parent)
 {
-    auto *toggle = new QCheckBox(parent);
-    toggle->setFont(ZunoFonts::system(12.5));
-    toggle->setStyleSheet(QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
-                              .arg(studioCssColor(ZunoGlassTokens::textPrimary()),
-                                  studioCssColor(ZunoGlassTokens::textMuted())));
-    return toggle;
+    return new ZunoGlassSwitch(QString(), parent);
 }

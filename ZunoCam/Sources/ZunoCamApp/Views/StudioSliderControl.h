@@ -3,12 +3,12 @@
 #include <QColor>
 #include <QWidget>
 
-class QCheckBox;
 class QLabel;
 class QSlider;
+class ZunoGlassSwitch;
 
-// A titled continuous slider with its value in a fixed trailing frame: the title (12, secondary text)
-// over the accent-tinted track and the value text (11.5 bold monospaced, white, 44 wide). The track
+// A titled continuous slider in one row: the title (12, secondary text), the accent-tinted track and
+// the value text (11.5 bold monospaced, white) in a fixed trailing frame 44 wide. The track
 // moves in hundredths, so a stored 135.7 stays 135.7 until the user drags.
 class StudioSliderControl : public QWidget {
     Q_OBJECT
@@ -40,5 +40,5 @@ private:
     QLabel *m_value;
 };
 
-// The studio's on/off switch: a check box in the primary text colour.
-QCheckBox *makeStudioSwitch(QWidget *parent = nullptr);
+// The studio's on/off switch: the design system's glass switch, its label in the primary text colour.
+ZunoGlassSwitch *makeStudioSwitch(QWidget *parent = nullptr);

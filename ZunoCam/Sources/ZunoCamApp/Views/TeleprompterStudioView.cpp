@@ -1,5 +1,6 @@
 #include "TeleprompterStudioView.h"
 
+#include "CamSaturating.h"
 #include "CamStudioViewModel.h"
 #include "StudioSliderControl.h"
 #include "StudioTabPage.h"
@@ -13,11 +14,11 @@
 #include "ZunoGlassCard.h"
 #include "ZunoGlassInputField.h"
 #include "ZunoGlassScrollArea.h"
+#include "ZunoGlassSwitch.h"
 #include "ZunoGlassTokens.h"
 #include "ZunoProductPalette.h"
 #include "ZunoText.h"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,10 +30,11 @@
 
 namespace {
 
-// The whole part of a stored value, as the value frames show it.
+// The whole part of a stored value, as the value frames show it; a hand-edited value beyond the
+// integer range saturates instead of wrapping.
 qint64 wholePart(double value)
 {
-    return std::isfinite(value) ? static_cast<qint64>(std::trunc(value)) : 0;
+    return std::isfinite(value) ? CamSaturating::toInt64(value) : 0;
 }
 
 } // namespace
@@ -144,11 +146,6 @@ QWidget *TeleprompterStudioView::makeScriptCard()
     top->addWidget(m_readingTime);
     layout->addLayout(top);
 
-    m_wordCount = new QLabel(content);
-    m_wordCount->setFont(ZunoFonts::monospaced(10.5));
-    m_wordCount->setStyleSheet(studioTextCss(ZunoGlassTokens::textMuted()));
-    layout->addWidget(m_wordCount);
-
     m_bodyEditor = new QPlainTextEdit(content);
     QFont bodyFont = ZunoFonts::system(14);
     m_bodyEditor->setFont(bodyFont);
@@ -193,10 +190,12 @@ QWidget *TeleprompterStudioView::makeSettingsCard()
     auto *switches = new QHBoxLayout;
     switches->setSpacing(20);
     m_voicePacing = makeStudioSwitch(content);
-    connect(m_voicePacing, &QCheckBox::toggled, this,
+    m_voicePacing->setAccent(m_accent);
+    connect(m_voicePacing, &ZunoGlassSwitch::toggled, this,
         [this](bool on) { changeSettings([on](TeleprompterSettings &s) { s.voicePacingEnabled = on; }); });
     m_screenShare = makeStudioSwitch(content);
-    connect(m_screenShare, &QCheckBox::toggled, this,
+    m_screenShare->setAccent(m_accent);
+    connect(m_screenShare, &ZunoGlassSwitch::toggled, this,
         [this](bool on) { changeSettings([on](TeleprompterSettings &s) { s.hideFromScreenShare = on; }); });
     m_screenShareNote = new QLabel(content);
     m_screenShareNote->setFont(ZunoFonts::system(11));
@@ -290,7 +289,6 @@ void TeleprompterStudioView::syncEditor()
             m_bodyEditor->setTextCursor(cursor);
         }
     }
-    m_wordCount->setText(wordCountText(script.body));
     m_readingTime->setText(readingTimeText(TeleprompterPacingEngine::estimatedReadingSeconds(
                                                script.body, m_viewModel.teleprompter().wordsPerMinute),
         m_viewModel.language() == ZunoLanguage::tr));

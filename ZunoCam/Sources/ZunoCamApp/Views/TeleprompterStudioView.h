@@ -9,7 +9,7 @@
 #include <vector>
 
 class CamStudioViewModel;
-class QCheckBox;
+class ZunoGlassSwitch;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,14 +48,13 @@ public:
     QLineEdit *titleField() const { return m_titleField; }
     QPlainTextEdit *bodyEditor() const { return m_bodyEditor; }
     QLabel *readingTimeLabel() const { return m_readingTime; }
-    QLabel *wordCountLabel() const { return m_wordCount; }
     ZunoGlassCard *scriptCard() const { return m_scriptCard; }
     ZunoGlassCard *settingsCard() const { return m_settingsCard; }
     TeleprompterRemoteCardView *remoteCard() const { return m_remoteCard; }
     StudioSliderControl *paceSlider() const { return m_pace; }
     StudioSliderControl *fontSlider() const { return m_fontSize; }
-    QCheckBox *voicePacingSwitch() const { return m_voicePacing; }
-    QCheckBox *screenShareSwitch() const { return m_screenShare; }
+    ZunoGlassSwitch *voicePacingSwitch() const { return m_voicePacing; }
+    ZunoGlassSwitch *screenShareSwitch() const { return m_screenShare; }
     QLabel *screenShareNote() const { return m_screenShareNote; }
 
 private:
@@ -83,13 +82,12 @@ private:
     ZunoGlassCard *m_scriptCard = nullptr;
     QLineEdit *m_titleField = nullptr;
     QLabel *m_readingTime = nullptr;
-    QLabel *m_wordCount = nullptr;
     QPlainTextEdit *m_bodyEditor = nullptr;
     ZunoGlassCard *m_settingsCard = nullptr;
     StudioSliderControl *m_pace = nullptr;
     StudioSliderControl *m_fontSize = nullptr;
-    QCheckBox *m_voicePacing = nullptr;
-    QCheckBox *m_screenShare = nullptr;
+    ZunoGlassSwitch *m_voicePacing = nullptr;
+    ZunoGlassSwitch *m_screenShare = nullptr;
     QLabel *m_screenShareNote = nullptr;
     TeleprompterRemoteCardView *m_remoteCard = nullptr;
 };

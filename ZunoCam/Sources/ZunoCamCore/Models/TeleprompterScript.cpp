@@ -9,8 +9,8 @@ const char kEnglishBody[]
       "desktop workflow, from the first window you open in the morning to the last file you share.\n"
       "\n"
       "While I talk, I keep eye contact with the camera lens: ZunoCam's transparent teleprompter stays "
-      "anchored at the top of the screen, right under the camera, and it stays invisible in screen "
-      "shares, so you only ever see me.\n"
+      "anchored at the top of the screen, right under the camera, and when I share a single window "
+      "instead of the whole screen, it stays out of the share, so you only ever see me.\n"
       "\n"
       "And if I want to improvise, that's fine too. With Voice Pacing enabled, scrolling pauses by "
       "itself when I stop talking and resumes the moment I speak again.";
@@ -20,7 +20,8 @@ const char kTurkishBody[]
       "akışının demosunu göstereceğim.\n"
       "\n"
       "ZunoCam'in ekranın üst kenarında duran cam teleprompter'ı sayesinde kameraya göz teması kuruyor "
-      "ve doğal bir şekilde konuşuyorum; ekran paylaşımında bu metni yalnızca sunumu yapan kişi görür.\n"
+      "ve doğal bir şekilde konuşuyorum; ekranın tamamı yerine tek bir pencere paylaştığımda bu metin "
+      "paylaşıma girmez, onu yalnızca sunumu yapan kişi görür.\n"
       "\n"
       "Hazırsanız, şimdi hep birlikte canlı örneğe geçelim.";
 

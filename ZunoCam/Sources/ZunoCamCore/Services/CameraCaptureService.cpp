@@ -63,13 +63,16 @@ CameraCaptureService::CameraCaptureService(std::shared_ptr<ZunoAppLogger> logger
           std::make_unique<PortraitSegmentationEngine>(*m_logger, std::move(dependencies.segmenter)))
     , m_faceDetector(std::move(dependencies.faceDetector))
     , m_queue(kQueueLabel)
+    , m_sessionQueue(kQueueLabel + QStringLiteral(".session"))
 {
 }
 
 CameraCaptureService::~CameraCaptureService()
 {
     // The input's capture thread feeds the queue and the queue's tasks use the input and the engines:
-    // stop the capture first, then drain and join the queue, before any member goes.
+    // stop the capture first, then drain and join the queue, before any member goes. A start or stop
+    // still waiting on the session thread runs first (it may be opening a device).
+    m_sessionQueue.stop();
     m_shuttingDown = true;
     std::shared_ptr<CameraFrameSource> input;
     {
@@ -155,6 +158,20 @@ bool CameraCaptureService::start(const std::optional<QString> &deviceID)
     const QString name = device->name;
     m_queue.async([this, name] { startRunning(name); });
     return true;
+}
+
+void CameraCaptureService::startAsync(const std::optional<QString> &deviceID, StartCompletion done)
+{
+    m_sessionQueue.async([this, deviceID, done = std::move(done)] {
+        const bool started = start(deviceID);
+        if (done)
+            done(started, m_lastStartFailure);
+    });
+}
+
+void CameraCaptureService::stopAsync()
+{
+    m_sessionQueue.async([this] { stop(); });
 }
 
 void CameraCaptureService::startRunning(const QString &deviceName)

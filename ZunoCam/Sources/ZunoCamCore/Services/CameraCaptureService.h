@@ -32,7 +32,8 @@ class ZunoAppLogger;
 // background, face-framing smoother, colour pipeline, the recorder while it records, and finally
 // `onFrame`. Log lines use the category "camera" (and "portrait" for background mode changes).
 //
-// Threading: start, stop, updateAdjustments and attach* run on the owner's thread; frames, the
+// Threading: start, stop, updateAdjustments and attach* run on the owner's thread (startAsync and
+// stopAsync hand start and stop to the session thread, which then stands for it); frames, the
 // started and stopped log lines and `onFrame` on the video queue. One mutex guards the adjustments
 // and the recorder, another the session (input and running state); neither is held while a callback
 // runs. The capture thread of the input keeps only the newest undelivered frame, so a slow frame
@@ -110,6 +111,13 @@ public:
     std::optional<StartFailure> lastStartFailure() const { return m_lastStartFailure; }
     // Forgets the portrait mask now and stops the camera on the video queue.
     void stop();
+
+    // start() and stop() without blocking the caller: both run on the service's session thread, in
+    // the order they were asked for, so a slow device open never holds the caller's thread. `done`
+    // runs on the session thread after the open, with start()'s result and the failure reason.
+    using StartCompletion = std::function<void(bool started, std::optional<StartFailure> failure)>;
+    void startAsync(const std::optional<QString> &deviceID, StartCompletion done);
+    void stopAsync();
     void updateAdjustments(const CameraAdjustments &adjustments);
     // Replaces the attached recorder (none detaches).
     void attachVideoRecorder(std::shared_ptr<CameraVideoRecorder> recorder);
@@ -164,4 +172,6 @@ private:
 
     CameraFrameMailbox m_mailbox;
     ZunoSerialQueue m_queue;
+    // Opens and closes the device for startAsync and stopAsync; drained first by the destructor.
+    ZunoSerialQueue m_sessionQueue;
 };

@@ -28,7 +28,7 @@ const bool kPlatformChosen = [] {
 }();
 
 // The labels of a com.canonical.dbusmenu layout, depth first, each with its shortcut's keys after a
-// space ("Quit", "Open [Super+Alt+O]"); "-" for a separator.
+// space ("Quit", "Open [Super+Alt+O]"), a disabled item in parentheses; "-" for a separator.
 void collectLabels(const QDBusArgument &argument, QStringList &labels)
 {
     int id = 0;
@@ -48,6 +48,8 @@ void collectLabels(const QDBusArgument &argument, QStringList &labels)
                 for (const QStringList &keys : combinations)
                     label += QStringLiteral(" [%1]").arg(keys.join(QLatin1Char('+')));
             }
+            if (!properties.value(QStringLiteral("enabled"), true).toBool())
+                label = QStringLiteral("(%1)").arg(label);
             labels.append(label);
         }
     }
@@ -174,9 +176,9 @@ TEST_F(CamStatusItemTrayTest, ItemRegistersFollowsRecordingOpensThePopoverAndLis
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
     QStringList labels;
     collectLabels(reply.arguments().at(1).value<QDBusArgument>(), labels);
-    // The section's title has no place in an exported menu: a separator stands there.
+    // An exported menu has no section titles: a disabled item names the menu above its line.
     EXPECT_EQ(labels,
-        (QStringList { "-", "Çentik Altı Teleprompter Aç/Kapat [Super+Alt+T]",
+        (QStringList { "(ZunoCam)", "-", "Çentik Altı Teleprompter Aç/Kapat [Super+Alt+T]",
             "Sunum Lazer / Çizim Katmanı Aç/Kapat [Super+Alt+L]",
             "Canlı Kamera Önizlemesini Aç/Kapat [Super+Alt+C]", "Toplantı Öncesi Çentik Aynası (Super+Alt+M)",
             "-", "Stüdyoyu Aç", "Çıkış" }));

@@ -3,6 +3,7 @@
 #include "ZunoActivityIndicator.h"
 #include "ZunoContinuousShape.h"
 #include "ZunoFocusRing.h"
+#include "ZunoFonts.h"
 #include "ZunoSymbolRegistry.h"
 
 #include <QEvent>
@@ -103,11 +104,42 @@ void ZunoButton::followPressedState()
     m_animation->start();
 }
 
+QFont ZunoButton::detailFont() const
+{
+    return ZunoFonts::system(std::max<qreal>(1, ZunoFonts::size(m_style->font()) - 2));
+}
+
+void ZunoButton::setDetail(const QString &detail)
+{
+    if (m_detail == detail)
+        return;
+    m_detail = detail;
+    updateGeometry();
+    update();
+}
+
+void ZunoButton::setLabelAlignment(Qt::Alignment alignment)
+{
+    m_labelAlignment = alignment;
+    update();
+}
+
+bool ZunoButton::isTextElided() const
+{
+    const QMarginsF padding = m_style->padding();
+    return width() - padding.left() - padding.right() + 0.5 < labelSize().width();
+}
+
 QSizeF ZunoButton::labelSize() const
 {
     const QFontMetricsF metrics(m_style->font());
     qreal width = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());
     qreal height = metrics.height();
+    if (!m_detail.isEmpty()) {
+        const QFontMetricsF detail(detailFont());
+        width = std::max(width, detail.horizontalAdvance(m_detail));
+        height += kDetailSpacing + detail.height();
+    }
     if (!m_symbol.isEmpty() || m_busy) {
         const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
         width += side + (text().isEmpty() ? 0 : kLabelSpacing);
@@ -158,8 +190,11 @@ void ZunoButton::paintButton(QPainter &painter) const
     const QRectF content = bounds.marginsRemoved(m_style->padding());
     const QSizeF label = labelSize();
     const qreal width = std::min(label.width(), content.width());
-    QRectF box(content.center().x() - width / 2, content.top(), width, content.height());
     const bool rtl = layoutDirection() == Qt::RightToLeft;
+    qreal left = content.center().x() - width / 2;
+    if (m_labelAlignment & Qt::AlignLeading)
+        left = rtl ? content.right() - width : content.left();
+    QRectF box(left, content.top(), width, content.height());
     QRectF textBox = box;
     if (!m_symbol.isEmpty() || m_busy) {
         const qreal side = ZunoSymbolRegistry::sideForFont(m_style->font());
@@ -181,10 +216,28 @@ void ZunoButton::paintButton(QPainter &painter) const
     if (!text().isEmpty() && textBox.width() > 0) {
         painter.setFont(m_style->font());
         painter.setPen(m_style->foreground());
-        const QString shown
-            = QFontMetricsF(m_style->font()).elidedText(text(), Qt::ElideRight, textBox.width() + 0.5);
-        painter.drawText(
-            textBox, Qt::AlignVCenter | (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextSingleLine, shown);
+        const QFontMetricsF metrics(m_style->font());
+        const QString shown = metrics.elidedText(text(), Qt::ElideRight, textBox.width() + 0.5);
+        const int horizontal = rtl ? Qt::AlignRight : Qt::AlignLeft;
+        if (m_detail.isEmpty()) {
+            painter.drawText(textBox, Qt::AlignVCenter | horizontal | Qt::TextSingleLine, shown);
+        } else {
+            // The two lines together are centred in the box.
+            const QFont small = detailFont();
+            const QFontMetricsF detailMetrics(small);
+            const qreal total = metrics.height() + kDetailSpacing + detailMetrics.height();
+            const qreal top = textBox.center().y() - total / 2;
+            painter.drawText(QRectF(textBox.left(), top, textBox.width(), metrics.height()),
+                Qt::AlignVCenter | horizontal | Qt::TextSingleLine, shown);
+            QColor dimmed = m_style->foreground();
+            dimmed.setAlphaF(dimmed.alphaF() * 0.7f);
+            painter.setFont(small);
+            painter.setPen(dimmed);
+            painter.drawText(QRectF(textBox.left(), top + metrics.height() + kDetailSpacing, textBox.width(),
+                                 detailMetrics.height()),
+                Qt::AlignVCenter | horizontal | Qt::TextSingleLine,
+                detailMetrics.elidedText(m_detail, Qt::ElideRight, textBox.width() + 0.5));
+        }
     }
 }
 

@@ -9,15 +9,17 @@
 
 class QVariantAnimation;
 
-// A button drawn by a `ZunoButtonStyle` (primary or glass): a one-line label of an optional leading
-// symbol and a text, inside the style's padding and chrome. Only the style's rounded rectangle takes
-// clicks. A text that does not fit is cut short with an ellipsis. While busy the design's mini spinner
+// A button drawn by a `ZunoButtonStyle` (primary or glass): a label of an optional leading symbol and
+// a one-line text (with an optional smaller detail line under it), inside the style's padding and chrome.
+// Only the style's rounded rectangle takes clicks. A text that does not fit is cut short with an ellipsis.
+// While busy the design's mini spinner
 // (`ZunoActivityIndicator`) stands where the symbol would; a disabled button is drawn at half opacity.
 class ZunoButton : public QAbstractButton {
     Q_OBJECT
 public:
     static constexpr qreal kLabelSpacing = 6;
     static constexpr qreal kDisabledOpacity = 0.5;
+    static constexpr qreal kDetailSpacing = 1;
 
     ZunoButton(const QString &text, std::shared_ptr<const ZunoButtonStyle> style, QWidget *parent = nullptr);
 
@@ -29,6 +31,15 @@ public:
     void setSymbol(const QString &name);
     // The symbol takes the label's colour unless it is given its own.
     void setSymbolColor(std::optional<QColor> color);
+
+    // A second, smaller line under the text (a shortcut), in the label's colour, dimmed; empty for none.
+    QString detail() const { return m_detail; }
+    void setDetail(const QString &detail);
+    // Where the label sits in a button wider than it: centred (the default) or leading.
+    Qt::Alignment labelAlignment() const { return m_labelAlignment; }
+    void setLabelAlignment(Qt::Alignment alignment);
+    // True while the button is too narrow for its label, so that the text is drawn cut short.
+    bool isTextElided() const;
 
     // Shows the spinning indicator in the symbol's place.
     bool isBusy() const { return m_busy; }
@@ -49,11 +60,14 @@ protected:
 
 private:
     QSizeF labelSize() const;
+    QFont detailFont() const;
     void followPressedState();
     void paintButton(QPainter &painter) const;
 
     std::shared_ptr<const ZunoButtonStyle> m_style;
     QString m_symbol;
+    QString m_detail;
+    Qt::Alignment m_labelAlignment = Qt::AlignHCenter;
     std::optional<QColor> m_symbolColor;
     qreal m_pressProgress = 0;
     bool m_drawnDown = false;

@@ -50,6 +50,7 @@ namespace {
 
 constexpr int kPagePadding = 20;
 constexpr int kCardPadding = 14;
+constexpr int kDetailsMinimumHeight = 105;
 constexpr int kCardRadius = 14;
 constexpr int kThumbnailWidth = 124;
 constexpr QSize kThumbnailImage(112, 68);
@@ -205,11 +206,17 @@ ZunoFeedbackSheet::ZunoFeedbackSheet(const QString &appName, const ZunoAppVersio
     form->addWidget(buildFieldsCard());
     form->addWidget(buildScreenshotsCard());
     form->addWidget(buildErrorRow());
-    form->addWidget(buildActionRow());
     stack->addWidget(m_form);
     stack->addWidget(buildReceiptCard());
     stack->addStretch(1);
-    groundLayout->addWidget(zunoGlassScrollArea(page));
+    groundLayout->addWidget(zunoGlassScrollArea(page), 1);
+    // The action row stays below the scrolling form, so Send never scrolls out of view.
+    m_actionRow = buildActionRow();
+    m_actionRow->setContentsMargins(kPagePadding, 0, kPagePadding, kPagePadding);
+    groundLayout->addWidget(m_actionRow);
+    // The page's new height (a row shown, a screenshot added) becomes this sheet's size hint, which
+    // the sheet host follows.
+    page->installEventFilter(this);
 
     // The transfer never outlives the application: quitting stops it instead of waiting for it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_stop.request_stop(); });
@@ -228,8 +235,17 @@ ZunoFeedbackSheet::~ZunoFeedbackSheet()
 QSize ZunoFeedbackSheet::sizeHint() const
 {
     const int width = std::max(
-        kMinimumWidth, m_page->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    return QSize(width, std::max(kMinimumHeight, m_page->heightForWidth(width)));
+        { kMinimumWidth, m_page->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+            m_actionRow->sizeHint().width() });
+    const int actions = m_actionRow->isVisibleTo(this) ? m_actionRow->sizeHint().height() : 0;
+    return QSize(width, std::max(kMinimumHeight, m_page->heightForWidth(width) + actions));
+}
+
+bool ZunoFeedbackSheet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_page && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QWidget::eventFilter(watched, event);
 }
 
 QString ZunoFeedbackSheet::text(const char *en, const char *tr) const
@@ -326,7 +342,7 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
 
     auto *editorFrame = new ZunoRoundedFill(8, ZunoGlassTokens::surface1());
     editorFrame->setBorder(ZunoGlassTokens::borderSubtle());
-    editorFrame->setFixedHeight(105);
+    editorFrame->setMinimumHeight(kDetailsMinimumHeight);
     auto *editorLayout = zunoColumn(editorFrame, 0, 6);
     m_messageEditor = new QPlainTextEdit;
     m_messageEditor->setFrameShape(QFrame::NoFrame);
@@ -336,7 +352,9 @@ QWidget *ZunoFeedbackSheet::buildFieldsCard()
     QPalette editorPalette = m_messageEditor->palette();
     editorPalette.setColor(QPalette::Text, ZunoGlassTokens::textPrimary());
     m_messageEditor->setPalette(editorPalette);
-    m_messageEditor->setMinimumHeight(105 - 12);
+    m_messageEditor->setMinimumHeight(kDetailsMinimumHeight - 12);
+    // Its size hint is its minimum, so the form keeps its height until the sheet has room to give.
+    m_messageEditor->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     // Tab moves on through the composer; the ring is drawn around the editor's frame.
     m_messageEditor->setTabChangesFocus(true);
     ZunoFocusRing::track(m_messageEditor);
@@ -596,6 +614,7 @@ void ZunoFeedbackSheet::syncThumbnails()
 void ZunoFeedbackSheet::syncFace()
 {
     m_form->setVisible(!m_receipt);
+    m_actionRow->setVisible(!m_receipt);
     m_receiptCard->setVisible(m_receipt.has_value());
     if (m_receipt) {
         m_receiptMessage->setText(m_receipt->message);

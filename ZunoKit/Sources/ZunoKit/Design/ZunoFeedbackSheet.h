@@ -100,7 +100,7 @@ public:
     // One tile per screenshot, in order.
     QWidget *thumbnailStrip() const { return m_thumbnails; }
 
-    // As tall as the whole form, at its minimum width or more.
+    // As tall as the whole form and its action row, at its minimum width or more; it follows the form.
     QSize sizeHint() const override;
 
 signals:
@@ -110,6 +110,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildHeader();
@@ -164,6 +165,7 @@ private:
     ZunoButton *m_sendAnotherButton = nullptr;
     ZunoButton *m_doneButton = nullptr;
     QWidget *m_page = nullptr;
+    QWidget *m_actionRow = nullptr;
     QWidget *m_form = nullptr;
     QWidget *m_receiptCard = nullptr;
     QWidget *m_errorRow = nullptr;

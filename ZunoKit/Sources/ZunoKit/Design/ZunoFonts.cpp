@@ -10,7 +10,9 @@ namespace {
 QFont make(const char *family, qreal size, QFont::Weight weight)
 {
     QFont font(QString::fromLatin1(family));
-    font.setFamilies({ QString::fromLatin1(family) });
+    // Text in a script the family lacks (a language's own name in the picker) comes from the set-up's
+    // fonts for that script, the same on every machine.
+    font.setFamilies(QStringList { QString::fromLatin1(family) } + ZunoFonts::scriptFallbackFamilies());
     // Qt's font database draws scalable fonts at whole pixel sizes; rounding here (half up) makes
     // that choice ours, the same on every platform.
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
@@ -32,6 +34,11 @@ QFont ZunoFonts::monospaced(qreal size, QFont::Weight weight)
     QFont font = make(kMonospacedFamily, size, weight);
     font.setStyleHint(QFont::Monospace);
     return font;
+}
+
+QFont ZunoFonts::rounded(qreal size, QFont::Weight weight)
+{
+    return make(kRoundedFamily, size, std::min(weight, QFont::Bold));
 }
 
 ZunoTextStyleMetrics ZunoFonts::metrics(ZunoTextStyle style)
@@ -78,6 +85,14 @@ QFont ZunoFonts::style(ZunoTextStyle style, QFont::Weight weight)
 qreal ZunoFonts::size(const QFont &font)
 {
     return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * 96.0 / 72.0;
+}
+
+QStringList ZunoFonts::scriptFallbackFamilies()
+{
+    return { QStringLiteral("DejaVu Sans"), // Arabic, Persian, Hebrew, Greek, Cyrillic
+        QStringLiteral("WenQuanYi Micro Hei"), // Chinese, Japanese, Korean
+        QStringLiteral("Lohit Devanagari"), // Hindi
+        QStringLiteral("Loma") }; // Thai
 }
 
 void ZunoFonts::applyApplicationFont()

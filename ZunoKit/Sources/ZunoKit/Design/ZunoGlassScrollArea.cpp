@@ -1,5 +1,7 @@
 #include "ZunoGlassScrollArea.h"
 
+#include "ZunoScrollWheelGuard.h"
+
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -35,5 +37,7 @@ QScrollArea *zunoGlassScrollArea(QWidget *page)
     scroll->setWidget(page);
     // The scroll area paints its page by default; the ground (or the host) shows through instead.
     page->setAutoFillBackground(false);
+    // Scrolling the column over a slider or a picker scrolls; it never changes the control.
+    ZunoScrollWheelGuard::install(page);
     return scroll;
 }

@@ -131,6 +131,9 @@ ZunoSheetHost::ZunoSheetHost(QWidget *window, QWidget *content, QSize minimumSiz
     });
 
     window->installEventFilter(this);
+    // A content whose size hint changes (a row shown, an attachment added) asks its parent, the card,
+    // for a new layout: the card then follows it, up to the window.
+    m_card->installEventFilter(this);
     setGeometry(window->rect());
 }
 
@@ -183,6 +186,8 @@ bool ZunoSheetHost::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
+    else if (watched == m_card && event->type() == QEvent::LayoutRequest && !m_dismissing)
+        layoutCard();
     return QWidget::eventFilter(watched, event);
 }
 

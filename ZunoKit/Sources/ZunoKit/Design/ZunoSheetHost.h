@@ -10,7 +10,8 @@ class QVariantAnimation;
 // A sheet: a content widget shown as a modal overlay inside the top-level window of a given widget.
 // A dimmed backdrop over the whole window takes every click; the content sits centred on a card
 // clipped to a continuous radius-12 rectangle with a subtle edge and a soft shadow, at least the
-// minimum size (as far as the window allows) and at most the window less 24 pixels on each side. It
+// minimum size (as far as the window allows) and at most the window less 24 pixels on each side; the
+// card follows the content's size hint whenever it changes (call updateGeometry() on the content). It
 // fades in and out in 0.2 s. Focus moves into the sheet, Tab and Backtab stay inside it, and focus
 // returns to where it was when the sheet is dismissed. An Escape that the content does not take
 // dismisses the sheet. A second sheet may be stacked over the first. Main thread only.

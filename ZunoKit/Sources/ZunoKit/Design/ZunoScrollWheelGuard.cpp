@@ -1,0 +1,75 @@
+#include "ZunoScrollWheelGuard.h"
+
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QWidget>
+
+namespace {
+
+constexpr char kGuardedProperty[] = "zunoScrollWheelGuarded";
+
+bool takesWheel(const QWidget *widget)
+{
+    return qobject_cast<const QAbstractSlider *>(widget) || qobject_cast<const QComboBox *>(widget)
+        || qobject_cast<const QAbstractSpinBox *>(widget);
+}
+
+class WheelFilter : public QObject {
+public:
+    static WheelFilter *instance()
+    {
+        static WheelFilter *filter = new WheelFilter;
+        return filter;
+    }
+
+    void guard(QWidget *widget)
+    {
+        if (widget->property(kGuardedProperty).toBool())
+            return;
+        widget->setProperty(kGuardedProperty, true);
+        widget->installEventFilter(this);
+        if (takesWheel(widget)) {
+            if (widget->focusPolicy() == Qt::WheelFocus)
+                widget->setFocusPolicy(Qt::StrongFocus);
+            return; // a control's own parts (a combo box's line edit) need no guard
+        }
+        for (QObject *child : widget->children()) {
+            if (child->isWidgetType())
+                guard(static_cast<QWidget *>(child));
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = static_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::ChildPolished: {
+            // A child is fully built by the time it is polished.
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType() && !takesWheel(widget))
+                guard(static_cast<QWidget *>(child));
+            break;
+        }
+        case QEvent::Wheel:
+            if (takesWheel(widget) && !widget->hasFocus()) {
+                // Ignored and filtered: the application passes it on to the parents, up to the scroll area.
+                event->ignore();
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void ZunoScrollWheelGuard::install(QWidget *root)
+{
+    WheelFilter::instance()->guard(root);
+}
