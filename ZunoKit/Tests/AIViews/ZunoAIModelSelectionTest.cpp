@@ -30,12 +30,12 @@ ZunoUnifiedModelRowItem localRow(const QString &providerId, const QString &apiMo
 ZunoAIProviderSpec provider(
     const QString &id, const QString &apiFormat, const QString &base, const QString &chatPath)
 {
-    ZunoAIProviderSpec spec;
-    spec.id = id;
-    spec.apiFormat = apiFormat;
-    spec.defaultBaseUrl = base;
-    spec.chatPath = chatPath;
-    return spec;
+    ZunoAIProviderSpec made;
+    made.id = id;
+    made.apiFormat = apiFormat;
+    made.defaultBaseUrl = base;
+    made.chatPath = chatPath;
+    return made;
 }
 
 ZunoAIConfig config(ZunoAIProvider provider, const QString &model)

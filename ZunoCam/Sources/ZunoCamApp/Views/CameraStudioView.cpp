@@ -8,8 +8,8 @@
 #include "StudioSliderControl.h"
 #include "StudioTabPage.h"
 #include "ZunoButton.h"
-#include "ZunoFocusRing.h"
 #include "ZunoFlowLayout.h"
+#include "ZunoFocusRing.h"
 #include "ZunoFonts.h"
 #include "ZunoGlassButtonStyle.h"
 #include "ZunoGlassCard.h"
@@ -55,9 +55,9 @@ const SliderTitle kSliderTitles[] = {
 
 } // namespace
 
-const std::vector<CameraStudioView::SliderSpec> &CameraStudioView::sliderSpecs()
+const std::vector<CameraStudioView::SliderRow> &CameraStudioView::sliderRows()
 {
-    static const std::vector<SliderSpec> specs = {
+    static const std::vector<SliderRow> rows = {
         { -1.5, 1.5, &CameraAdjustments::exposureEV },
         { -1, 1, &CameraAdjustments::warmthShift },
         { 0, 1.8, &CameraAdjustments::saturation },
@@ -65,7 +65,7 @@ const std::vector<CameraStudioView::SliderSpec> &CameraStudioView::sliderSpecs()
         { 0, 1, &CameraAdjustments::vignetteIntensity },
         { 1, 2, &CameraAdjustments::digitalZoom },
     };
-    return specs;
+    return rows;
 }
 
 CameraStudioView::CameraStudioView(CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent)
@@ -235,9 +235,9 @@ QWidget *CameraStudioView::makeSettingsCard()
     }
     layout->addLayout(look);
 
-    for (const SliderSpec &spec : sliderSpecs()) {
-        auto *slider = new StudioSliderControl(spec.minimum, spec.maximum, m_accent, page);
-        const auto field = spec.field;
+    for (const SliderRow &row : sliderRows()) {
+        auto *slider = new StudioSliderControl(row.minimum, row.maximum, m_accent, page);
+        const auto field = row.field;
         connect(slider, &StudioSliderControl::valueChanged, this, [this, field](double value) {
             change([field, value](CameraAdjustments &camera) { camera.*field = value; });
         });
@@ -290,9 +290,9 @@ void CameraStudioView::syncCamera()
         m_lookButtons[i]->setButtonStyle(std::make_shared<ZunoGlassButtonStyle>(current));
         m_lookChecks[i]->setVisible(current);
     }
-    const auto &specs = sliderSpecs();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const double value = camera.*(specs[i].field);
+    const auto &rows = sliderRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double value = camera.*(rows[i].field);
         m_sliders[i]->setValue(value, QString::number(value, 'f', 2));
     }
 }

@@ -28,13 +28,13 @@ class CameraStudioView : public QWidget {
 public:
     static constexpr int kSettingsWidth = 310;
 
-    struct SliderSpec {
+    struct SliderRow {
         double minimum;
         double maximum;
         double CameraAdjustments::*field;
     };
     // The six adjustment sliders in their order: exposure, warmth, saturation, contrast, vignette, zoom.
-    static const std::vector<SliderSpec> &sliderSpecs();
+    static const std::vector<SliderRow> &sliderRows();
 
     CameraStudioView(CamStudioViewModel &viewModel, const QColor &accent, QWidget *parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "ZunoAIModelCatalogStore.h"
 
 #include "ZunoAIModelRegistry.h"
+#include "ZunoWhileAlive.h"
 
 #include <QPromise>
 #include <QtConcurrent>
@@ -63,7 +64,7 @@ QFuture<void> ZunoAIModelCatalogStore::refresh(bool force, bool discoverLocal)
     // Each worker catches whatever its step throws (even running out of memory), so the chain always
     // reaches `finish` and the store never stays syncing.
     using Current = std::pair<ZunoAIModelCatalogDocument, ZunoAIModelSyncMeta>;
-    QtConcurrent::run([registry]() -> std::optional<Current> {
+    zunoThenWhileAlive(QtConcurrent::run([registry]() -> std::optional<Current> {
         try {
             return registry->loadCurrent();
         } catch (const std::exception &error) {
@@ -72,40 +73,46 @@ QFuture<void> ZunoAIModelCatalogStore::refresh(bool force, bool discoverLocal)
             qWarning("The model catalog could not be loaded");
         }
         return std::nullopt;
-    }).then(this, [=, this](const std::optional<Current> &current) {
-        if (current)
-            publish(current->first, current->second);
-        QtConcurrent::run([registry, force, stop]() -> std::optional<ZunoAIModelRegistry::SyncResult> {
-            try {
-                return registry->syncIfNeeded(force, stop);
-            } catch (const std::exception &error) {
-                qWarning("The model catalog check failed: %s", error.what());
-            } catch (...) {
-                qWarning("The model catalog check failed");
-            }
-            return std::nullopt;
-        }).then(this, [=, this](const std::optional<ZunoAIModelRegistry::SyncResult> &synced) {
-            if (synced)
-                publish(synced->document, synced->meta);
-            if (!discoverLocal) {
-                finish();
-                return;
-            }
-            QtConcurrent::run([registry, ollama = m_ollamaBaseURL, lmStudio = m_lmStudioBaseURL, stop] {
-                try {
-                    return registry->discoverLocalModels(ollama, lmStudio, stop);
-                } catch (const std::exception &error) {
-                    qWarning("Local model discovery failed: %s", error.what());
-                } catch (...) {
-                    qWarning("Local model discovery failed");
-                }
-                return QList<ZunoAIDiscoveredLocalModel>();
-            }).then(this, [=, this](const QList<ZunoAIDiscoveredLocalModel> &models) {
-                m_discoveredLocalModels = models;
-                emit stateChanged();
-                finish();
-            });
+    }),
+        this, [=, this](const std::optional<Current> &current) {
+            if (current)
+                publish(current->first, current->second);
+            zunoThenWhileAlive(
+                QtConcurrent::run(
+                    [registry, force, stop]() -> std::optional<ZunoAIModelRegistry::SyncResult> {
+                        try {
+                            return registry->syncIfNeeded(force, stop);
+                        } catch (const std::exception &error) {
+                            qWarning("The model catalog check failed: %s", error.what());
+                        } catch (...) {
+                            qWarning("The model catalog check failed");
+                        }
+                        return std::nullopt;
+                    }),
+                this, [=, this](const std::optional<ZunoAIModelRegistry::SyncResult> &synced) {
+                    if (synced)
+                        publish(synced->document, synced->meta);
+                    if (!discoverLocal) {
+                        finish();
+                        return;
+                    }
+                    zunoThenWhileAlive(QtConcurrent::run([registry, ollama = m_ollamaBaseURL,
+                                                             lmStudio = m_lmStudioBaseURL, stop] {
+                        try {
+                            return registry->discoverLocalModels(ollama, lmStudio, stop);
+                        } catch (const std::exception &error) {
+                            qWarning("Local model discovery failed: %s", error.what());
+                        } catch (...) {
+                            qWarning("Local model discovery failed");
+                        }
+                        return QList<ZunoAIDiscoveredLocalModel>();
+                    }),
+                        this, [=, this](const QList<ZunoAIDiscoveredLocalModel> &models) {
+                            m_discoveredLocalModels = models;
+                            emit stateChanged();
+                            finish();
+                        });
+                });
         });
-    });
     return done;
 }

@@ -10,6 +10,7 @@
 #include "ZunoMainThread.h"
 #include "ZunoText.h"
 #include "ZunoWebURL.h"
+#include "ZunoWhileAlive.h"
 
 #include <QCoreApplication>
 #include <QPromise>
@@ -277,62 +278,64 @@ QFuture<void> ZunoCreditsAccountStore::startRefresh()
         bool unauthorized = false;
     };
     const quint64 signOuts = m_signOuts;
-    m_runningRefresh = QtConcurrent::run([manager = m_manager, stop = m_lifetime.get_token()] {
-        Result result;
-        try {
-            if (!manager->savedToken())
-                return result;
-            result.hasToken = true;
-            result.profile = manager->fetchProfile(std::nullopt, stop);
-        } catch (const ZunoCreditsError &error) {
-            result.unauthorized = error.kind() == ZunoCreditsError::Kind::unauthorized;
-            result.error = std::current_exception();
-            return result;
-        } catch (...) {
-            result.error = std::current_exception();
-            return result;
-        }
-        try {
-            result.providers = manager->fetchAvailableAIProviders(std::nullopt, stop).providers;
-        } catch (...) {
-            // The previous list stays.
-        }
-        return result;
-    }).then(this, [this, signOuts](const Result &result) {
-        // A sign-out since this refresh began wins over what it read.
-        if (signOuts == m_signOuts) {
-            if (!result.hasToken) {
-                m_isSignedIn = false;
-                m_profile.reset();
-                m_activeAIProviders.clear();
-                setSynced();
-                m_lastError.reset();
-            } else if (result.profile) {
-                m_profile = result.profile;
-                m_isSignedIn = true;
-                setSynced();
-                m_lastError.reset();
-                if (result.providers)
-                    m_activeAIProviders = *result.providers;
-            } else {
-                if (result.unauthorized) {
-                    m_isSignedIn = false;
-                    m_profile.reset();
+    m_runningRefresh
+        = zunoThenWhileAlive(QtConcurrent::run([manager = m_manager, stop = m_lifetime.get_token()] {
+              Result result;
+              try {
+                  if (!manager->savedToken())
+                      return result;
+                  result.hasToken = true;
+                  result.profile = manager->fetchProfile(std::nullopt, stop);
+              } catch (const ZunoCreditsError &error) {
+                  result.unauthorized = error.kind() == ZunoCreditsError::Kind::unauthorized;
+                  result.error = std::current_exception();
+                  return result;
+              } catch (...) {
+                  result.error = std::current_exception();
+                  return result;
+              }
+              try {
+                  result.providers = manager->fetchAvailableAIProviders(std::nullopt, stop).providers;
+              } catch (...) {
+                  // The previous list stays.
+              }
+              return result;
+          }),
+            this, [this, signOuts](const Result &result) {
+                // A sign-out since this refresh began wins over what it read.
+                if (signOuts == m_signOuts) {
+                    if (!result.hasToken) {
+                        m_isSignedIn = false;
+                        m_profile.reset();
+                        m_activeAIProviders.clear();
+                        setSynced();
+                        m_lastError.reset();
+                    } else if (result.profile) {
+                        m_profile = result.profile;
+                        m_isSignedIn = true;
+                        setSynced();
+                        m_lastError.reset();
+                        if (result.providers)
+                            m_activeAIProviders = *result.providers;
+                    } else {
+                        if (result.unauthorized) {
+                            m_isSignedIn = false;
+                            m_profile.reset();
+                        }
+                        if (const std::optional<QString> text = failureText(result.error))
+                            m_lastError = text;
+                    }
                 }
-                if (const std::optional<QString> text = failureText(result.error))
-                    m_lastError = text;
-            }
-        }
-        m_isRefreshing = false;
-        emit stateChanged();
-        if (!m_waitingForRefresh.empty()) {
-            const auto waiting = std::exchange(m_waitingForRefresh, {});
-            startRefresh().then(this, [waiting] {
-                for (const auto &promise : waiting)
-                    promise->finish();
+                m_isRefreshing = false;
+                emit stateChanged();
+                if (!m_waitingForRefresh.empty()) {
+                    const auto waiting = std::exchange(m_waitingForRefresh, {});
+                    zunoThenWhileAlive(startRefresh(), this, [waiting] {
+                        for (const auto &promise : waiting)
+                            promise->finish();
+                    });
+                }
             });
-        }
-    });
     return m_runningRefresh;
 }
 
@@ -344,20 +347,20 @@ QFuture<void> ZunoCreditsAccountStore::refreshIfStale(double maxAgeSeconds)
     const auto maxAge = std::chrono::duration<double>(maxAgeSeconds);
     if (!m_lastSyncedSteady || m_clock->steadyNow() - *m_lastSyncedSteady >= maxAge)
         return refresh();
-    return QtConcurrent::run([manager = m_manager]() -> std::optional<bool> {
+    return zunoThenWhileAlive(QtConcurrent::run([manager = m_manager]() -> std::optional<bool> {
         try {
             return manager->savedToken().has_value();
         } catch (...) {
             return std::nullopt;
         }
-    })
-        .then(this,
-            [this](std::optional<bool> hasToken) {
-                // Another application of the suite signed in or out through the shared token file.
-                if (hasToken && *hasToken != m_isSignedIn)
-                    return refresh();
-                return QtFuture::makeReadyFuture();
-            })
+    }),
+        this,
+        [this](std::optional<bool> hasToken) {
+            // Another application of the suite signed in or out through the shared token file.
+            if (hasToken && *hasToken != m_isSignedIn)
+                return refresh();
+            return QtFuture::makeReadyFuture();
+        })
         .unwrap();
 }
 
@@ -365,24 +368,24 @@ QFuture<bool> ZunoCreditsAccountStore::runBudgetCall(std::function<void(std::sto
 {
     m_isSavingBudget = true;
     emit stateChanged();
-    return runCatching([call = std::move(call), stop = m_lifetime.get_token()] { call(stop); })
-        .then(this,
-            [this](std::exception_ptr error) {
-                if (error) {
-                    if (const std::optional<QString> text = failureText(error))
-                        m_lastError = text;
-                    m_isSavingBudget = false;
-                    emit stateChanged();
-                    return QtFuture::makeReadyFuture(false);
-                }
-                m_lastError.reset();
+    return zunoThenWhileAlive(
+        runCatching([call = std::move(call), stop = m_lifetime.get_token()] { call(stop); }), this,
+        [this](std::exception_ptr error) {
+            if (error) {
+                if (const std::optional<QString> text = failureText(error))
+                    m_lastError = text;
+                m_isSavingBudget = false;
                 emit stateChanged();
-                return refreshAfterCurrent().then(this, [this] {
-                    m_isSavingBudget = false;
-                    emit stateChanged();
-                    return true;
-                });
-            })
+                return QtFuture::makeReadyFuture(false);
+            }
+            m_lastError.reset();
+            emit stateChanged();
+            return zunoThenWhileAlive(refreshAfterCurrent(), this, [this] {
+                m_isSavingBudget = false;
+                emit stateChanged();
+                return true;
+            });
+        })
         .unwrap();
 }
 
@@ -464,7 +467,7 @@ void ZunoCreditsAccountStore::finishRoute(quint64 generation, const RouteOutcome
         m_pendingDeviceSignIn.reset();
         emit stateChanged();
         // The route stays signing in during the refresh that follows its success.
-        refreshAfterCurrent().then(this, [this, generation] { endRoute(generation); });
+        zunoThenWhileAlive(refreshAfterCurrent(), this, [this, generation] { endRoute(generation); });
         return;
     }
     if (outcome.error)
@@ -531,21 +534,21 @@ QFuture<bool> ZunoCreditsAccountStore::saveManualToken(const QString &code)
         return QtFuture::makeReadyFuture(false);
     }
     cancelPendingSignIn();
-    return runCatching([manager = m_manager, trimmed] {
+    return zunoThenWhileAlive(runCatching([manager = m_manager, trimmed] {
         if (!manager->saveToken(trimmed))
             throw ZunoCreditsError::tokenNotSaved(manager->primaryAccountFile());
-    })
-        .then(this,
-            [this](std::exception_ptr failure) {
-                return refreshAfterCurrent().then(this, [this, failure] {
-                    // The refresh clears the error of a signed-out account; a save that failed still shows.
-                    if (failure) {
-                        m_lastError = failureText(failure);
-                        emit stateChanged();
-                    }
-                    return m_isSignedIn;
-                });
-            })
+    }),
+        this,
+        [this](std::exception_ptr failure) {
+            return zunoThenWhileAlive(refreshAfterCurrent(), this, [this, failure] {
+                // The refresh clears the error of a signed-out account; a save that failed still shows.
+                if (failure) {
+                    m_lastError = failureText(failure);
+                    emit stateChanged();
+                }
+                return m_isSignedIn;
+            });
+        })
         .unwrap();
 }
 
@@ -565,14 +568,15 @@ QFuture<void> ZunoCreditsAccountStore::signOut()
 {
     cancelPendingSignIn();
     ++m_signOuts;
-    return runCatching([manager = m_manager] { manager->signOut(); }).then(this, [this](std::exception_ptr) {
-        m_isSignedIn = false;
-        m_profile.reset();
-        m_activeAIProviders.clear();
-        setSynced();
-        m_lastError.reset();
-        emit stateChanged();
-    });
+    return zunoThenWhileAlive(
+        runCatching([manager = m_manager] { manager->signOut(); }), this, [this](std::exception_ptr) {
+            m_isSignedIn = false;
+            m_profile.reset();
+            m_activeAIProviders.clear();
+            setSynced();
+            m_lastError.reset();
+            emit stateChanged();
+        });
 }
 
 void ZunoCreditsAccountStore::applyLiveBillingBalance(

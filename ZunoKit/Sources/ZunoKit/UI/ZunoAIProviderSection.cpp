@@ -12,6 +12,7 @@
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolIcon.h"
 #include "ZunoText.h"
+#include "ZunoWhileAlive.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,12 +24,12 @@
 
 namespace {
 
-struct TileSpec {
+struct TileContents {
     ZunoAIProvider provider;
     const char *symbol;
 };
 
-constexpr TileSpec kTiles[] = {
+constexpr TileContents kTiles[] = {
     { ZunoAIProvider::quarnwellCredits, "sparkles" },
     { ZunoAIProvider::openAI, "key.fill" },
     { ZunoAIProvider::ollamaLocal, "desktopcomputer" },
@@ -64,10 +65,11 @@ ZunoAIProviderSection::ZunoAIProviderSection(
 
     auto *tileRow = new QHBoxLayout;
     tileRow->setSpacing(8);
-    for (const TileSpec &spec : kTiles) {
-        auto *tile = new ZunoAIProviderTile(spec.provider, QString::fromLatin1(spec.symbol), accent, this);
+    for (const TileContents &contents : kTiles) {
+        auto *tile
+            = new ZunoAIProviderTile(contents.provider, QString::fromLatin1(contents.symbol), accent, this);
         connect(tile, &QAbstractButton::clicked, this,
-            [this, provider = spec.provider] { selectProvider(provider); });
+            [this, provider = contents.provider] { selectProvider(provider); });
         tileRow->addWidget(tile, 1);
         m_tiles.append(tile);
     }
@@ -179,18 +181,15 @@ void ZunoAIProviderSection::savedKeysChanged()
     if (!m_hooks.hasSavedKey || m_origin.isEmpty())
         return;
     ++m_pendingQueries;
-    QPointer<ZunoAIProviderSection> self(this);
-    QtConcurrent::run([hook = m_hooks.hasSavedKey, origin = m_origin] {
-        return hook(origin);
-    }).then(this, [self, query](bool saved) {
-        if (!self)
-            return;
-        --self->m_pendingQueries;
-        if (query == self->m_savedQuery)
-            self->m_hasSavedKey = saved;
-        self->refreshKeyBlock();
-        emit self->keyStateChanged();
-    });
+    zunoThenWhileAlive(
+        QtConcurrent::run([hook = m_hooks.hasSavedKey, origin = m_origin] { return hook(origin); }), this,
+        [this, query](bool saved) {
+            --m_pendingQueries;
+            if (query == m_savedQuery)
+                m_hasSavedKey = saved;
+            refreshKeyBlock();
+            emit keyStateChanged();
+        });
     emit keyStateChanged();
 }
 
@@ -202,14 +201,13 @@ void ZunoAIProviderSection::saveKey()
         return;
     m_keyCallRunning = true;
     refreshKeyBlock();
-    QPointer<ZunoAIProviderSection> self(this);
-    QtConcurrent::run([hook = m_hooks.saveKey, origin = m_origin, key] {
+    zunoThenWhileAlive(QtConcurrent::run([hook = m_hooks.saveKey, origin = m_origin, key] {
         return hook && hook(origin, key);
-    }).then(this, [self, origin = m_origin, sentText](bool stored) {
-        if (self)
-            self->finishKeyCall(stored, origin, sentText, "API key saved.", "API anahtarı kaydedildi.",
+    }),
+        this, [this, origin = m_origin, sentText](bool stored) {
+            finishKeyCall(stored, origin, sentText, "API key saved.", "API anahtarı kaydedildi.",
                 "API key could not be saved.", "API anahtarı kaydedilemedi.");
-    });
+        });
     emit keyStateChanged();
 }
 
@@ -219,14 +217,12 @@ void ZunoAIProviderSection::clearKey()
         return;
     m_keyCallRunning = true;
     refreshKeyBlock();
-    QPointer<ZunoAIProviderSection> self(this);
-    QtConcurrent::run([hook = m_hooks.clearKey, origin = m_origin] {
-        return hook(origin);
-    }).then(this, [self, origin = m_origin, sentText = m_keyField->text()](bool removed) {
-        if (self)
-            self->finishKeyCall(removed, origin, sentText, "API key removed.", "API anahtarı silindi.",
+    zunoThenWhileAlive(
+        QtConcurrent::run([hook = m_hooks.clearKey, origin = m_origin] { return hook(origin); }), this,
+        [this, origin = m_origin, sentText = m_keyField->text()](bool removed) {
+            finishKeyCall(removed, origin, sentText, "API key removed.", "API anahtarı silindi.",
                 "API key could not be removed.", "API anahtarı silinemedi.");
-    });
+        });
     emit keyStateChanged();
 }
 

@@ -19,6 +19,7 @@
 #include "ZunoQuickPickTile.h"
 #include "ZunoText.h"
 #include "ZunoUnifiedCatalogBuilder.h"
+#include "ZunoWhileAlive.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -359,7 +360,7 @@ void ZunoAIUnifiedSettingsCard::showEvent(QShowEvent *event)
             m_catalogStore->refresh(false, true);
     };
     if (m_creditsStore)
-        m_creditsStore->refreshIfStale(300).then(this, refreshCatalog);
+        zunoThenWhileAlive(m_creditsStore->refreshIfStale(300), this, refreshCatalog);
     else
         refreshCatalog();
 }
