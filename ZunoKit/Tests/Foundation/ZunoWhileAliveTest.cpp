@@ -53,17 +53,19 @@ TEST(ZunoWhileAlive, VoidWorkAndContinuationsThatTakeTheFuture)
     int calls = 0;
     QFuture<void> plain = zunoThenWhileAlive(QtConcurrent::run([] {}), &receiver, [&] { ++calls; });
     // A continuation that takes the future sees the work's exception.
-    QFuture<QString> failed
-        = zunoThenWhileAlive(QtConcurrent::run([]() -> int { throw std::runtime_error("disk full"); }),
-            &receiver, [&](QFuture<int> finished) {
-                ++calls;
-                try {
-                    finished.result();
-                } catch (const std::exception &error) {
-                    return QString::fromLatin1(error.what());
-                }
-                return QString();
-            });
+    QPromise<int> work;
+    work.start();
+    QFuture<QString> failed = zunoThenWhileAlive(work.future(), &receiver, [&](QFuture<int> finished) {
+        ++calls;
+        try {
+            finished.result();
+        } catch (const std::exception &error) {
+            return QString::fromLatin1(error.what());
+        }
+        return QString();
+    });
+    work.setException(std::make_exception_ptr(std::runtime_error("disk full")));
+    work.finish();
     ASSERT_TRUE(QTest::qWaitFor([&] { return plain.isFinished() && failed.isFinished(); }, kWindowWait));
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(failed.result(), QStringLiteral("disk full"));

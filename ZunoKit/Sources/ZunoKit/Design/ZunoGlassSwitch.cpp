@@ -145,9 +145,10 @@ void ZunoGlassSwitch::paintEvent(QPaintEvent *)
         painter.setPen(pen);
         painter.drawPath(check);
     }
-    // The ring sits just outside the box, where the margin leaves room for it.
-    ZunoFocusRing::paintIfVisible(painter, this,
-        box.adjusted(-kRingMargin, -kRingMargin, kRingMargin, kRingMargin), kBoxRadius + kRingMargin);
+    // The ring goes round the whole control, box and label, in the margin kept free for it.
+    const qreal inset = ZunoFocusRing::kLineWidth / 2.0;
+    ZunoFocusRing::paintIfVisible(
+        painter, this, QRectF(rect()).adjusted(inset, inset, -inset, -inset), kBoxRadius + kRingMargin);
 
     painter.setPen(m_textColor);
     painter.setFont(font());
