@@ -15,13 +15,17 @@ if [ -z "${ZUNO_TEST_SESSION:-}" ]; then
     fi
     export XDG_RUNTIME_DIR
     chmod 700 "$XDG_RUNTIME_DIR"
-    exec dbus-run-session -- xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$0" "$@"
+    exec dbus-run-session -- "$0" "$@"
 fi
 
 started_pulse=0
 keyring_pid=""
 keyring_home=""
+xvfb_pid=""
 cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" >/dev/null 2>&1 || true
+    fi
     # Only the server started here is stopped; a server the machine provides is left alone.
     if [ "$started_pulse" = 1 ]; then
         pulseaudio --kill >/dev/null 2>&1 || true
@@ -37,6 +41,26 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
+
+# An X display of our own, never the user's: Xvfb takes the first free display number itself and
+# names it once it accepts connections (-displayfd), so test sessions started side by side never
+# pick the same one.
+display_file="$(mktemp /tmp/zuno-display.XXXXXX)"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+display_number="$(head -n 1 "$display_file")"
+rm -f "$display_file"
+if [ -z "$display_number" ]; then
+    echo "test-session: Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$display_number"
+unset XAUTHORITY WAYLAND_DISPLAY
 
 # PulseAudio for the microphone tests (a null sink; tests load their own sources); a failure to
 # start only makes those tests skip. Running as root is fine for a per-user daemon.
