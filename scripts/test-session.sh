@@ -45,14 +45,20 @@ trap cleanup EXIT
 # An X display of our own, never the user's: Xvfb takes the first free display number itself and
 # names it once it accepts connections (-displayfd), so test sessions started side by side never
 # pick the same one.
+# Two servers starting at the same moment could still both try one number, and the loser would take
+# the winner's socket file with it: the starts of this machine's sessions take turns.
 display_file="$(mktemp /tmp/zuno-display.XXXXXX)"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+exec 9>/tmp/zuno-xvfb-start.lock
+flock -w 30 9 || true
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" 9>&- >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$display_file" ] && break
     kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
 done
+flock -u 9
+exec 9>&-
 display_number="$(head -n 1 "$display_file")"
 rm -f "$display_file"
 if [ -z "$display_number" ]; then
