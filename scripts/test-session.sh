@@ -24,7 +24,13 @@ keyring_home=""
 xvfb_pid=""
 cleanup() {
     if [ -n "$xvfb_pid" ]; then
+        # A server still going away frees its display number before its socket file: no session may
+        # start one until it is gone, or the new server's socket would go with the old one's.
+        exec 9>/tmp/zuno-xvfb-start.lock
+        flock -w 30 9 || true
         kill "$xvfb_pid" >/dev/null 2>&1 || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        flock -u 9
     fi
     # Only the server started here is stopped; a server the machine provides is left alone.
     if [ "$started_pulse" = 1 ]; then
