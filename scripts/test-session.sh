@@ -22,11 +22,13 @@ started_pulse=0
 keyring_pid=""
 keyring_home=""
 xvfb_pid=""
+# Sessions side by side take turns to start and stop their X servers (see below).
+xvfb_turns=/tmp/zuno-xvfb-start.lock
 cleanup() {
     if [ -n "$xvfb_pid" ]; then
         # A server still going away frees its display number before its socket file: no session may
         # start one until it is gone, or the new server's socket would go with the old one's.
-        exec 9>/tmp/zuno-xvfb-start.lock
+        exec 9>"$xvfb_turns"
         flock -w 30 9 || true
         kill "$xvfb_pid" >/dev/null 2>&1 || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -49,12 +51,11 @@ cleanup() {
 trap cleanup EXIT
 
 # An X display of our own, never the user's: Xvfb takes the first free display number itself and
-# names it once it accepts connections (-displayfd), so test sessions started side by side never
-# pick the same one.
-# Two servers starting at the same moment could still both try one number, and the loser would take
-# the winner's socket file with it: the starts of this machine's sessions take turns.
+# names it once it accepts connections (-displayfd). Two servers starting at the same moment could
+# still both try one number, and the loser would take the winner's socket file with it: starts take
+# turns.
 display_file="$(mktemp /tmp/zuno-display.XXXXXX)"
-exec 9>/tmp/zuno-xvfb-start.lock
+exec 9>"$xvfb_turns"
 flock -w 30 9 || true
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" 9>&- >/dev/null 2>&1 &
 xvfb_pid=$!

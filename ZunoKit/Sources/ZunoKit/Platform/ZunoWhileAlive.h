@@ -18,46 +18,44 @@
 //
 // `continuation` takes the future's value (nothing for QFuture<void>), or the future itself when it
 // wants to see an exception or a cancellation. Main thread only.
+namespace ZunoWhileAliveDetail {
+
+// `call()` when `alive`, else a default `Result` (nothing for void).
+template <typename Result, typename Call> Result callIfAlive(bool alive, Call &&call)
+{
+    if (!alive) {
+        if constexpr (!std::is_void_v<Result>)
+            return Result {};
+        else
+            return;
+    }
+    return call();
+}
+
+} // namespace ZunoWhileAliveDetail
+
 template <typename T, typename Receiver, typename Continuation>
 auto zunoThenWhileAlive(QFuture<T> future, Receiver *receiver, Continuation continuation)
 {
     static_assert(std::is_base_of_v<QObject, Receiver>, "the receiver is a QObject");
+    using ZunoWhileAliveDetail::callIfAlive;
     QPointer<Receiver> guard(receiver);
+    QObject *context = QCoreApplication::instance();
     if constexpr (std::is_invocable_v<Continuation, QFuture<T>>) {
         using Result = std::invoke_result_t<Continuation, QFuture<T>>;
-        return future.then(QCoreApplication::instance(),
-            [guard, continuation = std::move(continuation)](QFuture<T> finished) mutable -> Result {
-                if (!guard) {
-                    if constexpr (!std::is_void_v<Result>)
-                        return Result {};
-                    else
-                        return;
-                }
-                return continuation(std::move(finished));
+        return future.then(
+            context, [guard, continuation = std::move(continuation)](QFuture<T> finished) mutable {
+                return callIfAlive<Result>(guard, [&] { return continuation(std::move(finished)); });
             });
     } else if constexpr (std::is_void_v<T>) {
         using Result = std::invoke_result_t<Continuation>;
-        return future.then(QCoreApplication::instance(),
-            [guard, continuation = std::move(continuation)]() mutable -> Result {
-                if (!guard) {
-                    if constexpr (!std::is_void_v<Result>)
-                        return Result {};
-                    else
-                        return;
-                }
-                return continuation();
-            });
+        return future.then(context, [guard, continuation = std::move(continuation)]() mutable {
+            return callIfAlive<Result>(guard, [&] { return continuation(); });
+        });
     } else {
         using Result = std::invoke_result_t<Continuation, const T &>;
-        return future.then(QCoreApplication::instance(),
-            [guard, continuation = std::move(continuation)](const T &value) mutable -> Result {
-                if (!guard) {
-                    if constexpr (!std::is_void_v<Result>)
-                        return Result {};
-                    else
-                        return;
-                }
-                return continuation(value);
-            });
+        return future.then(context, [guard, continuation = std::move(continuation)](const T &value) mutable {
+            return callIfAlive<Result>(guard, [&] { return continuation(value); });
+        });
     }
 }
