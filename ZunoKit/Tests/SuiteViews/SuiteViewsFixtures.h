@@ -3,8 +3,8 @@
 // What the suite view tests share: summaries to start from and a desktop of the test's making, with
 // the RAM application installed, running or absent and its tool in the test home.
 
-#include "../Suite/FakeSuiteWorkspace.h"
-#include "../Suite/SuiteTestFiles.h"
+#include "FakeSuiteWorkspace.h"
+#include "SuiteTestFiles.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoSuiteApp.h"
 #include "ZunoTestHome.h"

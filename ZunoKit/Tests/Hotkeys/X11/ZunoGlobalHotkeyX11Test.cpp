@@ -1,6 +1,6 @@
 // Key grabs on a real X display (the test session's Xvfb): the id sequence against a combination
 // that another client holds, ungrabbing, and synthetic presses through XTest.
-#include "../HotkeyBusCall.h"
+#include "HotkeyBusCall.h"
 #include "ZunoGlobalHotkeyManager.h"
 #include "ZunoHotkeyBus.h"
 #include "ZunoMessageCapture.h"
