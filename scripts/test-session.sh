@@ -84,6 +84,11 @@ if command -v pulseaudio >/dev/null && ! pactl info >/dev/null 2>&1; then
         started_pulse=1
     fi
     for _ in 1 2 3 4 5 6 7 8 9 10; do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
+    # A default chosen by hand stays put: otherwise each source a test loads may become the default,
+    # and the server moves another test's stream from the old default onto it.
+    if [ "$started_pulse" = 1 ]; then
+        pactl set-default-source zuno_null.monitor >/dev/null 2>&1 || true
+    fi
 fi
 
 # A Secret Service for the keychain tests: gnome-keyring with only its secrets component, its home and
