@@ -20,6 +20,22 @@ function option(name, fallback) {
     return index > 0 && index + 1 < process.argv.length ? process.argv[index + 1] : fallback;
 }
 
+if (process.argv.includes('--help') || process.argv.includes('-h')) {
+    process.stdout.write(`Usage: node standin.cjs [--port N] [--home DIR] [--dump PageScriptDump]
+A loopback stand-in for the suite's agent browser, driving Debian's Chromium.
+  --port N     port on 127.0.0.1 (default 47891)
+  --home DIR   folder whose .zunoagentbrowser/token is used, made when missing (default: your home)
+  --dump PATH  the PageScriptDump program (default: build/bin/PageScriptDump)
+`);
+    process.exit(0);
+}
+for (let i = 2; i < process.argv.length; i += 2) {
+    if (!['--port', '--home', '--dump'].includes(process.argv[i]) || i + 1 >= process.argv.length) {
+        process.stderr.write(`standin.cjs: unknown option or missing value: ${process.argv[i]} (see --help)\n`);
+        process.exit(2);
+    }
+}
+
 const port = Number(option('--port', '47891'));
 const home = path.resolve(option('--home', os.homedir()));
 const dumpPath = path.resolve(option('--dump', path.join(__dirname, '..', '..', 'build', 'bin', 'PageScriptDump')));
