@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -42,14 +43,19 @@ bool LaserCanvasState::mouseDown(QPointF point)
         m_dragStart = point;
         break;
     case PresentationOverlayMode::numberedStamp:
-        m_annotations.push_back({ AnnotationItem::Stamp { point, m_nextStampNumber }, currentColor() });
-        ++m_drawingRevision;
+        addAnnotation({ AnnotationItem::Stamp { point, m_nextStampNumber }, currentColor() });
         ++m_nextStampNumber;
         break;
     case PresentationOverlayMode::cursorSpotlight:
         break;
     }
     return true;
+}
+
+void LaserCanvasState::addAnnotation(AnnotationItem item)
+{
+    m_annotations.push_back(std::move(item));
+    ++m_drawingRevision;
 }
 
 bool LaserCanvasState::mouseDragged(QPointF point)
@@ -64,23 +70,22 @@ bool LaserCanvasState::mouseDragged(QPointF point)
 
 bool LaserCanvasState::mouseUp(QPointF point)
 {
-    ++m_drawingRevision; // the tools below may commit a drawing
     switch (m_mode) {
     case PresentationOverlayMode::freehandPen:
         if (m_currentPenStroke.size() >= 2)
-            m_annotations.push_back({ AnnotationItem::Pen { m_currentPenStroke }, currentColor() });
+            addAnnotation({ AnnotationItem::Pen { m_currentPenStroke }, currentColor() });
         m_currentPenStroke.clear();
         break;
     case PresentationOverlayMode::arrowTool:
         if (m_dragStart)
-            m_annotations.push_back({ AnnotationItem::Arrow { *m_dragStart, point }, currentColor() });
+            addAnnotation({ AnnotationItem::Arrow { *m_dragStart, point }, currentColor() });
         m_dragStart.reset();
         break;
     case PresentationOverlayMode::highlightBox:
         if (m_dragStart) {
             const QRectF rect = spannedRect(*m_dragStart, point);
             if (rect.width() > kMinimumBoxSide && rect.height() > kMinimumBoxSide)
-                m_annotations.push_back({ AnnotationItem::Box { rect }, currentColor() });
+                addAnnotation({ AnnotationItem::Box { rect }, currentColor() });
         }
         m_dragStart.reset();
         break;

@@ -100,6 +100,9 @@ public:
     QRectF trailBounds() const;
 
 private:
+    // Keeps a finished drawing; only this changes the kept layer, so only this raises the revision.
+    void addAnnotation(AnnotationItem item);
+
     Clock m_clock;
     PresentationOverlayMode m_mode;
     int m_colorIndex = 0;
