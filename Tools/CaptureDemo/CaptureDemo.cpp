@@ -18,7 +18,6 @@
 #include "CameraVideoRecorder.h"
 #include "ZunoAppLogger.h"
 #include "ZunoBenchmarkRuns.h"
-#include "ZunoToolCores.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -62,7 +61,6 @@ bool makeClip(const QString &path, int seconds)
 struct Summary {
     double median = 0;
     double p95 = 0;
-    double max = 0;
 };
 
 Summary summarise(std::vector<double> values)
@@ -72,7 +70,7 @@ Summary summarise(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const auto at
         = [&](double q) { return values[std::min(values.size() - 1, std::size_t(q * values.size()))]; };
-    return { at(0.5), at(0.95), values.back() };
+    return { at(0.5), at(0.95) };
 }
 
 std::optional<bool> onOff(const QString &value)

@@ -7,8 +7,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
-#include <sched.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
