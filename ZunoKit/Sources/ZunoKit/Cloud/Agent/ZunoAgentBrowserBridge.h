@@ -7,7 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -16,7 +15,6 @@
 #include <optional>
 #include <stop_token>
 #include <thread>
-#include <vector>
 
 class ZunoHttpSession;
 

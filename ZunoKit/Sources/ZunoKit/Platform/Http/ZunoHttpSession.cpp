@@ -165,7 +165,6 @@ public:
 
     ZunoHttpResponse run(std::stop_token stop)
     {
-        initCurlOnce();
         m_easy = curl_easy_init();
         if (!m_easy)
             throw ZunoHttpError(Kind::other, QStringLiteral("Could not start a transfer"));

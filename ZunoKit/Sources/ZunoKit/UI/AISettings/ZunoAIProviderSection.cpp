@@ -17,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtConcurrent>
