@@ -58,14 +58,12 @@ void FakeStudioCamera::start(const std::optional<QString> &deviceID, StartComple
     std::optional<CameraCaptureService::StartFailure> failure;
     {
         std::lock_guard lock(m_lock);
-        m_lastFailure.reset();
         if (!m_startSucceeds || m_failure) {
-            m_lastFailure = m_failure ? m_failure
-                                      : CameraCaptureService::StartFailure {
-                                            CameraCaptureService::StartFailure::Kind::noMatchingCamera, {}
-                                        };
+            failure = m_failure ? m_failure
+                                : CameraCaptureService::StartFailure {
+                                      CameraCaptureService::StartFailure::Kind::noMatchingCamera, {}
+                                  };
             started = false;
-            failure = m_lastFailure;
         } else {
             m_startedDevice = deviceID;
             m_running = true;
@@ -109,12 +107,6 @@ std::optional<QString> FakeStudioCamera::startedDevice() const
 {
     std::lock_guard lock(m_lock);
     return m_startedDevice;
-}
-
-std::optional<CameraCaptureService::StartFailure> FakeStudioCamera::lastStartFailure() const
-{
-    std::lock_guard lock(m_lock);
-    return m_lastFailure;
 }
 
 void FakeStudioCamera::setStartFailure(const std::optional<CameraCaptureService::StartFailure> &failure)

@@ -44,7 +44,6 @@ public:
     void attachRecorder(std::shared_ptr<CamStudioRecorder> recorder) override;
     void start(const std::optional<QString> &deviceID, StartCompletion done) override;
     void stop() override;
-    std::optional<CameraCaptureService::StartFailure> lastStartFailure() const;
 
     void pushFrame(const QImage &frame);
     void setStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
@@ -63,7 +62,6 @@ private:
     std::shared_ptr<CamStudioRecorder> m_recorder;
     std::optional<QString> m_startedDevice;
     std::optional<CameraCaptureService::StartFailure> m_failure;
-    std::optional<CameraCaptureService::StartFailure> m_lastFailure;
     std::atomic<bool> m_startSucceeds { true };
     std::atomic<bool> m_running { false };
 };

@@ -442,10 +442,7 @@ TEST(ZunoLoopbackHTTP, SilentClientsAndForeignErrorsDoNotHoldOrEndTheWait)
     const std::optional<ZunoLoopbackCallbackHit> hit = waiting.get();
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->code, QStringLiteral("real"));
-    QByteArray page;
-    char buffer[4096];
-    for (ssize_t got = 0; (got = ::recv(foreign, buffer, sizeof buffer, 0)) > 0;)
-        page.append(buffer, got);
+    const QByteArray page = readUntilClosed(foreign);
     EXPECT_TRUE(page.startsWith("HTTP/1.1 400 Bad Request\r\n")) << page.constData();
     EXPECT_TRUE(page.contains("Connection verification failed")) << page.constData();
     for (const int fd : silent)

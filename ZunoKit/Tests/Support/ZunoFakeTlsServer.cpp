@@ -23,7 +23,6 @@ struct ZunoFakeTlsServer::Impl {
     int listener = -1;
     quint16 port = 0;
     std::atomic<bool> stopping { false };
-    std::atomic<int> requests { 0 };
     std::thread thread;
 
     bool makeCertificate(const QByteArray &certificateFile)
@@ -105,7 +104,6 @@ struct ZunoFakeTlsServer::Impl {
                 head.append(buffer, count);
             }
             if (head.contains("\r\n\r\n")) {
-                ++requests;
                 const QByteArray target = head.left(head.indexOf("\r\n")).split(' ').value(1);
                 const QByteArray reply = handler(target);
                 SSL_write(ssl, reply.constData(), static_cast<int>(reply.size()));
@@ -156,9 +154,4 @@ bool ZunoFakeTlsServer::isListening() const
 QByteArray ZunoFakeTlsServer::url(const QByteArray &path) const
 {
     return "https://127.0.0.1:" + QByteArray::number(d->port) + path;
-}
-
-int ZunoFakeTlsServer::requestCount() const
-{
-    return d->requests;
 }

@@ -24,7 +24,6 @@ public:
     bool isListening() const;
     // "https://127.0.0.1:<port>" + path.
     QByteArray url(const QByteArray &path = "/") const;
-    int requestCount() const;
 
 private:
     struct Impl;
