@@ -23,6 +23,7 @@
 #include "ZunoSymbolLabel.h"
 #include "ZunoSymbolRegistry.h"
 #include "ZunoText.h"
+#include "ZunoWhileAlive.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -37,7 +38,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -743,10 +743,8 @@ void ZunoFeedbackSheet::submitFeedback()
     const std::shared_ptr<ZunoHttpSession> session = m_session ? m_session : ZunoHttpSession::shared();
     const std::stop_token stop = m_stop.get_token();
 
-    // The application object, not the sheet, is the context: the worker that finishes the send posts
-    // to the context, and a sheet closed meanwhile (its close stops the send) may be mid-destruction.
-    QPointer<ZunoFeedbackSheet> self(this);
-    QtConcurrent::run([=]() -> SubmissionOutcome {
+    // A sheet closed meanwhile (its close stops the send) is skipped.
+    const auto sending = QtConcurrent::run([=]() -> SubmissionOutcome {
         try {
             return { ZunoFeedbackService::submit(appName, version, kind, email, senderName, subject, message,
                          screenshots, language, baseURL, session, stop),
@@ -754,11 +752,10 @@ void ZunoFeedbackSheet::submitFeedback()
         } catch (const ZunoFeedbackError &error) {
             return { std::nullopt, error };
         }
-    }).then(QCoreApplication::instance(), [self](const SubmissionOutcome &outcome) {
-        if (!self)
-            return;
+    });
+    zunoThenWhileAlive(sending, this, [this](const SubmissionOutcome &outcome) {
         // The description is resolved here, in the interface language of this moment.
-        self->finishSubmission(outcome.receipt, outcome.error ? outcome.error->description() : QString());
+        finishSubmission(outcome.receipt, outcome.error ? outcome.error->description() : QString());
     });
 }
 

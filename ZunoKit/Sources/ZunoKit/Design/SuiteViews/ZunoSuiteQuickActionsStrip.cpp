@@ -7,13 +7,12 @@
 #include "ZunoSuiteCommandBus.h"
 #include "ZunoSymbolRegistry.h"
 #include "ZunoText.h"
+#include "ZunoWhileAlive.h"
 
-#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QFuture>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -300,15 +299,15 @@ void ZunoSuiteQuickActionsStrip::runInBackground(
     ZunoSuiteCommandBus *bus = ZunoSuiteCommandBus::shared();
     if (!bus)
         return;
-    // What was set at the tap stands for this command; a strip gone meanwhile drops the line. The
-    // application object is the context: the finishing worker posts to it, never to a strip being destroyed.
-    bus->execute(kind, m_currentApp, sibling, std::nullopt, std::nullopt, std::nullopt, false, false, {}, 45)
-        .then(QCoreApplication::instance(),
-            [self = QPointer<ZunoSuiteQuickActionsStrip>(this), feedback = m_onFeedback, sibling,
-                confirmation, language = m_language](const ZunoSuiteCommandResult &result) {
-                if (self && feedback)
-                    feedback(backgroundLine(result, sibling, confirmation, language));
-            });
+    // What was set at the tap stands for this command; a strip gone meanwhile drops the line.
+    zunoThenWhileAlive(bus->execute(kind, m_currentApp, sibling, std::nullopt, std::nullopt, std::nullopt,
+                           false, false, {}, 45),
+        this,
+        [feedback = m_onFeedback, sibling, confirmation, language = m_language](
+            const ZunoSuiteCommandResult &result) {
+            if (feedback)
+                feedback(backgroundLine(result, sibling, confirmation, language));
+        });
 }
 
 void ZunoSuiteQuickActionsStrip::dispatch(

@@ -14,13 +14,12 @@
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoSymbolIcon.h"
 #include "ZunoText.h"
+#include "ZunoWhileAlive.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QVBoxLayout>
 
 #include <array>
@@ -159,30 +158,28 @@ void ZunoAppBudgetEditorBlock::saveCaps()
             t(QString::fromUtf8(kMessages[invalid].first), QString::fromUtf8(kMessages[invalid].second)));
         return;
     }
-    // The application's object as the continuation's context, so that a block gone by then is only skipped; a
-    // panel collapsed by then still gets its notice.
-    m_store.saveAppBudget(std::nullopt, daily.value, monthly.value, std::nullopt)
-        .then(QCoreApplication::instance(), [block = QPointer<ZunoAppBudgetEditorBlock>(this)](bool saved) {
-            if (!block || !saved)
+    // A block gone by then is only skipped; a panel collapsed by then still gets its notice.
+    zunoThenWhileAlive(m_store.saveAppBudget(std::nullopt, daily.value, monthly.value, std::nullopt), this,
+        [this](bool saved) {
+            if (!saved)
                 return;
-            block->m_state->setSavedNotice(block->t(
-                QString::fromUtf8(kMessages[updated].first), QString::fromUtf8(kMessages[updated].second)));
+            m_state->setSavedNotice(
+                t(QString::fromUtf8(kMessages[updated].first), QString::fromUtf8(kMessages[updated].second)));
         });
 }
 
 void ZunoAppBudgetEditorBlock::clearCaps()
 {
-    m_store.deleteAppBudget(std::nullopt)
-        .then(QCoreApplication::instance(), [block = QPointer<ZunoAppBudgetEditorBlock>(this)](bool deleted) {
-            if (!block || !deleted)
-                return;
-            ZunoBudgetEditorUIState *state = block->m_state;
-            state->setDailyLimitText(QString());
-            state->setMonthlyLimitText(QString());
-            state->setValidationError(std::nullopt);
-            state->setSavedNotice(block->t(
-                QString::fromUtf8(kMessages[removed].first), QString::fromUtf8(kMessages[removed].second)));
-        });
+    zunoThenWhileAlive(m_store.deleteAppBudget(std::nullopt), this, [this](bool deleted) {
+        if (!deleted)
+            return;
+        ZunoBudgetEditorUIState *state = m_state;
+        state->setDailyLimitText(QString());
+        state->setMonthlyLimitText(QString());
+        state->setValidationError(std::nullopt);
+        state->setSavedNotice(
+            t(QString::fromUtf8(kMessages[removed].first), QString::fromUtf8(kMessages[removed].second)));
+    });
 }
 
 void ZunoAppBudgetEditorBlock::updateTexts()

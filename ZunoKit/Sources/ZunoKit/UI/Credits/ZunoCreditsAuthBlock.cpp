@@ -17,15 +17,14 @@
 #include "ZunoPrimaryButtonStyle.h"
 #include "ZunoText.h"
 #include "ZunoWebURL.h"
+#include "ZunoWhileAlive.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -199,16 +198,15 @@ void ZunoCreditsAuthBlock::setLanguage(ZunoLanguage language)
 void ZunoCreditsAuthBlock::saveConnectionCode()
 {
     // The store trims the code itself.
-    m_store.saveManualToken(m_state->manualTokenInput())
-        .then(QCoreApplication::instance(), [block = QPointer<ZunoCreditsAuthBlock>(this)](bool signedIn) {
-            if (!block || !signedIn)
-                return;
-            ZunoCreditsAuthUIState *state = block->m_state;
-            state->setManualTokenInput(QString());
-            state->setShowManualToken(false);
-            state->setShowOtherOptions(false);
-            state->setShowReconnectOptions(false);
-        });
+    zunoThenWhileAlive(m_store.saveManualToken(m_state->manualTokenInput()), this, [this](bool signedIn) {
+        if (!signedIn)
+            return;
+        ZunoCreditsAuthUIState *state = m_state;
+        state->setManualTokenInput(QString());
+        state->setShowManualToken(false);
+        state->setShowOtherOptions(false);
+        state->setShowReconnectOptions(false);
+    });
 }
 
 void ZunoCreditsAuthBlock::updateTexts()
