@@ -144,25 +144,28 @@ protected:
         return created.arguments().at(0).value<QDBusObjectPath>().path();
     }
 
-    // Puts an item of the pair straight into `collection`, as an earlier default keyring would hold it.
-    QDBusMessage addItem(const QString &collection, const QByteArray &secret)
+    // Puts an item of the pair with `secret` straight into `collection`, as an earlier default keyring
+    // would hold it, and locks the collection if asked. Failures are the test's.
+    void addItem(const QString &collection, const QByteArray &secret, bool locked)
     {
         const Attributes attributes { { QStringLiteral("service"), m_service },
             { QStringLiteral("account"), m_account },
             { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
         const QVariantMap properties { { QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service },
             { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) } };
-        return secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"))
-            .call(QStringLiteral("CreateItem"), properties,
-                QVariant::fromValue(DBusSecret { m_session, {}, secret, QStringLiteral("text/plain") }),
-                true);
-    }
-
-    static QDBusMessage lock(const QString &collection)
-    {
-        return secretInterface(kServicePath, kServiceInterface)
-            .call(QStringLiteral("Lock"),
-                QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
+        const QDBusMessage item
+            = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"))
+                  .call(QStringLiteral("CreateItem"), properties,
+                      QVariant::fromValue(DBusSecret { m_session, {}, secret, QStringLiteral("text/plain") }),
+                      true);
+        EXPECT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
+        if (!locked)
+            return;
+        const QDBusMessage lock
+            = secretInterface(kServicePath, kServiceInterface)
+                  .call(QStringLiteral("Lock"),
+                      QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
+        EXPECT_EQ(lock.type(), QDBusMessage::ReplyMessage) << lock.errorMessage().toStdString();
     }
 
     // Deletes a collection made by the test, locked or not, with everything in it.
@@ -231,10 +234,7 @@ TEST_F(ZunoKeychainStoreTest, ExistsAnswersForALockedItemWithoutPrompting)
         GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
                      << whyNot.toStdString() << "): the locked case is not tested";
     const DeleteCollection cleanup { collection };
-    const QDBusMessage item = addItem(collection, "locked-secret");
-    ASSERT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
-    const QDBusMessage locked = lock(collection);
-    ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
+    addItem(collection, "locked-secret", true);
     ASSERT_EQ(countItems(m_service, m_account), std::make_pair(0, 1)) << "the item is there, locked";
 
     // Answered from the search alone: no unlock is asked for, so no prompt can appear (a prompt would
@@ -263,12 +263,7 @@ TEST_F(ZunoKeychainStoreTest, SaveOutranksCopiesInOtherCollections)
             GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
                          << whyNot.toStdString() << ")";
         const DeleteCollection cleanup { collection };
-        const QDBusMessage item = addItem(collection, "sk-old-key");
-        ASSERT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
-        if (c.locked) {
-            const QDBusMessage locked = lock(collection);
-            ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
-        }
+        addItem(collection, "sk-old-key", c.locked);
 
         ZunoKeychainStore::save(QStringLiteral("sk-new-key"), m_service, m_account);
         EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::optional(QStringLiteral("sk-new-key")))
