@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -100,7 +99,7 @@ bool ZunoDetachedProcess::start(const Options &options, QString *failure)
 {
     const auto fail = [&](const QString &what, int error) {
         if (failure)
-            *failure = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+            *failure = what + QStringLiteral(": ") + qt_error_string(error);
         return false;
     };
 
