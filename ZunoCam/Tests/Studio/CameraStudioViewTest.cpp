@@ -17,6 +17,7 @@
 #include "ZunoProductPalette.h"
 #include "ZunoSegmentedControl.h"
 #include "ZunoSymbolIcon.h"
+#include "ZunoTestWheel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -25,8 +26,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
-#include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
 
 namespace {
 
@@ -494,21 +493,6 @@ TEST_F(CameraTabTest, TheButtonRowKeepsItsPositionsWhileRecording)
     }
 }
 
-namespace {
-
-// One wheel notch over `target` as the window system delivers it: spontaneous, so the application
-// passes an ignored one on to the parents.
-void wheelOver(QWidget *target, int notches)
-{
-    const QPointF position = QRectF(target->rect()).center();
-    QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, 120 * notches),
-        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    qApp->notify(target, &event);
-}
-
-} // namespace
-
 TEST_F(CameraTabTest, TheWheelScrollsTheSettingsColumnAndChangesNoControlUnderThePointer)
 {
     open(2);
@@ -534,7 +518,7 @@ TEST_F(CameraTabTest, TheWheelScrollsTheSettingsColumnAndChangesNoControlUnderTh
         const int offset = bar->value();
         // Down while the column can go down, else up: either way the column moves.
         const int notches = offset < bar->maximum() ? -1 : 1;
-        wheelOver(control, notches);
+        zunoWheelOver(control, notches);
         QCoreApplication::processEvents();
         EXPECT_NE(bar->value(), offset) << "the column scrolled";
         EXPECT_EQ(vm->camera(), before);
@@ -552,7 +536,7 @@ TEST_F(CameraTabTest, TheWheelScrollsTheSettingsColumnAndChangesNoControlUnderTh
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get(), kWait));
     exposure->setFocus();
     const int offset = bar->value();
-    wheelOver(exposure, 1);
+    zunoWheelOver(exposure, 1);
     EXPECT_EQ(bar->value(), offset);
     EXPECT_NE(vm->camera().exposureEV, before.exposureEV);
     EXPECT_EQ(newSaves(), 1);

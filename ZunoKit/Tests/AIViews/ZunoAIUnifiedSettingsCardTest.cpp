@@ -12,19 +12,24 @@
 #include "ZunoFakeAIServers.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoFocusRing.h"
+#include "ZunoGlassScrollArea.h"
 #include "ZunoModelRowDelegate.h"
 #include "ZunoModelRowListModel.h"
 #include "ZunoQuickPickTile.h"
 #include "ZunoScopedEnvironment.h"
 #include "ZunoTestHome.h"
+#include "ZunoTestWheel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -378,7 +383,8 @@ TEST(ZunoAIUnifiedSettingsCard, ShowingRefreshesTheAccountThenTheCatalog)
     ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() >= 3 && !syncing; }, kWait))
         << events.join(", ").toStdString();
     EXPECT_EQ(events,
-        QStringList({ QStringLiteral("credits done"), QStringLiteral("catalog…"), QStringLiteral("catalog done") }));
+        QStringList(
+            { QStringLiteral("credits done"), QStringLiteral("catalog…"), QStringLiteral("catalog done") }));
 }
 
 TEST(ZunoAIUnifiedSettingsCard, ProviderTileSetsTheModelListCategory)
@@ -546,4 +552,48 @@ TEST(ZunoAIUnifiedSettingsCard, RowsKeepTheirPlacesWhenTheActiveNameChanges)
     const QRect chip(view->activeChip()->mapTo(view.get(), QPoint()), view->activeChip()->size());
     EXPECT_TRUE(view->rect().contains(chip));
     EXPECT_EQ(view->activeChip()->toolTip(), view->activeChip()->text());
+}
+
+TEST(ZunoAIUnifiedSettingsCard, TheModelListTakesTheWheelInsideTheScrollingPage)
+{
+    LoadedCatalog catalog;
+    // As the settings window holds it: the card on a page that scrolls, in a window shorter than both.
+    QWidget window;
+    auto *page = new QWidget;
+    auto *pageLayout = new QVBoxLayout(page);
+    auto *view = new ZunoAIUnifiedSettingsCard(ZunoAIConfig(ZunoAIProvider::quarnwellCredits), noKeys(),
+        kAccent, ZunoLanguage::en, nullptr, catalog.servers.store());
+    pageLayout->addWidget(view);
+    // More settings below the card.
+    pageLayout->addSpacing(400);
+    QScrollArea *area = zunoGlassScrollArea(page);
+    auto *windowLayout = new QVBoxLayout(&window);
+    windowLayout->addWidget(area);
+    window.resize(600, 450);
+    window.show();
+    QTest::mouseClick(view->allModelsDisclosure()->headerButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    QListView *list = view->allModelsSection()->listView();
+    QScrollBar *rows = list->verticalScrollBar();
+    QScrollBar *pageBar = area->verticalScrollBar();
+    // The page scrolled down until the list's top meets the window's.
+    pageBar->setValue(list->mapTo(page, QPoint()).y());
+    QApplication::processEvents();
+    ASSERT_GT(rows->maximum(), 0) << "the list has more rows than it shows";
+    ASSERT_GT(pageBar->maximum(), pageBar->value()) << "the page can scroll down too";
+    const QImage before = list->viewport()->grab().toImage();
+
+    // Down over the list moves its rows, not the page.
+    const int pageAt = pageBar->value();
+    zunoWheelOver(list, -1);
+    EXPECT_GT(rows->value(), 0);
+    EXPECT_EQ(pageBar->value(), pageAt);
+    EXPECT_NE(list->viewport()->grab().toImage(), before) << "the rows on screen changed";
+    // Back up to its top, then one more turn up: the list has nowhere to go, so the page moves.
+    zunoWheelOver(list, 1);
+    ASSERT_EQ(rows->value(), 0);
+    ASSERT_GT(pageBar->value(), 0) << "the page is not at its top";
+    zunoWheelOver(list, 1);
+    EXPECT_EQ(rows->value(), 0);
+    EXPECT_LT(pageBar->value(), pageAt);
 }

@@ -1,5 +1,5 @@
 // The Linux desktop as the suite sees it, for real: processes in /proc, names and activation on a
-// private session bus, and starting a desktop entry through GIO.
+// private session bus, and starting a desktop entry.
 #include "ZunoDesktopSuiteWorkspace.h"
 #include "FakeSuiteWorkspace.h"
 #include "ZunoPrivateBus.h"
@@ -85,13 +85,23 @@ TEST(ZunoDesktopSuiteWorkspace, ProcessesAreListedInPidOrderWithoutZombies)
 {
     auto desktop = ZunoDesktopSuiteWorkspace(QDBusConnection(QString()));
     QProcess zombieParent;
-    // A shell whose child exits unreaped while the shell sleeps on.
+    // A shell whose child exits unreaped while the shell sleeps on. The child waits for a byte on our
+    // pipe until the shell has become sleep: a child that ended before that would be reaped by it.
     zombieParent.start(QStringLiteral("/bin/sh"),
-        { QStringLiteral("-c"), QStringLiteral("/bin/true & echo $!; exec /usr/bin/sleep 60") });
+        { QStringLiteral("-c"),
+            QStringLiteral("exec 3<&0; head -c 1 <&3 >/dev/null & echo $!; exec /usr/bin/sleep 60") });
     ASSERT_TRUE(zombieParent.waitForStarted(kWait));
     ASSERT_TRUE(zombieParent.waitForReadyRead(kWait));
     const qint64 zombie = zombieParent.readLine().trimmed().toLongLong();
     ASSERT_GT(zombie, 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(zombieParent.processId()));
+            return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep";
+        },
+        kWait));
+    ASSERT_EQ(zombieParent.write("x"), 1);
+    ASSERT_TRUE(zombieParent.waitForBytesWritten(kWait));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             QFile stat(QStringLiteral("/proc/%1/stat").arg(zombie));

@@ -4,14 +4,19 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace {
 
 constexpr char kGuardedProperty[] = "zunoScrollWheelGuarded";
 
-bool takesWheel(const QWidget *widget)
+// A control whose value the wheel would change. A scroll bar is not one: it scrolls the list or text it
+// belongs to, which the pointer is over, and passes the wheel on by itself once that is at its end.
+bool isValueControl(const QWidget *widget)
 {
+    if (qobject_cast<const QScrollBar *>(widget))
+        return false;
     return qobject_cast<const QAbstractSlider *>(widget) || qobject_cast<const QComboBox *>(widget)
         || qobject_cast<const QAbstractSpinBox *>(widget);
 }
@@ -30,7 +35,7 @@ public:
             return;
         widget->setProperty(kGuardedProperty, true);
         widget->installEventFilter(this);
-        if (takesWheel(widget)) {
+        if (isValueControl(widget)) {
             if (widget->focusPolicy() == Qt::WheelFocus)
                 widget->setFocusPolicy(Qt::StrongFocus);
             return; // a control's own parts (a combo box's line edit) need no guard
@@ -49,12 +54,12 @@ protected:
         case QEvent::ChildPolished: {
             // A child is fully built by the time it is polished.
             QObject *child = static_cast<QChildEvent *>(event)->child();
-            if (child->isWidgetType() && !takesWheel(widget))
+            if (child->isWidgetType() && !isValueControl(widget))
                 guard(static_cast<QWidget *>(child));
             break;
         }
         case QEvent::Wheel:
-            if (takesWheel(widget) && !widget->hasFocus()) {
+            if (isValueControl(widget) && !widget->hasFocus()) {
                 // Ignored and filtered: the application passes it on to the parents, up to the scroll area.
                 event->ignore();
                 return true;

@@ -1,5 +1,6 @@
 #include "ZunoDesktopSuiteWorkspace.h"
 
+#include "ZunoDesktopEntryLauncher.h"
 #include "ZunoPaths.h"
 #include "ZunoStartupToken.h"
 
@@ -15,12 +16,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// GLib names a struct member `signals`, which Qt defines as a keyword.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#pragma pop_macro("signals")
 
 namespace {
 
@@ -136,32 +131,7 @@ void ZunoDesktopSuiteWorkspace::activate(const QString &busName)
 
 bool ZunoDesktopSuiteWorkspace::openDesktopEntry(const QString &path, bool activates)
 {
-    GDesktopAppInfo *info = g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData());
-    if (!info) {
-        qWarning("ZunoDesktopSuiteWorkspace: %s is not a usable desktop entry", qPrintable(path));
-        return false;
-    }
-    // A start that should come forward carries a startup token in its environment; the window
-    // manager may keep one without it behind the window the user is in.
-    GAppLaunchContext *context = g_app_launch_context_new();
-    if (activates) {
-        if (const auto token = ZunoStartupToken::make()) {
-            const QByteArray bytes = token->toUtf8();
-            g_app_launch_context_setenv(context, "DESKTOP_STARTUP_ID", bytes.constData());
-            g_app_launch_context_setenv(context, "XDG_ACTIVATION_TOKEN", bytes.constData());
-        }
-    }
-    GError *error = nullptr;
-    const bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, context, &error);
-    g_object_unref(context);
-    if (!launched) {
-        qWarning("ZunoDesktopSuiteWorkspace: cannot start %s: %s", qPrintable(path),
-            error ? error->message : "unknown error");
-    }
-    if (error)
-        g_error_free(error);
-    g_object_unref(info);
-    return launched;
+    return ZunoDesktopEntryLauncher::open(path, activates);
 }
 
 QStringList ZunoDesktopSuiteWorkspace::applicationFolders()

@@ -6,7 +6,8 @@
 
 // The suite workspace of a Linux desktop: running applications are the well-known names of the
 // session bus and this user's processes in /proc; activation is org.freedesktop.Application's
-// Activate; desktop entries are started through GIO; installed entries live in the XDG data folders.
+// Activate; desktop entries are started by ZunoDesktopEntryLauncher; installed entries live in the
+// XDG data folders.
 class ZunoDesktopSuiteWorkspace final : public ZunoSuiteWorkspace {
 public:
     explicit ZunoDesktopSuiteWorkspace(const QDBusConnection &connection = QDBusConnection::sessionBus());

@@ -33,7 +33,7 @@ public:
     // Asks the owner of a bus name to come forward; does not wait for its answer. Main thread.
     virtual void activate(const QString &busName) = 0;
     // Starts the application of a desktop entry; `activates` says whether it should come forward.
-    // True once the start was requested. Main thread.
+    // True once it was started (a program that cannot be executed is no start). Main thread.
     virtual bool openDesktopEntry(const QString &path, bool activates) = 0;
     // The folders that hold installed desktop entries, most preferred first.
     virtual QStringList applicationFolders() = 0;

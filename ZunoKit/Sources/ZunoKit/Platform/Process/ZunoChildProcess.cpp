@@ -1,5 +1,7 @@
 #include "ZunoChildProcess.h"
 
+#include "ZunoCStringArray.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -11,28 +13,10 @@
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 extern char **environ;
 
 namespace {
-
-// Owns the byte strings and the null-terminated pointer array that exec wants.
-class CStringArray {
-public:
-    explicit CStringArray(const QList<QByteArray> &items)
-        : m_items(items)
-    {
-        for (QByteArray &item : m_items)
-            m_pointers.push_back(item.data());
-        m_pointers.push_back(nullptr);
-    }
-    char **data() { return m_pointers.data(); }
-
-private:
-    QList<QByteArray> m_items;
-    std::vector<char *> m_pointers;
-};
 
 // The state letter and process group of /proc/<pid>/stat: "pid (comm) state ppid pgrp ...", where comm
 // may itself hold spaces and parentheses.
@@ -87,9 +71,9 @@ void ZunoChildProcess::launch(const Options &options)
     QList<QByteArray> argv { executable };
     for (const QString &argument : options.arguments)
         argv.append(argument.toLocal8Bit());
-    CStringArray args(argv);
+    ZunoCStringArray args(argv);
 
-    std::optional<CStringArray> env;
+    std::optional<ZunoCStringArray> env;
     if (options.environment) {
         QList<QByteArray> entries;
         for (const QString &entry : *options.environment)
