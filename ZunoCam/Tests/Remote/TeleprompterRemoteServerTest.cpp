@@ -71,6 +71,15 @@ TeleprompterRemoteState studioState(bool playing)
         QStringLiteral("Keynote"), { { QStringLiteral("S1"), QStringLiteral("Keynote"), 120 } });
 }
 
+// A command handler that counts the commands it applies and answers with the studio playing.
+TeleprompterRemoteServer::CommandHandler countingApplied(std::atomic<int> &applied)
+{
+    return [&applied](const TeleprompterRemoteCommand &, TeleprompterRemoteCommandReply done) {
+        ++applied;
+        done(studioState(true));
+    };
+}
+
 // Tests keep the server on 127.0.0.1.
 TeleprompterRemoteServer::Options loopback()
 {
@@ -569,11 +578,7 @@ TEST(TeleprompterRemoteServer, SlowConnectionsFromManyAddressesCannotHoldThePhon
     RunningServer running;
     running.server.publishState(studioState(false));
     std::atomic<int> applied { 0 };
-    running.server.setCommandHandler(
-        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteCommandReply done) {
-            ++applied;
-            done(studioState(true));
-        });
+    running.server.setCommandHandler(countingApplied(applied));
     running.start();
 
     SlowClientSwarm::Options attack;
@@ -958,11 +963,7 @@ TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginAreRefused)
 {
     RunningServer running;
     std::atomic<int> applied { 0 };
-    running.server.setCommandHandler(
-        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteServer::StateCompletion done) {
-            ++applied;
-            done(studioState(true));
-        });
+    running.server.setCommandHandler(countingApplied(applied));
     running.start();
     const QByteArray own = "127.0.0.1:" + QByteArray::number(running.port);
     const QByteArray body = R"({"command":"toggle"})";
@@ -1012,11 +1013,7 @@ TEST(TeleprompterRemoteServer, ARequestNamingTwoHostsIsRefused)
 {
     RunningServer running;
     std::atomic<int> applied { 0 };
-    running.server.setCommandHandler(
-        [&](const TeleprompterRemoteCommand &, TeleprompterRemoteCommandReply done) {
-            ++applied;
-            done(studioState(true));
-        });
+    running.server.setCommandHandler(countingApplied(applied));
     running.start();
     const QByteArray own = "127.0.0.1:" + QByteArray::number(running.port);
     const QByteArray body = R"({"command":"toggle"})";
