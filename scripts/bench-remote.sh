@@ -2,7 +2,9 @@
 # Benchmarks the studio's LAN remote (StudioDemo --remote) against nginx serving the same JSON:
 # GET /api/state with a new connection per request (wrk with "Connection: close"). First pinned:
 # the studio and nginx on one core each, wrk on others; then unpinned. Prints requests per second of
-# both, and their ratio. nginx and wrk are benchmark-only dependencies, installed here when missing.
+# both, and their ratio. The Host header may name another address of this computer (a phone names the
+# LAN address), while the traffic still goes to 127.0.0.1. nginx and wrk are benchmark-only
+# dependencies, installed here when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +15,7 @@ server_core=1
 nginx_core=2
 wrk_cores=3
 wrk_threads=1
+host=127.0.0.1
 
 usage() {
     cat <<EOF
@@ -29,6 +32,9 @@ studio/nginx (the target is at least 1.0).
   --nginx-core N       core for nginx (default: 2)
   --wrk-cores LIST     cores for wrk, a taskset list (default: 3)
   --wrk-threads N      wrk threads (default: 1)
+  --host NAME          the Host header's name, sent as NAME:PORT; the connections still go to
+                       127.0.0.1 (default: 127.0.0.1; a phone sends the LAN address, e.g. the first
+                       of \`hostname -I\`)
   --help               this text
 EOF
 }
@@ -42,6 +48,7 @@ while [ $# -gt 0 ]; do
     --nginx-core) nginx_core=$2; shift 2 ;;
     --wrk-cores) wrk_cores=$2; shift 2 ;;
     --wrk-threads) wrk_threads=$2; shift 2 ;;
+    --host) host=$2; shift 2 ;;
     --help|-h) usage; exit 0 ;;
     *) echo "bench-remote: unknown option $1" >&2; usage >&2; exit 2 ;;
     esac
@@ -94,11 +101,12 @@ wait_for() { # url
 }
 
 # wrk's requests per second, failing loudly when any request failed or was not answered 2xx.
-measure() { # label url pin-prefix...
-    local label=$1 url=$2
+measure() { # label port pin-prefix...
+    local label=$1 port=$2
     shift 2
     local out
-    out=$("$@" wrk -t"$wrk_threads" -c"$connections" -d"${duration}s" -H "Connection: close" "$url")
+    out=$("$@" wrk -t"$wrk_threads" -c"$connections" -d"${duration}s" -H "Connection: close" \
+        -H "Host: $host:$port" "http://127.0.0.1:$port/api/state")
     local rps errors
     rps=$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")
     errors=$(awk '/Non-2xx|Socket errors/' <<<"$out")
@@ -116,6 +124,12 @@ HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home
     taskset -c "$server_core" "$demo" --remote "$demo_port" --loopback >"$work/demo.log" 2>&1 &
 demo_pid=$!
 wait_for "http://127.0.0.1:$demo_port/api/state"
+# A Host the studio refuses would measure its 403, not its answer.
+status=$(curl -sS -o /dev/null -w '%{http_code}' -H "Host: $host:$demo_port" "http://127.0.0.1:$demo_port/api/state")
+if [ "$status" != 200 ]; then
+    echo "bench-remote: the studio answers Host $host with $status" >&2
+    exit 1
+fi
 
 # nginx serving the very same bytes with the same type.
 mkdir -p "$work/www" "$work/nginx"
@@ -157,7 +171,7 @@ if ! cmp -s <(curl -fsS "http://127.0.0.1:$nginx_port/api/state") "$work/www/sta
     exit 1
 fi
 
-echo "state: $(wc -c <"$work/www/state.json") bytes of JSON; wrk -t$wrk_threads -c$connections -d${duration}s, a connection per request"
+echo "state: $(wc -c <"$work/www/state.json") bytes of JSON; wrk -t$wrk_threads -c$connections -d${duration}s, a connection per request, Host $host"
 for mode in pinned unpinned; do
     if [ "$mode" = pinned ]; then
         pin=(taskset -c "$wrk_cores")
@@ -174,11 +188,11 @@ for mode in pinned unpinned; do
     # A short warm-up of each, then the measured runs.
     duration_saved=$duration
     duration=2
-    measure studio "http://127.0.0.1:$demo_port/api/state" "${pin[@]}" >/dev/null
-    measure nginx "http://127.0.0.1:$nginx_port/api/state" "${pin[@]}" >/dev/null
+    measure studio "$demo_port" "${pin[@]}" >/dev/null
+    measure nginx "$nginx_port" "${pin[@]}" >/dev/null
     duration=$duration_saved
-    studio=$(measure studio "http://127.0.0.1:$demo_port/api/state" "${pin[@]}")
-    nginx=$(measure nginx "http://127.0.0.1:$nginx_port/api/state" "${pin[@]}")
+    studio=$(measure studio "$demo_port" "${pin[@]}")
+    nginx=$(measure nginx "$nginx_port" "${pin[@]}")
     ratio=$(awk -v a="$studio" -v b="$nginx" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
     printf '%-8s studio %10s req/s   nginx %10s req/s   ratio %sx   (%s)\n' \
         "$mode" "$studio" "$nginx" "$ratio" "$where"

@@ -94,6 +94,9 @@ TEST(TeleprompterRemoteProtocol, RejectsWhatIsNoRequest)
         "\nGET / HTTP/1.1\n\n",
         "GET /\xc3\x28 HTTP/1.1\r\n\r\n",
         "GET /\xed\xa0\x80 HTTP/1.1\r\n\r\n",
+        // Which computer is meant stays open.
+        "GET / HTTP/1.1\r\nHost: evil.example\r\nHost: 127.0.0.1\r\n\r\n",
+        "GET / HTTP/1.1\nhost: 127.0.0.1\nX: 1\nHOST : 127.0.0.1\n\n",
     };
     for (const QByteArray &bytes : rejected)
         EXPECT_FALSE(parseHTTPRequest(bytes)) << bytes.toPercentEncoding().constData();

@@ -1,6 +1,7 @@
 #include "TeleprompterRemoteServer.h"
 
 #include "TeleprompterHTTPRequestReader.h"
+#include "TeleprompterRemoteHostNames.h"
 #include "TeleprompterRemoteProtocol.h"
 #include "TeleprompterRemoteRequestGuard.h"
 #include "TeleprompterTcpTransport.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -68,6 +70,7 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
         : logger(std::move(logger))
         , options(options)
         , transport(kQueueLabel)
+        , hostNames([this] { return gatherLocalNames(); })
     {
     }
 
@@ -89,9 +92,10 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
 
     // Whether to accept the next connection at once.
     bool accept(quint64 listenerGeneration, const std::shared_ptr<Connection> &connection);
-    // At the cap: every address over its share loses its oldest unfinished connections, then
-    // accepting goes on if that made room.
-    void trimPeers();
+    // Accepting paused at the cap: goes on once a connection can give way, else looks again when the
+    // next one can.
+    void resumeWhenRoom();
+    void scheduleResume(std::chrono::steady_clock::duration delay);
     void receiveNext(
         const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming);
     void received(const std::shared_ptr<Connection> &connection, const std::shared_ptr<Incoming> &incoming,
@@ -99,7 +103,8 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     void dispatch(const std::shared_ptr<Connection> &connection, const QByteArray &buffer);
     // Whether the request's Host names this computer (the shown address, an interface address, the
     // host name, its ".local" name or loopback).
-    bool addressedHere(const TeleprompterHTTPRequest &request) const;
+    bool addressedHere(const TeleprompterHTTPRequest &request);
+    QSet<QString> gatherLocalNames() const;
     // The owner did not complete in time: 503, and whatever it completes later is ignored.
     void ownerTimedOut(const std::shared_ptr<Connection> &connection);
     // `armDeadline` when no owner deadline runs yet for this request.
@@ -130,17 +135,26 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     std::shared_ptr<Listener> listener;
     struct Tracked {
         std::shared_ptr<Connection> connection;
-        // Still receiving its request: the first to go when its address opens one too many.
+        // Still receiving its request: it may give its slot to a newer connection.
         bool unfinished = true;
         std::chrono::steady_clock::time_point acceptedAt;
         // The claim of a command handed to the owner; cancelled when a 503 goes out.
         std::shared_ptr<std::atomic<int>> commandClaim;
+
+        // The one rule for who makes room: a connection whose request has not fully come and that
+        // is past the burst it came with. Holding the slot longer would let slow senders, from one
+        // address or from many, keep the phone waiting.
+        bool givesWay(std::chrono::steady_clock::time_point now) const
+        {
+            return unfinished && now - acceptedAt >= kBurstGrace;
+        }
     };
-    std::unordered_map<quint64, Tracked> activeConnections;
+    // By identity, which grows with every accept: oldest first.
+    std::map<quint64, Tracked> activeConnections;
     // Connection identities per peer address, oldest first.
     std::unordered_map<QString, std::vector<quint64>> connectionsByPeer;
     std::shared_ptr<const Snapshot> snapshot;
-    bool trimScheduled = false;
+    bool resumeScheduled = false;
     bool runningState = false;
     quint16 currentPort = TeleprompterRemoteProtocol::defaultPort;
     std::optional<QString> currentURLString;
@@ -150,6 +164,14 @@ struct TeleprompterRemoteServer::Core : std::enable_shared_from_this<Core> {
     StateProvider stateProvider;
     CommandHandler commandHandler;
     EventHandler onEvent;
+    TeleprompterRemoteHostNames hostNames;
+
+    // Under `mutex`: drops a connection from the books and hands it back.
+    std::shared_ptr<Connection> untrack(quint64 identity);
+    // Under `mutex`: whether a new connection can be taken now (a free slot, or a connection that
+    // gives way). When not, how long until the oldest still receiving gives way, if any is.
+    bool hasRoom(std::chrono::steady_clock::time_point now,
+        std::optional<std::chrono::steady_clock::duration> &wakeAfter) const;
 };
 
 void TeleprompterRemoteServer::Core::logInfo(const QString &message)
@@ -265,34 +287,42 @@ bool TeleprompterRemoteServer::Core::accept(
     quint64 listenerGeneration, const std::shared_ptr<Connection> &connection)
 {
     const auto now = std::chrono::steady_clock::now();
+    const auto givesWay = [now](const auto &entry) { return entry.second.givesWay(now); };
     std::shared_ptr<Connection> evicted;
     bool admitted = false;
     bool acceptMore = false;
-    bool scheduleTrim = false;
+    std::optional<std::chrono::steady_clock::duration> wakeAfter;
     {
         std::lock_guard lock(mutex);
         if (listenerGeneration == generation) {
-            std::vector<quint64> &ids = connectionsByPeer[connection->peerAddress()];
-            if (ids.size() >= static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1))) {
-                // The address has its share: its oldest connection still waiting for its request
-                // makes room. Fresh ones of a burst are left alone; trimPeers() evens out later.
-                const auto oldest = std::find_if(ids.begin(), ids.end(), [&](quint64 id) {
-                    const Tracked &tracked = activeConnections.at(id);
-                    return tracked.unfinished && now - tracked.acceptedAt >= kBurstGrace;
-                });
-                if (oldest != ids.end()) {
-                    evicted = std::move(activeConnections.at(*oldest).connection);
-                    activeConnections.erase(*oldest);
-                    ids.erase(oldest);
-                }
+            const auto share = static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1));
+            const auto cap = static_cast<std::size_t>(std::max(options.maxConnections, 1));
+            // An address at its share makes room first among its own; at the cap, whoever gives way.
+            std::optional<quint64> victim;
+            if (const auto ids = connectionsByPeer.find(connection->peerAddress());
+                ids != connectionsByPeer.end() && ids->second.size() >= share) {
+                const auto oldest = std::ranges::find_if(
+                    ids->second, [&](quint64 id) { return activeConnections.at(id).givesWay(now); });
+                if (oldest != ids->second.end())
+                    victim = *oldest;
             }
-            ids.push_back(connection->identity());
+            if (!victim && activeConnections.size() >= cap) {
+                if (const auto oldest = std::ranges::find_if(activeConnections, givesWay);
+                    oldest != activeConnections.end())
+                    victim = oldest->first;
+            }
+            if (victim)
+                evicted = untrack(*victim);
+            // Without a victim at the cap this is the one connection the system handed over as the
+            // last one to give way finished its request; it is taken all the same and accepting pauses.
+            connectionsByPeer[connection->peerAddress()].push_back(connection->identity());
             activeConnections.emplace(connection->identity(), Tracked { connection, true, now, nullptr });
             admitted = true;
-            acceptMore
-                = activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1));
-            scheduleTrim = !acceptMore && !trimScheduled;
-            trimScheduled = trimScheduled || scheduleTrim;
+            acceptMore = hasRoom(now, wakeAfter);
+            if (resumeScheduled)
+                wakeAfter.reset(); // the look already due comes no later, and schedules the next
+            else
+                resumeScheduled = wakeAfter.has_value();
         }
     }
     if (evicted)
@@ -301,57 +331,54 @@ bool TeleprompterRemoteServer::Core::accept(
         connection->cancel();
         return false;
     }
-    if (scheduleTrim) {
-        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
-            if (const auto core = weak.lock())
-                core->trimPeers();
-        });
-    }
+    if (wakeAfter)
+        scheduleResume(*wakeAfter);
     connection->armReadDeadline(std::min(options.headTimeout, options.readTimeout));
     receiveNext(connection, std::make_shared<Incoming>());
     return acceptMore;
 }
 
-void TeleprompterRemoteServer::Core::trimPeers()
+bool TeleprompterRemoteServer::Core::hasRoom(std::chrono::steady_clock::time_point now,
+    std::optional<std::chrono::steady_clock::duration> &wakeAfter) const
 {
-    const auto now = std::chrono::steady_clock::now();
-    std::vector<std::shared_ptr<Connection>> evicted;
+    wakeAfter.reset();
+    if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
+        return true;
+    const auto receiving
+        = std::ranges::find_if(activeConnections, [](const auto &entry) { return entry.second.unfinished; });
+    if (receiving == activeConnections.end())
+        return false; // every slot awaits its owner or its send: the next to close resumes accepting
+    if (receiving->second.givesWay(now))
+        return true;
+    wakeAfter = receiving->second.acceptedAt + kBurstGrace - now;
+    return false;
+}
+
+void TeleprompterRemoteServer::Core::scheduleResume(std::chrono::steady_clock::duration delay)
+{
+    transport.postAfter(std::chrono::ceil<std::chrono::milliseconds>(delay), [weak = weak_from_this()] {
+        if (const auto core = weak.lock())
+            core->resumeWhenRoom();
+    });
+}
+
+void TeleprompterRemoteServer::Core::resumeWhenRoom()
+{
     std::shared_ptr<Listener> paused;
-    bool again = false;
+    std::optional<std::chrono::steady_clock::duration> wakeAfter;
     {
         std::lock_guard lock(mutex);
-        trimScheduled = false;
-        const auto share = static_cast<std::size_t>(std::max(options.maxConnectionsPerPeer, 1));
-        for (auto &[peer, ids] : connectionsByPeer) {
-            std::size_t excess = ids.size() > share ? ids.size() - share : 0;
-            for (auto it = ids.begin(); it != ids.end() && excess > 0;) {
-                Tracked &tracked = activeConnections.at(*it);
-                if (!tracked.unfinished || now - tracked.acceptedAt < kBurstGrace) {
-                    ++it;
-                    continue;
-                }
-                evicted.push_back(std::move(tracked.connection));
-                activeConnections.erase(*it);
-                it = ids.erase(it);
-                --excess;
-            }
-        }
-        std::erase_if(connectionsByPeer, [](const auto &entry) { return entry.second.empty(); });
-        if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
+        resumeScheduled = false;
+        if (!listener)
+            return;
+        if (hasRoom(std::chrono::steady_clock::now(), wakeAfter))
             paused = listener;
-        else
-            again = trimScheduled = true; // still full: look again once the young ones have aged
+        resumeScheduled = wakeAfter.has_value();
     }
-    for (const auto &connection : evicted)
-        connection->cancel();
     if (paused)
         paused->resume();
-    if (again) {
-        transport.postAfter(kBurstGrace, [weak = weak_from_this()] {
-            if (const auto core = weak.lock())
-                core->trimPeers();
-        });
-    }
+    if (wakeAfter)
+        scheduleResume(*wakeAfter);
 }
 
 void TeleprompterRemoteServer::Core::receiveNext(
@@ -507,34 +534,27 @@ void TeleprompterRemoteServer::Core::armOwnerDeadline(const std::shared_ptr<Conn
         });
 }
 
-bool TeleprompterRemoteServer::Core::addressedHere(const TeleprompterHTTPRequest &request) const
+bool TeleprompterRemoteServer::Core::addressedHere(const TeleprompterHTTPRequest &request)
 {
-    // Loopback names and a missing Host need no look-up.
-    if (TeleprompterRemoteRequestGuard::hasAllowedHost(request, {}))
-        return true;
+    return TeleprompterRemoteRequestGuard::hasAllowedHost(
+        request, [this](const QString &host) { return hostNames.contains(host); });
+}
+
+QSet<QString> TeleprompterRemoteServer::Core::gatherLocalNames() const
+{
     QString shown;
     {
         std::lock_guard lock(mutex);
         if (currentURLString)
             shown = currentURLString->mid(QStringLiteral("http://").size());
     }
-    const QString machine = QSysInfo::machineHostName();
-    if (TeleprompterRemoteRequestGuard::hasAllowedHost(
-            request, TeleprompterRemoteRequestGuard::localNames(machine, shown, {}, {})))
-        return true;
-    // Another address of this computer (a second network, IPv6, or one that changed since the start).
-    const auto addressesOf = [](const auto &interfaces) {
-        QList<QString> addresses;
-        if (interfaces) {
-            for (const TeleprompterNetworkInterfaceAddress &entry : *interfaces)
-                addresses.append(entry.address);
-        }
-        return addresses;
-    };
-    return TeleprompterRemoteRequestGuard::hasAllowedHost(request,
-        TeleprompterRemoteRequestGuard::localNames(machine, shown,
-            addressesOf(TeleprompterNetworkInterfaces::ipv4Addresses()),
-            addressesOf(TeleprompterNetworkInterfaces::ipv6Addresses())));
+    // Every address of this computer: a second network, IPv6, or one that changed since the start.
+    QList<QString> ipv4, ipv6;
+    if (const auto interfaces = TeleprompterNetworkInterfaces::allAddresses()) {
+        for (const TeleprompterNetworkInterfaceAddress &entry : *interfaces)
+            (entry.isIPv6 ? ipv6 : ipv4).append(entry.address);
+    }
+    return TeleprompterRemoteRequestGuard::localNames(QSysInfo::machineHostName(), shown, ipv4, ipv6);
 }
 
 void TeleprompterRemoteServer::Core::ownerTimedOut(const std::shared_ptr<Connection> &connection)
@@ -625,23 +645,31 @@ void TeleprompterRemoteServer::Core::forget(quint64 identity)
     std::shared_ptr<Listener> paused;
     {
         std::lock_guard lock(mutex);
-        const auto it = activeConnections.find(identity);
-        if (it == activeConnections.end())
+        released = untrack(identity);
+        if (!released)
             return;
-        released = std::move(it->second.connection);
-        activeConnections.erase(it);
-        const auto peer = connectionsByPeer.find(released->peerAddress());
-        if (peer != connectionsByPeer.end()) {
-            std::erase(peer->second, identity);
-            if (peer->second.empty())
-                connectionsByPeer.erase(peer);
-        }
         if (activeConnections.size() < static_cast<std::size_t>(std::max(options.maxConnections, 1)))
             paused = listener;
     }
     // A listener that paused at the cap takes the next waiting connection from the backlog.
     if (paused)
         paused->resume();
+}
+
+std::shared_ptr<Connection> TeleprompterRemoteServer::Core::untrack(quint64 identity)
+{
+    const auto it = activeConnections.find(identity);
+    if (it == activeConnections.end())
+        return nullptr;
+    std::shared_ptr<Connection> connection = std::move(it->second.connection);
+    activeConnections.erase(it);
+    if (const auto peer = connectionsByPeer.find(connection->peerAddress());
+        peer != connectionsByPeer.end()) {
+        std::erase(peer->second, identity);
+        if (peer->second.empty())
+            connectionsByPeer.erase(peer);
+    }
+    return connection;
 }
 
 bool TeleprompterRemoteServer::Core::isActive(quint64 identity) const
@@ -675,6 +703,8 @@ QString TeleprompterRemoteServer::start(quint16 port)
     if (port < 1024)
         throw TeleprompterRemoteServerError::invalidPort(port);
     m_core->stop(true);
+    // The address shown may change with the start.
+    m_core->hostNames.reset();
     std::shared_ptr<Listener> listener;
     try {
         listener = m_core->transport.listen(port, m_core->options.loopbackOnly);

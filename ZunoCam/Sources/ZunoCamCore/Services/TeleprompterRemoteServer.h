@@ -75,13 +75,15 @@ private:
 // Requests are answered independently, so a slow owner delays only its own connection, and an
 // owner that has not completed within the owner timeout gets its request answered with 503 (later
 // completions are ignored, and a command not yet claimed is cancelled: it is never applied).
-// Each device gets a fair share: a request's head must arrive within the head timeout and the
-// whole request within the read timeout; one peer address holds `maxConnectionsPerPeer`
-// connections (a further one closes that address's oldest one still waiting for its request, once
-// it is no longer part of a burst); past `maxConnections` in all, new connections wait in the
-// listen backlog until one closes, and addresses over their share lose their oldest unfinished
-// ones. Requests whose Host names another computer, and commands from another web page's Origin,
-// get 403 without reaching the owner (TeleprompterRemoteRequestGuard).
+// Each device gets its turn: a request's head must arrive within the head timeout and the whole
+// request within the read timeout. A connection still waiting for its request, once no longer
+// part of a burst, gives its slot to a newer one: to one of its own address when that holds
+// `maxConnectionsPerPeer`, and to any at `maxConnections` in all, oldest first, so slow senders on
+// any number of addresses cannot keep a complete request waiting. When none can give way, new
+// connections wait in the listen backlog until one closes or can. Requests whose Host names
+// another computer, and commands from another web page's Origin, get 403 without reaching the owner
+// (TeleprompterRemoteRequestGuard); this computer's names are kept and gathered again at most once
+// a second, when a Host names none of them (TeleprompterRemoteHostNames).
 class TeleprompterRemoteServer {
 public:
     using StateCompletion = std::function<void(const TeleprompterRemoteState &)>;

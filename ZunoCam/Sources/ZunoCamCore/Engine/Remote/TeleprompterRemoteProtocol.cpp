@@ -125,7 +125,8 @@ QStringView trimSpacesAndTabs(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-QMap<QString, QString> parseHeaders(const QString &headerText)
+// `hostLines`, when given, counts the Host lines: a later one would silently replace an earlier one.
+QMap<QString, QString> parseHeaders(const QString &headerText, int *hostLines = nullptr)
 {
     QMap<QString, QString> headers;
     QString text = headerText;
@@ -139,6 +140,8 @@ QMap<QString, QString> parseHeaders(const QString &headerText)
         if (colon < 0)
             continue;
         const QString key = trimSpacesAndTabs(line.first(colon)).toString().toLower();
+        if (hostLines && key == u"host")
+            ++*hostLines;
         headers.insert(key, trimSpacesAndTabs(line.sliced(colon + 1)).toString());
     }
     return headers;
@@ -387,7 +390,11 @@ std::optional<TeleprompterHTTPRequest> TeleprompterRemoteProtocol::parseHTTPRequ
     } else {
         request.path = target.toString();
     }
-    request.headers = parseHeaders(*headerText);
+    int hostLines = 0;
+    request.headers = parseHeaders(*headerText, &hostLines);
+    // Two Host lines leave it open which computer is meant (HTTP/1.1 answers such a request 400).
+    if (hostLines > 1)
+        return std::nullopt;
     request.body = data.sliced(split.bodyStart);
     const auto it = request.headers.constFind(QStringLiteral("content-length"));
     if (it != request.headers.constEnd()) {

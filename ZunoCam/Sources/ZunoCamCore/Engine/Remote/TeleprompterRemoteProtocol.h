@@ -29,6 +29,7 @@ bool isCompleteHTTPRequest(const QByteArray &data);
 // The body length a header block (the bytes before its blank line) announces with Content-Length;
 // 0 when it announces none, an unreadable or non-positive one, or the block is not UTF-8.
 qint64 announcedBodyLength(QByteArrayView headerBlock);
+// None also for a request with more than one Host header.
 std::optional<TeleprompterHTTPRequest> parseHTTPRequest(const QByteArray &data);
 // The command of a request, from its JSON body, query string, plain-text body or form body, in
 // that order; none when it carries no acceptable command.

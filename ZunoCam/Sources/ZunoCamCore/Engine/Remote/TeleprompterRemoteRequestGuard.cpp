@@ -57,7 +57,7 @@ QString TeleprompterRemoteRequestGuard::hostName(const QString &hostHeader)
 }
 
 bool TeleprompterRemoteRequestGuard::hasAllowedHost(
-    const TeleprompterHTTPRequest &request, const QSet<QString> &localNames)
+    const TeleprompterHTTPRequest &request, const std::function<bool(const QString &host)> &isLocalName)
 {
     const auto header = request.headers.constFind(QStringLiteral("host"));
     if (header == request.headers.constEnd())
@@ -65,7 +65,7 @@ bool TeleprompterRemoteRequestGuard::hasAllowedHost(
     const QString host = hostName(*header);
     if (host.isEmpty())
         return false;
-    return host == u"127.0.0.1" || host == u"localhost" || host == u"[::1]" || localNames.contains(host);
+    return host == u"127.0.0.1" || host == u"localhost" || host == u"[::1]" || isLocalName(host);
 }
 
 bool TeleprompterRemoteRequestGuard::hasForeignOrigin(const TeleprompterHTTPRequest &request)

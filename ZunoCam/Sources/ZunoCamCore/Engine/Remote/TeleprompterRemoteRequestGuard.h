@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 // Which requests the LAN remote answers at all. A Host header must name this computer, so that a
 // web page whose own name was re-pointed at this computer (DNS rebinding) cannot reach the remote;
 // and a command carrying an Origin must come from the page the remote served itself, so that other
@@ -25,8 +27,10 @@ QSet<QString> localNames(const QString &machineHostName, const QString &shownHos
     const QList<QString> &ipv4Addresses, const QList<QString> &ipv6Addresses);
 
 // Whether the request may be answered: no Host header, or one naming 127.0.0.1, localhost, [::1]
-// or one of `localNames` (lower-case host names and addresses), with or without a port.
-bool hasAllowedHost(const TeleprompterHTTPRequest &request, const QSet<QString> &localNames);
+// or a host `isLocalName` accepts (given as hostName writes it), with or without a port.
+// `isLocalName` is asked only for a well-formed host that is none of the loopback names.
+bool hasAllowedHost(
+    const TeleprompterHTTPRequest &request, const std::function<bool(const QString &host)> &isLocalName);
 
 // A POST with an Origin that is not "http://" followed by the Host the request named.
 bool hasForeignOrigin(const TeleprompterHTTPRequest &request);

@@ -12,6 +12,7 @@ struct TeleprompterNetworkInterfaceAddress {
     bool isUp = false;
     bool isRunning = false;
     bool isLoopback = false;
+    bool isIPv6 = false;
 };
 
 namespace TeleprompterNetworkInterfaces {
@@ -21,5 +22,7 @@ std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv4Addresses();
 // Every IPv6 address the same way; link-local ones too (a Host header cannot name a zone, so the
 // address stands alone).
 std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv6Addresses();
+// Both families in one walk of the list, each written as above.
+std::optional<QList<TeleprompterNetworkInterfaceAddress>> allAddresses();
 
 } // namespace TeleprompterNetworkInterfaces
