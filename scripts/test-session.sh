@@ -53,11 +53,13 @@ trap cleanup EXIT
 # An X display of our own, never the user's: Xvfb takes the first free display number itself and
 # names it once it accepts connections (-displayfd). Two servers starting at the same moment could
 # still both try one number, and the loser would take the winner's socket file with it: starts take
-# turns.
+# turns. An X server resets whenever its last client leaves and drops a client that connects during
+# the reset; tests come and go all the time, so this one never resets (-noreset), as a desktop's
+# server, which always has clients, never does.
 display_file="$(mktemp /tmp/zuno-display.XXXXXX)"
 exec 9>"$xvfb_turns"
 flock -w 30 9 || true
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" 9>&- >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$display_file" 9>&- >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$display_file" ] && break

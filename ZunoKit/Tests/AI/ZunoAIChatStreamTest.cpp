@@ -55,10 +55,11 @@ TEST_F(ZunoAIChatStreamTest, ServerSentEventLines)
                 "data: {\"choices\":[{\"delta\":{\"content\":[{\"text\":\"p\"},{\"text\":\"q\"}]}}]}\n",
                 "data: {\"choices\":[{\"delta\":{\"content\":[]},\"text\":\"skipped\"}]}\n",
                 "data: {\"choices\":[{\"message\":{\"content\":\"m\"}}]}\n",
-                "data: {\"choices\":[{\"text\":\"t\"}]}\n", "data: {\"choices\":[]}\n", event("\n") },
+                "data: {\"choices\":[{\"text\":\"t\"}]}\n", "data: {\"choices\":[]}\n", event("\n"), kDone },
             strings({ "pq", "m", "t", "\n" }) },
         { "a line split across chunks, CR LF endings, no final line break",
-            { "data: {\"choices\":[{\"delta\":", "{\"content\":\"ş\"}}]}\r\n\r\n", event("ü").chopped(2) },
+            { "data: {\"choices\":[{\"delta\":", "{\"content\":\"ş\"}}]}\r\n\r\n", event("ü"),
+                kDone.chopped(2) },
             strings({ "ş", "ü" }) },
     };
     for (const Case &c : cases) {
@@ -114,7 +115,7 @@ TEST_F(ZunoAIChatStreamTest, CreditsBalanceFromHeadersAndLastEventOnceAfterThePi
 TEST_F(ZunoAIChatStreamTest, PiecesArriveAsTheyAreSent)
 {
     auto stream = start(
-        ZunoAIProvider::openAI, Reply::chunkedBody({ event("first"), event("second") }).gatedChunks());
+        ZunoAIProvider::openAI, Reply::chunkedBody({ event("first"), event("second"), kDone }).gatedChunks());
     server.openGate();
     // The second event is held back until the first piece has been read.
     EXPECT_EQ(stream->next(), QStringLiteral("first"));
@@ -151,7 +152,7 @@ TEST_F(ZunoAIChatStreamTest, DestroyingAnUnreadStreamEndsTheTransfer)
 TEST_F(ZunoAIChatStreamTest, SlowEventsWithinTheIdleLimitAllArrive)
 {
     auto stream = start(ZunoAIProvider::openAI,
-        Reply::chunkedBody({ event("1"), event("2"), event("3"), event("4") }, 400ms));
+        Reply::chunkedBody({ event("1"), event("2"), event("3"), event("4"), kDone }, 400ms));
     const auto drained = drain(*stream);
     EXPECT_FALSE(drained.error);
     EXPECT_EQ(drained.pieces, strings({ "1", "2", "3", "4" }));
@@ -170,8 +171,8 @@ TEST_F(ZunoAIChatStreamTest, TransportEnds)
     ASSERT_TRUE(lost);
     EXPECT_EQ(lost->kind(), ZunoHttpError::Kind::connectionLost);
 
-    // A body that ends when the connection closes ends normally.
-    auto closed = start(ZunoAIProvider::openAI, Reply::closeDelimitedBody({ event("kept") }));
+    // A body that ends when the connection closes ends normally once the answer's end marker came.
+    auto closed = start(ZunoAIProvider::openAI, Reply::closeDelimitedBody({ event("kept"), kDone }));
     drained = drain(*closed);
     EXPECT_FALSE(drained.error);
     EXPECT_EQ(drained.pieces, strings({ "kept" }));
@@ -246,26 +247,81 @@ TEST_F(ZunoAIChatStreamTest, AnErrorEventInTheMiddleEndsTheStreamWithItsMessage)
         ZunoAIProvider provider;
         std::vector<QByteArray> chunks;
         ZunoAIClientError error;
+        const char *text;
     };
     const Case cases[] = {
         { "OpenAI-compatible error event", ZunoAIProvider::openAI,
             { event("par"),
                 "data: {\"error\":{\"message\":\"upstream overloaded\",\"type\":\"server_error\"}}\n\n",
                 event("never") },
-            ZunoAIClientError::httpError(200, QStringLiteral("upstream overloaded")) },
+            ZunoAIClientError::streamError(QStringLiteral("upstream overloaded")), "upstream overloaded" },
+        { "error event with a code that is not a number", ZunoAIProvider::openAI,
+            { event("par"),
+                "data: {\"error\":{\"message\":\"model crashed\",\"code\":\"model_error\"}}\n\n" },
+            ZunoAIClientError::streamError(QStringLiteral("model crashed")), "model crashed" },
+        { "error event with a number that is no HTTP status", ZunoAIProvider::openAI,
+            { event("par"), "data: {\"error\":{\"code\":7,\"status\":\"503\"}}\n\n" },
+            ZunoAIClientError::streamError(QStringLiteral("{\"error\":{\"code\":7,\"status\":\"503\"}}")),
+            "{\"error\":{\"code\":7,\"status\":\"503\"}}" },
         { "error event with its own status", ZunoAIProvider::openAI,
             { event("par"), "data: {\"error\":{\"message\":\"busy\",\"code\":503}}\n\n" },
-            ZunoAIClientError::httpError(503, QStringLiteral("busy")) },
+            ZunoAIClientError::httpError(503, QStringLiteral("busy")), "HTTP 503: busy" },
         { "Ollama error line", ZunoAIProvider::ollamaLocal,
             { "{\"message\":{\"content\":\"par\"}}\n", "{\"error\":\"model runner has stopped\"}\n",
                 "{\"message\":{\"content\":\"never\"}}\n" },
-            ZunoAIClientError::httpError(200, QStringLiteral("model runner has stopped")) },
+            ZunoAIClientError::streamError(QStringLiteral("model runner has stopped")),
+            "model runner has stopped" },
     };
     for (const Case &c : cases) {
         auto stream = start(c.provider, Reply::chunkedBody(c.chunks), std::nullopt);
         const auto drained = drain(*stream);
         EXPECT_EQ(drained.pieces, strings({ "par" })) << c.name;
-        EXPECT_EQ(errorOf<ZunoAIClientError>(drained.error), c.error) << c.name;
+        const auto error = errorOf<ZunoAIClientError>(drained.error);
+        ASSERT_TRUE(error) << c.name;
+        EXPECT_EQ(*error, c.error) << c.name;
+        EXPECT_EQ(error->localizedDescription(ZunoLanguage::en), QString::fromUtf8(c.text)) << c.name;
+    }
+}
+
+TEST_F(ZunoAIChatStreamTest, AStreamEndingBeforeItsEndMarkerIsCutOffAfterThePiecesThatCame)
+{
+    const QByteArray finished = R"(data: {"choices":[{"delta":{},"finish_reason":"stop"}]})"
+                                "\n\n";
+    const QByteArray ollamaPiece = R"({"message":{"content":"par"},"done":false})"
+                                   "\n";
+    struct Case {
+        const char *name;
+        ZunoAIProvider provider;
+        Reply reply;
+        bool cutOff;
+    };
+    const Case cases[] = {
+        { "events until the connection closes", ZunoAIProvider::openAI,
+            Reply::closeDelimitedBody({ event("par") }), true },
+        { "a whole chunked body without [DONE]", ZunoAIProvider::openAI, Reply::chunkedBody({ event("par") }),
+            true },
+        { "the credits gateway closing without [DONE]", ZunoAIProvider::quarnwellCredits,
+            Reply::closeDelimitedBody({ event("par") }), true },
+        { "Ollama lines without done", ZunoAIProvider::ollamaLocal,
+            Reply::closeDelimitedBody({ ollamaPiece }), true },
+        { "a finish reason, then the close", ZunoAIProvider::openAI,
+            Reply::closeDelimitedBody({ event("par"), finished }), false },
+    };
+    for (const Case &c : cases) {
+        auto stream = start(c.provider, c.reply);
+        const auto drained = drain(*stream);
+        EXPECT_EQ(drained.pieces, strings({ "par" })) << c.name;
+        const auto error = errorOf<ZunoAIClientError>(drained.error);
+        if (!c.cutOff) {
+            EXPECT_FALSE(drained.error) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(error) << c.name;
+        EXPECT_EQ(*error, ZunoAIClientError::incompleteResponse()) << c.name;
+        EXPECT_EQ(error->localizedDescription(ZunoLanguage::en),
+            QStringLiteral("The answer was cut off before it was complete."));
+        EXPECT_EQ(
+            error->localizedDescription(ZunoLanguage::tr), QStringLiteral("Yanıt tamamlanmadan kesildi."));
     }
 }
 

@@ -35,7 +35,8 @@ TEST_F(ZunoAIClientTest, RequestHeadersAndBodyPerProvider)
 {
     manager->saveToken(QStringLiteral("saved-token"));
     server.route("POST", "/v1/chat", Reply::text(200, kAnswer));
-    server.route("POST", "/v1/stream", Reply::closeDelimitedBody({ event("x") }));
+    // Ends as either dialect ends: Ollama skips the events and stops at "done", the others at "[DONE]".
+    server.route("POST", "/v1/stream", Reply::closeDelimitedBody({ event("x"), "{\"done\":true}\n", kDone }));
     const QByteArray app = ZunoCreditsAccountManager::currentAppHeader().toUtf8();
     struct Case {
         const char *name;
@@ -216,6 +217,10 @@ TEST(ZunoAIClientErrors, ParseHTTPError)
             E::httpError(502, longMessage.left(300)) },
         { 502, combining.toUtf8(), E::httpError(502, combining.left(600)) },
         { 500, QByteArray("\xff\xfe bad"), E::httpError(500, QString()) },
+        // A proxy's or gateway's web page says nothing its status does not.
+        { 502, "<!DOCTYPE html>\n<html><head><title>502 Bad Gateway</title></head></html>",
+            E::httpError(502, QString()) },
+        { 503, "  <HTML><BODY>Service Unavailable</BODY></HTML>", E::httpError(503, QString()) },
     };
     for (const Case &c : cases)
         EXPECT_EQ(ZunoAIClient::parseHTTPError(c.status, c.body), c.expected) << c.body.left(80).data();

@@ -55,6 +55,9 @@ protected:
         return *recordedBalances;
     }
 
+    // The end marker of an OpenAI-compatible stream.
+    inline static const QByteArray kDone = "data: [DONE]\n\n";
+
     // One SSE event carrying `piece` as its delta.
     static QByteArray event(const QByteArray &piece)
     {

@@ -1,3 +1,4 @@
+#include "ZunoAIClient.h"
 #include "ZunoAccountTokenFile.h"
 #include "ZunoCreditsAccountManager.h"
 #include "ZunoCreditsError.h"
@@ -467,24 +468,43 @@ TEST_F(ZunoCreditsGatewayTest, SignOutForgetsTheTokenEvenWithTheGatewayDown)
     EXPECT_EQ(session->requests().size(), sent);
 }
 
-TEST_F(ZunoCreditsGatewayTest, ErrorPagesBecomeShortTexts)
+TEST_F(ZunoCreditsGatewayTest, ErrorPagesBecomeShortTextsOnTheAccountAndTheChatRoutes)
 {
     manager.saveToken(kToken);
     const QByteArray page = "<!DOCTYPE html>\n<html><head><title>502 Bad Gateway</title></head><body>"
         + QByteArray(216 * 1024, 'x') + "</body></html>";
+    const Reply pageReply = Reply::text(502, page, { { "Content-Type", "text/html" } });
     const QString longText = QString(400, u'ş');
-    gateway.script("GET", "/v1/me",
-        { Reply::text(502, page, { { "Content-Type", "text/html" } }),
-            Reply::text(500, "  " + longText.toUtf8() + "  ") });
+    const Reply textReply = Reply::text(500, "  " + longText.toUtf8() + "  ");
+    gateway.script("GET", "/v1/me", { pageReply, textReply });
+    gateway.script("POST", "/v1/ai/chat/completions", { pageReply, pageReply, textReply, textReply });
 
+    const ZunoAIClient client(
+        session, std::make_shared<ZunoCreditsAccountManager>(manager), [](auto, auto) {});
+    const ZunoAIConfig chat(ZunoAIProvider::quarnwellCredits, gateway.baseURL() + "/v1/ai/chat/completions");
+    const std::function<void()> streamed = [&] {
+        const auto stream = client.completeStreaming("s", "u", chat);
+        while (stream->next()) { }
+    };
+    const std::function<void()> whole = [&] { client.complete("s", "u", chat); };
+
+    // A web page reads as its status alone, whichever route it answers.
     const std::optional<ZunoCreditsError> html = creditsFailure([&] { manager.fetchProfile(); });
     ASSERT_TRUE(html);
     EXPECT_EQ(*html, ZunoCreditsError::serverError(502, QString()));
     EXPECT_EQ(html->errorDescription(), QStringLiteral("HTTP 502"));
+    for (const auto &call : { whole, streamed }) {
+        const auto chatError = failureOf<ZunoAIClientError>(call);
+        ASSERT_TRUE(chatError);
+        EXPECT_EQ(*chatError, ZunoAIClientError::httpError(502, QString()));
+        EXPECT_EQ(chatError->errorDescription(), QStringLiteral("HTTP 502"));
+    }
 
-    // Plain text is kept, cut to 300 characters as the AI client cuts its errors.
+    // Plain text is kept, cut to 300 characters on both routes.
     EXPECT_EQ(creditsFailure([&] { manager.fetchProfile(); }),
         ZunoCreditsError::serverError(500, longText.left(300)));
+    for (const auto &call : { whole, streamed })
+        EXPECT_EQ(failureOf<ZunoAIClientError>(call), ZunoAIClientError::httpError(500, longText.left(300)));
 }
 
 TEST_F(ZunoCreditsGatewayTest, AFloodOfBracketsIsRefusedWithoutBeingHeld)

@@ -117,7 +117,69 @@ protected:
         }
     }
 
+    // A collection of the test's own beside the default one, made through gnome-keyring's
+    // non-interactive interface, so the shared default collection stays as it is for the other tests.
+    // Empty, with the reason in `whyNot`, when the service cannot make one without a prompt.
+    QString makeCollection(QString &whyNot)
+    {
+        QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
+        const QDBusMessage opened = secrets.call(QStringLiteral("OpenSession"), QStringLiteral("plain"),
+            QVariant::fromValue(QDBusVariant(QString())));
+        if (opened.type() != QDBusMessage::ReplyMessage) {
+            whyNot = opened.errorMessage();
+            return {};
+        }
+        m_session = opened.arguments().at(1).value<QDBusObjectPath>();
+        QDBusInterface internal = secretInterface(
+            kServicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"));
+        const QVariantMap properties { { QStringLiteral("org.freedesktop.Secret.Collection.Label"),
+            QStringLiteral("ZunoKit test %1").arg(m_service) } };
+        const DBusSecret master { m_session, {}, "zuno-test-master", QStringLiteral("text/plain") };
+        const QDBusMessage created = internal.call(
+            QStringLiteral("CreateWithMasterPassword"), properties, QVariant::fromValue(master));
+        if (created.type() != QDBusMessage::ReplyMessage) {
+            whyNot = created.errorMessage();
+            return {};
+        }
+        return created.arguments().at(0).value<QDBusObjectPath>().path();
+    }
+
+    // Puts an item of the pair with `secret` straight into `collection`, as an earlier default keyring
+    // would hold it, and locks the collection if asked. Failures are the test's.
+    void addItem(const QString &collection, const QByteArray &secret, bool locked)
+    {
+        const Attributes attributes { { QStringLiteral("service"), m_service },
+            { QStringLiteral("account"), m_account },
+            { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
+        const QVariantMap properties { { QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service },
+            { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) } };
+        const QDBusMessage item
+            = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"))
+                  .call(QStringLiteral("CreateItem"), properties,
+                      QVariant::fromValue(DBusSecret { m_session, {}, secret, QStringLiteral("text/plain") }),
+                      true);
+        EXPECT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
+        if (!locked)
+            return;
+        const QDBusMessage lock
+            = secretInterface(kServicePath, kServiceInterface)
+                  .call(QStringLiteral("Lock"),
+                      QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
+        EXPECT_EQ(lock.type(), QDBusMessage::ReplyMessage) << lock.errorMessage().toStdString();
+    }
+
+    // Deletes a collection made by the test, locked or not, with everything in it.
+    struct DeleteCollection {
+        QString path;
+        ~DeleteCollection()
+        {
+            secretInterface(path, QStringLiteral("org.freedesktop.Secret.Collection"))
+                .call(QStringLiteral("Delete"));
+        }
+    };
+
     QString m_service;
+    QDBusObjectPath m_session;
     const QString m_account = QStringLiteral("user@example.com");
     const QString m_otherAccount = QStringLiteral("other@example.com");
 };
@@ -166,54 +228,53 @@ TEST_F(ZunoKeychainStoreTest, SecretThatIsNotUtf8LoadsAsNothingButExists)
 
 TEST_F(ZunoKeychainStoreTest, ExistsAnswersForALockedItemWithoutPrompting)
 {
-    // A collection of its own, made and locked through gnome-keyring's non-interactive interface, so
-    // the shared default collection stays unlocked for the other tests.
-    QDBusInterface secrets = secretInterface(kServicePath, kServiceInterface);
-    const QDBusMessage opened = secrets.call(
-        QStringLiteral("OpenSession"), QStringLiteral("plain"), QVariant::fromValue(QDBusVariant(QString())));
-    ASSERT_EQ(opened.type(), QDBusMessage::ReplyMessage) << opened.errorMessage().toStdString();
-    const QDBusObjectPath session = opened.arguments().at(1).value<QDBusObjectPath>();
-
-    QDBusInterface internal = secretInterface(
-        kServicePath, QStringLiteral("org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface"));
-    const QVariantMap collectionProperties { { QStringLiteral("org.freedesktop.Secret.Collection.Label"),
-        QStringLiteral("ZunoKit test %1").arg(m_service) } };
-    const DBusSecret master { session, {}, "zuno-test-master", QStringLiteral("text/plain") };
-    const QDBusMessage created = internal.call(
-        QStringLiteral("CreateWithMasterPassword"), collectionProperties, QVariant::fromValue(master));
-    if (created.type() != QDBusMessage::ReplyMessage)
+    QString whyNot;
+    const QString collection = makeCollection(whyNot);
+    if (collection.isEmpty())
         GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
-                     << created.errorMessage().toStdString() << "): the locked case is not tested";
-    const QString collection = created.arguments().at(0).value<QDBusObjectPath>().path();
-    struct DeleteCollection {
-        QString path;
-        ~DeleteCollection()
-        {
-            secretInterface(path, QStringLiteral("org.freedesktop.Secret.Collection"))
-                .call(QStringLiteral("Delete"));
-        }
-    } cleanup { collection };
-
-    const Attributes attributes { { QStringLiteral("service"), m_service },
-        { QStringLiteral("account"), m_account },
-        { QStringLiteral("xdg:schema"), QString::fromLatin1(ZunoSecretService::kSchemaName) } };
-    const QVariantMap itemProperties { { QStringLiteral("org.freedesktop.Secret.Item.Label"), m_service },
-        { QStringLiteral("org.freedesktop.Secret.Item.Attributes"), QVariant::fromValue(attributes) } };
-    QDBusInterface collectionInterface
-        = secretInterface(collection, QStringLiteral("org.freedesktop.Secret.Collection"));
-    const QDBusMessage item = collectionInterface.call(QStringLiteral("CreateItem"), itemProperties,
-        QVariant::fromValue(DBusSecret { session, {}, "locked-secret", QStringLiteral("text/plain") }), true);
-    ASSERT_EQ(item.type(), QDBusMessage::ReplyMessage) << item.errorMessage().toStdString();
-
-    const QDBusMessage locked = secrets.call(
-        QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }));
-    ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
+                     << whyNot.toStdString() << "): the locked case is not tested";
+    const DeleteCollection cleanup { collection };
+    addItem(collection, "locked-secret", true);
     ASSERT_EQ(countItems(m_service, m_account), std::make_pair(0, 1)) << "the item is there, locked";
 
     // Answered from the search alone: no unlock is asked for, so no prompt can appear (a prompt would
     // wait here for a user who never comes).
     EXPECT_TRUE(ZunoKeychainStore::exists(m_service, m_account));
     EXPECT_FALSE(ZunoKeychainStore::exists(m_service, m_otherAccount));
+}
+
+TEST_F(ZunoKeychainStoreTest, SaveOutranksCopiesInOtherCollections)
+{
+    // An older copy of the pair in a collection that is not (or no longer) the default one. Saving writes
+    // to the default collection while loading searches all of them: the saved secret must be what loads.
+    struct Case {
+        const char *name;
+        bool locked;
+        std::pair<int, int> itemsAfter; // unlocked, locked
+    };
+    const Case cases[] = {
+        { "an unlocked older copy is removed", false, { 1, 0 } },
+        { "a locked older copy stays, never read and never unlocked", true, { 1, 1 } },
+    };
+    for (const Case &c : cases) {
+        QString whyNot;
+        const QString collection = makeCollection(whyNot);
+        if (collection.isEmpty())
+            GTEST_SKIP() << "the Secret Service cannot make a collection without a prompt ("
+                         << whyNot.toStdString() << ")";
+        const DeleteCollection cleanup { collection };
+        addItem(collection, "sk-old-key", c.locked);
+
+        ZunoKeychainStore::save(QStringLiteral("sk-new-key"), m_service, m_account);
+        EXPECT_EQ(ZunoKeychainStore::load(m_service, m_account), std::optional(QStringLiteral("sk-new-key")))
+            << c.name;
+        EXPECT_EQ(countItems(m_service, m_account), c.itemsAfter) << c.name;
+        ZunoKeychainStore::save(QStringLiteral("sk-newer-key"), m_service, m_account);
+        EXPECT_EQ(
+            ZunoKeychainStore::load(m_service, m_account), std::optional(QStringLiteral("sk-newer-key")))
+            << c.name;
+        EXPECT_EQ(countItems(m_service, m_account), c.itemsAfter) << c.name;
+    }
 }
 
 TEST(ZunoKeychainStore, UnreachableKeychainFailsOnlyTheSave)

@@ -3,8 +3,8 @@
 #include "ZunoBoundedJson.h"
 #include "ZunoChatJson.h"
 #include "ZunoCreditsAccountStore.h"
-#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorBody.h"
 #include "ZunoHttpLineReader.h"
 #include "ZunoMainThread.h"
 #include "ZunoWebURL.h"
@@ -22,12 +22,11 @@ namespace {
 
 using ZunoChatJson::member;
 
-// The status an error event in a stream reports: its own when it carries an HTTP error status ("code" or
-// "status"), else the stream's.
-int midStreamStatus(const Json &error, int streamStatus)
+// The HTTP error status an error event in a stream carries ("status" or "code"), if any.
+std::optional<int> eventStatus(const Json &error)
 {
     if (!error.is_object())
-        return streamStatus;
+        return std::nullopt;
     for (const char *key : { "status", "code" }) {
         const Json *value = member(error, key);
         if (value && value->is_number_integer()) {
@@ -36,7 +35,7 @@ int midStreamStatus(const Json &error, int streamStatus)
                 return static_cast<int>(number);
         }
     }
-    return streamStatus;
+    return std::nullopt;
 }
 
 // A whole chat answer is at most a few hundred KiB of text.
@@ -175,6 +174,54 @@ QByteArray withoutCutSequence(QByteArray data)
         break;
     }
     return data;
+}
+
+// What an error body or a stream's error event says, read from its JSON object.
+struct ErrorFields {
+    std::optional<QString> code;
+    std::optional<QString> message;
+    std::optional<QString> app;
+
+    // The message, else the code, else `fallback`, cut to a message's length.
+    QString shown(const QString &fallback) const
+    {
+        if (message && !message->isEmpty())
+            return ZunoHttpErrorBody::shortened(*message);
+        if (code && !code->isEmpty())
+            return ZunoHttpErrorBody::shortened(*code);
+        return fallback;
+    }
+};
+
+ErrorFields errorFields(const Json &parsed)
+{
+    ErrorFields fields;
+    if (!parsed.is_object())
+        return fields;
+    const Json *error = member(parsed, "error");
+    const Json *errorObject = error && error->is_object() ? error : nullptr;
+    if (error && error->is_string())
+        fields.code = QString::fromStdString(error->get<std::string>());
+    if (!fields.code)
+        fields.code = stringMember(errorObject, "code");
+    if (!fields.code)
+        fields.code = stringMember(errorObject, "type");
+    if (!fields.code)
+        fields.code = stringMember(&parsed, "code");
+    fields.message = stringMember(&parsed, "message");
+    if (!fields.message)
+        fields.message = stringMember(errorObject, "message");
+    fields.app = stringMember(&parsed, "app");
+    if (!fields.app)
+        fields.app = stringMember(errorObject, "app");
+    return fields;
+}
+
+// Whether an OpenAI-compatible event says the answer is over: its first choice has a finish reason.
+bool hasFinishReason(const Json &object)
+{
+    const auto reason = stringMember(firstObject(object, "choices"), "finish_reason");
+    return reason && !reason->isEmpty();
 }
 
 int defaultPort(const QUrl &url)
@@ -333,7 +380,9 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
     int status = 0;
     QByteArray errorBody;
     BillingBalance held;
-    bool ollamaDone = false;
+    // Whether the answer's end marker arrived: "[DONE]" or a finish reason, Ollama's "done". A transfer
+    // that ends without one, even cleanly, carries only part of the answer.
+    bool answerEnded = false;
     ZunoHttpLineReader reader;
 
     // False when the reading is over.
@@ -357,24 +406,31 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
                 payload = line;
             else
                 return true;
-            if (payload == QLatin1String("[DONE]"))
+            if (payload == QLatin1String("[DONE]")) {
+                answerEnded = true;
                 return false;
+            }
         }
         const QByteArray utf8 = payload.toUtf8();
         const Json object = ZunoBoundedJson::parse(utf8);
         if (!object.is_object())
             return true;
         // A server that fails after the answer began says so in an event of its own; ending as if the
-        // answer were whole would pass a cut answer off as complete.
-        if (const Json *error = member(object, "error"); error && !error->is_null())
-            throw parseHTTPError(midStreamStatus(*error, status), utf8);
+        // answer were whole would pass a cut answer off as complete. The stream's own status is a
+        // success, so an event without an HTTP status of its own is reported in its words alone.
+        if (const Json *error = member(object, "error"); error && !error->is_null()) {
+            if (const auto errorStatus = eventStatus(*error))
+                throw parseHTTPError(*errorStatus, utf8);
+            throw ZunoAIClientError::streamError(
+                errorFields(object).shown(ZunoHttpErrorBody::shortened(payload)));
+        }
         if (ollama) {
             const auto piece = extractOllamaStreamDelta(object);
             if (piece && !piece->isEmpty())
                 yield(*piece);
             const Json *done = member(object, "done");
             if (done && done->is_boolean() && done->get<bool>()) {
-                ollamaDone = true;
+                answerEnded = true;
                 return false;
             }
             return true;
@@ -389,6 +445,9 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
         const auto piece = extractOpenAIStreamDelta(object);
         if (piece && !piece->isEmpty())
             yield(*piece);
+        // Events after the finish reason (usage, a balance) are still read, up to "[DONE]" or the end.
+        if (hasFinishReason(object))
+            answerEnded = true;
         return true;
     };
 
@@ -443,8 +502,11 @@ void ZunoAIClient::streamAnswer(const QString &systemPrompt, const QString &user
         if (const auto last = reader.finish())
             handleLine(*last);
     }
-    if (ollamaDone || stop.stop_requested())
+    if (stop.stop_requested())
         return;
+    // The pieces already delivered stay with the caller, who shows them and then this error.
+    if (!answerEnded)
+        throw ZunoAIClientError::incompleteResponse();
     if (credits && !held.isEmpty())
         notifyBillingUpdate(held);
 }
@@ -469,42 +531,15 @@ void ZunoAIClient::deliverBillingBalance(const BillingBalance &balance, const Bi
 
 ZunoAIClientError ZunoAIClient::parseHTTPError(int statusCode, const QByteArray &data)
 {
-    const QString raw = strictUtf8(data).trimmed();
-    std::optional<QString> code;
-    std::optional<QString> message;
-    std::optional<QString> app;
-    const Json parsed = ZunoBoundedJson::parse(data);
-    if (parsed.is_object()) {
-        const Json *error = member(parsed, "error");
-        const Json *errorObject = error && error->is_object() ? error : nullptr;
-        if (error && error->is_string())
-            code = QString::fromStdString(error->get<std::string>());
-        if (!code)
-            code = stringMember(errorObject, "code");
-        if (!code)
-            code = stringMember(errorObject, "type");
-        if (!code)
-            code = stringMember(&parsed, "code");
-        message = stringMember(&parsed, "message");
-        if (!message)
-            message = stringMember(errorObject, "message");
-        app = stringMember(&parsed, "app");
-        if (!app)
-            app = stringMember(errorObject, "app");
-    }
-
+    const ErrorFields fields = errorFields(ZunoBoundedJson::parse(data));
     static const QString budgetCode = QStringLiteral("app_budget_exceeded");
     if (statusCode == 402) {
-        if ((code && code->toLower() == budgetCode) || raw.toLower().contains(budgetCode))
-            return ZunoAIClientError::appBudgetExceeded(app, message);
-        return ZunoAIClientError::insufficientCredits(message);
+        if ((fields.code && fields.code->toLower() == budgetCode)
+            || strictUtf8(data).toLower().contains(budgetCode))
+            return ZunoAIClientError::appBudgetExceeded(fields.app, fields.message);
+        return ZunoAIClientError::insufficientCredits(fields.message);
     }
-    QString text = raw;
-    if (message && !message->isEmpty())
-        text = *message;
-    else if (code && !code->isEmpty())
-        text = *code;
-    return ZunoAIClientError::httpError(statusCode, ZunoGraphemes::prefix(text, kErrorMessageCharacters));
+    return ZunoAIClientError::httpError(statusCode, fields.shown(ZunoHttpErrorBody::readableText(data)));
 }
 
 ZunoAIClient::BillingBalance ZunoAIClient::extractBillingBalance(

@@ -44,8 +44,6 @@ public:
     static constexpr std::chrono::seconds kStreamIdleTimeout { 180 };
     // How much of a failed stream's error body is read.
     static constexpr qsizetype kStreamErrorBodyBytes = 8192;
-    // How many user-perceived characters of an error text an `httpError` keeps.
-    static constexpr qsizetype kErrorMessageCharacters = 300;
 
     explicit ZunoAIClient(std::shared_ptr<ZunoHttpSession> session = ZunoHttpSession::shared(),
         std::shared_ptr<ZunoCreditsAccountManager> accountManager = ZunoCreditsAccountManager::shared(),
@@ -59,13 +57,14 @@ public:
     QString complete(const QString &systemPrompt, const QString &userPrompt, const ZunoAIConfig &config,
         const std::optional<QString> &apiKey = std::nullopt, std::stop_token stop = {}) const;
     // The answer as pieces in arrival order, never trimmed or empty. The request starts at once on the
-    // stream's worker; its errors end the stream. Cancelling ends it normally.
+    // stream's worker; its errors end the stream, and so does `incompleteResponse` when the transfer ends
+    // before the answer's end marker (after the pieces that did arrive). Cancelling ends it normally.
     std::unique_ptr<ZunoAIChatStream> completeStreaming(const QString &systemPrompt,
         const QString &userPrompt, const ZunoAIConfig &config,
         const std::optional<QString> &apiKey = std::nullopt) const;
 
     // Classifies a failed answer: the spending cap and missing credits (402), else `httpError` with the
-    // server's message, code or text cut to 300 characters.
+    // server's message or code, else its body as `ZunoHttpErrorBody` reads it (a web page reads as none).
     static ZunoAIClientError parseHTTPError(int statusCode, const QByteArray &data);
     // The balance in a body's "quarnwell_billing" object, else in the response headers.
     static BillingBalance extractBillingBalance(

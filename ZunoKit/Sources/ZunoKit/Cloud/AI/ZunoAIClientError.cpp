@@ -64,6 +64,14 @@ ZunoAIClientError ZunoAIClientError::httpError(int statusCode, const QString &me
     return error;
 }
 
+ZunoAIClientError ZunoAIClientError::streamError(const QString &message)
+{
+    ZunoAIClientError error(Kind::streamError);
+    error.m_message = message;
+    error.describe();
+    return error;
+}
+
 void ZunoAIClientError::describe()
 {
     m_what = errorDescription().toStdString();
@@ -88,8 +96,16 @@ QString ZunoAIClientError::localizedDescription(ZunoLanguage language) const
     case Kind::emptyResponse:
         return zunoText(QStringLiteral("Provider returned an empty response."),
             QStringLiteral("Sağlayıcı boş yanıt döndürdü."), language);
+    case Kind::incompleteResponse:
+        return zunoText(QStringLiteral("The answer was cut off before it was complete."),
+            QStringLiteral("Yanıt tamamlanmadan kesildi."), language);
     case Kind::httpError:
+        // Without a message (an empty body, a gateway's web page) the status says it all.
+        if (m_message.isEmpty())
+            return QStringLiteral("HTTP %1").arg(m_statusCode);
         return QStringLiteral("HTTP %1: ").arg(m_statusCode) + m_message;
+    case Kind::streamError:
+        return m_message;
     case Kind::insufficientCredits:
         return withDetail(
             zunoText(QStringLiteral("Insufficient Quarnwell Credits. Top up at ") + host

@@ -17,7 +17,11 @@ public:
         httpError,
         invalidEndpoint,
         missingAPIKey,
-        emptyResponse
+        emptyResponse,
+        // A stream that ended before its end marker: what arrived is only part of the answer.
+        incompleteResponse,
+        // An error event of a stream that carries no HTTP status: the provider's own words.
+        streamError
     };
 
     static ZunoAIClientError appBudgetExceeded(
@@ -27,6 +31,8 @@ public:
     static ZunoAIClientError invalidEndpoint() { return ZunoAIClientError(Kind::invalidEndpoint); }
     static ZunoAIClientError missingAPIKey() { return ZunoAIClientError(Kind::missingAPIKey); }
     static ZunoAIClientError emptyResponse() { return ZunoAIClientError(Kind::emptyResponse); }
+    static ZunoAIClientError incompleteResponse() { return ZunoAIClientError(Kind::incompleteResponse); }
+    static ZunoAIClientError streamError(const QString &message);
 
     Kind kind() const { return m_kind; }
     // appBudgetExceeded
@@ -35,6 +41,7 @@ public:
     const std::optional<QString> &detail() const { return m_detail; }
     // httpError
     int statusCode() const { return m_statusCode; }
+    // httpError and streamError
     const QString &message() const { return m_message; }
 
     QString localizedDescription(ZunoLanguage language) const;

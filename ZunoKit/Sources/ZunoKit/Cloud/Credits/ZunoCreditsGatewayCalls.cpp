@@ -6,10 +6,9 @@
 
 #include "ZunoCreditsError.h"
 #include "ZunoDecodingError.h"
-#include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorBody.h"
 #include "ZunoStrictJson.h"
-#include "ZunoUtf8.h"
 #include "ZunoWebURL.h"
 
 #include <nlohmann/json.hpp>
@@ -26,28 +25,12 @@ constexpr auto kSignInTimeout = 15s;
 constexpr auto kReadTimeout = 12s;
 constexpr auto kBudgetTimeout = 15s;
 constexpr auto kLogoutTimeout = 8s;
-// As many grapheme clusters of an error body as the AI client shows.
-constexpr qsizetype kErrorMessageCharacters = 300;
 // Account answers are a few KiB; a larger one is refused before it is buffered or parsed.
 constexpr std::int64_t kAccountMaxBodyBytes = 1024 * 1024;
 
 bool isSuccess(int status)
 {
     return status >= 200 && status <= 299;
-}
-
-// An error body as the user may read it: a web page (a proxy's or gateway's error page) says nothing
-// the status does not, and any other text is cut to a length a message can show.
-QString bodyText(const QByteArray &body)
-{
-    if (!ZunoUtf8::isValid(body))
-        return {};
-    const QString text = QString::fromUtf8(body).trimmed();
-    const QString head = text.left(512).toLower();
-    if (head.startsWith(QLatin1String("<!doctype")) || head.startsWith(QLatin1String("<html"))
-        || head.contains(QLatin1String("<html")) || head.contains(QLatin1String("<body")))
-        return {};
-    return ZunoGraphemes::prefix(text, kErrorMessageCharacters);
 }
 
 ZunoHttpRequest makeRequest(const QByteArray &method, const QUrl &url, std::chrono::seconds timeout,
@@ -87,7 +70,8 @@ void checkStatus(const ZunoHttpResponse &response, bool authenticated)
     if (authenticated && response.statusCode == 401)
         throw ZunoCreditsError::unauthorized();
     if (!isSuccess(response.statusCode))
-        throw ZunoCreditsError::serverError(response.statusCode, bodyText(response.body));
+        throw ZunoCreditsError::serverError(
+            response.statusCode, ZunoHttpErrorBody::readableText(response.body));
 }
 
 template <typename T> T decode(const QByteArray &body)
@@ -196,7 +180,7 @@ ZunoDevicePollResult ZunoCreditsAccountManager::pollDeviceSignIn(
         if (code == "expired_token" || code == "invalid_grant")
             return ZunoDevicePollResult::expired();
     }
-    throw ZunoCreditsError::serverError(response.statusCode, bodyText(response.body));
+    throw ZunoCreditsError::serverError(response.statusCode, ZunoHttpErrorBody::readableText(response.body));
 }
 
 QString ZunoCreditsAccountManager::redeemConnectCode(
@@ -208,7 +192,8 @@ QString ZunoCreditsAccountManager::redeemConnectCode(
         = send(*m_session, makeRequest("POST", url, kSignInTimeout, body), std::move(stop));
     const std::optional<QString> token = grantedToken(response, lenientObject(response.body));
     if (!token)
-        throw ZunoCreditsError::serverError(response.statusCode, bodyText(response.body));
+        throw ZunoCreditsError::serverError(
+            response.statusCode, ZunoHttpErrorBody::readableText(response.body));
     if (!saveToken(*token))
         throw ZunoCreditsError::tokenNotSaved(primaryAccountFile());
     return *token;

@@ -9,8 +9,9 @@
 // session bus, so keep it off the main thread where that matters.
 namespace ZunoKeychainStore {
 
-// Stores the secret as UTF-8, replacing the pair's item. Throws ZunoKeychainError when the keychain
-// refuses (locked, unavailable); the pair then keeps the item it had.
+// Stores the secret as UTF-8, replacing the pair's item (older copies in other collections included).
+// Throws ZunoKeychainError when the keychain refuses (locked, unavailable), and the pair then keeps the
+// item it had, or when an older copy elsewhere would not go.
 void save(const QString &secret, const QString &service, const QString &account);
 // The stored secret; nothing when there is none, it is not UTF-8, or the keychain cannot be read.
 std::optional<QString> load(const QString &service, const QString &account);

@@ -18,8 +18,10 @@ struct Failure {
     QString message;
 };
 
-// Adds the item to the default collection (replacing one of the same pair there); the label is what
-// keyring managers show. Unlocking a locked default collection may prompt the user.
+// Adds the item to the default collection (replacing one of the same pair there) and removes the pair's
+// unlocked items from other collections, so that `lookup` finds this one; the label is what keyring
+// managers show. Unlocking a locked default collection may prompt the user. A failure after the item
+// was added (an older copy that would not go) is reported too: lookups might still read the old copy.
 std::optional<Failure> store(
     const QString &service, const QString &account, const QByteArray &secret, const QString &label);
 // The item's secret, or nothing on any failure. May prompt to unlock a locked collection.
