@@ -235,6 +235,7 @@ TEST(ZunoHttpRequest, SendTimeLimitGrowsWithTheBody)
         { "no body", 0, 10min, 10min },
         { "small body", 400, 10min, 10min + 97ms },
         { "one floor second", ZunoHttpRequest::kUploadFloorBytesPerSecond, 2s, 3s },
+        // Moving at 20 KiB/s it takes 768 s, past the ten minutes alone.
         { "15 MiB", 15 * 1024 * 1024, 10min, 10min + 3840s },
     };
     for (const Case &c : cases) {
@@ -243,10 +244,6 @@ TEST(ZunoHttpRequest, SendTimeLimitGrowsWithTheBody)
         request.totalLimit = c.totalLimit;
         EXPECT_EQ(request.sendTimeLimit(), c.expected) << c.name;
     }
-    // A 15 MiB submission moving at 20 KiB/s takes 768 s: its limit leaves it room to finish.
-    ZunoHttpRequest submission;
-    submission.body = QByteArray(15 * 1024 * 1024, 'b');
-    EXPECT_GT(submission.sendTimeLimit(), std::chrono::seconds(submission.body.size() / (20 * 1024)));
 }
 
 TEST(ZunoHttpSession, SteadySlowUploadOutlivesItsIdleAndTotalLimitsAndASilentServerEndsIt)
@@ -577,7 +574,7 @@ TEST(ZunoHttpSession, ConcurrentTransfersReuseConnectionsAndSurviveClosedOnes)
                     if (response.statusCode != 200 || response.body != target)
                         faults << QString::fromUtf8(target + " got " + response.body);
                 } catch (const ZunoHttpError &error) {
-                    faults << QString::fromUtf8(target) + QStringLiteral(" failed: ") + error.detail();
+                    faults << QString::fromUtf8(target + " failed: " + error.what());
                 }
             }
             return faults;
