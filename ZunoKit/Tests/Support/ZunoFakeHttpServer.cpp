@@ -328,7 +328,7 @@ struct ZunoFakeHttpServer::Impl {
                 reply = fallback(*request);
             if (!reply)
                 reply = Reply::text(404, QByteArray("Not Found"));
-            if (!co_await answer(socket, *reply, index))
+            if (!co_await answer(socket, *reply, index) || reply->closeAfter)
                 break;
         }
         sockets.erase(&socket);

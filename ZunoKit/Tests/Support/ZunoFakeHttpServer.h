@@ -42,6 +42,9 @@ public:
         std::chrono::milliseconds chunkPause { 0 };
         // Each chunk also waits for one `openGate()`.
         bool gated = false;
+        // The connection closes once the reply is sent, as a keep-alive server does at its idle or request
+        // limit (add "Connection: close" to say so, or not).
+        bool closeAfter = false;
         std::int64_t promisedLength = 0;
 
         static Reply text(int status, const QByteArray &body, Fields headers = {});
@@ -63,6 +66,11 @@ public:
         Reply &gatedChunks()
         {
             gated = true;
+            return *this;
+        }
+        Reply &thenClose()
+        {
+            closeAfter = true;
             return *this;
         }
         Reply &withHeader(const QByteArray &name, const QByteArray &value)

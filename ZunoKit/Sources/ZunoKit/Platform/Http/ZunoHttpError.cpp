@@ -15,6 +15,13 @@ QString ZunoHttpError::description(ZunoLanguage language) const
     case Kind::unsupportedURL:
         return zunoText(QStringLiteral("The address is not a valid http or https address."),
             QStringLiteral("Adres geçerli bir http veya https adresi değil."), language);
+    case Kind::insecureRedirect:
+        return zunoText(
+            QStringLiteral("The server redirected from a secure https address to an insecure http "
+                           "address; the redirect was refused."),
+            QStringLiteral("Sunucu güvenli bir https adresinden güvensiz bir http adresine yönlendirdi; "
+                           "yönlendirme reddedildi."),
+            language);
     case Kind::invalidHeader:
         return zunoText(QStringLiteral("A request header contains a line break."),
             QStringLiteral("Bir istek başlığı satır sonu içeriyor."), language);

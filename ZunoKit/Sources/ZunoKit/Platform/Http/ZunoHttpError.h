@@ -12,6 +12,8 @@ class ZunoHttpError : public std::exception {
 public:
     enum class Kind {
         unsupportedURL,
+        // A redirect from https to plain http, refused.
+        insecureRedirect,
         invalidHeader,
         cannotFindHost,
         cannotConnect,

@@ -1,5 +1,6 @@
 #include "ZunoHttpSession.h"
 
+#include "ZunoHttpConnectionPool.h"
 #include "ZunoHttpError.h"
 #include "ZunoWebURL.h"
 
@@ -16,12 +17,19 @@
 #include <exception>
 #include <mutex>
 
-// What the transfers of one session share: a connection pool, DNS answers and TLS sessions. libcurl asks
-// for a lock around each kind of data; one mutex per kind keeps unrelated transfers apart.
+// What the transfers of one session share: DNS answers and TLS sessions through a libcurl share handle,
+// which asks for a lock around each kind of data (one mutex per kind keeps unrelated transfers apart), and
+// open connections through the pool, which lends them to one transfer at a time. The members go in
+// reverse: connections close first, and the share's locks outlive the share.
 struct ZunoHttpSession::Shared {
-    CURLSH *share = nullptr;
-    QByteArray certificateAuthorities;
+    struct ShareCleanup {
+        void operator()(CURLSH *share) const { curl_share_cleanup(share); }
+    };
+
     std::mutex locks[CURL_LOCK_DATA_LAST];
+    std::unique_ptr<CURLSH, ShareCleanup> share;
+    QByteArray certificateAuthorities;
+    ZunoHttpConnectionPool connections;
 
     static void lock(CURL *, curl_lock_data data, curl_lock_access, void *self)
     {
@@ -57,6 +65,25 @@ bool hasHeader(const ZunoHttpRequest &request, const char *name)
 {
     return std::any_of(request.headers.begin(), request.headers.end(),
         [name](const auto &field) { return field.first.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+// Whether a header may carry a credential: Authorization, Proxy-Authorization, Cookie, and the API keys,
+// tokens and secrets that services put under names of their own.
+bool mayCarrySecret(const QByteArray &name)
+{
+    static constexpr const char *kWords[]
+        = { "auth", "cookie", "key", "token", "secret", "password", "session", "credential" };
+    const QByteArray lower = name.toLower();
+    return std::any_of(
+        std::begin(kWords), std::end(kWords), [&](const char *word) { return lower.contains(word); });
+}
+
+// "scheme://host:port", the key the connection pool keeps connections under.
+QByteArray originOf(const QUrl &url)
+{
+    const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    return url.scheme().toLower().toUtf8() + "://" + url.host(QUrl::FullyEncoded).toUtf8() + ':'
+        + QByteArray::number(url.port(secure ? 443 : 80));
 }
 
 // The environment's no-proxy list with the loopback hosts added.
@@ -125,12 +152,13 @@ ZunoHttpError errorFor(CURLcode code, const char *detailBuffer, bool refusedRedi
     }
 }
 
-// One transfer: an easy handle driven by its own multi handle on the calling thread, so that a stop
-// request can wake the wait at once.
+// One transfer: an easy handle driven on the calling thread by a multi handle lent to it alone, whose
+// cached connections it may reuse and leaves behind for the next transfer, and whose wait a stop request
+// can wake at once.
 class Transfer {
 public:
-    Transfer(const ZunoHttpRequest &request, const ZunoHttpStreamHandler *handler,
-        const ZunoHttpSession::Shared *shared)
+    Transfer(
+        const ZunoHttpRequest &request, const ZunoHttpStreamHandler *handler, ZunoHttpSession::Shared *shared)
         : m_request(request)
         , m_handler(handler)
         , m_shared(shared)
@@ -140,6 +168,7 @@ public:
         if (!url)
             throw ZunoHttpError(Kind::unsupportedURL);
         m_url = url->toEncoded();
+        m_origin = originOf(*url);
         m_startsSecure = url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
         if (hasLineBreakOrNul(request.method))
             throw ZunoHttpError(Kind::invalidHeader);
@@ -148,8 +177,12 @@ public:
                 throw ZunoHttpError(Kind::invalidHeader);
         }
         // Following a redirect with the request's credentials would hand them to the host it names, and
-        // a redirected POST would change or repeat its effect: those get the 3xx back.
-        m_follows = request.method == "GET" && !hasHeader(request, "Authorization");
+        // a redirected POST would change or repeat its effect: those get the 3xx back. libcurl drops only
+        // Authorization and Cookie when a redirect leaves the host, not an API key under a name of its own,
+        // so any header that may hold a secret keeps the request from following at all.
+        m_follows = request.method == "GET"
+            && std::none_of(request.headers.begin(), request.headers.end(),
+                [](const auto &field) { return mayCarrySecret(field.first); });
     }
 
     ~Transfer()
@@ -170,19 +203,18 @@ public:
             throw ZunoHttpError(Kind::other, QStringLiteral("Could not start a transfer"));
         configure();
 
-        CURLM *multi = curl_multi_init();
+        const ZunoHttpConnectionPool::Loan loan = m_shared->connections.lend(m_origin);
+        CURLM *multi = loan.multi();
         if (!multi)
             throw ZunoHttpError(Kind::other, QStringLiteral("Could not start a transfer"));
-        struct MultiGuard {
+        // Removed before the handle goes back: a transfer that did not end closes its connection then.
+        struct Attachment {
             CURLM *multi;
             CURL *easy;
-            ~MultiGuard()
-            {
-                curl_multi_remove_handle(multi, easy);
-                curl_multi_cleanup(multi);
-            }
-        } guard { multi, m_easy };
-        curl_multi_add_handle(multi, m_easy);
+            ~Attachment() { curl_multi_remove_handle(multi, easy); }
+        } attachment { multi, m_easy };
+        if (curl_multi_add_handle(multi, m_easy) != CURLM_OK)
+            throw ZunoHttpError(Kind::other, QStringLiteral("Could not start a transfer"));
 
         std::stop_callback onStop(stop, [this, multi] {
             m_stopped = true;
@@ -261,15 +293,15 @@ private:
         curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, m_timeoutMs);
         if (!isStreaming()) {
-            // Only a backstop: silences are the idle watch's, in run().
+            // Only a backstop, grown with the body: silences are the idle watch's, in run().
             curl_easy_setopt(m_easy, CURLOPT_TIMEOUT_MS,
-                std::max<long>(m_timeoutMs, static_cast<long>(m_request.totalLimit.count())));
+                std::max<long>(m_timeoutMs, static_cast<long>(m_request.sendTimeLimit().count())));
             curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
         }
         curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
         if (m_shared->share)
-            curl_easy_setopt(m_easy, CURLOPT_SHARE, m_shared->share);
+            curl_easy_setopt(m_easy, CURLOPT_SHARE, m_shared->share.get());
         if (!m_shared->certificateAuthorities.isEmpty())
             curl_easy_setopt(m_easy, CURLOPT_CAINFO, m_shared->certificateAuthorities.constData());
         m_noProxy = noProxyList();
@@ -381,6 +413,13 @@ private:
         return transfer->m_stopped ? 1 : 0;
     }
 
+    // Whether the last answer's Location names a plain http address.
+    bool redirectsToHttp() const
+    {
+        const QUrl location = QUrl::fromEncoded(m_response.headers.value("Location"));
+        return location.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
+    }
+
     // Whether the head just read is the one the caller gets (not an interim answer nor a followed redirect).
     bool isFinalHead() const
     {
@@ -424,6 +463,9 @@ private:
             return {};
         if (result != CURLE_OK) {
             const bool refusedRedirect = isRedirectStatus(m_response.statusCode);
+            if (refusedRedirect && result == CURLE_UNSUPPORTED_PROTOCOL && m_startsSecure
+                && redirectsToHttp())
+                throw ZunoHttpError(Kind::insecureRedirect);
             throw errorFor(result, m_errorBuffer, refusedRedirect);
         }
         long status = 0;
@@ -440,9 +482,10 @@ private:
 
     const ZunoHttpRequest &m_request;
     const ZunoHttpStreamHandler *m_handler;
-    const ZunoHttpSession::Shared *m_shared;
+    ZunoHttpSession::Shared *m_shared;
     const long m_timeoutMs;
     QByteArray m_url;
+    QByteArray m_origin;
     bool m_startsSecure = false;
     QByteArray m_noProxy;
     bool m_follows = false;
@@ -469,22 +512,18 @@ ZunoHttpSession::ZunoHttpSession(const QByteArray &certificateAuthorities)
 {
     initCurlOnce();
     d->certificateAuthorities = certificateAuthorities;
-    d->share = curl_share_init();
-    if (d->share) {
-        curl_share_setopt(d->share, CURLSHOPT_LOCKFUNC, &Shared::lock);
-        curl_share_setopt(d->share, CURLSHOPT_UNLOCKFUNC, &Shared::unlock);
-        curl_share_setopt(d->share, CURLSHOPT_USERDATA, d.get());
-        for (const curl_lock_data data :
-            { CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION })
-            curl_share_setopt(d->share, CURLSHOPT_SHARE, data);
+    d->share.reset(curl_share_init());
+    if (CURLSH *share = d->share.get()) {
+        curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &Shared::lock);
+        curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &Shared::unlock);
+        curl_share_setopt(share, CURLSHOPT_USERDATA, d.get());
+        // Not connections: libcurl does not support one connection cache used by threads at once.
+        for (const curl_lock_data data : { CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION })
+            curl_share_setopt(share, CURLSHOPT_SHARE, data);
     }
 }
 
-ZunoHttpSession::~ZunoHttpSession()
-{
-    if (d->share)
-        curl_share_cleanup(d->share);
-}
+ZunoHttpSession::~ZunoHttpSession() = default;
 
 std::shared_ptr<ZunoHttpSession> ZunoHttpSession::shared()
 {

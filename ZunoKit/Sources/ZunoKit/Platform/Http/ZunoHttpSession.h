@@ -19,12 +19,15 @@ struct ZunoHttpStreamHandler {
 
 // The framework's HTTP client (libcurl underneath). Every transfer takes http and https only, bounds each
 // silence with the request's time-out, ends at once with `cancelled` when its stop token is triggered, and
-// does not follow redirects for a request that carries "Authorization" or is not a GET (the 3xx is the
-// answer); a transfer that starts on https follows https redirects only. TLS verification is always on.
-// Loopback hosts never go through a proxy. Transfers of one session share connections, DNS answers and
-// TLS sessions, so a call to a host already talked to skips the connect and the handshake.
+// does not follow redirects for a request that is not a GET or carries a header that may hold a secret
+// (Authorization, Cookie, API keys, tokens: the 3xx is the answer); a transfer that starts on https
+// follows https redirects only (`insecureRedirect` otherwise). TLS verification is always on. Loopback
+// hosts never go through a proxy. Transfers of one session share DNS answers and TLS sessions, and leave
+// their open connections to the session's next transfers, so a call to a host already talked to skips the
+// connect and the handshake; a connection serves one transfer at a time, whatever the threads.
 // Thread-safe: one transfer per call, run on the calling thread until it ends. Failures throw
-// `ZunoHttpError`. The two calls are virtual so that tests can wrap the session.
+// `ZunoHttpError`. The two calls are virtual so that tests can wrap the session. No transfer may outlive
+// its session.
 class ZunoHttpSession {
 public:
     // `certificateAuthorities`: a PEM file of the roots to trust in place of the system's (empty: the
@@ -37,8 +40,8 @@ public:
     // The process's session.
     static std::shared_ptr<ZunoHttpSession> shared();
 
-    // The whole response; the time-out bounds each silence, `totalLimit` the whole exchange, and a body
-    // over `maxBodyBytes` (decoded) is `responseTooLarge`. Gzip and deflate answers are decoded.
+    // The whole response; the time-out bounds each silence, `sendTimeLimit()` the whole exchange, and a
+    // body over `maxBodyBytes` (decoded) is `responseTooLarge`. Gzip and deflate answers are decoded.
     virtual ZunoHttpResponse send(const ZunoHttpRequest &request, std::stop_token stop = {});
     // Streams the response into `handler` and returns when the transfer ends. The time-out bounds connecting
     // and each silence between arriving bytes; there is no total limit.
