@@ -257,7 +257,7 @@ TEST_F(StudioRecordingTest, FolderThatCannotBeMadeIsToldInTheStudioLanguageByNam
     }
 }
 
-TEST_F(StudioRecordingTest, RecordingCutByAFullDiskSaysWhyAndWhatBecameOfTheFile)
+TEST_F(StudioRecordingTest, RecordingCutByAFullDiskSaysWhyAndNamesTheKeptFile)
 {
     struct Row {
         const char *name;
@@ -266,17 +266,29 @@ TEST_F(StudioRecordingTest, RecordingCutByAFullDiskSaysWhyAndWhatBecameOfTheFile
         QString toast;
     };
     const QString written = QStringLiteral("Could not write to the MP4 file: No space left on device");
+    const QString file = QStringLiteral("/videos/ZunoCam-20260101-120000.mp4");
     const Row rows[] {
-        { "removed", ZunoLanguage::en, CameraRecorderError::writerFailed(written, ENOSPC, true),
+        { "kept without its index", ZunoLanguage::en,
+            CameraRecorderError::writerFailed(written, ENOSPC, file, false),
+            QStringLiteral("The recording failed: the disk is full. What was recorded until then is kept in "
+                           "ZunoCam-20260101-120000.mp4, but the file may not play.") },
+        { "kept without its index, Turkish", ZunoLanguage::tr,
+            CameraRecorderError::writerFailed(written, ENOSPC, file, false),
             QStringLiteral(
-                "The recording failed: the disk is full. The unfinished file could not be played and "
-                "was removed.") },
-        { "removed, Turkish", ZunoLanguage::tr, CameraRecorderError::writerFailed(written, ENOSPC, true),
-            QStringLiteral("Kayıt başarısız oldu: disk dolu. Oynatılamayan yarım dosya silindi.") },
-        { "size limit, kept", ZunoLanguage::en, CameraRecorderError::writerFailed(written, EFBIG, false),
-            QStringLiteral(
-                "The recording failed: the file reached the largest size allowed. What was recorded "
-                "until then is kept.") },
+                "Kayıt başarısız oldu: disk dolu. O ana kadar kaydedilenler "
+                "ZunoCam-20260101-120000.mp4 dosyasında saklandı, ancak dosya oynatılamayabilir.") },
+        { "size limit, kept with its index", ZunoLanguage::en,
+            CameraRecorderError::writerFailed(written, EFBIG, file, true),
+            QStringLiteral("The recording failed: the file reached the largest size allowed. What was "
+                           "recorded until then is kept in ZunoCam-20260101-120000.mp4.") },
+        { "size limit, kept with its index, Turkish", ZunoLanguage::tr,
+            CameraRecorderError::writerFailed(written, EFBIG, file, true),
+            QStringLiteral("Kayıt başarısız oldu: dosya izin verilen en büyük boyuta ulaştı. O ana kadar "
+                           "kaydedilenler ZunoCam-20260101-120000.mp4 dosyasında saklandı.") },
+        { "nothing recorded", ZunoLanguage::en, CameraRecorderError::writerFailed(written, ENOSPC),
+            QStringLiteral("The recording failed: the disk is full. Nothing was recorded.") },
+        { "nothing recorded, Turkish", ZunoLanguage::tr, CameraRecorderError::writerFailed(written, ENOSPC),
+            QStringLiteral("Kayıt başarısız oldu: disk dolu. Hiçbir şey kaydedilmedi.") },
     };
     for (const Row &row : rows) {
         fakes = {};
@@ -287,9 +299,49 @@ TEST_F(StudioRecordingTest, RecordingCutByAFullDiskSaysWhyAndWhatBecameOfTheFile
         fakes.recorder->endBySelf(row.failure);
         finish();
         EXPECT_EQ(vm->toastMessage(), row.toast) << row.name;
-        EXPECT_FALSE(vm->toastMessage()->contains(QStringLiteral("finalize"))) << row.name;
+        EXPECT_TRUE(vm->toastIsError()) << row.name;
         EXPECT_TRUE(messages(QStringLiteral("recorder"), ZunoLogLevel::error).isEmpty())
             << row.name << ": the recorder's own line is the only one";
+        vm.reset();
+    }
+}
+
+TEST_F(StudioRecordingTest, RecordingStoppedForWantOfRoomSaysWhyAndNamesTheSavedFile)
+{
+    using Ending = CameraRecordingResult::Ending;
+    struct Row {
+        const char *name;
+        ZunoLanguage language;
+        Ending ending;
+        QString toast;
+    };
+    const Row rows[] {
+        { "disk nearly full", ZunoLanguage::en, Ending::diskNearlyFull,
+            QStringLiteral("The recording was stopped because the disk is nearly full. Saved MP4: "
+                           "ZunoCam-20260101-120000.mp4") },
+        { "disk nearly full, Turkish", ZunoLanguage::tr, Ending::diskNearlyFull,
+            QStringLiteral("Disk neredeyse dolu olduğu için kayıt durduruldu. Video kaydedildi: "
+                           "ZunoCam-20260101-120000.mp4") },
+        { "size limit", ZunoLanguage::en, Ending::fileSizeLimit,
+            QStringLiteral("The recording was stopped because the file reached its size limit. Saved MP4: "
+                           "ZunoCam-20260101-120000.mp4") },
+        { "size limit, Turkish", ZunoLanguage::tr, Ending::fileSizeLimit,
+            QStringLiteral("Dosya boyut sınırına ulaştığı için kayıt durduruldu. Video kaydedildi: "
+                           "ZunoCam-20260101-120000.mp4") },
+    };
+    const QString file = QStringLiteral("/videos/ZunoCam-20260101-120000.mp4");
+    for (const Row &row : rows) {
+        fakes = {};
+        makeFakes();
+        start();
+        vm->setLanguage(row.language);
+        startRecording();
+        fakes.recorder->endBySelf(CameraRecordingResult { file, 59.5, 1785, row.ending });
+        finish();
+        EXPECT_EQ(vm->toastMessage(), row.toast) << row.name;
+        EXPECT_TRUE(vm->toastIsError()) << row.name << ": a stop nobody asked for stands out";
+        EXPECT_EQ(vm->lastRecordedVideoURL(), file) << row.name;
+        EXPECT_EQ(vm->recordedFrameCount(), 1785) << row.name;
         vm.reset();
     }
 }
