@@ -104,7 +104,7 @@ CameraVideoRecorder::~CameraVideoRecorder()
         return;
     if (session->frameCount > 0) {
         try {
-            finishFile(*session, false);
+            finishFile(*session);
         } catch (const CameraRecorderError &) {
             // Logged; the file stays for the user.
         }
@@ -212,17 +212,12 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             }
         }
 
-        const bool failed = m_activeSession && session.writer
-            && session.writer->status() == CameraMP4Writer::Status::failed;
-        if (failed
-            || (m_activeSession && session.writer
-                && session.writer->limitReached() != CameraMP4Writer::Limit::none)) {
+        if (m_activeSession && session.writer
+            && (session.writer->status() == CameraMP4Writer::Status::failed
+                || session.writer->limitReached() != CameraMP4Writer::Limit::none)) {
             // Writing failed (a removed drive, a disk filled by someone else) or the room ran out: the
             // recording ends now, not at stop.
-            if (failed)
-                line = PendingLog { ZunoLogLevel::error,
-                    QStringLiteral("MP4 recording failed: ") + session.writer->errorMessage() };
-            endByItselfLocked(failed);
+            endByItselfLocked();
             report = CameraRecordingSnapshot::idle();
             callback = m_onStatusChange;
         } else if (m_activeSession && session.writer) {
@@ -299,7 +294,7 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
 
     // Draining the encoder and writing the index take a moment: do it off the caller's thread.
     QFuture<CameraRecordingResult> future
-        = QtConcurrent::run([this, session, callback] { return finishAndSettle(session, false, callback); });
+        = QtConcurrent::run([this, session, callback] { return finishAndSettle(session, callback); });
     {
         std::lock_guard lock(m_lock);
         m_finishing = future;
@@ -307,18 +302,17 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
     return future;
 }
 
-void CameraVideoRecorder::endByItselfLocked(bool failureLogged)
+void CameraVideoRecorder::endByItselfLocked()
 {
     std::shared_ptr<ActiveSession> session = std::move(m_activeSession);
     m_state = LifecycleState::finishing;
     // The idle snapshot was reported when it ended.
-    m_finishing = QtConcurrent::run(
-        [this, session, failureLogged] { return finishAndSettle(session, failureLogged, {}); });
+    m_finishing = QtConcurrent::run([this, session] { return finishAndSettle(session, {}); });
     m_endedByItself = m_finishing;
 }
 
 CameraRecordingResult CameraVideoRecorder::finishAndSettle(
-    const std::shared_ptr<ActiveSession> &session, bool failureLogged, const StatusCallback &callback)
+    const std::shared_ptr<ActiveSession> &session, const StatusCallback &callback)
 {
     const auto settle = [&] {
         session->writer.reset();
@@ -330,7 +324,7 @@ CameraRecordingResult CameraVideoRecorder::finishAndSettle(
             callback(CameraRecordingSnapshot::idle());
     };
     try {
-        const CameraRecordingResult result = finishFile(*session, failureLogged);
+        const CameraRecordingResult result = finishFile(*session);
         settle();
         return result;
     } catch (...) {
@@ -339,9 +333,10 @@ CameraRecordingResult CameraVideoRecorder::finishAndSettle(
     }
 }
 
-CameraRecordingResult CameraVideoRecorder::finishFile(ActiveSession &session, bool failureLogged) const
+CameraRecordingResult CameraVideoRecorder::finishFile(ActiveSession &session) const
 {
     CameraMP4Writer &writer = *session.writer;
+    const bool failedWhileRecording = writer.status() == CameraMP4Writer::Status::failed;
     // After a failure the index is still attempted, so that what was recorded stays playable.
     const CameraMP4Writer::Status status = writer.finish();
     const CameraMP4Writer::Limit limit = writer.limitReached();
@@ -363,41 +358,45 @@ CameraRecordingResult CameraVideoRecorder::finishFile(ActiveSession &session, bo
         log(ZunoLogLevel::warn,
             QStringLiteral("MP4 recording stopped early: the file is near the largest size allowed"));
 
-    if (frames == 0) {
-        // Not one frame reached the file: there is nothing to keep.
-        QFile::remove(session.outputURL);
-        if (status == CameraMP4Writer::Status::failed) {
-            if (!failureLogged)
-                log(ZunoLogLevel::error,
-                    QStringLiteral("MP4 recording failed to finalize: ") + writer.errorMessage());
-            throw CameraRecorderError::writerFailed(writer.errorMessage(), writer.systemError());
-        }
-        const QString message = QStringLiteral("No room left for a single frame");
-        log(ZunoLogLevel::error, QStringLiteral("MP4 recording failed: ") + message);
-        throw CameraRecorderError::writerFailed(
-            message, limit == CameraMP4Writer::Limit::fileSize ? EFBIG : ENOSPC);
-    }
-
-    const QString summary
-        = QStringLiteral("%1 (%2, %3 frames)").arg(name, formatDuration(duration)).arg(frames);
-    if (status == CameraMP4Writer::Status::completed) {
-        log(ZunoLogLevel::info, QStringLiteral("MP4 recording saved: ") + summary);
+    if (status == CameraMP4Writer::Status::completed && frames > 0) {
+        log(ZunoLogLevel::info,
+            QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
+                .arg(name, formatDuration(duration))
+                .arg(frames));
         using Ending = CameraRecordingResult::Ending;
         const Ending ending = limit == CameraMP4Writer::Limit::diskSpace ? Ending::diskNearlyFull
             : limit == CameraMP4Writer::Limit::fileSize                  ? Ending::fileSizeLimit
                                                                          : Ending::requested;
         return CameraRecordingResult { session.outputURL, duration, frames, ending };
     }
-    const QString message = writer.errorMessage().isEmpty()
-        ? QStringLiteral("Unknown MP4 writer error (status=%1)").arg(int(status))
-        : writer.errorMessage();
-    if (!failureLogged)
-        log(ZunoLogLevel::error, QStringLiteral("MP4 recording failed to finalize: ") + message);
+
+    QString message;
+    int systemError = writer.systemError();
+    if (status == CameraMP4Writer::Status::completed) {
+        message = QStringLiteral("No room left for a single frame");
+        systemError = limit == CameraMP4Writer::Limit::fileSize ? EFBIG : ENOSPC;
+    } else {
+        message = writer.errorMessage().isEmpty()
+            ? QStringLiteral("Unknown MP4 writer error (status=%1)").arg(int(status))
+            : writer.errorMessage();
+    }
+    log(ZunoLogLevel::error,
+        (failedWhileRecording || status == CameraMP4Writer::Status::completed
+                ? QStringLiteral("MP4 recording failed: ")
+                : QStringLiteral("MP4 recording failed to finalize: "))
+            + message);
+    if (frames == 0) {
+        // Not one frame reached the file: there is nothing to keep.
+        QFile::remove(session.outputURL);
+        throw CameraRecorderError::writerFailed(message, systemError);
+    }
     const bool playable = writer.indexWritten();
     log(ZunoLogLevel::warn,
-        playable ? QStringLiteral("MP4 recording kept up to the failure: ") + summary
+        playable ? QStringLiteral("MP4 recording kept up to the failure: %1 (%2, %3 frames)")
+                       .arg(name, formatDuration(duration))
+                       .arg(frames)
                  : QStringLiteral("MP4 recording kept without its index, it may not play: ") + name);
-    throw CameraRecorderError::writerFailed(message, writer.systemError(), session.outputURL, playable);
+    throw CameraRecorderError::writerFailed(message, systemError, session.outputURL, playable);
 }
 
 void CameraVideoRecorder::cancelRecording()

@@ -111,16 +111,16 @@ private:
     enum class LifecycleState { idle, recording, finishing };
     struct ActiveSession;
 
-    // Finishes the session's file on the calling thread: its result, or the writer's failure thrown
-    // (the error line written unless `failureLogged`). Leaves the state alone.
-    CameraRecordingResult finishFile(ActiveSession &session, bool failureLogged) const;
+    // Finishes the session's file on the calling thread and logs how it went: its result, or the
+    // writer's failure thrown. Leaves the state alone.
+    CameraRecordingResult finishFile(ActiveSession &session) const;
     // finishFile, then the writer goes, the state returns to idle and `callback` gets the idle snapshot,
     // however it went.
     CameraRecordingResult finishAndSettle(
-        const std::shared_ptr<ActiveSession> &session, bool failureLogged, const StatusCallback &callback);
+        const std::shared_ptr<ActiveSession> &session, const StatusCallback &callback);
     // Under the lock: the running recording ends by itself and its file is finished on a worker; the
     // next stop returns how it went.
-    void endByItselfLocked(bool failureLogged);
+    void endByItselfLocked();
 
     mutable std::mutex m_lock;
     const std::shared_ptr<ZunoAppLogger> m_logger;
