@@ -54,9 +54,8 @@ public:
     // Progress for the owner: on the video queue at the first frame and at each new whole second of
     // elapsed time, and with the idle snapshot as soon as the recording ends by itself (the encoder
     // could not be set up, writing failed, or the room ran out: the next stop reports how it ended);
-    // on the caller's thread at
-    // start, cancel and a stop without frames; on a worker thread when a stop finishes a file. Set
-    // it before recording.
+    // on the caller's thread at start, cancel and a stop without frames; on a worker thread when a stop
+    // finishes a file. Set it before recording.
     void setOnStatusChange(StatusCallback callback);
 
     // Creates the folder (default: defaultOutputDirectory()), picks a free file name from `date` in
