@@ -1,6 +1,7 @@
 #include "CameraVideoRecorder.h"
 #include "RecorderTestSupport.h"
 #include "ZunoAppLogger.h"
+#include "ZunoFileSizeLimit.h"
 #include "ZunoTestHome.h"
 
 #include <QDir>
@@ -16,10 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <random>
 
@@ -473,62 +471,171 @@ TEST_F(CameraVideoRecorderTest, WriterThatCannotStartIsReportedAtTheNextStop)
     EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::noFramesCaptured);
 }
 
-TEST_F(CameraVideoRecorderTest, WriteFailureEndsTheRecordingAtOnceAndStopReportsIt)
-{
-    // Files may grow to 64 KiB only; a write beyond fails with EFBIG instead of a signal.
-    struct FileSizeLimit {
-        rlimit saved {};
-        void (*previousHandler)(int) = nullptr;
-        FileSizeLimit()
-        {
-            getrlimit(RLIMIT_FSIZE, &saved);
-            previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 64 * 1024;
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
-        ~FileSizeLimit()
-        {
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, previousHandler);
-        }
-    } limit;
+namespace {
 
+// Offers frames 1/30 s apart, each until it is taken, while the recorder records (it ends the
+// recording by itself) and fewer than `most` were taken; the number taken. Bounded by a minute.
+int recordUntilItStops(CameraVideoRecorder &recorder, SyntheticFrames &frames, int most, int first = 0)
+{
+    int taken = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = first; taken < most && recorder.isRecording() && clock.elapsed() < 60'000; ++i) {
+        const CameraRecorderFrame frame = frames.frame(i, 10 + i / 30.0);
+        bool accepted = false;
+        while (!(accepted = recorder.append(frame)) && recorder.isRecording() && clock.elapsed() < 60'000)
+            QThread::usleep(200);
+        taken += accepted ? 1 : 0;
+    }
+    return taken;
+}
+
+// The file plays, and holds exactly `frames` pictures, one every 1/30 s from the start.
+void expectPlaysFramesFromTheStart(const QString &path, std::int64_t frames)
+{
+    const RecorderProbe probe = probeRecording(path, 0, 0);
+    ASSERT_TRUE(probe.opened) << "no index";
+    EXPECT_EQ(probe.packets, frames);
+    int errors = -1;
+    const std::vector<double> times = decodedPictureTimes(path, &errors);
+    EXPECT_EQ(errors, 0);
+    ASSERT_EQ(std::int64_t(times.size()), frames);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], double(i) / 30, 1e-3) << "picture " << i;
+}
+
+} // namespace
+
+// A recording on a disk that fills up stops by itself while its index still fits: the file stays,
+// plays and holds every frame up to the stop; a disk without room for one frame keeps nothing.
+TEST_F(CameraVideoRecorderTest, NearlyFullDiskEndsTheRecordingWithAPlayableFile)
+{
+    struct Row {
+        const char *name;
+        std::int64_t capacity; // bytes of the pretended disk, which holds only the recording
+        bool keepsFrames;
+    };
+    const Row rows[] {
+        { "room for some frames", 1536 * 1024, true },
+        { "no room for a frame", 200 * 1024, false },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QStringList asked;
+        std::mutex askedLock;
+        const auto freeSpace = [&](const QString &path) -> std::optional<std::uint64_t> {
+            {
+                std::lock_guard lock(askedLock);
+                asked << path;
+            }
+            return std::uint64_t(std::max<std::int64_t>(0, row.capacity - QFileInfo(path).size()));
+        };
+        SnapshotLog snapshots;
+        CameraVideoRecorder recorder(m_logs, freeSpace);
+        recorder.setOnStatusChange(snapshots.callback());
+        SyntheticFrames frames(640, 480);
+        const QString url = recorder.startRecording(folder(), kStart);
+
+        const int taken = recordUntilItStops(recorder, frames, 900);
+        ASSERT_LT(taken, 900) << "the recording never stopped";
+        // Ended by itself, before any stop: not recording, the idle snapshot reported.
+        EXPECT_FALSE(recorder.isRecording());
+        EXPECT_EQ(snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
+        {
+            std::lock_guard lock(askedLock);
+            ASSERT_FALSE(asked.isEmpty());
+            EXPECT_EQ(asked.filter(url).size(), asked.size()) << "asked about the recording's own file";
+        }
+
+        QFuture<CameraRecordingResult> stopping = recorder.stopRecording();
+        if (!row.keepsFrames) {
+            try {
+                stopping.waitForFinished();
+                ADD_FAILURE() << "a recording without frames was saved";
+            } catch (const CameraRecorderError &error) {
+                EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
+                EXPECT_EQ(error.systemError(), ENOSPC);
+                EXPECT_TRUE(error.keptFile().isEmpty());
+            }
+            EXPECT_FALSE(QFileInfo::exists(url)) << "an empty file is not kept";
+            continue;
+        }
+        const CameraRecordingResult result = stopping.result();
+        EXPECT_EQ(result.url, url);
+        EXPECT_EQ(result.ending, CameraRecordingResult::Ending::diskNearlyFull);
+        EXPECT_GE(result.frameCount, 10);
+        EXPECT_LE(result.frameCount, taken);
+        EXPECT_NEAR(result.durationSeconds, result.frameCount / 30.0, 1e-6);
+        EXPECT_LE(QFileInfo(url).size(), row.capacity) << "the pretended disk overflowed";
+        expectPlaysFramesFromTheStart(url, result.frameCount);
+        const QStringList lines = recorderLines();
+        EXPECT_TRUE(lines.contains("warn|MP4 recording stopped early: the disk is nearly full, the rest is "
+                                   "kept for the file's index"));
+        EXPECT_EQ(lines.back(),
+            QStringLiteral("info|MP4 recording saved: %1 (00:%2, %3 frames)")
+                .arg(QFileInfo(url).fileName())
+                .arg(int(result.durationSeconds), 2, 10, QLatin1Char('0'))
+                .arg(result.frameCount));
+        EXPECT_EQ(stopError(recorder).errorCase(), CameraRecorderError::Case::notRecording)
+            << "reported once";
+    }
+}
+
+// The process's file-size limit (a FAT stick's 4 GiB works the same way): the recording stops below it.
+TEST_F(CameraVideoRecorderTest, FileSizeLimitEndsTheRecordingBelowIt)
+{
+    constexpr off_t kLimit = 1024 * 1024;
+    ZunoFileSizeLimit limit(kLimit);
+    ASSERT_TRUE(limit.isActive());
     SyntheticFrames frames(640, 480);
     const QString url = m_recorder.startRecording(folder(), kStart);
-    int offered = 0, written = 0;
-    // Frames are taken until the file cannot grow; the next frame finds the failure.
-    while (offered < 600 && appendEventually(m_recorder, frames.frame(offered, offered / 30.0), 500))
-        ++offered, ++written;
-    ASSERT_GE(written, 1);
-    ASSERT_LT(offered, 600) << "the file never stopped growing";
+    const int taken = recordUntilItStops(m_recorder, frames, 900);
+    ASSERT_LT(taken, 900) << "the recording never stopped";
+    EXPECT_FALSE(m_recorder.isRecording());
 
-    // Reported before any stop: not recording, the idle snapshot, one error line with the reason.
+    const CameraRecordingResult result = m_recorder.stopRecording().result();
+    EXPECT_EQ(result.ending, CameraRecordingResult::Ending::fileSizeLimit);
+    EXPECT_GE(result.frameCount, 10);
+    EXPECT_LE(QFileInfo(url).size(), kLimit);
+    expectPlaysFramesFromTheStart(url, result.frameCount);
+    EXPECT_TRUE(recorderLines().contains(
+        "warn|MP4 recording stopped early: the file is near the largest size allowed"));
+    EXPECT_TRUE(recorderLines().filter(QRegularExpression("^error\\|")).isEmpty());
+}
+
+// A write that fails anyway ends the recording at once, and the file is left where it is, said to be
+// kept but perhaps unplayable. Here the file-size limit drops below the file after its writer read it.
+TEST_F(CameraVideoRecorderTest, WriteFailureEndsTheRecordingAndKeepsTheFile)
+{
+    SyntheticFrames frames(640, 480);
+    const QString url = m_recorder.startRecording(folder(), kStart);
+    ASSERT_TRUE(appendEventually(m_recorder, frames.frame(0, 10)));
+    ZunoFileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(limit.isActive());
+    const int taken = 1 + recordUntilItStops(m_recorder, frames, 900, 1);
+    ASSERT_LT(taken, 900) << "the writes never failed";
+
+    // Reported before any stop: not recording, the idle snapshot.
     EXPECT_FALSE(m_recorder.isRecording());
     EXPECT_EQ(m_snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
     EXPECT_EQ(m_recorder.currentSnapshot(), CameraRecordingSnapshot::idle());
-    // The file is finished (or removed) on a worker meanwhile, which may add its own warning.
-    const auto errorLines = [this] { return recorderLines().filter(QRegularExpression("^error\\|")); };
-    const QStringList lines = errorLines();
-    ASSERT_EQ(lines.size(), 1);
-    ASSERT_TRUE(lines.back().startsWith("error|MP4 recording failed: ")) << lines.back().toStdString();
     const std::size_t reports = m_snapshots.snapshots().size();
     for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(m_recorder.append(frames.frame(offered + 1 + i, (offered + 1 + i) / 30.0)));
-    EXPECT_EQ(errorLines(), lines) << "later frames are dropped without further lines";
-    EXPECT_EQ(m_snapshots.snapshots().size(), reports);
+        EXPECT_FALSE(m_recorder.append(frames.frame(taken + 1 + i, 10 + (taken + 1 + i) / 30.0)));
+    EXPECT_EQ(m_snapshots.snapshots().size(), reports) << "later frames are dropped silently";
 
     const CameraRecorderError error = stopError(m_recorder);
     EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
-    EXPECT_FALSE(error.message().isEmpty());
-    EXPECT_EQ(lines.back(), "error|MP4 recording failed: " + error.message());
-    // The file could not get its index on the full disk: nothing could play it, so it is gone and the
-    // error says so, with the system's reason.
-    EXPECT_EQ(errorLines(), lines) << "one error line";
-    EXPECT_EQ(recorderLines().back(), "warn|Unplayable MP4 removed: " + QFileInfo(url).fileName());
-    EXPECT_FALSE(QFileInfo::exists(url));
-    EXPECT_TRUE(error.fileRemoved());
     EXPECT_EQ(error.systemError(), EFBIG);
+    EXPECT_EQ(error.keptFile(), url);
+    EXPECT_FALSE(error.indexWritten());
+    EXPECT_TRUE(QFileInfo::exists(url)) << "the file is left where it is";
+    const QStringList lines = recorderLines();
+    EXPECT_EQ(lines.filter(QRegularExpression("^error\\|")),
+        QStringList { "error|MP4 recording failed: " + error.message() })
+        << "one error line, with the reason";
+    EXPECT_EQ(lines.back(),
+        "warn|MP4 recording kept without its index, it may not play: " + QFileInfo(url).fileName());
     EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::notRecording) << "reported once";
     EXPECT_NO_THROW(m_recorder.startRecording(folder(), kStart));
 }

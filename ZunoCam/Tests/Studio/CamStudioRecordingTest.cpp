@@ -5,6 +5,8 @@
 #include "FakeStudioRecorder.h"
 #include "ZunoDesktopServices.h"
 
+#include <variant>
+
 namespace {
 
 class RecordingDesktop : public ZunoDesktopServices {
@@ -257,39 +259,62 @@ TEST_F(StudioRecordingTest, FolderThatCannotBeMadeIsToldInTheStudioLanguageByNam
     }
 }
 
-TEST_F(StudioRecordingTest, RecordingCutByAFullDiskSaysWhyAndWhatBecameOfTheFile)
+// A recording that a full disk or a size limit ended: the toast says why and names the file that
+// keeps what was recorded, in both languages; the recorder writes the only error line.
+TEST_F(StudioRecordingTest, RecordingEndedForWantOfRoomSaysWhyAndNamesTheFile)
 {
+    using Ending = CameraRecordingResult::Ending;
+    const QString written = QStringLiteral("Could not write to the MP4 file: No space left on device");
+    const QString file = QStringLiteral("/videos/ZunoCam-20260101-120000.mp4");
+    const auto saved = [&](Ending ending) { return CameraRecordingResult { file, 59.5, 1785, ending }; };
     struct Row {
         const char *name;
-        ZunoLanguage language;
-        CameraRecorderError failure;
-        QString toast;
+        std::variant<CameraRecordingResult, CameraRecorderError> end;
+        QString english;
+        QString turkish;
     };
-    const QString written = QStringLiteral("Could not write to the MP4 file: No space left on device");
     const Row rows[] {
-        { "removed", ZunoLanguage::en, CameraRecorderError::writerFailed(written, ENOSPC, true),
+        { "stopped, disk nearly full", saved(Ending::diskNearlyFull),
+            QStringLiteral("The recording was stopped because the disk is nearly full. Saved MP4: "
+                           "ZunoCam-20260101-120000.mp4"),
+            QStringLiteral("Disk neredeyse dolu olduğu için kayıt durduruldu. Video kaydedildi: "
+                           "ZunoCam-20260101-120000.mp4") },
+        { "stopped, size limit", saved(Ending::fileSizeLimit),
+            QStringLiteral("The recording was stopped because the file reached its size limit. Saved MP4: "
+                           "ZunoCam-20260101-120000.mp4"),
+            QStringLiteral("Dosya boyut sınırına ulaştığı için kayıt durduruldu. Video kaydedildi: "
+                           "ZunoCam-20260101-120000.mp4") },
+        { "failed, kept without its index", CameraRecorderError::writerFailed(written, ENOSPC, file, false),
+            QStringLiteral("The recording failed: the disk is full. What was recorded until then is kept in "
+                           "ZunoCam-20260101-120000.mp4, but the file may not play."),
             QStringLiteral(
-                "The recording failed: the disk is full. The unfinished file could not be played and "
-                "was removed.") },
-        { "removed, Turkish", ZunoLanguage::tr, CameraRecorderError::writerFailed(written, ENOSPC, true),
-            QStringLiteral("Kayıt başarısız oldu: disk dolu. Oynatılamayan yarım dosya silindi.") },
-        { "size limit, kept", ZunoLanguage::en, CameraRecorderError::writerFailed(written, EFBIG, false),
-            QStringLiteral(
-                "The recording failed: the file reached the largest size allowed. What was recorded "
-                "until then is kept.") },
+                "Kayıt başarısız oldu: disk dolu. O ana kadar kaydedilenler "
+                "ZunoCam-20260101-120000.mp4 dosyasında saklandı, ancak dosya oynatılamayabilir.") },
+        { "failed, kept with its index", CameraRecorderError::writerFailed(written, EFBIG, file, true),
+            QStringLiteral("The recording failed: the file reached the largest size allowed. What was "
+                           "recorded until then is kept in ZunoCam-20260101-120000.mp4."),
+            QStringLiteral("Kayıt başarısız oldu: dosya izin verilen en büyük boyuta ulaştı. O ana kadar "
+                           "kaydedilenler ZunoCam-20260101-120000.mp4 dosyasında saklandı.") },
+        { "failed, nothing recorded", CameraRecorderError::writerFailed(written, ENOSPC),
+            QStringLiteral("The recording failed: the disk is full. Nothing was recorded."),
+            QStringLiteral("Kayıt başarısız oldu: disk dolu. Hiçbir şey kaydedilmedi.") },
     };
     for (const Row &row : rows) {
-        fakes = {};
-        makeFakes();
-        start();
-        vm->setLanguage(row.language);
-        startRecording();
-        fakes.recorder->endBySelf(row.failure);
-        finish();
-        EXPECT_EQ(vm->toastMessage(), row.toast) << row.name;
-        EXPECT_FALSE(vm->toastMessage()->contains(QStringLiteral("finalize"))) << row.name;
-        EXPECT_TRUE(messages(QStringLiteral("recorder"), ZunoLogLevel::error).isEmpty())
-            << row.name << ": the recorder's own line is the only one";
-        vm.reset();
+        for (const ZunoLanguage language : { ZunoLanguage::en, ZunoLanguage::tr }) {
+            SCOPED_TRACE(row.name + std::string(language == ZunoLanguage::en ? "" : ", Turkish"));
+            fakes = {};
+            makeFakes();
+            start();
+            vm->setLanguage(language);
+            startRecording();
+            std::visit([&](const auto &end) { fakes.recorder->endBySelf(end); }, row.end);
+            finish();
+            EXPECT_EQ(vm->toastMessage(), language == ZunoLanguage::en ? row.english : row.turkish);
+            EXPECT_TRUE(vm->toastIsError()) << "a stop nobody asked for stands out";
+            EXPECT_EQ(vm->lastRecordedVideoURL().has_value(), row.end.index() == 0);
+            EXPECT_TRUE(messages(QStringLiteral("recorder"), ZunoLogLevel::error).isEmpty())
+                << "the recorder's own line is the only one";
+            vm.reset();
+        }
     }
 }

@@ -48,6 +48,8 @@ QFuture<CameraRecordingResult> FakeStudioRecorder::stopRecording()
     if (m_keptFailure)
         return QtFuture::makeExceptionalFuture<CameraRecordingResult>(
             *std::exchange(m_keptFailure, std::nullopt));
+    if (m_keptResult)
+        return QtFuture::makeReadyFuture(*std::exchange(m_keptResult, std::nullopt));
     if (!m_recording)
         return QtFuture::makeExceptionalFuture<CameraRecordingResult>(CameraRecorderError::notRecording());
     m_recording = false;
@@ -153,6 +155,16 @@ void FakeStudioRecorder::endBySelf(const CameraRecorderError &failure)
         std::lock_guard lock(m_lock);
         m_recording = false;
         m_keptFailure = failure;
+    }
+    report(CameraRecordingSnapshot::idle());
+}
+
+void FakeStudioRecorder::endBySelf(const CameraRecordingResult &saved)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_recording = false;
+        m_keptResult = saved;
     }
     report(CameraRecordingSnapshot::idle());
 }

@@ -40,9 +40,10 @@ public:
     void finishHeldStop();
     void failHeldStop(const CameraRecorderError &error);
     bool hasHeldStop() const;
-    // The recorder ends the recording itself (its encoder failed): idle, with the failure kept for
-    // the next stop, reported as an idle snapshot.
+    // The recorder ends the recording itself (its encoder failed, or the room ran out): idle, with
+    // the failure or the saved file kept for the next stop, reported as an idle snapshot.
     void endBySelf(const CameraRecorderError &failure);
+    void endBySelf(const CameraRecordingResult &saved);
     // Sends a status snapshot as the recorder's threads would.
     void report(const CameraRecordingSnapshot &snapshot);
 
@@ -54,6 +55,7 @@ private:
     std::optional<CameraRecorderError> m_startFailure;
     bool m_folderFailure = false;
     std::optional<CameraRecorderError> m_keptFailure;
+    std::optional<CameraRecordingResult> m_keptResult;
     CameraRecordingResult m_result { QStringLiteral("/tmp/ZunoCam-20260101-120000.mp4"), 3.0, 90 };
     CameraRecordingSnapshot m_snapshot;
     QString m_outputDirectory = QStringLiteral("/tmp");

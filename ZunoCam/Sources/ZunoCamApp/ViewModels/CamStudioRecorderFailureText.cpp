@@ -1,7 +1,10 @@
 #include "CamStudioRecorderFailureText.h"
 
 #include "CameraRecorderError.h"
+#include "CameraRecordingResult.h"
 #include "ZunoText.h"
+
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -51,15 +54,43 @@ QString recordingFailed(const CameraRecorderError &error, ZunoLanguage language)
         return error.localizedDescription();
     const QString reason
         = error.systemError() != 0 ? systemReason(error.systemError(), language) : error.message();
-    if (error.fileRemoved())
-        return zunoText(
-            QStringLiteral("The recording failed: %1. The unfinished file could not be played and "
-                           "was removed."),
-            QStringLiteral("Kayıt başarısız oldu: %1. Oynatılamayan yarım dosya silindi."), language)
+    const QString file = QFileInfo(error.keptFile()).fileName();
+    if (file.isEmpty())
+        return zunoText(QStringLiteral("The recording failed: %1. Nothing was recorded."),
+            QStringLiteral("Kayıt başarısız oldu: %1. Hiçbir şey kaydedilmedi."), language)
             .arg(reason);
-    return zunoText(QStringLiteral("The recording failed: %1. What was recorded until then is kept."),
-        QStringLiteral("Kayıt başarısız oldu: %1. O ana kadar kaydedilenler saklandı."), language)
-        .arg(reason);
+    if (!error.indexWritten())
+        return zunoText(QStringLiteral("The recording failed: %1. What was recorded until then is kept in "
+                                       "%2, but the file may not play."),
+            QStringLiteral("Kayıt başarısız oldu: %1. O ana kadar kaydedilenler %2 dosyasında saklandı, "
+                           "ancak dosya oynatılamayabilir."),
+            language)
+            .arg(reason, file);
+    return zunoText(QStringLiteral("The recording failed: %1. What was recorded until then is kept in %2."),
+        QStringLiteral("Kayıt başarısız oldu: %1. O ana kadar kaydedilenler %2 dosyasında saklandı."),
+        language)
+        .arg(reason, file);
+}
+
+QString recordingSaved(const CameraRecordingResult &result, ZunoLanguage language)
+{
+    const QString saved
+        = zunoText(QStringLiteral("Saved MP4: %1"), QStringLiteral("Video kaydedildi: %1"), language)
+              .arg(QFileInfo(result.url).fileName());
+    switch (result.ending) {
+    case CameraRecordingResult::Ending::requested:
+        return saved;
+    case CameraRecordingResult::Ending::diskNearlyFull:
+        return zunoText(QStringLiteral("The recording was stopped because the disk is nearly full. %1"),
+            QStringLiteral("Disk neredeyse dolu olduğu için kayıt durduruldu. %1"), language)
+            .arg(saved);
+    case CameraRecordingResult::Ending::fileSizeLimit:
+        return zunoText(
+            QStringLiteral("The recording was stopped because the file reached its size limit. %1"),
+            QStringLiteral("Dosya boyut sınırına ulaştığı için kayıt durduruldu. %1"), language)
+            .arg(saved);
+    }
+    return saved;
 }
 
 } // namespace CamStudioRecorderFailureText

@@ -7,9 +7,10 @@
 #include <filesystem>
 
 class CameraRecorderError;
+struct CameraRecordingResult;
 
-// What the studio tells the user when a recording cannot start or ends in failure, in the studio's
-// language: the reason in words for the usual system errors (a full disk, a size limit, a refused
+// What the studio tells the user when a recording cannot start, ends in failure or ends early, in the
+// studio's language: the reason in words for the usual system errors (a full disk, a size limit, a refused
 // folder), never a library's raw text where that can be helped.
 namespace CamStudioRecorderFailureText {
 
@@ -17,8 +18,10 @@ namespace CamStudioRecorderFailureText {
 QString systemReason(int systemError, ZunoLanguage language);
 // The recordings folder could not be made: names the folder and why.
 QString folderNotCreated(const QString &folder, const std::error_code &error, ZunoLanguage language);
-// A recording that failed: why, and whether what was recorded is kept or the unplayable file is gone.
-// Other recorder errors keep their own description.
+// A recording that failed: why, and which file keeps what was recorded (and that it may not play when
+// it lacks its index). Other recorder errors keep their own description.
 QString recordingFailed(const CameraRecorderError &error, ZunoLanguage language);
+// A finished recording: "Saved MP4: <file>", after why the recorder stopped it early, if it did.
+QString recordingSaved(const CameraRecordingResult &result, ZunoLanguage language);
 
 } // namespace CamStudioRecorderFailureText

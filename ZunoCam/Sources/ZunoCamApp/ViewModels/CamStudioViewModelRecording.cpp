@@ -115,9 +115,9 @@ void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &
     if (result) {
         m_lastRecordedVideoURL = result->url;
         setRecordingProgress(result->durationSeconds, result->frameCount);
-        const QString name = QFileInfo(result->url).fileName();
-        showToast(
-            text(QStringLiteral("Saved MP4: %1"), QStringLiteral("Video kaydedildi: %1")).arg(name), false);
+        // A recording the recorder stopped for want of room is saved, but not what the user asked for.
+        showToast(CamStudioRecorderFailureText::recordingSaved(*result, m_language),
+            result->ending != CameraRecordingResult::Ending::requested);
         if (m_camera.revealRecordingInFinder)
             ZunoDesktopServices::shared()->revealFile(result->url);
     } else {

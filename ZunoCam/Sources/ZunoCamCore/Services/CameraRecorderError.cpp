@@ -13,11 +13,12 @@ CameraRecorderError CameraRecorderError::writerSetupFailed(const QString &messag
 }
 
 CameraRecorderError CameraRecorderError::writerFailed(
-    const QString &message, int systemError, bool fileRemoved)
+    const QString &message, int systemError, const QString &keptFile, bool indexWritten)
 {
     CameraRecorderError error(Case::writerFailed, message);
     error.m_systemError = systemError;
-    error.m_fileRemoved = fileRemoved;
+    error.m_keptFile = keptFile;
+    error.m_indexWritten = indexWritten;
     return error;
 }
 

@@ -19,10 +19,11 @@ public:
     };
 
     static CameraRecorderError writerSetupFailed(const QString &message);
-    // `systemError`: the errno behind it (ENOSPC, EFBIG), 0 when none; `fileRemoved`: the file could not
-    // be finished into something playable and was deleted.
+    // `systemError`: the errno behind it (ENOSPC, EFBIG), 0 when none; `keptFile`: the file that holds
+    // what was recorded, left where it is (empty when nothing was recorded); `indexWritten`: that file
+    // got its index, so players can open it.
     static CameraRecorderError writerFailed(
-        const QString &message, int systemError = 0, bool fileRemoved = false);
+        const QString &message, int systemError = 0, const QString &keptFile = {}, bool indexWritten = false);
     static CameraRecorderError alreadyRecording();
     static CameraRecorderError notRecording();
     static CameraRecorderError invalidDimensions();
@@ -32,7 +33,8 @@ public:
     // The message carried by writerSetupFailed and writerFailed; empty for the others.
     QString message() const { return m_message; }
     int systemError() const { return m_systemError; }
-    bool fileRemoved() const { return m_fileRemoved; }
+    QString keptFile() const { return m_keptFile; }
+    bool indexWritten() const { return m_indexWritten; }
     QString localizedDescription() const;
 
     const char *what() const noexcept override { return m_what.c_str(); }
@@ -42,7 +44,7 @@ public:
     bool operator==(const CameraRecorderError &other) const
     {
         return m_case == other.m_case && m_message == other.m_message && m_systemError == other.m_systemError
-            && m_fileRemoved == other.m_fileRemoved;
+            && m_keptFile == other.m_keptFile && m_indexWritten == other.m_indexWritten;
     }
 
 private:
@@ -51,6 +53,7 @@ private:
     Case m_case;
     QString m_message;
     int m_systemError = 0;
-    bool m_fileRemoved = false;
+    QString m_keptFile;
+    bool m_indexWritten = false;
     std::string m_what;
 };

@@ -12,6 +12,7 @@
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -63,9 +64,6 @@ struct CameraVideoRecorder::ActiveSession {
     double elapsedSeconds = 0;
     std::int64_t lastReportedSecond = -1;
 
-    // The media's length: first to last frame plus the last frame's own time.
-    double mediaDuration() const { return frameCount > 0 ? elapsedSeconds + 1.0 / kExpectedFrameRate : 0; }
-
     // The slot for a frame at `time`; none when the frame must be dropped.
     std::optional<std::int64_t> slotFor(double time) const
     {
@@ -81,22 +79,9 @@ struct CameraVideoRecorder::ActiveSession {
     }
 };
 
-namespace {
-
-// Finishes the file; one that cannot be played (no index: the disk filled up, a limit was reached)
-// is deleted rather than left behind. True when it was deleted.
-bool finishOrRemove(CameraMP4Writer &writer, const QString &path)
-{
-    writer.finish();
-    if (writer.indexWritten())
-        return false;
-    return QFile::remove(path) || !QFileInfo::exists(path);
-}
-
-} // namespace
-
-CameraVideoRecorder::CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger)
+CameraVideoRecorder::CameraVideoRecorder(std::shared_ptr<ZunoAppLogger> logger, FreeSpaceReader freeSpace)
     : m_logger(std::move(logger))
+    , m_freeSpace(std::move(freeSpace))
 {
 }
 
@@ -118,12 +103,11 @@ CameraVideoRecorder::~CameraVideoRecorder()
     if (!session || !session->writer)
         return;
     if (session->frameCount > 0) {
-        finishOrRemove(*session->writer, session->outputURL);
-        if (session->writer->status() == CameraMP4Writer::Status::completed)
-            m_logger->log(ZunoLogLevel::info, kCategory,
-                QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
-                    .arg(fileName(session->outputURL), formatDuration(session->mediaDuration()))
-                    .arg(session->frameCount));
+        try {
+            finishFile(*session);
+        } catch (const CameraRecorderError &) {
+            // Logged; the file stays for the user.
+        }
         return;
     }
     session->writer->cancel();
@@ -162,7 +146,7 @@ QString CameraVideoRecorder::startRecording(const std::optional<QString> &direct
         m_state = LifecycleState::recording;
         m_activeSession = std::make_unique<ActiveSession>();
         m_activeSession->outputURL = url;
-        m_keptFailure.reset();
+        m_endedByItself.reset();
         callback = m_onStatusChange;
     }
     m_logger->log(ZunoLogLevel::info, kCategory, QStringLiteral("MP4 recording started: ") + fileName(url));
@@ -199,7 +183,8 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
             } else {
                 try {
                     const CameraMP4Writer::Settings settings { size->width(), size->height(),
-                        recommendedBitrate(size->width(), size->height()), kExpectedFrameRate, time };
+                        recommendedBitrate(size->width(), size->height()), kExpectedFrameRate, time,
+                        m_freeSpace };
                     session.writer = std::make_unique<CameraMP4Writer>(session.outputURL, settings);
                     session.videoSize = size;
                     session.firstPTS = time;
@@ -217,7 +202,7 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
                     line = PendingLog { ZunoLogLevel::error,
                         QStringLiteral("MP4 writer configuration failed: ") + description };
                     // The recording is over, but not silently: the next stop reports the failure.
-                    m_keptFailure = failedFuture(setupError);
+                    m_endedByItself = failedFuture(setupError);
                     abandonedFile = session.outputURL;
                     m_state = LifecycleState::idle;
                     m_activeSession.reset();
@@ -228,29 +213,13 @@ bool CameraVideoRecorder::append(const CameraRecorderFrame &frame)
         }
 
         if (m_activeSession && session.writer
-            && session.writer->status() == CameraMP4Writer::Status::failed) {
-            // Writing failed (a full disk, a removed drive): the recording ends now, not at stop.
-            const QString reason = session.writer->errorMessage();
-            const int systemError = session.writer->systemError();
-            line = PendingLog { ZunoLogLevel::error, QStringLiteral("MP4 recording failed: ") + reason };
-            std::shared_ptr<ActiveSession> failed = std::move(m_activeSession);
-            m_state = LifecycleState::finishing;
+            && (session.writer->status() == CameraMP4Writer::Status::failed
+                || session.writer->limitReached() != CameraMP4Writer::Limit::none)) {
+            // Writing failed (a removed drive, a disk filled by someone else) or the room ran out: the
+            // recording ends now, not at stop.
+            endByItselfLocked();
             report = CameraRecordingSnapshot::idle();
             callback = m_onStatusChange;
-            m_finishing = QtConcurrent::run([this, failed, reason, systemError]() -> CameraRecordingResult {
-                // The index is still attempted, so that what was recorded stays playable where possible.
-                const bool removed = finishOrRemove(*failed->writer, failed->outputURL);
-                failed->writer.reset();
-                if (removed)
-                    m_logger->log(ZunoLogLevel::warn, kCategory,
-                        QStringLiteral("Unplayable MP4 removed: ") + fileName(failed->outputURL));
-                {
-                    std::lock_guard lock(m_lock);
-                    m_state = LifecycleState::idle;
-                }
-                throw CameraRecorderError::writerFailed(reason, systemError, removed);
-            });
-            m_keptFailure = m_finishing;
         } else if (m_activeSession && session.writer) {
             CameraMP4Writer &writer = *session.writer;
             const bool ready
@@ -295,10 +264,10 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
     {
         std::lock_guard lock(m_lock);
         if (m_state != LifecycleState::recording || !m_activeSession) {
-            if (m_keptFailure) {
-                const QFuture<CameraRecordingResult> failure = *m_keptFailure;
-                m_keptFailure.reset();
-                return failure;
+            if (m_endedByItself) {
+                const QFuture<CameraRecordingResult> ended = *m_endedByItself;
+                m_endedByItself.reset();
+                return ended;
             }
             return failedFuture(CameraRecorderError::notRecording());
         }
@@ -324,11 +293,28 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
     }
 
     // Draining the encoder and writing the index take a moment: do it off the caller's thread.
-    QFuture<CameraRecordingResult> future = QtConcurrent::run([this, session, callback]() {
-        const bool removed = finishOrRemove(*session->writer, session->outputURL);
-        const CameraMP4Writer::Status status = session->writer->status();
-        const QString writerError = session->writer->errorMessage();
-        const int systemError = session->writer->systemError();
+    QFuture<CameraRecordingResult> future
+        = QtConcurrent::run([this, session, callback] { return finishAndSettle(session, callback); });
+    {
+        std::lock_guard lock(m_lock);
+        m_finishing = future;
+    }
+    return future;
+}
+
+void CameraVideoRecorder::endByItselfLocked()
+{
+    std::shared_ptr<ActiveSession> session = std::move(m_activeSession);
+    m_state = LifecycleState::finishing;
+    // The idle snapshot was reported when it ended.
+    m_finishing = QtConcurrent::run([this, session] { return finishAndSettle(session, {}); });
+    m_endedByItself = m_finishing;
+}
+
+CameraRecordingResult CameraVideoRecorder::finishAndSettle(
+    const std::shared_ptr<ActiveSession> &session, const StatusCallback &callback)
+{
+    const auto settle = [&] {
         session->writer.reset();
         {
             std::lock_guard lock(m_lock);
@@ -336,34 +322,81 @@ QFuture<CameraRecordingResult> CameraVideoRecorder::stopRecording()
         }
         if (callback)
             callback(CameraRecordingSnapshot::idle());
-
-        if (session->framesOnTakenSlots > 0)
-            m_logger->log(ZunoLogLevel::info, kCategory,
-                QStringLiteral("MP4 recording dropped %1 frames that came too close after the one before")
-                    .arg(session->framesOnTakenSlots));
-        if (status == CameraMP4Writer::Status::completed) {
-            const double duration = session->mediaDuration();
-            m_logger->log(ZunoLogLevel::info, kCategory,
-                QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
-                    .arg(fileName(session->outputURL), formatDuration(duration))
-                    .arg(session->frameCount));
-            return CameraRecordingResult { session->outputURL, duration, session->frameCount };
-        }
-        const QString message = writerError.isEmpty()
-            ? QStringLiteral("Unknown MP4 writer error (status=%1)").arg(int(status))
-            : writerError;
-        m_logger->log(
-            ZunoLogLevel::error, kCategory, QStringLiteral("MP4 recording failed to finalize: ") + message);
-        if (removed)
-            m_logger->log(ZunoLogLevel::warn, kCategory,
-                QStringLiteral("Unplayable MP4 removed: ") + fileName(session->outputURL));
-        throw CameraRecorderError::writerFailed(message, systemError, removed);
-    });
-    {
-        std::lock_guard lock(m_lock);
-        m_finishing = future;
+    };
+    try {
+        const CameraRecordingResult result = finishFile(*session);
+        settle();
+        return result;
+    } catch (...) {
+        settle();
+        throw;
     }
-    return future;
+}
+
+CameraRecordingResult CameraVideoRecorder::finishFile(ActiveSession &session) const
+{
+    CameraMP4Writer &writer = *session.writer;
+    const bool failedWhileRecording = writer.status() == CameraMP4Writer::Status::failed;
+    // After a failure the index is still attempted, so that what was recorded stays playable.
+    const CameraMP4Writer::Status status = writer.finish();
+    const CameraMP4Writer::Limit limit = writer.limitReached();
+    const std::int64_t frames = writer.framesWritten();
+    const double duration = writer.writtenSeconds();
+    const QString name = fileName(session.outputURL);
+    const auto log
+        = [this](ZunoLogLevel level, const QString &message) { m_logger->log(level, kCategory, message); };
+
+    if (session.framesOnTakenSlots > 0)
+        log(ZunoLogLevel::info,
+            QStringLiteral("MP4 recording dropped %1 frames that came too close after the one before")
+                .arg(session.framesOnTakenSlots));
+    if (limit == CameraMP4Writer::Limit::diskSpace)
+        log(ZunoLogLevel::warn,
+            QStringLiteral("MP4 recording stopped early: the disk is nearly full, the rest is kept for the "
+                           "file's index"));
+    else if (limit == CameraMP4Writer::Limit::fileSize)
+        log(ZunoLogLevel::warn,
+            QStringLiteral("MP4 recording stopped early: the file is near the largest size allowed"));
+
+    if (status == CameraMP4Writer::Status::completed && frames > 0) {
+        log(ZunoLogLevel::info,
+            QStringLiteral("MP4 recording saved: %1 (%2, %3 frames)")
+                .arg(name, formatDuration(duration))
+                .arg(frames));
+        using Ending = CameraRecordingResult::Ending;
+        const Ending ending = limit == CameraMP4Writer::Limit::diskSpace ? Ending::diskNearlyFull
+            : limit == CameraMP4Writer::Limit::fileSize                  ? Ending::fileSizeLimit
+                                                                         : Ending::requested;
+        return CameraRecordingResult { session.outputURL, duration, frames, ending };
+    }
+
+    QString message;
+    int systemError = writer.systemError();
+    if (status == CameraMP4Writer::Status::completed) {
+        message = QStringLiteral("No room left for a single frame");
+        systemError = limit == CameraMP4Writer::Limit::fileSize ? EFBIG : ENOSPC;
+    } else {
+        message = writer.errorMessage().isEmpty()
+            ? QStringLiteral("Unknown MP4 writer error (status=%1)").arg(int(status))
+            : writer.errorMessage();
+    }
+    log(ZunoLogLevel::error,
+        (failedWhileRecording || status == CameraMP4Writer::Status::completed
+                ? QStringLiteral("MP4 recording failed: ")
+                : QStringLiteral("MP4 recording failed to finalize: "))
+            + message);
+    if (frames == 0) {
+        // Not one frame reached the file: there is nothing to keep.
+        QFile::remove(session.outputURL);
+        throw CameraRecorderError::writerFailed(message, systemError);
+    }
+    const bool playable = writer.indexWritten();
+    log(ZunoLogLevel::warn,
+        playable ? QStringLiteral("MP4 recording kept up to the failure: %1 (%2, %3 frames)")
+                       .arg(name, formatDuration(duration))
+                       .arg(frames)
+                 : QStringLiteral("MP4 recording kept without its index, it may not play: ") + name);
+    throw CameraRecorderError::writerFailed(message, systemError, session.outputURL, playable);
 }
 
 void CameraVideoRecorder::cancelRecording()

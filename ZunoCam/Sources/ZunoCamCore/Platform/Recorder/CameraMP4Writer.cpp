@@ -1,5 +1,6 @@
 #include "CameraMP4Writer.h"
 
+#include "CameraStorageRoom.h"
 #include "CameraYUVConverter.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -32,6 +34,15 @@ constexpr const char *kEncoderPreset = "superfast";
 constexpr int kEncoderThreads = 2;
 // errno values are small; FFmpeg's own codes are tags far beyond.
 constexpr int kLargestErrno = 4096;
+
+// Room kept for finishing the file, beyond the unflushed write buffer: the index grows with the frame
+// count (sizes, times, key frames and chunk offsets take well under 48 bytes a frame; generous on
+// purpose), plus a fixed part for the index's boxes and the file system's own blocks.
+constexpr std::int64_t kIndexBytesPerFrame = 48;
+constexpr std::int64_t kFinishingBytes = 320 * 1024;
+// The free space is read again after a second, or at every packet once it comes near the room kept.
+constexpr auto kFreeSpaceMaxAge = std::chrono::seconds(1);
+constexpr std::int64_t kFreeSpaceCloseBytes = 32 * 1024 * 1024;
 
 QString averrorText(int code)
 {
@@ -65,6 +76,7 @@ struct CameraMP4Writer::Impl {
 
     QString path;
     Settings settings;
+    std::optional<std::uint64_t> largestFile;
 
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
@@ -82,15 +94,21 @@ struct CameraMP4Writer::Impl {
     std::int64_t lastQueuedPts = std::numeric_limits<std::int64_t>::min();
     Command command = Command::run;
     Status status = Status::writing;
+    Limit limit = Limit::none;
     QString error;
     int systemError = 0;
     bool indexWritten = false;
     std::int64_t framesWritten = 0;
+    std::int64_t writtenEnd = 0; // end of the last written packet, in kTimeScale ticks
     std::thread thread;
 
     // Encoder thread only.
     std::deque<Timing> timings;
     std::deque<AVPacket *> pending;
+    // The last free-space reading, and the file's position when it was taken.
+    std::optional<std::int64_t> freeAtReading;
+    std::int64_t positionAtReading = 0;
+    std::chrono::steady_clock::time_point readAt;
 
     ~Impl() { release(); }
 
@@ -100,6 +118,8 @@ struct CameraMP4Writer::Impl {
     bool encode(int buffer);
     bool drain();
     bool writeReadyPackets(bool final);
+    Limit limitBefore(std::int64_t packetBytes);
+    void endEarly(Limit reached);
     void fail(const QString &message, int averror = 0);
     void stop(Command how);
 };
@@ -107,6 +127,8 @@ struct CameraMP4Writer::Impl {
 void CameraMP4Writer::Impl::open()
 {
     const QByteArray fileName = QFile::encodeName(path);
+    if (!settings.freeSpace)
+        settings.freeSpace = CameraStorageRoom::freeBytes;
 
     int ret = avformat_alloc_output_context2(&format, nullptr, "mp4", fileName.constData());
     if (ret < 0 || !format)
@@ -177,6 +199,7 @@ void CameraMP4Writer::Impl::open()
     ret = avformat_write_header(format, nullptr);
     if (ret < 0)
         throw SetupError(SetupStage::start, averrorText(ret));
+    largestFile = CameraStorageRoom::largestFileSize(path);
 
     const std::size_t bytes = std::size_t(settings.width) * std::size_t(settings.height) * 4;
     buffers.resize(kPoolSize);
@@ -215,6 +238,46 @@ void CameraMP4Writer::Impl::fail(const QString &message, int averror)
     for (int buffer : queued)
         freeBuffers.push_back(buffer);
     queued.clear();
+}
+
+// The file is ended here, while its index still fits: nothing more is taken, and the frames not yet
+// written (queued, inside the encoder, waiting for their duration) are dropped.
+void CameraMP4Writer::Impl::endEarly(Limit reached)
+{
+    for (AVPacket *p : pending)
+        av_packet_free(&p);
+    pending.clear();
+    std::lock_guard lock(mutex);
+    if (status == Status::writing && limit == Limit::none)
+        limit = reached;
+    for (int buffer : queued)
+        freeBuffers.push_back(buffer);
+    queued.clear();
+}
+
+// Whether a packet of `packetBytes` may still go to the file, with room left after it to finish it.
+CameraMP4Writer::Limit CameraMP4Writer::Impl::limitBefore(std::int64_t packetBytes)
+{
+    const std::int64_t position = avio_tell(format->pb);
+    // The write buffer may not have reached the disk yet: count it as still to come.
+    const std::int64_t needed
+        = packetBytes + kIndexBytesPerFrame * (framesWritten + 1) + kFinishingBytes + format->pb->buffer_size;
+    if (largestFile && std::uint64_t(position + needed) > *largestFile)
+        return Limit::fileSize;
+
+    const auto now = std::chrono::steady_clock::now();
+    const auto estimate = [&] { return *freeAtReading - (position - positionAtReading); };
+    if (!freeAtReading || now - readAt >= kFreeSpaceMaxAge || estimate() - needed < kFreeSpaceCloseBytes) {
+        const std::optional<std::uint64_t> free = settings.freeSpace(path);
+        freeAtReading = free ? std::optional(std::int64_t(
+                            std::min<std::uint64_t>(*free, std::numeric_limits<std::int64_t>::max() / 2)))
+                             : std::nullopt;
+        positionAtReading = position;
+        readAt = now;
+    }
+    if (freeAtReading && estimate() < needed)
+        return Limit::diskSpace;
+    return Limit::none;
 }
 
 void CameraMP4Writer::Impl::run()
@@ -331,9 +394,14 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
                 return true;
             it->written = true;
         }
+        if (const Limit reached = limitBefore(p->size); reached != Limit::none) {
+            endEarly(reached);
+            return false;
+        }
         pending.pop_front();
         p->duration = duration;
         p->stream_index = stream->index;
+        const std::int64_t end = p->pts + duration;
         av_packet_rescale_ts(p, codec->time_base, stream->time_base);
         const int ret = av_interleaved_write_frame(format, p);
         av_packet_free(&p);
@@ -344,6 +412,7 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
         {
             std::lock_guard lock(mutex);
             ++framesWritten;
+            writtenEnd = std::max(writtenEnd, end);
         }
         // The oldest frames are needed no more once written: every later packet has a later time.
         while (!timings.empty() && timings.front().written)
@@ -419,10 +488,23 @@ std::int64_t CameraMP4Writer::framesWritten() const
     return d->framesWritten;
 }
 
+double CameraMP4Writer::writtenSeconds() const
+{
+    std::lock_guard lock(d->mutex);
+    return double(d->writtenEnd) / kTimeScale;
+}
+
+CameraMP4Writer::Limit CameraMP4Writer::limitReached() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->limit;
+}
+
 bool CameraMP4Writer::isReadyForMoreMediaData() const
 {
     std::lock_guard lock(d->mutex);
-    return d->status == Status::writing && d->command == Impl::Command::run && !d->freeBuffers.empty();
+    return d->status == Status::writing && d->limit == Limit::none && d->command == Impl::Command::run
+        && !d->freeBuffers.empty();
 }
 
 bool CameraMP4Writer::append(const CameraRecorderFrame &frame)
@@ -440,7 +522,8 @@ bool CameraMP4Writer::append(const CameraRecorderFrame &frame)
     int buffer = -1;
     {
         std::lock_guard lock(d->mutex);
-        if (d->status != Status::writing || d->command != Impl::Command::run || d->freeBuffers.empty())
+        if (d->status != Status::writing || d->limit != Limit::none || d->command != Impl::Command::run
+            || d->freeBuffers.empty())
             return false;
         if (pts <= d->lastQueuedPts)
             return false;

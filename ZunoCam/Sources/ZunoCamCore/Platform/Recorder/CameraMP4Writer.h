@@ -5,7 +5,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 // Writes H.264 (High profile) video without audio into an MP4 file. Frames arrive in real time from
@@ -16,6 +18,12 @@
 // Presentation times come from the capture clock (variable frame rate) and must strictly increase;
 // each packet lasts until the next frame, the last one for one frame at the expected rate.
 //
+// Before each packet goes to the file the writer makes sure the file can still be finished after it:
+// room for the index of every frame must stay free on the disk and below the largest file size
+// allowed. When it would not, the writer stops taking frames, drops what it has not written yet and
+// keeps the rest for `finish`, which writes the index: a full disk or a size limit ends the file
+// early but playable, instead of cutting it without an index.
+//
 // Threading: `append`, `status` and `isReadyForMoreMediaData` may be called from any thread;
 // `finish` and `cancel` block until the writer's thread has ended, so call them off the video queue.
 class CameraMP4Writer {
@@ -23,13 +31,20 @@ public:
     // The numbers appear in the recorder's "status=" text.
     enum class Status { unknown = 0, writing = 1, completed = 2, failed = 3, cancelled = 4 };
 
+    // Free bytes on the file system that holds `path`; none when unknown. Called on the writer's thread.
+    using FreeSpaceReader = std::function<std::optional<std::uint64_t>(const QString &path)>;
+
     struct Settings {
         int width = 0; // even, at least 2
         int height = 0; // even, at least 2
         std::int64_t averageBitRate = 0; // bits per second
         int expectedFrameRate = 30;
         double startTimeSeconds = 0; // capture-clock time at which the file's timeline starts
+        FreeSpaceReader freeSpace = {}; // empty: CameraStorageRoom::freeBytes
     };
+
+    // Why the writer stopped taking frames while the file could still be finished.
+    enum class Limit { none, diskSpace, fileSize };
 
     // Where set-up failed: the file could not be created, the encoder refused the video settings, or
     // the file header could not be written.
@@ -67,12 +82,14 @@ public:
     // After finish(): the index was written and the file closed, so players can open the file, even
     // when writing had failed earlier. Without it the file holds no playable video.
     bool indexWritten() const;
-    // Writing, and a pool buffer is free.
+    // What ended the file early, if anything; the status stays writing until `finish`.
+    Limit limitReached() const;
+    // Writing, within the room, and a pool buffer is free.
     bool isReadyForMoreMediaData() const;
 
     // Queues a copy of the frame's top-left settings-size region (the rest, if the frame is smaller,
-    // is black) at the frame's timestamp. False when the frame is refused: not writing, no free
-    // buffer, no pixels, a time that is not finite, before the start or not after the last one.
+    // is black) at the frame's timestamp. False when the frame is refused: not writing, out of room,
+    // no free buffer, no pixels, a time that is not finite, before the start or not after the last one.
     bool append(const CameraRecorderFrame &frame);
 
     // Encodes what is queued, drains the encoder, writes the index and closes the file; blocks until
@@ -82,7 +99,9 @@ public:
     // Drops what is queued, stops the encoder and closes the file unfinished; blocks until done.
     void cancel();
 
+    // Frames in the file so far, and the media time they cover (from the start to the end of the last).
     std::int64_t framesWritten() const;
+    double writtenSeconds() const;
 
 private:
     struct Impl;
