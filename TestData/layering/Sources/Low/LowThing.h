@@ -1,0 +1,4 @@
+#pragma once
+
+#include "HighThing.h"
+#include <QString>
