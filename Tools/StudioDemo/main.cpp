@@ -1,7 +1,6 @@
-#include "CamStudioQuitGuard.h"
 #include "CamStudioViewModel.h"
 #include "CameraSystemDevices.h"
-#include "ZunoTerminationSignals.h"
+#include "ZunoCamStartup.h"
 #include "ZunoToolCommandLine.h"
 
 #include <QApplication>
@@ -75,11 +74,13 @@ std::unique_ptr<CamStudioViewModel> makeViewModel(const std::function<CamStudioS
     return viewModel;
 }
 
-void timePersist(int count)
+// Times `count` saves into a temporary folder, then quits as the studio does: a document that could not
+// be saved is said. Returns the exit code.
+int timePersist(int count)
 {
     QTemporaryDir folder;
     auto viewModel = makeViewModel([&folder] {
-        CamStudioServices services = CamStudioServices::standard();
+        CamStudioServices services = ZunoCamStartup::services();
         services.store = CamStudioServices::documentStore(std::make_unique<CamScriptStore>(folder.path()));
         return services;
     });
@@ -99,12 +100,15 @@ void timePersist(int count)
              .arg(micros[micros.size() * 95 / 100], 0, 'f', 1)
              .arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1)
              .arg(flushed ? QString() : QStringLiteral(" (not finished)")));
+    return ZunoCamStartup::saveBeforeExit(*viewModel, 0);
 }
 
-void runPrompter(double seconds)
+// Shows the teleprompter for `seconds` (a signal ends it sooner). Returns the exit code.
+int runPrompter(double seconds)
 {
-    auto viewModel = makeViewModel(&CamStudioServices::standard);
+    auto viewModel = makeViewModel(&ZunoCamStartup::services);
     CamStudioViewModel *vm = viewModel.get();
+    ZunoCamStartup startup(*vm);
     QElapsedTimer clock;
     const auto stamp = [&clock] { return QStringLiteral("%1s").arg(clock.nsecsElapsed() / 1e9, 5, 'f', 2); };
     QObject::connect(vm, &CamStudioViewModel::prompterStateChanged, vm, [=] {
@@ -126,20 +130,20 @@ void runPrompter(double seconds)
     clock.start();
     report.start(1000);
     vm->showTeleprompterOverlay();
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(seconds * 1000) + 50, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    QTimer::singleShot(
+        static_cast<int>(seconds * 1000) + 50, Qt::PreciseTimer, vm, [] { QApplication::quit(); });
+    const int code = QApplication::exec();
     vm->hideTeleprompterOverlay();
+    return startup.finish(code);
 }
 
 // Starts the camera, records, and quits through the quit guard after `seconds` (0: on a signal), so
-// the file is finished first. True when the application may return normally.
-bool runRecording(double seconds)
+// the file is finished first. Returns the exit code.
+int runRecording(double seconds)
 {
-    auto viewModel = makeViewModel(&CamStudioServices::standard);
+    auto viewModel = makeViewModel(&ZunoCamStartup::services);
     CamStudioViewModel *vm = viewModel.get();
-    ZunoTerminationSignals terminationSignals;
-    CamStudioQuitGuard guard(*vm, &terminationSignals);
+    ZunoCamStartup startup(*vm);
     QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [vm] {
         if (vm->toastMessage())
             line(QStringLiteral("toast: %1%2")
@@ -169,27 +173,22 @@ bool runRecording(double seconds)
         opening.exec();
     }
     if (!vm->isRecordingVideo())
-        return true;
+        return startup.finish(1);
     if (seconds > 0)
         QTimer::singleShot(
             static_cast<int>(seconds * 1000), Qt::PreciseTimer, vm, [vm] { vm->requestQuit(); });
     else
         line(QStringLiteral("recording; Ctrl+C finishes the file and quits"));
-    QApplication::exec();
-    if (guard.boundExpired()) {
-        vm->flushDocument(std::chrono::seconds(2));
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    return true;
+    return startup.finish(QApplication::exec());
 }
 
 // Serves the studio's LAN remote on `port` until SIGINT or SIGTERM, printing its address and every
-// toast. The port is the teleprompter's setting, saved with the next change the remote makes.
-void runRemote(int port, bool loopback)
+// toast. The port is the teleprompter's setting, saved with the next change the remote makes. Returns
+// the exit code.
+int runRemote(int port, bool loopback)
 {
     auto viewModel = makeViewModel([loopback] {
-        CamStudioServices services = CamStudioServices::standard();
+        CamStudioServices services = ZunoCamStartup::services();
         if (loopback) {
             TeleprompterRemoteServer::Options options;
             options.loopbackOnly = true;
@@ -198,9 +197,7 @@ void runRemote(int port, bool loopback)
         return services;
     });
     CamStudioViewModel *vm = viewModel.get();
-    ZunoTerminationSignals terminationSignals;
-    QObject::connect(
-        &terminationSignals, &ZunoTerminationSignals::terminationRequested, vm, [] { QApplication::quit(); });
+    ZunoCamStartup startup(*vm);
     QObject::connect(vm, &CamStudioViewModel::toastChanged, vm, [vm] {
         if (vm->toastMessage())
             line(QStringLiteral("toast: %1%2")
@@ -216,23 +213,24 @@ void runRemote(int port, bool loopback)
     vm->setTeleprompter(settings);
     vm->startRemoteServer();
     if (!vm->isRemoteServerRunning())
-        return;
+        return startup.finish(1);
     line(QStringLiteral("address: %1").arg(vm->remoteServerURL()));
     if (loopback)
         line(QStringLiteral("loopback only: http://127.0.0.1:%1").arg(port));
-    QApplication::exec();
+    const int code = QApplication::exec();
     vm->stopRemoteServer();
-    vm->flushDocument(std::chrono::seconds(2));
+    return startup.finish(code);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Started and ended as the studio is, so that checks and benchmarks see the studio's behaviour.
+    ZunoCamStartup::prepareProcess();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
     const char *usage
         = "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
           "SECONDS] [--remote PORT [--loopback]]\n"
@@ -246,15 +244,22 @@ int main(int argc, char *argv[])
         std::fputs(usage, stderr);
         return 2;
     }
+    ZunoCamStartup::setApplicationIdentity();
     if (!options.camera.isEmpty())
         qputenv(CameraSystemDevices::kVirtualCameraVariable, options.camera.toLocal8Bit());
+    // Each run ends as the studio's quit does; the first failing one sets the exit code.
+    int code = 0;
+    const auto run = [&code](int result) {
+        if (code == 0)
+            code = result;
+    };
     if (options.remotePort)
-        runRemote(*options.remotePort, options.loopback);
+        run(runRemote(*options.remotePort, options.loopback));
     if (options.recordSeconds)
-        runRecording(*options.recordSeconds);
+        run(runRecording(*options.recordSeconds));
     if (options.persistCount > 0)
-        timePersist(options.persistCount);
+        run(timePersist(options.persistCount));
     if (options.prompterSeconds > 0)
-        runPrompter(options.prompterSeconds);
-    return 0;
+        run(runPrompter(options.prompterSeconds));
+    return code;
 }

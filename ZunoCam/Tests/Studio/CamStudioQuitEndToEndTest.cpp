@@ -1,16 +1,67 @@
-// End to end with the real services: a recording on the virtual camera, ended by SIGTERM, is finished
-// into a playable MP4 before the process exits.
+// End to end with the real services, through StudioDemo, which starts and quits as the studio does: a
+// recording ended by SIGTERM is finished into a playable MP4 before the process exits, and a document
+// that cannot be saved (a file-size limit, a folder that cannot be made) is said at the quit.
 #include "CameraVideoRecorder.h"
 #include "RecorderTestSupport.h"
+#include "RemoteTestClient.h"
+#include "ZunoCamStartup.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+
+#include <sys/resource.h>
+
+namespace {
+
+QString studioDemo()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("StudioDemo"));
+}
+
+// StudioDemo on the offscreen platform with its home, data, cache and temporary folders in `home`.
+void prepare(QProcess &demo, const QTemporaryDir &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral(".cache")));
+    environment.insert(QStringLiteral("TMPDIR"), home.path());
+    demo.setProcessEnvironment(environment);
+}
+
+// Reads standard output until `text` shows up; false when the demo ends or goes quiet first.
+bool readUntil(QProcess &demo, QByteArray &output, const QByteArray &text)
+{
+    while (!output.contains(text)) {
+        if (!demo.waitForReadyRead(30000))
+            return false;
+        output += demo.readAllStandardOutput();
+    }
+    return true;
+}
+
+// The demo ended by itself, with the unsaved document's exit code and a line that says so.
+void expectUnsavedQuit(QProcess &demo)
+{
+    const QByteArray errors = demo.readAllStandardError();
+    ASSERT_EQ(demo.exitStatus(), QProcess::NormalExit) << errors.toStdString();
+    EXPECT_EQ(demo.exitCode(), ZunoCamStartup::kUnsavedExitCode) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("StudioDemo: quitting with unsaved changes: Studio document not saved"))
+        << errors.toStdString();
+}
+
+} // namespace
 
 TEST(StudioQuitEndToEndTest, SigtermDuringARecordingFinishesTheFile)
 {
@@ -22,7 +73,7 @@ TEST(StudioQuitEndToEndTest, SigtermDuringARecordingFinishesTheFile)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     demo.setProcessEnvironment(environment);
     demo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    demo.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("StudioDemo")),
+    demo.start(studioDemo(),
         { QStringLiteral("--camera"), QStringLiteral("pattern"), QStringLiteral("--record"),
             QStringLiteral("0") });
     ASSERT_TRUE(demo.waitForStarted(20000));
@@ -48,4 +99,69 @@ TEST(StudioQuitEndToEndTest, SigtermDuringARecordingFinishesTheFile)
     EXPECT_EQ(probe.height, 720);
     EXPECT_GE(probe.durationSeconds, 2.5);
     EXPECT_LE(probe.durationSeconds, 6.0);
+}
+
+TEST(StudioQuitEndToEndTest, UnderAFileSizeLimitTheSavesFailAndTheQuitSaysSo)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcess demo;
+    prepare(demo, home);
+    demo.setChildProcessModifier([] {
+        // The default action, whatever this test does with the signal: the demo must ignore it itself.
+        std::signal(SIGXFSZ, SIG_DFL);
+        // Room for a few log lines, not for the document.
+        const rlimit limit { 2048, 2048 };
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    demo.start(studioDemo(), { QStringLiteral("--persist"), QStringLiteral("3") });
+    ASSERT_TRUE(demo.waitForFinished(60000));
+    expectUnsavedQuit(demo);
+    EXPECT_TRUE(demo.readAllStandardOutput().contains("persist: 3 saves"));
+
+    // Every log line is whole: the write that reached the limit was cut back, not left torn.
+    QDirIterator logs(
+        home.path(), { QStringLiteral("*.log") }, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    int found = 0;
+    while (logs.hasNext()) {
+        QFile log(logs.next());
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        const QByteArray content = log.readAll();
+        EXPECT_TRUE(content.isEmpty() || content.endsWith('\n')) << log.fileName().toStdString();
+        ++found;
+    }
+    EXPECT_GT(found, 0);
+}
+
+TEST(StudioQuitEndToEndTest, SigtermWithAFailedSaveSaysTheDocumentIsUnsaved)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    // A file where the document's folder belongs: every save fails.
+    const QString documentFolder = home.filePath(QStringLiteral(".local/share/ZunoCam"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(documentFolder).path()));
+    QFile blocker(documentFolder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QProcess demo;
+    prepare(demo, home);
+    const quint16 port = freeLoopbackPort();
+    demo.start(
+        studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
+    ASSERT_TRUE(demo.waitForStarted(20000));
+    QByteArray output;
+    ASSERT_TRUE(readUntil(demo, output, "loopback only")) << output.toStdString();
+
+    // A change from the phone: saved at once, and the save fails.
+    const QByteArray body = R"({"command":"font_up","delta":4})";
+    const HttpAnswer answer = exchange(port,
+        "POST /api/command HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    ASSERT_EQ(answer.status, 200) << answer.head.toStdString();
+    ASSERT_TRUE(readUntil(demo, output, "Could not save your scripts and settings")) << output.toStdString();
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(demo.processId()), SIGTERM), 0);
+    ASSERT_TRUE(demo.waitForFinished(30000));
+    expectUnsavedQuit(demo);
 }

@@ -507,7 +507,7 @@ TEST(ZunoHttpSession, HttpsRedirectsStayOnHttps)
     }
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->kind(), Kind::insecureRedirect);
-    EXPECT_EQ(failure->description(ZunoLanguage::en),
+    EXPECT_EQ(failure->message(),
         QStringLiteral("The server redirected from a secure https address to an insecure http address; the "
                        "redirect was refused."));
     EXPECT_EQ(
@@ -632,17 +632,4 @@ TEST(ZunoHttpSession, LoopbackBypassesTheEnvironmentsProxy)
     localhost.replace("127.0.0.1", "localhost");
     EXPECT_EQ(ZunoHttpSession::shared()->send(requestTo(localhost)).body, "direct");
     EXPECT_TRUE(proxy.connections().empty());
-}
-
-TEST(ZunoHttpError, DescribesEachKindInTheGivenLanguage)
-{
-    const ZunoHttpError other(Kind::other, QStringLiteral("boom"));
-    EXPECT_EQ(other.description(ZunoLanguage::en), QStringLiteral("A network error occurred: boom"));
-    EXPECT_EQ(other.description(ZunoLanguage::tr), QStringLiteral("Bir ağ hatası oluştu: boom"));
-    EXPECT_EQ(ZunoHttpError(Kind::timedOut).description(ZunoLanguage::tr),
-        QStringLiteral("İstek zaman aşımına uğradı."));
-    EXPECT_STREQ(ZunoHttpError(Kind::cancelled).what(), "The request was cancelled.");
-    EXPECT_EQ(ZunoHttpError(Kind::insecureRedirect).description(ZunoLanguage::tr),
-        QStringLiteral("Sunucu güvenli bir https adresinden güvensiz bir http adresine yönlendirdi; "
-                       "yönlendirme reddedildi."));
 }

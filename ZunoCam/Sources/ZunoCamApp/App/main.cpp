@@ -1,28 +1,38 @@
 #include "CamDarkScheme.h"
 #include "CamPlatformPreference.h"
-#include "CamStudioQuitGuard.h"
 #include "CamStudioViewModel.h"
 #include "ZunoCamApp.h"
 #include "ZunoCamDisplayCheck.h"
+#include "ZunoCamStartup.h"
 #include "ZunoCamStudioWindow.h"
 
 #include "ZunoAppActivationDelegate.h"
-#include "ZunoAppInfo.h"
-#include "ZunoFileSizeSignal.h"
 #include "ZunoFonts.h"
 #include "ZunoSingleInstanceService.h"
-#include "ZunoTerminationSignals.h"
+#include "ZunoToolCommandLine.h"
 
 #include <QApplication>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+
+namespace {
+
+const char kUsage[] = "usage: ZunoCam [--help] [Qt options, such as -platform xcb]\n"
+                      "  the camera studio: teleprompter, camera with looks and portrait background,\n"
+                      "  recording, presentation laser and the phone remote, in one window and the tray\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // A file-size limit then fails a write (reported like a full disk) instead of killing the studio.
-    ZunoFileSizeSignal::ignore();
+    ZunoCamStartup::prepareProcess();
+    // Answered before anything needs a display or writes a file.
+    for (int i = 1; i < argc; ++i) {
+        if (zunoIsHelpOption(argv[i])) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     if (const QString reason = zunoMissingDisplayReason(); !reason.isEmpty()) {
         std::fprintf(stderr, "ZunoCam: %s\n", qPrintable(reason));
         return 1;
@@ -30,10 +40,10 @@ int main(int argc, char *argv[])
     // On Wayland through XWayland, so the panels can be placed and kept above; the user's own choice wins.
     CamPlatformPreference::apply();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(ZunoAppInfo::displayName));
-    QApplication::setApplicationVersion(QString::fromUtf8(ZunoAppInfo::shortVersion));
-    QApplication::setOrganizationName(QStringLiteral("Quarnwell"));
-    QApplication::setDesktopFileName(QString::fromUtf8(ZunoAppInfo::bundleIdentifier));
+    // The application object has taken Qt's own options out of argv; every other option is refused.
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, kUsage, {}))
+        return *exitCode;
+    ZunoCamStartup::setApplicationIdentity();
 
     // One studio per session: a second start brings the first one's window back and leaves.
     ZunoSingleInstanceService instance;
@@ -54,10 +64,9 @@ int main(int argc, char *argv[])
 
     // Only the one studio of the session reads the document, opens the services and logs: a second
     // launch has handed over and left above. Destroyed before the application.
-    CamStudioViewModel viewModel(CamStudioServices::standard());
+    CamStudioViewModel viewModel(ZunoCamStartup::services());
     // Every quit (tray, window, signals) waits for a recording to be finished, within a bound.
-    ZunoTerminationSignals terminationSignals;
-    CamStudioQuitGuard quitGuard(viewModel, &terminationSignals);
+    ZunoCamStartup startup(viewModel);
 
     ZunoFonts::applyApplicationFont();
     CamDarkScheme::apply();
@@ -68,13 +77,5 @@ int main(int argc, char *argv[])
     });
     studio.window()->show();
     delegate.applicationDidFinishLaunching();
-    const int code = app.exec();
-    // A save that failed (a full disk since freed) is tried once more; what stays unsaved is logged.
-    viewModel.saveBeforeQuit(std::chrono::seconds(2));
-    if (quitGuard.boundExpired()) {
-        // The recorder's destructor would wait for the stop that ran out of time: leave without it.
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    return code;
+    return startup.finish(app.exec());
 }

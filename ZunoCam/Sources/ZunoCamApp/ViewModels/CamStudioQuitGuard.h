@@ -10,8 +10,9 @@ class ZunoTerminationSignals;
 // Holds the application's quit while a recording runs or is being finished, so the MP4 is never
 // lost: it shows a toast, stops the recording through the view model's normal stop and quits once
 // the file is finished. Bounded: after 10 s it logs and lets the quit through, and boundExpired()
-// then tells main() not to wait for the recorder again. A termination signal asks for the same quit;
-// one that arrives while waiting ends the wait at once. Installed as the application's event filter.
+// then tells the application's end not to wait for the recorder again. A termination signal asks for
+// the same quit; one that arrives while waiting ends the wait at once. Installed as the
+// application's event filter.
 class CamStudioQuitGuard : public QObject {
     Q_OBJECT
 public:

@@ -4,9 +4,6 @@
 #include "CameraDeviceDirectory.h"
 #include "CameraSystemDevices.h"
 #include "CameraVideoRecorder.h"
-#include "FloatingCameraMirrorController.h"
-#include "NotchTeleprompterPanelController.h"
-#include "PresentationLaserOverlayController.h"
 #include "TeleprompterRemoteServer.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
@@ -216,16 +213,6 @@ CamStudioServices CamStudioServices::standard()
     services.hotkeys = globalHotkeys(services.logger);
     services.system = desktopSystem();
     services.clock = CamStudioClock::system();
-    services.panels.makeNotchPanel = [logger = services.logger](CamStudioViewModel &viewModel) {
-        return std::make_unique<NotchTeleprompterPanelController>(viewModel, logger);
-    };
-    services.panels.makeMirrorPanel = [](CamStudioViewModel &viewModel) {
-        return std::make_unique<FloatingCameraMirrorController>(viewModel);
-    };
-    services.panels.makeLaserOverlay
-        = [logger = services.logger](CamStudioViewModel &, std::function<void()> onDismiss) {
-              return std::make_unique<PresentationLaserOverlayController>(std::move(onDismiss), logger);
-          };
     return services;
 }
 

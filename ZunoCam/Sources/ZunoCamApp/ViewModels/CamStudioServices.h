@@ -39,8 +39,8 @@ struct CamStudioServices {
 
     // The real services, made in this order: the "ZunoCam" logger, the document store in its default
     // folder, the system's cameras with the capture service, the recorder, the remote server, the
-    // voice monitor, the hot keys; then the desktop's answers, the system clock and the three overlay
-    // panels (teleprompter, camera mirror, presentation). Needs a QApplication.
+    // voice monitor, the hot keys; then the desktop's answers and the system clock. The overlay panels
+    // are views: the application adds their factory (ZunoCamStartup::services). Needs a QApplication.
     static CamStudioServices standard();
 
     // Real adapters over existing objects, for callers that build part of the bundle themselves.

@@ -217,24 +217,19 @@ bool CamStudioViewModel::flushDocument(std::chrono::milliseconds limit)
     return m_writer->flush(limit);
 }
 
-bool CamStudioViewModel::saveBeforeQuit(std::chrono::milliseconds limit)
+std::optional<QString> CamStudioViewModel::saveBeforeQuit(std::chrono::milliseconds limit)
 {
     m_saveRetryTimer.reset();
     m_writer->retry();
-    if (!m_writer->flush(limit)) {
-        m_services.logger->error(
-            QStringLiteral("Quitting with unsaved changes: the studio document was still being saved after "
-                           "%1 ms")
-                .arg(limit.count()),
-            kLifecycleCategory);
-        return false;
-    }
-    if (const std::optional<QString> reason = m_writer->unsavedReason()) {
+    std::optional<QString> reason;
+    if (!m_writer->flush(limit))
+        reason = QStringLiteral("the studio document was still being saved after %1 ms").arg(limit.count());
+    else
+        reason = m_writer->unsavedReason();
+    if (reason)
         m_services.logger->error(
             QStringLiteral("Quitting with unsaved changes: %1").arg(*reason), kLifecycleCategory);
-        return false;
-    }
-    return true;
+    return reason;
 }
 
 void CamStudioViewModel::handleSaveResult(const CamScriptStore::SaveResult &result)

@@ -121,9 +121,9 @@ public:
     void persist();
     // Waits, at most `limit`, until every saved document is on disk; false when time ran out.
     bool flushDocument(std::chrono::milliseconds limit);
-    // For the quit: tries a failed save once more and waits, at most `limit`. True when the newest
-    // document is on disk; otherwise logs an error line naming the reason and returns false.
-    bool saveBeforeQuit(std::chrono::milliseconds limit);
+    // For the quit: tries a failed save once more and waits, at most `limit`. None when the newest
+    // document is on disk; otherwise why not, also logged as an error line.
+    std::optional<QString> saveBeforeQuit(std::chrono::milliseconds limit);
 
     // Scripts.
     void createNewScript();

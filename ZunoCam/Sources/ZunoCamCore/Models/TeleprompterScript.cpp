@@ -1,6 +1,6 @@
 #include "TeleprompterScript.h"
 
-#include "CamCanonicalText.h"
+#include "ZunoCanonicalText.h"
 
 namespace {
 
@@ -43,6 +43,6 @@ const std::vector<TeleprompterScript> &TeleprompterScript::sampleScripts()
 
 bool operator==(const TeleprompterScript &a, const TeleprompterScript &b)
 {
-    return a.id == b.id && camCanonicallyEqual(a.title, b.title) && camCanonicallyEqual(a.body, b.body)
+    return a.id == b.id && zunoCanonicallyEqual(a.title, b.title) && zunoCanonicallyEqual(a.body, b.body)
         && a.updatedAt == b.updatedAt;
 }

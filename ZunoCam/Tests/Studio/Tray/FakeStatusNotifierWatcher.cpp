@@ -1,6 +1,8 @@
 // A stand-in StatusNotifier watcher with a host, on the session bus: it takes the watcher's name,
 // says a host is there, and prints "registered SERVICE" for each item that registers, then
 // "ready" once it serves. Run by the tray tests as a process of its own.
+#include "ZunoToolCommandLine.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -30,7 +32,7 @@ public slots:
         std::fflush(stdout);
         emit StatusNotifierItemRegistered(item);
     }
-    void RegisterStatusNotifierHost(const QString &) {}
+    void RegisterStatusNotifierHost(const QString &) { }
 
 signals:
     void StatusNotifierItemRegistered(const QString &service);
@@ -44,10 +46,17 @@ private:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const char *usage
+        = "usage: FakeStatusNotifierWatcher\n"
+          "  a stand-in StatusNotifier watcher with a host on the session bus, for the tray tests:\n"
+          "  prints \"ready\" once it serves, then \"registered SERVICE\" for each item\n";
+    if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage, {}))
+        return *exitCode;
     Watcher watcher;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties)
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
+                | QDBusConnection::ExportAllProperties)
         || !bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
         std::fprintf(stderr, "could not serve the watcher: %s\n", qPrintable(bus.lastError().message()));
         return 1;

@@ -156,7 +156,7 @@ TEST_F(PanelX11Test, CompositingFollowsTheSelectionOwnerAndRoundedPanelsAreMaske
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, kWindowWait));
     ASSERT_FALSE(ZunoFloatingPanelWindowHints::isCompositing()) << "the test display runs no compositor";
-    ZunoFloatingPanelWindowHints::applyRoundedShape(&panel, 20);
+    panel.applyRoundedShape(20);
     EXPECT_FALSE(panel.mask().isEmpty());
     EXPECT_FALSE(panel.mask().contains(QPoint(0, 0)));
     EXPECT_FALSE(panel.mask().contains(QPoint(199, 119)));
@@ -171,7 +171,7 @@ TEST_F(PanelX11Test, CompositingFollowsTheSelectionOwnerAndRoundedPanelsAreMaske
     xcb_set_selection_owner(connection, owner, client.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
     xcb_flush(connection);
     EXPECT_TRUE(zunoWaitFor([] { return ZunoFloatingPanelWindowHints::isCompositing(); }));
-    ZunoFloatingPanelWindowHints::applyRoundedShape(&panel, 20);
+    panel.applyRoundedShape(20);
     EXPECT_TRUE(panel.mask().isEmpty());
 
     xcb_destroy_window(connection, owner);

@@ -67,7 +67,7 @@ void FloatingCameraMirrorController::show()
         createPanel();
     m_content->setAutoFaceFraming(m_viewModel.camera().autoFaceFraming);
     m_content->setFrame(m_viewModel.latestCameraFrame());
-    ZunoFloatingPanelWindowHints::applyRoundedShape(m_panel.get(), FloatingMirrorWidgetView::kCornerRadius);
+    m_panel->applyRoundedShape(FloatingMirrorWidgetView::kCornerRadius);
     if (QScreen *screen = ZunoFloatingPanelPlacement::screen())
         m_panel->move(ZunoFloatingPanelPlacement::topCentre(
             screen->geometry(), screen->availableGeometry(), m_panel->size(), kTopOffset));

@@ -95,8 +95,7 @@ void NotchTeleprompterPanelController::updateLayout(const TeleprompterSettings &
     const QSize size = NotchTeleprompterMetrics::panelSize(
         settings, screen ? std::optional(screen->geometry().size()) : std::nullopt);
     m_panel->setFixedSize(size);
-    ZunoFloatingPanelWindowHints::applyRoundedShape(
-        m_panel.get(), NotchTeleprompterContentView::kCornerRadius);
+    m_panel->applyRoundedShape(NotchTeleprompterContentView::kCornerRadius);
     if (!screen)
         return; // no screen: the panel keeps its place
     m_panel->move(ZunoFloatingPanelPlacement::topCentre(

@@ -2,6 +2,7 @@
 
 #include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorText.h"
 #include "ZunoJson.h"
 #include "ZunoText.h"
 
@@ -208,8 +209,9 @@ QString ZunoAgentChatEngine::friendlyErrorMessage(const std::exception &error, Z
     QString description;
     QString english;
     if (const auto *httpError = dynamic_cast<const ZunoHttpError *>(&error)) {
-        description = httpError->description(language);
-        english = httpError->description(ZunoLanguage::en) + QLatin1Char(' ') + httpError->detail();
+        description = ZunoHttpErrorText::description(*httpError, language);
+        english = ZunoHttpErrorText::description(*httpError, ZunoLanguage::en) + QLatin1Char(' ')
+            + httpError->detail();
     } else {
         description = QString::fromUtf8(error.what());
         english = description;

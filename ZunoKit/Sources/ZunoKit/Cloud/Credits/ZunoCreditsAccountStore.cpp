@@ -7,6 +7,7 @@
 #include "ZunoEncodingError.h"
 #include "ZunoFeedbackService.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorText.h"
 #include "ZunoMainThread.h"
 #include "ZunoText.h"
 #include "ZunoWebURL.h"
@@ -53,7 +54,7 @@ std::optional<QString> failureText(std::exception_ptr error)
     } catch (const ZunoHttpError &failure) {
         if (failure.kind() == ZunoHttpError::Kind::cancelled)
             return std::nullopt;
-        return failure.description(ZunoLanguages::current());
+        return ZunoHttpErrorText::description(failure, ZunoLanguages::current());
     } catch (const ZunoDecodingError &failure) {
         return failure.errorDescription();
     } catch (const ZunoEncodingError &failure) {

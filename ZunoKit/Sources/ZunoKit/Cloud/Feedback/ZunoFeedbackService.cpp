@@ -4,6 +4,7 @@
 #include "ZunoDesktopServices.h"
 #include "ZunoGraphemes.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorText.h"
 #include "ZunoMainThread.h"
 #include "ZunoServiceURL.h"
 #include "ZunoText.h"
@@ -315,7 +316,7 @@ ZunoFeedbackReceipt ZunoFeedbackService::submit(const QString &appName, const Zu
         throw ZunoFeedbackError::networkFailure(host,
             error.kind() == ZunoHttpError::Kind::badServerResponse
                 ? QStringLiteral("Invalid HTTP response")
-                : error.description(ZunoLanguages::current()));
+                : ZunoHttpErrorText::description(error, ZunoLanguages::current()));
     }
 
     const nlohmann::json reply = parsedObject(response.body);

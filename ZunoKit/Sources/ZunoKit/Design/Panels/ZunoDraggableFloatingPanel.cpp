@@ -1,5 +1,6 @@
 #include "ZunoDraggableFloatingPanel.h"
 
+#include "ZunoContinuousShape.h"
 #include "ZunoCustomDragTrackingView.h"
 #include "ZunoFloatingPanelWindowHints.h"
 
@@ -36,6 +37,11 @@ ZunoDraggableFloatingPanel::~ZunoDraggableFloatingPanel()
 {
     if (m_pushedClosedHandCursor)
         QGuiApplication::restoreOverrideCursor();
+}
+
+void ZunoDraggableFloatingPanel::applyRoundedShape(qreal radius)
+{
+    ZunoFloatingPanelWindowHints::applyShape(this, ZunoContinuousShape::roundedRect(QRectF(rect()), radius));
 }
 
 void ZunoDraggableFloatingPanel::showEvent(QShowEvent *event)

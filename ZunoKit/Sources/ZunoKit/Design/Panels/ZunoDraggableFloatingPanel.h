@@ -37,6 +37,10 @@ public:
     // press is handled late would start from where the pointer already is).
     std::function<QPoint()> screenMouseLocationProvider;
 
+    // Masks the panel to its continuous rounded shape while nothing composites (see
+    // ZunoFloatingPanelWindowHints::applyShape). Call after each resize.
+    void applyRoundedShape(qreal radius);
+
     // Where a release after a drag is delivered, in window coordinates.
     static constexpr QPoint kSyntheticReleasePosition { -10000, -10000 };
 

@@ -1,5 +1,7 @@
 #include "ZunoFonts.h"
 
+#include "ZunoFontPixelSize.h"
+
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -84,7 +86,7 @@ QFont ZunoFonts::style(ZunoTextStyle style, QFont::Weight weight)
 
 qreal ZunoFonts::size(const QFont &font)
 {
-    return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * 96.0 / 72.0;
+    return zunoFontPixelSize(font);
 }
 
 QStringList ZunoFonts::scriptFallbackFamilies()

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "ZunoLanguage.h"
-
 #include <QString>
 
 #include <exception>
 #include <string>
 
 // Why an HTTP transfer failed. `detail` is the transport's own text (empty where the kind says it all).
+// The user's language is not known down here: `ZunoHttpErrorText` gives the localized description.
 class ZunoHttpError : public std::exception {
 public:
     enum class Kind {
@@ -30,8 +29,9 @@ public:
 
     Kind kind() const { return m_kind; }
     QString detail() const { return m_detail; }
-    QString description(ZunoLanguage language) const;
-    // The description in the language current when the error was made.
+    // The English description, which the localized one translates.
+    QString message() const;
+    // message(), for logs.
     const char *what() const noexcept override { return m_what.c_str(); }
 
 private:

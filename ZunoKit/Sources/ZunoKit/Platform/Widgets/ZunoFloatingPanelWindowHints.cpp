@@ -1,7 +1,5 @@
 #include "ZunoFloatingPanelWindowHints.h"
 
-#include "ZunoContinuousShape.h"
-
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QRegion>
@@ -160,12 +158,11 @@ bool ZunoFloatingPanelWindowHints::isCompositing()
     return owned;
 }
 
-void ZunoFloatingPanelWindowHints::applyRoundedShape(QWidget *panel, double radius)
+void ZunoFloatingPanelWindowHints::applyShape(QWidget *panel, const QPainterPath &shape)
 {
     if (isCompositing()) {
         panel->clearMask();
         return;
     }
-    const QPainterPath shape = ZunoContinuousShape::roundedRect(QRectF(panel->rect()), radius);
     panel->setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class QPainterPath;
 class QWidget;
 
 // The window kit of floating panels: frameless tool windows kept above other windows and on every
@@ -24,9 +25,9 @@ void applyNativeHints(QWidget *panel);
 // Without one, transparent pixels of a translucent window show black.
 bool isCompositing();
 
-// Gives a rounded panel a window mask of its continuous rounded shape when nothing composites, and
-// removes the mask when something does (then the translucent corners show what is behind). Call
+// Gives a shaped panel a window mask of `shape` (in the panel's coordinates) when nothing composites,
+// and removes the mask when something does (then its translucent corners show what is behind). Call
 // after each resize.
-void applyRoundedShape(QWidget *panel, double radius);
+void applyShape(QWidget *panel, const QPainterPath &shape);
 
 } // namespace ZunoFloatingPanelWindowHints

@@ -1,7 +1,7 @@
 #include "ZunoSymbolRegistry.h"
 
 #include "ZunoBundle.h"
-#include "ZunoFonts.h"
+#include "ZunoFontPixelSize.h"
 
 #include <QFile>
 #include <QHash>
@@ -222,7 +222,7 @@ QString ZunoSymbolRegistry::svgPath(const QString &name)
 
 qreal ZunoSymbolRegistry::sideForFont(const QFont &font)
 {
-    return ZunoFonts::size(font) * kSideOverFontSize;
+    return zunoFontPixelSize(font) * kSideOverFontSize;
 }
 
 QImage ZunoSymbolRegistry::image(const QString &name, qreal side, const QColor &color, qreal devicePixelRatio)

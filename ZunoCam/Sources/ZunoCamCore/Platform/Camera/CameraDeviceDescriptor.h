@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CamCanonicalText.h"
+#include "ZunoCanonicalText.h"
 
 #include <QString>
 
@@ -12,6 +12,6 @@ struct CameraDeviceDescriptor {
 
     friend bool operator==(const CameraDeviceDescriptor &a, const CameraDeviceDescriptor &b)
     {
-        return camCanonicallyEqual(a.id, b.id) && camCanonicallyEqual(a.name, b.name);
+        return zunoCanonicallyEqual(a.id, b.id) && zunoCanonicallyEqual(a.name, b.name);
     }
 };
