@@ -12,6 +12,7 @@
 #include "ZunoDesktopServices.h"
 #include "ZunoFakeGateway.h"
 #include "ZunoHttpError.h"
+#include "ZunoHttpErrorText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -119,7 +120,7 @@ QString describe(std::exception_ptr error)
     } catch (const ZunoAIClientError &failure) {
         return failure.errorDescription();
     } catch (const ZunoHttpError &failure) {
-        return failure.description(ZunoLanguages::current());
+        return ZunoHttpErrorText::description(failure, ZunoLanguages::current());
     } catch (const std::exception &failure) {
         return QString::fromUtf8(failure.what());
     }
