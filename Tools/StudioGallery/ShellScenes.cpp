@@ -1,8 +1,10 @@
 #include "ShellScenes.h"
 
 #include "CamStudioFakeServices.h"
+#include "CamStudioRecorderFailureText.h"
 #include "CamStudioTab.h"
 #include "CamStudioViewModel.h"
+#include "CameraRecordingResult.h"
 #include "MenuBarCamPopoverView.h"
 #include "ZunoCamStudioWindow.h"
 #include "ZunoProductPalette.h"
@@ -73,6 +75,14 @@ bool writeLanguage(const QString &folder, ZunoLanguage language)
                                                      : QStringLiteral("No camera found"),
         true);
     ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-toast-error-%1.png").arg(suffix)));
+    // The longest toast, a recording ended early for want of room, at the smallest window.
+    window.resize(window.minimumSize());
+    CameraRecordingResult stoppedEarly;
+    stoppedEarly.url = QStringLiteral("/home/user/Videos/ZunoCam/ZunoCam-20261211-093015-2.mp4");
+    stoppedEarly.ending = CameraRecordingResult::Ending::diskNearlyFull;
+    viewModel.showToast(CamStudioRecorderFailureText::recordingSaved(stoppedEarly, language), true);
+    ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-toast-disk-full-%1.png").arg(suffix)));
+    window.resize(defaultSize);
     viewModel.showTeleprompterOverlay();
     ok &= save(window, QDir(folder).filePath(QStringLiteral("studio-prompter-shown-%1.png").arg(suffix)));
 
