@@ -203,20 +203,21 @@ TEST(ZunoHttpSession, TrickleKeepsASendAliveUntilTheBackstopAndAStreamForGood)
 {
     ZunoFakeHttpServer server;
     server.route("GET", "/trickle", Reply::trickle(60, 100ms));
-    server.route("GET", "/short", Reply::trickle(12, 100ms));
+    server.route("GET", "/short", Reply::trickle(25, 100ms));
 
-    // The time-out is an idle limit: twelve bytes a tenth of a second apart take four times as long.
+    // The time-out is an idle limit: twenty-five bytes a tenth of a second apart take two and a half
+    // times as long. The server runs in this process, so a stall of the process holds its next byte back
+    // too: an idle limit ten times the period leaves 900 ms for one, where three times left only 200.
     ZunoHttpRequest request = requestTo(server.url("/short"));
-    request.timeout = 300ms;
-    EXPECT_EQ(ZunoHttpSession::shared()->send(request).body, QByteArray(12, 'x'));
+    request.timeout = 1s;
+    EXPECT_EQ(ZunoHttpSession::shared()->send(request).body, QByteArray(25, 'x'));
 
-    // The backstop still ends a send that never finishes.
+    // The backstop, never shorter than the idle limit, still ends a send that never finishes.
     request.url = QUrl::fromEncoded(server.url("/trickle"));
     request.totalLimit = 600ms;
     EXPECT_EQ(sendFailure(request), Kind::timedOut);
 
-    // Idle limit ten times the trickle's period; fifteen bytes take far longer than the limit.
-    request.timeout = 1s;
+    // A stream has no backstop: fifteen bytes take longer than it would.
     const StreamRecord record = streamOf(request, 15);
     EXPECT_FALSE(record.failure);
     EXPECT_EQ(record.body, QByteArray(15, 'x'));
