@@ -4,15 +4,24 @@
 #include "ZunoHttpError.h"
 #include "ZunoScopedEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
+#include <fcntl.h>
 #include <future>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 using Reply = ZunoFakeHttpServer::Reply;
@@ -71,6 +80,70 @@ StreamRecord streamOf(const ZunoHttpRequest &request, qsizetype limit = -1, std:
     };
     record.failure = failureOf([&] { ZunoHttpSession::shared()->stream(request, handler, stop); });
     return record;
+}
+
+// Takes every free descriptor number below `count` (raising the soft limit as needed), so that the
+// next socket is numbered `count` or more; gives them back, and the limit, when it goes.
+class DescriptorsBelow {
+public:
+    explicit DescriptorsBelow(int count)
+    {
+        if (::getrlimit(RLIMIT_NOFILE, &m_limit) != 0)
+            return;
+        const rlim_t wanted = static_cast<rlim_t>(count) + 256;
+        if (m_limit.rlim_cur < wanted) {
+            rlimit raised = m_limit;
+            raised.rlim_cur = wanted;
+            raised.rlim_max = std::max(m_limit.rlim_max, wanted);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) != 0)
+                return;
+            m_raised = true;
+        }
+        for (;;) {
+            const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                return;
+            if (fd >= count) {
+                ::close(fd);
+                m_full = true;
+                return;
+            }
+            m_taken.push_back(fd);
+        }
+    }
+    ~DescriptorsBelow()
+    {
+        for (const int fd : m_taken)
+            ::close(fd);
+        if (m_raised)
+            ::setrlimit(RLIMIT_NOFILE, &m_limit);
+    }
+    DescriptorsBelow(const DescriptorsBelow &) = delete;
+    DescriptorsBelow &operator=(const DescriptorsBelow &) = delete;
+
+    bool isFull() const { return m_full; }
+
+private:
+    rlimit m_limit {};
+    bool m_raised = false;
+    bool m_full = false;
+    std::vector<int> m_taken;
+};
+
+// This process's TCP sockets whose peer is 127.0.0.1:`port`.
+std::vector<int> socketsConnectedTo(quint16 port)
+{
+    std::vector<int> found;
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString &name : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const int fd = name.toInt();
+        sockaddr_in peer {};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) == 0 && peer.sin_family == AF_INET
+            && ntohs(peer.sin_port) == port && ntohl(peer.sin_addr.s_addr) == INADDR_LOOPBACK)
+            found.push_back(fd);
+    }
+    return found;
 }
 
 qsizetype indexOfHeader(const ZunoFakeHttpServer::Request &request, const QByteArray &name)
@@ -267,6 +340,37 @@ TEST(ZunoHttpSession, SteadySlowUploadOutlivesItsIdleAndTotalLimitsAndASilentSer
     request.body = QByteArray(64 * 1024, 'u');
     request.timeout = 400ms;
     EXPECT_EQ(sendFailure(request), Kind::timedOut);
+}
+
+// A slow upload's socket numbered past FD_SETSIZE (1024), as in a process with many files open: its
+// send queue still counts as bytes moving.
+TEST(ZunoHttpSession, SlowUploadOnASocketPast1024OutlivesItsIdleLimit)
+{
+    ZunoFakeHttpServer server;
+    server.route("POST", "/upload", Reply::text(200, "ok"));
+    // At most 800 KB/s, as in the steady upload above: curl's count of bytes sent stands still for longer
+    // than the idle limit while the send queue drains.
+    server.setReadPace(4096, 5ms);
+    DescriptorsBelow taken(1100);
+    ASSERT_TRUE(taken.isFull()) << "could not open descriptors up to 1100";
+
+    ZunoHttpSession session;
+    ZunoHttpRequest request = requestTo(server.url("/upload"), "POST");
+    request.body = QByteArray(1024 * 1024, 'u');
+    request.timeout = 800ms;
+    QString failure;
+    try {
+        EXPECT_EQ(session.send(request).body, "ok");
+    } catch (const ZunoHttpError &error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    EXPECT_EQ(failure.toStdString(), "");
+    ASSERT_TRUE(server.waitForRequests(1));
+    EXPECT_EQ(server.requests().back().body.size(), request.body.size());
+    // The session keeps the connection: its socket is the one that was past 1024.
+    const std::vector<int> sockets = socketsConnectedTo(server.port());
+    ASSERT_EQ(sockets.size(), 1u);
+    EXPECT_GE(sockets.front(), 1024);
 }
 
 TEST(ZunoHttpSession, StreamThatFallsSilentTimesOut)

@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <optional>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -12,6 +14,20 @@ constexpr long kMaxConnectionsPerHandle = 8;
 // Handles kept beyond the loans of the moment; more are closed when given back. A burst of threads leaves
 // no more than this many caches behind.
 constexpr std::size_t kMaxIdleHandles = 8;
+
+int noteOpened(void *sockets, curl_socket_t socket, curlsocktype purpose)
+{
+    if (purpose == CURLSOCKTYPE_IPCXN)
+        static_cast<std::vector<int> *>(sockets)->push_back(socket);
+    return CURL_SOCKOPT_OK;
+}
+
+int closeAndForget(void *sockets, curl_socket_t socket)
+{
+    auto &open = *static_cast<std::vector<int> *>(sockets);
+    open.erase(std::remove(open.begin(), open.end(), socket), open.end());
+    return ::close(socket);
+}
 
 } // namespace
 
@@ -33,6 +49,15 @@ ZunoHttpConnectionPool::Loan::~Loan()
 {
     if (m_pool && m_handle.multi)
         m_pool->giveBack(std::move(m_handle), m_origin);
+}
+
+void ZunoHttpConnectionPool::Loan::trackSockets(ZunoCurlEasy *easy) const
+{
+    std::vector<int> *sockets = m_handle.sockets.get();
+    curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, &noteOpened);
+    curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, sockets);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &closeAndForget);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, sockets);
 }
 
 ZunoHttpConnectionPool::~ZunoHttpConnectionPool()
@@ -59,6 +84,7 @@ ZunoHttpConnectionPool::Loan ZunoHttpConnectionPool::lend(const QByteArray &orig
     }
     Loan::Handle handle;
     handle.multi = curl_multi_init();
+    handle.sockets = std::make_unique<std::vector<int>>();
     if (handle.multi)
         curl_multi_setopt(handle.multi, CURLMOPT_MAXCONNECTS, kMaxConnectionsPerHandle);
     return Loan(this, std::move(handle), origin);
@@ -72,16 +98,16 @@ void ZunoHttpConnectionPool::giveBack(Loan::Handle handle, const QByteArray &ori
     if (origins.size() > static_cast<std::size_t>(kMaxConnectionsPerHandle))
         origins.pop_back();
 
-    ZunoCurlMulti *evicted = nullptr;
+    std::optional<Loan::Handle> evicted;
     {
         const std::lock_guard lock(m_mutex);
         m_idle.push_back(std::move(handle));
         if (m_idle.size() > kMaxIdleHandles) {
-            evicted = m_idle.front().multi;
+            evicted = std::move(m_idle.front());
             m_idle.erase(m_idle.begin());
         }
     }
     // Closing its connections may take a moment (TLS goodbyes): outside the lock.
     if (evicted)
-        curl_multi_cleanup(evicted);
+        curl_multi_cleanup(evicted->multi);
 }

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
-// libcurl's multi handle, without its header.
+// libcurl's multi and easy handles, without its header.
 using ZunoCurlMulti = void;
+using ZunoCurlEasy = void;
 
 // The open connections of one HTTP session, kept in libcurl multi handles that are lent to one transfer at
 // a time. libcurl does not support one connection cache used by threads at once, so none is shared: each
@@ -27,6 +29,13 @@ public:
 
         // Null when libcurl could not make one.
         ZunoCurlMulti *multi() const { return m_handle.multi; }
+        // Has every socket `easy` opens for a connection noted in `sockets()` until it closes. Set on each
+        // transfer's handle before it starts: its connections stay with this handle afterwards, and a
+        // later transfer may reuse them.
+        void trackSockets(ZunoCurlEasy *easy) const;
+        // The open sockets of the handle's connections, whatever their numbers (select()'s sets, and so
+        // curl_multi_fdset, stop at FD_SETSIZE).
+        const std::vector<int> &sockets() const { return *m_handle.sockets; }
 
     private:
         friend class ZunoHttpConnectionPool;
@@ -34,6 +43,9 @@ public:
             ZunoCurlMulti *multi = nullptr;
             // The origins it served, latest first.
             std::vector<QByteArray> origins;
+            // Where its connections' sockets are noted; freed only after the multi handle is cleaned up,
+            // which closes them through it.
+            std::unique_ptr<std::vector<int>> sockets;
         };
         Loan(ZunoHttpConnectionPool *pool, Handle handle, QByteArray origin);
 

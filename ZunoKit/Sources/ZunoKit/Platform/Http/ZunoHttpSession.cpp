@@ -8,7 +8,6 @@
 
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
-#include <sys/select.h>
 
 #include <QtGlobal>
 
@@ -16,6 +15,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <vector>
 
 // What the transfers of one session share: DNS answers and TLS sessions through a libcurl share handle,
 // which asks for a lock around each kind of data (one mutex per kind keeps unrelated transfers apart), and
@@ -213,6 +213,7 @@ public:
             CURL *easy;
             ~Attachment() { curl_multi_remove_handle(multi, easy); }
         } attachment { multi, m_easy };
+        loan.trackSockets(m_easy);
         if (curl_multi_add_handle(multi, m_easy) != CURLM_OK)
             throw ZunoHttpError(Kind::other, QStringLiteral("Could not start a transfer"));
 
@@ -238,7 +239,7 @@ public:
             }
             if (m_stopped)
                 throw ZunoHttpError(Kind::cancelled);
-            noteSendQueueProgress(multi);
+            noteSendQueueProgress(loan.sockets());
             // The idle watch: no byte moved either way for the request's time-out.
             const auto idle
                 = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lastActivity.load());
@@ -255,22 +256,14 @@ private:
 
     // Bytes handed to the kernel count as sent when curl writes them, but a large upload then waits in
     // the socket's send queue while the peer takes it: the queue shrinking is bytes moving too. The
-    // multi handle drives this one transfer only, so the sockets it waits on are the transfer's.
-    void noteSendQueueProgress(CURLM *multi)
+    // multi handle drives this one transfer only, so its connections' sockets are this transfer's and
+    // idle ones (whose queues stay empty).
+    void noteSendQueueProgress(const std::vector<int> &sockets)
     {
-        fd_set readable;
-        fd_set writable;
-        fd_set failed;
-        FD_ZERO(&readable);
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        int highest = -1;
-        if (curl_multi_fdset(multi, &readable, &writable, &failed, &highest) != CURLM_OK)
-            return;
         long queued = 0;
-        for (int fd = 0; fd <= highest; ++fd) {
+        for (const int socket : sockets) {
             int bytes = 0;
-            if ((FD_ISSET(fd, &readable) || FD_ISSET(fd, &writable)) && ::ioctl(fd, SIOCOUTQ, &bytes) == 0)
+            if (::ioctl(socket, SIOCOUTQ, &bytes) == 0)
                 queued += bytes;
         }
         if (queued != m_sendQueue) {
