@@ -174,17 +174,12 @@ TEST(ZunoLanguagePicker, UnsupportedSystemLanguagesFollowAsEnglish)
 {
     ZunoTestHome home;
     SystemLanguages system("fil:sr_Latn", "fil_PH.UTF-8");
-    const ZunoLanguage resolved = ZunoLanguages::resolve(QLocale::system().uiLanguages());
     Journal journal;
     ZunoLanguagePicker picker(std::nullopt, ZunoLanguage::en, false, journal.handler(false));
-    EXPECT_EQ(
-        picker.comboBox()->itemText(0), QStringLiteral("System Language (") + nativeName(resolved) + ")");
+    EXPECT_EQ(picker.comboBox()->itemText(0).toStdString(), "System Language (English)");
     picker.chooseSystem();
-    EXPECT_EQ(journal.events.value(1), QStringLiteral("selected ") + rawValue(resolved) + " stored system");
-    if (resolved != ZunoLanguage::en)
-        GTEST_SKIP() << "Qt's own system locale names a supported language: "
-                     << qPrintable(rawValue(resolved));
-    EXPECT_EQ(picker.comboBox()->itemText(0), QStringLiteral("System Language (English)"));
+    EXPECT_EQ(journal.events.value(1).toStdString(), "selected en stored system");
+    EXPECT_EQ(picker.comboBox()->itemText(0).toStdString(), "System Language (English)");
 }
 
 TEST(ZunoLanguagePicker, WithoutTitleItStaysBetween190And260Wide)

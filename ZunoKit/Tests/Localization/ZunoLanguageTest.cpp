@@ -176,10 +176,36 @@ TEST(ZunoLanguage, FollowsTheSystemWhenNothingIsStored)
         EXPECT_EQ(ZunoLanguages::systemPreferredLanguages().value(0), "ja_JP");
         EXPECT_EQ(ZunoLanguages::current(), ZunoLanguage::ja);
     }
-    // Only unsupported languages in the environment: Qt's system list decides, then English.
+    // Only unsupported languages: English.
     {
         LocaleEnvironment inner("fil:sr_Latn", "fil_PH.UTF-8");
-        EXPECT_EQ(ZunoLanguages::systemResolved(), ZunoLanguages::resolve(QLocale::system().uiLanguages()));
+        EXPECT_EQ(ZunoLanguages::systemResolved(), ZunoLanguage::en)
+            << ZunoLanguages::systemPreferredLanguages().join(',').toStdString();
+    }
+}
+
+// The system's languages are read afresh at every access: a change shows at the next one, whatever an
+// earlier read saw (Qt's own list is read once a process).
+TEST(ZunoLanguage, ChangedSystemLanguagesShowAtTheNextAccess)
+{
+    ZunoTestHome home;
+    const struct {
+        const char *language;
+        const char *lcAll;
+        const char *lang;
+        ZunoLanguage expected;
+    } steps[] = {
+        { "de", "de_DE.UTF-8", "", ZunoLanguage::de },
+        { "fil:sr_Latn", "fil_PH.UTF-8", "", ZunoLanguage::en },
+        { "", "", "fr_FR.UTF-8", ZunoLanguage::fr },
+        { "", "C.UTF-8", "", ZunoLanguage::en },
+        { "ja", "", "", ZunoLanguage::ja },
+    };
+    for (const auto &step : steps) {
+        LocaleEnvironment env(step.language, step.lcAll, "", step.lang);
+        EXPECT_EQ(ZunoLanguages::systemResolved(), step.expected)
+            << step.language << " / " << step.lcAll << " / " << step.lang << ": "
+            << ZunoLanguages::systemPreferredLanguages().join(',').toStdString();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ZunoBookmarkData.h"
 #include "ZunoScopedAccess.h"
 #include "ZunoTestHome.h"
+#include "ZunoWithoutFileOverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <system_error>
 #include <unistd.h>
@@ -211,16 +213,30 @@ TEST_F(ZunoSecurityBookmarkStoreTest, StartAccessingAllReturnsEveryResolvableIte
     EXPECT_EQ(ZunoScopedAccess::activeCount(fresh), 0);
 }
 
+// Access cannot start to a file this process may not read. Root reads past file modes, so the calls
+// run on a thread that has given that up.
 TEST_F(ZunoSecurityBookmarkStoreTest, AccessThatCannotStartIsReturnedButNotRecorded)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root, which may read any file: no access can fail to start";
     const QString file = homeFile(QStringLiteral("locked"));
     store.saveBookmark(file);
-    QFile::setPermissions(file, QFile::WriteOwner);
-    EXPECT_EQ(store.startAccessing(file), std::optional(file));
-    EXPECT_EQ(store.startAccessingAllSavedBookmarks(), QStringList { file });
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::WriteOwner));
+    int accessError = 0;
+    std::optional<QString> started;
+    QStringList startedAll;
+    ASSERT_TRUE(zunoRunWithoutFileOverride([&] {
+        if (::access(QFile::encodeName(file).constData(), R_OK) != 0)
+            accessError = errno;
+        started = store.startAccessing(file);
+        startedAll = store.startAccessingAllSavedBookmarks();
+    }));
+    ASSERT_EQ(accessError, EACCES) << "the file must be unreadable to the calls";
+    EXPECT_EQ(started, std::optional(file));
+    EXPECT_EQ(startedAll, QStringList { file });
     EXPECT_EQ(ZunoScopedAccess::activeCount(file), 0);
+    // Readable again, the same store starts it: nothing of the refusal was kept.
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(store.startAccessing(file), std::optional(file));
+    EXPECT_EQ(ZunoScopedAccess::activeCount(file), 1);
 }
 
 TEST_F(ZunoSecurityBookmarkStoreTest, RemoveStopsAccessAndDeletesBothKeyForms)

@@ -228,8 +228,8 @@ QStringList systemPreferredLanguages()
             break;
         }
     }
-    for (const QString &tag : QLocale::system().uiLanguages())
-        add(localeTag(tag));
+    // Not Qt's system list: on Linux it comes from these same variables but is read once a process, so a
+    // change would never show.
     return tags;
 }
 

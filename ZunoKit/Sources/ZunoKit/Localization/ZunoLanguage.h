@@ -81,7 +81,7 @@ std::optional<ZunoLanguage> match(const QString &tag);
 ZunoLanguage resolve(const QStringList &tags);
 
 // The system's preferred languages, most preferred first: LANGUAGE (a colon-separated list), then the
-// first set of LC_ALL, LC_MESSAGES and LANG, then Qt's system UI languages.
+// first set of LC_ALL, LC_MESSAGES and LANG. Read afresh at every call.
 QStringList systemPreferredLanguages();
 // The first supported system language; English when none is.
 ZunoLanguage systemResolved();
@@ -105,7 +105,7 @@ void applyFollowSystem(const std::function<void()> &apply);
 // to the system-resolved one. Never throws.
 ZunoLanguage decode(const nlohmann::json &value);
 
-}  // namespace ZunoLanguages
+} // namespace ZunoLanguages
 
 QString rawValue(ZunoLanguage language);
 inline QString id(ZunoLanguage language)
@@ -152,7 +152,10 @@ public:
     bool operator==(const ZunoLanguageSelection &) const = default;
 
 private:
-    explicit ZunoLanguageSelection(std::optional<ZunoLanguage> language) : m_language(language) {}
+    explicit ZunoLanguageSelection(std::optional<ZunoLanguage> language)
+        : m_language(language)
+    {
+    }
     std::optional<ZunoLanguage> m_language;
 };
 
@@ -162,7 +165,6 @@ inline std::size_t qHash(const ZunoLanguageSelection &selection, std::size_t see
     return ::qHash(language ? static_cast<int>(*language) : -1, seed);
 }
 
-template <>
-struct std::hash<ZunoLanguageSelection> {
+template <> struct std::hash<ZunoLanguageSelection> {
     std::size_t operator()(const ZunoLanguageSelection &selection) const noexcept { return qHash(selection); }
 };
