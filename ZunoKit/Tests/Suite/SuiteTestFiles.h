@@ -8,6 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Texts in failure messages as text, not as bytes.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Writes a file of the test's, with its folders; `executable` gives it the owner's execute bit.
 inline void writeFile(const QString &path, const QByteArray &content, bool executable = false)
 {
