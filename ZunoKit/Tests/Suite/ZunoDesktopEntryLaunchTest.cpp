@@ -9,10 +9,10 @@
 #include "ZunoSuiteCommandBus.h"
 #include "ZunoTestHome.h"
 #include "ZunoText.h"
+#include "ZunoWaitUntil.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -124,7 +124,7 @@ TEST(ZunoDesktopEntryLaunch, ACommandCountsAsDispatchedOnlyWhenTheProgramCameUp)
         const QFuture<ZunoSuiteCommandResult> future
             = bus.execute(ZunoSuiteCommandKind::mailCompose, ZunoSuiteApp::zunoCam, ZunoSuiteApp::zunoMail,
                 std::nullopt, std::nullopt, std::nullopt, true, false);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, kWait));
+        ASSERT_TRUE(waitUntil([&] { return future.isFinished(); }, kWait, "the command's result"));
         const ZunoSuiteCommandResult result = future.result();
         EXPECT_EQ(result.transport, ZunoSuiteCommandTransport::guiLaunch());
         if (test.failure) {
