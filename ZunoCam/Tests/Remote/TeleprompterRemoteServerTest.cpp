@@ -974,6 +974,7 @@ TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginOrNamingTwoHostsAreRefus
         QByteArray origin; // empty: no Origin line
         int status;
         QByteArray secondHost = {}; // a second Host line after the Origin
+        QByteArray afterHost = {}; // raw lines right after the (first) Host line
     };
     const Case cases[] = {
         { "POST", own, "http://" + own, 200 }, // the page itself
@@ -992,15 +993,24 @@ TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginOrNamingTwoHostsAreRefus
         { "POST", own, "", 400, "evil.example" },
         { "POST", own, "", 400, own },
         { "POST", "evil.example", "http://" + own, 400, own },
+        // Lines a proxy in front may read otherwise: a Host folded onto the next line, a line without
+        // a colon, a name that is empty or ends in white space. Refused, never skipped.
+        { "POST", own, "", 400, {}, " evil.example\r\n" },
+        { "POST", own, "", 400, {}, "\tevil.example\r\n" },
+        { "POST", own, "", 400, {}, "Garbage\r\n" },
+        { "POST", own, "", 400, {}, ": x\r\n" },
+        { "POST", own, "", 400, {}, "X-Note : x\r\n" },
     };
     int expectedApplied = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(
-            (c.method + " Host " + c.host + " Origin " + c.origin + " Host " + c.secondHost).toStdString());
+        SCOPED_TRACE((c.method + " Host " + c.host + " Origin " + c.origin + " Host " + c.secondHost
+            + " Lines " + c.afterHost.toPercentEncoding())
+                         .toStdString());
         QByteArray request
             = c.method + (c.method == "GET" ? " /api/state" : " /api/command") + " HTTP/1.1\r\n";
         if (!c.host.isEmpty())
             request += "Host: " + c.host + "\r\n";
+        request += c.afterHost;
         if (!c.origin.isEmpty())
             request += "Origin: " + c.origin + "\r\n";
         if (!c.secondHost.isEmpty())
