@@ -118,6 +118,24 @@ TEST(ZunoAppActivationDelegate, StudioWindowComesForwardAfterLaunchNotDuringIt)
     EXPECT_EQ(QGuiApplication::focusWindow(), studio->windowHandle());
 }
 
+// The bring-forward after launch is the delegate's: one gone before the delay does nothing (nor in a
+// later test of the same process).
+TEST(ZunoAppActivationDelegate, ADelegateGoneBeforeTheDelayBringsNothingForward)
+{
+    ZunoTestHome home;
+    auto studio = shownWindow();
+    auto other = shownWindow();
+    other->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == other->windowHandle(); },
+        kWindowWait, "the other window to take the focus"));
+    {
+        ZunoAppActivationDelegate delegate(bundleWith({ { "CFBundleName", "ProbeLaunchGone" } }));
+        delegate.applicationDidFinishLaunching();
+    }
+    EXPECT_FALSE(waitUntil([&] { return QGuiApplication::focusWindow() == studio->windowHandle(); },
+        10 * ZunoAppActivationDelegate::kActivationDelayMs, "the studio window to come forward"));
+}
+
 TEST(ZunoAppActivationDelegate, MinimisedStudioWindowIsRestoredAndActivated)
 {
     auto panel = shownWindow(Qt::Tool);
