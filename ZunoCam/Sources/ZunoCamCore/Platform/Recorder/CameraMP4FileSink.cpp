@@ -17,6 +17,8 @@ extern "C" {
 namespace {
 
 constexpr int kBufferBytes = 64 * 1024;
+constexpr std::uint8_t kHiddenType[4] = { 'f', 'r', 'e', 'e' };
+constexpr std::uint8_t kFragmentType[4] = { 'm', 'o', 'o', 'f' };
 // Whole fragments reach the disk at least this often; a kill needs no sync (the page cache stays),
 // a power cut does.
 constexpr auto kSyncInterval = std::chrono::seconds(5);
@@ -82,10 +84,35 @@ int CameraMP4FileSink::take(const std::uint8_t *data, std::size_t size)
     }
     if (size == 0)
         return 0;
-    if (const int error = writeAll(data, size, m_size))
+
+    // A fragment's box goes to the file as a `free` box until all its media data is there: a file
+    // cut in the middle of a fragment then ends in boxes players skip, not in one that promises
+    // frames it does not hold.
+    const std::uint64_t at = m_size;
+    m_fragments.feed(data, size, at);
+    std::vector<std::uint8_t> copy;
+    for (const std::uint64_t start : m_fragments.takeFragmentStarts()) {
+        const std::uint64_t type = start + 4;
+        m_hiddenTypes.push_back(type);
+        for (std::uint64_t i = 0; i < 4; ++i) {
+            if (type + i < at) {
+                if (const int error = writeAll(kHiddenType + i, 1, type + i))
+                    return m_error = error;
+            } else if (type + i < at + size) {
+                if (copy.empty())
+                    copy.assign(data, data + size);
+                copy[type + i - at] = kHiddenType[i];
+            }
+        }
+    }
+    if (const int error = writeAll(copy.empty() ? data : copy.data(), size, at))
         return m_error = error;
-    m_fragments.feed(data, size, m_size);
     m_size += size;
+    while (!m_hiddenTypes.empty() && m_fragments.wholeEnd() > m_hiddenTypes.front()) {
+        if (const int error = writeAll(kFragmentType, 4, m_hiddenTypes.front()))
+            return m_error = error;
+        m_hiddenTypes.pop_front();
+    }
 
     const auto now = std::chrono::steady_clock::now();
     if (m_fragments.wholeEnd() > m_syncedEnd && now - m_syncedAt >= kSyncInterval) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 
 struct AVIOContext;
 
@@ -72,6 +73,8 @@ private:
     std::vector<std::uint8_t> m_muxerFileType;
     bool m_headerWritten = false;
     CameraMP4FragmentScanner m_fragments;
+    // Type fields of fragment boxes written as `free`, until their fragment is whole.
+    std::deque<std::uint64_t> m_hiddenTypes;
     std::uint64_t m_syncedEnd = 0;
     std::chrono::steady_clock::time_point m_syncedAt;
     bool m_indexed = false;

@@ -3,6 +3,7 @@
 #include "CameraMP4BoxReader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -62,6 +63,8 @@ bool CameraMP4FragmentScanner::feed(const std::uint8_t *data, std::size_t size, 
             m_boxSize = boxSize;
             m_boxSeen = m_header.size();
             m_box.clear();
+            if (m_boxType == kFragment)
+                m_fragmentStarts.push_back(m_boxStart);
             if (m_boxType == kMovie || m_boxType == kFragment) {
                 if (boxSize > kLargestKeptBox) {
                     m_failed = true;
@@ -263,4 +266,9 @@ bool CameraMP4FragmentScanner::commitFragment(std::uint64_t payloadStart, std::u
     m_fragmentSamples.clear();
     m_pendingFragment = false;
     return true;
+}
+
+std::vector<std::uint64_t> CameraMP4FragmentScanner::takeFragmentStarts()
+{
+    return std::exchange(m_fragmentStarts, {});
 }

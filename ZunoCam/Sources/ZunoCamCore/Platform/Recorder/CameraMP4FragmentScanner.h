@@ -26,6 +26,9 @@ public:
     std::uint64_t wholeEnd() const { return m_wholeEnd; }
     // Media data bytes fed so far, whole fragments or not.
     std::uint64_t mediaBytes() const { return m_mediaBytes; }
+    // File offsets of the `moof` boxes whose headers were fed since the last call. A fragment is
+    // whole once `wholeEnd()` has passed its start.
+    std::vector<std::uint64_t> takeFragmentStarts();
 
 private:
     struct Defaults {
@@ -61,4 +64,5 @@ private:
     std::uint64_t m_firstDecodeTime = 0;
     std::uint64_t m_wholeEnd = 0;
     std::uint64_t m_mediaBytes = 0;
+    std::vector<std::uint64_t> m_fragmentStarts;
 };
