@@ -143,7 +143,8 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
 
     const quint16 port = freeLoopbackPort();
     const QString url = server.start(port);
-    EXPECT_EQ(url, TeleprompterRemoteProtocol::buildRemoteURL(port));
+    // Listening on 127.0.0.1 only, it shows that address and no other.
+    EXPECT_EQ(url, QStringLiteral("http://127.0.0.1:%1").arg(port));
     EXPECT_TRUE(server.isRunning());
     EXPECT_EQ(server.remoteURLString(), url);
     EXPECT_EQ(server.boundPort(), port);
@@ -157,6 +158,18 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
     server.stop(false);
     EXPECT_EQ(events.count(Event::Kind::stopped), 1);
     EXPECT_FALSE(RawClient(port).isConnected());
+}
+
+// The address shown is where the server can be reached: this computer's LAN address for a server on
+// every interface, 127.0.0.1 for one on loopback only (a machine with a LAN address tells them apart).
+TEST(TeleprompterRemoteServer, ShowsTheAddressItServes)
+{
+    const TeleprompterRemoteServer loopbackOnly(nullptr, loopback());
+    const TeleprompterRemoteServer everywhere(nullptr);
+    for (const quint16 port : { quint16(1024), quint16(8791), quint16(65535) }) {
+        EXPECT_EQ(loopbackOnly.addressFor(port), QStringLiteral("http://127.0.0.1:%1").arg(port));
+        EXPECT_EQ(everywhere.addressFor(port), TeleprompterRemoteProtocol::buildRemoteURL(port));
+    }
 }
 
 TEST(TeleprompterRemoteServer, LowestUserPortIsAccepted)
@@ -196,7 +209,7 @@ TEST(TeleprompterRemoteServer, RestartIsSilentAndStaleListenerEventsAreIgnored)
     EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
 
     // Restarting on the same port rebinds it at once.
-    EXPECT_EQ(running.server.start(third), TeleprompterRemoteProtocol::buildRemoteURL(third));
+    EXPECT_EQ(running.server.start(third), QStringLiteral("http://127.0.0.1:%1").arg(third));
     EXPECT_TRUE(waitUntil([&] {
         int started = 0;
         for (const Event &event : running.events.events())
