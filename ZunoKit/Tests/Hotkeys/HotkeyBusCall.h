@@ -7,9 +7,12 @@
 #include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
 
+#include <gtest/gtest.h>
+
 // Calls a method of this process's hot-key object through the bus daemon, from a second connection,
 // as a desktop shortcut's command does. The main loop keeps running while the call is under way, so
-// the object (served on the main thread) can answer.
+// the object (served on the main thread) can answer. A call that gets no answer within 5 s, or an
+// error for one, fails the test: a missing reply must not read as a "false" one.
 inline QDBusMessage callHotkeyBus(const QString &method, const QVariantList &arguments)
 {
     QDBusConnection caller = QDBusConnection::connectToBus(
@@ -19,7 +22,12 @@ inline QDBusMessage callHotkeyBus(const QString &method, const QVariantList &arg
     message.setArguments(arguments);
     QDBusPendingCallWatcher watcher(caller.asyncCall(message, 5000));
     QSignalSpy finished(&watcher, &QDBusPendingCallWatcher::finished);
-    if (!watcher.isFinished())
-        finished.wait(5000);
-    return watcher.reply();
+    if (!watcher.isFinished() && !finished.wait(5000)) {
+        ADD_FAILURE() << method.toStdString() << " got no reply within 5 s";
+        return {};
+    }
+    const QDBusMessage reply = watcher.reply();
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
+        << method.toStdString() << ": " << reply.errorMessage().toStdString();
+    return reply;
 }
