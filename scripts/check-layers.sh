@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fails, naming the file and the line, when a source file includes a header of a higher layer than its
-# own. The layers and their order are in scripts/layers.txt. Headers are included by file name alone,
-# so a name is looked up among the headers of every layer; a name found in none (Qt, the standard
-# library, a library's) is not ours and is skipped. Tests and Tools are not read: they sit above
-# everything they include.
+# own. The layers and their order are in scripts/layers.txt. Both forms are read, "Name.h" and
+# <Name.h>: every layer folder is on the include path, so either finds our headers. A name is looked up
+# among the headers of every layer (a name with folders, by the end of a header's path); a name found
+# in none (Qt, the standard library, a library's) is not ours and is skipped. Tests and Tools are not
+# read: they sit above everything they include.
 #   scripts/check-layers.sh [ROOT [LAYERS]]   (defaults: this repository and scripts/layers.txt; LAYERS
 #   is read from ROOT)
 set -uo pipefail
@@ -38,7 +39,8 @@ sources=$(find $tops -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.cpp.in'
 {
     printf '%s\n' "$folders" | sed 's/^/L /'
     printf '%s\n' "$sources" | sed 's/^/F /'
-    grep -nH -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' $sources | sed 's/^/I /'
+    # grep finding no include at all is no failure.
+    { grep -nH -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' $sources || [ $? -eq 1 ]; } | sed 's/^/I /'
 } | awk '
 # The layer of a path: the longest layer folder it lies in.
 function layerOf(path,    best, length_, f) {
@@ -62,17 +64,29 @@ $1 == "F" {
 $1 == "I" {
     line = substr($0, 3)
     split(line, pieces, ":"); file = pieces[1]; number = pieces[2]
-    match(line, /"[^"]+"/); name = substr(line, RSTART + 1, RLENGTH - 2)
-    includes[++count] = file SUBSEP number SUBSEP name
+    # The name as written, with its quotes or angle brackets.
+    text = substr(line, length(file) + length(number) + 3)
+    if (!match(text, /"[^"]+"|<[^>]+>/)) next
+    includes[++count] = file SUBSEP number SUBSEP substr(text, RSTART, RLENGTH)
+}
+# The header of ours that an include name finds, or "" for none.
+function headerOf(name,    n, parts, base, suffix, h) {
+    while (name ~ /^\.\.?\//) sub(/^\.\.?\//, "", name)
+    n = split(name, parts, "/"); base = parts[n]
+    if (!(base in header)) return ""
+    if (n == 1) return header[base]
+    suffix = "/" name
+    h = header[base]
+    return substr(h, length(h) - length(suffix) + 1) == suffix ? h : ""
 }
 END {
     for (i = 1; i <= count; ++i) {
-        split(includes[i], item, SUBSEP); file = item[1]; number = item[2]; name = item[3]
-        n = split(name, parts, "/"); base = parts[n]
-        if (!(base in header)) continue
-        from = fileFolder[file]; to = fileFolder[header[base]]
+        split(includes[i], item, SUBSEP); file = item[1]; number = item[2]; written = item[3]
+        target = headerOf(substr(written, 2, length(written) - 2))
+        if (target == "") continue
+        from = fileFolder[file]; to = fileFolder[target]
         if (rankOf[to] + 0 > rankOf[from] + 0) {
-            printf "%s:%s: includes \"%s\" (%s, layer %s) from layer %s\n", file, number, name, header[base], nameOf[to], nameOf[from]
+            printf "%s:%s: includes %s (%s, layer %s) from layer %s\n", file, number, written, target, nameOf[to], nameOf[from]
             ++upward
         }
     }

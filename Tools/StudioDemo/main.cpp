@@ -215,8 +215,6 @@ int runRemote(int port, bool loopback)
     if (!vm->isRemoteServerRunning())
         return startup.finish(1);
     line(QStringLiteral("address: %1").arg(vm->remoteServerURL()));
-    if (loopback)
-        line(QStringLiteral("loopback only: http://127.0.0.1:%1").arg(port));
     const int code = QApplication::exec();
     vm->stopRemoteServer();
     return startup.finish(code);

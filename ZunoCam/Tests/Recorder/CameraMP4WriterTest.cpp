@@ -178,3 +178,71 @@ TEST(CameraMP4Writer, FramesOfAnotherSizeAreCutOrPaddedToTheFileSize)
     EXPECT_EQ(probe.width, 320);
     EXPECT_EQ(probe.packets, 2);
 }
+
+// Stopped normally, the file is an ordinary MP4: one media data box and one index after it, with the
+// frame count in its header; the fragments it was written as are hidden inside the media data.
+TEST(CameraMP4Writer, FinishedFileIsAnOrdinaryMP4)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ordinary.mp4");
+    SyntheticFrames frames(320, 240);
+    {
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 7.0 });
+        for (int i = 0; i < 100; ++i) // several fragments of a second
+            ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, 7.0 + i / 30.0))) << i;
+        ASSERT_EQ(writer.finish(), CameraMP4Writer::Status::completed) << writer.errorMessage().toStdString();
+        EXPECT_TRUE(writer.indexWritten());
+        EXPECT_TRUE(writer.playable());
+        EXPECT_EQ(writer.framesWritten(), 100);
+        EXPECT_NEAR(writer.writtenSeconds(), 100 / 30.0, 1e-4);
+    }
+
+    EXPECT_EQ(topLevelBoxes(path).join(' ').toStdString(), "ftyp free mdat moov");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(32).mid(8), QByteArray("isom\0\0\x02\0isomiso2avc1mp41", 24))
+        << "file type and brands";
+    const RecorderProbe probe = probeRecording(path, 0, 0);
+    ASSERT_TRUE(probe.opened);
+    expectHighProfileBt709(probe, 320, 240, 100, 100 / 30.0, 0.001);
+    EXPECT_EQ(probe.headerFrames, 100);
+    EXPECT_EQ(probe.colorRange, "tv");
+    int errors = -1;
+    const std::vector<double> times = decodedPictureTimes(path, &errors);
+    EXPECT_EQ(errors, 0);
+    ASSERT_EQ(times.size(), 100u);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], i / 30.0, 1e-3) << i;
+}
+
+// Until it is finished the file is fragmented, every fragment with its own index: a writer that
+// never finishes (cancelled here, as a crash would leave it) leaves every whole fragment playable.
+TEST(CameraMP4Writer, UnfinishedFilePlaysUpToItsLastWholeFragment)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("unfinished.mp4");
+    SyntheticFrames frames(320, 240);
+    {
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 0 });
+        for (int i = 0; i < 75; ++i)
+            ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, i / 30.0))) << i;
+        // The fragment that ends at two seconds is written once a frame past it has been encoded.
+        for (int wait = 0; wait < 2000 && topLevelBoxes(path).count("moof") < 2; ++wait)
+            QThread::msleep(5);
+        writer.cancel();
+        EXPECT_FALSE(writer.indexWritten());
+    }
+
+    const QStringList boxes = topLevelBoxes(path);
+    ASSERT_GE(boxes.size(), 5) << boxes.join(' ').toStdString();
+    EXPECT_EQ(boxes.mid(0, 5).join(' ').toStdString(), "ftyp free moov moof mdat");
+    EXPECT_EQ(boxes.count("moov"), 1);
+    EXPECT_GE(boxes.count("moof"), 2);
+    int errors = -1;
+    const std::vector<double> times = decodedPictureTimes(path, &errors);
+    EXPECT_EQ(errors, 0);
+    EXPECT_GE(times.size(), 60u) << "two whole fragments";
+    EXPECT_LT(times.size(), 75u);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], i / 30.0, 1e-3) << i;
+}

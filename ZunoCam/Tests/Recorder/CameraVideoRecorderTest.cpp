@@ -20,6 +20,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 namespace {
 
@@ -528,7 +529,13 @@ TEST_F(CameraVideoRecorderTest, NearlyFullDiskEndsTheRecordingWithAPlayableFile)
                 std::lock_guard lock(askedLock);
                 asked << path;
             }
-            return std::uint64_t(std::max<std::int64_t>(0, row.capacity - QFileInfo(path).size()));
+            // Blocks the file holds beyond its end are taken, as a file system counts them.
+            struct stat info { };
+            const std::int64_t held = ::stat(QFile::encodeName(path).constData(), &info) == 0
+                ? std::int64_t(info.st_blocks) * 512
+                : 0;
+            return std::uint64_t(std::max<std::int64_t>(
+                0, row.capacity - std::max<std::int64_t>(held, QFileInfo(path).size())));
         };
         SnapshotLog snapshots;
         CameraVideoRecorder recorder(m_logs, freeSpace);
@@ -603,40 +610,73 @@ TEST_F(CameraVideoRecorderTest, FileSizeLimitEndsTheRecordingBelowIt)
     EXPECT_TRUE(recorderLines().filter(QRegularExpression("^error\\|")).isEmpty());
 }
 
-// A write that fails anyway ends the recording at once, and the file is left where it is, said to be
-// kept but perhaps unplayable. Here the file-size limit drops below the file after its writer read it.
+// A write that fails anyway ends the recording at once. The file is written in fragments, each
+// playable on its own: whole fragments are kept and play; a file without one holds nothing and goes.
+// Here the file-size limit drops below the file after its writer read it.
 TEST_F(CameraVideoRecorderTest, WriteFailureEndsTheRecordingAndKeepsTheFile)
 {
-    SyntheticFrames frames(640, 480);
-    const QString url = m_recorder.startRecording(folder(), kStart);
-    ASSERT_TRUE(appendEventually(m_recorder, frames.frame(0, 10)));
-    ZunoFileSizeLimit limit(64 * 1024);
-    ASSERT_TRUE(limit.isActive());
-    const int taken = 1 + recordUntilItStops(m_recorder, frames, 900, 1);
-    ASSERT_LT(taken, 900) << "the writes never failed";
+    const struct {
+        const char *name;
+        int framesBefore; // offered before the limit drops
+        bool keepsFile;
+    } rows[] = {
+        { "after whole fragments", 45, true },
+        { "before any whole fragment", 1, false },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        SyntheticFrames frames(640, 480);
+        const int linesBefore = recorderLines().size();
+        const QString url = m_recorder.startRecording(folder(), kStart);
+        for (int i = 0; i < row.framesBefore; ++i)
+            ASSERT_TRUE(appendEventually(m_recorder, frames.frame(i, 10 + i / 30.0)));
+        // The first fragment reaches the file once a frame a second later is encoded.
+        for (int wait = 0; row.keepsFile && wait < 2000 && !topLevelBoxes(url).contains("mdat"); ++wait)
+            QThread::msleep(5);
+        ZunoFileSizeLimit limit(QFileInfo(url).size() + 64 * 1024);
+        ASSERT_TRUE(limit.isActive());
+        const int taken = row.framesBefore + recordUntilItStops(m_recorder, frames, 900, row.framesBefore);
+        ASSERT_LT(taken, 900) << "the writes never failed";
 
-    // Reported before any stop: not recording, the idle snapshot.
-    EXPECT_FALSE(m_recorder.isRecording());
-    EXPECT_EQ(m_snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
-    EXPECT_EQ(m_recorder.currentSnapshot(), CameraRecordingSnapshot::idle());
-    const std::size_t reports = m_snapshots.snapshots().size();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(m_recorder.append(frames.frame(taken + 1 + i, 10 + (taken + 1 + i) / 30.0)));
-    EXPECT_EQ(m_snapshots.snapshots().size(), reports) << "later frames are dropped silently";
+        // Reported before any stop: not recording, the idle snapshot.
+        EXPECT_FALSE(m_recorder.isRecording());
+        EXPECT_EQ(m_snapshots.snapshots().back(), CameraRecordingSnapshot::idle());
+        EXPECT_EQ(m_recorder.currentSnapshot(), CameraRecordingSnapshot::idle());
+        const std::size_t reports = m_snapshots.snapshots().size();
+        for (int i = 0; i < 5; ++i)
+            EXPECT_FALSE(m_recorder.append(frames.frame(taken + 1 + i, 10 + (taken + 1 + i) / 30.0)));
+        EXPECT_EQ(m_snapshots.snapshots().size(), reports) << "later frames are dropped silently";
 
-    const CameraRecorderError error = stopError(m_recorder);
-    EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
-    EXPECT_EQ(error.systemError(), EFBIG);
-    EXPECT_EQ(error.keptFile(), url);
-    EXPECT_FALSE(error.indexWritten());
-    EXPECT_TRUE(QFileInfo::exists(url)) << "the file is left where it is";
-    const QStringList lines = recorderLines();
-    EXPECT_EQ(lines.filter(QRegularExpression("^error\\|")),
-        QStringList { "error|MP4 recording failed: " + error.message() })
-        << "one error line, with the reason";
-    EXPECT_EQ(lines.back(),
-        "warn|MP4 recording kept without its index, it may not play: " + QFileInfo(url).fileName());
-    EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::notRecording) << "reported once";
+        const CameraRecorderError error = stopError(m_recorder);
+        EXPECT_EQ(error.errorCase(), CameraRecorderError::Case::writerFailed);
+        EXPECT_EQ(error.systemError(), EFBIG);
+        const QStringList lines = recorderLines().mid(linesBefore);
+        EXPECT_EQ(lines.filter(QRegularExpression("^error\\|")),
+            QStringList { "error|MP4 recording failed: " + error.message() })
+            << "one error line, with the reason";
+        if (row.keepsFile) {
+            EXPECT_EQ(error.keptFile(), url);
+            EXPECT_TRUE(error.indexWritten()) << "the fragments' own index";
+            ASSERT_TRUE(QFileInfo::exists(url)) << "the file is left where it is";
+            const RecorderProbe probe = probeRecording(url, 0, 0);
+            EXPECT_TRUE(probe.opened);
+            EXPECT_GE(probe.packets, 30) << "a whole fragment";
+            EXPECT_LT(probe.packets, taken);
+            int errors = -1;
+            EXPECT_EQ(std::int64_t(decodedPictureTimes(url, &errors).size()), probe.packets);
+            EXPECT_EQ(errors, 0);
+            EXPECT_EQ(lines.back(),
+                QStringLiteral("warn|MP4 recording kept up to the failure: %1 (00:0%2, %3 frames)")
+                    .arg(QFileInfo(url).fileName())
+                    .arg(int(probe.packets / 30))
+                    .arg(probe.packets));
+        } else {
+            EXPECT_TRUE(error.keptFile().isEmpty());
+            EXPECT_FALSE(QFileInfo::exists(url)) << "a file without a whole frame is not kept";
+        }
+        EXPECT_EQ(stopError(m_recorder).errorCase(), CameraRecorderError::Case::notRecording)
+            << "reported once";
+    }
     EXPECT_NO_THROW(m_recorder.startRecording(folder(), kStart));
 }
 

@@ -34,6 +34,7 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY)
     probe.colorPrimaries = QString::fromUtf8(av_color_primaries_name(par->color_primaries));
     probe.colorTransfer = QString::fromUtf8(av_color_transfer_name(par->color_trc));
     probe.colorRange = QString::fromUtf8(av_color_range_name(par->color_range));
+    probe.headerFrames = stream->nb_frames;
     if (stream->duration != AV_NOPTS_VALUE)
         probe.durationSeconds = stream->duration * av_q2d(stream->time_base);
 
@@ -117,6 +118,37 @@ std::vector<double> decodedPictureTimes(const QString &path, int *errors)
     if (errors)
         *errors = failures;
     return times;
+}
+
+QStringList topLevelBoxes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList types;
+    const qint64 end = file.size();
+    for (qint64 at = 0; at + 8 <= end;) {
+        file.seek(at);
+        const QByteArray header = file.read(16);
+        if (header.size() < 8)
+            return {};
+        const auto byte = [&](int i) { return std::uint64_t(std::uint8_t(header[i])); };
+        std::uint64_t size = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        if (size == 1 && header.size() == 16) {
+            size = 0;
+            for (int i = 8; i < 16; ++i)
+                size = size << 8 | byte(i);
+        } else if (size == 0) {
+            size = std::uint64_t(end - at);
+        }
+        types << QString::fromLatin1(header.mid(4, 4));
+        if (size < 8)
+            return types << QStringLiteral("(bad size)");
+        at += qint64(size);
+        if (at > end)
+            return types << QStringLiteral("(cut)");
+    }
+    return types;
 }
 
 void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,

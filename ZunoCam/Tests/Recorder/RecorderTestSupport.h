@@ -21,6 +21,7 @@ struct RecorderProbe {
     QString colorTransfer;
     QString colorRange;
     std::int64_t packets = 0;
+    std::int64_t headerFrames = 0; // the frame count the file's header gives; 0 when it gives none
     double durationSeconds = 0; // the stream's duration
     std::vector<double> packetDurations; // seconds, in file order
     // Y, Cb, Cr of the first decoded picture at the probe point.
@@ -34,6 +35,8 @@ RecorderProbe probeRecording(const QString &path, int probeX, int probeY);
 // each in seconds, in output order. Empty when the file cannot be opened; `errors` counts decoding
 // failures.
 std::vector<double> decodedPictureTimes(const QString &path, int *errors = nullptr);
+// The types of the file's top-level boxes, in order ("ftyp", "mdat", ...); empty when it cannot be read.
+QStringList topLevelBoxes(const QString &path);
 // Expects a High-profile H.264 stream of the given size, packet count and duration (within
 // `durationTolerance` seconds), tagged BT.709 (colour space, primaries and transfer).
 void expectHighProfileBt709(const RecorderProbe &probe, int width, int height, std::int64_t packets,

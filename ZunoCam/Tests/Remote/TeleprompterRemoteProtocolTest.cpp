@@ -45,7 +45,10 @@ TEST(TeleprompterRemoteProtocol, Completeness)
         { "POST / HTTP/1.1\r\nContent-Length:\r\n\r\n", true },
         { "POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", true },
         { "POST / HTTP/1.1\r\nContent-Length: 99999999999999999999\r\n\r\n", true },
-        { "POST / HTTP/1.1\r\nCONTENT-LENGTH :  +3 \r\n\r\nab", false },
+        { "POST / HTTP/1.1\r\nCONTENT-LENGTH:  +3 \r\n\r\nab", false },
+        // A head the parser refuses waits for no body.
+        { "POST / HTTP/1.1\r\nContent-Length: 40\r\nGarbage\r\n\r\n", true },
+        { "POST / HTTP/1.1\r\nContent-Length : 40\r\n\r\n", true },
         // A header block that is not UTF-8 is complete; the parser rejects it.
         { "GET /\xff HTTP/1.1\r\nContent-Length: 10\r\n\r\n", true },
     };
@@ -62,8 +65,7 @@ TEST(TeleprompterRemoteProtocol, ParsesRequests)
     EXPECT_TRUE(simple.headers.isEmpty());
     EXPECT_TRUE(simple.body.isEmpty());
 
-    const TeleprompterHTTPRequest bare
-        = parsed("get /api/state\nHost:\t example \nX-A: 1\nx-a: 2\nnocolon\n\n");
+    const TeleprompterHTTPRequest bare = parsed("get /api/state\nHost:\t example \nX-A: 1\nx-a: 2\n\n");
     EXPECT_EQ(bare.method, "GET");
     EXPECT_EQ(bare.path, "/api/state");
     EXPECT_EQ(bare.headers.value("host"), "example");
@@ -96,7 +98,21 @@ TEST(TeleprompterRemoteProtocol, RejectsWhatIsNoRequest)
         "GET /\xed\xa0\x80 HTTP/1.1\r\n\r\n",
         // Which computer is meant stays open.
         "GET / HTTP/1.1\r\nHost: evil.example\r\nHost: 127.0.0.1\r\n\r\n",
-        "GET / HTTP/1.1\nhost: 127.0.0.1\nX: 1\nHOST : 127.0.0.1\n\n",
+        "GET / HTTP/1.1\nhost: 127.0.0.1\nX: 1\nHOST: 127.0.0.1\n\n",
+        // Lines that are not "name: value": refused, not skipped, as a proxy in front may read them
+        // otherwise. A line folded onto the one before...
+        "GET / HTTP/1.1\r\nHost: 127.0.0.1:8791\r\n evil.example\r\n\r\n",
+        "GET / HTTP/1.1\r\nHost: 127.0.0.1:8791\r\n\tevil.example\r\n\r\n",
+        "GET / HTTP/1.1\r\n Host: 127.0.0.1\r\n\r\n",
+        // ...one without a colon...
+        "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nGarbage\r\n\r\n",
+        "GET / HTTP/1.1\nGarbage\n\n",
+        // ...and names that are empty or hold white space.
+        "GET / HTTP/1.1\r\nHost : 127.0.0.1\r\n\r\n",
+        "GET / HTTP/1.1\r\nHost\t: 127.0.0.1\r\n\r\n",
+        "GET / HTTP/1.1\r\n: x\r\n\r\n",
+        "GET / HTTP/1.1\r\nX Forwarded: x\r\n\r\n",
+        "GET / HTTP/1.1\r\nX-\xc3\xbc: x\r\n\r\n",
     };
     for (const QByteArray &bytes : rejected)
         EXPECT_FALSE(parseHTTPRequest(bytes)) << bytes.toPercentEncoding().constData();

@@ -143,7 +143,8 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
 
     const quint16 port = freeLoopbackPort();
     const QString url = server.start(port);
-    EXPECT_EQ(url, TeleprompterRemoteProtocol::buildRemoteURL(port));
+    // Listening on 127.0.0.1 only, it shows that address and no other.
+    EXPECT_EQ(url, QStringLiteral("http://127.0.0.1:%1").arg(port));
     EXPECT_TRUE(server.isRunning());
     EXPECT_EQ(server.remoteURLString(), url);
     EXPECT_EQ(server.boundPort(), port);
@@ -157,6 +158,18 @@ TEST(TeleprompterRemoteServer, StartAndStopReportTheirEvents)
     server.stop(false);
     EXPECT_EQ(events.count(Event::Kind::stopped), 1);
     EXPECT_FALSE(RawClient(port).isConnected());
+}
+
+// The address shown is where the server can be reached: this computer's LAN address for a server on
+// every interface, 127.0.0.1 for one on loopback only (a machine with a LAN address tells them apart).
+TEST(TeleprompterRemoteServer, ShowsTheAddressItServes)
+{
+    const TeleprompterRemoteServer loopbackOnly(nullptr, loopback());
+    const TeleprompterRemoteServer everywhere(nullptr);
+    for (const quint16 port : { quint16(1024), quint16(8791), quint16(65535) }) {
+        EXPECT_EQ(loopbackOnly.addressFor(port), QStringLiteral("http://127.0.0.1:%1").arg(port));
+        EXPECT_EQ(everywhere.addressFor(port), TeleprompterRemoteProtocol::buildRemoteURL(port));
+    }
 }
 
 TEST(TeleprompterRemoteServer, LowestUserPortIsAccepted)
@@ -196,7 +209,7 @@ TEST(TeleprompterRemoteServer, RestartIsSilentAndStaleListenerEventsAreIgnored)
     EXPECT_EQ(exchange(third, get("/api/state")).status, 200);
 
     // Restarting on the same port rebinds it at once.
-    EXPECT_EQ(running.server.start(third), TeleprompterRemoteProtocol::buildRemoteURL(third));
+    EXPECT_EQ(running.server.start(third), QStringLiteral("http://127.0.0.1:%1").arg(third));
     EXPECT_TRUE(waitUntil([&] {
         int started = 0;
         for (const Event &event : running.events.events())
@@ -976,6 +989,7 @@ TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginOrNamingTwoHostsAreRefus
         QByteArray origin; // empty: no Origin line
         int status;
         QByteArray secondHost = {}; // a second Host line after the Origin
+        QByteArray afterHost = {}; // raw lines right after the (first) Host line
     };
     const Case cases[] = {
         { "POST", own, "http://" + own, 200 }, // the page itself
@@ -994,15 +1008,24 @@ TEST(TeleprompterRemoteServer, CommandsFromAnotherOriginOrNamingTwoHostsAreRefus
         { "POST", own, "", 400, "evil.example" },
         { "POST", own, "", 400, own },
         { "POST", "evil.example", "http://" + own, 400, own },
+        // Lines a proxy in front may read otherwise: a Host folded onto the next line, a line without
+        // a colon, a name that is empty or ends in white space. Refused, never skipped.
+        { "POST", own, "", 400, {}, " evil.example\r\n" },
+        { "POST", own, "", 400, {}, "\tevil.example\r\n" },
+        { "POST", own, "", 400, {}, "Garbage\r\n" },
+        { "POST", own, "", 400, {}, ": x\r\n" },
+        { "POST", own, "", 400, {}, "X-Note : x\r\n" },
     };
     int expectedApplied = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(
-            (c.method + " Host " + c.host + " Origin " + c.origin + " Host " + c.secondHost).toStdString());
+        SCOPED_TRACE((c.method + " Host " + c.host + " Origin " + c.origin + " Host " + c.secondHost
+            + " Lines " + c.afterHost.toPercentEncoding())
+                         .toStdString());
         QByteArray request
             = c.method + (c.method == "GET" ? " /api/state" : " /api/command") + " HTTP/1.1\r\n";
         if (!c.host.isEmpty())
             request += "Host: " + c.host + "\r\n";
+        request += c.afterHost;
         if (!c.origin.isEmpty())
             request += "Origin: " + c.origin + "\r\n";
         if (!c.secondHost.isEmpty())

@@ -1,6 +1,7 @@
 // End to end with the real services, through StudioDemo, which starts and quits as the studio does: a
-// recording ended by SIGTERM is finished into a playable MP4 before the process exits, and a document
-// that cannot be saved (a file-size limit, a folder that cannot be made) is said at the quit.
+// recording ended by SIGTERM is finished into a playable MP4 before the process exits, a document that
+// cannot be saved (a file-size limit, a folder that cannot be made) is said at the quit, and a remote
+// on 127.0.0.1 only announces that address.
 #include "CameraVideoRecorder.h"
 #include "RecorderTestSupport.h"
 #include "RemoteTestClient.h"
@@ -151,7 +152,7 @@ TEST(StudioQuitEndToEndTest, SigtermWithAFailedSaveSaysTheDocumentIsUnsaved)
         studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
     ASSERT_TRUE(demo.waitForStarted(20000));
     QByteArray output;
-    ASSERT_TRUE(readUntil(demo, output, "loopback only")) << output.toStdString();
+    ASSERT_TRUE(readUntil(demo, output, "address: ")) << output.toStdString();
 
     // A change from the phone: saved at once, and the save fails.
     const QByteArray body = R"({"command":"font_up","delta":4})";
@@ -164,4 +165,40 @@ TEST(StudioQuitEndToEndTest, SigtermWithAFailedSaveSaysTheDocumentIsUnsaved)
     ASSERT_EQ(::kill(static_cast<pid_t>(demo.processId()), SIGTERM), 0);
     ASSERT_TRUE(demo.waitForFinished(30000));
     expectUnsavedQuit(demo);
+}
+
+// With --loopback the remote listens on 127.0.0.1 alone: every address the run announces (toast,
+// remote and address lines) is that one, never the LAN address a phone could not reach.
+TEST(StudioQuitEndToEndTest, ALoopbackRemoteAnnouncesTheAddressItServes)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcess demo;
+    prepare(demo, home);
+    const quint16 port = freeLoopbackPort();
+    demo.start(
+        studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
+    ASSERT_TRUE(demo.waitForStarted(20000));
+    QByteArray output;
+    ASSERT_TRUE(readUntil(demo, output, "address: ")) << output.toStdString();
+    // Served there.
+    ASSERT_EQ(exchange(port, "GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n").status, 200);
+    ASSERT_EQ(::kill(static_cast<pid_t>(demo.processId()), SIGTERM), 0);
+    ASSERT_TRUE(demo.waitForFinished(30000));
+    output += demo.readAllStandardOutput();
+    EXPECT_EQ(demo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+
+    const QByteArray served = "http://127.0.0.1:" + QByteArray::number(port);
+    int announced = 0;
+    for (const QByteArray &line : output.split('\n')) {
+        if (!line.contains("http://"))
+            continue;
+        ++announced;
+        EXPECT_TRUE(line.endsWith(served)) << line.toStdString();
+    }
+    EXPECT_TRUE(output.contains("toast: LAN Remote active: " + served)) << output.toStdString();
+    EXPECT_TRUE(output.contains("remote: running " + served)) << output.toStdString();
+    EXPECT_TRUE(output.contains("address: " + served)) << output.toStdString();
+    EXPECT_GE(announced, 3);
 }

@@ -85,8 +85,13 @@ TEST_F(StudioRemoteLoopbackTest, PageStatePlayAndFontReachTheStudio)
 {
     m_port = freeLoopbackPort();
     startOnPort(m_port);
+    // A server on 127.0.0.1 only is shown there, before its start and after.
+    const QString served = QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+    EXPECT_EQ(vm->remoteServerURL(), served);
     vm->startRemoteServer();
     ASSERT_TRUE(vm->isRemoteServerRunning());
+    EXPECT_EQ(vm->remoteServerURL(), served);
+    EXPECT_EQ(vm->toastMessage(), QStringLiteral("LAN Remote active: ") + served);
 
     const HttpAnswer state = exchangeTurningTheLoop(get("/api/state"));
     ASSERT_EQ(state.status, 200) << state.body.toStdString();
@@ -116,6 +121,7 @@ TEST_F(StudioRemoteLoopbackTest, PageStatePlayAndFontReachTheStudio)
     // The started event confirms the address the start returned.
     QCoreApplication::processEvents();
     EXPECT_TRUE(vm->isRemoteServerRunning());
+    EXPECT_EQ(vm->remoteServerURL(), served);
     vm->stopRemoteServer();
     EXPECT_TRUE(exchange(m_port, get("/api/state")).isEmpty());
 }

@@ -8,6 +8,11 @@ QString FakeStudioRemote::start(quint16 port)
     if (port < 1024)
         throw TeleprompterRemoteServerError::invalidPort(port);
     m_running = true;
+    return addressFor(port);
+}
+
+QString FakeStudioRemote::addressFor(quint16 port) const
+{
     return QStringLiteral("http://127.0.0.1:%1").arg(port);
 }
 

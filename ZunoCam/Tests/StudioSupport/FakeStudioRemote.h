@@ -18,6 +18,7 @@ public:
     QString start(quint16 port) override;
     void stop(bool silent) override;
     bool isRunning() const override;
+    QString addressFor(quint16 port) const override;
     void setStateProvider(TeleprompterRemoteServer::StateProvider provider) override;
     void setCommandHandler(TeleprompterRemoteServer::CommandHandler handler) override;
     void setOnEvent(TeleprompterRemoteServer::EventHandler handler) override;

@@ -33,7 +33,12 @@ function startStandin(port, home, log) {
     const child = spawn(process.execPath, [standinPath, '--port', String(port), '--home', home, '--dump', dumpPath],
         { stdio: ['ignore', 'pipe', 'inherit'] });
     return new Promise((resolve, reject) => {
-        const timer = setTimeout(() => reject(new Error('the stand-in did not start')), 15000);
+        // A stand-in that never says it listens is stopped: left running, it would hold ctest's output
+        // pipe open and turn this failure into the test's time-out.
+        const timer = setTimeout(() => {
+            child.kill('SIGKILL');
+            reject(new Error('the stand-in did not start'));
+        }, 15000);
         child.stdout.setEncoding('utf8');
         child.stdout.on('data', (chunk) => {
             log.push(chunk);

@@ -202,7 +202,7 @@ TEST(ZunoDesktopSuiteWorkspace, BringingForwardCarriesAStartupTokenOfTheServersT
     for (bool activates : { true, false }) {
         SCOPED_TRACE(activates);
         QFile::remove(seen);
-        ASSERT_TRUE(desktop->openDesktopEntry(entry, activates));
+        ASSERT_TRUE(desktop->openDesktopEntry(entry, activates).started);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return QFileInfo(seen).size() > 0 || (!activates && QFile::exists(seen)); }, kWait));
         QTest::qWait(100);
@@ -242,7 +242,7 @@ TEST(ZunoDesktopSuiteWorkspace, LaunchStartsTheInstalledDesktopEntry)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, kWait));
 
     // Not a desktop entry: nothing is started and the caller hears so.
-    EXPECT_FALSE(desktop->openDesktopEntry(home.filePath("missing.desktop"), true));
+    EXPECT_FALSE(desktop->openDesktopEntry(home.filePath("missing.desktop"), true).started);
 }
 
 #include "ZunoDesktopSuiteWorkspaceTest.moc"

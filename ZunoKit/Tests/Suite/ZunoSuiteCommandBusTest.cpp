@@ -24,6 +24,8 @@
 #include <memory>
 #include <utility>
 
+#include <csignal>
+
 namespace {
 
 using A = ZunoSuiteApp;
@@ -158,17 +160,77 @@ TEST_F(ZunoSuiteCommandBusTest, AListenerDropsCommandsOlderThanTwentyFiveSeconds
     EXPECT_EQ(got[0].payload, "fresh");
 }
 
-TEST_F(ZunoSuiteCommandBusTest, AFailedLaunchLeavesNoCommandBehind)
+TEST_F(ZunoSuiteCommandBusTest, AStartedTargetIsReachedOnlyOnceItComesUp)
 {
     install(A::zunoRAM);
-    workspace->openSucceeds = false;
-    const auto result = resultOf(bus->execute(
-        K::ramOpenDiskLab, A::zunoCam, A::zunoRAM, std::nullopt, "name", std::nullopt, true, true, {}, 10));
-    EXPECT_FALSE(result.succeeded);
-    EXPECT_EQ(result.summary, zunoText("ZunoRAM is not installed.", "ZunoRAM kurulu değil."));
-    // Started by hand later, the app must not run what the user was told did not happen.
-    EXPECT_EQ(commandFiles(), 0);
-    EXPECT_FALSE(peer->consumePendingCommand(A::zunoRAM, QDateTime::currentDateTimeUtc(), 25));
+    const QString commands = bus->commandsDirectory();
+    const QString pidFile = home.filePath("stays-up.pid");
+    const auto shell = [](const QString &script) {
+        return ZunoDetachedProcess::Options { "/bin/sh", { "-c", script }, QProcess::systemEnvironment(),
+            {} };
+    };
+    const auto couldNotStart = [](const QString &why) {
+        return expected(false, 1, "ZunoRAM could not be started: " + why, T::guiLaunch(),
+            "ZunoRAM could not be started: " + why + ".", "ZunoRAM başlatılamadı: " + why + ".");
+    };
+    const auto reached = expected(true, 0, "", T::guiLaunch(), "Dispatched ramOpenDiskLab to ZunoRAM.",
+        "ZunoRAM uygulamasına iletildi.");
+    struct Case {
+        const char *name;
+        bool openSucceeds;
+        std::optional<ZunoDetachedProcess::Options> program;
+        bool comesOntoTheBus;
+        ZunoSuiteCommandResult result;
+        // Whether `send` answers that it handed the command on: only a refused start is known at once.
+        bool sent;
+        // Left pending after each of execute and send.
+        int files;
+    };
+    const Case cases[] = {
+        // Started by hand later, the app must not run what the user was told did not happen.
+        { "start refused", false, std::nullopt, false, couldNotStart("the start was refused"), false, 0 },
+        { "ends at once", true, shell("exit 3"), false, couldNotStart("/bin/sh exited with status 3"), true,
+            0 },
+        { "killed at once", true, shell("kill -KILL $$"), false,
+            couldNotStart("/bin/sh was killed by signal 9 (SIGKILL)"), true, 0 },
+        // It handed over to the application that is now on the bus, which will take the command.
+        { "ends at once, its application on the bus", true, shell("exit 0"), true, reached, true, 1 },
+        { "takes its command, then ends", true, shell("rm -f '" + commands + "'/zunoram-cmd-*.json"), false,
+            reached, true, 0 },
+        // Neither takes its command nor comes onto the bus, but still runs after the grace.
+        { "keeps running", true, shell("echo $$ >> '" + pidFile + "'; exec sleep 60"), false, reached, true,
+            1 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        workspace->openSucceeds = c.openSucceeds;
+        workspace->program = c.program;
+        workspace->runningAfterOpen.clear();
+        if (c.comesOntoTheBus)
+            workspace->runningAfterOpen = { { "com.quarnwell.ZunoRAM", std::nullopt, 0 } };
+
+        QDir(commands).removeRecursively();
+        workspace->running.clear();
+        EXPECT_EQ(resultOf(bus->execute(K::ramOpenDiskLab, A::zunoCam, A::zunoRAM, std::nullopt, "name",
+                      std::nullopt, true, true, {}, 10)),
+            c.result);
+        EXPECT_EQ(commandFiles(), c.files);
+
+        QDir(commands).removeRecursively();
+        workspace->running.clear();
+        EXPECT_EQ(bus->send(K::ramOpenDiskLab, A::zunoCam, A::zunoRAM), c.sent);
+        bus->waitForBackgroundRuns();
+        EXPECT_EQ(commandFiles(), c.files);
+    }
+    QFile pids(pidFile);
+    ASSERT_TRUE(pids.open(QIODevice::ReadOnly));
+    const QList<QByteArray> started = pids.readAll().trimmed().split('\n');
+    EXPECT_EQ(started.size(), 2);
+    // No longer watched, it goes on alone.
+    for (const QByteArray &pid : started) {
+        EXPECT_TRUE(processRuns(pid.toLongLong())) << pid.constData();
+        ::kill(pid.toInt(), SIGKILL);
+    }
 }
 
 TEST_F(ZunoSuiteCommandBusTest, DataChangedReachesItsObservers)

@@ -14,6 +14,8 @@ public:
     virtual QString start(quint16 port) = 0;
     virtual void stop(bool silent) = 0;
     virtual bool isRunning() const = 0;
+    // The address a start on `port` would show: where the server can be reached.
+    virtual QString addressFor(quint16 port) const = 0;
     virtual void setStateProvider(TeleprompterRemoteServer::StateProvider provider) = 0;
     virtual void setCommandHandler(TeleprompterRemoteServer::CommandHandler handler) = 0;
     virtual void setOnEvent(TeleprompterRemoteServer::EventHandler handler) = 0;

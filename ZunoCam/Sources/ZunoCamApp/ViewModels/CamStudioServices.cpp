@@ -110,6 +110,7 @@ public:
     QString start(quint16 port) override { return m_server.start(port); }
     void stop(bool silent) override { m_server.stop(silent); }
     bool isRunning() const override { return m_server.isRunning(); }
+    QString addressFor(quint16 port) const override { return m_server.addressFor(port); }
     void setStateProvider(TeleprompterRemoteServer::StateProvider provider) override
     {
         m_server.setStateProvider(std::move(provider));

@@ -4,7 +4,6 @@
 #include "CamSaturating.h"
 #include "CamStudioDocumentWriter.h"
 #include "CameraDeviceDirectory.h"
-#include "TeleprompterRemoteProtocol.h"
 #include "VoiceActivityMonitorService.h"
 #include "ZunoAppLogger.h"
 #include "ZunoMainThread.h"
@@ -62,8 +61,9 @@ CamStudioViewModel::CamStudioViewModel(CamStudioServices services, QObject *pare
     if (!m_availableCameras.isEmpty())
         m_selectedCameraID = m_availableCameras.front().id;
 
-    // Step 12: the remote's address for the stored port, bounded for display only.
-    m_remoteServerURL = TeleprompterRemoteProtocol::buildRemoteURL(
+    // Step 12: the remote's address for the stored port, bounded for display only; the server says
+    // where it can be reached (a loopback-only one at 127.0.0.1 alone).
+    m_remoteServerURL = m_services.remote->addressFor(
         static_cast<quint16>(CamSaturating::clampedToInt(m_teleprompter.remoteControlPort, 1024, 65535)));
 
     // Step 13.

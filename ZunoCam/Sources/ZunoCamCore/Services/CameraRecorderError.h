@@ -21,7 +21,7 @@ public:
     static CameraRecorderError writerSetupFailed(const QString &message);
     // `systemError`: the errno behind it (ENOSPC, EFBIG), 0 when none; `keptFile`: the file that holds
     // what was recorded, left where it is (empty when nothing was recorded); `indexWritten`: that file
-    // got its index, so players can open it.
+    // has an index players can open (its ordinary one, or its whole fragments' own).
     static CameraRecorderError writerFailed(
         const QString &message, int systemError = 0, const QString &keptFile = {}, bool indexWritten = false);
     static CameraRecorderError alreadyRecording();

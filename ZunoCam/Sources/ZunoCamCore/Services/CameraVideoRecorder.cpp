@@ -390,7 +390,7 @@ CameraRecordingResult CameraVideoRecorder::finishFile(ActiveSession &session) co
         QFile::remove(session.outputURL);
         throw CameraRecorderError::writerFailed(message, systemError);
     }
-    const bool playable = writer.indexWritten();
+    const bool playable = writer.playable();
     log(ZunoLogLevel::warn,
         playable ? QStringLiteral("MP4 recording kept up to the failure: %1 (%2, %3 frames)")
                        .arg(name, formatDuration(duration))

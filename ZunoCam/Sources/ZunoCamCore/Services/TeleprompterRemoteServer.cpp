@@ -43,6 +43,15 @@ struct Snapshot {
     QByteArray answer;
 };
 
+// The address the server serves: a phone on the LAN reaches this computer's LAN address, but a
+// loopback-only listener answers at 127.0.0.1 alone.
+QString shownURL(const TeleprompterRemoteServer::Options &options, quint16 port)
+{
+    if (options.loopbackOnly)
+        return TeleprompterRemoteProtocol::buildRemoteURL(port, QStringLiteral("127.0.0.1"));
+    return TeleprompterRemoteProtocol::buildRemoteURL(port);
+}
+
 } // namespace
 
 TeleprompterRemoteServerError::TeleprompterRemoteServerError(Code code, int port, QString detail)
@@ -207,7 +216,7 @@ void TeleprompterRemoteServer::Core::listenerStarted(
                 core->listenerFailed(listenerGeneration, description);
         });
     const quint16 actualPort = startedListener->port() ? startedListener->port() : requestedPort;
-    const QString url = TeleprompterRemoteProtocol::buildRemoteURL(actualPort);
+    const QString url = shownURL(options, actualPort);
     std::lock_guard events(eventMutex);
     EventHandler handler;
     {
@@ -714,7 +723,7 @@ QString TeleprompterRemoteServer::start(quint16 port)
             QStringLiteral("Failed to create LAN remote listener on port %1: ").arg(port) + description);
         throw TeleprompterRemoteServerError::listenerSetupFailed(description);
     }
-    const QString url = TeleprompterRemoteProtocol::buildRemoteURL(port);
+    const QString url = shownURL(m_core->options, port);
     quint64 listenerGeneration = 0;
     {
         std::lock_guard lock(m_core->mutex);
@@ -747,6 +756,11 @@ quint16 TeleprompterRemoteServer::boundPort() const
 {
     std::lock_guard lock(m_core->mutex);
     return m_core->currentPort;
+}
+
+QString TeleprompterRemoteServer::addressFor(quint16 port) const
+{
+    return shownURL(m_core->options, port);
 }
 
 std::optional<QString> TeleprompterRemoteServer::remoteURLString() const

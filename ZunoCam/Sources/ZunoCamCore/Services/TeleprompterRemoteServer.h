@@ -113,8 +113,9 @@ public:
     TeleprompterRemoteServer(const TeleprompterRemoteServer &) = delete;
     TeleprompterRemoteServer &operator=(const TeleprompterRemoteServer &) = delete;
 
-    // Listens on `port` on every interface and returns the address to show. A running listener is
-    // first stopped silently. Throws TeleprompterRemoteServerError.
+    // Listens on `port` on every interface (127.0.0.1 only when `loopbackOnly`) and returns the
+    // address to show, addressFor(port). A running listener is first stopped silently. Throws
+    // TeleprompterRemoteServerError.
     QString start(quint16 port);
     // Stops listening and drops every connection; a running server that is not stopped silently
     // logs and reports `stopped` on the calling thread.
@@ -123,6 +124,9 @@ public:
     bool isRunning() const;
     quint16 boundPort() const;
     std::optional<QString> remoteURLString() const;
+    // The address a start on `port` shows: this computer's LAN address (127.0.0.1 without one), or
+    // 127.0.0.1 for a loopback-only server, which serves nothing else.
+    QString addressFor(quint16 port) const;
     // Connections accepted and not yet closed.
     int activeConnectionCount() const;
 

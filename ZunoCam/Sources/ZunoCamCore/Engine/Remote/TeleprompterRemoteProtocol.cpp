@@ -125,21 +125,39 @@ QStringView trimSpacesAndTabs(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-// `hostLines`, when given, counts the Host lines: a later one would silently replace an earlier one.
-QMap<QString, QString> parseHeaders(const QString &headerText, int *hostLines = nullptr)
+// A header name is an HTTP token: no white space, no separators, not empty.
+bool isHeaderName(QStringView name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool alphanumeric
+            = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+        if (!alphanumeric && !QStringView(u"!#$%&'*+-.^_`|~").contains(c))
+            return false;
+    }
+    return true;
+}
+
+// The header map of a header block (its first line, the request line, is skipped); none when a line
+// is not "name: value": a line folded onto the one before (it starts with a space or a tab), one
+// without a colon, or one whose name is empty or holds white space. Skipping such a line would read
+// the request otherwise than a proxy or the browser in front of us does, so the whole request is
+// refused. `hostLines`, when given, counts the Host lines: a later one would silently replace an
+// earlier one.
+std::optional<QMap<QString, QString>> parseHeaders(const QString &headerText, int *hostLines = nullptr)
 {
     QMap<QString, QString> headers;
     QString text = headerText;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QList<QStringView> lines = QStringView(text).split(u'\n', Qt::SkipEmptyParts);
-    if (lines.size() < 2)
-        return headers;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = lines[i];
         const qsizetype colon = line.indexOf(u':');
-        if (colon < 0)
-            continue;
-        const QString key = trimSpacesAndTabs(line.first(colon)).toString().toLower();
+        if (colon < 0 || !isHeaderName(line.first(colon)))
+            return std::nullopt;
+        const QString key = line.first(colon).toString().toLower();
         if (hostLines && key == u"host")
             ++*hostLines;
         headers.insert(key, trimSpacesAndTabs(line.sliced(colon + 1)).toString());
@@ -352,9 +370,12 @@ qint64 TeleprompterRemoteProtocol::announcedBodyLength(QByteArrayView headerBloc
     const auto headerText = decodeUtf8(headerBlock.data(), headerBlock.size());
     if (!headerText)
         return 0;
-    const QMap<QString, QString> headers = parseHeaders(*headerText);
-    const auto it = headers.constFind(QStringLiteral("content-length"));
-    if (it == headers.constEnd())
+    // A block the parser refuses waits for no body: the refusal can go out at once.
+    const auto headers = parseHeaders(*headerText);
+    if (!headers)
+        return 0;
+    const auto it = headers->constFind(QStringLiteral("content-length"));
+    if (it == headers->constEnd())
         return 0;
     const auto length = readInteger(*it);
     return length && *length > 0 ? *length : 0;
@@ -391,10 +412,11 @@ std::optional<TeleprompterHTTPRequest> TeleprompterRemoteProtocol::parseHTTPRequ
         request.path = target.toString();
     }
     int hostLines = 0;
-    request.headers = parseHeaders(*headerText, &hostLines);
+    auto headers = parseHeaders(*headerText, &hostLines);
     // Two Host lines leave it open which computer is meant (HTTP/1.1 answers such a request 400).
-    if (hostLines > 1)
+    if (!headers || hostLines > 1)
         return std::nullopt;
+    request.headers = std::move(*headers);
     request.body = data.sliced(split.bodyStart);
     const auto it = request.headers.constFind(QStringLiteral("content-length"));
     if (it != request.headers.constEnd()) {

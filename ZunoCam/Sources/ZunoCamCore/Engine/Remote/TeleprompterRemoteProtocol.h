@@ -27,9 +27,12 @@ inline constexpr qsizetype maxRequestBytes = 65536;
 // content-length announces).
 bool isCompleteHTTPRequest(const QByteArray &data);
 // The body length a header block (the bytes before its blank line) announces with Content-Length;
-// 0 when it announces none, an unreadable or non-positive one, or the block is not UTF-8.
+// 0 when it announces none, an unreadable or non-positive one, or the block is not UTF-8 or holds a
+// line the parser refuses.
 qint64 announcedBodyLength(QByteArrayView headerBlock);
-// None also for a request with more than one Host header.
+// None also for a request with more than one Host header, or with a header line that is not
+// "name: value" (folded onto the line before, without a colon, a name that is empty or holds white
+// space).
 std::optional<TeleprompterHTTPRequest> parseHTTPRequest(const QByteArray &data);
 // The command of a request, from its JSON body, query string, plain-text body or form body, in
 // that order; none when it carries no acceptable command.

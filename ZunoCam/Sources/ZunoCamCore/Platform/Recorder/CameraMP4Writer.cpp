@@ -1,5 +1,6 @@
 #include "CameraMP4Writer.h"
 
+#include "CameraMP4FileSink.h"
 #include "CameraStorageRoom.h"
 #include "CameraYUVConverter.h"
 
@@ -35,14 +36,24 @@ constexpr int kEncoderThreads = 2;
 // errno values are small; FFmpeg's own codes are tags far beyond.
 constexpr int kLargestErrno = 4096;
 
-// Room kept for finishing the file, beyond the unflushed write buffer: the index grows with the frame
-// count (sizes, times, key frames and chunk offsets take well under 48 bytes a frame; generous on
-// purpose), plus a fixed part for the index's boxes and the file system's own blocks.
+// The file is written in fragments of about a second (a key frame every two seconds starts one too),
+// each with its own small index, so that a recording cut short by a crash, a kill or a power cut
+// still plays up to its last whole fragment. The muxer's closing index is not written: the file
+// gets an ordinary one instead when it is finished (CameraMP4FileSink).
+constexpr const char *kFragmentFlags = "empty_moov+default_base_moof+frag_keyframe+skip_trailer";
+constexpr const char *kFragmentMicroseconds = "1000000";
+
+// Room kept for finishing the file: the frames the muxer holds for the fragment it is building, the
+// fragments' own boxes, and the index, which grows with the frame count (sizes, times, key frames
+// and chunk offsets take well under 48 bytes a frame; generous on purpose), plus a fixed part for
+// the index's boxes and the file system's own blocks.
 constexpr std::int64_t kIndexBytesPerFrame = 48;
 constexpr std::int64_t kFinishingBytes = 320 * 1024;
 // The free space is read again after a second, or at every packet once it comes near the room kept.
 constexpr auto kFreeSpaceMaxAge = std::chrono::seconds(1);
 constexpr std::int64_t kFreeSpaceCloseBytes = 32 * 1024 * 1024;
+// Room is held a megabyte (about a second) ahead of what is needed.
+constexpr std::int64_t kHoldStepBytes = 1024 * 1024;
 
 QString averrorText(int code)
 {
@@ -78,6 +89,7 @@ struct CameraMP4Writer::Impl {
     Settings settings;
     std::optional<std::uint64_t> largestFile;
 
+    CameraMP4FileSink sink;
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
     AVStream *stream = nullptr;
@@ -98,6 +110,7 @@ struct CameraMP4Writer::Impl {
     QString error;
     int systemError = 0;
     bool indexWritten = false;
+    bool playable = false;
     std::int64_t framesWritten = 0;
     std::int64_t writtenEnd = 0; // end of the last written packet, in kTimeScale ticks
     std::thread thread;
@@ -105,7 +118,9 @@ struct CameraMP4Writer::Impl {
     // Encoder thread only.
     std::deque<Timing> timings;
     std::deque<AVPacket *> pending;
-    // The last free-space reading, and the file's position when it was taken.
+    // Bytes of the packets given to the muxer.
+    std::int64_t givenBytes = 0;
+    // The last free-space reading, with what the file held beyond its end and its size at the time.
     std::optional<std::int64_t> freeAtReading;
     std::int64_t positionAtReading = 0;
     std::chrono::steady_clock::time_point readAt;
@@ -130,12 +145,13 @@ void CameraMP4Writer::Impl::open()
     if (!settings.freeSpace)
         settings.freeSpace = CameraStorageRoom::freeBytes;
 
-    int ret = avformat_alloc_output_context2(&format, nullptr, "mp4", fileName.constData());
+    int ret = avformat_alloc_output_context2(&format, nullptr, "mp4", nullptr);
     if (ret < 0 || !format)
         throw SetupError(SetupStage::file, averrorText(ret < 0 ? ret : AVERROR(ENOMEM)));
-    ret = avio_open(&format->pb, fileName.constData(), AVIO_FLAG_WRITE);
-    if (ret < 0)
-        throw SetupError(SetupStage::file, averrorText(ret));
+    if (const int error = sink.open(fileName))
+        throw SetupError(SetupStage::file, averrorText(AVERROR(error)));
+    format->pb = sink.io();
+    format->flags |= AVFMT_FLAG_CUSTOM_IO;
 
     const AVCodec *encoder = avcodec_find_encoder_by_name("libx264");
     if (!encoder)
@@ -196,9 +212,20 @@ void CameraMP4Writer::Impl::open()
     if (ret < 0)
         throw SetupError(SetupStage::input, averrorText(ret));
 
-    ret = avformat_write_header(format, nullptr);
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "movflags", kFragmentFlags, 0);
+    av_dict_set(&options, "frag_duration", kFragmentMicroseconds, 0);
+    ret = avformat_write_header(format, &options);
+    const bool optionsTaken = av_dict_count(options) == 0;
+    av_dict_free(&options);
     if (ret < 0)
         throw SetupError(SetupStage::start, averrorText(ret));
+    if (!optionsTaken)
+        throw SetupError(SetupStage::start, QStringLiteral("the MP4 muxer does not write fragments"));
+    // The header is on disk before the first frame: a file cut at any moment starts right.
+    avio_flush(format->pb);
+    if (sink.error())
+        throw SetupError(SetupStage::start, averrorText(AVERROR(sink.error())));
     largestFile = CameraStorageRoom::largestFileSize(path);
 
     const std::size_t bytes = std::size_t(settings.width) * std::size_t(settings.height) * 4;
@@ -215,9 +242,11 @@ void CameraMP4Writer::Impl::release()
     for (AVPacket *p : pending)
         av_packet_free(&p);
     pending.clear();
-    if (format && format->pb)
-        avio_closep(&format->pb);
+    // The sink owns the muxer's output stream and closes the file.
+    if (format)
+        format->pb = nullptr;
     avformat_free_context(format);
+    sink.close();
     format = nullptr;
     avcodec_free_context(&codec);
     av_frame_free(&picture);
@@ -258,24 +287,36 @@ void CameraMP4Writer::Impl::endEarly(Limit reached)
 // Whether a packet of `packetBytes` may still go to the file, with room left after it to finish it.
 CameraMP4Writer::Limit CameraMP4Writer::Impl::limitBefore(std::int64_t packetBytes)
 {
-    const std::int64_t position = avio_tell(format->pb);
-    // The write buffer may not have reached the disk yet: count it as still to come.
-    const std::int64_t needed
-        = packetBytes + kIndexBytesPerFrame * (framesWritten + 1) + kFinishingBytes + format->pb->buffer_size;
+    const auto position = std::int64_t(sink.size());
+    // Still to come: the frames of the fragment the muxer is building (and that fragment's boxes), and
+    // the write buffer.
+    const std::int64_t unwritten = givenBytes - std::int64_t(sink.fragments().mediaBytes());
+    const std::int64_t needed = packetBytes + unwritten + kIndexBytesPerFrame * (framesWritten + 1)
+        + kFinishingBytes + format->pb->buffer_size;
     if (largestFile && std::uint64_t(position + needed) > *largestFile)
         return Limit::fileSize;
 
+    // What the file holds beyond its end is counted as used by the file system, but is ours.
     const auto now = std::chrono::steady_clock::now();
     const auto estimate = [&] { return *freeAtReading - (position - positionAtReading); };
     if (!freeAtReading || now - readAt >= kFreeSpaceMaxAge || estimate() - needed < kFreeSpaceCloseBytes) {
         const std::optional<std::uint64_t> free = settings.freeSpace(path);
-        freeAtReading = free ? std::optional(std::int64_t(
-                            std::min<std::uint64_t>(*free, std::numeric_limits<std::int64_t>::max() / 2)))
-                             : std::nullopt;
+        freeAtReading = free
+            ? std::optional(
+                std::int64_t(std::min<std::uint64_t>(*free, std::numeric_limits<std::int64_t>::max() / 2))
+                + std::int64_t(sink.heldAhead()))
+            : std::nullopt;
         positionAtReading = position;
         readAt = now;
     }
-    if (freeAtReading && estimate() < needed)
+    const std::optional<std::int64_t> room = freeAtReading ? std::optional(estimate()) : std::nullopt;
+    if (room && *room < needed)
+        return Limit::diskSpace;
+
+    // The room is taken now, so that another program filling the disk cannot take it; a little more
+    // than needed, where there is more, so that the file system is asked about once a second.
+    const std::int64_t ahead = std::min(room.value_or(needed + kHoldStepBytes), needed + kHoldStepBytes);
+    if (sink.hold(std::uint64_t(needed), std::uint64_t(ahead)) == CameraMP4FileSink::Room::full)
         return Limit::diskSpace;
     return Limit::none;
 }
@@ -313,15 +354,34 @@ void CameraMP4Writer::Impl::run()
     }
     if (healthy)
         healthy = drain() && writeReadyPackets(true);
-    const int trailer = av_write_trailer(format);
-    if (trailer < 0)
-        fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(trailer), trailer);
-    const int closed = avio_closep(&format->pb);
-    if (closed < 0)
-        fail(QStringLiteral("Could not close the MP4 file: ") + averrorText(closed), closed);
+    // The last fragment goes to the file; the muxer writes nothing else at the end.
+    if (healthy) {
+        const int trailer = av_write_trailer(format);
+        avio_flush(format->pb);
+        if (trailer < 0 || sink.error())
+            fail(QStringLiteral("Could not write to the MP4 file: ")
+                    + averrorText(sink.error() ? AVERROR(sink.error()) : trailer),
+                sink.error() ? AVERROR(sink.error()) : trailer);
+    }
+    const int indexError = sink.finish();
+    if (indexError)
+        fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(AVERROR(indexError)),
+            AVERROR(indexError));
+    format->pb = nullptr;
+    const int closed = sink.close();
+    if (closed)
+        fail(
+            QStringLiteral("Could not close the MP4 file: ") + averrorText(AVERROR(closed)), AVERROR(closed));
 
+    // What the file holds: every frame of its whole fragments.
+    std::int64_t end = std::int64_t(sink.fragments().firstDecodeTime());
+    for (const CameraMP4Sample &sample : sink.fragments().samples())
+        end += sample.duration;
     std::lock_guard lock(mutex);
-    indexWritten = trailer >= 0 && closed >= 0;
+    indexWritten = sink.indexed() && closed == 0;
+    playable = !sink.fragments().samples().empty() && closed == 0;
+    framesWritten = std::int64_t(sink.fragments().samples().size());
+    writtenEnd = framesWritten > 0 ? end : 0;
     if (status == Status::writing)
         status = Status::completed;
 }
@@ -403,12 +463,14 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
         p->stream_index = stream->index;
         const std::int64_t end = p->pts + duration;
         av_packet_rescale_ts(p, codec->time_base, stream->time_base);
+        const int size = p->size;
         const int ret = av_interleaved_write_frame(format, p);
         av_packet_free(&p);
         if (ret < 0) {
             fail(QStringLiteral("Could not write to the MP4 file: ") + averrorText(ret), ret);
             return false;
         }
+        givenBytes += size;
         {
             std::lock_guard lock(mutex);
             ++framesWritten;
@@ -480,6 +542,12 @@ bool CameraMP4Writer::indexWritten() const
 {
     std::lock_guard lock(d->mutex);
     return d->indexWritten;
+}
+
+bool CameraMP4Writer::playable() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->playable;
 }
 
 std::int64_t CameraMP4Writer::framesWritten() const

@@ -18,11 +18,17 @@
 // Presentation times come from the capture clock (variable frame rate) and must strictly increase;
 // each packet lasts until the next frame, the last one for one frame at the expected rate.
 //
+// The file is written as fragments of about a second, each with its own small index, so what is on
+// disk plays at every moment up to the last whole fragment: a crash, a kill or a power cut loses
+// only the last second or two. `finish` adds an ordinary index (one movie box, the frame count in its
+// header) and turns the file into an ordinary MP4 in place.
+//
 // Before each packet goes to the file the writer makes sure the file can still be finished after it:
-// room for the index of every frame must stay free on the disk and below the largest file size
-// allowed. When it would not, the writer stops taking frames, drops what it has not written yet and
-// keeps the rest for `finish`, which writes the index: a full disk or a size limit ends the file
-// early but playable, instead of cutting it without an index.
+// room for the frames not yet written and the index of every frame is held on the disk (allocated
+// to the file, so another program filling the disk cannot take it) and must stay below the largest
+// file size allowed. When it would not, the writer stops taking frames, drops what it has not
+// encoded yet and keeps the rest for `finish`: a full disk or a size limit ends the file early but
+// playable. When the index cannot be written after all, the file stays fragmented and plays.
 //
 // Threading: `append`, `status` and `isReadyForMoreMediaData` may be called from any thread;
 // `finish` and `cancel` block until the writer's thread has ended, so call them off the video queue.
@@ -79,9 +85,12 @@ public:
     // The errno behind the first failure (ENOSPC for a full disk, EFBIG past a file-size limit); 0
     // when it was not a system error.
     int systemError() const;
-    // After finish(): the index was written and the file closed, so players can open the file, even
-    // when writing had failed earlier. Without it the file holds no playable video.
+    // After finish(): the ordinary index was written and the file closed, even when writing had
+    // failed earlier.
     bool indexWritten() const;
+    // After finish(): the file holds frames a player can open, through the ordinary index or the
+    // fragments' own.
+    bool playable() const;
     // What ended the file early, if anything; the status stays writing until `finish`.
     Limit limitReached() const;
     // Writing, within the room, and a pool buffer is free.
@@ -99,7 +108,8 @@ public:
     // Drops what is queued, stops the encoder and closes the file unfinished; blocks until done.
     void cancel();
 
-    // Frames in the file so far, and the media time they cover (from the start to the end of the last).
+    // Frames written so far, and the media time they cover (from the start to the end of the last);
+    // after finish(), those the file holds.
     std::int64_t framesWritten() const;
     double writtenSeconds() const;
 

@@ -1,14 +1,8 @@
 #include "ZunoVirtualMemoryCardActions.h"
 
-#include "ZunoDistributedNotificationCenter.h"
 #include "ZunoSuiteCommandBus.h"
-#include "ZunoSuiteCommandEnvelope.h"
-#include "ZunoSuiteWorkspace.h"
 
-#include <QDateTime>
 #include <QFuture>
-#include <QPointer>
-#include <QUuid>
 
 namespace ZunoVirtualMemoryCardActions {
 
@@ -26,27 +20,10 @@ void runRAMCommand(ZunoSuiteCommandKind kind, ZunoSuiteApp from, QObject *contex
 
 void openRAMDiskLab(ZunoSuiteApp from)
 {
-    ZunoSuiteCommandEnvelope envelope;
-    envelope.id = QUuid::createUuid();
-    envelope.timestamp = QDateTime::currentDateTimeUtc();
-    envelope.sourceApp = from;
-    envelope.targetApp = ZunoSuiteApp::zunoRAM;
-    envelope.kind = ZunoSuiteCommandKind::ramOpenDiskLab;
-
-    const bool running = isRunning(ZunoSuiteApp::zunoRAM);
-    if (!running && !isInstalled(ZunoSuiteApp::zunoRAM))
-        return;
-    ZunoSuiteCommandBus *bus = ZunoSuiteCommandBus::shared();
-    if (!bus || !bus->enqueue(envelope))
-        return;
-    if (running) {
-        if (auto *center = ZunoDistributedNotificationCenter::shared())
-            center->post(ZunoSuiteCommandBus::notificationName(ZunoSuiteApp::zunoRAM));
-        launch(ZunoSuiteApp::zunoRAM);
-        return;
-    }
-    if (const auto entry = installedURL(ZunoSuiteApp::zunoRAM))
-        ZunoSuiteWorkspace::shared()->openDesktopEntry(*entry, true);
+    // The bus's window route: a start that fails takes its command back rather than leave it for a
+    // later start to run unasked.
+    if (ZunoSuiteCommandBus *bus = ZunoSuiteCommandBus::shared())
+        bus->send(ZunoSuiteCommandKind::ramOpenDiskLab, from, ZunoSuiteApp::zunoRAM);
 }
 
 } // namespace ZunoVirtualMemoryCardActions

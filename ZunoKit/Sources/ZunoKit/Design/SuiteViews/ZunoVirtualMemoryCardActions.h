@@ -18,7 +18,7 @@ void runRAMCommand(ZunoSuiteCommandKind kind, ZunoSuiteApp from, QObject *contex
     std::function<void(const ZunoSuiteCommandResult &)> done);
 
 // Leaves an "open the disk lab" command for the RAM application and wakes it when it runs, else
-// starts its installed entry; every failure is silent. Main thread.
+// starts its installed entry (the bus's `send`); a failure is only logged. Main thread.
 void openRAMDiskLab(ZunoSuiteApp from);
 
 } // namespace ZunoVirtualMemoryCardActions

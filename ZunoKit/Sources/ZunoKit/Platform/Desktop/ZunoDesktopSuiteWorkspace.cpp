@@ -129,7 +129,7 @@ void ZunoDesktopSuiteWorkspace::activate(const QString &busName)
         qWarning("ZunoDesktopSuiteWorkspace: cannot send Activate to %s", qPrintable(busName));
 }
 
-bool ZunoDesktopSuiteWorkspace::openDesktopEntry(const QString &path, bool activates)
+ZunoDesktopEntryStart ZunoDesktopSuiteWorkspace::openDesktopEntry(const QString &path, bool activates)
 {
     return ZunoDesktopEntryLauncher::open(path, activates);
 }

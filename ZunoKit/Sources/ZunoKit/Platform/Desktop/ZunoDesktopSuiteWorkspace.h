@@ -14,7 +14,7 @@ public:
 
     std::vector<ZunoRunningApplication> runningApplications() override;
     void activate(const QString &busName) override;
-    bool openDesktopEntry(const QString &path, bool activates) override;
+    ZunoDesktopEntryStart openDesktopEntry(const QString &path, bool activates) override;
     // $XDG_DATA_HOME/applications, then applications/ of each $XDG_DATA_DIRS folder (unset or empty:
     // /usr/local/share, /usr/share); relative folders are ignored, as XDG asks.
     QStringList applicationFolders() override;

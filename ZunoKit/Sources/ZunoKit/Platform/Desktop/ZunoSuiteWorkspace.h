@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZunoDesktopEntryStart.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,8 +35,9 @@ public:
     // Asks the owner of a bus name to come forward; does not wait for its answer. Main thread.
     virtual void activate(const QString &busName) = 0;
     // Starts the application of a desktop entry; `activates` says whether it should come forward.
-    // True once it was started (a program that cannot be executed is no start). Main thread.
-    virtual bool openDesktopEntry(const QString &path, bool activates) = 0;
+    // Started once its program runs (a program that cannot be executed is no start), and then watched
+    // for an early end while the caller keeps it. Main thread.
+    virtual ZunoDesktopEntryStart openDesktopEntry(const QString &path, bool activates) = 0;
     // The folders that hold installed desktop entries, most preferred first.
     virtual QStringList applicationFolders() = 0;
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -191,6 +193,13 @@ bool isRunning(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
     return firstRunning(app, workspace).has_value();
 }
 
+bool isOnSessionBus(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
+{
+    const std::vector<ZunoRunningApplication> running = workspace.runningApplications();
+    return std::any_of(running.begin(), running.end(),
+        [&](const ZunoRunningApplication &entry) { return entry.busName && matches(app, entry); });
+}
+
 bool launch(ZunoSuiteApp app)
 {
     return launch(app, *ZunoSuiteWorkspace::shared());
@@ -209,7 +218,7 @@ bool launch(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace)
     const std::optional<QString> entry = installedURL(app, workspace);
     if (!entry)
         return false;
-    return workspace.openDesktopEntry(*entry, true);
+    return workspace.openDesktopEntry(*entry, true).started;
 }
 
 void to_json(nlohmann::json &j, ZunoSuiteApp app)

@@ -102,6 +102,10 @@ bool isInstalled(ZunoSuiteApp app);
 // application's tool names (that process is its command-line tool, not the application).
 bool isRunning(ZunoSuiteApp app);
 
+// Whether the workspace lists the application's bus name (its bundle identifier, ignoring case): it came
+// far enough to be reached over the bus, which a process of its name alone does not say.
+bool isOnSessionBus(ZunoSuiteApp app, ZunoSuiteWorkspace &workspace);
+
 // Brings a running application forward and answers true (only one found on the bus can be asked to:
 // one found only as a process answers false); otherwise starts its installed desktop entry, true once
 // that was requested; false when it is neither running nor installed. Main thread.

@@ -1,6 +1,7 @@
 #include "ZunoSuiteCommandBus.h"
 
 #include "ZunoApplicationSingleton.h"
+#include "ZunoDetachedProcess.h"
 #include "ZunoDistributedNotificationCenter.h"
 #include "ZunoProcessCancellation.h"
 #include "ZunoSuiteCLIBridge.h"
@@ -8,6 +9,7 @@
 #include "ZunoText.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -46,6 +48,40 @@ Result notInstalled(ZunoSuiteApp target)
     const QString app = rawValue(target);
     return make(false, 1, app + QStringLiteral(" is not installed or unavailable."), Transport::unavailable(),
         app + QStringLiteral(" is not installed."), app + QStringLiteral(" kurulu değil."));
+}
+
+// The target's program ran but did not come up, or could not be run at all; `why` says what happened
+// ("/bin/false exited with status 1", "/opt/zunomail/run: Permission denied").
+Result couldNotStart(ZunoSuiteApp target, const QString &why)
+{
+    const QString app = rawValue(target);
+    return make(false, 1, QStringLiteral("%1 could not be started: %2").arg(app, why), Transport::guiLaunch(),
+        QStringLiteral("%1 could not be started: %2.").arg(app, why),
+        QStringLiteral("%1 başlatılamadı: %2.").arg(app, why));
+}
+
+// Watches a target started for `envelope`: nothing once it took its command, came onto the session bus
+// or still runs after the grace; how it ended when it ended before any of these, its command then
+// taken back. A cancelled watch (the bus is going) leaves the command as it is.
+std::optional<QString> launchFailure(const ZunoSuiteCommandEnvelope &envelope, ZunoDetachedProcess &program,
+    ZunoSuiteCommandFolder &folder, ZunoSuiteWorkspace &workspace,
+    const ZunoProcessCancellation &cancellation)
+{
+    const QDeadlineTimer grace(ZunoSuiteCommandBus::kLaunchGraceMs);
+    const auto reached
+        = [&] { return !folder.isPending(envelope) || isOnSessionBus(envelope.targetApp, workspace); };
+    while (!reached() && !cancellation.isCancelled() && !grace.hasExpired()) {
+        const int look = int(std::min<qint64>(grace.remainingTime(), ZunoSuiteCommandBus::kLaunchLookMs));
+        const std::optional<QString> end = program.waitForEnd(look);
+        // It may have taken its command, or handed over to one on the bus, just before it ended.
+        if (!end || reached())
+            continue;
+        // Whoever gets the file first decides: a consumer that took it was reached.
+        if (folder.withdraw(envelope) == ZunoSuiteCommandFolder::Withdrawal::taken)
+            return std::nullopt;
+        return end;
+    }
+    return std::nullopt;
 }
 
 Result silent(const ZunoSuiteCommandEnvelope &envelope)
@@ -131,6 +167,8 @@ ZunoSuiteCommandBus::~ZunoSuiteCommandBus()
         }
         m_pool.waitForDone();
     }
+    // A cancelled watch looks again within kLaunchLookMs.
+    m_launchPool.waitForDone();
 }
 
 QString ZunoSuiteCommandBus::notificationName(ZunoSuiteApp app)
@@ -241,7 +279,7 @@ bool ZunoSuiteCommandBus::postCommandNotification(ZunoSuiteApp app)
     return false;
 }
 
-ZunoSuiteCommandBus::WindowRoute ZunoSuiteCommandBus::dispatchToWindow(
+ZunoSuiteCommandBus::WindowDispatch ZunoSuiteCommandBus::dispatchToWindow(
     const ZunoSuiteCommandEnvelope &envelope, bool launchIfNeeded, bool bringToFront)
 {
     const ZunoSuiteApp target = envelope.targetApp;
@@ -252,24 +290,29 @@ ZunoSuiteCommandBus::WindowRoute ZunoSuiteCommandBus::dispatchToWindow(
     ZunoSuiteWorkspace &desktop = *workspaceNow;
     if (isRunning(target, desktop)) {
         if (!enqueue(envelope))
-            return WindowRoute::enqueueFailedRunning;
+            return { WindowRoute::enqueueFailedRunning };
         postCommandNotification(target);
         if (front)
             launch(target, desktop);
-        return WindowRoute::dispatched;
+        return { WindowRoute::dispatched };
     }
     if (!launchIfNeeded || !installedURL(target, desktop))
-        return WindowRoute::notInstalled;
+        return { WindowRoute::notInstalled };
     if (!enqueue(envelope))
-        return WindowRoute::enqueueFailedLaunching;
+        return { WindowRoute::enqueueFailedLaunching };
     // Started without a notification: it reads its file when it comes up.
     const auto entry = installedURL(target, desktop);
-    if (!entry || !desktop.openDesktopEntry(*entry, front)) {
-        // Told it is not there, the user must not see the command run when the app starts later.
+    if (!entry) {
         m_folder.withdraw(envelope);
-        return WindowRoute::notInstalled;
+        return { WindowRoute::notInstalled };
     }
-    return WindowRoute::launched;
+    ZunoDesktopEntryStart start = desktop.openDesktopEntry(*entry, front);
+    if (!start.started) {
+        // Told it did not start, the user must not see the command run when the app starts later.
+        m_folder.withdraw(envelope);
+        return { WindowRoute::startFailed, nullptr, start.failure };
+    }
+    return { WindowRoute::launched, std::move(start.program) };
 }
 
 std::optional<std::pair<QString, QStringList>> ZunoSuiteCommandBus::toolFor(
@@ -285,25 +328,57 @@ std::optional<std::pair<QString, QStringList>> ZunoSuiteCommandBus::toolFor(
     return std::make_pair(*tool, command->arguments);
 }
 
+std::shared_ptr<ZunoProcessCancellation> ZunoSuiteCommandBus::addRun()
+{
+    auto run = std::make_shared<ZunoProcessCancellation>();
+    std::lock_guard lock(m_runsMutex);
+    m_runs.insert(run);
+    return run;
+}
+
+void ZunoSuiteCommandBus::removeRun(const std::shared_ptr<ZunoProcessCancellation> &run)
+{
+    std::lock_guard lock(m_runsMutex);
+    m_runs.erase(run);
+}
+
 QFuture<ZunoSuiteCommandResult> ZunoSuiteCommandBus::runInBackground(
     const QString &tool, const QStringList &arguments, double timeoutSeconds)
 {
-    const auto cancellation = std::make_shared<ZunoProcessCancellation>();
-    {
-        std::lock_guard lock(m_runsMutex);
-        m_runs.insert(cancellation);
-    }
+    const auto cancellation = addRun();
     return QtConcurrent::run(&m_pool, [this, tool, arguments, timeoutSeconds, cancellation] {
         Result result = ZunoSuiteCLIBridge::runExecutable(tool, arguments, timeoutSeconds, cancellation);
-        std::lock_guard lock(m_runsMutex);
-        m_runs.erase(cancellation);
+        removeRun(cancellation);
         return result;
     });
+}
+
+QFuture<ZunoSuiteCommandResult> ZunoSuiteCommandBus::watchLaunch(
+    const ZunoSuiteCommandEnvelope &envelope, std::shared_ptr<ZunoDetachedProcess> program)
+{
+    if (!program)
+        return QtFuture::makeReadyFuture(dispatched(envelope, Transport::guiLaunch()));
+    const auto cancellation = addRun();
+    return QtConcurrent::run(&m_launchPool,
+        [this, envelope, program = std::move(program), desktop = workspace(), cancellation]() mutable {
+            const std::optional<QString> failure
+                = launchFailure(envelope, *program, m_folder, *desktop, *cancellation);
+            // Watched no longer: the program, if it runs, goes on alone.
+            program.reset();
+            removeRun(cancellation);
+            if (!failure)
+                return dispatched(envelope, Transport::guiLaunch());
+            qWarning("ZunoSuiteCommandBus: %s did not come up for %s: %s",
+                qPrintable(rawValue(envelope.targetApp)), qPrintable(rawValue(envelope.kind)),
+                qPrintable(*failure));
+            return couldNotStart(envelope.targetApp, *failure);
+        });
 }
 
 void ZunoSuiteCommandBus::waitForBackgroundRuns()
 {
     m_pool.waitForDone();
+    m_launchPool.waitForDone();
 }
 
 QFuture<ZunoSuiteCommandResult> ZunoSuiteCommandBus::execute(ZunoSuiteCommandKind kind, ZunoSuiteApp from,
@@ -317,13 +392,16 @@ QFuture<ZunoSuiteCommandResult> ZunoSuiteCommandBus::execute(ZunoSuiteCommandKin
         = makeEnvelope(kind, from, to, targetPID, std::move(targetName), std::move(payload));
 
     if (!isHeadlessFeature(kind)) {
-        switch (dispatchToWindow(envelope, launchIfNeeded, bringToFront)) {
+        WindowDispatch dispatch = dispatchToWindow(envelope, launchIfNeeded, bringToFront);
+        switch (dispatch.route) {
         case WindowRoute::dispatched:
             return QtFuture::makeReadyFuture(dispatched(envelope, Transport::liveDaemonSilentIPC()));
         case WindowRoute::launched:
-            return QtFuture::makeReadyFuture(dispatched(envelope, Transport::guiLaunch()));
+            return watchLaunch(envelope, std::move(dispatch.program));
         case WindowRoute::notInstalled:
             return QtFuture::makeReadyFuture(notInstalled(to));
+        case WindowRoute::startFailed:
+            return QtFuture::makeReadyFuture(couldNotStart(to, dispatch.failure));
         case WindowRoute::enqueueFailedRunning:
             return QtFuture::makeReadyFuture(silentFailure(to, Transport::liveDaemonSilentIPC()));
         case WindowRoute::enqueueFailedLaunching:
@@ -351,8 +429,11 @@ bool ZunoSuiteCommandBus::send(ZunoSuiteCommandKind kind, ZunoSuiteApp from, Zun
     const ZunoSuiteCommandEnvelope envelope
         = makeEnvelope(kind, from, to, targetPID, std::move(targetName), std::move(payload));
     if (!isHeadlessFeature(kind)) {
-        const WindowRoute route = dispatchToWindow(envelope, launchIfNeeded, bringToFront);
-        return route == WindowRoute::dispatched || route == WindowRoute::launched;
+        WindowDispatch dispatch = dispatchToWindow(envelope, launchIfNeeded, bringToFront);
+        // Handed on once started; a start that ends early still takes its command back (logged).
+        if (dispatch.route == WindowRoute::launched)
+            watchLaunch(envelope, std::move(dispatch.program));
+        return dispatch.route == WindowRoute::dispatched || dispatch.route == WindowRoute::launched;
     }
     if (const auto tool = toolFor(envelope, {})) {
         // The outcome is not awaited; the run is still stopped with the bus.

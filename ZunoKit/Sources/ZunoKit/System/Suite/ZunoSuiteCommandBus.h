@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 
+class ZunoDetachedProcess;
 class ZunoDistributedNotificationCenter;
 class ZunoProcessCancellation;
 class ZunoSuiteWorkspace;
@@ -25,7 +26,10 @@ class ZunoSuiteWorkspace;
 // when there is one; otherwise, and for window and overlay kinds, the command is left as a file in the
 // shared command folder and the target is woken by its command notification, or started so that it
 // reads the file when it comes up. The target listens for its notification and takes its files.
-// Main thread, except tool runs, which go to the bus's own threads.
+// A started target counts as reached once it took its command, its name appeared on the session bus,
+// or it still runs after a short grace; one that ends before that failed to start, and its command is
+// taken back. Main thread, except tool runs and the watch over a start, which go to the bus's own
+// threads.
 class ZunoSuiteCommandBus : public QObject {
     Q_OBJECT
 
@@ -40,6 +44,12 @@ public:
     static constexpr int kFirstDrainDelayMs = 350;
     // The time limit of the tool runs that `send` starts.
     static constexpr double kSendTimeoutSeconds = 45;
+    // How long a started target that has neither taken its command nor come onto the bus must keep
+    // running to count as reached: programs that cannot come up (a missing library, no display) end
+    // well within it.
+    static constexpr int kLaunchGraceMs = 2000;
+    // How often the watch over a start looks for the command taken and the name on the bus.
+    static constexpr int kLaunchLookMs = 100;
 
     // The process's bus on the suite folder, made on first use as a child of the application object;
     // null without an application object.
@@ -85,8 +95,8 @@ public:
         std::optional<QString> targetName = std::nullopt, std::optional<QString> payload = std::nullopt,
         bool launchIfNeeded = true, bool bringToFront = true);
 
-    // Blocks until the tool runs started so far have ended. For tools and tests; never on the main
-    // thread of an application.
+    // Blocks until the tool runs and the watches over starts begun so far have ended. For tools and
+    // tests; never on the main thread of an application.
     void waitForBackgroundRuns();
 
 private:
@@ -100,19 +110,32 @@ private:
         dispatched,
         launched,
         notInstalled,
+        startFailed,
         enqueueFailedRunning,
         enqueueFailedLaunching
+    };
+    struct WindowDispatch {
+        WindowRoute route;
+        // launched: the started program, to be watched (null when the start was handed on).
+        std::shared_ptr<ZunoDetachedProcess> program = nullptr;
+        // startFailed: why.
+        QString failure = QString();
     };
 
     std::shared_ptr<ZunoSuiteWorkspace> workspace() const;
     void drain(Token token);
     bool postCommandNotification(ZunoSuiteApp app);
-    WindowRoute dispatchToWindow(
+    WindowDispatch dispatchToWindow(
         const ZunoSuiteCommandEnvelope &envelope, bool launchIfNeeded, bool bringToFront);
     std::optional<std::pair<QString, QStringList>> toolFor(
         const ZunoSuiteCommandEnvelope &envelope, const QStringList &extraSearchDirectories) const;
     QFuture<ZunoSuiteCommandResult> runInBackground(
         const QString &tool, const QStringList &arguments, double timeoutSeconds);
+    // Watches a target started for `envelope` until it counts as reached or has failed to start.
+    QFuture<ZunoSuiteCommandResult> watchLaunch(
+        const ZunoSuiteCommandEnvelope &envelope, std::shared_ptr<ZunoDetachedProcess> program);
+    std::shared_ptr<ZunoProcessCancellation> addRun();
+    void removeRun(const std::shared_ptr<ZunoProcessCancellation> &run);
 
     ZunoSuiteCommandFolder m_folder;
     std::shared_ptr<ZunoSuiteWorkspace> m_workspace;
@@ -120,6 +143,8 @@ private:
     QHash<Token, Observer> m_observers;
     Token m_nextToken = 1;
     QThreadPool m_pool;
+    // Watches over starts never wait behind slow tools.
+    QThreadPool m_launchPool;
     std::mutex m_runsMutex;
     std::set<std::shared_ptr<ZunoProcessCancellation>> m_runs;
 };

@@ -118,6 +118,16 @@ QStringList ZunoSuiteCommandFolder::pendingFiles(ZunoSuiteApp app) const
     return pending;
 }
 
+QString ZunoSuiteCommandFolder::pendingFile(const ZunoSuiteCommandEnvelope &envelope) const
+{
+    const QString suffix = QLatin1Char('-') + ZunoJson::uuidString(envelope.id) + QStringLiteral(".json");
+    for (const QString &file : pendingFiles(envelope.targetApp)) {
+        if (file.endsWith(suffix))
+            return file;
+    }
+    return QString();
+}
+
 void ZunoSuiteCommandFolder::removeLeftovers(ZunoSuiteApp app) const
 {
     const QDir dir(path());
@@ -154,19 +164,21 @@ std::optional<ZunoSuiteCommandEnvelope> ZunoSuiteCommandFolder::peek(
     return std::nullopt;
 }
 
-bool ZunoSuiteCommandFolder::withdraw(const ZunoSuiteCommandEnvelope &envelope)
+bool ZunoSuiteCommandFolder::isPending(const ZunoSuiteCommandEnvelope &envelope) const
 {
-    const QString suffix = QLatin1Char('-') + ZunoJson::uuidString(envelope.id) + QStringLiteral(".json");
-    bool gone = true;
-    for (const QString &file : pendingFiles(envelope.targetApp)) {
-        if (!file.endsWith(suffix))
-            continue;
-        if (!QFile::remove(file) && QFileInfo::exists(file)) {
-            qWarning("ZunoSuiteCommandFolder: cannot withdraw the command %s", qPrintable(file));
-            gone = false;
-        }
-    }
-    return gone;
+    return !pendingFile(envelope).isEmpty();
+}
+
+ZunoSuiteCommandFolder::Withdrawal ZunoSuiteCommandFolder::withdraw(const ZunoSuiteCommandEnvelope &envelope)
+{
+    const QString file = pendingFile(envelope);
+    // A consumer claims a file by renaming it, so the removal and the claim cannot both succeed.
+    if (file.isEmpty() || QFile::remove(file))
+        return file.isEmpty() ? Withdrawal::taken : Withdrawal::withdrawn;
+    if (!QFileInfo::exists(file))
+        return Withdrawal::taken;
+    qWarning("ZunoSuiteCommandFolder: cannot withdraw the command %s", qPrintable(file));
+    return Withdrawal::stuck;
 }
 
 std::optional<ZunoSuiteCommandEnvelope> ZunoSuiteCommandFolder::consume(

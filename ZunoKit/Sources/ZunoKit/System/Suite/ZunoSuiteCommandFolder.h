@@ -38,12 +38,25 @@ public:
     // the way, and the envelope returned is removed too.
     std::optional<ZunoSuiteCommandEnvelope> consume(
         ZunoSuiteApp app, const QDateTime &now, double maxAgeSeconds);
+    // Whether the command's file is still there, not yet taken by a consumer (nor withdrawn).
+    bool isPending(const ZunoSuiteCommandEnvelope &envelope) const;
+
+    enum class Withdrawal {
+        // This call removed it: no consumer will read it.
+        withdrawn,
+        // A consumer took it first (or it was never written).
+        taken,
+        // It could not be removed and is still pending (logged).
+        stuck
+    };
     // Takes back a command that is still pending (its target could not be started, say), so that it
-    // does not run when the target starts later. True when no file of it is left.
-    bool withdraw(const ZunoSuiteCommandEnvelope &envelope);
+    // does not run when the target starts later. Exactly one of a consumer and this call gets it.
+    Withdrawal withdraw(const ZunoSuiteCommandEnvelope &envelope);
 
 private:
     QStringList pendingFiles(ZunoSuiteApp app) const;
+    // The file of this command while pending; empty when there is none.
+    QString pendingFile(const ZunoSuiteCommandEnvelope &envelope) const;
     void removeLeftovers(ZunoSuiteApp app) const;
 
     ZunoSuiteFolder m_suite;

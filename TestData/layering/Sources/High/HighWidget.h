@@ -1,0 +1,4 @@
+#pragma once
+
+#include <LowThing.h>
+#include <vector>
