@@ -8,6 +8,7 @@
 #include "ZunoFeedbackService.h"
 #include "ZunoHttpSession.h"
 #include "ZunoSheetHost.h"
+#include "ZunoWaitUntil.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -366,8 +367,7 @@ TEST(ZunoFeedbackSheet, ClosingDuringASendStopsTheTransfer)
     // The client gives up long before the 25 s time-out, and the send's work ends and lets go of the
     // session; its result, posted afterwards, finds no sheet and reaches nothing.
     EXPECT_TRUE(server.waitForClientClose(0, std::chrono::seconds(10)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return session.use_count() == 1; }, 10000))
-        << "the send still holds the session";
+    EXPECT_TRUE(waitUntil([&] { return session.use_count() == 1; }, 10000, "the send to let go of the session"));
     QCoreApplication::sendPostedEvents();
 }
 
