@@ -46,11 +46,11 @@ protected:
         return texts;
     }
 
-    // Waits until the toast layer's animation is over.
+    // Waits until the toast layer's animation is over (it is deleted when it ends).
     void settle() const
     {
-        if (auto *animation = view->toastLayer()->animation())
-            QSignalSpy(animation, &QAbstractAnimation::finished).wait(kWait);
+        EXPECT_TRUE(waitUntil([&] { return view->toastLayer()->animation() == nullptr; }, kWait,
+            "the toast's animation to end"));
     }
 
     const QColor accent = ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
