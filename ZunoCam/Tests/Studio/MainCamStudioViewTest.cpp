@@ -10,6 +10,7 @@
 #include "ZunoFocusRing.h"
 #include "ZunoProductPalette.h"
 #include "ZunoToastBanner.h"
+#include "ZunoWaitUntil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -155,7 +156,8 @@ TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsCli
     QCoreApplication::processEvents();
     EXPECT_FALSE(vm->toastMessage());
     EXPECT_EQ(view->toastLayer()->banner(), nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(view->findChildren<ZunoToastBanner *>().isEmpty(), kWait);
+    ASSERT_TRUE(waitUntil(
+        [&] { return view->findChildren<ZunoToastBanner *>().isEmpty(); }, kWait, "the toast banner to go"));
 }
 
 class MenuBarCamPopoverViewTest : public StudioTest { };
