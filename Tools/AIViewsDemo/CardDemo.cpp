@@ -97,9 +97,8 @@ int runCardDemo(int argc, char **argv)
     ZunoDemoSignalQuit quitOnSignal; // Ctrl+C still removes the temporary folders
     ZunoFonts::applyApplicationFont();
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("AIViewsDemo --view card: the AI settings card."));
     parser.addHelpOption();
-    const QCommandLineOption view(QStringLiteral("view"), QStringLiteral("The view to show (card)."),
-        QStringLiteral("NAME"), QStringLiteral("card"));
     const QCommandLineOption provider(QStringLiteral("provider"),
         QStringLiteral("Start from this provider's default configuration (credits, openai, ollama)."),
         QStringLiteral("NAME"), QStringLiteral("credits"));
@@ -114,13 +113,9 @@ int runCardDemo(int argc, char **argv)
     const QCommandLineOption keys(QStringLiteral("keys"),
         QStringLiteral("Where API keys go: keyring (the desktop's), memory, failing."),
         QStringLiteral("STORE"), QStringLiteral("memory"));
-    parser.addOptions({ view, provider, catalogURL, ollama, lmStudio, language, keys });
+    parser.addOptions({ provider, catalogURL, ollama, lmStudio, language, keys });
     parser.process(app);
 
-    if (parser.value(view) != QLatin1String("card")) {
-        print(QStringLiteral("unknown view %1").arg(parser.value(view)));
-        return 2;
-    }
     const QString providerName = parser.value(provider);
     ZunoAIProvider startProvider = ZunoAIProvider::quarnwellCredits;
     if (providerName == QLatin1String("openai"))

@@ -50,10 +50,9 @@ int runPillDemo(int argc, char **argv)
     ZunoDemoSignalQuit quitOnSignal; // Ctrl+C still removes the temporary folders
     ZunoFonts::applyApplicationFont();
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("The credits views on the shared credits store."));
+    parser.setApplicationDescription(
+        QStringLiteral("AIViewsDemo --view pill: the credits views on the shared credits store."));
     parser.addHelpOption();
-    const QCommandLineOption viewOption(QStringLiteral("view"), QStringLiteral("The view to show: pill."),
-        QStringLiteral("VIEW"), QStringLiteral("pill"));
     const QCommandLineOption gatewayOption(QStringLiteral("gateway"),
         QStringLiteral("A gateway instead of the loopback stand-in."), QStringLiteral("URL"));
     const QCommandLineOption accountDirOption(QStringLiteral("account-dir"),
@@ -62,10 +61,8 @@ int runPillDemo(int argc, char **argv)
         QStringLiteral("print-urls"), QStringLiteral("Print the addresses instead of opening them."));
     const QCommandLineOption languageOption(QStringLiteral("language"),
         QStringLiteral("A fixed language (default: the application's)."), QStringLiteral("CODE"));
-    parser.addOptions({ viewOption, gatewayOption, accountDirOption, printOption, languageOption });
+    parser.addOptions({ gatewayOption, accountDirOption, printOption, languageOption });
     parser.process(app);
-    if (parser.value(viewOption) != QLatin1String("pill"))
-        return fail(QStringLiteral("unknown view: ") + parser.value(viewOption));
     std::optional<ZunoLanguage> language;
     if (parser.isSet(languageOption)) {
         language = ZunoLanguages::fromRawValue(parser.value(languageOption));

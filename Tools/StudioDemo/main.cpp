@@ -63,6 +63,28 @@ void line(const QString &text)
     std::fflush(stdout);
 }
 
+// Why the run failed, on stderr; returns the exit code of a run that did not do its job.
+int failed(const char *why)
+{
+    std::fprintf(stderr, "StudioDemo: %s\n", why);
+    return 1;
+}
+
+// The recording's verdict once the event loop is done: whether it is in a finished file as long as
+// asked. A recording that failed, that the recorder stopped early for want of room, or that was still
+// being finished when the quit's bound ran out did not do what the run was for.
+int recordingExitCode(const CamStudioViewModel &vm)
+{
+    if (vm.isRecordingVideo())
+        return failed("quit before the recording was finished");
+    const std::optional<CameraRecordingResult> &result = vm.lastRecordingResult();
+    if (!result)
+        return failed("the recording failed");
+    if (result->ending != CameraRecordingResult::Ending::requested)
+        return failed("the recording was stopped early");
+    return 0;
+}
+
 // The services and the view model, timed together: what start-up spends before the first window.
 std::unique_ptr<CamStudioViewModel> makeViewModel(const std::function<CamStudioServices()> &services)
 {
@@ -173,13 +195,19 @@ int runRecording(double seconds)
         opening.exec();
     }
     if (!vm->isRecordingVideo())
-        return startup.finish(1);
+        return startup.finish(failed("the recording did not start"));
+    // A recording that ended by itself (it failed, the disk filled) leaves nothing to wait for.
+    QObject::connect(vm, &CamStudioViewModel::recordingChanged, vm, [vm] {
+        if (!vm->isRecordingVideo())
+            QApplication::quit();
+    });
     if (seconds > 0)
         QTimer::singleShot(
             static_cast<int>(seconds * 1000), Qt::PreciseTimer, vm, [vm] { vm->requestQuit(); });
     else
         line(QStringLiteral("recording; Ctrl+C finishes the file and quits"));
-    return startup.finish(QApplication::exec());
+    const int code = QApplication::exec();
+    return startup.finish(code != 0 ? code : recordingExitCode(*vm));
 }
 
 // Serves the studio's LAN remote on `port` until SIGINT or SIGTERM, printing its address and every
@@ -213,9 +241,17 @@ int runRemote(int port, bool loopback)
     vm->setTeleprompter(settings);
     vm->startRemoteServer();
     if (!vm->isRemoteServerRunning())
-        return startup.finish(1);
+        return startup.finish(failed("the remote could not listen"));
     line(QStringLiteral("address: %1").arg(vm->remoteServerURL()));
-    const int code = QApplication::exec();
+    // A listener that fails later leaves nothing to serve.
+    const QMetaObject::Connection stops = QObject::connect(vm, &CamStudioViewModel::remoteChanged, vm, [vm] {
+        if (!vm->isRemoteServerRunning())
+            QApplication::quit();
+    });
+    int code = QApplication::exec();
+    QObject::disconnect(stops);
+    if (code == 0 && !vm->isRemoteServerRunning())
+        code = failed("the remote stopped listening");
     vm->stopRemoteServer();
     return startup.finish(code);
 }
@@ -233,7 +269,9 @@ int main(int argc, char *argv[])
         = "usage: StudioDemo [--prompter SECONDS] [--persist COUNT] [--camera pattern|FILE] [--record "
           "SECONDS] [--remote PORT [--loopback]]\n"
           "  the studio's view model on its real services: teleprompter scrolling (6 s by default), timed\n"
-          "  document saves, a recording (0 s: until a signal) or the LAN remote until a signal\n";
+          "  document saves, a recording (0 s: until a signal) or the LAN remote until a signal\n"
+          "  exit status 1: a recording that failed or was stopped early, a remote that could not listen or\n"
+          "  stopped, a document left unsaved\n";
     if (const auto exitCode = zunoCheckToolArguments(argc, argv, usage,
             { "--prompter=", "--persist=", "--camera=", "--record=", "--remote=", "--loopback" }))
         return *exitCode;

@@ -5,6 +5,7 @@
 #include "CaptureTestSupport.h"
 #include "ZunoAppLogger.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -16,6 +17,12 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+// Threads of this process.
+int threadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 180;
@@ -479,14 +486,38 @@ TEST(CameraCaptureServiceLifetimeTest, DestroyingARunningServiceStopsAndJoinsEve
     VirtualCameraVariable pattern("pattern");
     auto logger = std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoCam"), logDir.path());
     auto frames = std::make_shared<std::atomic<int>>(0);
+    std::atomic<bool> destroyed { false };
+    std::atomic<int> framesAfterDestruction { 0 };
     std::mutex lock;
     std::condition_variable arrived;
+    {
+        // The image kernels' row workers are the process's, made on first use and kept: a first service
+        // makes them, so that the threads the second one leaves behind can be counted.
+        QTemporaryDir warmUpLogs;
+        CameraCaptureService::Dependencies dependencies;
+        dependencies.devices = std::make_shared<CameraSystemDevices>();
+        CameraCaptureService warmUp(
+            std::make_shared<ZunoAppLogger>(QStringLiteral("ZunoCam"), warmUpLogs.path()),
+            std::move(dependencies));
+        bool seen = false;
+        warmUp.onFrame = [&](const QImage &) {
+            std::lock_guard guard(lock);
+            seen = true;
+            arrived.notify_all();
+        };
+        ASSERT_TRUE(warmUp.start(std::nullopt));
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(arrived.wait_for(guard, 10s, [&] { return seen; }));
+    }
+    const int threadsBefore = threadCount();
     {
         CameraCaptureService::Dependencies dependencies;
         dependencies.devices = std::make_shared<CameraSystemDevices>();
         CameraCaptureService service(logger, std::move(dependencies));
         service.onFrame = [&, frames](const QImage &frame) {
             EXPECT_EQ(frame.size(), QSize(1280, 720));
+            if (destroyed)
+                ++framesAfterDestruction;
             std::lock_guard guard(lock);
             ++*frames;
             arrived.notify_all();
@@ -494,7 +525,17 @@ TEST(CameraCaptureServiceLifetimeTest, DestroyingARunningServiceStopsAndJoinsEve
         ASSERT_TRUE(service.start(std::nullopt));
         std::unique_lock guard(lock);
         ASSERT_TRUE(arrived.wait_for(guard, 10s, [&] { return *frames >= 3; }));
+        EXPECT_GT(threadCount(), threadsBefore);
     }
+    destroyed = true;
+    const int delivered = *frames;
+    // Joined: every thread the service started has ended, and the callback, with what it holds, is
+    // gone with the service; so no frame can follow.
+    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(frames.use_count(), 1);
+    EXPECT_GE(delivered, 3);
+    EXPECT_EQ(*frames, delivered);
+    EXPECT_EQ(framesAfterDestruction, 0);
     // The started line was written; no stopped line (the owner did not stop).
     const auto entries = logger->recentEntries(10, ZunoLogLevel::debug);
     ASSERT_EQ(entries.size(), 1);

@@ -4,6 +4,7 @@
 #include "CamStudioViewModel.h"
 #include "CountingDocumentStore.h"
 #include "LaserCanvasView.h"
+#include "ZunoWaitUntil.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,7 +72,8 @@ TEST_F(LaserOverlayTest, EachShowStartsFreshAndEscapeLeavesOnce)
     EXPECT_FALSE(vm->isLaserOverlayVisible());
     EXPECT_FALSE(laser->window());
     EXPECT_TRUE(!window || !window->isVisible());
-    QTRY_VERIFY(!window); // deleted once the key event is done
+    ASSERT_TRUE(waitUntil([&] { return window.isNull(); }, 5000,
+        "the overlay window to be deleted")); // once the key event is done
 
     // The next toggle: a fresh canvas with the view model's tool.
     vm->toggleLaserOverlay();
@@ -103,7 +105,9 @@ TEST_F(LaserOverlayTest, FadeTimerRunsOnlyWhileShownAndTrailFades)
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_EQ(view->state().laserTrail().size(), 1u);
     now += 0.76;
-    QTRY_VERIFY(view->state().laserTrail().empty()); // the 60 Hz timer pruned it
+    // The 60 Hz timer prunes it.
+    ASSERT_TRUE(
+        waitUntil([&] { return view->state().laserTrail().empty(); }, 5000, "the laser trail to fade"));
     vm->toggleLaserOverlay();
     EXPECT_TRUE(!view || !view->isFading());
 }

@@ -2,10 +2,10 @@
 #include "CameraMP4BoxReader.h"
 #include "CameraMP4Writer.h"
 #include "RecorderTestSupport.h"
+#include "ZunoWaitUntil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -25,12 +25,11 @@ QByteArray muxerOutput(const QString &dir, std::vector<std::size_t> *fragmentSta
     {
         CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 0 });
         for (int i = 0; i < 75; ++i) {
-            while (!writer.isReadyForMoreMediaData())
-                QThread::usleep(500);
+            EXPECT_TRUE(waitUntil([&] { return writer.isReadyForMoreMediaData(); }, 20'000, "a free buffer"));
             EXPECT_TRUE(writer.append(frames.frame(i, i / 30.0)));
         }
-        for (int wait = 0; wait < 2000 && topLevelBoxes(path).count("moof") < 2; ++wait)
-            QThread::msleep(5);
+        EXPECT_TRUE(waitUntil(
+            [&] { return topLevelBoxes(path).count("moof") >= 2; }, 20'000, "two fragments in the file"));
         writer.cancel();
     }
     QFile file(path);

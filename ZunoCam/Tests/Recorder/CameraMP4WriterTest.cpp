@@ -1,5 +1,6 @@
 #include "CameraMP4Writer.h"
 #include "RecorderTestSupport.h"
+#include "ZunoWaitUntil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -227,8 +228,8 @@ TEST(CameraMP4Writer, UnfinishedFilePlaysUpToItsLastWholeFragment)
         for (int i = 0; i < 75; ++i)
             ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, i / 30.0))) << i;
         // The fragment that ends at two seconds is written once a frame past it has been encoded.
-        for (int wait = 0; wait < 2000 && topLevelBoxes(path).count("moof") < 2; ++wait)
-            QThread::msleep(5);
+        ASSERT_TRUE(waitUntil(
+            [&] { return topLevelBoxes(path).count("moof") >= 2; }, 20'000, "two fragments in the file"));
         writer.cancel();
         EXPECT_FALSE(writer.indexWritten());
     }

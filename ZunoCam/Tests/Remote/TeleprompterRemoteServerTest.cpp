@@ -921,8 +921,10 @@ TEST(TeleprompterRemoteServer, AnswersOnlyRequestsAddressedToThisComputer)
     };
     // Every IPv6 address of this computer, bare and with the port.
     std::vector<QByteArray> ipv6Hosts;
-    if (const auto interfaces = TeleprompterNetworkInterfaces::ipv6Addresses()) {
+    if (const auto interfaces = TeleprompterNetworkInterfaces::allAddresses()) {
         for (const auto &entry : *interfaces) {
+            if (!entry.isIPv6)
+                continue;
             ipv6Hosts.push_back("[" + entry.address.toUtf8() + "]");
             ipv6Hosts.push_back("[" + entry.address.toUtf8() + "]:" + port);
         }

@@ -1,7 +1,8 @@
 // End to end with the real services, through StudioDemo, which starts and quits as the studio does: a
 // recording ended by SIGTERM is finished into a playable MP4 before the process exits, a document that
-// cannot be saved (a file-size limit, a folder that cannot be made) is said at the quit, and a remote
-// on 127.0.0.1 only announces that address.
+// cannot be saved (a file-size limit, a folder that cannot be made) is said at the quit, a recording
+// that failed or was cut short ends the run with a failure, and a remote on 127.0.0.1 only announces
+// that address.
 #include "CameraVideoRecorder.h"
 #include "RecorderTestSupport.h"
 #include "RemoteTestClient.h"
@@ -165,6 +166,37 @@ TEST(StudioQuitEndToEndTest, SigtermWithAFailedSaveSaysTheDocumentIsUnsaved)
     ASSERT_EQ(::kill(static_cast<pid_t>(demo.processId()), SIGTERM), 0);
     ASSERT_TRUE(demo.waitForFinished(30000));
     expectUnsavedQuit(demo);
+}
+
+// Under a file-size limit the recording cannot be what was asked, while the document and the logs
+// still fit: nothing recorded (64 KiB), or a file the recorder stopped at the limit (2 MiB). The toast
+// says so, and so must the exit status.
+TEST(StudioQuitEndToEndTest, ARecordingThatFailedOrWasCutShortEndsTheRunWithAFailure)
+{
+    for (const rlim_t bytes : { rlim_t(64 * 1024), rlim_t(2 * 1024 * 1024) }) {
+        SCOPED_TRACE(bytes);
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        QProcess demo;
+        prepare(demo, home);
+        demo.setChildProcessModifier([bytes] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit { bytes, bytes };
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        demo.start(studioDemo(),
+            { QStringLiteral("--camera"), QStringLiteral("pattern"), QStringLiteral("--record"),
+                QStringLiteral("20") });
+        ASSERT_TRUE(demo.waitForFinished(60000));
+        const QByteArray output = demo.readAllStandardOutput();
+        const QByteArray errors = demo.readAllStandardError();
+        const std::string both = output.toStdString() + errors.toStdString();
+        ASSERT_EQ(demo.exitStatus(), QProcess::NormalExit) << both;
+        EXPECT_TRUE(output.contains("[error]")) << both;
+        EXPECT_EQ(demo.exitCode(), 1) << both;
+        EXPECT_TRUE(errors.contains("StudioDemo: the recording")) << both;
+        EXPECT_FALSE(errors.contains("unsaved changes")) << "the failure is the recording's: " << both;
+    }
 }
 
 // With --loopback the remote listens on 127.0.0.1 alone: every address the run announces (toast,

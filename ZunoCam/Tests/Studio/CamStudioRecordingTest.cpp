@@ -142,6 +142,8 @@ TEST_F(StudioRecordingTest, StopWalksThroughFinalizingToIdle)
     EXPECT_FALSE(vm->isFinalizingVideo());
     EXPECT_EQ(finished, 3);
     EXPECT_EQ(vm->lastRecordedVideoURL(), QStringLiteral("/videos/ZunoCam-20260101-120000.mp4"));
+    EXPECT_EQ(vm->lastRecordingResult(),
+        CameraRecordingResult({ QStringLiteral("/videos/ZunoCam-20260101-120000.mp4"), 12.5, 375 }));
     EXPECT_EQ(vm->recordingDurationSeconds(), 12.5);
     EXPECT_EQ(vm->recordedFrameCount(), 375);
     EXPECT_EQ(vm->toastMessage(), QStringLiteral("Saved MP4: ZunoCam-20260101-120000.mp4"));
@@ -165,6 +167,7 @@ TEST_F(StudioRecordingTest, FailedStopShowsTheErrorAndReturnsToIdle)
     EXPECT_EQ(messages(QStringLiteral("recorder"), ZunoLogLevel::error),
         QStringList { QStringLiteral("Failed to stop MP4 recording: ") + error.localizedDescription() });
     EXPECT_FALSE(vm->lastRecordedVideoURL().has_value());
+    EXPECT_FALSE(vm->lastRecordingResult().has_value());
 }
 
 TEST_F(StudioRecordingTest, RevealOnlyWithTheSwitchOn)
@@ -312,6 +315,9 @@ TEST_F(StudioRecordingTest, RecordingEndedForWantOfRoomSaysWhyAndNamesTheFile)
             EXPECT_EQ(vm->toastMessage(), language == ZunoLanguage::en ? row.english : row.turkish);
             EXPECT_TRUE(vm->toastIsError()) << "a stop nobody asked for stands out";
             EXPECT_EQ(vm->lastRecordedVideoURL().has_value(), row.end.index() == 0);
+            // The result says the recorder stopped it early; a failure leaves none.
+            const auto *stopped = std::get_if<CameraRecordingResult>(&row.end);
+            EXPECT_EQ(vm->lastRecordingResult(), stopped ? std::optional(*stopped) : std::nullopt);
             EXPECT_TRUE(messages(QStringLiteral("recorder"), ZunoLogLevel::error).isEmpty())
                 << "the recorder's own line is the only one";
             vm.reset();

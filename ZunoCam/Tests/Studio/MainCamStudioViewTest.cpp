@@ -10,10 +10,13 @@
 #include "ZunoFocusRing.h"
 #include "ZunoProductPalette.h"
 #include "ZunoToastBanner.h"
+#include "ZunoWaitUntil.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,11 +46,11 @@ protected:
         return texts;
     }
 
-    // Waits until the toast layer's animation is over.
+    // Waits until the toast layer's animation is over (it is deleted when it ends).
     void settle() const
     {
-        if (auto *animation = view->toastLayer()->animation())
-            QSignalSpy(animation, &QAbstractAnimation::finished).wait(kWait);
+        EXPECT_TRUE(waitUntil([&] { return view->toastLayer()->animation() == nullptr; }, kWait,
+            "the toast's animation to end"));
     }
 
     const QColor accent = ZunoProductPalettes::accentColor(ZunoProductPalette::deepCoral);
@@ -123,23 +126,46 @@ TEST_F(MainCamStudioViewTest, TabClickSelectsAndTheSelectedLooksSelected)
 
 TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsClicksThrough)
 {
+    const auto capsuleOf
+        = [](const ZunoToastBanner *b) { return b->capsuleRect().translated(b->geometry().topLeft()); };
+    const auto opacityOf = [](const ZunoToastBanner *b) {
+        const auto *effect = qobject_cast<const QGraphicsOpacityEffect *>(b->graphicsEffect());
+        return effect ? effect->opacity() : 1.0;
+    };
     vm->showToast(QStringLiteral("Recording saved"), false);
-    settle();
     ZunoToastBanner *banner = view->toastLayer()->banner();
     ASSERT_NE(banner, nullptr);
+    // The first toast arrives from below the bottom edge.
+    ASSERT_NE(view->toastLayer()->animation(), nullptr);
+    EXPECT_GE(capsuleOf(banner).top(), view->height() - 1.0);
+    settle();
     EXPECT_EQ(banner->symbolName(), QStringLiteral("checkmark.circle.fill"));
-    const QRectF capsule = banner->capsuleRect().translated(banner->geometry().topLeft());
+    const QRectF capsule = capsuleOf(banner);
     EXPECT_NEAR(capsule.bottom(), view->height() - 22, 1.0);
     EXPECT_NEAR(capsule.center().x(), view->width() / 2.0, 1.0);
 
+    // A new message replaces it in place: from the animation's start on, both texts stand where the
+    // first rests, the old one fading out while the new one fades in; a slide would start below.
     vm->showToast(QStringLiteral("No camera found"), true);
-    settle();
     ZunoToastBanner *replaced = view->toastLayer()->banner();
     ASSERT_NE(replaced, nullptr);
+    ASSERT_NE(replaced, banner);
+    const QPointer<ZunoToastBanner> leaving(banner);
+    QVariantAnimation *fadeIn = view->toastLayer()->animation();
+    ASSERT_NE(fadeIn, nullptr);
+    for (const int ms : { 0, CamStudioToastLayer::kDurationMs / 2 }) {
+        fadeIn->setCurrentTime(ms);
+        EXPECT_NEAR(capsuleOf(replaced).bottom(), capsule.bottom(), 1.0) << ms << " ms in";
+        ASSERT_TRUE(leaving) << ms << " ms in";
+        EXPECT_NEAR(capsuleOf(leaving).bottom(), capsule.bottom(), 1.0) << ms << " ms in";
+    }
+    EXPECT_GT(opacityOf(replaced), 0.0);
+    EXPECT_LT(opacityOf(replaced), 1.0);
+    settle();
     EXPECT_EQ(replaced->message(), QStringLiteral("No camera found"));
     EXPECT_EQ(replaced->symbolName(), QStringLiteral("exclamationmark.triangle.fill"));
-    const QRectF replacedCapsule = replaced->capsuleRect().translated(replaced->geometry().topLeft());
-    EXPECT_NEAR(replacedCapsule.bottom(), capsule.bottom(), 1.0); // in place, not slid in again
+    EXPECT_NEAR(capsuleOf(replaced).bottom(), capsule.bottom(), 1.0);
+    EXPECT_DOUBLE_EQ(opacityOf(replaced), 1.0);
 
     // A button under the toast still takes the click.
     auto *under = new QPushButton(QStringLiteral("under"), view->tabView());
@@ -155,7 +181,8 @@ TEST_F(MainCamStudioViewTest, ToastSitsAboveTheBottomIsReplacedInPlaceAndLetsCli
     QCoreApplication::processEvents();
     EXPECT_FALSE(vm->toastMessage());
     EXPECT_EQ(view->toastLayer()->banner(), nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(view->findChildren<ZunoToastBanner *>().isEmpty(), kWait);
+    ASSERT_TRUE(waitUntil(
+        [&] { return view->findChildren<ZunoToastBanner *>().isEmpty(); }, kWait, "the toast banner to go"));
 }
 
 class MenuBarCamPopoverViewTest : public StudioTest { };

@@ -551,7 +551,8 @@ TEST(ZunoAIUnifiedSettingsCard, RowsKeepTheirPlacesWhenTheActiveNameChanges)
     EXPECT_EQ(places(), shortName);
     const QRect chip(view->activeChip()->mapTo(view.get(), QPoint()), view->activeChip()->size());
     EXPECT_TRUE(view->rect().contains(chip));
-    EXPECT_EQ(view->activeChip()->toolTip(), view->activeChip()->text());
+    EXPECT_EQ(view->activeChip()->toolTip(),
+        QStringLiteral("Active: an-unusually-long-local-model-name-that-no-chip-could-hold:latest"));
 }
 
 TEST(ZunoAIUnifiedSettingsCard, TheModelListTakesTheWheelInsideTheScrollingPage)

@@ -48,3 +48,32 @@ TEST(ZunoCreditsError, MessagesInEnglishAndTurkish)
     EXPECT_EQ(ZunoCreditsError::serverError(401, QStringLiteral("x")),
         ZunoCreditsError::serverError(401, QStringLiteral("x")));
 }
+
+TEST(ZunoCreditsError, EqualOnlyWhenEveryFieldIs)
+{
+    EXPECT_EQ(ZunoCreditsError::insufficientCredits(42), ZunoCreditsError::insufficientCredits(42));
+    EXPECT_EQ(ZunoCreditsError::notSignedIn(), ZunoCreditsError::notSignedIn());
+
+    struct Case {
+        const char *field;
+        ZunoCreditsError one;
+        ZunoCreditsError other;
+    };
+    const Case cases[] = {
+        { "kind", ZunoCreditsError::signInFailed(QStringLiteral("/a")),
+            ZunoCreditsError::tokenNotSaved(QStringLiteral("/a")) },
+        { "kind without a value", ZunoCreditsError::notSignedIn(), ZunoCreditsError::unauthorized() },
+        { "availableMicros", ZunoCreditsError::insufficientCredits(42),
+            ZunoCreditsError::insufficientCredits(43) },
+        { "availableMicros, one unknown", ZunoCreditsError::insufficientCredits(0),
+            ZunoCreditsError::insufficientCredits(std::nullopt) },
+        { "status", ZunoCreditsError::serverError(502, QStringLiteral("Bad gateway")),
+            ZunoCreditsError::serverError(503, QStringLiteral("Bad gateway")) },
+        { "message", ZunoCreditsError::serverError(502, QStringLiteral("Bad gateway")),
+            ZunoCreditsError::serverError(502, QStringLiteral("Bad Gateway")) },
+    };
+    for (const Case &c : cases) {
+        EXPECT_FALSE(c.one == c.other) << "differs only in " << c.field;
+        EXPECT_FALSE(c.other == c.one) << "differs only in " << c.field;
+    }
+}

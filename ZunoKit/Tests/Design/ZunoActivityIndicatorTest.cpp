@@ -1,5 +1,6 @@
 #include "ZunoActivityIndicator.h"
 #include "ZunoGlassTokens.h"
+#include "ZunoWaitUntil.h"
 
 #include <QImage>
 #include <QPainter>
@@ -59,7 +60,8 @@ TEST(ZunoActivityIndicator, AnimatesOnlyWhileShownAndNotFixed)
     EXPECT_FALSE(spinner.isAnimating());
     spinner.show();
     EXPECT_TRUE(spinner.isAnimating());
-    QTRY_VERIFY(spinner.phase() > 0.05);
+    ASSERT_TRUE(waitUntil([&] { return spinner.phase() > 0.05; }, 5000, "the arc to turn"))
+        << "phase " << spinner.phase();
     spinner.setFixedPhase(0.25);
     EXPECT_FALSE(spinner.isAnimating());
     EXPECT_DOUBLE_EQ(spinner.phase(), 0.25);

@@ -3,6 +3,7 @@
 #include "ZunoNotificationCenter.h"
 #include "ZunoTestHome.h"
 #include "ZunoTestTimeouts.h"
+#include "ZunoWaitUntil.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -105,7 +106,8 @@ TEST(ZunoAppActivationDelegate, StudioWindowComesForwardAfterLaunchNotDuringIt)
     auto studio = shownWindow();
     auto other = shownWindow();
     other->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), other->windowHandle());
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == other->windowHandle(); },
+        kWindowWait, "the other window to take the focus"));
 
     QSignalSpy focusChanges(qApp, &QGuiApplication::focusWindowChanged);
     ZunoAppActivationDelegate delegate(bundleWith({ { "CFBundleName", "ProbeLaunchFocus" } }));
@@ -116,18 +118,40 @@ TEST(ZunoAppActivationDelegate, StudioWindowComesForwardAfterLaunchNotDuringIt)
     EXPECT_EQ(QGuiApplication::focusWindow(), studio->windowHandle());
 }
 
+// The bring-forward after launch is the delegate's: one gone before the delay does nothing (nor in a
+// later test of the same process).
+TEST(ZunoAppActivationDelegate, ADelegateGoneBeforeTheDelayBringsNothingForward)
+{
+    ZunoTestHome home;
+    auto studio = shownWindow();
+    auto other = shownWindow();
+    other->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == other->windowHandle(); },
+        kWindowWait, "the other window to take the focus"));
+    {
+        ZunoAppActivationDelegate delegate(bundleWith({ { "CFBundleName", "ProbeLaunchGone" } }));
+        delegate.applicationDidFinishLaunching();
+    }
+    EXPECT_FALSE(waitUntil([&] { return QGuiApplication::focusWindow() == studio->windowHandle(); },
+        10 * ZunoAppActivationDelegate::kActivationDelayMs, "the studio window to come forward"));
+}
+
 TEST(ZunoAppActivationDelegate, MinimisedStudioWindowIsRestoredAndActivated)
 {
     auto panel = shownWindow(Qt::Tool);
     auto studio = shownWindow();
     studio->showMinimized();
-    QTRY_VERIFY(studio->isMinimized());
+    ASSERT_TRUE(
+        waitUntil([&] { return studio->isMinimized(); }, kWindowWait, "the studio window to be minimised"));
     panel->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), panel->windowHandle());
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == panel->windowHandle(); },
+        kWindowWait, "the panel to take the focus"));
 
     ZunoAppActivationDelegate::bringStudioWindowToFront();
-    QTRY_VERIFY(!studio->isMinimized());
-    QTRY_COMPARE(QGuiApplication::focusWindow(), studio->windowHandle());
+    ASSERT_TRUE(
+        waitUntil([&] { return !studio->isMinimized(); }, kWindowWait, "the studio window to be restored"));
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == studio->windowHandle(); },
+        kWindowWait, "the studio window to take the focus"));
 }
 
 TEST(ZunoAppActivationDelegate, PanelsAloneAreLeftAsTheyAre)
@@ -135,13 +159,15 @@ TEST(ZunoAppActivationDelegate, PanelsAloneAreLeftAsTheyAre)
     auto panel = shownWindow(Qt::Tool);
     auto minimisedPanel = shownWindow(Qt::Tool);
     minimisedPanel->showMinimized();
-    QTRY_VERIFY(minimisedPanel->isMinimized());
+    ASSERT_TRUE(
+        waitUntil([&] { return minimisedPanel->isMinimized(); }, kWindowWait, "the panel to be minimised"));
     // A hidden normal window is not brought back either: reopening is the application's job.
     QWidget hidden;
     hidden.show();
     hidden.hide();
     panel->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), panel->windowHandle());
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == panel->windowHandle(); },
+        kWindowWait, "the panel to take the focus"));
 
     ReopenCounter reopen;
     ZunoAppActivationDelegate::bringStudioWindowToFront();
@@ -163,12 +189,14 @@ TEST(ZunoAppActivationDelegate, ReopenWithoutVisibleWindowPostsOnceWithOneBrings
     auto studio = shownWindow();
     auto other = shownWindow();
     other->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), other->windowHandle());
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == other->windowHandle(); },
+        kWindowWait, "the other window to take the focus"));
     EXPECT_TRUE(ZunoAppActivationDelegate::hasVisibleWindows());
     ReopenCounter reopen;
     EXPECT_TRUE(delegate.applicationShouldHandleReopen(true));
     EXPECT_EQ(reopen.count, 0);
-    QTRY_COMPARE(QGuiApplication::focusWindow(), studio->windowHandle());
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == studio->windowHandle(); },
+        kWindowWait, "the studio window to take the focus"));
 }
 
 TEST(ZunoAppActivationDelegate, MinimisedWindowsDoNotCountAsVisible)
@@ -176,7 +204,8 @@ TEST(ZunoAppActivationDelegate, MinimisedWindowsDoNotCountAsVisible)
     auto studio = shownWindow();
     EXPECT_TRUE(ZunoAppActivationDelegate::hasVisibleWindows());
     studio->showMinimized();
-    QTRY_VERIFY(studio->isMinimized());
+    ASSERT_TRUE(
+        waitUntil([&] { return studio->isMinimized(); }, kWindowWait, "the studio window to be minimised"));
     EXPECT_FALSE(ZunoAppActivationDelegate::hasVisibleWindows());
 }
 

@@ -7,6 +7,7 @@
 #include "ZunoTestTimeouts.h"
 #include "ZunoUnifiedHeaderBar.h"
 #include "ZunoUnifiedTitlebarWindow.h"
+#include "ZunoWaitUntil.h"
 #include "ZunoWindowControls.h"
 
 #include <QApplication>
@@ -167,7 +168,8 @@ TEST(ZunoUnifiedTitlebarWindow, MeasuresWhereTheControlsAre)
     {
         TestWindow full(kLeft);
         full.window->showFullScreen();
-        QTRY_VERIFY(full.window->isFullScreen());
+        ASSERT_TRUE(waitUntil(
+            [&] { return full.window->isFullScreen(); }, kWindowWait, "the window to fill the screen"));
         expectMetrics(full.titlebar->measure(), { 16, 26, 0, 16, true, 0 }, "full screen");
         EXPECT_FALSE(full.titlebar->controls(Side::left)->isVisible());
         expectMetrics(full.titlebar->metrics(), { 16, 26, 0, 16, true, 0 }, "full screen, reported");
@@ -201,11 +203,13 @@ TEST(ZunoWindowControls, ShowExactlyTheDesktopsButtons)
         EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
 
     QTest::mouseClick(buttons[1], Qt::LeftButton);
-    QTRY_VERIFY(three.window->isMaximized());
+    ASSERT_TRUE(
+        waitUntil([&] { return three.window->isMaximized(); }, kWindowWait, "the window to be maximised"));
     QTest::mouseClick(buttons[1], Qt::LeftButton);
-    QTRY_VERIFY(!three.window->isMaximized());
+    ASSERT_TRUE(
+        waitUntil([&] { return !three.window->isMaximized(); }, kWindowWait, "the window to be restored"));
     QTest::mouseClick(buttons[2], Qt::LeftButton);
-    QTRY_VERIFY(!three.window->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !three.window->isVisible(); }, kWindowWait, "the window to close"));
 }
 
 // Symbolic glyphs on round backgrounds: the close cross meets in the middle, the minimise bar lies
@@ -215,11 +219,10 @@ TEST(ZunoWindowControls, DrawSymbolicGlyphsOnRoundBackgrounds)
     DesignProbe::Host host(Qt::black);
     auto *controls = host.place(new ZunoWindowControls(kRight.right, Side::right, nullptr));
     host.widget()->activateWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(host.widget()->isActiveWindow(), kWindowWait);
+    ASSERT_TRUE(
+        waitUntil([&] { return host.widget()->isActiveWindow(); }, kWindowWait, "the window to be active"));
     // The pixel whose square holds the middle of the 24-pixel button.
-    const auto centre = [&](Button kind) {
-        return controls->button(kind)->pos() + QPoint(12, 12);
-    };
+    const auto centre = [&](Button kind) { return controls->button(kind)->pos() + QPoint(12, 12); };
     const QImage idle = host.grab();
     const QPoint close = centre(Button::close);
     const QPoint minimize = centre(Button::minimize);
@@ -321,7 +324,9 @@ TEST(ZunoUnifiedHeaderBar, PaddingFollowsTheControlsPhysically)
     right.window->setLayoutDirection(Qt::RightToLeft);
     QCoreApplication::processEvents();
     EXPECT_EQ(right.header->contentsMargins(), QMargins(16, 8, 112, 8));
-    QTRY_VERIFY(right.button->geometry().right() <= right.header->width() - 112);
+    ASSERT_TRUE(waitUntil([&] { return right.button->geometry().right() <= right.header->width() - 112; },
+        kWindowWait, "the button to clear the controls"))
+        << "button right " << right.button->geometry().right() << ", header width " << right.header->width();
     EXPECT_GT(right.button->x(), right.header->width() / 2);
 
     // Without the kit, the default metrics.
@@ -359,9 +364,11 @@ TEST(ZunoUnifiedHeaderBar, DoubleClickDoesWhatTheDesktopSays)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(test.window.get(), kWindowWait));
     test.header->setDoubleClickAction(QStringLiteral("toggle-maximize"));
     test.header->performDoubleClickAction();
-    QTRY_VERIFY(test.window->isMaximized());
+    ASSERT_TRUE(
+        waitUntil([&] { return test.window->isMaximized(); }, kWindowWait, "the window to be maximised"));
     test.header->performDoubleClickAction();
-    QTRY_VERIFY(!test.window->isMaximized());
+    ASSERT_TRUE(
+        waitUntil([&] { return !test.window->isMaximized(); }, kWindowWait, "the window to be restored"));
 }
 
 TEST(ZunoUnifiedHeaderBar, DraggingTheBlankHeaderMovesTheWindowButNotAClick)
@@ -395,9 +402,14 @@ TEST(ZunoUnifiedTitlebarWindow, OpeningMovesFocusOffControlsButNotOffATextField)
         TestWindow test(kLeft);
         test.window->show();
         test.window->activateWindow();
-        QTRY_VERIFY(test.window->isActiveWindow());
+        ASSERT_TRUE(
+            waitUntil([&] { return test.window->isActiveWindow(); }, kWindowWait, "the window to be active"));
         // However the window started, the sink ends up with focus, not the button.
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(test.titlebar->focusSink()));
+        ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == test.titlebar->focusSink(); },
+            kWindowWait, "the focus sink to take the focus"))
+            << "focus is on "
+            << (QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName())
+                                            : "nothing");
 
         // Tab from the sink goes to the content, and from there to the first control.
         QTest::keyClick(test.titlebar->focusSink(), Qt::Key_Tab);
@@ -410,8 +422,13 @@ TEST(ZunoUnifiedTitlebarWindow, OpeningMovesFocusOffControlsButNotOffATextField)
         test.button->setFocus();
         test.window->show();
         test.window->activateWindow();
-        QTRY_VERIFY(test.window->isActiveWindow());
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(test.titlebar->focusSink()));
+        ASSERT_TRUE(
+            waitUntil([&] { return test.window->isActiveWindow(); }, kWindowWait, "the window to be active"));
+        ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == test.titlebar->focusSink(); },
+            kWindowWait, "the focus sink to take the focus"))
+            << "focus is on "
+            << (QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName())
+                                            : "nothing");
         // Once per opening: focus the user gives later stays.
         test.button->setFocus();
         test.titlebar->clearSpuriousInitialFocusIfNeeded();
@@ -422,7 +439,8 @@ TEST(ZunoUnifiedTitlebarWindow, OpeningMovesFocusOffControlsButNotOffATextField)
         test.field->setFocus();
         test.window->show();
         test.window->activateWindow();
-        QTRY_VERIFY(test.window->isActiveWindow());
+        ASSERT_TRUE(
+            waitUntil([&] { return test.window->isActiveWindow(); }, kWindowWait, "the window to be active"));
         QCoreApplication::processEvents();
         test.titlebar->clearSpuriousInitialFocusIfNeeded();
         EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(test.field));

@@ -6,7 +6,9 @@
 #include "ZunoFakeHttpServer.h"
 #include "ZunoFeedbackError.h"
 #include "ZunoFeedbackService.h"
+#include "ZunoHttpSession.h"
 #include "ZunoSheetHost.h"
+#include "ZunoWaitUntil.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -355,13 +357,18 @@ TEST(ZunoFeedbackSheet, ClosingDuringASendStopsTheTransfer)
     ZunoFakeHttpServer server;
     server.route("POST", "/api/v1/feedback", Reply::hold());
     auto sheet = makeSheet(ZunoLanguage::en, QString::fromLatin1(server.url("")));
+    // A session of the test's own: the send holds it while under way.
+    auto session = std::make_shared<ZunoHttpSession>();
+    sheet->setHttpSession(session);
     fill(*sheet);
     sheet->submitFeedback();
     ASSERT_TRUE(server.waitForRequests(1));
     sheet.reset();
-    // The client gives up long before the 25 s time-out; the result, dropped, reaches nothing.
+    // The client gives up long before the 25 s time-out, and the send's work ends and lets go of the
+    // session; its result, posted afterwards, finds no sheet and reaches nothing.
     EXPECT_TRUE(server.waitForClientClose(0, std::chrono::seconds(10)));
-    QTest::qWait(50);
+    EXPECT_TRUE(waitUntil([&] { return session.use_count() == 1; }, 10000, "the send to let go of the session"));
+    QCoreApplication::sendPostedEvents();
 }
 
 TEST(ZunoFeedbackSheet, WithoutCloseActionAndInOtherLanguages)

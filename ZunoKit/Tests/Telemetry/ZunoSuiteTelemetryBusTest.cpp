@@ -18,12 +18,58 @@
 
 #include <memory>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <grp.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kWait = 20000;
+constexpr uid_t kNobody = 65534;
+
+// The owner of a running process; -1 when it cannot be read.
+uid_t processOwner(pid_t pid)
+{
+    struct stat info { };
+    if (::stat(QByteArray("/proc/" + QByteArray::number(pid)).constData(), &info) != 0)
+        return uid_t(-1);
+    return info.st_uid;
+}
+
+// Takes CAP_KILL out of the calling thread's effective set for its lifetime (capabilities belong to
+// threads), so that root's kill() of another user's process meets EPERM as anyone else's does. A
+// thread without the capability in the first place stays as it was.
+class WithoutKillCapability {
+public:
+    WithoutKillCapability()
+    {
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct without[2] = { m_saved[0], m_saved[1] };
+        without[CAP_TO_INDEX(CAP_KILL)].effective &= ~CAP_TO_MASK(CAP_KILL);
+        m_dropped = ::syscall(SYS_capset, &m_header, without) == 0;
+    }
+    ~WithoutKillCapability()
+    {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    WithoutKillCapability(const WithoutKillCapability &) = delete;
+    WithoutKillCapability &operator=(const WithoutKillCapability &) = delete;
+
+    bool dropped() const { return m_dropped; }
+
+private:
+    __user_cap_header_struct m_header { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct m_saved[2] {};
+    bool m_dropped = false;
+};
 
 qint32 ownPID()
 {
@@ -185,13 +231,38 @@ TEST_F(ZunoSuiteTelemetryBusTest, AFileOfAnEndedPublisherIsAbsentAndOneOfAnother
     publisher->publishFocusStatus(focus(now, pid), false);
     EXPECT_FALSE(reader->readFocusStatus(now, 15));
 
-    // Process 1 belongs to another user unless the tests run as root, where signalling it is allowed
-    // and EPERM cannot occur; it counts as running either way.
-    if (::geteuid() == 0)
-        std::printf("note: running as root, so process 1 may be signalled (no EPERM case)\n");
-    EXPECT_TRUE(ZunoSuiteTelemetryBus::isPIDAlive(1));
-    publisher->publishFocusStatus(focus(now, 1), false);
-    EXPECT_TRUE(reader->readFocusStatus(now, 15));
+    // A process of another user: the check's kill() meets EPERM, and the process counts as running.
+    // As root, that is a child that became "nobody", checked without CAP_KILL; otherwise process 1.
+    QProcess other;
+    pid_t target = 1;
+    if (::geteuid() == 0) {
+        other.setChildProcessModifier([] {
+            // A failure leaves the child as root, which the owner check below reports.
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
+                || ::setresuid(kNobody, kNobody, kNobody) != 0)
+                ::_exit(127);
+        });
+        other.start(QStringLiteral("/bin/sleep"), { QStringLiteral("60") });
+        ASSERT_TRUE(other.waitForStarted(kWait));
+        target = pid_t(other.processId());
+        ASSERT_EQ(processOwner(target), kNobody);
+    } else if (processOwner(1) == ::geteuid()) {
+        GTEST_SKIP() << "process 1 is this user's: no process of another user to check";
+    }
+    {
+        const WithoutKillCapability asAnotherUser;
+        ASSERT_TRUE(asAnotherUser.dropped()) << std::strerror(errno);
+        errno = 0;
+        ASSERT_EQ(::kill(target, 0), -1);
+        ASSERT_EQ(errno, EPERM) << "the case under test is kill() refusing with EPERM";
+        EXPECT_TRUE(ZunoSuiteTelemetryBus::isPIDAlive(target));
+        publisher->publishFocusStatus(focus(now, target), false);
+        EXPECT_TRUE(reader->readFocusStatus(now, 15));
+    }
+    if (other.state() != QProcess::NotRunning) {
+        other.kill();
+        EXPECT_TRUE(other.waitForFinished(kWait));
+    }
     for (const qint32 invalid : { 0, -1, -ownPID() })
         EXPECT_FALSE(ZunoSuiteTelemetryBus::isPIDAlive(invalid)) << invalid;
 }

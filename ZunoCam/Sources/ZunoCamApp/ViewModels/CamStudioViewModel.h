@@ -84,6 +84,9 @@ public:
     double recordingDurationSeconds() const { return m_recordingDurationSeconds; }
     qint64 recordedFrameCount() const { return m_recordedFrameCount; }
     std::optional<QString> lastRecordedVideoURL() const { return m_lastRecordedVideoURL; }
+    // How the last recording that ended went: its result (which says whether the recorder stopped it
+    // early), or none when it failed or none has ended yet.
+    const std::optional<CameraRecordingResult> &lastRecordingResult() const { return m_lastRecordingResult; }
     bool isTeleprompterVisible() const { return m_isTeleprompterVisible; }
     bool isPrompterScrolling() const { return m_isPrompterScrolling; }
     double prompterScrollOffset() const { return m_prompterScrollOffset; }
@@ -280,6 +283,7 @@ private:
     double m_recordingDurationSeconds = 0;
     qint64 m_recordedFrameCount = 0;
     std::optional<QString> m_lastRecordedVideoURL;
+    std::optional<CameraRecordingResult> m_lastRecordingResult;
     bool m_isTeleprompterVisible = false;
     bool m_isPrompterScrolling = false;
     double m_prompterScrollOffset = 0;

@@ -112,6 +112,7 @@ void CamStudioViewModel::stopVideoRecording(std::function<void()> onFinished)
 void CamStudioViewModel::finishStop(const std::optional<CameraRecordingResult> &result,
     const QString &failure, bool recorderLogged, const std::function<void()> &onFinished)
 {
+    m_lastRecordingResult = result;
     if (result) {
         m_lastRecordedVideoURL = result->url;
         setRecordingProgress(result->durationSeconds, result->frameCount);

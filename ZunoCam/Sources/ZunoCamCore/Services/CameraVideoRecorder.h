@@ -74,7 +74,7 @@ public:
     bool append(const CameraRecorderFrame &frame);
 
     // Ends the recording. The future fails with CameraRecorderError: notRecording unless recording;
-    // noFramesCaptured (file removed) when no frame was written; writerSetupFailed when the encoder
+    // noFramesCaptured (file removed) when append took no frame; writerSetupFailed when the encoder
     // could not be set up for this recording; writerFailed when writing failed during the recording
     // or the file could not be finished, with the errno behind it, the kept file and whether it got
     // its index. Otherwise it yields the file, its media duration (first to last frame plus one

@@ -6,6 +6,7 @@
 #include "StudioTestFixture.h"
 #include "ZunoCamApp.h"
 #include "ZunoCamStudioWindow.h"
+#include "ZunoWaitUntil.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -155,14 +156,15 @@ TEST_F(CamStatusItemTrayTest, ItemRegistersFollowsRecordingOpensThePopoverAndLis
         QStringLiteral("NewIcon"), &icons, SLOT(onSignal())));
     vm->startVideoRecording();
     EXPECT_EQ(app->statusItem()->appearance().dot, CamStatusAppearance::kRecordingDot);
-    QTRY_VERIFY_WITH_TIMEOUT(icons.count >= 1, kWait);
+    ASSERT_TRUE(waitUntil([&] { return icons.count >= 1; }, kWait, "the host to hear of a new icon"));
 
     // A click in the host.
     QDBusMessage activate = QDBusMessage::createMethodCall(
         service, path, QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
     activate << 10 << 10;
     callAndWait(probe, activate, kWait);
-    QTRY_VERIFY_WITH_TIMEOUT(app->statusItem()->popover()->isVisible(), kWait);
+    ASSERT_TRUE(
+        waitUntil([&] { return app->statusItem()->popover()->isVisible(); }, kWait, "the popover to show"));
     app->statusItem()->popover()->hide();
 
     // The menu as the host reads it, in the studio's language, the keys in the desktop's words.

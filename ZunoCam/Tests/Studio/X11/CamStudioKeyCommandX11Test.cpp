@@ -5,6 +5,7 @@
 #include "ZunoCamStudioWindow.h"
 #include "ZunoGlobalHotkeyManager.h"
 #include "ZunoScopedEnvironment.h"
+#include "ZunoWaitUntil.h"
 #include "ZunoX11Typist.h"
 
 #include <QGuiApplication>
@@ -74,23 +75,38 @@ TEST_F(CamStudioKeyCommandX11, SuperAltTWithTheHotKeyGrabbedTogglesTheTeleprompt
         }
     });
     press('t');
-    QTRY_COMPARE_WITH_TIMEOUT(shown, 1, kWait);
+    ASSERT_TRUE(waitUntil([&] { return shown == 1; }, kWait, "the teleprompter to show"))
+        << "shown " << shown << " times";
     QTest::qWait(300);
     EXPECT_EQ(hidden, 0);
     EXPECT_TRUE(vm->isTeleprompterVisible());
     press('t');
-    QTRY_COMPARE_WITH_TIMEOUT(hidden, 1, kWait);
+    ASSERT_TRUE(waitUntil([&] { return hidden == 1; }, kWait, "the teleprompter to hide"))
+        << "hidden " << hidden << " times";
     EXPECT_EQ(shown, 1);
 }
 
 TEST_F(CamStudioKeyCommandX11, SuperAltCTogglesTheCameraPreviewOnce)
 {
-    int changes = 0;
-    QObject::connect(vm.get(), &CamStudioViewModel::cameraRunningChanged, vm.get(), [&] { ++changes; });
-    const bool running = vm->isCameraRunning();
+    // The signal also tells of the camera opening, so one start brings three of them: count the running
+    // state's changes and the camera's starts instead.
+    int started = 0, stopped = 0;
+    bool running = vm->isCameraRunning();
+    ASSERT_FALSE(running);
+    QObject::connect(vm.get(), &CamStudioViewModel::cameraRunningChanged, vm.get(), [&] {
+        if (vm->isCameraRunning() != running) {
+            running = vm->isCameraRunning();
+            ++(running ? started : stopped);
+        }
+    });
     press('c');
-    QTRY_COMPARE_WITH_TIMEOUT(changes, 1, kWait);
-    QTest::qWait(300);
-    EXPECT_EQ(changes, 1);
-    EXPECT_NE(vm->isCameraRunning(), running);
+    ASSERT_TRUE(waitUntil([&] { return started == 1; }, kWait, "the camera to start"));
+    EXPECT_EQ(stopped, 0);
+    EXPECT_TRUE(fakes.camera->isRunning());
+    EXPECT_EQ(fakes.log->count(QStringLiteral("camera.start")), 1);
+    press('c');
+    ASSERT_TRUE(waitUntil([&] { return stopped == 1; }, kWait, "the camera to stop"));
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(fakes.camera->isRunning());
+    EXPECT_EQ(fakes.log->count(QStringLiteral("camera.start")), 1);
 }

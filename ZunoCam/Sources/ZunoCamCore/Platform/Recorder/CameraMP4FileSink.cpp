@@ -114,12 +114,20 @@ int CameraMP4FileSink::take(const std::uint8_t *data, std::size_t size)
         m_hiddenTypes.pop_front();
     }
 
+    const std::uint64_t whole = m_fragments.wholeEnd();
+    if (whole <= m_syncedEnd)
+        return 0;
     const auto now = std::chrono::steady_clock::now();
-    if (m_fragments.wholeEnd() > m_syncedEnd && now - m_syncedAt >= kSyncInterval) {
+    if (now - m_syncedAt >= kSyncInterval) {
         if (::fdatasync(m_fd) != 0)
             return m_error = errno;
-        m_syncedEnd = m_fragments.wholeEnd();
+        m_syncedEnd = whole;
         m_syncedAt = now;
+    } else if (whole > m_writebackEnd) {
+        // Each whole fragment starts on its way to the disk at once, so the sync has little to wait
+        // for; only a hint, its failure changes nothing.
+        ::sync_file_range(m_fd, off_t(m_writebackEnd), off_t(whole - m_writebackEnd), SYNC_FILE_RANGE_WRITE);
+        m_writebackEnd = whole;
     }
     return 0;
 }

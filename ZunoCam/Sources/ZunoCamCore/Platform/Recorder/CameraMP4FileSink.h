@@ -76,6 +76,7 @@ private:
     // Type fields of fragment boxes written as `free`, until their fragment is whole.
     std::deque<std::uint64_t> m_hiddenTypes;
     std::uint64_t m_syncedEnd = 0;
+    std::uint64_t m_writebackEnd = 0;
     std::chrono::steady_clock::time_point m_syncedAt;
     bool m_indexed = false;
 };

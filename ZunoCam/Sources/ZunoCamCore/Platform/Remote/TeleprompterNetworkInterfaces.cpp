@@ -57,11 +57,6 @@ std::optional<QList<TeleprompterNetworkInterfaceAddress>> TeleprompterNetworkInt
     return addresses(true, false);
 }
 
-std::optional<QList<TeleprompterNetworkInterfaceAddress>> TeleprompterNetworkInterfaces::ipv6Addresses()
-{
-    return addresses(false, true);
-}
-
 std::optional<QList<TeleprompterNetworkInterfaceAddress>> TeleprompterNetworkInterfaces::allAddresses()
 {
     return addresses(true, true);

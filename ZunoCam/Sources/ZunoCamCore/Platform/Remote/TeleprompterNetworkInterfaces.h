@@ -19,10 +19,8 @@ namespace TeleprompterNetworkInterfaces {
 
 // Every IPv4 address in the system's interface order (getifaddrs); none when the list cannot be read.
 std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv4Addresses();
-// Every IPv6 address the same way; link-local ones too (a Host header cannot name a zone, so the
-// address stands alone).
-std::optional<QList<TeleprompterNetworkInterfaceAddress>> ipv6Addresses();
-// Both families in one walk of the list, each written as above.
+// Both families in one walk of the list, IPv4 as above; IPv6 link-local ones too (a Host header
+// cannot name a zone, so the address stands alone).
 std::optional<QList<TeleprompterNetworkInterfaceAddress>> allAddresses();
 
 } // namespace TeleprompterNetworkInterfaces

@@ -5,7 +5,6 @@
 #include "ZunoNotificationCenter.h"
 #include "ZunoWindowManagerHints.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSysInfo>
 #include <QTimer>
@@ -65,8 +64,9 @@ void ZunoAppActivationDelegate::applicationDidFinishLaunching()
             + QStringLiteral(")") + QStringLiteral(" launched (") + systemVersionString()
             + QStringLiteral(")"));
     // A desktop application is always a regular one here: there is no activation policy to set.
-    // The window comes forward a moment later, once the first window has been shown.
-    QTimer::singleShot(kActivationDelayMs, QCoreApplication::instance(), [] { bringStudioWindowToFront(); });
+    // The window comes forward a moment later, once the first window has been shown; the delegate owns
+    // that wait, so one destroyed before it brings nothing forward.
+    QTimer::singleShot(kActivationDelayMs, this, [] { bringStudioWindowToFront(); });
 }
 
 bool ZunoAppActivationDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)

@@ -21,7 +21,8 @@ public:
     explicit ZunoAppActivationDelegate(const ZunoBundle &bundle, QObject *parent = nullptr);
 
     // Logs "<name> v<version> (<build>) launched (<system>)" at info in "lifecycle" with the
-    // application's logger, then schedules bringing the studio window forward 0.1 s later.
+    // application's logger, then schedules bringing the studio window forward 0.1 s later, unless the
+    // delegate is gone by then.
     void applicationDidFinishLaunching();
     // Brings the studio window forward when `hasVisibleWindows`; posts the reopen notification when
     // there are none or when the visible ones are only panels. Always true.
