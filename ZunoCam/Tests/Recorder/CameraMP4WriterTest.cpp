@@ -247,3 +247,27 @@ TEST(CameraMP4Writer, UnfinishedFilePlaysUpToItsLastWholeFragment)
     for (std::size_t i = 0; i < times.size(); ++i)
         EXPECT_NEAR(times[i], i / 30.0, 1e-3) << i;
 }
+
+// A first frame later than the file's start: the index shows nothing for the gap (an empty edit), so
+// every picture keeps its time on the capture clock, in the finished file as in the fragments.
+TEST(CameraMP4Writer, FirstFrameAfterTheStartKeepsItsTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("late.mp4");
+    SyntheticFrames frames(320, 240);
+    {
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 5.0 });
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, 5.5 + i / 30.0))) << i;
+        ASSERT_EQ(writer.finish(), CameraMP4Writer::Status::completed);
+        EXPECT_NEAR(writer.writtenSeconds(), 0.5 + 40 / 30.0, 1e-4);
+    }
+    EXPECT_EQ(topLevelBoxes(path).join(' ').toStdString(), "ftyp free mdat moov");
+    EXPECT_EQ(probeRecording(path, 0, 0).headerFrames, 40);
+    int errors = -1;
+    const std::vector<double> times = decodedPictureTimes(path, &errors);
+    EXPECT_EQ(errors, 0);
+    ASSERT_EQ(times.size(), 40u);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], 0.5 + i / 30.0, 1e-3) << i;
+}

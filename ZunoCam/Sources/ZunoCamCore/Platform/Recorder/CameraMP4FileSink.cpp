@@ -180,7 +180,7 @@ int CameraMP4FileSink::cutTo(std::uint64_t size)
     return 0;
 }
 
-int CameraMP4FileSink::finish()
+int CameraMP4FileSink::finish(std::uint64_t firstDecodeTime)
 {
     if (m_fd < 0)
         return EBADF;
@@ -195,8 +195,7 @@ int CameraMP4FileSink::finish()
     const std::vector<CameraMP4Sample> &samples = m_fragments.samples();
     if (samples.empty())
         return 0; // nothing to index
-    const auto movie
-        = CameraMP4IndexBuilder::movie(m_fragments.movie(), samples, m_fragments.firstDecodeTime());
+    const auto movie = CameraMP4IndexBuilder::movie(m_fragments.movie(), samples, firstDecodeTime);
     if (!movie)
         return EPROTO;
 
