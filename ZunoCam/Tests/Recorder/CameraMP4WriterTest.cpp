@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,6 +201,10 @@ TEST(CameraMP4Writer, FinishedFileIsAnOrdinaryMP4)
     }
 
     EXPECT_EQ(topLevelBoxes(path).join(' ').toStdString(), "ftyp free mdat moov");
+    // The room held for finishing is given back: the file takes its size, up to the last block.
+    struct stat info { };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_LE(std::int64_t(info.st_blocks) * 512, std::int64_t(info.st_size) + 64 * 1024);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(32).mid(8), QByteArray("isom\0\0\x02\0isomiso2avc1mp41", 24))

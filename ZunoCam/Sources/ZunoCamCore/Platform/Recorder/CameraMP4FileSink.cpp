@@ -228,9 +228,12 @@ int CameraMP4FileSink::finish(std::uint64_t firstDecodeTime)
 void CameraMP4FileSink::releaseHold()
 {
     if (m_fd >= 0 && m_heldEnd > m_size) {
-        // Errors change nothing: the blocks are then kept until the file is cut or removed.
+        // Cutting the file at its own size gives back what lies beyond on ext4 and tmpfs; other file
+        // systems take a hole punched there. Errors change nothing: the blocks are then kept until
+        // the file is cut or removed.
         ::fallocate(
             m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(m_size), off_t(m_heldEnd - m_size));
+        ::ftruncate(m_fd, off_t(m_size));
     }
     m_heldEnd = m_size;
 }
