@@ -41,9 +41,11 @@ QByteArray muxerOutput(const QString &dir, std::vector<std::size_t> *fragmentSta
     const QByteArray output = fileType + written.mid(56);
     const CameraMP4BoxReader reader(
         reinterpret_cast<const std::uint8_t *>(output.constData()), output.size());
-    for (std::size_t at = 0; const auto box = reader.boxAt(at, output.size()); at = box->end()) {
+    std::size_t at = 0;
+    while (const auto box = reader.boxAt(at, output.size())) {
         if (box->type == CameraMP4BoxReader::code("moof"))
             fragmentStarts->push_back(at);
+        at = box->end();
     }
     return output;
 }

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,6 +201,10 @@ TEST(CameraMP4Writer, FinishedFileIsAnOrdinaryMP4)
     }
 
     EXPECT_EQ(topLevelBoxes(path).join(' ').toStdString(), "ftyp free mdat moov");
+    // The room held for finishing is given back: the file takes its size, up to the last block.
+    struct stat info { };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_LE(std::int64_t(info.st_blocks) * 512, std::int64_t(info.st_size) + 64 * 1024);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(32).mid(8), QByteArray("isom\0\0\x02\0isomiso2avc1mp41", 24))
@@ -246,4 +252,28 @@ TEST(CameraMP4Writer, UnfinishedFilePlaysUpToItsLastWholeFragment)
     EXPECT_LT(times.size(), 75u);
     for (std::size_t i = 0; i < times.size(); ++i)
         EXPECT_NEAR(times[i], i / 30.0, 1e-3) << i;
+}
+
+// A first frame later than the file's start: the index shows nothing for the gap (an empty edit), so
+// every picture keeps its time on the capture clock, in the finished file as in the fragments.
+TEST(CameraMP4Writer, FirstFrameAfterTheStartKeepsItsTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("late.mp4");
+    SyntheticFrames frames(320, 240);
+    {
+        CameraMP4Writer writer(path, CameraMP4Writer::Settings { 320, 240, 4'500'000, 30, 5.0 });
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(appendWhenReady(writer, frames.frame(i, 5.5 + i / 30.0))) << i;
+        ASSERT_EQ(writer.finish(), CameraMP4Writer::Status::completed);
+        EXPECT_NEAR(writer.writtenSeconds(), 0.5 + 40 / 30.0, 1e-4);
+    }
+    EXPECT_EQ(topLevelBoxes(path).join(' ').toStdString(), "ftyp free mdat moov");
+    EXPECT_EQ(probeRecording(path, 0, 0).headerFrames, 40);
+    int errors = -1;
+    const std::vector<double> times = decodedPictureTimes(path, &errors);
+    EXPECT_EQ(errors, 0);
+    ASSERT_EQ(times.size(), 40u);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(times[i], 0.5 + i / 30.0, 1e-3) << i;
 }

@@ -180,7 +180,7 @@ int CameraMP4FileSink::cutTo(std::uint64_t size)
     return 0;
 }
 
-int CameraMP4FileSink::finish()
+int CameraMP4FileSink::finish(std::uint64_t firstDecodeTime)
 {
     if (m_fd < 0)
         return EBADF;
@@ -195,8 +195,7 @@ int CameraMP4FileSink::finish()
     const std::vector<CameraMP4Sample> &samples = m_fragments.samples();
     if (samples.empty())
         return 0; // nothing to index
-    const auto movie
-        = CameraMP4IndexBuilder::movie(m_fragments.movie(), samples, m_fragments.firstDecodeTime());
+    const auto movie = CameraMP4IndexBuilder::movie(m_fragments.movie(), samples, firstDecodeTime);
     if (!movie)
         return EPROTO;
 
@@ -229,9 +228,12 @@ int CameraMP4FileSink::finish()
 void CameraMP4FileSink::releaseHold()
 {
     if (m_fd >= 0 && m_heldEnd > m_size) {
-        // Errors change nothing: the blocks are then kept until the file is cut or removed.
+        // Cutting the file at its own size gives back what lies beyond on ext4 and tmpfs; other file
+        // systems take a hole punched there. Errors change nothing: the blocks are then kept until
+        // the file is cut or removed.
         ::fallocate(
             m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(m_size), off_t(m_heldEnd - m_size));
+        ::ftruncate(m_fd, off_t(m_size));
     }
     m_heldEnd = m_size;
 }

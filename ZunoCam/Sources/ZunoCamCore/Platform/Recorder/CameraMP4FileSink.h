@@ -50,8 +50,9 @@ public:
     // Makes the file an ordinary MP4: its index after the last fragment, then the header that hides
     // the fragments inside one media data box, each synced to the disk. Part of a fragment left by a
     // failed write is cut off first. When the index cannot be written, the file is left fragmented
-    // at its last whole fragment. 0 or the errno; `indexed()` tells whether the index was written.
-    int finish();
+    // at its last whole fragment. `firstDecodeTime` is the first frame's time on the track's clock
+    // (the fragments count from zero). 0 or the errno; `indexed()` tells whether the index was written.
+    int finish(std::uint64_t firstDecodeTime);
     bool indexed() const { return m_indexed; }
     // Gives back what is held beyond the end and closes the file; 0 or the errno.
     int close();

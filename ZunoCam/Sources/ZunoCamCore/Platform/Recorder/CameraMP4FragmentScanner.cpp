@@ -178,16 +178,6 @@ bool CameraMP4FragmentScanner::readFragment()
         || !optionalField(kDefaultFlags, defaults.flags))
         return false;
 
-    m_fragmentTime = 0;
-    if (const auto decodeTime = reader.child(*trackFragment, "tfdt")) {
-        const auto version = reader.u8(decodeTime->body());
-        const auto time = version == 1 ? reader.u64(decodeTime->body() + 4)
-                                       : std::optional<std::uint64_t>(reader.u32(decodeTime->body() + 4));
-        if (!version || !time)
-            return false;
-        m_fragmentTime = *time;
-    }
-
     const auto parts = reader.children(trackFragment->body(), trackFragment->end());
     std::int64_t dataOffset = 0; // from the fragment box's start
     m_fragmentSamples.clear();
@@ -257,10 +247,6 @@ bool CameraMP4FragmentScanner::commitFragment(std::uint64_t payloadStart, std::u
         if (sample.offset < payloadStart || sample.offset > payloadEnd
             || sample.size > payloadEnd - sample.offset)
             return false;
-    }
-    if (!m_haveFirstTime && !m_fragmentSamples.empty()) {
-        m_firstDecodeTime = m_fragmentTime;
-        m_haveFirstTime = true;
     }
     m_samples.insert(m_samples.end(), m_fragmentSamples.begin(), m_fragmentSamples.end());
     m_fragmentSamples.clear();

@@ -20,8 +20,6 @@ public:
     const std::vector<std::uint8_t> &movie() const { return m_movie; }
     // Samples of whole fragments, in decoding order.
     const std::vector<CameraMP4Sample> &samples() const { return m_samples; }
-    // Decoding time of the first sample, in the track's time scale.
-    std::uint64_t firstDecodeTime() const { return m_firstDecodeTime; }
     // File offset just past the last whole box: cutting the file there leaves it playable.
     std::uint64_t wholeEnd() const { return m_wholeEnd; }
     // Media data bytes fed so far, whole fragments or not.
@@ -56,12 +54,9 @@ private:
     Defaults m_trackDefaults;
     bool m_haveMovie = false;
     std::uint64_t m_fragmentStart = 0;
-    std::uint64_t m_fragmentTime = 0;
     bool m_pendingFragment = false;
     std::vector<CameraMP4Sample> m_fragmentSamples; // offsets relative to the fragment's `moof`
     std::vector<CameraMP4Sample> m_samples;
-    bool m_haveFirstTime = false;
-    std::uint64_t m_firstDecodeTime = 0;
     std::uint64_t m_wholeEnd = 0;
     std::uint64_t m_mediaBytes = 0;
     std::vector<std::uint64_t> m_fragmentStarts;

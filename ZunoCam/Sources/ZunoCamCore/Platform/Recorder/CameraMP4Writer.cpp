@@ -120,6 +120,8 @@ struct CameraMP4Writer::Impl {
     std::deque<AVPacket *> pending;
     // Bytes of the packets given to the muxer.
     std::int64_t givenBytes = 0;
+    // Time of the first packet given to the muxer, in kTimeScale ticks from the start.
+    std::optional<std::int64_t> firstPts;
     // The last free-space reading, with what the file held beyond its end and its size at the time.
     std::optional<std::int64_t> freeAtReading;
     std::int64_t positionAtReading = 0;
@@ -363,7 +365,8 @@ void CameraMP4Writer::Impl::run()
                     + averrorText(sink.error() ? AVERROR(sink.error()) : trailer),
                 sink.error() ? AVERROR(sink.error()) : trailer);
     }
-    const int indexError = sink.finish();
+    // The muxer's fragments start at time zero; the index puts the first frame at its own time.
+    const int indexError = sink.finish(std::uint64_t(firstPts.value_or(0)));
     if (indexError)
         fail(QStringLiteral("Could not write the MP4 index: ") + averrorText(AVERROR(indexError)),
             AVERROR(indexError));
@@ -374,7 +377,7 @@ void CameraMP4Writer::Impl::run()
             QStringLiteral("Could not close the MP4 file: ") + averrorText(AVERROR(closed)), AVERROR(closed));
 
     // What the file holds: every frame of its whole fragments.
-    std::int64_t end = std::int64_t(sink.fragments().firstDecodeTime());
+    std::int64_t end = firstPts.value_or(0);
     for (const CameraMP4Sample &sample : sink.fragments().samples())
         end += sample.duration;
     std::lock_guard lock(mutex);
@@ -462,6 +465,7 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
         p->duration = duration;
         p->stream_index = stream->index;
         const std::int64_t end = p->pts + duration;
+        const std::int64_t start = p->pts;
         av_packet_rescale_ts(p, codec->time_base, stream->time_base);
         const int size = p->size;
         const int ret = av_interleaved_write_frame(format, p);
@@ -471,6 +475,8 @@ bool CameraMP4Writer::Impl::writeReadyPackets(bool final)
             return false;
         }
         givenBytes += size;
+        if (!firstPts)
+            firstPts = start;
         {
             std::lock_guard lock(mutex);
             ++framesWritten;
