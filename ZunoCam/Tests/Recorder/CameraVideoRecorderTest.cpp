@@ -632,9 +632,10 @@ TEST_F(CameraVideoRecorderTest, WriteFailureEndsTheRecordingAndKeepsTheFile)
         for (int i = 0; i < row.framesBefore; ++i)
             ASSERT_TRUE(appendEventually(m_recorder, frames.frame(i, 10 + i / 30.0)));
         // The first fragment reaches the file once a frame a second later is encoded.
-        if (row.keepsFile)
+        if (row.keepsFile) {
             ASSERT_TRUE(waitUntil([&] { return topLevelBoxes(url).contains("mdat"); }, 20'000,
                 "the first fragment in the file"));
+        }
         ZunoFileSizeLimit limit(QFileInfo(url).size() + 64 * 1024);
         ASSERT_TRUE(limit.isActive());
         const int taken = row.framesBefore + recordUntilItStops(m_recorder, frames, 900, row.framesBefore);
