@@ -231,9 +231,12 @@ TEST_F(ZunoCreditsAccountStoreTest, RefreshPublishesTheAccount)
     manager->saveToken(kToken);
     EXPECT_FALSE(store->isSignedIn());
 
+    // Held, so that the refresh is still under way however fast its worker runs.
+    gateway.holdAnswers(true);
     const QFuture<void> refreshing = store->refresh();
     EXPECT_TRUE(store->isRefreshing());
     EXPECT_TRUE(store->refresh().isFinished()); // a second one returns at once
+    gateway.holdAnswers(false);
     await(refreshing);
     EXPECT_TRUE(store->isSignedIn());
     EXPECT_EQ(store->profile()->email, QStringLiteral("user@example.com"));
