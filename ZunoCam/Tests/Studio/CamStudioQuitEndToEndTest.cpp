@@ -53,6 +53,19 @@ bool readUntil(QProcess &demo, QByteArray &output, const QByteArray &text)
     return true;
 }
 
+// Starts StudioDemo with its remote on 127.0.0.1 only and reads its output up to the address line;
+// the port, or 0 when it did not get there (`output` then holds what it said).
+quint16 startLoopbackRemote(QProcess &demo, const QTemporaryDir &home, QByteArray &output)
+{
+    prepare(demo, home);
+    const quint16 port = freeLoopbackPort();
+    demo.start(
+        studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
+    if (!demo.waitForStarted(20000) || !readUntil(demo, output, "address: "))
+        return 0;
+    return port;
+}
+
 // The demo ended by itself, with the unsaved document's exit code and a line that says so.
 void expectUnsavedQuit(QProcess &demo)
 {
@@ -147,13 +160,9 @@ TEST(StudioQuitEndToEndTest, SigtermWithAFailedSaveSaysTheDocumentIsUnsaved)
     blocker.close();
 
     QProcess demo;
-    prepare(demo, home);
-    const quint16 port = freeLoopbackPort();
-    demo.start(
-        studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
-    ASSERT_TRUE(demo.waitForStarted(20000));
     QByteArray output;
-    ASSERT_TRUE(readUntil(demo, output, "address: ")) << output.toStdString();
+    const quint16 port = startLoopbackRemote(demo, home, output);
+    ASSERT_NE(port, 0) << output.toStdString();
 
     // A change from the phone: saved at once, and the save fails.
     const QByteArray body = R"({"command":"font_up","delta":4})";
@@ -206,13 +215,9 @@ TEST(StudioQuitEndToEndTest, ALoopbackRemoteAnnouncesTheAddressItServes)
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     QProcess demo;
-    prepare(demo, home);
-    const quint16 port = freeLoopbackPort();
-    demo.start(
-        studioDemo(), { QStringLiteral("--remote"), QString::number(port), QStringLiteral("--loopback") });
-    ASSERT_TRUE(demo.waitForStarted(20000));
     QByteArray output;
-    ASSERT_TRUE(readUntil(demo, output, "address: ")) << output.toStdString();
+    const quint16 port = startLoopbackRemote(demo, home, output);
+    ASSERT_NE(port, 0) << output.toStdString();
     // Served there.
     ASSERT_EQ(exchange(port, "GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n").status, 200);
     ASSERT_EQ(::kill(static_cast<pid_t>(demo.processId()), SIGTERM), 0);
