@@ -59,19 +59,18 @@ std::optional<std::vector<CameraMP4BoxReader::Box>> CameraMP4BoxReader::children
 std::optional<CameraMP4BoxReader::Box> CameraMP4BoxReader::child(
     const Box &parent, std::string_view type, std::size_t skip) const
 {
-    const auto boxes = children(parent.body() + skip, parent.end());
-    if (!boxes)
-        return std::nullopt;
-    for (const Box &box : *boxes) {
-        if (box.type == code(type))
-            return box;
-    }
-    return std::nullopt;
+    return first(parent.body() + skip, parent.end(), type);
 }
 
 std::optional<CameraMP4BoxReader::Box> CameraMP4BoxReader::top(std::string_view type) const
 {
-    const auto boxes = children(0, m_size);
+    return first(0, m_size, type);
+}
+
+std::optional<CameraMP4BoxReader::Box> CameraMP4BoxReader::first(
+    std::size_t from, std::size_t to, std::string_view type) const
+{
+    const auto boxes = children(from, to);
     if (!boxes)
         return std::nullopt;
     for (const Box &box : *boxes) {

@@ -45,6 +45,9 @@ public:
     std::size_t size() const { return m_size; }
 
 private:
+    // The first box of `type` among the boxes in [from, to).
+    std::optional<Box> first(std::size_t from, std::size_t to, std::string_view type) const;
+
     const std::uint8_t *m_data;
     std::size_t m_size;
 };
