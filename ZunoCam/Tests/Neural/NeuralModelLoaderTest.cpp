@@ -127,7 +127,7 @@ TEST(NeuralModelLoaderTest, SurvivesCorruptedBytes)
 {
     // Random damage anywhere: in offsets, lengths, shapes, options or weights. Weights may change
     // silently (the checksum guards those); structure damage must be refused, never crash. So each
-    // damaged file is either refused or loads the very graph of the original.
+    // damaged file is either refused or loads the very graph of the undamaged file.
     constexpr int kRounds = 400;
     std::mt19937 random(1234);
     for (const ShippedModel &m : shippedModels()) {
