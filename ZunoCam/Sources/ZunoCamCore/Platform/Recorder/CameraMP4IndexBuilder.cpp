@@ -111,19 +111,26 @@ bool writeSampleDescription(CameraMP4BoxWriter &out, const Reader &in, const Box
     return true;
 }
 
+// The samples' values of one field as runs of equal values: (count, value), in order.
+template <typename Field> auto runsOf(const std::vector<CameraMP4Sample> &samples, Field field)
+{
+    std::vector<std::pair<std::uint32_t, decltype(field(samples.front()))>> runs;
+    for (const CameraMP4Sample &sample : samples) {
+        if (!runs.empty() && runs.back().second == field(sample))
+            ++runs.back().first;
+        else
+            runs.push_back({ 1, field(sample) });
+    }
+    return runs;
+}
+
 void writeSampleTables(CameraMP4BoxWriter &out, const std::vector<CameraMP4Sample> &samples)
 {
     // Decoding times: runs of equal durations.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> runs;
-    for (const CameraMP4Sample &sample : samples) {
-        if (!runs.empty() && runs.back().second == sample.duration)
-            ++runs.back().first;
-        else
-            runs.push_back({ 1, sample.duration });
-    }
+    const auto durations = runsOf(samples, [](const CameraMP4Sample &sample) { return sample.duration; });
     out.beginFull("stts", 0, 0);
-    out.u32(std::uint32_t(runs.size()));
-    for (const auto &[count, duration] : runs)
+    out.u32(std::uint32_t(durations.size()));
+    for (const auto &[count, duration] : durations)
         out.u32(count), out.u32(duration);
     out.end();
 
@@ -147,13 +154,8 @@ void writeSampleTables(CameraMP4BoxWriter &out, const std::vector<CameraMP4Sampl
         negative = negative || sample.compositionOffset < 0;
     }
     if (reordered) {
-        std::vector<std::pair<std::uint32_t, std::int32_t>> offsets;
-        for (const CameraMP4Sample &sample : samples) {
-            if (!offsets.empty() && offsets.back().second == sample.compositionOffset)
-                ++offsets.back().first;
-            else
-                offsets.push_back({ 1, sample.compositionOffset });
-        }
+        const auto offsets
+            = runsOf(samples, [](const CameraMP4Sample &sample) { return sample.compositionOffset; });
         out.beginFull("ctts", negative ? 1 : 0, 0);
         out.u32(std::uint32_t(offsets.size()));
         for (const auto &[count, offset] : offsets)
